@@ -1,0 +1,52 @@
+#include "platform/MessageBox.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string& AppName()
+{
+    static std::string name = "velquor-model-maker";
+    return name;
+}
+
+int AnswerOnStandardError(const std::string& text, unsigned style)
+{
+    std::fprintf(stderr, "%s: %s\n", AppName().c_str(), text.c_str());
+    switch (style & MB_TYPEMASK) {
+    case MB_YESNO: return IDNO;
+    case MB_YESNOCANCEL:
+    case MB_OKCANCEL: return IDCANCEL;
+    default: return IDOK;
+    }
+}
+
+MessageBoxHandler& Handler()
+{
+    static MessageBoxHandler handler = AnswerOnStandardError;
+    return handler;
+}
+
+} // namespace
+
+int AfxMessageBox(const std::string& text, unsigned style)
+{
+    return Handler()(text, style);
+}
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
+{
+    MessageBoxHandler previous = std::move(Handler());
+    Handler() = handler ? std::move(handler) : MessageBoxHandler(AnswerOnStandardError);
+    return previous;
+}
+
+const std::string& AfxGetAppName()
+{
+    return AppName();
+}
+
+void AfxSetAppName(const std::string& name)
+{
+    AppName() = name;
+}

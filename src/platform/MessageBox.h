@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Box styles: one button set combined with at most one icon.
+enum : unsigned {
+    MB_OK = 0x00,
+    MB_OKCANCEL = 0x01,
+    MB_YESNOCANCEL = 0x03,
+    MB_YESNO = 0x04,
+    MB_TYPEMASK = 0x0F,
+    MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONINFORMATION = 0x40,
+    MB_ICONMASK = 0xF0,
+};
+
+// Buttons a box can answer with.
+enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+using MessageBoxHandler = std::function<int(const std::string& text, unsigned style)>;
+
+// Shows text in a modal box captioned with the application name and returns the button pressed.
+// Without an installed handler the text goes to standard error and a question gets the answer
+// that changes nothing: No, or Cancel where the box offers it.
+int AfxMessageBox(const std::string& text, unsigned style = MB_OK);
+
+// Installs the handler every box goes through (the desktop's, a batch run's, a test's);
+// an empty handler restores the standard-error one. Returns the handler it replaced.
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// The caption of every box.
+const std::string& AfxGetAppName();
+void AfxSetAppName(const std::string& name);

@@ -1,0 +1,168 @@
+#include "platform/StdioFile.h"
+
+#include "platform/FileException.h"
+#include "platform/FilePath.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The file a write should replace: a symbolic link is followed, so that the link stays a link.
+std::string ResolveTarget(const std::string& path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved))
+            return resolved;
+    }
+    return path;
+}
+
+mode_t NewFileMode()
+{
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+CStdioFile::CStdioFile(const std::string& path, unsigned flags)
+    : m_path(path), m_writing((flags & modeWrite) != 0)
+{
+    if (!m_writing) {
+        m_file = std::fopen(path.c_str(), "rb");
+        if (!m_file)
+            throw CFileException::FromErrno(errno, path, false);
+        struct stat st;
+        if (::fstat(fileno(m_file), &st) == 0 && S_ISDIR(st.st_mode)) {
+            std::fclose(m_file);
+            m_file = nullptr;
+            throw CFileException(CFileException::accessDenied, path, false, EISDIR);
+        }
+        return;
+    }
+
+    m_target = ResolveTarget(path);
+    mode_t mode = NewFileMode();
+    struct stat st;
+    if (::stat(m_target.c_str(), &st) == 0) {
+        // Refuse what an in-place write would refuse: a folder, or a file we may not write.
+        if (S_ISDIR(st.st_mode))
+            throw CFileException(CFileException::accessDenied, path, true, EISDIR);
+        if (::access(m_target.c_str(), W_OK) != 0)
+            throw CFileException::FromErrno(errno, path, true);
+        mode = st.st_mode & 07777;
+    }
+
+    std::string folder = RemoveLastComponent(m_target);
+    std::string name = FileNamePart(m_target);
+    m_tempPath = (folder.empty() ? std::string() : folder + "/") + "." + name + ".XXXXXX";
+    int fd = ::mkstemp(m_tempPath.data());
+    if (fd < 0) {
+        int error = errno;
+        m_tempPath.clear();
+        throw CFileException::FromErrno(error, path, true);
+    }
+    ::fchmod(fd, mode);
+    m_file = ::fdopen(fd, "wb");
+    if (!m_file) {
+        int error = errno;
+        ::close(fd);
+        Discard();
+        throw CFileException::FromErrno(error, path, true);
+    }
+}
+
+CStdioFile::~CStdioFile()
+{
+    if (m_writing)
+        Discard();
+    else if (m_file)
+        std::fclose(m_file);
+}
+
+void CStdioFile::Discard() noexcept
+{
+    if (m_file) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    if (!m_tempPath.empty()) {
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+    }
+}
+
+bool CStdioFile::ReadString(std::string& line)
+{
+    line.clear();
+    if (!m_file)
+        return false;
+    bool any = false;
+    int c;
+    while ((c = std::getc(m_file)) != EOF) {
+        any = true;
+        if (c == '\n')
+            break;
+        if (line.size() < MaxLineLength)
+            line.push_back(static_cast<char>(c));
+    }
+    if (std::ferror(m_file))
+        throw CFileException::FromErrno(errno, m_path, false);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return any;
+}
+
+void CStdioFile::WriteString(const std::string& text)
+{
+    if (!m_file)
+        throw CFileException(CFileException::generic, m_path, true);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t newline = text.find('\n', start);
+        size_t end = newline == std::string::npos ? text.size() : newline;
+        if (std::fwrite(text.data() + start, 1, end - start, m_file) != end - start)
+            break;
+        if (newline != std::string::npos && std::fputs("\r\n", m_file) == EOF)
+            break;
+        start = end + 1;
+    }
+    if (std::ferror(m_file)) {
+        int error = errno;
+        Discard();
+        throw CFileException::FromErrno(error, m_path, true);
+    }
+}
+
+void CStdioFile::Close()
+{
+    if (!m_writing) {
+        if (m_file)
+            std::fclose(m_file);
+        m_file = nullptr;
+        return;
+    }
+    if (!m_file)
+        throw CFileException(CFileException::generic, m_path, true);
+    int error = 0;
+    if (std::fflush(m_file) != 0 || ::fsync(fileno(m_file)) != 0)
+        error = errno;
+    if (std::fclose(m_file) != 0 && error == 0)
+        error = errno;
+    m_file = nullptr;
+    if (error == 0 && std::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        Discard();
+        throw CFileException::FromErrno(error, m_path, true);
+    }
+    m_tempPath.clear();
+}

@@ -1,0 +1,188 @@
+#include "platform/TextFormat.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+
+namespace {
+
+locale_t CLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return locale;
+}
+
+// Makes the "C" conventions current on this thread for the lifetime of the guard.
+class CLocaleGuard {
+public:
+    CLocaleGuard() : m_previous(uselocale(CLocale())) {}
+    ~CLocaleGuard() { uselocale(m_previous); }
+    CLocaleGuard(const CLocaleGuard&) = delete;
+    CLocaleGuard& operator=(const CLocaleGuard&) = delete;
+
+private:
+    locale_t m_previous;
+};
+
+bool IsBlank(char c)
+{
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// The strto* functions need a terminated string; lines are short, so copy.
+enum class Kind { Int, Float, Double };
+
+// Converts one number at the start of s (after blanks); returns the characters used, 0 if none.
+size_t ConvertNumber(const std::string& s, Kind kind, int base, void* target)
+{
+    const char* begin = s.c_str();
+    char* end = nullptr;
+    errno = 0;
+    switch (kind) {
+    case Kind::Int: {
+        long long v = strtoll_l(begin, &end, base, CLocale());
+        if (end == begin || errno == ERANGE || v < INT_MIN || v > INT_MAX)
+            return 0;
+        *static_cast<int*>(target) = static_cast<int>(v);
+        break;
+    }
+    case Kind::Float: {
+        float v = strtof_l(begin, &end, CLocale());
+        if (end == begin || !std::isfinite(v))
+            return 0;
+        *static_cast<float*>(target) = v;
+        break;
+    }
+    case Kind::Double: {
+        double v = strtod_l(begin, &end, CLocale());
+        if (end == begin || !std::isfinite(v))
+            return 0;
+        *static_cast<double*>(target) = v;
+        break;
+    }
+    }
+    return static_cast<size_t>(end - begin);
+}
+
+} // namespace
+
+std::string FormatC(const char* format, ...)
+{
+    CLocaleGuard guard;
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    char small[256];
+    int n = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    std::string out;
+    if (n < 0) {
+        va_end(copy);
+        return out;
+    }
+    if (static_cast<size_t>(n) < sizeof small) {
+        out.assign(small, static_cast<size_t>(n));
+    } else {
+        out.resize(static_cast<size_t>(n));
+        std::vsnprintf(out.data(), out.size() + 1, format, copy);
+    }
+    va_end(copy);
+    return out;
+}
+
+int ScanFields(std::string_view text, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    // Stop at an embedded NUL, as the C library would.
+    std::string s(text.substr(0, text.find('\0')));
+    size_t pos = 0;
+    int stored = 0;
+    for (const char* f = format; *f; ++f) {
+        if (IsBlank(*f)) {
+            while (pos < s.size() && IsBlank(s[pos]))
+                ++pos;
+            continue;
+        }
+        if (*f != '%') {
+            if (pos >= s.size() || s[pos] != *f)
+                break;
+            ++pos;
+            continue;
+        }
+        ++f;
+        bool isLong = false;
+        if (*f == 'l') {
+            isLong = true;
+            ++f;
+        }
+        Kind kind;
+        int base = 0;
+        switch (*f) {
+        case 'i': kind = Kind::Int; break;
+        case 'd': kind = Kind::Int; base = 10; break;
+        case 'f':
+        case 'g':
+        case 'e': kind = isLong ? Kind::Double : Kind::Float; break;
+        default: va_end(args); return stored; // not a conversion this reader knows
+        }
+        while (pos < s.size() && IsBlank(s[pos]))
+            ++pos;
+        void* target = nullptr;
+        switch (kind) {
+        case Kind::Int: target = va_arg(args, int*); break;
+        case Kind::Float: target = va_arg(args, float*); break;
+        case Kind::Double: target = va_arg(args, double*); break;
+        }
+        size_t used = ConvertNumber(s.substr(pos), kind, base, target);
+        if (used == 0)
+            break;
+        pos += used;
+        ++stored;
+    }
+    va_end(args);
+    return stored;
+}
+
+namespace {
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+bool ParseDoubleC(std::string_view text, double& value)
+{
+    std::string s(Trimmed(text));
+    if (s.empty() || s.find('\0') != std::string::npos)
+        return false;
+    double v = 0;
+    if (ConvertNumber(s, Kind::Double, 0, &v) != s.size())
+        return false;
+    value = v;
+    return true;
+}
+
+bool ParseIntC(std::string_view text, int& value)
+{
+    std::string s(Trimmed(text));
+    if (s.empty() || s.find('\0') != std::string::npos)
+        return false;
+    int v = 0;
+    if (ConvertNumber(s, Kind::Int, 10, &v) != s.size())
+        return false;
+    value = v;
+    return true;
+}
