@@ -1,0 +1,61 @@
+#pragma once
+
+#include "model/Element.h"
+#include "platform/Geometry.h"
+
+#include <list>
+#include <string>
+#include <vector>
+
+using CElementList = std::list<CElement>;
+using CTopoList = std::list<CTopoPt>;
+
+// Everything the document owns about one model, with the values of a freshly started program.
+// Kept apart from the document so that the computing code can work on it without a window.
+struct CModelData {
+    CElementList m_dcModel; // log10 conductivity blocks, in drawing order
+    CElementList m_ipModel; // chargeability blocks, in drawing order
+    CTopoList m_topo;       // topography polyline
+
+    double m_coreX1 = 0;
+    double m_coreX2 = 200;
+    double m_coreZ1 = 0;
+    double m_coreZ2 = 50;
+    float m_dcBackground = -3;
+    float m_ipBackground = 0;
+
+    // Discretization parameters; the Discretize dialog edits them.
+    int m_n = 6;
+    double m_aSpacing = 10;
+    int m_arrayType = 2;         // 0 pole-pole, 1 dipole-dipole, 2 pole-dipole(R), 3 pole-dipole(L)
+    int m_meshType = 0;          // 0 m1, 1 m2, 2 existing mesh
+    int m_cellsPerElectrode = 3;
+    double m_aspectRatio = 2;
+    double m_dx = -1;            // negative: not chosen yet
+    double m_dz = -1;
+    std::string m_existingMesh;
+
+    // Files in the model's folder; only the mesh file can become a full path (an existing mesh).
+    std::string m_meshFileName = "mesh2d.txt";
+    std::string m_locFileName = "loc2d.txt";
+    std::string m_topoFileName = "topo2d.txt";
+    std::string m_conFileName = "model2d.con";
+    std::string m_chgFileName = "model2d.chg";
+    std::string m_inpFileName = "ferrovan.inp";
+    std::string m_logFileName = "ferrovan.log";
+    std::string m_obsDCFileName = "obs_dc.dat";
+    std::string m_obsIPFileName = "obs_ip.dat";
+    std::string m_obsIPLFileName = "obs_ipL.dat";
+
+    bool m_bDiscretized = false; // discretized and not edited since
+    bool m_bForwardDone = false; // forward modelled and not edited since
+    bool m_bTopography = false;  // the topography is not flat
+    std::vector<CPoint> m_meshSurface; // discretized ground surface, logical units
+    int m_fwdType = 0;           // 0 DC, 1 DC and IP, 2 DC and IPL
+
+    // Logical units per model unit.
+    double LogicalScale() const { return kCoreLogicalWidth / (m_coreX2 - m_coreX1); }
+
+    // Whether a file name is one of the two kept for the discretized models (case ignored).
+    bool IsReservedFileName(const std::string& path) const;
+};
