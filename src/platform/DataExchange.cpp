@@ -1,0 +1,104 @@
+#include "platform/DataExchange.h"
+
+#include "platform/Dialog.h"
+#include "platform/MessageBox.h"
+#include "platform/TextFormat.h"
+
+#include <cfloat>
+#include <cmath>
+#include <vector>
+
+void CDataExchange::Fail(int id)
+{
+    m_bFailed = true;
+    m_pDlgWnd->GotoDlgCtrl(id);
+}
+
+namespace {
+
+// The message is shown before the focus moves, as the user reads it first.
+void Refuse(CDataExchange* pDX, int id, const char* message)
+{
+    AfxMessageBox(message);
+    pDX->Fail(id);
+}
+
+} // namespace
+
+void DDX_Text(CDataExchange* pDX, int id, int& value)
+{
+    if (pDX->Failed())
+        return;
+    if (!pDX->m_bSaveAndValidate) {
+        pDX->m_pDlgWnd->SetDlgItemText(id, FormatC("%d", value));
+        return;
+    }
+    int v = 0;
+    if (!ParseIntC(pDX->m_pDlgWnd->GetDlgItemText(id), v))
+        return Refuse(pDX, id, "Enter an integer.");
+    value = v;
+}
+
+void DDX_Text(CDataExchange* pDX, int id, double& value)
+{
+    if (pDX->Failed())
+        return;
+    if (!pDX->m_bSaveAndValidate) {
+        pDX->m_pDlgWnd->SetDlgItemText(id, FormatC("%.*g", DBL_DIG, value));
+        return;
+    }
+    double v = 0;
+    if (!ParseDoubleC(pDX->m_pDlgWnd->GetDlgItemText(id), v))
+        return Refuse(pDX, id, "Enter a number.");
+    value = v;
+}
+
+void DDX_Text(CDataExchange* pDX, int id, float& value)
+{
+    if (pDX->Failed())
+        return;
+    if (!pDX->m_bSaveAndValidate) {
+        pDX->m_pDlgWnd->SetDlgItemText(id, FormatC("%.*g", FLT_DIG, static_cast<double>(value)));
+        return;
+    }
+    double v = 0;
+    if (!ParseDoubleC(pDX->m_pDlgWnd->GetDlgItemText(id), v) || std::fabs(v) > FLT_MAX)
+        return Refuse(pDX, id, "Enter a number.");
+    value = static_cast<float>(v);
+}
+
+void DDX_Text(CDataExchange* pDX, int id, std::string& value)
+{
+    if (pDX->Failed())
+        return;
+    if (pDX->m_bSaveAndValidate)
+        value = pDX->m_pDlgWnd->GetDlgItemText(id);
+    else
+        pDX->m_pDlgWnd->SetDlgItemText(id, value);
+}
+
+void DDX_Radio(CDataExchange* pDX, int id, int& value)
+{
+    if (pDX->Failed())
+        return;
+    const std::vector<int> buttons = pDX->m_pDlgWnd->GetRadioGroup(id);
+    if (pDX->m_bSaveAndValidate) {
+        value = -1;
+        for (size_t i = 0; i < buttons.size(); ++i)
+            if (pDX->m_pDlgWnd->IsDlgButtonChecked(buttons[i]))
+                value = static_cast<int>(i);
+        return;
+    }
+    for (size_t i = 0; i < buttons.size(); ++i)
+        pDX->m_pDlgWnd->CheckDlgButton(buttons[i], static_cast<int>(i) == value);
+}
+
+void DDX_Check(CDataExchange* pDX, int id, bool& value)
+{
+    if (pDX->Failed())
+        return;
+    if (pDX->m_bSaveAndValidate)
+        value = pDX->m_pDlgWnd->IsDlgButtonChecked(id);
+    else
+        pDX->m_pDlgWnd->CheckDlgButton(id, value);
+}
