@@ -1,0 +1,30 @@
+#pragma once
+
+#include "model/ModelData.h"
+#include "platform/Document.h"
+
+#include <string>
+
+// The one document: owns the model and hosts the commands that read, write and process it.
+class CSectomatDoc : public CDocument, public CModelData {
+public:
+    CSectomatDoc();
+
+    // Asks for the new model's frame; false when the user cancelled, the model unchanged.
+    bool OnNewDocument() override;
+    // Opens the model named on the command line; false when it could not be read.
+    bool OnOpenDocument(const std::string& path) override;
+    bool OnSaveDocument(const std::string& path) override;
+    // Titles the window with the full path and makes the model's folder the current folder,
+    // where every file of the discretization and the forward run lives.
+    void SetPathName(const std::string& path, bool addToRecentFiles = true) override;
+
+    // Reads a model file into the document; on failure the document stays as it was.
+    bool ReadModel(const std::string& path);
+    // Writes the model file; on failure the path, flags and any previous file stay.
+    bool WriteModel(const std::string& path);
+
+protected:
+    void OnFileOpen();
+    void OnFileSave();
+};
