@@ -12,16 +12,22 @@
 
 namespace {
 
-// The file a write should replace: a symbolic link is followed, so that the link stays a link.
+// The file a write should replace: a symbolic link is followed, so that the link stays a link,
+// also when the file it points at does not exist yet.
 std::string ResolveTarget(const std::string& path)
 {
     struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved))
-            return resolved;
-    }
-    return path;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved))
+        return resolved;
+    ssize_t n = ::readlink(path.c_str(), resolved, sizeof resolved - 1);
+    if (n <= 0)
+        return path;
+    std::string target(resolved, static_cast<size_t>(n));
+    std::string folder = RemoveLastComponent(path);
+    return target[0] == '/' || folder.empty() ? target : folder + "/" + target;
 }
 
 mode_t NewFileMode()

@@ -1,0 +1,210 @@
+#include "platform/FileException.h"
+#include "platform/StdioFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Entries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+unsigned Mode(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    CStdioFile file(path, CStdioFile::modeRead);
+    std::vector<std::string> lines;
+    std::string line;
+    while (file.ReadString(line))
+        lines.push_back(line);
+    file.Close();
+    return lines;
+}
+
+void WriteFile(const std::string& path, const std::vector<std::string>& pieces)
+{
+    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
+    for (const std::string& piece : pieces)
+        file.WriteString(piece);
+    file.Close();
+}
+
+TEST(StdioFileTest, EveryLineEndWrittenBecomesCrLf)
+{
+    TempDir dir;
+    const std::string longLine(5000, 'x'); // beyond the stream's buffer
+    WriteFile(dir.File("out.txt"), {"1 2\n3\n", "4", "\n\n", longLine + "\n", "end"});
+    EXPECT_EQ(ReadBytes(dir.File("out.txt")), "1 2\r\n3\r\n4\r\n\r\n" + longLine + "\r\nend");
+}
+
+TEST(StdioFileTest, ReadAcceptsCrLfAndLfAndCutsOverlongLines)
+{
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {"CR LF", "a\r\nb\r\n", {"a", "b"}},
+        {"LF", "a\nb\n", {"a", "b"}},
+        {"last line without end", "a\r\nb", {"a", "b"}},
+        {"empty lines", "\r\n\n", {"", ""}},
+        {"empty file", "", {}},
+        {"line beyond the limit", std::string(CStdioFile::MaxLineLength + 10, 'x') + "\r\nnext\r\n",
+         {std::string(CStdioFile::MaxLineLength, 'x'), "next"}},
+    };
+    TempDir dir;
+    for (const Row& row : rows) {
+        WriteBytes(dir.File("in.txt"), row.bytes);
+        EXPECT_EQ(ReadLines(dir.File("in.txt")), row.lines) << row.name;
+    }
+}
+
+TEST(StdioFileTest, TheTargetChangesOnlyAtCloseAndKeepsItsPermissions)
+{
+    TempDir dir;
+    {
+        CStdioFile file(dir.File("new.txt"), CStdioFile::modeCreate | CStdioFile::modeWrite);
+        file.WriteString("lost\n");
+    }
+    EXPECT_TRUE(Entries(dir.Path()).empty()) << "a writer destroyed without Close leaves no file behind";
+
+    const std::string path = dir.File("model.txt");
+    WriteBytes(path, "old\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    for (bool close : {false, true}) {
+        CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
+        file.WriteString("new\n");
+        EXPECT_EQ(ReadBytes(path), "old\r\n");
+        if (close)
+            file.Close();
+    }
+    EXPECT_EQ(ReadBytes(path), "new\r\n");
+    EXPECT_EQ(Mode(path), 0640u);
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"model.txt"});
+
+    // A new file gets the usual mode under the umask, not the private one of a temporary file.
+    mode_t previous = ::umask(027);
+    WriteFile(dir.File("fresh.txt"), {"x\n"});
+    ::umask(previous);
+    EXPECT_EQ(Mode(dir.File("fresh.txt")), 0640u);
+}
+
+TEST(StdioFileTest, WritingThroughASymbolicLinkKeepsTheLink)
+{
+    TempDir dir;
+    WriteBytes(dir.File("real.txt"), "old\r\n");
+    ASSERT_EQ(::symlink("real.txt", dir.File("link.txt").c_str()), 0);
+    WriteFile(dir.File("link.txt"), {"new\n"});
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.txt")));
+    EXPECT_EQ(ReadBytes(dir.File("real.txt")), "new\r\n");
+    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"link.txt", "real.txt"}));
+
+    // A link to a file not written yet stays a link too.
+    ASSERT_EQ(::symlink("later.txt", dir.File("dangling.txt").c_str()), 0);
+    WriteFile(dir.File("dangling.txt"), {"first\n"});
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("dangling.txt")));
+    EXPECT_EQ(ReadBytes(dir.File("later.txt")), "first\r\n");
+}
+
+TEST(StdioFileTest, AWriteThatFailsPartWayLeavesTheOldFile)
+{
+    TempDir dir;
+    const std::string path = dir.File("model.txt");
+    // A file size limit makes a write fail part way, as a full disk would: once while writing,
+    // once in the flush at Close.
+    for (auto [limit, lines] : {std::pair<rlim_t, int>{4096, 1000}, {50, 1}}) {
+        WriteBytes(path, "old model\r\n");
+        rlimit previous {};
+        ::getrlimit(RLIMIT_FSIZE, &previous);
+        auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = previous;
+        lowered.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+        try {
+            CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
+            for (int i = 0; i < lines; ++i)
+                file.WriteString(std::string(99, 'x') + "\n");
+            file.Close();
+            ADD_FAILURE() << lines << " lines written under a limit of " << limit << " bytes";
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.m_strFileName, path);
+            EXPECT_TRUE(e.m_bWriting);
+        }
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        EXPECT_EQ(ReadBytes(path), "old model\r\n") << "limit " << limit;
+        EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"model.txt"}) << "limit " << limit;
+    }
+}
+
+// The message of the error that opening path raises.
+std::string OpenError(const std::string& path, bool writing)
+{
+    try {
+        CStdioFile file(path, writing ? CStdioFile::modeCreate | CStdioFile::modeWrite : CStdioFile::modeRead);
+    } catch (const CFileException& e) {
+        return e.GetErrorMessage();
+    }
+    return "(opened)";
+}
+
+TEST(StdioFileTest, FilesThatCannotBeOpenedRaiseTheStandardMessages)
+{
+    TempDir dir;
+    const std::string missing = dir.File("missing.txt"), lost = dir.File("nowhere/model.txt");
+    const std::string folder = dir.File("folder");
+    std::filesystem::create_directory(folder);
+    const std::string notFound = "\nCannot find this file.\nVerify that the correct path and file name are given.";
+    const struct {
+        const char* name;
+        std::string path;
+        bool writing;
+        std::string message;
+    } rows[] = {
+        {"missing file", missing, false, missing + notFound},
+        {"file in a missing folder, read", lost, false, lost + notFound},
+        {"file in a missing folder, write", lost, true, lost + notFound},
+        {"folder, read", folder, false, "Unable to read from " + folder + ", it is opened by someone else."},
+        {"folder, write", folder, true, "Unable to write to " + folder + ", it is read-only or opened by someone else."},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(OpenError(row.path, row.writing), row.message) << row.name;
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"folder"});
+}
+
+TEST(StdioFileTest, FilesWithoutPermissionRaiseTheStandardMessages)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may read and write any file";
+    TempDir dir;
+    const std::string readOnly = dir.File("readonly.txt"), unreadable = dir.File("unreadable.txt");
+    WriteBytes(readOnly, "keep\r\n");
+    WriteBytes(unreadable, "secret\r\n");
+    ASSERT_TRUE(::chmod(readOnly.c_str(), 0444) == 0 && ::chmod(unreadable.c_str(), 0) == 0);
+    EXPECT_EQ(OpenError(readOnly, true), "Unable to write to " + readOnly + ", it is read-only or opened by someone else.");
+    EXPECT_EQ(ReadBytes(readOnly), "keep\r\n");
+    EXPECT_EQ(OpenError(unreadable, false), "Unable to read from " + unreadable + ", it is opened by someone else.");
+}
+
+} // namespace
