@@ -60,8 +60,8 @@ void RegisterIcons()
         p.fillRect(4, 9, 8, 5, QColor(200, 200, 200));
         p.fillRect(9, 2, 2, 3, QColor(40, 60, 140));
     }));
-    AfxRegisterIcon(ID_COLOURBAR_LOG10, Text("log", QColor(0, 0, 0)));
-    AfxRegisterIcon(ID_COLOURBAR_COND_RES, Text("C/R", QColor(0, 0, 0)));
+    AfxRegisterIcon(ID_COLOURBAR_LOG10, Text("log", QColor(0, 110, 60)));
+    AfxRegisterIcon(ID_COLOURBAR_COND_RES, Text("C/R", QColor(120, 40, 140)));
     AfxRegisterIcon(ID_EDIT_DC_MODEL, Text("DC", QColor(160, 20, 20)));
     AfxRegisterIcon(ID_EDIT_IP_MODEL, Text("IP", QColor(20, 60, 160)));
     AfxRegisterIcon(ID_EDIT_TOPOGRAPHY, Draw(16, 15, [](QPainter& p) {

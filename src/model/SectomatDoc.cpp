@@ -96,12 +96,10 @@ void CSectomatDoc::OnFileOpen()
     ReadModel(dlg.GetPathName());
 }
 
-// The menu's Save always asks where to write, starting from the model's own file.
+// The menu's Save always asks where to write; the dialog opens in the model's folder.
 void CSectomatDoc::OnFileSave()
 {
-    std::string current = GetPathName();
-    CFileDialog dlg(false, nullptr, current.empty() ? nullptr : current.c_str(),
-                    OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Model||");
+    CFileDialog dlg(false, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Model||");
     if (dlg.DoModal() != IDOK)
         return;
     WriteModel(dlg.GetPathName());
