@@ -1,0 +1,143 @@
+#include "support/ModalDriver.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kPollMs = 10;
+constexpr int kPatienceMs = 10000;
+
+void CloseModal(QWidget* w)
+{
+    if (auto* d = qobject_cast<QDialog*>(w))
+        d->reject();
+    else
+        w->close();
+}
+
+} // namespace
+
+struct ModalAnswer::State {
+    std::function<bool(QWidget*)> matches;
+    std::function<void(QWidget*)> answer;
+    QTimer timer;
+    int waited = 0;
+    bool answered = false;
+    bool failOnTimeout = true;
+    QPointer<QWidget> dialog;
+
+    void Tick()
+    {
+        waited += kPollMs;
+        if (answered) {
+            // The answered dialog must have ended by now.
+            if (!dialog || !dialog->isVisible()) {
+                timer.stop();
+            } else if (waited > kPatienceMs) {
+                ADD_FAILURE() << "a dialog stayed open after it was answered: " << dialog->windowTitle().toStdString();
+                timer.stop();
+                CloseModal(dialog);
+            }
+            return;
+        }
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->isVisible() && matches(modal)) {
+            answered = true;
+            waited = 0;
+            dialog = modal;
+            answer(modal);
+            return;
+        }
+        if (waited > kPatienceMs && failOnTimeout) {
+            ADD_FAILURE() << "the expected dialog did not show up";
+            timer.stop();
+            if (modal)
+                CloseModal(modal);
+        }
+    }
+};
+
+ModalAnswer::ModalAnswer(std::function<bool(QWidget*)> matches, std::function<void(QWidget*)> answer, bool required)
+    : m_state(std::make_shared<State>())
+{
+    m_state->failOnTimeout = required;
+    m_state->matches = std::move(matches);
+    m_state->answer = std::move(answer);
+    State* s = m_state.get();
+    QObject::connect(&s->timer, &QTimer::timeout, [s] { s->Tick(); });
+    s->timer.start(kPollMs);
+}
+
+ModalAnswer::~ModalAnswer() = default;
+ModalAnswer::ModalAnswer(ModalAnswer&&) noexcept = default;
+ModalAnswer& ModalAnswer::operator=(ModalAnswer&&) noexcept = default;
+
+bool ModalAnswer::Answered() const
+{
+    return m_state && m_state->answered;
+}
+
+ModalAnswer NoModalExpected()
+{
+    return ModalAnswer([](QWidget*) { return true; },
+                       [](QWidget* w) {
+                           ADD_FAILURE() << "unexpected dialog: " << w->windowTitle().toStdString();
+                           CloseModal(w);
+                       },
+                       false);
+}
+
+void ProcessEvents()
+{
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+QWidget* DialogItem(QWidget* dialog, int id)
+{
+    for (QWidget* w : dialog->findChildren<QWidget*>())
+        if (w->property("controlId").isValid() && w->property("controlId").toInt() == id)
+            return w;
+    ADD_FAILURE() << "no control " << id << " in " << dialog->windowTitle().toStdString();
+    return nullptr;
+}
+
+QString DialogItemText(QWidget* dialog, int id)
+{
+    QWidget* w = DialogItem(dialog, id);
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* e = qobject_cast<QPlainTextEdit*>(w))
+        return e->toPlainText();
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return b->text();
+    return {};
+}
+
+void TypeInto(QWidget* dialog, int id, const QString& text)
+{
+    auto* edit = qobject_cast<QLineEdit*>(DialogItem(dialog, id));
+    ASSERT_NE(edit, nullptr) << "control " << id << " is not an edit";
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+void ClickItem(QWidget* dialog, int id)
+{
+    auto* button = qobject_cast<QAbstractButton*>(DialogItem(dialog, id));
+    ASSERT_NE(button, nullptr) << "control " << id << " is not a button";
+    // Radio buttons and check boxes answer on their box and caption, at the left.
+    bool push = qobject_cast<QPushButton*>(button) != nullptr;
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, push ? QPoint() : QPoint(6, button->height() / 2));
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+// Answers a modal dialog from inside its own event loop: while it lives, it waits for the first
+// modal widget that matches and runs the answer on it. A dialog still open ten seconds after its
+// answer, or none showing up in that time, fails the test and is closed, so no test hangs.
+class ModalAnswer {
+public:
+    // required: fail the test when no matching dialog shows up.
+    ModalAnswer(std::function<bool(QWidget*)> matches, std::function<void(QWidget*)> answer, bool required = true);
+    ~ModalAnswer();
+    ModalAnswer(ModalAnswer&&) noexcept;
+    ModalAnswer& operator=(ModalAnswer&&) noexcept;
+
+    bool Answered() const;
+
+    struct State;
+
+private:
+    std::shared_ptr<State> m_state;
+};
+
+template <class T>
+ModalAnswer OnModal(std::function<void(T*)> answer)
+{
+    return ModalAnswer([](QWidget* w) { return qobject_cast<T*>(w) != nullptr; },
+                       [answer](QWidget* w) { answer(qobject_cast<T*>(w)); });
+}
+
+// Fails the test on any modal dialog that shows up while it lives, and closes it.
+ModalAnswer NoModalExpected();
+
+// Lets queued events run (paints, deferred deletions, idle updates).
+void ProcessEvents();
+
+// Controls of a dialog made from a template, by identifier.
+QWidget* DialogItem(QWidget* dialog, int id);
+QString DialogItemText(QWidget* dialog, int id);
+// Replaces an edit's text by typing, as a user would.
+void TypeInto(QWidget* dialog, int id, const QString& text);
+// Clicks a button with the mouse.
+void ClickItem(QWidget* dialog, int id);
