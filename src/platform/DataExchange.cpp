@@ -39,32 +39,39 @@ void DDX_Text(CDataExchange* pDX, int id, int& value)
     value = v;
 }
 
-void DDX_Text(CDataExchange* pDX, int id, double& value)
+namespace {
+
+// Shows a real with the given significant digits; takes one in when it is finite and within
+// limit. True when value was taken in.
+bool ExchangeReal(CDataExchange* pDX, int id, double& value, int digits, double limit)
 {
     if (pDX->Failed())
-        return;
+        return false;
     if (!pDX->m_bSaveAndValidate) {
-        pDX->m_pDlgWnd->SetDlgItemText(id, FormatC("%.*g", DBL_DIG, value));
-        return;
+        pDX->m_pDlgWnd->SetDlgItemText(id, FormatC("%.*g", digits, value));
+        return false;
     }
     double v = 0;
-    if (!ParseDoubleC(pDX->m_pDlgWnd->GetDlgItemText(id), v))
-        return Refuse(pDX, id, "Enter a number.");
+    if (!ParseDoubleC(pDX->m_pDlgWnd->GetDlgItemText(id), v) || std::fabs(v) > limit) {
+        Refuse(pDX, id, "Enter a number.");
+        return false;
+    }
     value = v;
+    return true;
+}
+
+} // namespace
+
+void DDX_Text(CDataExchange* pDX, int id, double& value)
+{
+    ExchangeReal(pDX, id, value, DBL_DIG, DBL_MAX);
 }
 
 void DDX_Text(CDataExchange* pDX, int id, float& value)
 {
-    if (pDX->Failed())
-        return;
-    if (!pDX->m_bSaveAndValidate) {
-        pDX->m_pDlgWnd->SetDlgItemText(id, FormatC("%.*g", FLT_DIG, static_cast<double>(value)));
-        return;
-    }
-    double v = 0;
-    if (!ParseDoubleC(pDX->m_pDlgWnd->GetDlgItemText(id), v) || std::fabs(v) > FLT_MAX)
-        return Refuse(pDX, id, "Enter a number.");
-    value = static_cast<float>(v);
+    double v = value;
+    if (ExchangeReal(pDX, id, v, FLT_DIG, FLT_MAX))
+        value = static_cast<float>(v);
 }
 
 void DDX_Text(CDataExchange* pDX, int id, std::string& value)

@@ -163,26 +163,30 @@ std::string_view Trimmed(std::string_view text)
 
 } // namespace
 
-bool ParseDoubleC(std::string_view text, double& value)
+namespace {
+
+// One number making up the whole text, blanks around it allowed.
+template <class T>
+bool ParseWhole(std::string_view text, Kind kind, int base, T& value)
 {
     std::string s(Trimmed(text));
     if (s.empty() || s.find('\0') != std::string::npos)
         return false;
-    double v = 0;
-    if (ConvertNumber(s, Kind::Double, 0, &v) != s.size())
+    T v{};
+    if (ConvertNumber(s, kind, base, &v) != s.size())
         return false;
     value = v;
     return true;
 }
 
+} // namespace
+
+bool ParseDoubleC(std::string_view text, double& value)
+{
+    return ParseWhole(text, Kind::Double, 0, value);
+}
+
 bool ParseIntC(std::string_view text, int& value)
 {
-    std::string s(Trimmed(text));
-    if (s.empty() || s.find('\0') != std::string::npos)
-        return false;
-    int v = 0;
-    if (ConvertNumber(s, Kind::Int, 10, &v) != s.size())
-        return false;
-    value = v;
-    return true;
+    return ParseWhole(text, Kind::Int, 10, value);
 }

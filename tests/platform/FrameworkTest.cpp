@@ -6,6 +6,7 @@
 #include "platform/Document.h"
 #include "platform/FileDialog.h"
 #include "platform/FrameWnd.h"
+#include "platform/QtMessageBox.h"
 #include "platform/View.h"
 #include "platform/WinApp.h"
 #include "support/MessageLog.h"
@@ -14,7 +15,9 @@
 #include <QDialog>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -252,6 +255,34 @@ TEST(DataExchange, FilesDroppedOnAnAcceptingEditReachTheDialog)
     });
     dlg.DoModal();
     EXPECT_EQ(dlg.dropped, (std::vector<std::string>{"/data/meshes/mesh one.txt", "/data/b.txt"}));
+}
+
+TEST(QtMessageBox, CaptionIconAndButtonsFollowTheStyle)
+{
+    InstallQtMessageBoxHandler();
+    struct Row {
+        unsigned style;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButton press;
+        int answer;
+    } rows[] = {
+        {MB_OK, QMessageBox::NoIcon, QMessageBox::Ok, IDOK},
+        {MB_ICONINFORMATION, QMessageBox::Information, QMessageBox::Ok, IDOK},
+        {MB_ICONERROR, QMessageBox::Critical, QMessageBox::Ok, IDOK},
+        {MB_YESNO | MB_ICONQUESTION, QMessageBox::Question, QMessageBox::Yes, IDYES},
+        {MB_YESNOCANCEL | MB_ICONQUESTION, QMessageBox::Question, QMessageBox::Cancel, IDCANCEL},
+    };
+    for (const Row& row : rows) {
+        ModalAnswer answer = OnModal<QMessageBox>([&](QMessageBox* box) {
+            EXPECT_EQ(box->windowTitle(), "velquor-model-maker");
+            EXPECT_EQ(box->text(), "Line one.\nLine two.");
+            EXPECT_EQ(box->icon(), row.icon) << row.style;
+            ASSERT_NE(box->button(row.press), nullptr) << row.style;
+            box->button(row.press)->click();
+        });
+        EXPECT_EQ(AfxMessageBox("Line one.\nLine two.", row.style), row.answer) << row.style;
+    }
+    SetMessageBoxHandler(nullptr);
 }
 
 TEST(FileDialogFilter, TranslatesWindowsFiltersForEveryFileName)
