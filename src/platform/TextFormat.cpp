@@ -1,6 +1,7 @@
 #include "platform/TextFormat.h"
 
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -94,6 +95,14 @@ std::string FormatC(const char* format, ...)
     }
     va_end(copy);
     return out;
+}
+
+void AppendG(std::string& out, double value)
+{
+    // to_chars with a precision is printf's conversion in the "C" locale.
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    out.append(buffer, result.ptr);
 }
 
 int ScanFields(std::string_view text, const char* format, ...)

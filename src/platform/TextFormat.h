@@ -9,6 +9,10 @@
 // printf into a string.
 std::string FormatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Appends value exactly as printf "%g" writes it, without touching the locale: the fast path
+// for the large files of values.
+void AppendG(std::string& out, double value);
+
 // Reads leading fields of text as sscanf does and returns how many were stored; reading stops
 // at the first field that does not convert. Conversions: %i (decimal, 0 octal, 0x hexadecimal),
 // %d, %f (float*), %lf and %lg (double*). Blanks in the format match any run of blanks; other

@@ -1,0 +1,164 @@
+#include "mesh/Rasterise.h"
+
+#include "mesh/Mesh.h"
+#include "platform/MessageBox.h"
+#include "platform/StdioFile.h"
+#include "platform/TextFormat.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The value grid, row by row from the top; each block touches only the cells it covers.
+class CGrid {
+public:
+    CGrid(int nx, int nz) : m_nx(nx), m_values(static_cast<size_t>(nx) * static_cast<size_t>(nz), 0.0f) {}
+
+    float& At(int column, int row) { return m_values[static_cast<size_t>(row) * m_nx + column]; }
+
+    void Fill(int i1, int i2, int k1, int k2, float v)
+    {
+        if (i2 <= i1)
+            return;
+        for (int k = k1; k < k2; ++k)
+            std::fill_n(m_values.begin() + static_cast<std::ptrdiff_t>(k * m_nx + i1), i2 - i1, v);
+    }
+
+    std::vector<float> Take() { return std::move(m_values); }
+
+private:
+    size_t m_nx;
+    std::vector<float> m_values;
+};
+
+void PaintRectangle(const CMesh& mesh, CGrid& grid, CElement& b, float v, double cx1, double cz1, double s,
+                    bool& fitted)
+{
+    const auto& x = mesh.xNodes;
+    const auto& z = mesh.zNodes;
+    const int i1 = NearestNode(x, b.m_x1), i2 = NearestNode(x, b.m_x2);
+    const int k1 = NearestNode(z, b.m_z1), k2 = NearestNode(z, b.m_z2);
+    if (i1 == i2 || k1 == k2)
+        fitted = false;
+    b.SetMeshRect(x[i1], z[k1], x[i2], z[k2], cx1, cz1, s);
+    grid.Fill(i1, i2, k1, k2, v);
+}
+
+void PaintEllipse(const CMesh& mesh, CGrid& grid, CElement& b, float v, double cx1, double cz1, double s, bool& fitted)
+{
+    const auto& x = mesh.xNodes;
+    const auto& z = mesh.zNodes;
+    const int i1 = NearestNode(x, b.m_x1), i2 = NearestNode(x, b.m_x2);
+    const int k1 = NearestNode(z, b.m_z1), k2 = NearestNode(z, b.m_z2);
+    if (i1 == i2 || k1 == k2)
+        fitted = false;
+    b.m_meshCells.clear();
+    const double cx = (b.m_x1 + b.m_x2) / 2, cz = (b.m_z1 + b.m_z2) / 2;
+    const double rx = std::fabs(b.m_x1 - b.m_x2) / 2, rz = std::fabs(b.m_z1 - b.m_z2) / 2;
+    // One cell beyond the snapped rectangle each way, as a centre can lie inside past a snapped edge.
+    for (int i = std::max(0, i1 - 1); i <= std::min(mesh.nx - 1, i2); ++i) {
+        const double u = ((x[i] + x[i + 1]) / 2 - cx) / rx;
+        for (int k = std::max(0, k1 - 1); k <= std::min(mesh.nz - 1, k2); ++k) {
+            const double w = ((z[k] + z[k + 1]) / 2 - cz) / rz;
+            const double q = u * u + w * w;
+            if (q <= 1) {
+                grid.At(i, k) = v;
+                if (q > 0.4)
+                    b.AddMeshCell(x[i], z[k], x[i + 1], z[k + 1], cx1, cz1, s);
+            }
+        }
+    }
+}
+
+void PaintSheared(const CMesh& mesh, CGrid& grid, CElement& b, float v, double cx1, double cz1, double s)
+{
+    const auto& x = mesh.xNodes;
+    const auto& z = mesh.zNodes;
+    const int k1 = NearestNode(z, b.m_z1), k2 = NearestNode(z, b.m_z2);
+    b.ResetMeshRows(k2 - k1);
+    for (int k = k1; k < k2; ++k) {
+        const double zc = (z[k] + z[k + 1]) / 2;
+        const double shift = (zc - b.m_z1) * b.m_slope;
+        const int il = NearestNode(x, b.m_xTop1 - shift), ir = NearestNode(x, b.m_xTop2 - shift);
+        b.SetMeshRow(k - k1, x[il], z[k], x[ir], z[k + 1], cx1, cz1, s);
+        grid.Fill(il, ir, k, k + 1, v);
+    }
+}
+
+void WriteValues(const std::vector<float>& values, int nx, int nz, const std::string& fileName)
+{
+    CStdioFile file(fileName, CStdioFile::modeCreate | CStdioFile::modeWrite);
+    std::string text = FormatC("%i %i\n", nx, nz);
+    for (int k = 0; k < nz; ++k) {
+        const float* row = values.data() + static_cast<size_t>(k) * nx;
+        for (int i = 0; i < nx; ++i) {
+            AppendG(text, row[i]);
+            text += ' ';
+        }
+        text += '\n';
+        if (text.size() > (1 << 16)) {
+            file.WriteString(text);
+            text.clear();
+        }
+    }
+    file.WriteString(text);
+    file.Close();
+}
+
+} // namespace
+
+std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background, CElementList& blocks, double cx1,
+                                 double cz1, double s, bool& allFitted)
+{
+    const int nx = mesh.nx, nz = mesh.nz;
+    CGrid grid(nx, nz);
+    auto toValue = [isDC](float v) { return isDC ? static_cast<float>(std::pow(10.0, static_cast<double>(v))) : v; };
+    auto air = [&mesh, nz](int i) {
+        return static_cast<size_t>(i) < mesh.airPerColumn.size() ? std::clamp(mesh.airPerColumn[i], 0, nz) : 0;
+    };
+
+    const float bg = toValue(background);
+    for (int i = 0; i < nx; ++i)
+        for (int k = air(i); k < nz; ++k)
+            grid.At(i, k) = bg;
+
+    allFitted = true;
+    for (CElement& b : blocks) {
+        const float v = toValue(b.m_value);
+        if (b.m_bEllipse)
+            PaintEllipse(mesh, grid, b, v, cx1, cz1, s, allFitted);
+        else if (b.m_slope == 0)
+            PaintRectangle(mesh, grid, b, v, cx1, cz1, s, allFitted);
+        else
+            PaintSheared(mesh, grid, b, v, cx1, cz1, s);
+    }
+
+    // Air after the blocks, so that no block fills an air cell.
+    const float airValue = isDC ? 1e-8f : -10.0f;
+    for (int i = 0; i < nx; ++i)
+        for (int k = 0; k < air(i); ++k)
+            grid.At(i, k) = airValue;
+
+    // The outer columns repeat the core's edge columns below their air.
+    const int outer = mesh.outer;
+    if (outer > 0 && 2 * outer <= nx) {
+        for (int i = 0; i < outer; ++i)
+            for (int k = air(i); k < nz; ++k)
+                grid.At(i, k) = grid.At(outer, k);
+        for (int i = nx - outer; i < nx; ++i)
+            for (int k = air(i); k < nz; ++k)
+                grid.At(i, k) = grid.At(nx - outer - 1, k);
+    }
+    return grid.Take();
+}
+
+void RasteriseModel(const CMesh& mesh, bool isDC, float background, CElementList& blocks, const std::string& fileName,
+                    double cx1, double cz1, double s)
+{
+    bool allFitted = true;
+    std::vector<float> values = RasteriseGrid(mesh, isDC, background, blocks, cx1, cz1, s, allFitted);
+    if (!allFitted)
+        AfxMessageBox("Warning, block(s) could not fit in the mesh.");
+    WriteValues(values, mesh.nx, mesh.nz, fileName);
+}

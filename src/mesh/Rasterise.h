@@ -1,0 +1,20 @@
+#pragma once
+
+#include "model/ModelData.h"
+
+#include <string>
+#include <vector>
+
+class CMesh;
+
+// Values of every cell, row by row from the top, each row left to right.
+std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background, CElementList& blocks,
+                                 double cx1, double cz1, double s, bool& allFitted);
+
+// Paints the background and then the blocks in list order onto the mesh, marks the air, copies
+// the core's edge columns into the outer ones and writes the model file (conductivity for DC,
+// values 10^v; chargeability for IP). Stores in every block the cells it occupies, in logical
+// units. Warns once when a block is too small for the mesh. The mesh must carry its air counts.
+// Raises CFileException when the file cannot be written.
+void RasteriseModel(const CMesh& mesh, bool isDC, float background, CElementList& blocks, const std::string& fileName,
+                    double cx1, double cz1, double s);
