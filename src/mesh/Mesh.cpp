@@ -88,6 +88,14 @@ bool CMesh::Design(double x1, double x2, double z1, double z2, double L, double 
         zNodes[i] = zNodes[i - 1] + w;
         w *= 1.5;
     }
+    // Far from the origin a cell can be smaller than the spacing of doubles there.
+    auto increasing = [](const std::vector<double>& v) {
+        return std::adjacent_find(v.begin(), v.end(), [](double a, double b) { return !(b > a); }) == v.end();
+    };
+    if (!increasing(xNodes) || !increasing(zNodes)) {
+        *this = CMesh();
+        return false;
+    }
     return true;
 }
 

@@ -14,7 +14,8 @@ public:
     // it; dz cells down to L/2 below the mean surface, 1.5 dz cells down to the core bottom, then
     // 3 to 10 growing padding cells. Every fill but the air counts.
     // Counts that would come out negative are taken as 0. False, and an empty mesh, when the
-    // mesh would exceed the cell limits or an input is not a finite positive size.
+    // mesh would exceed the cell limits, an input is not a finite positive size, or the cells are
+    // too small to tell apart at the core's distance from the origin.
     bool Design(double x1, double x2, double z1, double z2, double L, double dx, double dz, double T);
 
     int nx = 0;

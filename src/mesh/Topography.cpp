@@ -35,7 +35,7 @@ void BuildExtendedProfile(const CModelData& model, double left, double right, st
 {
     std::vector<Vertex> v;
     for (const CTopoPt& p : model.m_topo)
-        v.push_back({p.m_x, -p.m_z});
+        v.push_back({p.m_x, 0.0 - p.m_z}); // a depth of 0 is an elevation of 0, not -0
     // Editing keeps the points by increasing x; a file may not.
     std::stable_sort(v.begin(), v.end(), [](const Vertex& a, const Vertex& b) { return a.x < b.x; });
 

@@ -1,0 +1,209 @@
+#include "mesh/Limits.h"
+#include "mesh/Locations.h"
+#include "model/ModelData.h"
+#include "platform/FileException.h"
+#include "platform/TextFormat.h"
+#include "support/MessageLog.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The lines of a text file; a line end other than CR LF fails the test.
+std::vector<std::string> CrLfLines(const std::string& bytes)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+        EXPECT_TRUE(end > start && bytes[end - 1] == '\r') << "bare LF after line " << lines.size() + 1;
+        lines.push_back(bytes.substr(start, end - start - 1));
+    }
+    EXPECT_EQ(start, bytes.size()) << "the last line has no line end";
+    return lines;
+}
+
+class LocationsTest : public ::testing::Test {
+protected:
+    struct Result {
+        bool ok;
+        int n, transmitters, data;
+        double length;
+    };
+
+    Result Write(CModelData& m)
+    {
+        Result r {false, m.m_n, -1, -1, -1};
+        r.ok = WriteLocationsFile(m, r.n, r.length, m.m_aSpacing, r.transmitters, r.data);
+        return r;
+    }
+
+    std::vector<std::string> File() { return CrLfLines(ReadBytes(m_dir.File("loc2d.txt"))); }
+
+    TempDir m_dir;
+    CurrentDirGuard m_cwd {m_dir.Path()};
+    MessageLog m_log;
+    CommaLocale m_locale;
+};
+
+TEST_F(LocationsTest, TheFourArraysGiveTheWorkedData)
+{
+    const struct {
+        const char* name;
+        int type, transmitters;
+        double length;
+        int data;
+        const char *arrayLine, *first, *second, *last;
+    } rows[] = {
+        {"pole-pole", 0, 20, 60, 105, "!pole-pole", "0 0  10 10", "0 0  20 20", "190 190  200 200"},
+        {"dipole-dipole", 1, 18, 80, 93, "!dipole-dipole", "0 10  20 30", "0 10  30 40", "170 180  190 200"},
+        {"pole-dipole(R)", 2, 19, 70, 99, "!pole-dipole", "0 0  10 20", "0 0  20 30", "180 180  190 200"},
+        {"pole-dipole(L)", 3, 19, 70, 99, "!pole-dipole", "20 20  10 0", "30 30  20 10", "200 200  140 130"},
+    };
+    for (const auto& row : rows) {
+        CModelData m;
+        m.m_arrayType = row.type;
+        const Result r = Write(m);
+        ASSERT_TRUE(r.ok) << row.name;
+        EXPECT_EQ(r.n, 6) << row.name;
+        EXPECT_EQ(r.transmitters, row.transmitters) << row.name;
+        EXPECT_EQ(r.length, row.length) << row.name;
+        EXPECT_EQ(r.data, row.data) << row.name;
+        const std::vector<std::string> lines = File();
+        ASSERT_EQ(lines.size(), size_t(row.data + 2)) << row.name << ": header, array line, one line per datum";
+        EXPECT_EQ(lines[0], "#6 10 " + std::to_string(row.type) + " 3 2") << row.name;
+        EXPECT_EQ(lines[1], row.arrayLine) << row.name;
+        EXPECT_EQ(lines[2], row.first) << row.name;
+        EXPECT_EQ(lines[3], row.second) << row.name;
+        EXPECT_EQ(lines.back(), row.last) << row.name;
+    }
+    EXPECT_TRUE(m_log.Empty()) << m_log.Last();
+}
+
+TEST_F(LocationsTest, AnNTooLargeIsLoweredInTheModelAndTheLengthButNotTheHeader)
+{
+    const struct {
+        const char* name;
+        int type, nmax, data;
+    } rows[] = {{"pole-pole", 0, 20, 210}, {"dipole-dipole", 1, 18, 171}};
+    for (const auto& row : rows) {
+        m_log.Clear();
+        CModelData m;
+        m.m_arrayType = row.type, m.m_n = 25;
+        const Result r = Write(m);
+        ASSERT_TRUE(r.ok) << row.name;
+        ASSERT_EQ(m_log.Boxes().size(), 1u) << row.name;
+        EXPECT_EQ(m_log.Last(), "The value of 25 entered for n is too large for this model.\nIt has been reduced to " +
+                                    std::to_string(row.nmax) + ".") << row.name;
+        EXPECT_EQ(m_log.Boxes()[0].style, unsigned(MB_OK)) << row.name;
+        EXPECT_EQ(r.n, row.nmax) << row.name;
+        EXPECT_EQ(m.m_n, row.nmax) << row.name;
+        EXPECT_EQ(r.length, 200) << row.name << ": every array then spans the core";
+        EXPECT_EQ(r.data, row.data) << row.name;
+        EXPECT_EQ(File()[0], "#25 10 " + std::to_string(row.type) + " 3 2") << row.name;
+    }
+
+    m_log.Clear();
+    CModelData m;
+    m.m_arrayType = 0, m.m_n = 20;
+    EXPECT_EQ(Write(m).n, 20);
+    EXPECT_TRUE(m_log.Empty()) << "n equal to its maximum is kept: " << m_log.Last();
+}
+
+TEST_F(LocationsTest, AFractionalCoreWidthTruncatesTransmittersAndRoom)
+{
+    CModelData m;
+    m.m_coreX2 = 205, m.m_arrayType = 3;
+    const Result r = Write(m);
+    EXPECT_EQ(r.transmitters, 19) << "R - 1 = 19.5";
+    EXPECT_EQ(r.data, 99) << "rooms 1.5, 2.5, ... give 1, 2, ... data";
+    const std::vector<std::string> lines = File();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "25 25  15 5") << "the left array counts its sources back from x2";
+    EXPECT_EQ(lines[3], "35 35  25 15");
+    EXPECT_EQ(lines.back(), "205 205  145 135");
+}
+
+TEST_F(LocationsTest, TooManyTransmittersAreRefusedWithoutTouchingTheFileAndFileErrorsRaise)
+{
+    const struct {
+        const char* name;
+        double x2, a;
+    } rows[] = {{"one transmitter over the limit", 10.0 * (kMaxTransmitters + 1), 10},
+                {"a-spacing of 1e-300", 200, 1e-300}};
+    for (const auto& row : rows) {
+        m_log.Clear();
+        WriteBytes(m_dir.File("loc2d.txt"), "old");
+        CModelData m;
+        m.m_coreX2 = row.x2, m.m_aSpacing = row.a, m.m_arrayType = 0;
+        EXPECT_FALSE(Write(m).ok) << row.name;
+        EXPECT_EQ(m_log.Boxes().size(), 1u) << row.name;
+        EXPECT_EQ(ReadBytes(m_dir.File("loc2d.txt")), "old") << row.name;
+    }
+
+    CModelData m;
+    m.m_coreX2 = 10.0 * kMaxTransmitters, m.m_arrayType = 0, m.m_n = 1;
+    const Result r = Write(m);
+    ASSERT_TRUE(r.ok) << "exactly at the limit";
+    EXPECT_EQ(r.transmitters, kMaxTransmitters);
+    EXPECT_EQ(r.data, kMaxTransmitters);
+
+    CModelData unwritable;
+    unwritable.m_locFileName = "missing/loc2d.txt";
+    EXPECT_THROW(Write(unwritable), CFileException);
+}
+
+// Surveys on cores whose positions print exactly with six digits, so the file can be checked
+// against the core edges without a tolerance.
+TEST_F(LocationsTest, RandomSurveysKeepEveryElectrodeInTheCore)
+{
+    std::mt19937 random(20240611);
+    for (int survey = 0; survey < 300; ++survey) {
+        CModelData m;
+        m.m_arrayType = int(random() % 4);
+        m.m_n = 1 + int(random() % 30);
+        m.m_aSpacing = 0.25 * (1 + random() % 40);
+        m.m_coreX1 = double(int(random() % 1001) - 500);
+        const double width = m.m_aSpacing * std::uniform_real_distribution<>(4, 120)(random);
+        m.m_coreX2 = std::round((m.m_coreX1 + width) * 100) / 100; // the double nearest its two decimals
+        const std::string name = FormatC("type %i n %i a %g core %g..%g", m.m_arrayType, m.m_n, m.m_aSpacing,
+                                         m.m_coreX1, m.m_coreX2);
+        m_log.Clear();
+        const int entered = m.m_n;
+        const Result r = Write(m);
+        ASSERT_TRUE(r.ok) << name;
+        EXPECT_EQ(m_log.Empty(), r.n == entered) << name << ": a message exactly when n is lowered";
+        EXPECT_LE(r.n, entered) << name;
+
+        const std::vector<std::string> lines = File();
+        ASSERT_EQ(lines.size(), size_t(r.data) + 2) << name;
+        ASSERT_GE(r.data, r.transmitters) << name << ": every transmitter has a datum";
+        int transmitters = 0;
+        double lastA = -1e300, lastSeparation = 0;
+        for (size_t i = 2; i < lines.size(); ++i) {
+            double A, B, M, N;
+            ASSERT_EQ(ScanFields(lines[i], "%lf %lf %lf %lf", &A, &B, &M, &N), 4) << name << ": " << lines[i];
+            for (double x : {A, B, M, N})
+                ASSERT_TRUE(x >= m.m_coreX1 && x <= m.m_coreX2) << name << ": " << lines[i];
+            const double a = m.m_aSpacing;
+            const bool poleSource = m.m_arrayType != 1;
+            EXPECT_NEAR(B - A, poleSource ? 0 : a, 1e-9) << name << ": " << lines[i];
+            EXPECT_NEAR(m.m_arrayType == 3 ? M - N : N - M, m.m_arrayType == 0 ? 0 : a, 1e-9) << name << ": " << lines[i];
+            ASSERT_GE(A, lastA) << name << ": transmitters go from left to right";
+            const double separation = std::abs(M - A);
+            if (A != lastA)
+                ++transmitters;
+            else
+                ASSERT_GT(separation, lastSeparation) << name << ": separations increase: " << lines[i];
+            lastA = A, lastSeparation = separation;
+        }
+        EXPECT_EQ(transmitters, r.transmitters) << name;
+    }
+}
+
+} // namespace

@@ -1,0 +1,277 @@
+#include "mesh/Mesh.h"
+#include "mesh/Rasterise.h"
+#include "mesh/Topography.h"
+#include "model/ModelData.h"
+#include "platform/FileException.h"
+#include "platform/TextFormat.h"
+#include "support/MessageLog.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Columns of 2 outside a core of ten unit columns (x 0..10), six unit rows.
+CMesh SmallMesh(std::vector<int> air = {})
+{
+    CMesh m;
+    m.xNodes = {-4, -2, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 14};
+    m.zNodes = {0, 1, 2, 3, 4, 5, 6};
+    m.nx = 14, m.nz = 6, m.outer = 2;
+    m.airPerColumn = air.empty() ? std::vector<int>(14, 0) : air;
+    for (int a : m.airPerColumn)
+        m.airCells += a;
+    return m;
+}
+
+// Logical units of the small mesh's core: 1000 per model unit.
+CElement Block(double x1, double z1, double x2, double z2, float value, double slope = 0, bool ellipse = false)
+{
+    CElement e(x1, z1, x2, z2, value, slope, 0, 0, 1000);
+    e.m_bEllipse = ellipse;
+    return e;
+}
+
+// An IP grid as text, one string per row: '.' background 0, '~' air, digits block values, and
+// '|' between the outer columns and the core.
+std::vector<std::string> Picture(const CMesh& m, const std::vector<float>& grid)
+{
+    std::vector<std::string> rows;
+    for (int k = 0; k < m.nz; ++k) {
+        std::string row;
+        for (int i = 0; i < m.nx; ++i) {
+            if (i == m.outer || i == m.nx - m.outer)
+                row += '|';
+            const float v = grid.at(size_t(k) * m.nx + i);
+            row += v == -10 ? '~' : v == 0 ? '.' : v >= 1 && v <= 9 && v == int(v) ? char('0' + int(v)) : '?';
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(RasteriseTest, BlocksAreSnappedToNodesPaintedInOrderAndCutByTheAir)
+{
+    const std::string blank = "..|..........|..";
+    CElement slopeZero = Block(2, 1, 5, 3, 1), narrowSlopeZero = Block(3.1, 1, 3.4, 3, 2);
+    for (CElement* e : {&slopeZero, &narrowSlopeZero})
+        e->m_xTop1 = -4, e->m_xTop2 = 14; // what a sheared rule would paint
+    const struct {
+        const char* name;
+        std::vector<CElement> blocks;
+        std::vector<int> air;
+        std::vector<std::string> picture;
+        bool fitted = true;
+    } rows[] = {
+        {"Rectangle", {Block(2, 1, 5, 3, 1)}, {},
+         {blank, "..|..111.....|..", "..|..111.....|..", blank, blank, blank}},
+        {"EdgesHalfwayBetweenNodes", {Block(2.5, 0.5, 5.5, 2.5, 1)}, {},
+         {"..|..111.....|..", "..|..111.....|..", blank, blank, blank, blank}},
+        {"NarrowBlockThatDoesNotFit", {Block(3.1, 1, 3.4, 3, 1)}, {}, {blank, blank, blank, blank, blank, blank}, false},
+        {"FlatBlockThatDoesNotFit", {Block(2, 1.1, 5, 1.4, 1)}, {}, {blank, blank, blank, blank, blank, blank}, false},
+        {"NarrowBlockAcrossAMidpoint", {Block(3.4, 1, 3.6, 3, 1)}, {},
+         {blank, "..|...1......|..", "..|...1......|..", blank, blank, blank}},
+        {"LaterBlockWinsTheOverlap", {Block(1, 1, 6, 4, 1), Block(4, 2, 8, 5, 2)}, {},
+         {blank, "..|.11111....|..", "..|.1112222..|..", "..|.1112222..|..", "..|....2222..|..", blank}},
+        {"EarlierBlockUnderneath", {Block(4, 2, 8, 5, 2), Block(1, 1, 6, 4, 1)}, {},
+         {blank, "..|.11111....|..", "..|.1111122..|..", "..|.1111122..|..", "..|....2222..|..", blank}},
+        {"SlopeZeroIsARectangle", {slopeZero, narrowSlopeZero}, {},
+         {blank, "..|..111.....|..", "..|..111.....|..", blank, blank, blank}, false},
+        {"ShearedRowsSnapLeft", {Block(3, 0, 6, 4, 1, 1.0)}, {},
+         {"..|....111...|..", "..|...111....|..", "..|..111.....|..", "..|.111......|..", blank, blank}},
+        {"EllipseByCellCentres", {Block(1, 0, 9, 6, 1, 0, true)}, {},
+         {"..|...1111...|..", "..|..111111..|..", "..|.11111111.|..", "..|.11111111.|..", "..|..111111..|..",
+          "..|...1111...|.."}},
+        {"BlockAboveTheSurfaceStaysAir", {Block(2, 0, 5, 4, 1)}, {1, 1, 2, 2, 2, 2, 1, 1, 0, 0, 0, 0, 0, 0},
+         {"~~|~~~~~~....|..", "~~|~~~~1.....|..", "..|..111.....|..", "..|..111.....|..", blank, blank}},
+        {"BlocksIntoTheOuterColumns", {Block(-4, 1, -2, 3, 1), Block(8, 3, 14, 4, 2), Block(-100, 4.6, 1.4, 100, 3)},
+         {}, {blank, blank, blank, "..|........22|22", blank, "33|3.........|.."}},
+        {"NoBlocks", {}, std::vector<int>(14, 1), {"~~|~~~~~~~~~~|~~", blank, blank, blank, blank, blank}},
+    };
+    for (const auto& row : rows) {
+        const CMesh mesh = SmallMesh(row.air);
+        CElementList blocks(row.blocks.begin(), row.blocks.end());
+        bool fitted = !row.fitted;
+        const std::vector<float> grid = RasteriseGrid(mesh, false, 0, blocks, 0, 0, 1000, fitted);
+        ASSERT_EQ(grid.size(), size_t(mesh.nx * mesh.nz)) << row.name;
+        EXPECT_EQ(Picture(mesh, grid), row.picture) << row.name;
+        EXPECT_EQ(fitted, row.fitted) << row.name;
+    }
+}
+
+TEST(RasteriseTest, TheBlocksKeepTheShapesTheyWereGiven)
+{
+    CElementList blocks = {Block(2.5, 0.5, 5.5, 2.5, 1), Block(3, 0, 6, 4, 1, 1.0), Block(1, 0, 9, 6, 1, 0, true)};
+    const CMesh mesh = SmallMesh();
+    for (int run = 0; run < 2; ++run) { // a second discretization replaces the shapes
+        bool fitted;
+        RasteriseGrid(mesh, false, 0, blocks, 0, 0, 1000, fitted);
+        auto it = blocks.begin();
+        EXPECT_EQ(it->m_meshRect, (CRect{2000, 0, 5000, 2000}));
+        ++it;
+        EXPECT_EQ(it->m_meshRows, (std::vector<CRect>{{4000, 0, 7000, 1000}, {3000, 1000, 6000, 2000},
+                                                      {2000, 2000, 5000, 3000}, {1000, 3000, 4000, 4000}}));
+        const std::vector<CRect>& cells = (++it)->m_meshCells;
+        EXPECT_EQ(cells.size(), 20u) << "the cells near the outline, q above 0.4";
+        EXPECT_NE(std::find(cells.begin(), cells.end(), CRect{3000, 0, 4001, 1001}), cells.end());
+        EXPECT_EQ(std::find(cells.begin(), cells.end(), CRect{4000, 2000, 5001, 3001}), cells.end()) << "inner cell";
+    }
+}
+
+class ModelFileWriteTest : public ::testing::Test {
+protected:
+    // Two columns of core (x 0..2) with one outer column each side and three rows.
+    CMesh m_mesh = [] {
+        CMesh m;
+        m.xNodes = {-1, 0, 1, 2, 3}, m.zNodes = {0, 1, 2, 3};
+        m.nx = 4, m.nz = 3, m.outer = 1, m.airPerColumn = {1, 1, 0, 0}, m.airCells = 2;
+        return m;
+    }();
+    TempDir m_dir;
+    MessageLog m_log;
+    CommaLocale m_locale;
+};
+
+TEST_F(ModelFileWriteTest, ValuesAreWrittenRowByRowWithATrailingBlank)
+{
+    CElementList dc = {CElement(0, 0, 1, 3, -1, 0, 0, 0, 5000)};
+    RasteriseModel(m_mesh, true, -3, dc, m_dir.File("model2d.con"), 0, 0, 5000);
+    EXPECT_EQ(ReadBytes(m_dir.File("model2d.con")), "4 3\r\n"
+                                                    "1e-08 1e-08 0.001 0.001 \r\n"
+                                                    "0.1 0.1 0.001 0.001 \r\n"
+                                                    "0.1 0.1 0.001 0.001 \r\n");
+    EXPECT_EQ(dc.front().m_meshRect, (CRect{0, 0, 5000, 15000}));
+
+    CElementList ip;
+    RasteriseModel(m_mesh, false, 0.05f, ip, m_dir.File("model2d.chg"), 0, 0, 5000);
+    EXPECT_EQ(ReadBytes(m_dir.File("model2d.chg")), "4 3\r\n"
+                                                    "-10 -10 0.05 0.05 \r\n"
+                                                    "0.05 0.05 0.05 0.05 \r\n"
+                                                    "0.05 0.05 0.05 0.05 \r\n");
+    EXPECT_TRUE(m_log.Empty()) << m_log.Last();
+
+    EXPECT_THROW(RasteriseModel(m_mesh, false, 0, ip, m_dir.File("missing/model2d.chg"), 0, 0, 5000), CFileException);
+}
+
+TEST_F(ModelFileWriteTest, BlocksThatDoNotFitAreReportedOncePerModel)
+{
+    CElementList narrow = {CElement(0.1, 0, 0.2, 3, -1, 0, 0, 0, 5000), CElement(1.1, 0, 1.2, 3, -2, 0, 0, 0, 5000)};
+    RasteriseModel(m_mesh, true, -3, narrow, m_dir.File("model2d.con"), 0, 0, 5000);
+    ASSERT_EQ(m_log.Texts(), std::vector<std::string>{"Warning, block(s) could not fit in the mesh."});
+    EXPECT_EQ(m_log.Boxes()[0].style, unsigned(MB_OK));
+    EXPECT_EQ(ReadBytes(m_dir.File("model2d.con")).substr(0, 5), "4 3\r\n") << "the file is still written";
+}
+
+// Random models on designed meshes under random surfaces: whatever the blocks, the file holds
+// only the background, block values and air, the air where the surface puts it, and outer
+// columns that repeat the core's edge columns.
+TEST_F(ModelFileWriteTest, EveryCellIsBackgroundABlockOrAir)
+{
+    std::mt19937 random(1234);
+    auto uniform = [&](double a, double b) { return std::uniform_real_distribution<>(a, b)(random); };
+    for (int model = 0; model < 60; ++model) {
+        CModelData m;
+        m.m_coreX2 = uniform(50, 300), m.m_coreZ2 = uniform(20, 100);
+        const double W = m.m_coreX2, s = m.LogicalScale(), a = W / uniform(8, 40);
+        m.m_bTopography = model % 4 != 0;
+        std::vector<double> xs = {0, W};
+        for (int p = int(random() % 5); p > 0; --p)
+            xs.push_back(uniform(0, W));
+        std::sort(xs.begin(), xs.end());
+        m.m_topo.clear();
+        for (double x : xs)
+            m.m_topo.emplace_back(x, uniform(-10, 15));
+
+        CMesh mesh;
+        const double dx = a / double(1 + random() % 4);
+        ASSERT_TRUE(mesh.Design(0, W, 0, m.m_coreZ2, double(2 + random() % 8) * a, dx, dx / double(1 + random() % 3),
+                                MeanTopographyDepth(m)));
+        std::vector<double> E, X;
+        if (m.m_bTopography)
+            BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back(), E, X);
+        ComputeAirCells(mesh, m.m_bTopography, E, X);
+
+        const float background = 0.5f;
+        std::set<std::string> allowed = {"-10", FormatC("%g", double(background))};
+        for (int b = 0, count = 1 + int(random() % 10); b < count; ++b) {
+            const double x1 = uniform(-0.3 * W, 1.2 * W), z1 = uniform(-10, m.m_coreZ2);
+            const float value = 0.01f * float(b + 1);
+            const int kind = int(random() % 3);
+            m.m_ipModel.emplace_back(x1, z1, x1 + uniform(0.001, 0.5) * W, z1 + uniform(0.001, 0.6) * m.m_coreZ2, value,
+                                     kind == 2 ? uniform(-3, 3) : 0, 0, 0, s);
+            m.m_ipModel.back().m_bEllipse = kind == 1;
+            if (random() % 8 == 0) // a model file may hold a block upside down
+                std::swap(m.m_ipModel.back().m_z1, m.m_ipModel.back().m_z2);
+            allowed.insert(FormatC("%g", double(value)));
+        }
+        RasteriseModel(mesh, false, background, m.m_ipModel, m_dir.File("model2d.chg"), 0, 0, s);
+
+        const std::string bytes = ReadBytes(m_dir.File("model2d.chg"));
+        std::vector<std::vector<std::string>> cells;
+        size_t start = bytes.find("\r\n") + 2;
+        ASSERT_EQ(bytes.substr(0, start), FormatC("%i %i\r\n", mesh.nx, mesh.nz)) << "model " << model;
+        for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+            ASSERT_EQ(bytes[end - 1], ' ') << "model " << model << " row " << cells.size();
+            std::vector<std::string>& row = cells.emplace_back();
+            for (size_t b = start, e; b < end; b = e + 1)
+                row.push_back(bytes.substr(b, (e = bytes.find(' ', b)) - b));
+            ASSERT_EQ(row.size(), size_t(mesh.nx)) << "model " << model << " row " << cells.size() - 1;
+        }
+        ASSERT_EQ(start, bytes.size()) << "model " << model;
+        ASSERT_EQ(cells.size(), size_t(mesh.nz)) << "model " << model;
+
+        const int left = mesh.outer, right = mesh.nx - mesh.outer - 1;
+        for (int i = 0; i < mesh.nx; ++i)
+            for (int k = 0; k < mesh.nz; ++k) {
+                const std::string& cell = cells[k][i];
+                auto where = [&] { return FormatC("model %i column %i row %i: ", model, i, k) + cell; };
+                ASSERT_TRUE(allowed.count(cell)) << where();
+                if (k < mesh.airPerColumn[i])
+                    ASSERT_EQ(cell, "-10") << where();
+                else if (i < left)
+                    ASSERT_EQ(cell, cells[k][left]) << where();
+                else if (i > right)
+                    ASSERT_EQ(cell, cells[k][right]) << where();
+                else
+                    ASSERT_NE(cell, "-10") << where() << ": air below the surface";
+            }
+    }
+    for (const std::string& text : m_log.Texts())
+        EXPECT_EQ(text, "Warning, block(s) could not fit in the mesh.");
+}
+
+// AppendG is the writer of the model files' values: it must match printf for any double, and
+// for any float widened to double.
+TEST(AppendGTest, MatchesPrintfForEveryKindOfValue)
+{
+    CommaLocale comma;
+    std::vector<double> values = {0.0, -0.0, 1e-5, 1e-4, 0.0001, 9.9999949999e-5, 999999.5, 999999.4, 1e6, 123456.5,
+                                  0.5, 1e-8, 100000, 1e15, 1e16, 1e17, 5e-324, DBL_MIN, DBL_MAX, double(FLT_MAX),
+                                  std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN()};
+    std::mt19937_64 random(99);
+    for (int i = 0; i < 100000; ++i) {
+        values.push_back(std::bit_cast<double>(random()));
+        values.push_back(std::bit_cast<float>(uint32_t(random())));
+        values.push_back(std::ldexp(double(random() % 2000001) - 1000000, -int(random() % 30))); // short decimals
+    }
+    for (double v : values) {
+        std::string out = "x ";
+        AppendG(out, v);
+        ASSERT_EQ(out, "x " + FormatC("%g", v)) << std::hexfloat << v;
+    }
+}
+
+} // namespace
