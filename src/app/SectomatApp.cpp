@@ -1,5 +1,6 @@
 #include "app/SectomatApp.h"
 
+#include "app/Batch.h"
 #include "app/Icons.h"
 #include "app/MainFrame.h"
 #include "app/Resource.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <iostream>
 
 CSectomatApp::CSectomatApp()
 {
@@ -53,6 +55,11 @@ void CSectomatApp::OnAppAbout()
 
 int RunSectomatApp(int argc, char** argv)
 {
+    // The batch mode needs no window system at all.
+    const std::vector<std::string> raw(argv + 1, argv + argc);
+    if (IsBatchCommandLine(raw))
+        return RunBatch(raw, std::cout, std::cerr);
+
     QApplication qtApp(argc, argv);
     InstallQtMessageBoxHandler();
     CSectomatApp app;

@@ -2,15 +2,20 @@
 
 #include "app/Resource.h"
 #include "dialogs/ModPropDlg.h"
+#include "forward/DlgFwdType.h"
+#include "mesh/Discretize.h"
+#include "mesh/FwdModDlg.h"
 #include "model/ModelFile.h"
 #include "platform/FileDialog.h"
 #include "platform/FilePath.h"
 #include "platform/MessageBox.h"
+#include "platform/WaitCursor.h"
 
 CSectomatDoc::CSectomatDoc()
 {
     MapCommand(ID_FILE_OPEN, &CSectomatDoc::OnFileOpen);
     MapCommand(ID_FILE_SAVE_AS, &CSectomatDoc::OnFileSave);
+    MapCommand(ID_DISCRETIZE, &CSectomatDoc::OnDiscretize);
 }
 
 bool CSectomatDoc::OnNewDocument()
@@ -103,4 +108,62 @@ void CSectomatDoc::OnFileSave()
     if (dlg.DoModal() != IDOK)
         return;
     WriteModel(dlg.GetPathName());
+}
+
+void CSectomatDoc::OnDiscretize()
+{
+    if (IsModified()) {
+        AfxMessageBox("Save the model before discretizing it.");
+        return;
+    }
+    if (FileExists(m_obsDCFileName) &&
+        AfxMessageBox("Forward modeling has already been done in this folder.\nDo you want to erase previous results?",
+                      MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (m_dx < 0) {
+        m_dx = (m_coreX2 - m_coreX1) / 100;
+        m_dz = m_dx * 0.5;
+    }
+
+    CFwdModDlg dlg;
+    dlg.m_n = m_n;
+    dlg.m_aSpacing = m_aSpacing;
+    dlg.m_arrayType = m_arrayType;
+    dlg.m_meshType = m_meshType;
+    dlg.m_cellsPerElectrode = m_cellsPerElectrode;
+    dlg.m_aspectRatio = m_aspectRatio;
+    dlg.m_dx = m_dx;
+    dlg.m_dz = m_dz;
+    dlg.m_existingMesh = m_existingMesh;
+    dlg.m_maxASpacing = (m_coreX2 - m_coreX1) * 0.25;
+    if (dlg.DoModal() != IDOK)
+        return;
+    m_n = dlg.m_n;
+    m_aSpacing = dlg.m_aSpacing;
+    m_arrayType = dlg.m_arrayType;
+    m_meshType = dlg.m_meshType;
+    m_cellsPerElectrode = dlg.m_cellsPerElectrode;
+    m_aspectRatio = dlg.m_aspectRatio;
+    m_dx = dlg.m_dx;
+    m_dz = dlg.m_dz;
+    m_existingMesh = dlg.m_existingMesh;
+    m_bDiscretized = m_bForwardDone = false;
+
+    CDlgFwdType type;
+    type.m_fwdType = m_fwdType;
+    if (type.DoModal() != IDOK)
+        return;
+    m_fwdType = type.m_fwdType;
+    if (!CheckChargeabilities(*this))
+        return;
+
+    std::string summary;
+    {
+        CWaitCursor wait;
+        if (!RunDiscretization(*this, summary))
+            return;
+    }
+    AfxMessageBox(summary, MB_ICONINFORMATION);
+    m_bDiscretized = true;
+    UpdateAllViews(nullptr);
 }

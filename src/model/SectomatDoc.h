@@ -24,6 +24,10 @@ public:
     // Writes the model file; on failure the path, flags and any previous file stay.
     bool WriteModel(const std::string& path);
 
+    // Data > discretize: the Discretize and forward type dialogs, then the discretization files
+    // in the model's folder and their summary.
+    void OnDiscretize();
+
 protected:
     void OnFileOpen();
     void OnFileSave();

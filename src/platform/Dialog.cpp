@@ -391,6 +391,12 @@ void CDialog::GotoDlgCtrl(int id)
         e->selectAll();
 }
 
+void CDialog::SetEditSel(int id, int start, int end)
+{
+    if (auto* e = qobject_cast<QLineEdit*>(GetDlgItem(id)))
+        e->setSelection(start, end - start);
+}
+
 QDialog* CDialog::GetSafeHwnd() const
 {
     return m_impl ? m_impl->window : nullptr;

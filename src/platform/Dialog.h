@@ -85,6 +85,8 @@ public:
     std::vector<int> GetRadioGroup(int firstId) const;
     // Gives the control the focus and selects its text.
     void GotoDlgCtrl(int id);
+    // Selects characters start to end - 1 of an edit and scrolls the caret, at end, into view.
+    void SetEditSel(int id, int start, int end);
 
     QDialog* GetSafeHwnd() const;
     const DlgTemplate& GetTemplate() const { return m_template; }

@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -42,7 +43,13 @@ int ShowQtMessageBox(const std::string& text, unsigned style)
         buttons |= c.button;
     box.setStandardButtons(buttons);
     box.setDefaultButton(choices.front().button);
+    // A box shown during busy work still wants the ordinary pointer.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
     box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
     QAbstractButton* clicked = box.clickedButton();
     for (const Choice& c : choices)
         if (clicked == box.button(c.button))

@@ -1,0 +1,207 @@
+#include "app/Batch.h"
+
+#include "mesh/Discretize.h"
+#include "model/ModelData.h"
+#include "model/ModelFile.h"
+#include "platform/FilePath.h"
+#include "platform/MessageBox.h"
+#include "platform/TextFormat.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <ostream>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: velquor-model-maker [MODEL-FILE]\n"
+    "       velquor-model-maker --batch MODEL-FILE [options]\n"
+    "\n"
+    "Discretizes MODEL-FILE without a window, writing the files of Data > discretize beside it.\n"
+    "Options not given keep the values from the locations file beside the model, or the defaults.\n"
+    "  --array pole-pole|dipole-dipole|pole-dipole-r|pole-dipole-l\n"
+    "  --n N                number of separations\n"
+    "  --a A                a-spacing\n"
+    "  --mesh m1|m2|PATH    m1: cells per electrode spacing; m2: dx and dz; PATH: an existing mesh file\n"
+    "  --cells C            cells between electrodes (m1)\n"
+    "  --aspect R           aspect ratio dx/dz (m1)\n"
+    "  --dx DX  --dz DZ     smallest cell width and thickness (m2)\n"
+    "  --fwd dc|ip|ipl      type of forward modelling\n"
+    "The summary goes to standard output, messages to standard error.\n"
+    "Exit status: 0 done, 1 refused, 2 usage error.\n";
+
+struct Options {
+    std::string model;
+    std::optional<int> array, n, cells, fwd, meshType;
+    std::optional<double> a, aspect, dx, dz;
+    std::string meshPath;
+};
+
+// Reads the options; on a mistake writes it to err and gives false.
+bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream& err)
+{
+    const std::map<std::string, int> arrays = {
+        {"pole-pole", 0}, {"dipole-dipole", 1}, {"pole-dipole-r", 2}, {"pole-dipole-l", 3}};
+    const std::map<std::string, int> types = {{"dc", 0}, {"ip", 1}, {"ipl", 2}};
+    auto fail = [&err](const std::string& message) {
+        err << message << "\n" << kUsage;
+        return false;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--batch")
+            continue;
+        if (arg.rfind("--", 0) != 0) {
+            if (!o.model.empty())
+                return fail("Only one model file can be given.");
+            o.model = arg;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return fail("The option " + arg + " needs a value.");
+        const std::string& value = args[++i];
+        auto integer = [&](std::optional<int>& target) {
+            int v = 0;
+            if (!ParseIntC(value, v))
+                return fail(arg + " " + value + ": Enter an integer.");
+            target = v;
+            return true;
+        };
+        auto number = [&](std::optional<double>& target) {
+            double v = 0;
+            if (!ParseDoubleC(value, v))
+                return fail(arg + " " + value + ": Enter a number.");
+            target = v;
+            return true;
+        };
+        auto choose = [&](const std::map<std::string, int>& names, std::optional<int>& target) {
+            auto it = names.find(value);
+            if (it == names.end())
+                return fail(arg + " " + value + ": not one of the choices.");
+            target = it->second;
+            return true;
+        };
+        bool ok = true;
+        if (arg == "--array")
+            ok = choose(arrays, o.array);
+        else if (arg == "--n")
+            ok = integer(o.n);
+        else if (arg == "--a")
+            ok = number(o.a);
+        else if (arg == "--cells")
+            ok = integer(o.cells);
+        else if (arg == "--aspect")
+            ok = number(o.aspect);
+        else if (arg == "--dx")
+            ok = number(o.dx);
+        else if (arg == "--dz")
+            ok = number(o.dz);
+        else if (arg == "--fwd")
+            ok = choose(types, o.fwd);
+        else if (arg == "--mesh") {
+            if (value == "m1" || value == "m2") {
+                o.meshType = value == "m1" ? 0 : 1;
+            } else {
+                o.meshType = 2;
+                o.meshPath = AbsolutePath(value); // the model's folder becomes the current one
+            }
+        } else
+            return fail("Unknown option " + arg + ".");
+        if (!ok)
+            return false;
+    }
+    if (o.model.empty())
+        return fail("No model file given.");
+    return true;
+}
+
+// Messages go to standard error; the only question, whether to go on over earlier results,
+// is answered Yes.
+class CBatchMessages {
+public:
+    explicit CBatchMessages(std::ostream& err)
+        : m_previous(SetMessageBoxHandler([&err](const std::string& text, unsigned style) {
+              err << text << "\n";
+              if ((style & MB_TYPEMASK) == MB_YESNO || (style & MB_TYPEMASK) == MB_YESNOCANCEL) {
+                  err << "Yes\n";
+                  return int(IDYES);
+              }
+              return int(IDOK);
+          }))
+    {
+    }
+    ~CBatchMessages() { SetMessageBoxHandler(m_previous); }
+    CBatchMessages(const CBatchMessages&) = delete;
+    CBatchMessages& operator=(const CBatchMessages&) = delete;
+
+private:
+    MessageBoxHandler m_previous;
+};
+
+} // namespace
+
+bool IsBatchCommandLine(const std::vector<std::string>& args)
+{
+    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--batch" || a == "--help"; });
+}
+
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        out << kUsage;
+        return 0;
+    }
+    Options o;
+    if (!ParseOptions(args, o, err))
+        return 2;
+
+    CBatchMessages messages(err);
+    CModelData m;
+    const std::string path = AbsolutePath(o.model);
+    if (!ReadModelFile(path, m))
+        return 1;
+    // As after Open: the model's folder holds every file of the discretization.
+    if (!SetCurrentDirectory(RemoveLastComponent(path))) {
+        err << "Cannot work in the folder of " << path << ".\n";
+        return 1;
+    }
+
+    if (FileExists(m.m_obsDCFileName))
+        AfxMessageBox("Forward modeling has already been done in this folder.\nDo you want to erase previous results?",
+                      MB_YESNO | MB_ICONQUESTION);
+    if (m.m_dx < 0) {
+        m.m_dx = (m.m_coreX2 - m.m_coreX1) / 100;
+        m.m_dz = m.m_dx * 0.5;
+    }
+    m.m_arrayType = o.array.value_or(m.m_arrayType);
+    m.m_n = o.n.value_or(m.m_n);
+    m.m_aSpacing = o.a.value_or(m.m_aSpacing);
+    m.m_meshType = o.meshType.value_or(m.m_meshType);
+    if (o.meshType == 2)
+        m.m_existingMesh = o.meshPath;
+    m.m_cellsPerElectrode = o.cells.value_or(m.m_cellsPerElectrode);
+    m.m_aspectRatio = o.aspect.value_or(m.m_aspectRatio);
+    m.m_dx = o.dx.value_or(m.m_dx);
+    m.m_dz = o.dz.value_or(m.m_dz);
+    m.m_fwdType = o.fwd.value_or(m.m_fwdType);
+
+    CDiscretizeChoice choice;
+    choice.aSpacing = m.m_aSpacing;
+    choice.n = m.m_n;
+    choice.arrayType = m.m_arrayType;
+    choice.aspectRatio = m.m_aspectRatio;
+    choice.cellsPerElectrode = m.m_cellsPerElectrode;
+    choice.dx = m.m_dx;
+    choice.dz = m.m_dz;
+    choice.meshType = m.m_meshType;
+    choice.existingMesh = m.m_existingMesh;
+    if (!CheckDiscretizeChoice(choice, (m.m_coreX2 - m.m_coreX1) * 0.25) || !CheckChargeabilities(m))
+        return 1;
+
+    std::string summary;
+    if (!RunDiscretization(m, summary))
+        return 1;
+    out << summary;
+    return 0;
+}

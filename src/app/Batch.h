@@ -1,0 +1,16 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// Whether the command line asks for the batch mode (or its help) rather than the window.
+bool IsBatchCommandLine(const std::vector<std::string>& args);
+
+// Discretizes a model without any window:
+//   --batch MODEL [--array ...] [--n N] [--a A] [--mesh m1|m2|PATH] [--cells C] [--aspect R]
+//   [--dx DX] [--dz DZ] [--fwd dc|ip|ipl]
+// MODEL is opened as Open does, the options go over its parameters, the Discretize dialog's
+// checks run with their messages, and the files are written beside the model. The summary goes
+// to out, every message to err. Returns the exit status: 0 done, 1 refused, 2 a usage error.
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

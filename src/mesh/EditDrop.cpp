@@ -1,0 +1,22 @@
+#include "mesh/EditDrop.h"
+
+#include "platform/Dialog.h"
+
+void CEditDrop::Attach(CDialog* dialog, int id)
+{
+    m_dialog = dialog;
+    m_id = id;
+}
+
+void CEditDrop::OnDropFiles(const std::vector<std::string>& paths)
+{
+    if (!m_dialog || paths.empty())
+        return;
+    const std::string& path = paths.front();
+    m_dialog->SetDlgItemText(m_id, path);
+    m_dialog->GotoDlgCtrl(m_id);
+    // The name is what the user checks; the folders are usually long and familiar.
+    size_t slash = path.find_last_of("/\\");
+    int start = slash == std::string::npos ? 0 : static_cast<int>(slash + 1);
+    m_dialog->SetEditSel(m_id, start, static_cast<int>(path.size()));
+}

@@ -1,0 +1,137 @@
+#include "mesh/FwdModDlg.h"
+
+#include "app/Resource.h"
+#include "mesh/Discretize.h"
+#include "platform/DataExchange.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+const DlgTemplate kTemplate = {
+    IDD_DISCRETIZE,
+    "Discretize model",
+    "MS Sans Serif",
+    8,
+    155,
+    254,
+    {
+        {DlgItemKind::GroupBox, IDC_STATIC, "electrode geometry", 7, 6, 141, 45},
+        {DlgItemKind::AutoRadioButton, IDC_ARRAY_POLE_POLE, "pole-pole", 13, 19, 45, 10, WS_GROUP},
+        {DlgItemKind::AutoRadioButton, IDC_ARRAY_DIPOLE_DIPOLE, "dipole-dipole", 13, 34, 56, 10},
+        {DlgItemKind::AutoRadioButton, IDC_ARRAY_POLE_DIPOLE_R, "pole-dipole(R)", 82, 19, 60, 10},
+        {DlgItemKind::AutoRadioButton, IDC_ARRAY_POLE_DIPOLE_L, "pole-dipole(L)", 82, 34, 58, 10},
+        {DlgItemKind::RText, IDC_STATIC, "n", 36, 58, 23, 8},
+        {DlgItemKind::Edit, IDC_N, nullptr, 68, 55, 32, 14, ES_NUMBER | ES_AUTOHSCROLL},
+        {DlgItemKind::RText, IDC_STATIC, "a-spacing", 12, 76, 47, 8},
+        {DlgItemKind::Edit, IDC_A_SPACING, nullptr, 68, 73, 32, 14, ES_AUTOHSCROLL},
+        {DlgItemKind::GroupBox, IDC_STATIC, "Mesh parameters", 7, 91, 141, 132},
+        {DlgItemKind::AutoRadioButton, IDC_MESH_M1, "m1", 13, 104, 25, 10, WS_GROUP},
+        {DlgItemKind::RText, IDC_STATIC, "# of cells / electrodes", 27, 117, 70, 8},
+        {DlgItemKind::Edit, IDC_CELLS, nullptr, 102, 114, 42, 14, ES_NUMBER | ES_AUTOHSCROLL},
+        {DlgItemKind::RText, IDC_STATIC, "aspect ratio (dx/dz)", 35, 136, 62, 8},
+        {DlgItemKind::Edit, IDC_ASPECT, nullptr, 102, 133, 42, 14, ES_AUTOHSCROLL},
+        {DlgItemKind::AutoRadioButton, IDC_MESH_M2, "m2", 13, 151, 25, 10},
+        {DlgItemKind::RText, IDC_STATIC, "dx", 16, 167, 11, 8},
+        {DlgItemKind::Edit, IDC_DX, nullptr, 32, 164, 42, 14, ES_AUTOHSCROLL},
+        {DlgItemKind::RText, IDC_STATIC, "dz", 86, 167, 11, 8},
+        {DlgItemKind::Edit, IDC_DZ, nullptr, 102, 164, 42, 14, ES_AUTOHSCROLL},
+        {DlgItemKind::AutoRadioButton, IDC_MESH_EXISTING, "existing mesh", 13, 189, 58, 10},
+        {DlgItemKind::Edit, IDC_MESH_FILE, nullptr, 11, 201, 98, 14, ES_AUTOHSCROLL | WS_EX_ACCEPTFILES},
+        {DlgItemKind::PushButton, IDC_BROWSE, "Browse", 113, 201, 32, 14},
+        {DlgItemKind::DefPushButton, IDOK, "OK", 33, 233, 39, 14, WS_GROUP},
+        {DlgItemKind::PushButton, IDCANCEL, "Cancel", 79, 233, 39, 14},
+    },
+};
+
+} // namespace
+
+CFwdModDlg::CFwdModDlg() : CDialog(kTemplate)
+{
+    MapCommand(IDC_MESH_M1, &CFwdModDlg::OnM1);
+    MapCommand(IDC_MESH_M2, &CFwdModDlg::OnM2);
+    MapCommand(IDC_MESH_EXISTING, &CFwdModDlg::OnExistingMesh);
+    MapCommand(IDC_BROWSE, &CFwdModDlg::OnBrowse);
+}
+
+bool CFwdModDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_meshEdit.Attach(this, IDC_MESH_FILE);
+    EnableMeshOption(m_meshType);
+    return true;
+}
+
+void CFwdModDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Text(pDX, IDC_A_SPACING, m_aSpacing);
+    DDX_Text(pDX, IDC_N, m_n);
+    DDX_Radio(pDX, IDC_ARRAY_POLE_POLE, m_arrayType);
+    DDX_Text(pDX, IDC_ASPECT, m_aspectRatio);
+    DDX_Text(pDX, IDC_CELLS, m_cellsPerElectrode);
+    DDX_Text(pDX, IDC_DX, m_dx);
+    DDX_Text(pDX, IDC_DZ, m_dz);
+    DDX_Radio(pDX, IDC_MESH_M1, m_meshType);
+    DDX_Text(pDX, IDC_MESH_FILE, m_existingMesh);
+}
+
+void CFwdModDlg::EnableMeshOption(int option)
+{
+    EnableDlgItem(IDC_CELLS, option == 0);
+    EnableDlgItem(IDC_ASPECT, option == 0);
+    EnableDlgItem(IDC_DX, option == 1);
+    EnableDlgItem(IDC_DZ, option == 1);
+    EnableDlgItem(IDC_MESH_FILE, option == 2);
+    EnableDlgItem(IDC_BROWSE, option == 2);
+}
+
+void CFwdModDlg::OnM1()
+{
+    EnableMeshOption(0);
+}
+
+void CFwdModDlg::OnM2()
+{
+    EnableMeshOption(1);
+}
+
+void CFwdModDlg::OnExistingMesh()
+{
+    EnableMeshOption(2);
+}
+
+void CFwdModDlg::OnBrowse()
+{
+    CFileDialog dlg(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER, "Mesh||");
+    dlg.m_strTitle = "Open mesh file";
+    if (dlg.DoModal() != IDOK)
+        return;
+    // Only the mesh field changes: what the user typed elsewhere stays.
+    m_existingMesh = dlg.GetPathName();
+    SetDlgItemText(IDC_MESH_FILE, m_existingMesh);
+}
+
+void CFwdModDlg::OnOK()
+{
+    if (!UpdateData(true))
+        return;
+    CDiscretizeChoice choice;
+    choice.aSpacing = m_aSpacing;
+    choice.n = m_n;
+    choice.arrayType = m_arrayType;
+    choice.aspectRatio = m_aspectRatio;
+    choice.cellsPerElectrode = m_cellsPerElectrode;
+    choice.dx = m_dx;
+    choice.dz = m_dz;
+    choice.meshType = m_meshType;
+    choice.existingMesh = m_existingMesh;
+    if (!CheckDiscretizeChoice(choice, m_maxASpacing))
+        return;
+    EndDialog(IDOK);
+}
+
+void CFwdModDlg::OnDropFiles(int id, const std::vector<std::string>& paths)
+{
+    if (id == IDC_MESH_FILE)
+        m_meshEdit.OnDropFiles(paths);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "mesh/EditDrop.h"
+#include "platform/Dialog.h"
+
+#include <string>
+
+// The "Discretize model" dialog: the electrode array and how the mesh is made (m1: cells per
+// electrode spacing and aspect ratio; m2: the smallest cell size; or an existing mesh file).
+class CFwdModDlg : public CDialog {
+public:
+    CFwdModDlg();
+
+    double m_aSpacing = 0;
+    int m_n = 0;
+    int m_arrayType = -1;
+    double m_aspectRatio = 0;
+    int m_cellsPerElectrode = 0;
+    double m_dx = 0;
+    double m_dz = 0;
+    int m_meshType = 0;
+    std::string m_existingMesh;
+    double m_maxASpacing = 0; // a quarter of the core width, set by the caller
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
+    void OnDropFiles(int id, const std::vector<std::string>& paths) override;
+
+    void OnM1();
+    void OnM2();
+    void OnExistingMesh();
+    void OnBrowse();
+
+private:
+    void EnableMeshOption(int option);
+
+    CEditDrop m_meshEdit;
+};
+
+enum : int {
+    IDC_ARRAY_POLE_POLE = 1006,
+    IDC_ARRAY_DIPOLE_DIPOLE = 1007,
+    IDC_ARRAY_POLE_DIPOLE_R = 1008,
+    IDC_ARRAY_POLE_DIPOLE_L = 1009,
+    IDC_N = 1010,
+    IDC_A_SPACING = 1011,
+    IDC_CELLS = 1012,
+    IDC_ASPECT = 1013,
+    IDC_DX = 1019,
+    IDC_DZ = 1020,
+    IDC_MESH_M1 = 1021,
+    IDC_MESH_M2 = 1022,
+    IDC_MESH_EXISTING = 1023,
+    IDC_MESH_FILE = 1024,
+    IDC_BROWSE = 1025,
+};
