@@ -1,5 +1,6 @@
 #include "app/Batch.h"
 
+#include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
 #include "model/ModelData.h"
 #include "model/ModelFile.h"
@@ -28,6 +29,7 @@ const char* const kUsage =
     "  --aspect R           aspect ratio dx/dz (m1)\n"
     "  --dx DX  --dz DZ     smallest cell width and thickness (m2)\n"
     "  --fwd dc|ip|ipl      type of forward modelling\n"
+    "  --forward            then run the forward modelling on the discretized model\n"
     "The summary goes to standard output, messages to standard error.\n"
     "Exit status: 0 done, 1 refused, 2 usage error.\n";
 
@@ -36,6 +38,7 @@ struct Options {
     std::optional<int> array, n, cells, fwd, meshType;
     std::optional<double> a, aspect, dx, dz;
     std::string meshPath;
+    bool forward = false;
 };
 
 // Reads the options; on a mistake writes it to err and gives false.
@@ -52,6 +55,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
         const std::string& arg = args[i];
         if (arg == "--batch")
             continue;
+        if (arg == "--forward") {
+            o.forward = true;
+            continue;
+        }
         if (arg.rfind("--", 0) != 0) {
             if (!o.model.empty())
                 return fail("Only one model file can be given.");
@@ -116,13 +123,13 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
     return true;
 }
 
-// Messages go to standard error; the only question, whether to go on over earlier results,
-// is answered Yes.
+// Outcomes go to standard output, every other message to standard error; the only question,
+// whether to go on over earlier results, is answered Yes.
 class CBatchMessages {
 public:
-    explicit CBatchMessages(std::ostream& err)
-        : m_previous(SetMessageBoxHandler([&err](const std::string& text, unsigned style) {
-              err << text << "\n";
+    CBatchMessages(std::ostream& out, std::ostream& err)
+        : m_previous(SetMessageBoxHandler([&out, &err](const std::string& text, unsigned style) {
+              ((style & MB_ICONMASK) == MB_ICONINFORMATION ? out : err) << text << "\n";
               if ((style & MB_TYPEMASK) == MB_YESNO || (style & MB_TYPEMASK) == MB_YESNOCANCEL) {
                   err << "Yes\n";
                   return int(IDYES);
@@ -156,7 +163,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (!ParseOptions(args, o, err))
         return 2;
 
-    CBatchMessages messages(err);
+    CBatchMessages messages(out, err);
     CModelData m;
     const std::string path = AbsolutePath(o.model);
     if (!ReadModelFile(path, m))
@@ -203,5 +210,11 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (!RunDiscretization(m, summary))
         return 1;
     out << summary;
+    m.m_bDiscretized = true;
+    if (o.forward) {
+        out << "\n";
+        if (!RunForwardModel(m))
+            return 1;
+    }
     return 0;
 }

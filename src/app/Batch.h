@@ -9,8 +9,9 @@ bool IsBatchCommandLine(const std::vector<std::string>& args);
 
 // Discretizes a model without any window:
 //   --batch MODEL [--array ...] [--n N] [--a A] [--mesh m1|m2|PATH] [--cells C] [--aspect R]
-//   [--dx DX] [--dz DZ] [--fwd dc|ip|ipl]
+//   [--dx DX] [--dz DZ] [--fwd dc|ip|ipl] [--forward]
 // MODEL is opened as Open does, the options go over its parameters, the Discretize dialog's
-// checks run with their messages, and the files are written beside the model. The summary goes
-// to out, every message to err. Returns the exit status: 0 done, 1 refused, 2 a usage error.
+// checks run with their messages, and the files are written beside the model; --forward then
+// runs the forward modelling. The summary and outcomes go to out, every other message to err.
+// Returns the exit status: 0 done, 1 refused or failed, 2 a usage error.
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -3,6 +3,7 @@
 #include "app/Resource.h"
 #include "dialogs/ModPropDlg.h"
 #include "forward/DlgFwdType.h"
+#include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
 #include "mesh/FwdModDlg.h"
 #include "model/ModelFile.h"
@@ -16,6 +17,10 @@ CSectomatDoc::CSectomatDoc()
     MapCommand(ID_FILE_OPEN, &CSectomatDoc::OnFileOpen);
     MapCommand(ID_FILE_SAVE_AS, &CSectomatDoc::OnFileSave);
     MapCommand(ID_DISCRETIZE, &CSectomatDoc::OnDiscretize);
+    MapCommand(ID_FORWARD_MODEL, &CSectomatDoc::OnForwardModel);
+    MapUpdate(ID_FORWARD_MODEL, &CSectomatDoc::OnUpdateForwardModel);
+    MapCommand(ID_VIEW_LOG_FILE, &CSectomatDoc::OnLogFile);
+    MapUpdate(ID_VIEW_LOG_FILE, &CSectomatDoc::OnUpdateLogFile);
 }
 
 bool CSectomatDoc::OnNewDocument()
@@ -166,4 +171,26 @@ void CSectomatDoc::OnDiscretize()
     AfxMessageBox(summary, MB_ICONINFORMATION);
     m_bDiscretized = true;
     UpdateAllViews(nullptr);
+}
+
+void CSectomatDoc::OnForwardModel()
+{
+    // The user interface waits for the run; the wait cursor says so.
+    CWaitCursor wait;
+    RunForwardModel(*this);
+}
+
+void CSectomatDoc::OnUpdateForwardModel(CCmdUI* ui)
+{
+    ui->Enable(m_bDiscretized);
+}
+
+void CSectomatDoc::OnLogFile()
+{
+    ShowLogFile(*this);
+}
+
+void CSectomatDoc::OnUpdateLogFile(CCmdUI* ui)
+{
+    ui->Enable(!IsModified() && m_bDiscretized);
 }

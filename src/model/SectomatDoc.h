@@ -27,6 +27,12 @@ public:
     // Data > discretize: the Discretize and forward type dialogs, then the discretization files
     // in the model's folder and their summary.
     void OnDiscretize();
+    // Data > forward model: the forward-modelling program on the discretized model, waited for.
+    void OnForwardModel();
+    void OnUpdateForwardModel(CCmdUI* ui);
+    // View > Log file: the forward-modelling program's log in the text editor.
+    void OnLogFile();
+    void OnUpdateLogFile(CCmdUI* ui);
 
 protected:
     void OnFileOpen();

@@ -50,3 +50,24 @@ void AfxSetAppName(const std::string& name)
 {
     AppName() = name;
 }
+
+namespace {
+
+std::function<void()>& BeepHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
+} // namespace
+
+void MessageBeep()
+{
+    if (BeepHandler())
+        BeepHandler()();
+}
+
+void SetMessageBeepHandler(std::function<void()> handler)
+{
+    BeepHandler() = std::move(handler);
+}

@@ -34,3 +34,7 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 // The caption of every box.
 const std::string& AfxGetAppName();
 void AfxSetAppName(const std::string& name);
+
+// The desktop's simple beep; nothing without a desktop. The Qt layer installs its own.
+void MessageBeep();
+void SetMessageBeepHandler(std::function<void()> handler);

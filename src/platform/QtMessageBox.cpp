@@ -65,4 +65,5 @@ int ShowQtMessageBox(const std::string& text, unsigned style)
 void InstallQtMessageBoxHandler()
 {
     SetMessageBoxHandler(ShowQtMessageBox);
+    SetMessageBeepHandler([] { QApplication::beep(); });
 }
