@@ -1,8 +1,10 @@
 #include "platform/View.h"
 
+#include "platform/DC.h"
 #include "platform/Document.h"
 #include "platform/FrameWnd.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 CView::CView(QWidget* parent) : QWidget(parent)
@@ -32,7 +34,7 @@ void CView::OnInitialUpdate()
 
 void CView::OnUpdate(CView*, long, void*)
 {
-    update();
+    Invalidate();
 }
 
 bool CView::OnCmdMsg(unsigned id, CmdCode code, CCmdUI* ui)
@@ -42,13 +44,77 @@ bool CView::OnCmdMsg(unsigned id, CmdCode code, CCmdUI* ui)
     return m_pDocument && m_pDocument->OnCmdMsg(id, code, ui);
 }
 
-void CView::OnDraw(QPainter&)
+void CView::Invalidate(bool)
+{
+    m_invalid += rect();
+    update();
+}
+
+void CView::InvalidateRect(const CRect& r, bool)
+{
+    m_invalid += QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)).normalized();
+    update();
+}
+
+void CView::ValidateRect(const CRect& r)
+{
+    m_invalid -= QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)).normalized();
+}
+
+CRect CView::GetClientRect() const
+{
+    return {0, 0, width(), height()};
+}
+
+void CView::OnPrepareDC(CDC*)
 {
 }
 
-void CView::paintEvent(QPaintEvent*)
+void CView::OnDraw(CDC*)
 {
+}
+
+bool CView::OnEraseBkgnd(CDC* pDC)
+{
+    pDC->FillRect(pDC->GetClipBox(), pDC->GetCurrentBrush());
+    return true;
+}
+
+void CView::EnsureBuffer()
+{
+    const QSize wanted = size().expandedTo(QSize(1, 1));
+    if (m_buffer.size() != wanted) {
+        m_buffer = QImage(wanted, QImage::Format_RGB32);
+        m_buffer.fill(Qt::white);
+        m_invalid = rect();
+    }
+}
+
+void CView::UpdateWindow()
+{
+    EnsureBuffer();
+    const QRegion invalid = m_invalid & QRegion(m_buffer.rect());
+    m_invalid = QRegion();
+    if (invalid.isEmpty())
+        return;
+    {
+        CDC dc(&m_buffer, invalid);
+        OnEraseBkgnd(&dc);
+    }
+    CDC dc(&m_buffer, invalid);
+    OnPrepareDC(&dc);
+    OnDraw(&dc);
+}
+
+void CView::paintEvent(QPaintEvent* event)
+{
+    UpdateWindow();
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
-    OnDraw(painter);
+    painter.drawImage(event->rect(), m_buffer, event->rect());
+}
+
+void CView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_invalid += rect();
 }

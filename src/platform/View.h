@@ -1,14 +1,20 @@
 #pragma once
 
 #include "platform/CmdTarget.h"
+#include "platform/Geometry.h"
 
+#include <QImage>
+#include <QRegion>
 #include <QWidget>
 
+class CDC;
 class CDocument;
 class CFrameWnd;
-class QPainter;
 
 // A window that shows a document. Commands the view does not handle go on to its document.
+// It paints into a back buffer: a paint redraws only what was invalidated and then shows the
+// buffer, and a client context draws into the same buffer, so that shapes inverted outside a
+// paint stay consistent with it.
 class CView : public QWidget, public CCmdTarget {
 public:
     explicit CView(QWidget* parent = nullptr);
@@ -24,11 +30,34 @@ public:
 
     bool OnCmdMsg(unsigned id, CmdCode code, CCmdUI* ui) override;
 
+    // Marks device rectangles to be redrawn, or not.
+    void Invalidate(bool erase = true);
+    void InvalidateRect(const CRect& deviceRect, bool erase = true);
+    void ValidateRect(const CRect& deviceRect);
+    CRect GetClientRect() const;
+
+    // Redraws what is invalid into the back buffer now.
+    void UpdateWindow();
+    const QImage& GetBackBuffer() const { return m_buffer; }
+
+    // Sets up the logical mapping of a context before drawing or converting with it.
+    virtual void OnPrepareDC(CDC* pDC);
+
 protected:
-    virtual void OnDraw(QPainter& painter);
+    virtual void OnDraw(CDC* pDC);
+    // Fills the area being redrawn with the context's brush (white); true when done.
+    virtual bool OnEraseBkgnd(CDC* pDC);
+
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     friend class CDocument;
+    friend class CClientDC;
+    // A buffer of the window's size; a new one is all to be redrawn.
+    void EnsureBuffer();
+
     CDocument* m_pDocument = nullptr;
+    QImage m_buffer;
+    QRegion m_invalid;
 };

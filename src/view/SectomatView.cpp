@@ -3,9 +3,21 @@
 #include "app/Resource.h"
 #include "forward/ForwardRun.h"
 #include "model/SectomatDoc.h"
+#include "platform/DC.h"
+#include "view/ColourScale.h"
 
-CSectomatView::CSectomatView(QWidget* parent) : CView(parent)
+#include <cmath>
+
+CSectomatView::CSectomatView(QWidget* parent) : CView(parent), m_colours(BuildColourTable())
 {
+    MapCommand(ID_EDIT_DC_MODEL, &CSectomatView::OnEditDCModel);
+    MapUpdate(ID_EDIT_DC_MODEL, &CSectomatView::OnUpdateEditDCModel);
+    MapCommand(ID_EDIT_IP_MODEL, &CSectomatView::OnEditIPModel);
+    MapUpdate(ID_EDIT_IP_MODEL, &CSectomatView::OnUpdateEditIPModel);
+    MapCommand(ID_COLOURBAR_LOG10, &CSectomatView::OnColourbarLog10);
+    MapUpdate(ID_COLOURBAR_LOG10, &CSectomatView::OnUpdateColourbarLog10);
+    MapCommand(ID_COLOURBAR_COND_RES, &CSectomatView::OnColourbarCondRes);
+    MapUpdate(ID_COLOURBAR_COND_RES, &CSectomatView::OnUpdateColourbarCondRes);
     MapCommand(ID_VIEW_DATA, &CSectomatView::OnViewData);
     MapUpdate(ID_VIEW_DATA, &CSectomatView::OnUpdateViewData);
     MapCommand(ID_VIEW_MODEL, &CSectomatView::OnViewModel);
@@ -17,11 +29,377 @@ CSectomatDoc* CSectomatView::GetDocument() const
     return static_cast<CSectomatDoc*>(CView::GetDocument());
 }
 
+void CSectomatView::OnPrepareDC(CDC* pDC)
+{
+    const CRect client = GetClientRect();
+    if (client.Width() < 1 || client.Height() < 1)
+        return;
+    pDC->SetMapMode(MM_ISOTROPIC);
+    pDC->SetWindowExt(m_nCoreWidth + 3000, m_nCoreHeight + 2000);
+    pDC->SetWindowOrg(-1000, -1000);
+    pDC->SetViewportExt(client.Width(), client.Height());
+    pDC->SetViewportOrg(0, 0);
+}
+
+void CSectomatView::UseModel(bool dcModel)
+{
+    CSectomatDoc* doc = GetDocument();
+    m_bDCModel = dcModel;
+    m_pActiveList = dcModel ? &doc->m_dcModel : &doc->m_ipModel;
+    m_pOtherList = dcModel ? &doc->m_ipModel : &doc->m_dcModel;
+    m_fBackground = dcModel ? doc->m_dcBackground : doc->m_ipBackground;
+    m_itSelected = m_pActiveList->end();
+    RecomputeRange();
+}
+
 void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
 {
+    CSectomatDoc* doc = GetDocument();
+    if (!doc)
+        return;
+    UseModel(m_bDCModel);
+    const double width = doc->m_coreX2 - doc->m_coreX1;
+    m_dScale = m_nCoreWidth / width;
+    m_nCoreHeight = RoundToInt((doc->m_coreZ2 - doc->m_coreZ1) / width * m_nCoreWidth);
+    m_rcCore = {0, 0, m_nCoreWidth, m_nCoreHeight};
+    // A flat surface runs along the top of the core area; a file may hold no points at all.
+    if (!doc->m_bTopography && !doc->m_topo.empty()) {
+        doc->m_topo.front().m_pt = {0, 0};
+        doc->m_topo.back().m_pt = {m_nCoreWidth, 0};
+    }
+    m_itNearestTopo = doc->m_topo.end();
+    m_ptAnchor = m_ptCorner = {-1, -1};
     CView::OnUpdate(sender, hint, hintObject);
-    if (GetDocument() && GetDocument()->m_bDiscretized)
+    if (doc->m_bDiscretized)
         OnViewModel();
+}
+
+CPoint CSectomatView::ClampToCore(CPoint pt) const
+{
+    pt.x = std::clamp(pt.x, 0, m_nCoreWidth);
+    pt.y = std::clamp(pt.y, 0, m_nCoreHeight);
+    return pt;
+}
+
+void CSectomatView::RecomputeRange()
+{
+    m_dMin = static_cast<double>(1e20f);
+    m_dMax = static_cast<double>(-1e20f);
+    FoldIntoRange(m_fBackground, m_dMin, m_dMax);
+    if (m_pActiveList)
+        for (const CElement& e : *m_pActiveList)
+            FoldIntoRange(e.m_value, m_dMin, m_dMax);
+}
+
+COLORREF CSectomatView::ValueColour(double v) const
+{
+    return m_colours[static_cast<size_t>(ColourIndex(v, m_dMin, m_dMax))];
+}
+
+int CSectomatView::ElevationAt(int x) const
+{
+    const CSectomatDoc* doc = GetDocument();
+    if (!doc->m_bTopography || doc->m_topo.size() < 2)
+        return 0;
+    auto previous = doc->m_topo.begin();
+    auto current = std::next(previous);
+    // Advance while the point is right of the segment; never past the last point, so that a
+    // position beyond it extends the last segment.
+    while (current->m_pt.x < x && std::next(current) != doc->m_topo.end()) {
+        previous = current;
+        ++current;
+    }
+    const int dx = current->m_pt.x - previous->m_pt.x;
+    if (dx == 0)
+        return current->m_pt.y;
+    const int dy = current->m_pt.y - previous->m_pt.y;
+    return RoundToInt(static_cast<double>(dy) / dx * (x - previous->m_pt.x) + previous->m_pt.y);
+}
+
+void CSectomatView::OnDraw(CDC* pDC)
+{
+    CSectomatDoc* doc = GetDocument();
+    if (!doc || !m_pActiveList)
+        return;
+    CFont font(pDC->GetWindowExt().cx / 70);
+    CFont* oldFont = pDC->SelectObject(&font);
+    pDC->SetBkMode(TRANSPARENT);
+
+    if (pDC->RectVisible(m_rcCore))
+        DrawModelBody(pDC);
+    if (doc->m_bDiscretized)
+        DrawElectrodes(pDC);
+
+    const int H = m_nCoreHeight;
+    pDC->SetTextAlign(TA_CENTER | TA_TOP);
+    double step = (doc->m_coreX2 - doc->m_coreX1) / 6;
+    for (int i = 0; i <= 6; ++i) {
+        const double offset = i * step;
+        const int X = RoundToInt(offset * m_dScale);
+        pDC->TextOut(X, H + 170, AxisLabel(doc->m_coreX1 + offset, step));
+        pDC->MoveTo(X, H);
+        pDC->LineTo(X, H + 50);
+    }
+    pDC->SetTextAlign(TA_RIGHT | TA_BASELINE);
+    step = (doc->m_coreZ2 - doc->m_coreZ1) / 6;
+    for (int i = 0; i <= 6; ++i) {
+        const int Y = RoundToInt(i * step * m_dScale);
+        pDC->TextOut(-200, Y, AxisLabel(doc->m_coreZ1 + i * step, step));
+        pDC->MoveTo(0, Y);
+        pDC->LineTo(-50, Y);
+    }
+
+    DrawColourBar(pDC);
+
+    pDC->SetTextAlign(TA_CENTER | TA_BASELINE);
+    pDC->TextOut(m_nCoreWidth / 2, -350, ModelTitle(m_bDCModel, m_bConductivity, m_bLog10));
+    pDC->SelectObject(oldFont);
+}
+
+void CSectomatView::DrawModelBody(CDC* pDC)
+{
+    CSectomatDoc* doc = GetDocument();
+    CBrush background(ValueColour(m_fBackground));
+    pDC->FillRect(m_rcCore, &background);
+
+    CPen outlinePen(PS_DASH, 0, RGB(0, 0, 0));
+    CBrush hollow = CBrush::Hollow();
+    for (CElement& e : *m_pActiveList) {
+        CBrush fill(ValueColour(e.m_value));
+        const bool asBackground = e.m_value == m_fBackground;
+        if (e.m_bEllipse || e.m_slope != 0) {
+            CBrush* oldBrush = pDC->SelectObject(&fill);
+            CPen* oldPen = nullptr;
+            if (asBackground)
+                oldPen = pDC->SelectObject(&outlinePen);
+            else
+                pDC->SelectStockObject(NULL_PEN, &oldPen);
+            if (e.m_bEllipse)
+                pDC->Ellipse(e.m_rect);
+            else
+                pDC->Polygon(e.m_corners, 4);
+            pDC->SelectObject(oldPen);
+            pDC->SelectObject(oldBrush);
+        } else if (pDC->RectVisible(e.m_rect)) {
+            pDC->FillRect(e.m_rect, &fill);
+            if (asBackground) {
+                CPen* oldPen = pDC->SelectObject(&outlinePen);
+                CBrush* oldBrush = pDC->SelectObject(&hollow);
+                pDC->Rectangle(e.m_rect);
+                pDC->SelectObject(oldBrush);
+                pDC->SelectObject(oldPen);
+            }
+        }
+        if (doc->m_bDiscretized) {
+            CBrush* oldBrush = pDC->SelectObject(&hollow);
+            if (e.m_bEllipse) {
+                for (const CRect& cell : e.m_meshCells)
+                    pDC->Rectangle(cell);
+            } else if (e.m_slope == 0) {
+                pDC->Rectangle(e.m_meshRect);
+            } else {
+                for (const CRect& row : e.m_meshRows)
+                    pDC->Rectangle(row);
+            }
+            pDC->SelectObject(oldBrush);
+        }
+    }
+
+    CPen otherPen(PS_DOT, 0, RGB(155, 155, 155));
+    CPen* oldPen = pDC->SelectObject(&otherPen);
+    CBrush* oldBrush = pDC->SelectObject(&hollow);
+    for (const CElement& e : *m_pOtherList) {
+        if (e.m_bEllipse)
+            pDC->Ellipse(e.m_rect);
+        else if (e.m_slope == 0) {
+            if (pDC->RectVisible(e.m_rect))
+                pDC->Rectangle(e.m_rect);
+        } else {
+            pDC->Polygon(e.m_corners, 4);
+        }
+    }
+    pDC->SelectObject(oldPen);
+    pDC->SelectObject(oldBrush);
+
+    // A drag in progress keeps its inverted rubber band across repaints.
+    if (m_bTracking) {
+        int oldRop = pDC->SetROP2(R2_NOTXORPEN);
+        pDC->Rectangle({m_ptAnchor.x, m_ptAnchor.y, m_ptCorner.x, m_ptCorner.y});
+        pDC->SetROP2(oldRop);
+    }
+    if (HasSelection())
+        DrawSelection(pDC);
+
+    if (doc->m_bTopography) {
+        CBrush* previous = nullptr;
+        pDC->SelectStockObject(LTGRAY_BRUSH, nullptr, &previous);
+        pDC->BeginPath();
+        pDC->MoveTo(0, 0);
+        for (const CTopoPt& p : doc->m_topo)
+            pDC->LineTo(p.m_pt.x, p.m_pt.y);
+        pDC->LineTo(m_nCoreWidth, 0);
+        pDC->EndPath();
+        pDC->FillPath();
+        pDC->SelectObject(previous);
+    }
+    if (doc->m_bDiscretized && !doc->m_meshSurface.empty()) {
+        pDC->MoveTo(doc->m_meshSurface.front().x, doc->m_meshSurface.front().y);
+        for (size_t i = 1; i < doc->m_meshSurface.size(); ++i)
+            pDC->LineTo(doc->m_meshSurface[i].x, doc->m_meshSurface[i].y);
+    }
+}
+
+void CSectomatView::DrawSelection(CDC* pDC)
+{
+    if (!HasSelection())
+        return;
+    const CElement& e = *m_itSelected;
+    CPen pen(PS_SOLID, 30, RGB(0, 0, 0));
+    int oldRop = pDC->SetROP2(R2_NOTXORPEN);
+    CPen* oldPen = pDC->SelectObject(&pen);
+    if (e.m_bEllipse)
+        pDC->Ellipse(e.m_rect);
+    else if (e.m_slope != 0)
+        pDC->Polygon(e.m_corners, 4);
+    else
+        pDC->Rectangle(e.m_rect);
+    pDC->SetROP2(oldRop);
+    pDC->SelectObject(oldPen);
+}
+
+void CSectomatView::DrawElectrodes(CDC* pDC)
+{
+    CSectomatDoc* doc = GetDocument();
+    const double aL = doc->m_aSpacing * m_dScale;
+    const int A = RoundToInt(aL);
+    const int type = doc->m_arrayType;
+    auto marker = [&](int x) {
+        const int e = ElevationAt(x);
+        pDC->MoveTo(x - 50, e - 50);
+        pDC->LineTo(x, e);
+        pDC->LineTo(x + 50, e - 50);
+        pDC->MoveTo(x, e);
+        pDC->LineTo(x, e - 200);
+    };
+
+    CPen sourcePen(PS_SOLID, 2, RGB(0, 0, 0));
+    CPen* oldPen = pDC->SelectObject(&sourcePen);
+    if (type == 0 || type == 2) {
+        marker(0);
+    } else if (type == 1) {
+        marker(0);
+        marker(A);
+        pDC->MoveTo(0, ElevationAt(0));
+        pDC->LineTo(0, ElevationAt(0) - 200);
+        pDC->LineTo(A, ElevationAt(A) - 200);
+        pDC->LineTo(A, ElevationAt(A));
+    } else if (type == 3) {
+        marker(m_nCoreWidth);
+    }
+    pDC->SelectObject(oldPen);
+
+    const int n = doc->m_n;
+    if (type == 0) {
+        for (int i = 1; i <= n; ++i)
+            marker(RoundToInt(i * aL));
+        return;
+    }
+    if (type < 1 || type > 3)
+        return;
+    int previous = 0;
+    for (int i = 0; i <= n; ++i) {
+        int x;
+        if (type == 1)
+            x = RoundToInt(2 * aL) + RoundToInt(i * aL);
+        else if (type == 2)
+            x = A + RoundToInt(i * aL);
+        else
+            x = (m_nCoreWidth - A) - RoundToInt(i * aL);
+        marker(x);
+        if (i > 0) {
+            pDC->MoveTo(x, ElevationAt(x) - 200);
+            pDC->LineTo(previous, ElevationAt(previous) - 200);
+        }
+        previous = x;
+    }
+}
+
+void CSectomatView::DrawColourBar(CDC* pDC)
+{
+    const int x0 = m_nCoreWidth + 600;
+    const int H = m_nCoreHeight;
+    const bool reversed = m_bDCModel && !m_bConductivity;
+    double y = H;
+    for (int k = 0; k <= 60; ++k) {
+        CRect band{x0, RoundToInt(y - H / 61.0), x0 + 150, RoundToInt(y)};
+        pDC->FillSolidRect(band, m_colours[static_cast<size_t>(reversed ? 60 - k : k)]);
+        y -= H / 61.0;
+    }
+    pDC->SetTextAlign(TA_LEFT | TA_BASELINE);
+    for (int j = 0; j <= 6; ++j) {
+        const int Y = RoundToInt(H - j * (H / 6.0));
+        pDC->TextOut(x0 + 300, Y, ColourBarLabel(j, m_dMin, m_dMax, m_bDCModel, m_bConductivity, m_bLog10));
+        pDC->MoveTo(x0 + 200, Y);
+        pDC->LineTo(x0 + 150, Y);
+    }
+}
+
+void CSectomatView::InvalidateMargins()
+{
+    Invalidate(true);
+    CClientDC dc(this);
+    CRect core = m_rcCore;
+    dc.LPtoDP(&core);
+    ValidateRect(core);
+}
+
+void CSectomatView::OnEditDCModel()
+{
+    if (m_bDCModel || !GetDocument())
+        return;
+    UseModel(true);
+    Invalidate(true);
+}
+
+void CSectomatView::OnUpdateEditDCModel(CCmdUI* ui)
+{
+    ui->SetCheck(m_bDCModel);
+}
+
+void CSectomatView::OnEditIPModel()
+{
+    if (!m_bDCModel || !GetDocument())
+        return;
+    UseModel(false);
+    Invalidate(true);
+}
+
+void CSectomatView::OnUpdateEditIPModel(CCmdUI* ui)
+{
+    ui->SetCheck(!m_bDCModel);
+}
+
+void CSectomatView::OnColourbarLog10()
+{
+    m_bLog10 = !m_bLog10;
+    InvalidateMargins();
+}
+
+void CSectomatView::OnUpdateColourbarLog10(CCmdUI* ui)
+{
+    ui->Enable(m_bDCModel);
+    ui->SetCheck(m_bLog10);
+}
+
+void CSectomatView::OnColourbarCondRes()
+{
+    m_bConductivity = !m_bConductivity;
+    InvalidateMargins();
+}
+
+void CSectomatView::OnUpdateColourbarCondRes(CCmdUI* ui)
+{
+    ui->Enable(m_bDCModel);
 }
 
 void CSectomatView::OnViewData()

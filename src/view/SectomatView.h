@@ -1,19 +1,48 @@
 #pragma once
 
+#include "model/ModelData.h"
+#include "platform/Colour.h"
 #include "platform/View.h"
 
+#include <array>
+
+class CDC;
 class CSectomatDoc;
 
-// The window in which the vertical section is drawn and edited.
+// The window in which the vertical section is drawn and edited. Everything is drawn in logical
+// units: the core area is 10000 units wide with its top-left corner at (0, 0), depth downward,
+// with margins of 1000 units left, above and below it and 2000 right of it for the colour bar.
 class CSectomatView : public CView {
 public:
     explicit CSectomatView(QWidget* parent = nullptr);
 
     CSectomatDoc* GetDocument() const;
 
+    void OnPrepareDC(CDC* pDC) override;
     // Re-fits the view to the document; after a successful discretization it also opens the
     // model viewer on the new files.
     void OnUpdate(CView* sender, long hint, void* hintObject) override;
+
+    // A logical point moved into the core area.
+    CPoint ClampToCore(CPoint pt) const;
+
+    // The value range of the shown model, and the colour of a value in it.
+    void RecomputeRange();
+    COLORREF ValueColour(double v) const;
+
+    // Draws, or draws again to remove, the thick inverted outline of the selected block.
+    void DrawSelection(CDC* pDC);
+    // The surface's logical y at logical x; 0 (the core's top) without topography.
+    int ElevationAt(int x) const;
+
+    void OnEditDCModel();
+    void OnUpdateEditDCModel(CCmdUI* ui);
+    void OnEditIPModel();
+    void OnUpdateEditIPModel(CCmdUI* ui);
+    void OnColourbarLog10();
+    void OnUpdateColourbarLog10(CCmdUI* ui);
+    void OnColourbarCondRes();
+    void OnUpdateColourbarCondRes(CCmdUI* ui);
 
     // View > Data and View > Model: the external viewers on the results of the model shown.
     void OnViewData();
@@ -21,5 +50,41 @@ public:
     void OnViewModel();
     void OnUpdateViewModel(CCmdUI* ui);
 
-    bool m_bDCModel = true; // the DC model is shown and edited, otherwise the IP model
+    bool HasSelection() const { return m_pActiveList && m_itSelected != m_pActiveList->end(); }
+
+    bool m_bDCModel = true;      // the DC model is shown and edited, otherwise the IP model
+    bool m_bConductivity = true; // DC labels as conductivity, otherwise resistivity
+    bool m_bLog10 = false;       // DC labels as log10 values
+    float m_fBackground = 0;
+    CElementList* m_pActiveList = nullptr;
+    CElementList* m_pOtherList = nullptr;
+    CElementList::iterator m_itSelected; // the active list's end: none
+    CPoint m_ptAnchor;
+    CPoint m_ptCorner;
+    CRect m_rcCore;
+    int m_nCoreWidth = kCoreLogicalWidth;
+    int m_nCoreHeight = 0;
+    double m_dScale = 1;
+    bool m_bTopoMode = false;
+    CTopoList::iterator m_itNearestTopo;
+    bool m_bTracking = false;
+    bool m_bFirstDrag = false;
+    bool m_bMoveMode = false;
+    bool m_bSizeMode = false;
+    bool m_bShearMode = false;
+    bool m_bEllipseMode = false;
+    double m_dMin = 0;
+    double m_dMax = 0;
+    std::array<COLORREF, 61> m_colours;
+
+protected:
+    void OnDraw(CDC* pDC) override;
+
+private:
+    void UseModel(bool dcModel);
+    void DrawModelBody(CDC* pDC);
+    void DrawElectrodes(CDC* pDC);
+    void DrawColourBar(CDC* pDC);
+    // Repaints the axes, the colour bar and the title, not the model.
+    void InvalidateMargins();
 };

@@ -1,0 +1,400 @@
+#include "platform/DC.h"
+
+#include <QFontMetrics>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QColor ToQColor(COLORREF c)
+{
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+int Round(double v)
+{
+    return static_cast<int>(std::lround(std::clamp(v, -1e9, 1e9)));
+}
+
+} // namespace
+
+CBrush CBrush::Hollow()
+{
+    CBrush b;
+    b.m_hollow = true;
+    return b;
+}
+
+CDC::CDC(QImage* image, const QRegion& clip)
+    : m_image(image), m_clip(clip), m_pen(&m_defaultPen), m_brush(&m_defaultBrush), m_font(&m_defaultFont)
+{
+    m_painter = std::make_unique<QPainter>(image);
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+    if (!m_clip.isEmpty())
+        m_painter->setClipRegion(m_clip);
+}
+
+CDC::~CDC() = default;
+
+int CDC::SetMapMode(int mode)
+{
+    int previous = m_mapMode;
+    m_mapMode = mode;
+    return previous;
+}
+
+CSize CDC::SetWindowExt(int cx, int cy)
+{
+    CSize previous = m_windowExt;
+    m_windowExt = {cx, cy};
+    return previous;
+}
+
+CPoint CDC::SetWindowOrg(int x, int y)
+{
+    CPoint previous = m_windowOrg;
+    m_windowOrg = {x, y};
+    return previous;
+}
+
+CSize CDC::SetViewportExt(int cx, int cy)
+{
+    CSize previous = m_viewportExt;
+    m_viewportExt = {cx, cy};
+    return previous;
+}
+
+CPoint CDC::SetViewportOrg(int x, int y)
+{
+    CPoint previous = m_viewportOrg;
+    m_viewportOrg = {x, y};
+    return previous;
+}
+
+double CDC::Scale() const
+{
+    if (m_mapMode != MM_ISOTROPIC || m_windowExt.cx == 0 || m_windowExt.cy == 0)
+        return 1;
+    return std::min(std::fabs(double(m_viewportExt.cx) / m_windowExt.cx),
+                    std::fabs(double(m_viewportExt.cy) / m_windowExt.cy));
+}
+
+QPoint CDC::ToDevice(int x, int y) const
+{
+    if (m_mapMode != MM_ISOTROPIC)
+        return QPoint(x - m_windowOrg.x + m_viewportOrg.x, y - m_windowOrg.y + m_viewportOrg.y);
+    const double k = Scale();
+    const double sx = (double(m_viewportExt.cx) / m_windowExt.cx) < 0 ? -k : k;
+    const double sy = (double(m_viewportExt.cy) / m_windowExt.cy) < 0 ? -k : k;
+    return QPoint(Round((double(x) - m_windowOrg.x) * sx) + m_viewportOrg.x,
+                  Round((double(y) - m_windowOrg.y) * sy) + m_viewportOrg.y);
+}
+
+void CDC::LPtoDP(CPoint* points, int count) const
+{
+    for (int i = 0; i < count; ++i) {
+        QPoint d = ToDevice(points[i].x, points[i].y);
+        points[i] = {d.x(), d.y()};
+    }
+}
+
+void CDC::DPtoLP(CPoint* points, int count) const
+{
+    for (int i = 0; i < count; ++i) {
+        if (m_mapMode != MM_ISOTROPIC) {
+            points[i] = {points[i].x - m_viewportOrg.x + m_windowOrg.x, points[i].y - m_viewportOrg.y + m_windowOrg.y};
+            continue;
+        }
+        const double k = Scale();
+        const double sx = (double(m_viewportExt.cx) / m_windowExt.cx) < 0 ? -k : k;
+        const double sy = (double(m_viewportExt.cy) / m_windowExt.cy) < 0 ? -k : k;
+        points[i] = {Round((points[i].x - m_viewportOrg.x) / sx) + m_windowOrg.x,
+                     Round((points[i].y - m_viewportOrg.y) / sy) + m_windowOrg.y};
+    }
+}
+
+void CDC::LPtoDP(CRect* rect) const
+{
+    CPoint p[2] = {{rect->left, rect->top}, {rect->right, rect->bottom}};
+    LPtoDP(p, 2);
+    *rect = {p[0].x, p[0].y, p[1].x, p[1].y};
+}
+
+void CDC::DPtoLP(CRect* rect) const
+{
+    CPoint p[2] = {{rect->left, rect->top}, {rect->right, rect->bottom}};
+    DPtoLP(p, 2);
+    *rect = {p[0].x, p[0].y, p[1].x, p[1].y};
+}
+
+QRect CDC::DeviceRect(const CRect& rect) const
+{
+    QPoint a = ToDevice(rect.left, rect.top), b = ToDevice(rect.right, rect.bottom);
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()) - 1, std::max(a.y(), b.y()) - 1));
+}
+
+CPen* CDC::SelectObject(CPen* pen)
+{
+    CPen* previous = m_pen;
+    m_pen = pen;
+    return previous;
+}
+
+CBrush* CDC::SelectObject(CBrush* brush)
+{
+    CBrush* previous = m_brush;
+    m_brush = brush;
+    return previous;
+}
+
+CFont* CDC::SelectObject(CFont* font)
+{
+    CFont* previous = m_font;
+    m_font = font;
+    return previous;
+}
+
+void CDC::SelectStockObject(int object, CPen** previousPen, CBrush** previousBrush)
+{
+    switch (object) {
+    case NULL_PEN:
+    case BLACK_PEN: {
+        CPen* p = SelectObject(object == NULL_PEN ? &m_nullPen : &m_blackPen);
+        if (previousPen)
+            *previousPen = p;
+        break;
+    }
+    default: {
+        CBrush* b = SelectObject(object == NULL_BRUSH ? &m_nullBrush
+                                 : object == LTGRAY_BRUSH ? &m_lightGreyBrush
+                                                          : &m_whiteBrush);
+        if (previousBrush)
+            *previousBrush = b;
+        break;
+    }
+    }
+}
+
+int CDC::SetROP2(int mode)
+{
+    int previous = m_rop;
+    m_rop = mode;
+    return previous;
+}
+
+unsigned CDC::SetTextAlign(unsigned align)
+{
+    unsigned previous = m_textAlign;
+    m_textAlign = align;
+    return previous;
+}
+
+int CDC::SetBkMode(int mode)
+{
+    int previous = m_bkMode;
+    m_bkMode = mode;
+    return previous;
+}
+
+COLORREF CDC::SetTextColor(COLORREF colour)
+{
+    COLORREF previous = m_textColour;
+    m_textColour = colour;
+    return previous;
+}
+
+void CDC::ApplyPen(QPainter& p) const
+{
+    p.setCompositionMode(m_rop == R2_NOTXORPEN ? QPainter::RasterOp_NotSourceXorDestination
+                                               : QPainter::CompositionMode_SourceOver);
+    if (m_pen->m_style == PS_NULL) {
+        p.setPen(Qt::NoPen);
+        return;
+    }
+    // Width 0 is one pixel; a logical width becomes pixels, at least one.
+    const int width = m_pen->m_width <= 0 ? 1 : std::max(1, Round(m_pen->m_width * Scale()));
+    QPen pen(ToQColor(m_pen->m_colour));
+    pen.setWidth(width);
+    if (width > 1) {
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+    } else {
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+    }
+    if (m_pen->m_style == PS_DASH)
+        pen.setDashPattern({18.0 / width, 6.0 / width});
+    else if (m_pen->m_style == PS_DOT)
+        pen.setDashPattern({3.0 / width, 3.0 / width});
+    p.setPen(pen);
+}
+
+void CDC::ApplyBrush(QPainter& p) const
+{
+    if (m_brush->m_hollow)
+        p.setBrush(Qt::NoBrush);
+    else
+        p.setBrush(ToQColor(m_brush->m_colour));
+}
+
+void CDC::Touch(const QRect& r)
+{
+    const int margin = m_pen->m_style == PS_NULL ? 1 : std::max(1, Round(m_pen->m_width * Scale())) + 1;
+    m_dirty += r.adjusted(-margin, -margin, margin, margin);
+}
+
+void CDC::Rectangle(const CRect& rect)
+{
+    QRect r = DeviceRect(rect);
+    ApplyPen(*m_painter);
+    ApplyBrush(*m_painter);
+    // One pixel in from the right and the bottom: the outline covers left..right-1.
+    m_painter->drawRect(QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1)));
+    Touch(r);
+}
+
+void CDC::Ellipse(const CRect& rect)
+{
+    QRect r = DeviceRect(rect);
+    ApplyPen(*m_painter);
+    ApplyBrush(*m_painter);
+    m_painter->drawEllipse(QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1)));
+    Touch(r);
+}
+
+void CDC::Polygon(const CPoint* points, int count)
+{
+    QPolygon polygon;
+    for (int i = 0; i < count; ++i)
+        polygon << ToDevice(points[i].x, points[i].y);
+    ApplyPen(*m_painter);
+    ApplyBrush(*m_painter);
+    m_painter->drawPolygon(polygon, Qt::OddEvenFill);
+    Touch(polygon.boundingRect());
+}
+
+void CDC::Polyline(const CPoint* points, int count)
+{
+    if (count < 1)
+        return;
+    MoveTo(points[0].x, points[0].y);
+    for (int i = 1; i < count; ++i)
+        LineTo(points[i].x, points[i].y);
+}
+
+void CDC::MoveTo(int x, int y)
+{
+    m_current = {x, y};
+    if (m_inPath)
+        m_path.moveTo(ToDevice(x, y));
+}
+
+void CDC::LineTo(int x, int y)
+{
+    if (m_inPath) {
+        m_path.lineTo(ToDevice(x, y));
+    } else {
+        QPoint a = ToDevice(m_current.x, m_current.y), b = ToDevice(x, y);
+        ApplyPen(*m_painter);
+        m_painter->drawLine(a, b);
+        Touch(QRect(a, b).normalized());
+    }
+    m_current = {x, y};
+}
+
+void CDC::FillRect(const CRect& rect, const CBrush* brush)
+{
+    if (!brush || brush->m_hollow)
+        return;
+    QRect r = DeviceRect(rect);
+    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter->fillRect(r, ToQColor(brush->m_colour));
+    m_dirty += r;
+}
+
+void CDC::FillSolidRect(const CRect& rect, COLORREF colour)
+{
+    CBrush brush(colour);
+    FillRect(rect, &brush);
+}
+
+void CDC::TextOut(int x, int y, const std::string& text)
+{
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(std::max(1, Round(m_font->m_height * Scale())));
+    m_painter->setFont(font);
+    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter->setPen(ToQColor(m_textColour));
+    const QString s = QString::fromStdString(text);
+    QFontMetrics metrics(font);
+    QPoint p = ToDevice(x, y);
+    const int width = metrics.horizontalAdvance(s);
+    int left = p.x();
+    if ((m_textAlign & TA_CENTER) == TA_CENTER)
+        left -= width / 2;
+    else if (m_textAlign & TA_RIGHT)
+        left -= width;
+    const int baseline = (m_textAlign & TA_BASELINE) == TA_BASELINE ? p.y() : p.y() + metrics.ascent();
+    m_painter->drawText(QPoint(left, baseline), s);
+    m_dirty += QRect(left, baseline - metrics.ascent(), width, metrics.height());
+}
+
+void CDC::BeginPath()
+{
+    m_inPath = true;
+    m_path = QPainterPath();
+}
+
+void CDC::EndPath()
+{
+    m_inPath = false;
+    m_path.closeSubpath();
+}
+
+void CDC::FillPath()
+{
+    if (m_brush->m_hollow)
+        return;
+    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_path.setFillRule(Qt::OddEvenFill);
+    m_painter->fillPath(m_path, ToQColor(m_brush->m_colour));
+    m_dirty += m_path.boundingRect().toAlignedRect();
+    m_path = QPainterPath();
+}
+
+CRect CDC::GetClipBox() const
+{
+    QRect r = m_clip.isEmpty() ? m_image->rect() : m_clip.boundingRect();
+    CRect box{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    DPtoLP(&box);
+    return box;
+}
+
+bool CDC::RectVisible(const CRect& rect) const
+{
+    QRect r = DeviceRect(rect);
+    if (r.isEmpty())
+        r.setSize(QSize(std::max(1, r.width()), std::max(1, r.height())));
+    return m_clip.isEmpty() ? r.intersects(m_image->rect()) : m_clip.intersects(r);
+}
+
+#include "platform/View.h"
+
+QImage* CClientDC::Buffer(CView* view)
+{
+    view->EnsureBuffer();
+    return &view->m_buffer;
+}
+
+CClientDC::CClientDC(CView* view) : CDC(Buffer(view)), m_view(view)
+{
+    view->OnPrepareDC(this);
+}
+
+CClientDC::~CClientDC()
+{
+    m_view->update(m_dirty.boundingRect());
+}
