@@ -109,3 +109,10 @@ void DDX_Check(CDataExchange* pDX, int id, bool& value)
     else
         pDX->m_pDlgWnd->CheckDlgButton(id, value);
 }
+
+void DDX_Check(CDataExchange* pDX, int id, int& value)
+{
+    bool checked = value != 0;
+    DDX_Check(pDX, id, checked);
+    value = checked ? 1 : 0;
+}

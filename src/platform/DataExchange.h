@@ -30,3 +30,4 @@ void DDX_Text(CDataExchange* pDX, int id, std::string& value);
 // The index of the checked button of the radio group starting at id; -1 when none is.
 void DDX_Radio(CDataExchange* pDX, int id, int& value);
 void DDX_Check(CDataExchange* pDX, int id, bool& value);
+void DDX_Check(CDataExchange* pDX, int id, int& value); // 0 or 1

@@ -4,13 +4,21 @@
 #include "platform/Document.h"
 #include "platform/FrameWnd.h"
 
+#include "platform/Resources.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 CView::CView(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true); // moves arrive with the button up too
 }
 
 CView::~CView()
@@ -117,4 +125,91 @@ void CView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     m_invalid += rect();
+}
+
+namespace {
+
+unsigned Flags(const QMouseEvent* event)
+{
+    return (event->buttons() & Qt::LeftButton) ? MK_LBUTTON : 0;
+}
+
+CPoint Point(const QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    return {p.x(), p.y()};
+}
+
+} // namespace
+
+void CView::OnLButtonDown(unsigned, CPoint)
+{
+}
+
+void CView::OnLButtonUp(unsigned, CPoint)
+{
+}
+
+void CView::OnLButtonDblClk(unsigned, CPoint)
+{
+}
+
+void CView::OnMouseMove(unsigned, CPoint)
+{
+}
+
+void CView::OnContextMenu(CPoint)
+{
+}
+
+void CView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        OnLButtonDown(Flags(event), Point(event));
+}
+
+void CView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        OnLButtonUp(Flags(event), Point(event));
+}
+
+void CView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        OnLButtonDblClk(Flags(event), Point(event));
+}
+
+void CView::mouseMoveEvent(QMouseEvent* event)
+{
+    OnMouseMove(Flags(event), Point(event));
+}
+
+void CView::contextMenuEvent(QContextMenuEvent* event)
+{
+    OnContextMenu({event->globalPos().x(), event->globalPos().y()});
+}
+
+unsigned CView::TrackPopupMenu(const MenuPopup& popup, CPoint screen, const std::vector<unsigned>& disabledIds)
+{
+    QMenu menu(this);
+    menu.setTitle(QString::fromUtf8(popup.text));
+    for (const MenuItem& item : popup.items) {
+        if (!item.text) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(QString::fromUtf8(item.text));
+        action->setData(item.id);
+        action->setEnabled(std::find(disabledIds.begin(), disabledIds.end(), item.id) == disabledIds.end());
+        const std::string prompt = CommandPrompt(item.id);
+        if (!prompt.empty())
+            action->setStatusTip(QString::fromStdString(prompt));
+    }
+    QAction* chosen = menu.exec(QPoint(screen.x, screen.y));
+    if (!chosen)
+        return 0;
+    const unsigned id = chosen->data().toUInt();
+    OnCmdMsg(id, CmdCode::Execute, nullptr);
+    return id;
 }

@@ -7,9 +7,15 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <vector>
+
 class CDC;
 class CDocument;
 class CFrameWnd;
+struct MenuPopup;
+
+// Key-state flags of the mouse messages.
+constexpr unsigned MK_LBUTTON = 0x0001;
 
 // A window that shows a document. Commands the view does not handle go on to its document.
 // It paints into a back buffer: a paint redraws only what was invalidated and then shows the
@@ -43,6 +49,19 @@ public:
     // Sets up the logical mapping of a context before drawing or converting with it.
     virtual void OnPrepareDC(CDC* pDC);
 
+    // Shows a context menu at a screen position and sends the chosen command to this view
+    // (which passes it on as any command). Items of disabledIds are greyed. Returns the command
+    // chosen, 0 for none.
+    unsigned TrackPopupMenu(const MenuPopup& popup, CPoint screen, const std::vector<unsigned>& disabledIds);
+
+    // Mouse messages: key-state flags and the pointer in client pixels; the context menu's
+    // position in screen pixels.
+    virtual void OnLButtonDown(unsigned flags, CPoint point);
+    virtual void OnLButtonUp(unsigned flags, CPoint point);
+    virtual void OnLButtonDblClk(unsigned flags, CPoint point);
+    virtual void OnMouseMove(unsigned flags, CPoint point);
+    virtual void OnContextMenu(CPoint screen);
+
 protected:
     virtual void OnDraw(CDC* pDC);
     // Fills the area being redrawn with the context's brush (white); true when done.
@@ -50,6 +69,11 @@ protected:
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     friend class CDocument;

@@ -22,6 +22,18 @@ CSectomatView::CSectomatView(QWidget* parent) : CView(parent), m_colours(BuildCo
     MapUpdate(ID_VIEW_DATA, &CSectomatView::OnUpdateViewData);
     MapCommand(ID_VIEW_MODEL, &CSectomatView::OnViewModel);
     MapUpdate(ID_VIEW_MODEL, &CSectomatView::OnUpdateViewModel);
+    MapCommand(ID_BLOCK_MOVE, &CSectomatView::OnBlockMove);
+    MapCommand(ID_BLOCK_SIZE, &CSectomatView::OnBlockSize);
+    MapCommand(ID_BLOCK_SHEAR, &CSectomatView::OnBlockShear);
+    MapCommand(ID_BLOCK_ELLIPSE, &CSectomatView::OnBlockEllipse);
+    MapCommand(ID_BLOCK_PROPERTIES, &CSectomatView::OnBlockProperties);
+    MapCommand(ID_BLOCK_DELETE, &CSectomatView::OnBlockDelete);
+    MapCommand(ID_BLOCK_TO_BACK, &CSectomatView::OnBlockToBack);
+    MapCommand(ID_BLOCK_COPY, &CSectomatView::OnBlockCopy);
+    MapCommand(ID_EDIT_TOPOGRAPHY, &CSectomatView::OnEditTopography);
+    MapUpdate(ID_EDIT_TOPOGRAPHY, &CSectomatView::OnUpdateEditTopography);
+    MapCommand(ID_TOPO_DELETE_POINT, &CSectomatView::OnTopoDeletePoint);
+    MapCommand(ID_TOPO_REMOVE, &CSectomatView::OnTopoRemove);
 }
 
 CSectomatDoc* CSectomatView::GetDocument() const

@@ -52,6 +52,28 @@ public:
 
     bool HasSelection() const { return m_pActiveList && m_itSelected != m_pActiveList->end(); }
 
+    // Mouse editing: a drag draws a new block, the pending block operations follow the pointer.
+    void OnLButtonDown(unsigned flags, CPoint point) override;
+    void OnMouseMove(unsigned flags, CPoint point) override;
+    void OnLButtonUp(unsigned flags, CPoint point) override;
+    // Topography mode: adds a point, or moves the one at the same x.
+    void OnLButtonDblClk(unsigned flags, CPoint point) override;
+    // The block menu over a block, or the topography menu in topography mode.
+    void OnContextMenu(CPoint screen) override;
+
+    void OnBlockMove();
+    void OnBlockSize();
+    void OnBlockShear();
+    void OnBlockEllipse();
+    void OnBlockProperties();
+    void OnBlockDelete();
+    void OnBlockToBack();
+    void OnBlockCopy();
+    void OnEditTopography();
+    void OnUpdateEditTopography(CCmdUI* ui);
+    void OnTopoDeletePoint();
+    void OnTopoRemove();
+
     bool m_bDCModel = true;      // the DC model is shown and edited, otherwise the IP model
     bool m_bConductivity = true; // DC labels as conductivity, otherwise resistivity
     bool m_bLog10 = false;       // DC labels as log10 values
@@ -81,6 +103,20 @@ protected:
     void OnDraw(CDC* pDC) override;
 
 private:
+    // Every committed edit: the document is modified, its results out of date, and the whole
+    // picture is drawn again without a selection.
+    void FinishEdit();
+    void StartPending(bool& mode);
+    CPoint ToLogical(CDC& dc, CPoint point) const;
+    void ShowExtent();
+    void DrawSheared(CDC& dc, CPoint a, CPoint b, int offset);
+    void DrawBlockShape(CDC& dc, const CElement& block, CPoint a, CPoint b);
+
+    // What the last preview drew, so that drawing it again erases it.
+    CPoint m_ptPrevious1;
+    CPoint m_ptPrevious2;
+    int m_nPreviousShear = 0;
+
     void UseModel(bool dcModel);
     void DrawModelBody(CDC* pDC);
     void DrawElectrodes(CDC* pDC);
