@@ -172,12 +172,14 @@ TEST_F(AppTest, MainWindowCarriesTheCommandVocabulary)
     EXPECT_EQ(Frame()->GetCommandAction(ID_FILE_NEW)->shortcut(), QKeySequence("Ctrl+N"));
     EXPECT_EQ(Frame()->GetCommandAction(ID_EDIT_PASTE)->shortcut(), QKeySequence("Ctrl+V"));
 
-    // Commands whose work is not built yet stay disabled; the framework's own are enabled.
+    // A new, unsaved model: what needs a discretization or results is disabled.
     Frame()->UpdateCommandUI();
-    for (unsigned id : {57600u, 57601u, 57604u, 57665u, 59392u, 59393u, 57664u, 32791u})
+    for (unsigned id : {57600u, 57601u, 57604u, 57665u, 59392u, 59393u, 57664u, 32791u, 32776u, 32777u, 32783u,
+                        32788u, 32790u})
         EXPECT_TRUE(Frame()->GetCommandAction(id)->isEnabled()) << id;
-    for (unsigned id : {32776u, 32777u, 32783u, 32781u, 32782u, 32794u, 32774u, 32788u, 32790u, 57637u})
+    for (unsigned id : {32781u, 32782u, 32794u, 32774u, 57637u})
         EXPECT_FALSE(Frame()->GetCommandAction(id)->isEnabled()) << id;
+    EXPECT_TRUE(Frame()->GetCommandAction(ID_EDIT_DC_MODEL)->isChecked());
     EXPECT_TRUE(Frame()->GetCommandAction(ID_VIEW_TOOLBAR)->isChecked());
 }
 
