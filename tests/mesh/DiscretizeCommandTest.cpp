@@ -1,0 +1,372 @@
+// Data > discretize end to end in a temporary folder, its dialogs answered through their controls.
+#include "app/Batch.h"
+#include "forward/DlgFwdType.h"
+#include "mesh/FwdModDlg.h"
+#include "model/SectomatDoc.h"
+#include "support/MessageLog.h"
+#include "support/ModalDriver.h"
+#include "support/TempDir.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <sstream>
+
+namespace {
+
+const char* const kDiscretizeTitle = "Discretize model";
+const char* const kFwdTypeTitle = "Type of 2D Forwad Modelling";
+
+const std::vector<std::string> kDefaultSummary = {
+    "Created locations file: loc2d.txt", "number of transmitters: 19", "number of data: 99", "",
+    "Created mesh file: mesh2d.txt", "smallest cell size: 3.33333 x 1.66667", "total number of cells: 82 x 35 = 2870", "",
+    "number of air cells: 0", "number of ground cells: 2870", "", "Created conductivity file: model2d.con"};
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The start of the default model's mesh file.
+const char* const kDefaultMeshHead = "23\r\n-174.2 -117.2 1\r\n    -79.27 1\r\n";
+
+std::vector<std::string> FileNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool Checked(QDialog* d, int id)
+{
+    auto* button = qobject_cast<QAbstractButton*>(DialogItem(d, id));
+    return button && button->isChecked();
+}
+
+using Answer = std::function<void(QDialog*)>;
+
+void PressOk(QDialog* d)
+{
+    ClickItem(d, IDOK);
+}
+
+// Answers the dialog with this title; without an answer the dialog must not show up.
+ModalAnswer On(const char* title, const Answer& answer)
+{
+    auto matches = [title](QWidget* w) { return qobject_cast<QDialog*>(w) && w->windowTitle() == title; };
+    if (answer)
+        return ModalAnswer(matches, [answer](QWidget* w) { answer(static_cast<QDialog*>(w)); });
+    return ModalAnswer(
+        matches,
+        [](QWidget* w) {
+            ADD_FAILURE() << "unexpected dialog " << w->windowTitle().toStdString();
+            static_cast<QDialog*>(w)->reject();
+        },
+        false);
+}
+
+void Discretize(CSectomatDoc& doc, const Answer& discretize = PressOk, const Answer& fwdType = PressOk)
+{
+    ModalAnswer first = On(kDiscretizeTitle, discretize);
+    ModalAnswer second = On(kFwdTypeTitle, fwdType);
+    doc.OnDiscretize();
+    EXPECT_EQ(first.Answered(), bool(discretize)) << kDiscretizeTitle;
+    EXPECT_EQ(second.Answered(), bool(fwdType)) << kFwdTypeTitle;
+}
+
+// A document with the default model of a new file, saved in its own current folder.
+struct Scene {
+    TempDir dir;
+    CurrentDirGuard cwd{dir.Path()};
+    CSectomatDoc doc;
+
+    Scene() { doc.m_topo = {CTopoPt(0, 0), CTopoPt(200, 0)}; }
+    void Save() { ASSERT_TRUE(doc.WriteModel(dir.File("model.txt"))); }
+    void AddValley()
+    {
+        doc.m_topo = {CTopoPt(0, 0), CTopoPt(100, 5), CTopoPt(200, 0)};
+        doc.m_bTopography = true;
+    }
+    void AddBlock(CElementList& blocks, float value)
+    {
+        blocks.emplace_back(40, 10, 80, 20, value, 0, doc.m_coreX1, doc.m_coreZ1, doc.LogicalScale());
+    }
+    std::vector<std::string> Files() const { return FileNames(dir.Path()); }
+    std::string Read(const char* name) const { return ReadBytes(dir.File(name)); }
+};
+
+TEST(DiscretizeCommand, TheDefaultRunWritesTheFilesAndReportsTheSummary)
+{
+    MessageLog log;
+    Scene s;
+    s.Save();
+    Discretize(s.doc);
+    ASSERT_EQ(log.Boxes().size(), 1u);
+    EXPECT_EQ(Lines(log.Last()), kDefaultSummary);
+    EXPECT_EQ(log.Boxes()[0].style, MB_ICONINFORMATION);
+    EXPECT_TRUE(s.doc.m_bDiscretized);
+    EXPECT_FALSE(s.doc.IsModified());
+    EXPECT_EQ(s.doc.m_dx, 2);
+    EXPECT_EQ(s.doc.m_dz, 1);
+    EXPECT_FALSE(s.doc.m_meshSurface.empty());
+
+    EXPECT_EQ(s.Files(), (std::vector<std::string>{"loc2d.txt", "mesh2d.txt", "model.txt", "model2d.con"}));
+    EXPECT_EQ(s.Read("mesh2d.txt").rfind(kDefaultMeshHead, 0), 0u);
+    const std::string loc = s.Read("loc2d.txt");
+    const std::string head = "#6 10 2 3 2\r\n!pole-dipole\r\n0 0  10 20\r\n";
+    EXPECT_EQ(loc.substr(0, head.size()), head);
+    EXPECT_EQ(std::count(loc.begin(), loc.end(), '\n'), 2 + 99);
+    std::string row;
+    for (int i = 0; i < 82; ++i)
+        row += "0.001 ";
+    std::string con = "82 35\r\n";
+    for (int k = 0; k < 35; ++k)
+        con += row + "\r\n";
+    EXPECT_EQ(s.Read("model2d.con"), con);
+}
+
+// An unsaved model is refused before anything else; earlier results are asked about.
+TEST(DiscretizeCommand, AnUnsavedModelOrEarlierResultsStopBeforeTheDialog)
+{
+    MessageLog log;
+    Scene s;
+    s.Save();
+    WriteBytes(s.dir.File("obs_dc.dat"), "old");
+    s.doc.SetModifiedFlag();
+    Discretize(s.doc, nullptr, nullptr);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Save the model before discretizing it."});
+    ASSERT_FALSE(log.Empty());
+    EXPECT_EQ(log.Boxes()[0].style, MB_OK);
+
+    log.Clear();
+    s.doc.SetModifiedFlag(false);
+    Discretize(s.doc, nullptr, nullptr); // the log answers No
+    ASSERT_EQ(log.Boxes().size(), 1u);
+    EXPECT_EQ(log.Last(), "Forward modeling has already been done in this folder.\nDo you want to erase previous results?");
+    EXPECT_EQ(log.Boxes()[0].style, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_EQ(s.doc.m_dx, -1);
+    EXPECT_EQ(s.Files(), (std::vector<std::string>{"model.txt", "obs_dc.dat"}));
+
+    log.Clear();
+    log.Answer(IDYES);
+    Discretize(s.doc);
+    ASSERT_EQ(log.Boxes().size(), 2u);
+    EXPECT_EQ(Lines(log.Last()), kDefaultSummary);
+    EXPECT_EQ(s.Read("obs_dc.dat"), "old");
+}
+
+TEST(DiscretizeCommand, CancelInTheDiscretizeDialogKeepsOnlyTheProposedCellSize)
+{
+    MessageLog log;
+    Scene s;
+    s.Save();
+    s.doc.m_bDiscretized = s.doc.m_bForwardDone = true;
+    Discretize(
+        s.doc,
+        [](QDialog* d) {
+            const std::pair<int, const char*> shown[] = {{IDC_DX, "2"}, {IDC_DZ, "1"}, {IDC_N, "6"},
+                                                         {IDC_A_SPACING, "10"}, {IDC_CELLS, "3"}, {IDC_ASPECT, "2"}};
+            for (auto [id, text] : shown)
+                EXPECT_EQ(DialogItemText(d, id), text) << id;
+            EXPECT_TRUE(Checked(d, IDC_ARRAY_POLE_DIPOLE_R));
+            EXPECT_TRUE(Checked(d, IDC_MESH_M1));
+            TypeInto(d, IDC_N, "3");
+            ClickItem(d, IDCANCEL);
+        },
+        nullptr);
+    EXPECT_EQ(s.doc.m_dx, 2);
+    EXPECT_EQ(s.doc.m_dz, 1);
+    EXPECT_EQ(s.doc.m_n, 6);
+    EXPECT_TRUE(s.doc.m_bDiscretized && s.doc.m_bForwardDone);
+    EXPECT_EQ(s.Files(), std::vector<std::string>{"model.txt"});
+    EXPECT_TRUE(log.Empty());
+}
+
+TEST(DiscretizeCommand, CancelInTheForwardTypeDialogStoresTheDiscretizeValuesOnly)
+{
+    MessageLog log;
+    Scene s;
+    s.Save();
+    s.doc.m_fwdType = 2;
+    s.doc.m_bDiscretized = s.doc.m_bForwardDone = true;
+    Discretize(
+        s.doc,
+        [](QDialog* d) {
+            TypeInto(d, IDC_A_SPACING, "50.5"); // above a quarter of the 200 wide core
+            ClickItem(d, IDOK);
+            TypeInto(d, IDC_A_SPACING, "50");
+            TypeInto(d, IDC_N, "3");
+            ClickItem(d, IDC_ARRAY_DIPOLE_DIPOLE);
+            ClickItem(d, IDC_MESH_M2);
+            TypeInto(d, IDC_DX, "4");
+            TypeInto(d, IDC_DZ, "2");
+            ClickItem(d, IDOK);
+        },
+        [](QDialog* d) {
+            EXPECT_TRUE(Checked(d, IDC_FWD_DC_IPL));
+            ClickItem(d, IDC_FWD_DC);
+            ClickItem(d, IDCANCEL);
+        });
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"a-spacing is too huge."});
+    EXPECT_EQ(s.doc.m_aSpacing, 50);
+    EXPECT_EQ(s.doc.m_n, 3);
+    EXPECT_EQ(s.doc.m_arrayType, 1);
+    EXPECT_EQ(s.doc.m_meshType, 1);
+    EXPECT_EQ(s.doc.m_dx, 4);
+    EXPECT_EQ(s.doc.m_dz, 2);
+    EXPECT_EQ(s.doc.m_fwdType, 2);
+    EXPECT_FALSE(s.doc.m_bDiscretized || s.doc.m_bForwardDone);
+    EXPECT_FALSE(s.doc.IsModified());
+    EXPECT_EQ(s.Files(), std::vector<std::string>{"model.txt"});
+}
+
+TEST(DiscretizeCommand, AnExistingMeshIsNamedAndKeptAndTheNextM1RunWritesMesh2dAgain)
+{
+    MessageLog log;
+    Scene s;
+    s.Save();
+    TempDir other;
+    std::filesystem::create_directory(other.File("my meshes"));
+    const std::string mesh = other.File("my meshes/mesh.txt");
+    const std::string bytes = "3\n-20 0 2\n200 50\n220 2\n\n2\n0 40 20\n60 2\n";
+    WriteBytes(mesh, bytes);
+
+    Discretize(s.doc, [&](QDialog* d) {
+        ClickItem(d, IDC_MESH_EXISTING);
+        TypeInto(d, IDC_MESH_FILE, QString::fromStdString(mesh));
+        ClickItem(d, IDOK);
+    });
+    std::vector<std::string> lines = Lines(log.Last());
+    ASSERT_EQ(lines.size(), kDefaultSummary.size()) << log.Last();
+    EXPECT_EQ(lines[4], "Created mesh file: " + mesh);
+    EXPECT_EQ(lines[5], "smallest cell size: 4 x 2");
+    EXPECT_EQ(lines[6], "total number of cells: 54 x 22 = 1188");
+    EXPECT_EQ(ReadBytes(mesh), bytes);
+    EXPECT_EQ(s.doc.m_meshFileName, mesh);
+    EXPECT_EQ(s.Files(), (std::vector<std::string>{"loc2d.txt", "model.txt", "model2d.con"}));
+
+    Discretize(s.doc, [&](QDialog* d) {
+        EXPECT_TRUE(Checked(d, IDC_MESH_EXISTING));
+        EXPECT_EQ(DialogItemText(d, IDC_MESH_FILE).toStdString(), mesh);
+        ClickItem(d, IDC_MESH_M1);
+        ClickItem(d, IDOK);
+    });
+    EXPECT_EQ(Lines(log.Last()), kDefaultSummary);
+    EXPECT_EQ(s.doc.m_meshFileName, "mesh2d.txt");
+    EXPECT_EQ(s.Read("mesh2d.txt").rfind(kDefaultMeshHead, 0), 0u);
+    EXPECT_EQ(ReadBytes(mesh), bytes);
+}
+
+TEST(DiscretizeCommand, ForwardTypeAndTopographyDecideTheFilesAndTheLastSummaryLines)
+{
+    const std::string charge = "Chargeability should be between 0 and 1.\nFor greater values, make sure IPL option is "
+                               "selected when forward modelling.";
+    const std::string emptyIP = "IP forward modelling is selected, but chargeability model is empty.";
+    const std::string chgLine = "Created chargeability file: model2d.chg";
+    const std::string topoLine = "Created topography file: topo2d.txt";
+    struct Row {
+        const char* name;
+        int radio;
+        std::optional<float> ipBlock;
+        float ipBackground;
+        bool valley;
+        std::vector<std::string> messages; // before the summary
+        bool done;
+        std::vector<std::string> tail; // summary lines after the conductivity file
+    } rows[] = {
+        {"DC in a valley", IDC_FWD_DC, 1.5f, 0, true, {}, true, {topoLine}},
+        {"DC and IP, chargeability 1", IDC_FWD_DC_IP, 1.0f, 0, false, {charge}, false, {}},
+        {"DC and IP, 0.99 over a background of 1", IDC_FWD_DC_IP, 0.99f, 1, false, {}, true, {chgLine}},
+        {"DC and IP, no IP block", IDC_FWD_DC_IP, std::nullopt, 0, false, {emptyIP}, true, {chgLine}},
+        {"DC and IPL, 1.5 in a valley", IDC_FWD_DC_IPL, 1.5f, 0, true, {}, true, {chgLine, topoLine}},
+    };
+    for (const Row& row : rows) {
+        MessageLog log;
+        Scene s;
+        if (row.valley)
+            s.AddValley();
+        if (row.ipBlock)
+            s.AddBlock(s.doc.m_ipModel, *row.ipBlock);
+        s.doc.m_ipBackground = row.ipBackground;
+        s.Save();
+        Discretize(s.doc, PressOk, [&](QDialog* d) {
+            ClickItem(d, row.radio);
+            ClickItem(d, IDOK);
+        });
+        std::vector<std::string> texts = log.Texts();
+        std::vector<std::string> files = {"model.txt"};
+        if (row.done) {
+            ASSERT_FALSE(texts.empty()) << row.name;
+            std::vector<std::string> lines = Lines(texts.back());
+            texts.pop_back();
+            ASSERT_GE(lines.size(), kDefaultSummary.size()) << row.name;
+            EXPECT_EQ(lines[11], "Created conductivity file: model2d.con") << row.name;
+            EXPECT_EQ(std::vector<std::string>(lines.begin() + 12, lines.end()), row.tail) << row.name;
+            files.insert(files.end(), {"loc2d.txt", "mesh2d.txt", "model2d.con"});
+            if (row.radio != IDC_FWD_DC)
+                files.push_back("model2d.chg");
+            if (row.valley)
+                files.push_back("topo2d.txt");
+        }
+        EXPECT_EQ(texts, row.messages) << row.name;
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(s.Files(), files) << row.name;
+        EXPECT_EQ(s.doc.m_bDiscretized, row.done) << row.name;
+    }
+}
+
+// The batch mode, given the same choices as the dialogs, writes the same bytes and summary.
+TEST(DiscretizeCommand, TheBatchModeWritesWhatTheDialogsWrite)
+{
+    MessageLog log;
+    Scene s;
+    s.AddValley();
+    s.AddBlock(s.doc.m_dcModel, -1);
+    s.AddBlock(s.doc.m_ipModel, 1.5f);
+    s.Save();
+    Discretize(
+        s.doc,
+        [](QDialog* d) {
+            ClickItem(d, IDC_ARRAY_DIPOLE_DIPOLE);
+            TypeInto(d, IDC_N, "4");
+            TypeInto(d, IDC_A_SPACING, "8");
+            ClickItem(d, IDC_MESH_M2);
+            TypeInto(d, IDC_DX, "2.5");
+            TypeInto(d, IDC_DZ, "1.25");
+            ClickItem(d, IDOK);
+        },
+        [](QDialog* d) {
+            ClickItem(d, IDC_FWD_DC_IPL);
+            ClickItem(d, IDOK);
+        });
+    ASSERT_EQ(log.Boxes().size(), 1u);
+
+    TempDir other;
+    WriteBytes(other.File("model.txt"), s.Read("model.txt"));
+    std::ostringstream out, err;
+    EXPECT_EQ(RunBatch({"--batch", other.File("model.txt"), "--array", "dipole-dipole", "--n", "4", "--a", "8", "--mesh",
+                        "m2", "--dx", "2.5", "--dz", "1.25", "--fwd", "ipl"},
+                       out, err),
+              0);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(out.str(), log.Last());
+    const std::vector<std::string> names = s.Files();
+    EXPECT_EQ(names.size(), 6u);
+    ASSERT_EQ(FileNames(other.Path()), names);
+    for (const std::string& name : names)
+        EXPECT_EQ(ReadBytes(other.File(name)), s.Read(name.c_str())) << name;
+}
+
+} // namespace

@@ -1,0 +1,250 @@
+// The Discretize and forward type dialogs driven through their real controls.
+#include "forward/DlgFwdType.h"
+#include "mesh/FwdModDlg.h"
+#include "support/MessageLog.h"
+#include "support/ModalDriver.h"
+#include "support/TempDir.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+const char* const kHugeModels = "Warning: more than 4 cells between electrodes might\nproduce huge models.";
+const char* const kAspect = "aspect ratio should be between 1 and 5.";
+const char* const kCellSize = "Cell size should be positive.";
+const char* const kLargeCell = "Warning: large cell size could give inaccurate results.";
+const char* const kDzAboveDx = "Warning: dx should not be smaller than dz.";
+
+// The values the command gives a fresh document with a core 200 wide.
+void Fill(CFwdModDlg& dlg, int meshType = 0)
+{
+    dlg.m_n = 6;
+    dlg.m_aSpacing = 10;
+    dlg.m_arrayType = 2;
+    dlg.m_meshType = meshType;
+    dlg.m_cellsPerElectrode = 3;
+    dlg.m_aspectRatio = 2;
+    dlg.m_dx = 2;
+    dlg.m_dz = 1;
+    dlg.m_maxASpacing = 50;
+}
+
+// One user action: typing text into a field, or clicking the control when text is null.
+struct Step {
+    int id;
+    const char* text = nullptr;
+};
+
+void Do(QDialog* d, const std::vector<Step>& steps)
+{
+    for (const Step& s : steps) {
+        if (s.text)
+            TypeInto(d, s.id, s.text);
+        else
+            ClickItem(d, s.id);
+    }
+}
+
+// Runs the steps, presses OK and, when the dialog stays, Cancel.
+int RunSteps(CFwdModDlg& dlg, const std::vector<Step>& steps)
+{
+    ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
+        Do(d, steps);
+        ClickItem(d, IDOK);
+        if (d->isVisible())
+            ClickItem(d, IDCANCEL);
+    });
+    int result = dlg.DoModal();
+    EXPECT_TRUE(answer.Answered());
+    return result;
+}
+
+void DropFiles(QWidget* target, const QList<QUrl>& urls)
+{
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+TEST(FwdModDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
+{
+    TempDir dir;
+    const std::string mesh = dir.File("mesh.txt");
+    WriteBytes(mesh, "not checked here");
+    const std::string missing = dir.File("no such/mesh.txt");
+    struct Row {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<std::string> messages;
+        bool closes;
+    } rows[] = {
+        {"a-spacing a quarter of the core", {{IDC_A_SPACING, "50"}}, {}, true},
+        {"a-spacing just above a quarter", {{IDC_A_SPACING, "50.000001"}}, {"a-spacing is too huge."}, false},
+        {"too huge comes before n", {{IDC_A_SPACING, "60"}, {IDC_N, "0"}}, {"a-spacing is too huge."}, false},
+        {"a-spacing 0", {{IDC_A_SPACING, "0"}}, {"a-spacing should be greater than 0."}, false},
+        {"n 0", {{IDC_N, "0"}, {IDC_CELLS, "0"}}, {"n should be greater than 0."}, false},
+        {"cells 0", {{IDC_CELLS, "0"}}, {"# of cells between electrodes should be greater than 1."}, false},
+        {"cells 1", {{IDC_CELLS, "1"}}, {}, true},
+        {"cells 5", {{IDC_CELLS, "5"}}, {kHugeModels}, true},
+        {"cells 5 and aspect 6", {{IDC_CELLS, "5"}, {IDC_ASPECT, "6"}}, {kHugeModels, kAspect}, false},
+        {"aspect 0.99", {{IDC_ASPECT, "0.99"}}, {kAspect}, false},
+        {"aspect 1", {{IDC_ASPECT, "1"}}, {}, true},
+        {"aspect 5", {{IDC_ASPECT, "5"}}, {}, true},
+        {"aspect 5.01", {{IDC_ASPECT, "5.01"}}, {kAspect}, false},
+        {"m2 with aspect 9 and cells 0 left in m1", {{IDC_ASPECT, "9"}, {IDC_CELLS, "0"}, {IDC_MESH_M2}}, {}, true},
+        {"m2 dx 0", {{IDC_MESH_M2}, {IDC_DX, "0"}}, {kCellSize}, false},
+        {"m2 dz -1", {{IDC_MESH_M2}, {IDC_DZ, "-1"}}, {kCellSize}, false},
+        {"m2 dx half the a-spacing", {{IDC_MESH_M2}, {IDC_DX, "5"}}, {}, true},
+        {"m2 dx above half the a-spacing", {{IDC_MESH_M2}, {IDC_DX, "5.5"}}, {kLargeCell}, true},
+        {"m2 dz above dx", {{IDC_MESH_M2}, {IDC_DZ, "3"}}, {kDzAboveDx}, true},
+        {"m2 both warnings", {{IDC_MESH_M2}, {IDC_DX, "6"}, {IDC_DZ, "7"}}, {kLargeCell, kDzAboveDx}, true},
+        {"existing mesh empty", {{IDC_MESH_EXISTING}}, {"Mesh file is missing."}, false},
+        {"existing mesh not there", {{IDC_MESH_EXISTING}, {IDC_MESH_FILE, missing.c_str()}},
+         {"Mesh file:\n" + missing + "\nnot found."}, false},
+        {"existing mesh with m1 and m2 fields out of range",
+         {{IDC_CELLS, "0"}, {IDC_MESH_M2}, {IDC_DX, "0"}, {IDC_MESH_EXISTING}, {IDC_MESH_FILE, mesh.c_str()}}, {}, true},
+        {"a-spacing ten", {{IDC_A_SPACING, "ten"}}, {"Enter a number."}, false},
+        {"n empty", {{IDC_N, ""}}, {"Enter an integer."}, false},
+        {"m2 dx with a comma", {{IDC_MESH_M2}, {IDC_DX, "1,5"}}, {"Enter a number."}, false},
+    };
+    for (const Row& row : rows) {
+        MessageLog log;
+        CFwdModDlg dlg;
+        Fill(dlg);
+        EXPECT_EQ(RunSteps(dlg, row.steps), row.closes ? IDOK : IDCANCEL) << row.name;
+        EXPECT_EQ(log.Texts(), row.messages) << row.name;
+        for (const MessageLog::Box& box : log.Boxes())
+            EXPECT_EQ(box.style, MB_OK) << row.name;
+    }
+}
+
+// Only the chosen option's fields can be edited, from the start and after every click.
+TEST(FwdModDlg, EachMeshOptionEnablesOnlyItsOwnFields)
+{
+    auto expectEnabled = [](QDialog* d, int option, const std::string& when) {
+        const std::pair<int, int> owners[] = {{IDC_CELLS, 0},    {IDC_ASPECT, 0},    {IDC_DX, 1},
+                                              {IDC_DZ, 1},       {IDC_MESH_FILE, 2}, {IDC_BROWSE, 2}};
+        for (auto [id, owner] : owners)
+            EXPECT_EQ(DialogItem(d, id)->isEnabled(), owner == option) << when << ", control " << id;
+    };
+    for (int preset : {0, 1, 2}) {
+        CFwdModDlg dlg;
+        Fill(dlg, preset);
+        ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
+            expectEnabled(d, preset, "shown with option " + std::to_string(preset));
+            const std::pair<int, int> clicks[] = {{IDC_MESH_M1, 0}, {IDC_MESH_M2, 1}, {IDC_MESH_EXISTING, 2}, {IDC_MESH_M1, 0}};
+            for (auto [radio, option] : clicks) {
+                ClickItem(d, radio);
+                expectEnabled(d, option, "clicked " + std::to_string(radio));
+            }
+            ClickItem(d, IDCANCEL);
+        });
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    }
+}
+
+TEST(FwdModDlg, ADroppedFileShowsItsPathWithTheNameSelected)
+{
+    TempDir dir;
+    const std::string real = dir.File("mesh one.txt");
+    WriteBytes(real, "3\n");
+    MessageLog log;
+    CFwdModDlg dlg;
+    Fill(dlg, 2);
+    ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
+        auto* edit = qobject_cast<QLineEdit*>(DialogItem(d, IDC_MESH_FILE));
+        ASSERT_NE(edit, nullptr);
+        DropFiles(edit, {QUrl::fromLocalFile("/data/dir\\with\\mesh.txt"), QUrl::fromLocalFile("/data/other.txt")});
+        EXPECT_EQ(edit->text(), "/data/dir\\with\\mesh.txt");
+        EXPECT_EQ(edit->selectedText(), "mesh.txt");
+        EXPECT_EQ(d->focusWidget(), edit);
+
+        DropFiles(edit, {QUrl::fromLocalFile(QString::fromStdString(real))});
+        EXPECT_EQ(edit->text().toStdString(), real);
+        EXPECT_EQ(edit->selectedText(), "mesh one.txt");
+        ClickItem(d, IDOK);
+    });
+    ASSERT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.m_existingMesh, real);
+    EXPECT_TRUE(log.Empty());
+}
+
+// Browse fills only the mesh field: a value typed elsewhere and not yet taken in stays.
+TEST(FwdModDlg, BrowseFillsTheMeshFieldFromTheOpenDialog)
+{
+    TempDir dir;
+    const std::string mesh = dir.File("mesh one.txt");
+    WriteBytes(mesh, "3\n");
+    MessageLog log;
+    CFwdModDlg dlg;
+    Fill(dlg);
+    ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
+        Do(d, {{IDC_A_SPACING, "12"}, {IDC_MESH_EXISTING}});
+        ModalAnswer open = OnModal<QFileDialog>([&](QFileDialog* f) {
+            EXPECT_EQ(f->windowTitle(), "Open mesh file");
+            EXPECT_EQ(f->acceptMode(), QFileDialog::AcceptOpen);
+            EXPECT_EQ(f->nameFilters(), QStringList{"Mesh (*)"});
+            auto* name = f->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            name->setFocus();
+            name->setText(QString::fromStdString(mesh));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        ClickItem(d, IDC_BROWSE);
+        EXPECT_TRUE(open.Answered());
+        EXPECT_EQ(DialogItemText(d, IDC_MESH_FILE).toStdString(), mesh);
+        EXPECT_EQ(DialogItemText(d, IDC_A_SPACING), "12");
+        ClickItem(d, IDOK);
+    });
+    ASSERT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.m_existingMesh, mesh);
+    EXPECT_EQ(dlg.m_aSpacing, 12);
+    EXPECT_EQ(dlg.m_meshType, 2);
+}
+
+TEST(DlgFwdType, ShowsTheStoredTypeAndOnlyOkTakesTheClickedOne)
+{
+    const int radios[] = {IDC_FWD_DC, IDC_FWD_DC_IP, IDC_FWD_DC_IPL};
+    struct Row {
+        const char* name;
+        int preset;
+        int click; // 0: none
+        int button;
+        int result;
+    } rows[] = {
+        {"DC, clicked IPL, OK", 0, IDC_FWD_DC_IPL, IDOK, 2},
+        {"IPL, clicked DC, OK", 2, IDC_FWD_DC, IDOK, 0},
+        {"IP, OK", 1, 0, IDOK, 1},
+        {"IPL, clicked IP, Cancel", 2, IDC_FWD_DC_IP, IDCANCEL, 2},
+    };
+    for (const Row& row : rows) {
+        CDlgFwdType dlg;
+        dlg.m_fwdType = row.preset;
+        ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
+            EXPECT_EQ(d->windowTitle(), "Type of 2D Forwad Modelling");
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(dlg.IsDlgButtonChecked(radios[i]), i == row.preset) << row.name << ", radio " << i;
+            if (row.click)
+                ClickItem(d, row.click);
+            ClickItem(d, row.button);
+        });
+        EXPECT_EQ(dlg.DoModal(), row.button) << row.name;
+        EXPECT_EQ(dlg.m_fwdType, row.result) << row.name;
+    }
+}
+
+} // namespace
