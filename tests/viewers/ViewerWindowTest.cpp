@@ -1,0 +1,202 @@
+// The viewers' windows, driven as a user would: keys, the wheel, drags, the pointer and File.
+#include "ViewerFixtures.h"
+#include "render/DataPicture.h"
+#include "render/ModelPicture.h"
+#include "support/MessageLog.h"
+#include "support/ModalDriver.h"
+#include "support/TempDir.h"
+#include "ui/DataViewerWindow.h"
+#include "ui/ModelViewerWindow.h"
+#include "ui/PlotWidget.h"
+#include "ui/ViewerMain.h"
+
+#include <QAction>
+#include <QImage>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+QPoint Pixel(const CPlotWidget* plot, QPointF position)
+{
+    const QPointF p = plot->Mapping().ToPixel(position);
+    return QPoint(static_cast<int>(p.x()), static_cast<int>(p.y()));
+}
+
+bool Covers(const QRectF& outer, const QRectF& inner)
+{
+    const double e = 1e-9 * outer.width();
+    return outer.adjusted(-e, -e, e, e).contains(inner);
+}
+
+class ModelViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DiscretizedModel(1);
+        CModelViewerArgs args;
+        args.meshPath = "mesh2d.txt";
+        args.modelPath = "model2d.con";
+        window = OpenModelViewer(args);
+        ASSERT_TRUE(window);
+        window->resize(1000, 700);
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        plot = window->Plot();
+    }
+
+    TempDir dir;
+    CurrentDirGuard cwd{dir.Path()};
+    MessageLog messages;
+    std::unique_ptr<CModelViewerWindow> window;
+    CPlotWidget* plot = nullptr;
+};
+
+TEST_F(ModelViewerTest, OpensOnTheCoreRegionWithTheWholeMeshOneKeyAway)
+{
+    const CModelPicture& picture = window->Picture();
+    const QRectF core = picture.StartWindow();
+    // The uniform cells: the core from 0 to 200 and four cells of 10/3 on each side.
+    EXPECT_NEAR(core.left(), -40 / 3.0, 0.01);
+    EXPECT_NEAR(core.right(), 200 + 40 / 3.0, 0.01);
+    EXPECT_TRUE(Covers(plot->ShownWindow(), core));
+    EXPECT_FALSE(Covers(plot->ShownWindow(), picture.WholeWindow()));
+
+    QTest::keyClick(window.get(), Qt::Key_W);
+    EXPECT_TRUE(Covers(plot->ShownWindow(), picture.WholeWindow()));
+    QTest::keyClick(window.get(), Qt::Key_C);
+    EXPECT_EQ(plot->Window(), core);
+
+    EXPECT_TRUE(picture.meshLines);
+    QTest::keyClick(window.get(), Qt::Key_M);
+    EXPECT_FALSE(picture.meshLines);
+    QTest::keyClick(window.get(), Qt::Key_R);
+    EXPECT_EQ(window->Picture().Title(), "Resistivity Model");
+    QTest::keyClick(window.get(), Qt::Key_L);
+    EXPECT_EQ(window->Picture().Title(), "Log Resistivity Model");
+    EXPECT_TRUE(messages.Empty());
+}
+
+TEST_F(ModelViewerTest, TheStatusBarDescribesTheCellUnderThePointer)
+{
+    // The block from x 40 to 80, depth 10 to 20, of conductivity 0.1; x 61.5 lies in the 19th
+    // core column, after 11 outer ones.
+    QTest::mouseMove(plot, Pixel(plot, {61.5, 15.8}));
+    const QString status = window->StatusText();
+    EXPECT_TRUE(status.contains("conductivity 0.1 S/m, resistivity 10 ohm m")) << status.toStdString();
+    EXPECT_TRUE(status.contains("column 30 of 82")) << status.toStdString();
+    QTest::mouseMove(plot, Pixel(plot, {120, 40}));
+    EXPECT_TRUE(window->StatusText().contains("conductivity 0.001 S/m"));
+}
+
+TEST_F(ModelViewerTest, TheWheelZoomsAboutThePointerAndADragPans)
+{
+    const QPoint at = Pixel(plot, {60, 15});
+    const QPointF before = plot->Mapping().ToModel(QPointF(at) + QPointF(0.5, 0.5));
+    const double width = plot->ShownWindow().width();
+    QWheelEvent wheel(at, plot->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(plot, &wheel);
+    EXPECT_NEAR(plot->ShownWindow().width(), width / 1.5625, width * 1e-9);
+    const QPointF after = plot->Mapping().ToModel(QPointF(at) + QPointF(0.5, 0.5));
+    EXPECT_NEAR(after.x(), before.x(), 1e-9);
+    EXPECT_NEAR(after.y(), before.y(), 1e-9);
+
+    const QRectF shown = plot->ShownWindow();
+    const double scale = plot->Mapping().ScaleX();
+    QTest::mousePress(plot, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseMove(plot, at + QPoint(100, 40));
+    QTest::mouseRelease(plot, Qt::LeftButton, Qt::NoModifier, at + QPoint(100, 40));
+    EXPECT_NEAR(plot->ShownWindow().left(), shown.left() - 100 / scale, 1e-9);
+    EXPECT_NEAR(plot->ShownWindow().top(), shown.top() - 40 / scale, 1e-9);
+
+    QTest::keyClick(window.get(), Qt::Key_Minus);
+    EXPECT_NEAR(plot->ShownWindow().width(), shown.width() * 1.25, 1e-9);
+}
+
+TEST_F(ModelViewerTest, SaveImageWritesThePictureAsShown)
+{
+    ASSERT_TRUE(window->SaveImage(dir.File("shot.png")));
+    const QImage shot(QString::fromStdString(dir.File("shot.png")));
+    EXPECT_EQ(shot.size(), plot->size());
+    const CModelSection& section = window->Picture().Section();
+    const QPoint block = Pixel(plot, {61.5, 15.8});
+    EXPECT_EQ(shot.pixel(block) | 0xFF000000, window->Picture().CellColour(section.ColumnAt(61.5), section.RowAt(15.8)));
+    EXPECT_TRUE(messages.Empty());
+
+    EXPECT_FALSE(window->SaveImage(dir.File("missing/shot.png")));
+    ASSERT_EQ(messages.Boxes().size(), 1u);
+    EXPECT_EQ(messages.Last().rfind("Cannot write the picture:\n" + dir.File("missing/shot.png"), 0), 0u);
+    EXPECT_EQ(messages.Boxes()[0].style & MB_ICONMASK, unsigned(MB_ICONERROR));
+}
+
+TEST(ViewerWindows, FilesThatCannotBeShownGiveAnErrorBoxAndNoWindow)
+{
+    TempDir dir;
+    CurrentDirGuard cwd(dir.Path());
+    DiscretizedModel(0);
+    WriteBytes("short.con", "82 35\r\n0.001 ");
+    MessageLog messages;
+    CModelViewerArgs model;
+    model.meshPath = "mesh2d.txt";
+    model.modelPath = "model2d.chg"; // forward type DC wrote none
+    model.ip = true;
+    EXPECT_FALSE(OpenModelViewer(model));
+    model.modelPath = "short.con";
+    model.ip = false;
+    EXPECT_FALSE(OpenModelViewer(model));
+    CDataViewerArgs data;
+    data.dataPath = "obs_dc.dat";
+    EXPECT_FALSE(OpenDataViewer(data));
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Model file not found:\nmodel2d.chg",
+                                                           "The model file is cut short: it holds 1 of its 82 x 35 values:\nshort.con",
+                                                           "Data file not found:\nobs_dc.dat"}));
+    for (const auto& box : messages.Boxes())
+        EXPECT_EQ(box.style & MB_ICONMASK, unsigned(MB_ICONERROR));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->isVisible() && dynamic_cast<CViewerWindow*>(w));
+}
+
+TEST(ViewerWindows, TheDataViewerSwitchesBetweenPseudoDepthAndLevels)
+{
+    TempDir dir;
+    CurrentDirGuard cwd(dir.Path());
+    DiscretizedModel(0, true);
+    WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double a, double, double, double) { return 100 + a; });
+    MessageLog messages;
+    CDataViewerArgs args;
+    args.dataPath = "obs_dc.dat";
+    args.topoPath = "topo2d.txt";
+    auto window = OpenDataViewer(args);
+    ASSERT_TRUE(window);
+    window->resize(1000, 700);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    CPlotWidget* plot = window->Plot();
+    CDataPicture& picture = window->Picture();
+    EXPECT_EQ(plot->ShownWindow(), picture.WholeWindow());
+    EXPECT_EQ(plot->ShownWindow().left(), 0);
+    EXPECT_EQ(plot->ShownWindow().right(), 200);
+
+    QTest::mouseMove(plot, Pixel(plot, {7.5, MedianDepth(0, 0, 10, 20)}));
+    EXPECT_EQ(window->StatusText().toStdString(),
+              "A 0  B 0  M 10  N 20    midpoint 7.5, n 1, pseudo-depth 5.19    rho_a 100 ohm m, V/I 2 ohm");
+
+    // Zoomed in across, n-level keeps the horizontal zoom and shows every level.
+    QTest::keyClick(window.get(), Qt::Key_Plus);
+    const QRectF zoomed = plot->ShownWindow();
+    QTest::keyClick(window.get(), Qt::Key_N);
+    EXPECT_TRUE(picture.nLevel);
+    EXPECT_EQ(plot->ShownWindow(), QRectF(QPointF(zoomed.left(), 0.5), QPointF(zoomed.right(), 6.5)));
+    QTest::keyClick(window.get(), Qt::Key_D);
+    EXPECT_FALSE(picture.nLevel);
+    QTest::keyClick(window.get(), Qt::Key_W);
+    EXPECT_EQ(plot->ShownWindow(), picture.WholeWindow());
+    EXPECT_TRUE(messages.Empty());
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+#include "render/DataPicture.h"
+
+#include "platform/TextFormat.h"
+#include "view/ColourScale.h"
+
+#include <QPainter>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+
+CDataPicture::CDataPicture(CDataSet data, CPseudoSection section, std::optional<CTopoProfile> topography)
+    : m_data(std::move(data)), m_section(std::move(section)), m_topography(std::move(topography))
+{
+    // Apparent resistivities are coloured by log10 of apparent conductivity, as the model is,
+    // so that a conductor has the same colour in both viewers; the bar reads in resistivity.
+    display.dcValues = !m_data.ip;
+    display.conductivity = m_data.ip;
+}
+
+QRectF CDataPicture::WholeWindow() const
+{
+    const double left = m_section.xMin, right = m_section.xMax;
+    if (nLevel)
+        return QRectF(QPointF(left, 0.5), QPointF(right, m_section.maxLevel + 0.5));
+    return QRectF(QPointF(left, 0), QPointF(right, m_section.maxDepth));
+}
+
+QString CDataPicture::Title() const
+{
+    if (m_data.ip)
+        return "Apparent Chargeability";
+    return QString(display.log10 ? "Log " : "") +
+           (display.conductivity ? "Apparent Conductivity" : "Apparent Resistivity");
+}
+
+QRectF CDataPicture::CellRect(int index) const
+{
+    const CSectionCell& c = m_section.cells[static_cast<size_t>(index)];
+    const double half = m_section.spacing / 2;
+    if (nLevel)
+        return QRectF(QPointF(c.x - half, c.level - 0.5), QPointF(c.x + half, c.level + 0.5));
+    return QRectF(QPointF(c.x - half, c.top), QPointF(c.x + half, c.bottom));
+}
+
+QColor CDataPicture::CellColour(int index) const
+{
+    const CSectionCell& c = m_section.cells[static_cast<size_t>(index)];
+    static const auto table = BuildColourTable();
+    return ToQColor(table[static_cast<size_t>(ColourIndex(c.colourValue, m_section.vMin, m_section.vMax))]);
+}
+
+int CDataPicture::DatumAt(QPointF position) const
+{
+    for (int i = static_cast<int>(m_section.cells.size()) - 1; i >= 0; --i) {
+        const QRectF r = CellRect(i);
+        if (position.x() >= r.left() && position.x() < r.right() && position.y() >= r.top() && position.y() < r.bottom())
+            return i;
+    }
+    return -1;
+}
+
+void CDataPicture::Render(QPainter& painter, QSize size, const QRectF& window) const
+{
+    const CPlotFrame frame(size, HasBand());
+    const CPlotMapping mapping(frame.plot, window, false);
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    DrawTitle(painter, frame, Title());
+
+    painter.save();
+    painter.setClipRect(frame.plot);
+    const QBrush noValue(QColor(150, 150, 150), Qt::BDiagPattern);
+    for (int i = 0; i < static_cast<int>(m_section.cells.size()); ++i) {
+        // Whole-pixel edges, so that neighbouring cells meet without a seam.
+        const QRectF r = CellRect(i);
+        const int left = static_cast<int>(std::lround(mapping.ToPixelX(r.left())));
+        const int right = static_cast<int>(std::lround(mapping.ToPixelX(r.right())));
+        const int top = static_cast<int>(std::lround(mapping.ToPixelY(r.top())));
+        const int bottom = static_cast<int>(std::lround(mapping.ToPixelY(r.bottom())));
+        const QRect cell(left, top, std::max(1, right - left), std::max(1, bottom - top));
+        if (!cell.intersects(frame.plot))
+            continue;
+        if (m_section.cells[static_cast<size_t>(i)].valid) {
+            painter.fillRect(cell, CellColour(i));
+        } else {
+            painter.fillRect(cell, Qt::white);
+            painter.fillRect(cell, noValue);
+        }
+    }
+    painter.restore();
+
+    DrawAxes(painter, frame, mapping, "x (midpoint)", nLevel ? "n-level" : "pseudo-depth", nLevel);
+    if (m_topography)
+        DrawSurface(painter, frame, mapping);
+    DrawColourBar(painter, frame, BuildColourTable(), m_section.vMin, m_section.vMax, display);
+}
+
+void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping) const
+{
+    const CTopoProfile& topo = *m_topography;
+    const QRect& band = frame.band;
+    const QRectF& window = mapping.Window();
+    const double left = window.left(), right = window.right();
+
+    // Elevations over the visible width, with room above and below the surface.
+    double lo = std::min(topo.ElevationAt(left), topo.ElevationAt(right)), hi = std::max(topo.ElevationAt(left), topo.ElevationAt(right));
+    for (size_t i = 0; i < topo.x.size(); ++i)
+        if (topo.x[i] > left && topo.x[i] < right) {
+            lo = std::min(lo, topo.elevation[i]);
+            hi = std::max(hi, topo.elevation[i]);
+        }
+    const double pad = std::max(0.15 * (hi - lo), 0.02 * (right - left));
+    lo -= pad;
+    hi += pad;
+    const CPlotMapping surface(band, QRectF(QPointF(left, -hi), QPointF(right, -lo)), false);
+    auto py = [&](double e) { return surface.ToPixelY(-e); };
+
+    painter.save();
+    painter.setClipRect(band.adjusted(0, 0, 1, 1));
+    QPolygonF ground;
+    ground << QPointF(band.left(), band.bottom() + 1) << QPointF(band.left(), py(topo.ElevationAt(left)));
+    for (size_t i = 0; i < topo.x.size(); ++i)
+        if (topo.x[i] > left && topo.x[i] < right)
+            ground << QPointF(surface.ToPixelX(topo.x[i]), py(topo.elevation[i]));
+    ground << QPointF(band.right() + 1, py(topo.ElevationAt(right))) << QPointF(band.right() + 1, band.bottom() + 1);
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(QColor(222, 205, 170));
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.drawPolygon(ground);
+
+    // The electrodes on the surface.
+    const double s = frame.fontPixels * 0.35;
+    painter.setBrush(Qt::black);
+    for (double x : m_section.electrodes) {
+        if (x < left || x > right)
+            continue;
+        const QPointF tip(surface.ToPixelX(x), py(topo.ElevationAt(x)));
+        painter.drawPolygon(QPolygonF({tip, tip + QPointF(-s, -1.6 * s), tip + QPointF(s, -1.6 * s)}));
+    }
+    painter.restore();
+
+    painter.save();
+    painter.setFont(frame.font);
+    painter.setPen(QPen(Qt::black, 0));
+    const int f = frame.fontPixels;
+    const auto ticks = NiceTicks(lo, hi, std::max(2, band.height() / (2 * f)));
+    const double step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1;
+    for (double e : ticks) {
+        const int y = static_cast<int>(std::floor(py(e)));
+        painter.drawLine(band.left() - f / 2, y, band.left() - 2, y);
+        painter.drawText(QRect(band.left() - 5 * f, y - f, 5 * f - f * 2 / 3, 2 * f), Qt::AlignRight | Qt::AlignVCenter,
+                         TickLabel(e, step));
+    }
+    painter.drawText(QRect(band.right() + f, band.top(), 8 * f, band.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     "elevation");
+    painter.restore();
+}
+
+std::string CDataPicture::Describe(QPointF position) const
+{
+    std::string text = FormatC(nLevel ? "x %.5g, n %.3g" : "x %.5g, pseudo-depth %.5g", position.x(), position.y());
+    const int i = DatumAt(position);
+    if (i < 0)
+        return text;
+    const CDatum& d = m_data.data[static_cast<size_t>(i)];
+    const CSectionCell& c = m_section.cells[static_cast<size_t>(i)];
+    text = FormatC("A %g  B %g  M %g  N %g    midpoint %.5g, n %i, pseudo-depth %.3g    ", d.a, d.b, d.m, d.n, c.x,
+                   c.level, c.depth);
+    if (m_data.ip)
+        text += FormatC("eta_a %.5g", d.value);
+    else
+        text += FormatC("rho_a %.5g ohm m, V/I %.5g ohm", d.value, d.vi) +
+                (c.valid ? "" : "  (not coloured: no logarithm)");
+    return text;
+}

@@ -1,0 +1,121 @@
+#include "render/PictureFiles.h"
+
+#include "files/DataFile.h"
+#include "files/ModelSection.h"
+#include "files/PseudoSection.h"
+#include "files/TopoProfile.h"
+#include "render/DataPicture.h"
+#include "render/ModelPicture.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QSaveFile>
+
+std::unique_ptr<CModelPicture> LoadModelPicture(const std::string& meshPath, const std::string& modelPath, bool ip,
+                                                std::string& error)
+{
+    CModelSection section;
+    error = section.Load(meshPath, modelPath, ip);
+    if (!error.empty())
+        return nullptr;
+    return std::make_unique<CModelPicture>(std::move(section));
+}
+
+std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool ip, const std::string& topoPath,
+                                              std::string& error)
+{
+    CDataSet data;
+    error = ReadDataFile(dataPath, ip, data);
+    if (!error.empty())
+        return nullptr;
+    CPseudoSection section;
+    error = section.Build(data, dataPath);
+    if (!error.empty())
+        return nullptr;
+    std::optional<CTopoProfile> topography;
+    if (!topoPath.empty()) {
+        topography.emplace();
+        error = ReadTopoProfile(topoPath, *topography);
+        if (!error.empty())
+            return nullptr;
+    }
+    return std::make_unique<CDataPicture>(std::move(data), std::move(section), std::move(topography));
+}
+
+std::string SavePng(const QImage& image, const std::string& path)
+{
+    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!file.open(QIODevice::WriteOnly))
+        return "Cannot write the picture:\n" + path + "\n" + file.errorString().toStdString();
+    if (!image.save(&file, "PNG")) {
+        file.cancelWriting();
+        return "Cannot write the picture:\n" + path;
+    }
+    if (!file.commit())
+        return "Cannot write the picture:\n" + path + "\n" + file.errorString().toStdString();
+    return "";
+}
+
+std::string WriteModelPng(const CModelViewerArgs& args)
+{
+    std::string error;
+    auto picture = LoadModelPicture(args.meshPath, args.modelPath, args.ip, error);
+    if (!picture)
+        return error;
+    picture->meshLines = args.meshLines;
+    const QSize size(args.picture.width, args.picture.height);
+    const QRectF window = args.wholeMesh ? picture->WholeWindow() : picture->StartWindow();
+    return SavePng(picture->ToImage(size, window), args.picture.png);
+}
+
+std::string WriteDataPng(const CDataViewerArgs& args)
+{
+    std::string error;
+    auto picture = LoadDataPicture(args.dataPath, args.ip, args.topoPath, error);
+    if (!picture)
+        return error;
+    picture->nLevel = args.nLevel;
+    const QSize size(args.picture.width, args.picture.height);
+    return SavePng(picture->ToImage(size, picture->StartWindow()), args.picture.png);
+}
+
+namespace {
+
+QtMessageHandler g_previousHandler = nullptr;
+
+// The offscreen platform asks for a runtime folder that drawing pictures never uses, and warns
+// when the environment names none; a script's standard error stays for what matters.
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set"))
+        return;
+    g_previousHandler(type, context, message);
+}
+
+} // namespace
+
+COffscreenGui::COffscreenGui()
+{
+    if (QCoreApplication::instance())
+        return;
+    g_previousHandler = qInstallMessageHandler(QuietHandler);
+    static char name[] = "velquor", option[] = "-platform", platform[] = "offscreen";
+    m_argv[0] = name;
+    m_argv[1] = option;
+    m_argv[2] = platform;
+    m_argv[3] = nullptr;
+    m_app = std::make_unique<QGuiApplication>(m_argc, m_argv);
+}
+
+COffscreenGui::~COffscreenGui()
+{
+    if (!m_app)
+        return;
+    m_app.reset();
+    qInstallMessageHandler(g_previousHandler);
+}
+
+bool COffscreenGui::Ready() const
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "files/ViewerArgs.h"
+
+#include <QImage>
+
+#include <memory>
+#include <string>
+
+class CModelPicture;
+class CDataPicture;
+class QGuiApplication;
+
+// Reads the files a viewer names and builds its picture; null with the message in error.
+std::unique_ptr<CModelPicture> LoadModelPicture(const std::string& meshPath, const std::string& modelPath, bool ip,
+                                                std::string& error);
+std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool ip, const std::string& topoPath,
+                                              std::string& error);
+
+// Writes image as a PNG file, replacing the file only once the picture is complete.
+// "" on success, otherwise the message.
+std::string SavePng(const QImage& image, const std::string& path);
+
+// The pictures of the --png options, from the files to the PNG file: "" or the message.
+// A graphical application object must exist (see COffscreenGui).
+std::string WriteModelPng(const CModelViewerArgs& args);
+std::string WriteDataPng(const CDataViewerArgs& args);
+
+// Makes drawing possible without a window system: creates a QGuiApplication on the offscreen
+// platform unless an application object exists already, and ends it on destruction.
+class COffscreenGui {
+public:
+    COffscreenGui();
+    ~COffscreenGui();
+    COffscreenGui(const COffscreenGui&) = delete;
+    COffscreenGui& operator=(const COffscreenGui&) = delete;
+
+    // False when an application object without graphics (QCoreApplication) is in the way.
+    bool Ready() const;
+
+private:
+    int m_argc = 3;
+    char* m_argv[4];
+    std::unique_ptr<QGuiApplication> m_app;
+};

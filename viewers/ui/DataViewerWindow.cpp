@@ -1,0 +1,71 @@
+#include "ui/DataViewerWindow.h"
+
+#include "platform/FilePath.h"
+#include "render/DataPicture.h"
+#include "ui/PlotWidget.h"
+
+#include <QAction>
+#include <QActionGroup>
+
+namespace {
+
+QString ImageName(const std::string& path)
+{
+    std::string name = FileNamePart(path);
+    const size_t dot = name.rfind('.');
+    return QString::fromStdString((dot == std::string::npos || dot == 0 ? name : name.substr(0, dot)) + ".png");
+}
+
+} // namespace
+
+CDataViewerWindow::CDataViewerWindow(std::unique_ptr<CDataPicture> picture, const std::string& dataPath)
+    : CViewerWindow(*picture, QString::fromStdString(FileNamePart(dataPath) + " - velquor-data-viewer"),
+                    ImageName(dataPath)),
+      m_data(std::move(picture))
+{
+    Plot()->SetWindow(m_data->StartWindow());
+    AddViewAction("Whole section", "Show every datum", QKeySequence(Qt::Key_W), [this] { ShowWholeSection(); });
+    AddSeparator();
+    m_depthAction = AddViewAction("Pseudo-depth", "Plot the data at their median depth of investigation",
+                                  QKeySequence(Qt::Key_D), [this] { UseLevels(false); }, true, !m_data->nLevel);
+    m_levelAction = AddViewAction("n-level", "Plot the data by the separation n of source and receiver",
+                                  QKeySequence(Qt::Key_N), [this] { UseLevels(true); }, true, m_data->nLevel);
+    auto* group = new QActionGroup(this);
+    group->addAction(m_depthAction);
+    group->addAction(m_levelAction);
+    if (!m_data->Data().ip) {
+        AddSeparator();
+        AddViewAction("Log10", "Toggle log values on the colourbar", QKeySequence(Qt::Key_L), [this] { ToggleLog10(); },
+                      true, false);
+        AddViewAction("Cond / Res", "Toggle conductivity / resistivity", QKeySequence(Qt::Key_R),
+                      [this] { ToggleConductivity(); });
+    }
+}
+
+void CDataViewerWindow::ShowWholeSection()
+{
+    Plot()->SetWindow(m_data->WholeWindow());
+}
+
+void CDataViewerWindow::UseLevels(bool levels)
+{
+    m_depthAction->setChecked(!levels);
+    m_levelAction->setChecked(levels);
+    if (levels == m_data->nLevel)
+        return;
+    m_data->nLevel = levels;
+    const QRectF shown = Plot()->Window(), whole = m_data->WholeWindow();
+    Plot()->SetWindow(QRectF(QPointF(shown.left(), whole.top()), QPointF(shown.right(), whole.bottom())));
+}
+
+void CDataViewerWindow::ToggleLog10()
+{
+    m_data->display.log10 = !m_data->display.log10;
+    Redraw();
+}
+
+void CDataViewerWindow::ToggleConductivity()
+{
+    m_data->display.conductivity = !m_data->display.conductivity;
+    Redraw();
+}
