@@ -41,6 +41,7 @@ int CDC::SetMapMode(int mode)
 {
     int previous = m_mapMode;
     m_mapMode = mode;
+    UpdateMapping();
     return previous;
 }
 
@@ -48,6 +49,7 @@ CSize CDC::SetWindowExt(int cx, int cy)
 {
     CSize previous = m_windowExt;
     m_windowExt = {cx, cy};
+    UpdateMapping();
     return previous;
 }
 
@@ -62,6 +64,7 @@ CSize CDC::SetViewportExt(int cx, int cy)
 {
     CSize previous = m_viewportExt;
     m_viewportExt = {cx, cy};
+    UpdateMapping();
     return previous;
 }
 
@@ -74,21 +77,25 @@ CPoint CDC::SetViewportOrg(int x, int y)
 
 double CDC::Scale() const
 {
-    if (m_mapMode != MM_ISOTROPIC || m_windowExt.cx == 0 || m_windowExt.cy == 0)
-        return 1;
-    return std::min(std::fabs(double(m_viewportExt.cx) / m_windowExt.cx),
-                    std::fabs(double(m_viewportExt.cy) / m_windowExt.cy));
+    return std::fabs(m_kx);
+}
+
+void CDC::UpdateMapping()
+{
+    if (m_mapMode != MM_ISOTROPIC || m_windowExt.cx == 0 || m_windowExt.cy == 0) {
+        m_kx = m_ky = 1;
+        return;
+    }
+    const double rx = double(m_viewportExt.cx) / m_windowExt.cx, ry = double(m_viewportExt.cy) / m_windowExt.cy;
+    const double k = std::min(std::fabs(rx), std::fabs(ry));
+    m_kx = rx < 0 ? -k : k;
+    m_ky = ry < 0 ? -k : k;
 }
 
 QPoint CDC::ToDevice(int x, int y) const
 {
-    if (m_mapMode != MM_ISOTROPIC)
-        return QPoint(x - m_windowOrg.x + m_viewportOrg.x, y - m_windowOrg.y + m_viewportOrg.y);
-    const double k = Scale();
-    const double sx = (double(m_viewportExt.cx) / m_windowExt.cx) < 0 ? -k : k;
-    const double sy = (double(m_viewportExt.cy) / m_windowExt.cy) < 0 ? -k : k;
-    return QPoint(Round((double(x) - m_windowOrg.x) * sx) + m_viewportOrg.x,
-                  Round((double(y) - m_windowOrg.y) * sy) + m_viewportOrg.y);
+    return QPoint(Round((double(x) - m_windowOrg.x) * m_kx) + m_viewportOrg.x,
+                  Round((double(y) - m_windowOrg.y) * m_ky) + m_viewportOrg.y);
 }
 
 void CDC::LPtoDP(CPoint* points, int count) const
@@ -102,15 +109,8 @@ void CDC::LPtoDP(CPoint* points, int count) const
 void CDC::DPtoLP(CPoint* points, int count) const
 {
     for (int i = 0; i < count; ++i) {
-        if (m_mapMode != MM_ISOTROPIC) {
-            points[i] = {points[i].x - m_viewportOrg.x + m_windowOrg.x, points[i].y - m_viewportOrg.y + m_windowOrg.y};
-            continue;
-        }
-        const double k = Scale();
-        const double sx = (double(m_viewportExt.cx) / m_windowExt.cx) < 0 ? -k : k;
-        const double sy = (double(m_viewportExt.cy) / m_windowExt.cy) < 0 ? -k : k;
-        points[i] = {Round((points[i].x - m_viewportOrg.x) / sx) + m_windowOrg.x,
-                     Round((points[i].y - m_viewportOrg.y) / sy) + m_windowOrg.y};
+        points[i] = {Round((points[i].x - m_viewportOrg.x) / m_kx) + m_windowOrg.x,
+                     Round((points[i].y - m_viewportOrg.y) / m_ky) + m_windowOrg.y};
     }
 }
 
@@ -205,16 +205,24 @@ COLORREF CDC::SetTextColor(COLORREF colour)
     return previous;
 }
 
-void CDC::ApplyPen(QPainter& p) const
+void CDC::ApplyPen()
 {
-    p.setCompositionMode(m_rop == R2_NOTXORPEN ? QPainter::RasterOp_NotSourceXorDestination
-                                               : QPainter::CompositionMode_SourceOver);
-    if (m_pen->m_style == PS_NULL) {
-        p.setPen(Qt::NoPen);
-        return;
+    if (m_applied.rop != m_rop) {
+        m_painter->setCompositionMode(m_rop == R2_NOTXORPEN ? QPainter::RasterOp_NotSourceXorDestination
+                                                            : QPainter::CompositionMode_SourceOver);
+        m_applied.rop = m_rop;
     }
     // Width 0 is one pixel; a logical width becomes pixels, at least one.
     const int width = m_pen->m_width <= 0 ? 1 : std::max(1, Round(m_pen->m_width * Scale()));
+    if (m_applied.style == m_pen->m_style && m_applied.width == width && m_applied.colour == m_pen->m_colour)
+        return;
+    m_applied.style = m_pen->m_style;
+    m_applied.width = width;
+    m_applied.colour = m_pen->m_colour;
+    if (m_pen->m_style == PS_NULL) {
+        m_painter->setPen(Qt::NoPen);
+        return;
+    }
     QPen pen(ToQColor(m_pen->m_colour));
     pen.setWidth(width);
     if (width > 1) {
@@ -228,38 +236,62 @@ void CDC::ApplyPen(QPainter& p) const
         pen.setDashPattern({18.0 / width, 6.0 / width});
     else if (m_pen->m_style == PS_DOT)
         pen.setDashPattern({3.0 / width, 3.0 / width});
-    p.setPen(pen);
+    m_painter->setPen(pen);
 }
 
-void CDC::ApplyBrush(QPainter& p) const
+void CDC::ApplyBrush()
 {
+    if (m_applied.brushSet && m_applied.hollow == m_brush->m_hollow &&
+        (m_brush->m_hollow || m_applied.fill == m_brush->m_colour))
+        return;
+    m_applied.brushSet = true;
+    m_applied.hollow = m_brush->m_hollow;
+    m_applied.fill = m_brush->m_colour;
     if (m_brush->m_hollow)
-        p.setBrush(Qt::NoBrush);
+        m_painter->setBrush(Qt::NoBrush);
     else
-        p.setBrush(ToQColor(m_brush->m_colour));
+        m_painter->setBrush(ToQColor(m_brush->m_colour));
 }
 
 void CDC::Touch(const QRect& r)
 {
     const int margin = m_pen->m_style == PS_NULL ? 1 : std::max(1, Round(m_pen->m_width * Scale())) + 1;
-    m_dirty += r.adjusted(-margin, -margin, margin, margin);
+    m_dirty |= r.adjusted(-margin, -margin, margin, margin);
 }
 
 void CDC::Rectangle(const CRect& rect)
 {
     QRect r = DeviceRect(rect);
-    ApplyPen(*m_painter);
-    ApplyBrush(*m_painter);
+    ApplyPen();
+    ApplyBrush();
     // One pixel in from the right and the bottom: the outline covers left..right-1.
     m_painter->drawRect(QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1)));
     Touch(r);
 }
 
+void CDC::PolyRectangle(const CRect* rects, int count)
+{
+    if (count <= 0)
+        return;
+    ApplyPen();
+    ApplyBrush();
+    QRect bounds;
+    QVector<QRect> device;
+    device.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QRect r = DeviceRect(rects[i]);
+        device.append(QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1)));
+        bounds |= r;
+    }
+    m_painter->drawRects(device);
+    Touch(bounds);
+}
+
 void CDC::Ellipse(const CRect& rect)
 {
     QRect r = DeviceRect(rect);
-    ApplyPen(*m_painter);
-    ApplyBrush(*m_painter);
+    ApplyPen();
+    ApplyBrush();
     m_painter->drawEllipse(QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1)));
     Touch(r);
 }
@@ -269,8 +301,8 @@ void CDC::Polygon(const CPoint* points, int count)
     QPolygon polygon;
     for (int i = 0; i < count; ++i)
         polygon << ToDevice(points[i].x, points[i].y);
-    ApplyPen(*m_painter);
-    ApplyBrush(*m_painter);
+    ApplyPen();
+    ApplyBrush();
     m_painter->drawPolygon(polygon, Qt::OddEvenFill);
     Touch(polygon.boundingRect());
 }
@@ -297,7 +329,7 @@ void CDC::LineTo(int x, int y)
         m_path.lineTo(ToDevice(x, y));
     } else {
         QPoint a = ToDevice(m_current.x, m_current.y), b = ToDevice(x, y);
-        ApplyPen(*m_painter);
+        ApplyPen();
         m_painter->drawLine(a, b);
         Touch(QRect(a, b).normalized());
     }
@@ -309,9 +341,12 @@ void CDC::FillRect(const CRect& rect, const CBrush* brush)
     if (!brush || brush->m_hollow)
         return;
     QRect r = DeviceRect(rect);
-    m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (m_applied.rop != R2_COPYPEN) {
+        m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        m_applied.rop = R2_COPYPEN;
+    }
     m_painter->fillRect(r, ToQColor(brush->m_colour));
-    m_dirty += r;
+    m_dirty |= r;
 }
 
 void CDC::FillSolidRect(const CRect& rect, COLORREF colour)
@@ -328,6 +363,8 @@ void CDC::TextOut(int x, int y, const std::string& text)
     m_painter->setFont(font);
     m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     m_painter->setPen(ToQColor(m_textColour));
+    m_applied.rop = R2_COPYPEN;
+    m_applied.style = -1; // the text colour replaced the pen
     const QString s = QString::fromStdString(text);
     QFontMetrics metrics(font);
     QPoint p = ToDevice(x, y);
@@ -339,7 +376,7 @@ void CDC::TextOut(int x, int y, const std::string& text)
         left -= width;
     const int baseline = (m_textAlign & TA_BASELINE) == TA_BASELINE ? p.y() : p.y() + metrics.ascent();
     m_painter->drawText(QPoint(left, baseline), s);
-    m_dirty += QRect(left, baseline - metrics.ascent(), width, metrics.height());
+    m_dirty |= QRect(left, baseline - metrics.ascent(), width, metrics.height());
 }
 
 void CDC::BeginPath()
@@ -359,9 +396,10 @@ void CDC::FillPath()
     if (m_brush->m_hollow)
         return;
     m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_applied.rop = R2_COPYPEN;
     m_path.setFillRule(Qt::OddEvenFill);
     m_painter->fillPath(m_path, ToQColor(m_brush->m_colour));
-    m_dirty += m_path.boundingRect().toAlignedRect();
+    m_dirty |= m_path.boundingRect().toAlignedRect();
     m_path = QPainterPath();
 }
 
@@ -396,5 +434,5 @@ CClientDC::CClientDC(CView* view) : CDC(Buffer(view)), m_view(view)
 
 CClientDC::~CClientDC()
 {
-    m_view->update(m_dirty.boundingRect());
+    m_view->update(m_dirty);
 }

@@ -98,6 +98,8 @@ public:
     void Rectangle(const CRect& rect);
     void Ellipse(const CRect& rect);
     void Polygon(const CPoint* points, int count);
+    // Many rectangles with the same pen and brush, in one go.
+    void PolyRectangle(const CRect* rects, int count);
     void Polyline(const CPoint* points, int count);
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
@@ -117,14 +119,16 @@ public:
     QImage* GetImage() const { return m_image; }
 
 protected:
-    // The device pixels drawn so far, for a client context to show.
-    QRegion m_dirty;
+    // The bounds of the device pixels drawn so far, for a client context to show.
+    QRect m_dirty;
 
 private:
     QPoint ToDevice(int x, int y) const;
     QRect DeviceRect(const CRect& rect) const;
-    void ApplyPen(QPainter& p) const;
-    void ApplyBrush(QPainter& p) const;
+    void UpdateMapping();
+    // Hands the selected pen, brush and raster mode to the painter when they changed.
+    void ApplyPen();
+    void ApplyBrush();
     void Touch(const QRect& r);
 
     QImage* m_image;
@@ -153,6 +157,19 @@ private:
     CPoint m_current;
     bool m_inPath = false;
     QPainterPath m_path;
+    // The mapping's signed factors, kept up to date by the Set functions.
+    double m_kx = 1;
+    double m_ky = 1;
+    // What the painter holds now, so that a long run of shapes sets it up once.
+    struct Applied {
+        int rop = -1;
+        int style = -1;
+        int width = -1;
+        COLORREF colour = 0;
+        bool hollow = false;
+        COLORREF fill = 0;
+        bool brushSet = false;
+    } m_applied;
 };
 
 class CView;

@@ -204,15 +204,12 @@ void CSectomatView::DrawModelBody(CDC* pDC)
         }
         if (doc->m_bDiscretized) {
             CBrush* oldBrush = pDC->SelectObject(&hollow);
-            if (e.m_bEllipse) {
-                for (const CRect& cell : e.m_meshCells)
-                    pDC->Rectangle(cell);
-            } else if (e.m_slope == 0) {
+            if (e.m_bEllipse)
+                pDC->PolyRectangle(e.m_meshCells.data(), static_cast<int>(e.m_meshCells.size()));
+            else if (e.m_slope == 0)
                 pDC->Rectangle(e.m_meshRect);
-            } else {
-                for (const CRect& row : e.m_meshRows)
-                    pDC->Rectangle(row);
-            }
+            else
+                pDC->PolyRectangle(e.m_meshRows.data(), static_cast<int>(e.m_meshRows.size()));
             pDC->SelectObject(oldBrush);
         }
     }
