@@ -1,0 +1,198 @@
+// The forward model, Log file, Data and Model commands in the running program, and --forward.
+#include "app/Batch.h"
+#include "app/MainFrame.h"
+#include "app/Resource.h"
+#include "app/SectomatApp.h"
+#include "forward/StandIns.h"
+#include "model/ModelFile.h"
+#include "model/SectomatDoc.h"
+#include "platform/DocTemplate.h"
+#include "support/MessageLog.h"
+#include "support/ModalDriver.h"
+#include "view/SectomatView.h"
+
+#include <QDialog>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <sstream>
+
+namespace {
+
+void WriteFlatModel(const std::string& path)
+{
+    CModelData m;
+    m.m_topo = {CTopoPt(0, 0), CTopoPt(200, 0)};
+    ASSERT_TRUE(WriteModelFile(path, m));
+}
+
+// Clicks OK in the dialog with this title when it shows up.
+ModalAnswer OkIn(const char* title)
+{
+    return ModalAnswer([title](QWidget* w) { return qobject_cast<QDialog*>(w) && w->windowTitle() == title; },
+                       [](QWidget* w) { ClickItem(w, IDOK); });
+}
+
+class ForwardCommandTest : public ::testing::Test {
+protected:
+    CSectomatDoc* Doc() const { return static_cast<CSectomatDoc*>(app.GetDocTemplate()->GetDocument()); }
+    CMainFrame* Frame() const { return static_cast<CMainFrame*>(app.m_pMainWnd); }
+    CSectomatView* View() const { return static_cast<CSectomatView*>(Frame()->GetActiveView()); }
+
+    // Starts the program on a saved model in the current folder.
+    void Start()
+    {
+        WriteFlatModel(dir.File("model.txt"));
+        app.m_args = {dir.File("model.txt")};
+        ASSERT_TRUE(app.InitInstance());
+    }
+    bool Enabled(unsigned id)
+    {
+        Frame()->UpdateCommandUI();
+        return Frame()->GetCommandAction(id)->isEnabled();
+    }
+    void Trigger(unsigned id)
+    {
+        ASSERT_TRUE(Enabled(id)) << id;
+        Frame()->GetCommandAction(id)->trigger();
+    }
+    // Data > discretize with the dialogs' proposals.
+    void Discretize()
+    {
+        ModalAnswer first = OkIn("Discretize model");
+        ModalAnswer second = OkIn("Type of 2D Forwad Modelling");
+        Trigger(ID_DISCRETIZE);
+        EXPECT_TRUE(first.Answered() && second.Answered());
+    }
+
+    TempDir dir;
+    CurrentDirGuard cwd{dir.Path()};
+    MessageLog log;
+    CSectomatApp app;
+};
+
+TEST_F(ForwardCommandTest, EnablingFollowsTheFlagsTheModelShownAndTheForwardType)
+{
+    Start();
+    struct Row {
+        const char* name;
+        bool dcModel;
+        int fwdType;
+        bool modified, discretized, done;
+        std::array<bool, 4> enabled; // forward model, Log file, Data, Model
+    } rows[] = {
+        {"DC, nothing done", true, 0, false, false, false, {false, false, false, false}},
+        {"DC, discretized", true, 0, false, true, false, {true, true, false, true}},
+        {"DC, forward modelled", true, 0, false, true, true, {true, true, true, true}},
+        {"DC, forward modelled, unsaved", true, 0, true, true, true, {true, false, false, false}},
+        {"DC, results but not discretized", true, 0, false, false, true, {false, false, true, false}},
+        {"IP of type 0, forward modelled", false, 0, false, true, true, {true, true, false, false}},
+        {"IP of type 1, forward modelled", false, 1, false, true, true, {true, true, true, true}},
+        {"IP of type 2, discretized", false, 2, false, true, false, {true, true, false, true}},
+        {"IP of type 2, forward modelled, unsaved", false, 2, true, true, true, {true, false, false, false}},
+    };
+    for (const Row& row : rows) {
+        if (View()->m_bDCModel != row.dcModel)
+            Trigger(row.dcModel ? ID_EDIT_DC_MODEL : ID_EDIT_IP_MODEL);
+        ASSERT_EQ(View()->m_bDCModel, row.dcModel) << row.name;
+        Doc()->m_fwdType = row.fwdType;
+        Doc()->SetModifiedFlag(row.modified);
+        Doc()->m_bDiscretized = row.discretized;
+        Doc()->m_bForwardDone = row.done;
+        const std::array<bool, 4> enabled = {Enabled(ID_FORWARD_MODEL), Enabled(ID_VIEW_LOG_FILE),
+                                             Enabled(ID_VIEW_DATA), Enabled(ID_VIEW_MODEL)};
+        EXPECT_EQ(enabled, row.enabled) << row.name;
+    }
+    EXPECT_TRUE(log.Empty());
+}
+
+// With no viewer to be found, any attempt to start one shows up as an error box.
+TEST_F(ForwardCommandTest, TheModelViewerStartsOnUpdatesOfADiscretizedModelButNotAfterOpenOrNew)
+{
+    Start();
+    StandIns none;
+    Doc()->m_bDiscretized = true;
+    Doc()->UpdateAllViews(nullptr);
+    ASSERT_EQ(log.Boxes().size(), 1u);
+    EXPECT_EQ(log.Last(), "Could not execute program: velquor-model-viewer.exe");
+    EXPECT_EQ(log.Boxes()[0].style, unsigned(MB_ICONERROR));
+
+    log.Clear();
+    WriteFlatModel(dir.File("other.txt"));
+    Doc()->m_bDiscretized = true;
+    ASSERT_TRUE(Doc()->ReadModel(dir.File("other.txt")));
+    EXPECT_TRUE(log.Empty());
+
+    Doc()->m_bDiscretized = true;
+    ModalAnswer properties = OnModal<QDialog>([](QDialog* d) { ClickItem(d, IDOK); });
+    Trigger(ID_FILE_NEW);
+    EXPECT_TRUE(properties.Answered());
+    EXPECT_TRUE(log.Empty());
+}
+
+TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
+{
+    StandIns programs{"ferrovan", "velquor-data-viewer", "velquor-model-viewer", "notepad"};
+    Start();
+    EXPECT_FALSE(Enabled(ID_FORWARD_MODEL));
+    Discretize();
+    EXPECT_EQ(WaitForRuns(dir.Path(), 1), (std::vector<Args>{{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}}));
+    EXPECT_FALSE(Enabled(ID_VIEW_DATA));
+
+    log.Clear();
+    WriteBytes(dir.File("standin-writes.txt"), "obs_dc.dat\nferrovan.log\n");
+    Trigger(ID_FORWARD_MODEL);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Forward modelling has finished."});
+    EXPECT_EQ(RecordedRuns(dir.Path()).back(), (Args{"ferrovan.exe", "ferrovan.inp"}));
+
+    // One program at a time, so that the records keep their order.
+    const std::pair<unsigned, Args> commands[] = {
+        {ID_VIEW_DATA, {"velquor-data-viewer.exe", "obs_dc.dat", "/dc"}},
+        {ID_VIEW_MODEL, {"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}},
+        {ID_VIEW_LOG_FILE, {"notepad", "ferrovan.log"}},
+    };
+    size_t runs = 2;
+    for (const auto& [id, args] : commands) {
+        Trigger(id);
+        EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), args) << id;
+    }
+
+    // The automatic display follows the model shown: the chargeability file, although a DC
+    // discretization writes none.
+    Trigger(ID_EDIT_IP_MODEL);
+    log.Clear();
+    log.Answer(IDYES); // erase the previous results
+    Discretize();
+    EXPECT_EQ(log.Boxes().size(), 2u);
+    EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), (Args{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.chg", "/ip"}));
+    EXPECT_FALSE(Enabled(ID_VIEW_DATA));
+    EXPECT_FALSE(Enabled(ID_VIEW_MODEL));
+    EXPECT_TRUE(Enabled(ID_FORWARD_MODEL));
+}
+
+TEST(BatchForward, ReportsTheOutcomeAndExitsWithIt)
+{
+    TempDir dir;
+    CurrentDirGuard cwd(dir.Path());
+    WriteFlatModel(dir.File("model.txt"));
+    std::ostringstream out, err;
+    const std::vector<std::string> args = {"--batch", "model.txt", "--forward"};
+    {
+        StandIns none;
+        EXPECT_EQ(RunBatch(args, out, err), 1);
+        EXPECT_EQ(err.str(), "ferrovan.exe not found.\n");
+    }
+    StandIns programs{"ferrovan"};
+    WriteBytes(dir.File("standin-writes.txt"), "obs_dc.dat\n");
+    out.str("");
+    err.str("");
+    EXPECT_EQ(RunBatch(args, out, err), 0);
+    EXPECT_EQ(err.str(), "");
+    const std::string text = out.str();
+    EXPECT_EQ(text.find("Created locations file: loc2d.txt\n"), 0u);
+    const std::string tail = "Created conductivity file: model2d.con\n\nForward modelling has finished.\n";
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail);
+}
+
+} // namespace

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/Process.h"
+#include "support/TempDir.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// Copies of the stand-in program under the names of the programs it replaces, in a folder that
+// is the program folder while this lives.
+class StandIns {
+public:
+    explicit StandIns(std::initializer_list<const char*> names = {})
+    {
+        for (const char* name : names)
+            Add(name);
+        SetProgramFolder(m_dir.Path());
+    }
+    ~StandIns() { SetProgramFolder(""); }
+
+    void Add(const std::string& name) { std::filesystem::copy_file(VMM_STANDIN, m_dir.File(name)); }
+    const std::string& Path() const { return m_dir.Path(); }
+
+private:
+    TempDir m_dir;
+};
+
+using Args = std::vector<std::string>; // one started stand-in's arguments, its name first
+
+inline std::vector<Args> RecordedRuns(const std::string& folder)
+{
+    std::vector<Args> runs;
+    std::istringstream in(ReadBytes(folder + "/standin-args.txt"));
+    Args run;
+    for (std::string line; std::getline(in, line);) {
+        if (line == "--") {
+            runs.push_back(run);
+            run.clear();
+        } else {
+            run.push_back(line);
+        }
+    }
+    return runs;
+}
+
+// The runs recorded in folder once there are count of them; programs started without waiting
+// record theirs a little later. Gives up after half a minute.
+inline std::vector<Args> WaitForRuns(const std::string& folder, size_t count)
+{
+    std::vector<Args> runs;
+    for (int i = 0; i < 3000; ++i) {
+        if ((runs = RecordedRuns(folder)).size() >= count)
+            break;
+        ::usleep(10000);
+    }
+    return runs;
+}
