@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -33,6 +34,7 @@ struct ModalAnswer::State {
     int waited = 0;
     bool answered = false;
     bool failOnTimeout = true;
+    bool popup = false;
     QPointer<QWidget> dialog;
 
     void Tick()
@@ -49,7 +51,7 @@ struct ModalAnswer::State {
             }
             return;
         }
-        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* modal = popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
         if (modal && modal->isVisible() && matches(modal)) {
             answered = true;
             waited = 0;
@@ -66,10 +68,12 @@ struct ModalAnswer::State {
     }
 };
 
-ModalAnswer::ModalAnswer(std::function<bool(QWidget*)> matches, std::function<void(QWidget*)> answer, bool required)
+ModalAnswer::ModalAnswer(std::function<bool(QWidget*)> matches, std::function<void(QWidget*)> answer, bool required,
+                         Kind kind)
     : m_state(std::make_shared<State>())
 {
     m_state->failOnTimeout = required;
+    m_state->popup = kind == Kind::Popup;
     m_state->matches = std::move(matches);
     m_state->answer = std::move(answer);
     State* s = m_state.get();
@@ -94,6 +98,25 @@ ModalAnswer NoModalExpected()
                            CloseModal(w);
                        },
                        false);
+}
+
+ModalAnswer OnPopup(std::function<void(QMenu*)> answer, bool required)
+{
+    return ModalAnswer([](QWidget* w) { return qobject_cast<QMenu*>(w) != nullptr; },
+                       [answer](QWidget* w) { answer(qobject_cast<QMenu*>(w)); }, required,
+                       ModalAnswer::Kind::Popup);
+}
+
+void ClickMenuItem(QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text) {
+            QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(action).center());
+            return;
+        }
+    }
+    ADD_FAILURE() << "no item " << text.toStdString() << " in the menu";
+    menu->close();
 }
 
 void ProcessEvents()

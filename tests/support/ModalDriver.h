@@ -12,8 +12,12 @@
 // answer, or none showing up in that time, fails the test and is closed, so no test hangs.
 class ModalAnswer {
 public:
+    // What is waited for: a modal dialog, or a popup such as a context menu.
+    enum class Kind { Modal, Popup };
+
     // required: fail the test when no matching dialog shows up.
-    ModalAnswer(std::function<bool(QWidget*)> matches, std::function<void(QWidget*)> answer, bool required = true);
+    ModalAnswer(std::function<bool(QWidget*)> matches, std::function<void(QWidget*)> answer, bool required = true,
+                Kind kind = Kind::Modal);
     ~ModalAnswer();
     ModalAnswer(ModalAnswer&&) noexcept;
     ModalAnswer& operator=(ModalAnswer&&) noexcept;
@@ -35,6 +39,14 @@ ModalAnswer OnModal(std::function<void(T*)> answer)
 
 // Fails the test on any modal dialog that shows up while it lives, and closes it.
 ModalAnswer NoModalExpected();
+
+class QMenu;
+
+// Answers the next popup menu (a context menu) from inside its event loop. Without required,
+// a menu that never shows up is no failure.
+ModalAnswer OnPopup(std::function<void(QMenu*)> answer, bool required = true);
+// Clicks the item of a menu with this text, as a user would.
+void ClickMenuItem(QMenu* menu, const QString& text);
 
 // Lets queued events run (paints, deferred deletions, idle updates).
 void ProcessEvents();

@@ -1,0 +1,362 @@
+// The view painted offscreen at a known size, read back pixel by pixel. A core area 1000 by
+// 500 model units is 10000 by 5000 logical units; in a 1300 x 700 client area one pixel is 10
+// logical units and logical (x, y) lands on pixel ((x + 1000) / 10, (y + 1000) / 10).
+#include "app/Resource.h"
+#include "model/SectomatDoc.h"
+#include "platform/DC.h"
+#include "view/ColourScale.h"
+#include "view/SectomatView.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+QRgb Rgb(COLORREF c)
+{
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kDarkBlue = qRgb(0, 0, 139);
+
+struct Scene {
+    CSectomatDoc doc;
+    CSectomatView view;
+
+    Scene()
+    {
+        doc.m_coreX2 = 1000;
+        doc.m_coreZ2 = 500;
+        doc.m_topo = {CTopoPt(0, 0), CTopoPt(1000, 0)};
+        doc.AddView(&view);
+        view.resize(1300, 700);
+    }
+
+    CElement& Add(CElementList& list, double x1, double z1, double x2, double z2, float value, double slope = 0,
+                  bool ellipse = false)
+    {
+        CElement& e = list.emplace_back(x1, z1, x2, z2, value, slope, 0, 0, doc.LogicalScale());
+        e.m_bEllipse = ellipse;
+        return e;
+    }
+
+    void Valley()
+    {
+        const double s = doc.LogicalScale();
+        doc.m_topo = {CTopoPt(0, 50, 0, 0, s), CTopoPt(500, 150, 0, 0, s), CTopoPt(1000, 50, 0, 0, s)};
+        doc.m_bTopography = true;
+    }
+
+    // Re-fits to the document and paints everything.
+    const QImage& Paint()
+    {
+        view.OnInitialUpdate();
+        return Repaint();
+    }
+
+    const QImage& Repaint()
+    {
+        view.Invalidate();
+        view.UpdateWindow();
+        return view.GetBackBuffer();
+    }
+
+    // The pixel under a logical point, by the mapping formula.
+    QPoint Device(int x, int y) const
+    {
+        const double k = std::min(view.width() / 13000.0, view.height() / 7000.0);
+        return QPoint(int((x + 1000) * k), int((y + 1000) * k));
+    }
+
+    QRgb At(int x, int y) const { return view.GetBackBuffer().pixel(Device(x, y)); }
+
+    // How many pixels of a row of the picture, from x1 to x2 (pixels), have the colour c.
+    int CountInRow(int y, int x1, int x2, QRgb c) const
+    {
+        int n = 0;
+        for (int x = x1; x <= x2; ++x)
+            n += view.GetBackBuffer().pixel(x, y) == c;
+        return n;
+    }
+
+    bool Execute(unsigned id) { return view.ExecuteCommand(id); }
+
+    CCmdUI State(unsigned id)
+    {
+        CCmdUI ui(id);
+        view.UpdateCommand(ui);
+        return ui;
+    }
+};
+
+// The middle of colour band k of the bar, counted from the bottom.
+QPoint BandMiddle(const Scene& s, int k)
+{
+    const double H = 5000;
+    return s.Device(10675, int(H - (k + 0.5) * H / 61));
+}
+
+TEST(ViewDraw, EmptyModelFillsTheCoreWithTheFirstColourAndShowsTheWholeBar)
+{
+    Scene s;
+    const QImage& image = s.Paint();
+    EXPECT_EQ(s.view.m_dMin, -3);
+    EXPECT_EQ(s.view.m_dMax, -3);
+    for (auto [x, y] : {std::pair{20, 20}, {5000, 2500}, {9980, 4980}})
+        EXPECT_EQ(s.At(x, y), kDarkBlue) << x << ", " << y;
+    EXPECT_EQ(s.At(-500, 2500), kWhite);
+    EXPECT_EQ(s.At(10300, 2500), kWhite); // between the core and the bar
+
+    const auto table = BuildColourTable();
+    for (int k = 0; k <= 60; ++k)
+        EXPECT_EQ(image.pixel(BandMiddle(s, k)), Rgb(table[k])) << "band " << k;
+}
+
+TEST(ViewDraw, BlocksTakeTheColourOfTheirValueLaterOnesOnTop)
+{
+    Scene s;
+    s.Add(s.doc.m_dcModel, 100, 100, 300, 200, -1);         // T[40]
+    s.Add(s.doc.m_dcModel, 250, 150, 400, 250, 0);          // T[60], covers the first
+    s.Add(s.doc.m_dcModel, 500, 100, 700, 300, -2, 0, true); // ellipse, T[20]
+    s.Add(s.doc.m_dcModel, 100, 300, 300, 400, -1.5, 1);     // sheared by 50 units each way, T[30]
+    s.Paint();
+    const auto T = BuildColourTable();
+    EXPECT_EQ(s.At(1500, 1200), Rgb(T[40]));
+    EXPECT_EQ(s.At(2800, 1800), Rgb(T[60]));
+    EXPECT_EQ(s.At(6000, 2000), Rgb(T[20]));
+    EXPECT_EQ(s.At(5100, 1100), kDarkBlue); // in the ellipse's corner
+    EXPECT_EQ(s.At(2000, 3500), Rgb(T[30]));
+    EXPECT_EQ(s.At(3300, 3100), Rgb(T[30])); // the top edge shifted right, past the rectangle
+    EXPECT_EQ(s.At(1100, 3100), kDarkBlue);  // and away from its left end
+    EXPECT_EQ(s.At(700, 3900), Rgb(T[30]));
+    // No outline on blocks valued apart from the background.
+    EXPECT_EQ(s.CountInRow(s.Device(0, 1000).y(), 201, 398, kBlack), 0);
+}
+
+TEST(ViewDraw, BlockValuedAsTheBackgroundGetsADashedBlackOutline)
+{
+    Scene s;
+    s.Add(s.doc.m_dcModel, 100, 100, 300, 200, -3);
+    s.Add(s.doc.m_dcModel, 500, 100, 700, 200, -2);
+    s.Paint();
+    EXPECT_EQ(s.At(2000, 1500), kDarkBlue);
+    // Its top edge runs along pixel row 200 from pixel 200 to 399: dashes with gaps.
+    const int black = s.CountInRow(200, 205, 394, kBlack);
+    EXPECT_GT(black, 190 / 2);
+    EXPECT_LT(black, 190);
+    EXPECT_EQ(s.CountInRow(200, 605, 794, kBlack), 0);
+    EXPECT_EQ(s.CountInRow(250, 600, 799, kBlack), 0);
+}
+
+TEST(ViewDraw, OtherModelsBlocksAreGreyDottedOutlines)
+{
+    Scene s;
+    s.Add(s.doc.m_ipModel, 500, 100, 700, 200, 0.1f);
+    s.Add(s.doc.m_ipModel, 100, 300, 300, 400, 0.2f, 0, true);
+    s.Paint();
+    const QRgb grey = qRgb(155, 155, 155);
+    const int dots = s.CountInRow(200, 605, 794, grey);
+    EXPECT_GT(dots, 190 / 4);
+    EXPECT_LT(dots, 190 * 3 / 4);
+    EXPECT_EQ(s.At(6000, 1500), kDarkBlue); // hollow
+    int onEllipse = 0;
+    for (int x = 200; x < 400; ++x)
+        for (int y = 400; y < 500; ++y)
+            onEllipse += s.view.GetBackBuffer().pixel(x, y) == grey;
+    EXPECT_GT(onEllipse, 100);
+    EXPECT_EQ(s.At(2000, 3500), kDarkBlue);
+}
+
+TEST(ViewDraw, AirAboveAnEditedTopographyIsLightGrey)
+{
+    Scene s;
+    s.Valley(); // surface at logical depth 500 at the ends and 1500 in the middle
+    s.Paint();
+    const QRgb air = qRgb(192, 192, 192);
+    EXPECT_EQ(s.At(5000, 1000), air);
+    EXPECT_EQ(s.At(200, 300), air);
+    EXPECT_EQ(s.At(9800, 300), air);
+    EXPECT_EQ(s.At(5000, 2000), kDarkBlue);
+    EXPECT_EQ(s.At(200, 800), kDarkBlue);
+    EXPECT_EQ(s.At(5000, -300), kWhite); // nothing above the core
+
+    s.doc.m_bTopography = false;
+    s.Paint();
+    EXPECT_EQ(s.At(5000, 1000), kDarkBlue);
+}
+
+TEST(ViewDraw, ElectrodeMarkersOfEachArrayAppearAfterADiscretization)
+{
+    struct Row {
+        int type;
+        std::vector<int> markers; // logical x of sources and receivers, a = 1000 logical units
+        bool joined;
+    } rows[] = {
+        {0, {0, 1000, 2000, 3000}, false},
+        {1, {0, 1000, 2000, 3000, 4000, 5000}, true},
+        {2, {0, 1000, 2000, 3000, 4000}, true},
+        {3, {10000, 9000, 8000, 7000, 6000}, true},
+    };
+    for (const Row& row : rows) {
+        Scene s;
+        s.doc.m_arrayType = row.type;
+        s.doc.m_n = 3;
+        s.doc.m_aSpacing = 100;
+        s.Paint();
+        for (int x : row.markers)
+            EXPECT_EQ(s.At(x, -100), kWhite) << "before, type " << row.type << " at " << x;
+
+        s.doc.m_bDiscretized = true;
+        s.Repaint();
+        for (int x = 0; x <= 10000; x += 500) {
+            const bool marker = std::find(row.markers.begin(), row.markers.end(), x) != row.markers.end();
+            // Stems stand on the top of the core; only the marked positions have one.
+            EXPECT_EQ(s.At(x, -100) == kBlack, marker) << "type " << row.type << " at " << x;
+        }
+        // Dipoles are joined at the top of their stems.
+        const int between = (row.markers[2] + row.markers[3]) / 2;
+        EXPECT_EQ(s.At(between, -200) == kBlack, row.joined) << "type " << row.type;
+    }
+}
+
+TEST(ViewDraw, ElectrodeMarkersSitOnTheTopography)
+{
+    Scene s;
+    s.Valley();
+    s.doc.m_arrayType = 2;
+    s.doc.m_n = 3;
+    s.doc.m_aSpacing = 100;
+    s.doc.m_bDiscretized = true;
+    s.Paint();
+    for (int x : {0, 1000, 2000, 3000, 4000}) {
+        const int e = 500 + x / 5; // the surface falls 1000 over the first 5000
+        EXPECT_EQ(s.At(x, e), kBlack) << x;
+        EXPECT_EQ(s.At(x, e - 100), kBlack) << x;
+        EXPECT_EQ(s.At(x, e + 40), kDarkBlue) << x;
+        EXPECT_EQ(s.At(x, -100), kWhite) << x;
+    }
+    // Outside the profile the end segments go on.
+    EXPECT_EQ(s.view.ElevationAt(-1000), 300);
+    EXPECT_EQ(s.view.ElevationAt(5000), 1500);
+    EXPECT_EQ(s.view.ElevationAt(12000), 100);
+}
+
+TEST(ViewDraw, SelectionHighlightDrawnTwiceLeavesThePictureUnchanged)
+{
+    Scene s;
+    s.Add(s.doc.m_dcModel, 100, 100, 300, 200, -1);
+    s.Add(s.doc.m_dcModel, 500, 100, 700, 300, -2, 0, true);
+    s.Add(s.doc.m_dcModel, 100, 300, 300, 400, -1.5, 1);
+    const QImage before = s.Paint().copy();
+    for (auto it = s.doc.m_dcModel.begin(); it != s.doc.m_dcModel.end(); ++it) {
+        s.view.m_itSelected = it;
+        {
+            CClientDC dc(&s.view);
+            s.view.DrawSelection(&dc);
+        }
+        EXPECT_TRUE(s.view.GetBackBuffer() != before);
+        {
+            CClientDC dc(&s.view);
+            s.view.DrawSelection(&dc);
+        }
+        EXPECT_TRUE(s.view.GetBackBuffer() == before);
+    }
+}
+
+TEST(ViewDraw, PictureKeepsItsAspectWithTheSpareSpaceRightOrBelow)
+{
+    Scene s;
+    s.Add(s.doc.m_dcModel, 100, 100, 300, 200, -1, 0.5);
+    const QImage fitted = s.Paint().copy();
+    for (QSize size : {QSize(2600, 700), QSize(1300, 1400)}) {
+        s.view.resize(size);
+        const QImage& image = s.Repaint();
+        ASSERT_EQ(image.size(), size);
+        EXPECT_TRUE(image.copy(0, 0, 1300, 700) == fitted) << size.width() << " x " << size.height();
+        int spare = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                spare += (x >= 1300 || y >= 700) && image.pixel(x, y) != kWhite;
+        EXPECT_EQ(spare, 0) << size.width() << " x " << size.height();
+    }
+
+    // A narrower window: the width fills it, k = 1000 / 13000.
+    s.view.resize(1000, 700);
+    s.Repaint();
+    EXPECT_EQ(s.At(9950, 4950), kDarkBlue);
+    EXPECT_EQ(s.At(10100, 4950), kWhite);
+    EXPECT_EQ(s.view.GetBackBuffer().pixel(500, 560), kWhite);
+}
+
+TEST(ViewDraw, ModelCommandsSwitchTheShownModelWithTheirCheckMarks)
+{
+    Scene s;
+    s.doc.m_ipBackground = 0.5f;
+    s.Add(s.doc.m_dcModel, 100, 100, 300, 200, -1);
+    s.Paint();
+    EXPECT_FALSE(s.State(ID_EDIT_IP_MODEL).m_bChecked);
+    // The model already shown: nothing changes, not even the selection.
+    s.view.m_itSelected = s.doc.m_dcModel.begin();
+    ASSERT_TRUE(s.Execute(ID_EDIT_DC_MODEL));
+    EXPECT_TRUE(s.view.HasSelection());
+
+    ASSERT_TRUE(s.Execute(ID_EDIT_IP_MODEL));
+    EXPECT_FALSE(s.view.m_bDCModel);
+    EXPECT_EQ(s.view.m_pActiveList, &s.doc.m_ipModel);
+    EXPECT_EQ(s.view.m_fBackground, 0.5f);
+    EXPECT_FALSE(s.view.HasSelection());
+    EXPECT_FALSE(s.State(ID_EDIT_DC_MODEL).m_bChecked);
+    EXPECT_TRUE(s.State(ID_EDIT_IP_MODEL).m_bChecked);
+    s.Repaint();
+    EXPECT_EQ(s.At(2000, 1500), kDarkBlue); // the DC block is now an outline only
+    EXPECT_GT(s.CountInRow(200, 205, 394, qRgb(155, 155, 155)), 0);
+}
+
+TEST(ViewDraw, ColourBarTogglesRepaintOnlyTheMarginsAndOnlyForTheDCModel)
+{
+    Scene s;
+    s.Add(s.doc.m_dcModel, 100, 100, 300, 200, 0);
+    s.Paint();
+    // Paint over the core: a margin repaint must leave it alone.
+    {
+        CClientDC dc(&s.view);
+        dc.FillSolidRect(s.view.m_rcCore, RGB(255, 0, 0));
+    }
+    const QImage before = s.view.GetBackBuffer().copy();
+    const QRect labels(1180, 80, 120, 540);
+
+    EXPECT_TRUE(s.State(ID_COLOURBAR_LOG10).m_bEnabled);
+    EXPECT_FALSE(s.State(ID_COLOURBAR_LOG10).m_bChecked);
+    ASSERT_TRUE(s.Execute(ID_COLOURBAR_LOG10));
+    s.view.UpdateWindow();
+    EXPECT_TRUE(s.view.m_bLog10);
+    EXPECT_TRUE(s.State(ID_COLOURBAR_LOG10).m_bChecked);
+    EXPECT_TRUE(s.view.GetBackBuffer().copy(labels) != before.copy(labels));
+    EXPECT_TRUE(s.view.GetBackBuffer().copy(100, 100, 1000, 500) == before.copy(100, 100, 1000, 500));
+
+    EXPECT_TRUE(s.State(ID_COLOURBAR_COND_RES).m_bEnabled);
+    ASSERT_TRUE(s.Execute(ID_COLOURBAR_COND_RES));
+    s.view.UpdateWindow();
+    EXPECT_FALSE(s.view.m_bConductivity);
+    EXPECT_FALSE(s.State(ID_COLOURBAR_COND_RES).m_bChecked);
+    const auto table = BuildColourTable();
+    for (int k = 0; k <= 60; ++k)
+        EXPECT_EQ(s.view.GetBackBuffer().pixel(BandMiddle(s, k)), Rgb(table[60 - k])) << "band " << k;
+    EXPECT_TRUE(s.view.GetBackBuffer().copy(100, 100, 1000, 500) == before.copy(100, 100, 1000, 500));
+
+    ASSERT_TRUE(s.Execute(ID_EDIT_IP_MODEL));
+    EXPECT_FALSE(s.State(ID_COLOURBAR_LOG10).m_bEnabled);
+    EXPECT_TRUE(s.State(ID_COLOURBAR_LOG10).m_bChecked);
+    EXPECT_FALSE(s.State(ID_COLOURBAR_COND_RES).m_bEnabled);
+    EXPECT_FALSE(s.Execute(ID_COLOURBAR_LOG10));
+    EXPECT_TRUE(s.view.m_bLog10);
+    s.Repaint();
+    for (int k = 0; k <= 60; ++k)
+        EXPECT_EQ(s.view.GetBackBuffer().pixel(BandMiddle(s, k)), Rgb(table[k])) << "IP band " << k;
+}
+
+} // namespace

@@ -1,0 +1,481 @@
+// Editing in the running program with the mouse: drawing and reshaping blocks, the context
+// menus and the topography. The view is sized so that one pixel is 10 logical units and one
+// model unit is 10 logical units (a core 1000 by 500 units).
+#include "app/MainFrame.h"
+#include "app/Resource.h"
+#include "app/SectomatApp.h"
+#include "model/SectomatDoc.h"
+#include "platform/DocTemplate.h"
+#include "support/MessageLog.h"
+#include "support/ModalDriver.h"
+#include "support/TempDir.h"
+#include "view/SectomatView.h"
+
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <vector>
+
+// Readable failures.
+void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const CPoint& p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ")"; }
+void PrintTo(const CRect& r, std::ostream* os)
+{
+    *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
+
+namespace {
+
+const char* kEmptyModel = "0 1000 0 500  ! core area x1,x2, z1,z2 \r\n"
+                          "0 -3  ! DC # of blocks, background\r\n"
+                          "0 0.25  ! IP # of blocks, background\r\n"
+                          "2  ! topography points\r\n"
+                          "0 0\r\n"
+                          "1000 0\r\n";
+
+class ViewEditTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteBytes(dir.File("model"), kEmptyModel);
+        app.m_args = {dir.File("model")};
+        ASSERT_TRUE(app.InitInstance());
+        view = static_cast<CSectomatView*>(Frame()->GetActiveView());
+        Frame()->resize(Frame()->size() + QSize(1300, 700) - view->size());
+        ProcessEvents();
+        ASSERT_EQ(view->size(), QSize(1300, 700));
+        Paint();
+    }
+
+    CSectomatDoc* Doc() const { return static_cast<CSectomatDoc*>(app.GetDocTemplate()->GetDocument()); }
+    CMainFrame* Frame() const { return static_cast<CMainFrame*>(app.m_pMainWnd); }
+    QString Status() const { return Frame()->findChild<QLabel*>("pane0")->text(); }
+
+    CElement& Add(double x1, double z1, double x2, double z2, float value, double slope = 0, bool ellipse = false)
+    {
+        CElement& e = Doc()->m_dcModel.emplace_back(x1, z1, x2, z2, value, slope, 0, 0, 10);
+        e.m_bEllipse = ellipse;
+        view->OnInitialUpdate();
+        Paint();
+        return e;
+    }
+
+    void Paint()
+    {
+        view->Invalidate();
+        view->UpdateWindow();
+    }
+
+    // Results made current and saved, so that an edit shows in every flag.
+    void MarkProcessed()
+    {
+        Doc()->m_bDiscretized = Doc()->m_bForwardDone = true;
+        Doc()->SetModifiedFlag(false);
+    }
+
+    void ExpectCommitted() const
+    {
+        EXPECT_TRUE(Doc()->IsModified());
+        EXPECT_FALSE(Doc()->m_bDiscretized);
+        EXPECT_FALSE(Doc()->m_bForwardDone);
+        EXPECT_FALSE(view->HasSelection());
+    }
+
+    // The picture a full repaint would give: no trace of any preview.
+    void ExpectCleanPicture()
+    {
+        view->UpdateWindow();
+        const QImage shown = view->GetBackBuffer().copy();
+        Paint();
+        EXPECT_TRUE(shown == view->GetBackBuffer());
+    }
+
+    static QPoint Px(int x, int y) { return QPoint((x + 1000) / 10, (y + 1000) / 10); }
+
+    void Press(int x, int y) { QTest::mousePress(view, Qt::LeftButton, {}, Px(x, y)); }
+    void Move(int x, int y) { QTest::mouseMove(view, Px(x, y)); }
+    void Release(int x, int y) { QTest::mouseRelease(view, Qt::LeftButton, {}, Px(x, y)); }
+    void DoubleClick(int x, int y)
+    {
+        QTest::mouseDClick(view, Qt::LeftButton, {}, Px(x, y));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, Px(x, y));
+    }
+
+    // With the button held, the preview at a, then b, then at a again: the same picture as the
+    // first time, as each preview erases the one before.
+    void ExpectPreviewsErase(CPoint a, CPoint b)
+    {
+        Move(a.x, a.y);
+        const QImage first = view->GetBackBuffer().copy();
+        Move(b.x, b.y);
+        EXPECT_TRUE(first != view->GetBackBuffer());
+        Move(a.x, a.y);
+        EXPECT_TRUE(first == view->GetBackBuffer());
+    }
+
+    // Right-clicks and chooses item from the menu ("": none); false when no menu showed.
+    bool Choose(int x, int y, const QString& item, const std::function<void(QMenu*)>& seen = {})
+    {
+        ModalAnswer menu = OnPopup(
+            [&](QMenu* m) {
+                if (seen)
+                    seen(m);
+                if (item.isEmpty())
+                    m->close();
+                else
+                    ClickMenuItem(m, item);
+            },
+            false);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, Px(x, y), view->mapToGlobal(Px(x, y)));
+        QApplication::sendEvent(view, &event);
+        return menu.Answered();
+    }
+
+    TempDir dir;
+    CurrentDirGuard cwd{dir.Path()};
+    MessageLog log;
+    CSectomatApp app;
+    CSectomatView* view = nullptr;
+};
+
+using Items = std::vector<std::pair<QString, bool>>; // text, enabled
+
+Items ItemsOf(QMenu* menu)
+{
+    Items items;
+    for (QAction* a : menu->actions())
+        items.emplace_back(a->text(), a->isEnabled());
+    return items;
+}
+
+TEST_F(ViewEditTest, DragOpensTheDialogWithTheRectangleAndTheProposedValue)
+{
+    MarkProcessed();
+    ModalAnswer first = OnModal<QDialog>([](QDialog* d) {
+        EXPECT_EQ(DialogItemText(d, 1000), "100");
+        EXPECT_EQ(DialogItemText(d, 1002), "300");
+        EXPECT_EQ(DialogItemText(d, 1001), "100");
+        EXPECT_EQ(DialogItemText(d, 1003), "200");
+        EXPECT_EQ(DialogItemText(d, 1004), "0.00316228"); // the background + 0.5, as a conductivity
+        TypeInto(d, 1004, "0.01");
+        ClickItem(d, IDOK);
+    });
+    Press(1000, 1000);
+    Move(2000, 1500);
+    Move(3000, 2000);
+    EXPECT_EQ(Status(), "X: (100, 300),   Z: (100, 200)");
+    Release(3000, 2000);
+    ASSERT_TRUE(first.Answered());
+    ASSERT_EQ(Doc()->m_dcModel.size(), 1u);
+    const CElement& block = Doc()->m_dcModel.back();
+    EXPECT_EQ(block.m_value, -2);
+    EXPECT_EQ(block.m_rect, (CRect{1000, 1000, 3001, 2001})); // right and bottom take in x2 and z2
+    EXPECT_EQ(view->m_dMax, -2);
+    ExpectCommitted();
+    ExpectCleanPicture();
+    EXPECT_EQ(Status(), " Orvane");
+
+    // Over the first block, from bottom right to top left: the last block's value is proposed,
+    // and what the user types is taken unclipped.
+    ModalAnswer second = OnModal<QDialog>([](QDialog* d) {
+        EXPECT_EQ(DialogItemText(d, 1000), "200");
+        EXPECT_EQ(DialogItemText(d, 1003), "300");
+        EXPECT_EQ(DialogItemText(d, 1004), "0.01");
+        TypeInto(d, 1002, "1200");
+        ClickItem(d, 1022);
+        ClickItem(d, IDOK);
+    });
+    Press(4000, 3000);
+    Move(2000, 1500);
+    Release(2000, 1500);
+    ASSERT_EQ(Doc()->m_dcModel.size(), 2u);
+    EXPECT_EQ(Doc()->m_dcModel.back().m_x2, 1200);
+    EXPECT_TRUE(Doc()->m_dcModel.back().m_bEllipse);
+
+    // Cancelled: nothing made, nothing modified.
+    Doc()->SetModifiedFlag(false);
+    ModalAnswer cancel = OnModal<QDialog>([](QDialog* d) { ClickItem(d, IDCANCEL); });
+    Press(5000, 1000);
+    Move(6000, 2000);
+    Release(6000, 2000);
+    EXPECT_EQ(Doc()->m_dcModel.size(), 2u);
+    EXPECT_FALSE(Doc()->IsModified());
+}
+
+TEST_F(ViewEditTest, ClickWithoutMovementDoesNothing)
+{
+    ModalAnswer none = NoModalExpected();
+    Press(3000, 2000);
+    Release(3000, 2000);
+    ProcessEvents();
+    EXPECT_FALSE(none.Answered());
+    EXPECT_TRUE(Doc()->m_dcModel.empty());
+    EXPECT_FALSE(Doc()->IsModified());
+}
+
+TEST_F(ViewEditTest, DragPastTheCoreStopsAtItsEdgeAnchorFirst)
+{
+    ModalAnswer dialog = OnModal<QDialog>([](QDialog* d) {
+        EXPECT_EQ(DialogItemText(d, 1000), "0");
+        EXPECT_EQ(DialogItemText(d, 1002), "300");
+        EXPECT_EQ(DialogItemText(d, 1001), "0");
+        EXPECT_EQ(DialogItemText(d, 1003), "100");
+        ClickItem(d, IDCANCEL);
+    });
+    Press(3000, 1000);
+    ExpectPreviewsErase({1000, 500}, {-800, -800});
+    Move(-800, -800);
+    EXPECT_EQ(Status(), "X: (300, 0),   Z: (100, 0)");
+    Move(11500, 5800);
+    EXPECT_EQ(Status(), "X: (300, 1000),   Z: (100, 500)");
+    Release(-800, -800);
+    EXPECT_TRUE(dialog.Answered());
+}
+
+TEST_F(ViewEditTest, MoveAndSizeFollowThePointerAndCommitOnRelease)
+{
+    Add(100, 100, 300, 200, -1); // logical 1000..3001 by 1000..2001, centre (2000, 1500)
+    MarkProcessed();
+    ASSERT_TRUE(Choose(1500, 1200, "move"));
+    EXPECT_TRUE(view->m_bMoveMode);
+    Press(2000, 1500);
+    ExpectPreviewsErase({3000, 2000}, {3500, 2500});
+    EXPECT_EQ(Status(), "X: (200, 400.1),   Z: (150, 250.1)");
+    Release(3000, 2000);
+    const CElement& block = Doc()->m_dcModel.front();
+    EXPECT_EQ(block.m_x1, 200);
+    EXPECT_DOUBLE_EQ(block.m_x2, 400.1);
+    EXPECT_EQ(block.m_z1, 150);
+    EXPECT_DOUBLE_EQ(block.m_z2, 250.1);
+    EXPECT_EQ(block.m_rect, (CRect{2000, 1500, 4001, 2501}));
+    EXPECT_EQ(block.m_value, -1);
+    EXPECT_FALSE(view->m_bMoveMode);
+    ExpectCommitted();
+    ExpectCleanPicture();
+
+    // Pushed against the right edge, the block shrinks.
+    ASSERT_TRUE(Choose(3000, 2000, "move"));
+    Press(3000, 2000);
+    Move(9500, 2000);
+    Release(9500, 2000);
+    EXPECT_EQ(block.m_rect, (CRect{8500, 1500, 10000, 2501}));
+    EXPECT_EQ(block.m_x2, 1000);
+
+    // Size keeps the centre (9250, 2000); the pointer is a corner, on either side.
+    ASSERT_TRUE(Choose(9000, 2000, "size"));
+    Press(9000, 2000);
+    ExpectPreviewsErase({9750, 2200}, {9500, 2400});
+    Move(8750, 1800);
+    EXPECT_EQ(Status(), "X: (975, 875),   Z: (220, 180)");
+    Release(8750, 1800);
+    EXPECT_EQ(block.m_rect, (CRect{8750, 1800, 9750, 2200}));
+    EXPECT_EQ(block.m_x1, 875);
+    EXPECT_EQ(block.m_z2, 220);
+    ExpectCommitted();
+    ExpectCleanPicture();
+}
+
+TEST_F(ViewEditTest, ShearAndEllipseReshapeTheSelectedBlock)
+{
+    CElement& block = Add(100, 100, 300, 150, -1); // 50 high, centre (2000, 1250)
+    MarkProcessed();
+    ASSERT_TRUE(Choose(1500, 1200, "shear"));
+    Press(2000, 1250);
+    ExpectPreviewsErase({2100, 1250}, {2600, 1400});
+    EXPECT_FALSE(Status().startsWith("X:"));
+    Release(2100, 1250);
+    EXPECT_DOUBLE_EQ(block.m_slope, 0.4);
+    EXPECT_DOUBLE_EQ(block.m_xTop1, 110);
+    EXPECT_DOUBLE_EQ(block.m_xTop2, 310);
+    const CPoint corners[4] = {{1100, 1000}, {900, 1501}, {2901, 1501}, {3101, 1000}};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(block.m_corners[i], corners[i]) << i;
+    EXPECT_EQ(block.m_x1, 100);
+    EXPECT_EQ(block.m_z2, 150);
+    ExpectCommitted();
+    ExpectCleanPicture();
+
+    // Moving a sheared block shows no extent.
+    ASSERT_TRUE(Choose(2000, 1250, "move"));
+    Press(2000, 1250);
+    Move(2000, 1350);
+    EXPECT_FALSE(Status().startsWith("X:"));
+    Release(2000, 1350);
+    EXPECT_EQ(block.m_rect, (CRect{1000, 1100, 3001, 1601}));
+    EXPECT_EQ(block.m_corners[0], (CPoint{1100, 1100}));
+
+    // Ellipse: the pointer is a corner of the rectangle around the centre (2000, 1350).
+    MarkProcessed();
+    ASSERT_TRUE(Choose(2000, 1300, "ellipse"));
+    Press(2000, 1350);
+    ExpectPreviewsErase({2500, 1600}, {2200, 1500});
+    Release(2500, 1600);
+    EXPECT_TRUE(block.m_bEllipse);
+    EXPECT_EQ(block.m_rect, (CRect{1500, 1100, 2500, 1600}));
+    EXPECT_EQ(block.m_x1, 150);
+    EXPECT_EQ(block.m_z2, 160);
+    ExpectCommitted();
+    ExpectCleanPicture();
+    const QImage& image = view->GetBackBuffer();
+    EXPECT_EQ(image.pixel(Px(1530, 1130)), qRgb(0, 0, 139)); // the rectangle's corner is background
+    EXPECT_EQ(image.pixel(Px(2000, 1350)), qRgb(255, 70, 150));
+}
+
+TEST_F(ViewEditTest, BlockMenuShowsOnlyOverABlockAndPicksTheOneOnTop)
+{
+    Add(100, 100, 300, 200, -1);
+    Add(250, 150, 400, 250, -2);
+    Add(500, 100, 700, 300, -2, 0, true);
+    Add(100, 300, 300, 400, -1, 1); // sheared: its top edge runs from 1500 to 3500
+    auto it = [&](int i) { return std::next(Doc()->m_dcModel.begin(), i); };
+
+    EXPECT_FALSE(Choose(8000, 4000, ""));
+    EXPECT_FALSE(Choose(1100, 3100, "")); // inside the sheared block's rectangle only
+    EXPECT_FALSE(view->HasSelection());
+
+    Items items;
+    EXPECT_TRUE(Choose(2800, 1800, "", [&](QMenu* m) {
+        items = ItemsOf(m);
+        EXPECT_TRUE(view->m_itSelected == it(1));
+    }));
+    EXPECT_EQ(items, (Items{{"move", true}, {"size", true}, {"properties", true}, {"delete", true}, {"to back", true},
+                            {"copy", true}, {"shear", true}, {"ellipse", true}}));
+    EXPECT_TRUE(view->m_itSelected == it(1)); // kept after the menu closed
+    EXPECT_TRUE(Choose(5100, 1100, "", [&](QMenu*) { EXPECT_TRUE(view->m_itSelected == it(2)); }));
+    EXPECT_TRUE(Choose(3300, 3100, "", [&](QMenu*) { EXPECT_TRUE(view->m_itSelected == it(3)); }));
+}
+
+TEST_F(ViewEditTest, PropertiesClipToTheCore)
+{
+    CElement& block = Add(100, 100, 300, 200, -2);
+    MarkProcessed();
+    ModalAnswer dialog = OnModal<QDialog>([](QDialog* d) {
+        EXPECT_EQ(DialogItemText(d, 1004), "0.01");
+        TypeInto(d, 1000, "-50");
+        TypeInto(d, 1003, "900");
+        TypeInto(d, 1004, "10");
+        ClickItem(d, IDOK);
+    });
+    ASSERT_TRUE(Choose(1500, 1500, "properties"));
+    EXPECT_TRUE(dialog.Answered());
+    EXPECT_EQ(block.m_x1, 0);
+    EXPECT_EQ(block.m_z2, 500);
+    EXPECT_EQ(block.m_value, 1);
+    EXPECT_EQ(block.m_rect, (CRect{0, 1000, 3001, 5001}));
+    EXPECT_EQ(view->m_dMax, 1);
+    ExpectCommitted();
+}
+
+TEST_F(ViewEditTest, ToBackDeleteAndCopyToTheOtherModel)
+{
+    Add(100, 100, 300, 200, -1);
+    Add(250, 150, 400, 250, 0);
+    Add(500, 100, 700, 300, -2).m_meshRows = {CRect{1, 2, 3, 4}};
+    auto xs = [&] {
+        std::vector<double> out;
+        for (const CElement& e : Doc()->m_dcModel)
+            out.push_back(e.m_x1);
+        return out;
+    };
+    MarkProcessed();
+    ASSERT_TRUE(Choose(6000, 2000, "to back"));
+    EXPECT_EQ(xs(), (std::vector<double>{500, 100, 250}));
+    ExpectCommitted();
+
+    MarkProcessed();
+    ASSERT_TRUE(Choose(3500, 2200, "delete"));
+    EXPECT_EQ(xs(), (std::vector<double>{500, 100}));
+    EXPECT_EQ(view->m_dMax, -1);
+    ExpectCommitted();
+
+    // The first copy into the empty IP model gets its background + 0.5, the next the last value.
+    MarkProcessed();
+    ASSERT_TRUE(Choose(6000, 2000, "copy"));
+    ASSERT_EQ(Doc()->m_ipModel.size(), 1u);
+    EXPECT_EQ(Doc()->m_ipModel.back().m_value, 0.75f);
+    EXPECT_EQ(Doc()->m_ipModel.back().m_x1, 500);
+    EXPECT_TRUE(Doc()->m_ipModel.back().m_meshRows.empty());
+    EXPECT_EQ(Doc()->m_dcModel.front().m_value, -2);
+    ExpectCommitted();
+    Doc()->m_ipModel.back().m_value = 0.3f;
+    ASSERT_TRUE(Choose(1500, 1500, "copy"));
+    EXPECT_EQ(Doc()->m_ipModel.back().m_value, 0.3f);
+    EXPECT_EQ(Doc()->m_ipModel.back().m_x1, 100);
+    EXPECT_EQ(view->m_dMax, -1);
+}
+
+TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
+{
+    QAction* mode = Frame()->GetCommandAction(ID_EDIT_TOPOGRAPHY);
+    DoubleClick(5000, 1000);
+    EXPECT_EQ(Doc()->m_topo.size(), 2u); // not in topography mode
+    Frame()->UpdateCommandUI();
+    mode->trigger();
+    Frame()->UpdateCommandUI();
+    EXPECT_TRUE(mode->isChecked());
+    EXPECT_EQ(view->cursor().shape(), Qt::CrossCursor);
+    {
+        ModalAnswer none = NoModalExpected();
+        Press(1000, 1000);
+        Move(3000, 3000);
+        Release(3000, 3000);
+        EXPECT_FALSE(none.Answered());
+    }
+
+    Items items;
+    EXPECT_TRUE(Choose(5000, 1000, "", [&](QMenu* m) { items = ItemsOf(m); }));
+    EXPECT_EQ(items, (Items{{"delete point", false}, {"remove topography", false}}));
+
+    // Added to a model that is not discretized: still modified, so that it is not lost.
+    DoubleClick(5000, 1000);
+    ASSERT_EQ(Doc()->m_topo.size(), 3u);
+    const CTopoPt& middle = *std::next(Doc()->m_topo.begin());
+    EXPECT_EQ(middle.m_x, 500);
+    EXPECT_EQ(middle.m_z, 100);
+    EXPECT_EQ(middle.m_pt, (CPoint{5000, 1000}));
+    EXPECT_TRUE(Doc()->m_bTopography);
+    EXPECT_TRUE(Doc()->IsModified());
+    view->UpdateWindow();
+    EXPECT_EQ(view->GetBackBuffer().pixel(Px(5000, 500)), qRgb(192, 192, 192));
+    EXPECT_TRUE(Choose(5000, 1000, "", [&](QMenu* m) { items = ItemsOf(m); }));
+    EXPECT_EQ(items, (Items{{"delete point", true}, {"remove topography", true}}));
+
+    // At an existing point's x the point moves; on a discretized model the results go.
+    MarkProcessed();
+    DoubleClick(5000, 2000);
+    ASSERT_EQ(Doc()->m_topo.size(), 3u);
+    EXPECT_EQ(middle.m_z, 200);
+    ExpectCommitted();
+    DoubleClick(20000, -500); // clamped to the core's top right corner, moving the last point
+    EXPECT_EQ(Doc()->m_topo.size(), 3u);
+
+    MarkProcessed();
+    ASSERT_TRUE(Choose(4800, 1900, "delete point"));
+    EXPECT_EQ(Doc()->m_topo.size(), 2u);
+    EXPECT_FALSE(Doc()->m_bTopography);
+    ExpectCommitted();
+
+    DoubleClick(0, 800); // moves the first point down
+    DoubleClick(3000, 1000);
+    ASSERT_EQ(Doc()->m_topo.size(), 3u);
+    MarkProcessed();
+    ASSERT_TRUE(Choose(3000, 1000, "delete point"));
+    EXPECT_EQ(Doc()->m_topo.size(), 2u);
+    EXPECT_TRUE(Doc()->m_bTopography); // one end lies below the core's top
+    MarkProcessed();
+    ASSERT_TRUE(Choose(3000, 1000, "remove topography"));
+    ASSERT_EQ(Doc()->m_topo.size(), 2u);
+    EXPECT_EQ(Doc()->m_topo.back().m_x, 1000);
+    EXPECT_EQ(Doc()->m_topo.back().m_pt, (CPoint{10000, 0}));
+    EXPECT_FALSE(Doc()->m_bTopography);
+    ExpectCommitted();
+}
+
+} // namespace
