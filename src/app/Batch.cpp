@@ -7,9 +7,11 @@
 #include "platform/FilePath.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
+#include "render/PictureFiles.h"
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -30,6 +32,9 @@ const char* const kUsage =
     "  --dx DX  --dz DZ     smallest cell width and thickness (m2)\n"
     "  --fwd dc|ip|ipl      type of forward modelling\n"
     "  --forward            then run the forward modelling on the discretized model\n"
+    "  --png PREFIX         draw the discretized model into PREFIX-model.png and, with --forward,\n"
+    "                       the predicted data into PREFIX-data.png (and for IP PREFIX-model-ip.png\n"
+    "                       and PREFIX-data-ip.png), as the viewers show them\n"
     "The summary goes to standard output, messages to standard error.\n"
     "Exit status: 0 done, 1 refused, 2 usage error.\n";
 
@@ -39,6 +44,7 @@ struct Options {
     std::optional<double> a, aspect, dx, dz;
     std::string meshPath;
     bool forward = false;
+    std::string pngPrefix; // absolute; empty: no pictures
 };
 
 // Reads the options; on a mistake writes it to err and gives false.
@@ -106,6 +112,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             ok = number(o.dz);
         else if (arg == "--fwd")
             ok = choose(types, o.fwd);
+        else if (arg == "--png")
+            o.pngPrefix = AbsolutePath(value); // the model's folder becomes the current one
         else if (arg == "--mesh") {
             if (value == "m1" || value == "m2") {
                 o.meshType = value == "m1" ? 0 : 1;
@@ -144,6 +152,56 @@ public:
 
 private:
     MessageBoxHandler m_previous;
+};
+
+// Draws the viewers' pictures of the files just written, in a graphical application made for
+// them when none exists: the batch mode otherwise runs without any.
+class CBatchPictures {
+public:
+    CBatchPictures(std::string prefix, std::ostream& out, std::ostream& err)
+        : m_prefix(std::move(prefix)), m_out(out), m_err(err)
+    {
+    }
+
+    bool Model(const std::string& mesh, const std::string& model, bool ip)
+    {
+        CModelViewerArgs args;
+        args.meshPath = mesh;
+        args.modelPath = model;
+        args.ip = ip;
+        args.picture.png = m_prefix + (ip ? "-model-ip.png" : "-model.png");
+        return Written(args.picture.png, [&args] { return WriteModelPng(args); });
+    }
+
+    bool Data(const std::string& data, bool ip, const std::string& topography)
+    {
+        CDataViewerArgs args;
+        args.dataPath = data;
+        args.ip = ip;
+        args.topoPath = topography;
+        args.picture.png = m_prefix + (ip ? "-data-ip.png" : "-data.png");
+        return Written(args.picture.png, [&args] { return WriteDataPng(args); });
+    }
+
+private:
+    template <class Draw>
+    bool Written(const std::string& path, Draw draw)
+    {
+        if (!m_gui)
+            m_gui = std::make_unique<COffscreenGui>();
+        const std::string error = m_gui->Ready() ? draw() : "Pictures cannot be drawn here.";
+        if (!error.empty()) {
+            m_err << error << "\n";
+            return false;
+        }
+        m_out << "Created picture: " << path << "\n";
+        return true;
+    }
+
+    std::string m_prefix;
+    std::ostream& m_out;
+    std::ostream& m_err;
+    std::unique_ptr<COffscreenGui> m_gui;
 };
 
 } // namespace
@@ -211,10 +269,23 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return 1;
     out << summary;
     m.m_bDiscretized = true;
+    CBatchPictures pictures(o.pngPrefix, out, err);
+    if (!o.pngPrefix.empty()) {
+        if (!pictures.Model(m.m_meshFileName, m.m_conFileName, false) ||
+            (m.m_fwdType != 0 && !pictures.Model(m.m_meshFileName, m.m_chgFileName, true)))
+            return 1;
+    }
     if (o.forward) {
         out << "\n";
         if (!RunForwardModel(m))
             return 1;
+        const std::string topography = m.m_bTopography ? m.m_topoFileName : "";
+        if (!o.pngPrefix.empty()) {
+            if (!pictures.Data(m.m_obsDCFileName, false, topography) ||
+                (m.m_fwdType != 0 &&
+                 !pictures.Data(m.m_fwdType == 2 ? m.m_obsIPLFileName : m.m_obsIPFileName, true, topography)))
+                return 1;
+        }
     }
     return 0;
 }

@@ -9,9 +9,11 @@ bool IsBatchCommandLine(const std::vector<std::string>& args);
 
 // Discretizes a model without any window:
 //   --batch MODEL [--array ...] [--n N] [--a A] [--mesh m1|m2|PATH] [--cells C] [--aspect R]
-//   [--dx DX] [--dz DZ] [--fwd dc|ip|ipl] [--forward]
+//   [--dx DX] [--dz DZ] [--fwd dc|ip|ipl] [--forward] [--png PREFIX]
 // MODEL is opened as Open does, the options go over its parameters, the Discretize dialog's
 // checks run with their messages, and the files are written beside the model; --forward then
-// runs the forward modelling. The summary and outcomes go to out, every other message to err.
+// runs the forward modelling. --png draws the discretized model (and, after the forward run, the
+// data) as the viewers would, into PREFIX-model.png and PREFIX-data.png, without any window.
+// The summary and outcomes go to out, every other message to err.
 // Returns the exit status: 0 done, 1 refused or failed, 2 a usage error.
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
