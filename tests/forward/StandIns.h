@@ -14,18 +14,19 @@
 // is the program folder while this lives.
 class StandIns {
 public:
-    explicit StandIns(std::initializer_list<const char*> names = {})
+    explicit StandIns(std::initializer_list<const char*> names = {}) : m_previous(GetProgramFolder())
     {
         for (const char* name : names)
             Add(name);
         SetProgramFolder(m_dir.Path());
     }
-    ~StandIns() { SetProgramFolder(""); }
+    ~StandIns() { SetProgramFolder(m_previous); }
 
     void Add(const std::string& name) { std::filesystem::copy_file(VMM_STANDIN, m_dir.File(name)); }
     const std::string& Path() const { return m_dir.Path(); }
 
 private:
+    std::string m_previous;
     TempDir m_dir;
 };
 
