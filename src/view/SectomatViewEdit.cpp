@@ -181,8 +181,13 @@ void CSectomatView::OnLButtonUp(unsigned, CPoint point)
     CBlockPropDlg dlg(m_fBackground, m_bDCModel, m_bConductivity, m_bLog10);
     dlg.m_x1 = m_ptAnchor.x / m_dScale + x0;
     dlg.m_z1 = m_ptAnchor.y / m_dScale + z0;
-    dlg.m_x2 = m_ptCorner.x / m_dScale + x0;
-    dlg.m_z2 = m_ptCorner.y / m_dScale + z0;
+    // A moved block's far corner comes from its rectangle, which takes in the logical column and
+    // row of x2 and z2: without taking that back, every move would widen the block by one unit.
+    const bool fromRect = m_bMoveMode;
+    const int right = fromRect && m_ptCorner.x < m_nCoreWidth ? m_ptCorner.x - 1 : m_ptCorner.x;
+    const int bottom = fromRect && m_ptCorner.y < m_nCoreHeight ? m_ptCorner.y - 1 : m_ptCorner.y;
+    dlg.m_x2 = right / m_dScale + x0;
+    dlg.m_z2 = bottom / m_dScale + z0;
     dlg.m_value = m_pActiveList->empty() ? m_fBackground + 0.5f : m_pActiveList->back().m_value;
 
     bool committed = true;
