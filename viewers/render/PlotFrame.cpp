@@ -136,6 +136,11 @@ void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const std::array<
     painter.setPen(QPen(Qt::black, 0));
     painter.setFont(frame.font);
     const int f = frame.fontPixels;
+    if (display.dcValues) {
+        const QString unit = display.conductivity ? "S/m" : "ohm m";
+        painter.drawText(QRect(bar.left(), bar.top() - 2 * f - f / 2, 10 * f, 2 * f),
+                         Qt::AlignLeft | Qt::AlignBottom, display.log10 ? "log10 " + unit : unit);
+    }
     for (int j = 0; j <= 6; ++j) {
         const int Y = bar.top() + RoundToInt(H - j * (H / 6));
         painter.drawLine(bar.right() + 1, Y, bar.right() + f / 2, Y);
