@@ -15,7 +15,8 @@ CDataPicture::CDataPicture(CDataSet data, CPseudoSection section, std::optional<
     // Apparent resistivities are coloured by log10 of apparent conductivity, as the model is,
     // so that a conductor has the same colour in both viewers; the bar reads in resistivity.
     display.dcValues = !m_data.ip;
-    display.conductivity = m_data.ip;
+    if (!m_data.ip)
+        display.conductivity = false;
 }
 
 QRectF CDataPicture::WholeWindow() const

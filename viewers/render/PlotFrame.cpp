@@ -4,7 +4,6 @@
 #include "platform/TextFormat.h"
 #include "view/ColourScale.h"
 
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 CPlotWidget::CPlotWidget(const CPicture* picture, QWidget* parent)
