@@ -29,11 +29,13 @@ run: build
 	  cp $(EXAMPLE) $(RUN_DIR)/ && rm -f $(RUN_DIR)/*.png; \
 	  echo "No display: running $(EXAMPLE) through the batch mode in $(RUN_DIR)/"; \
 	  $(BUILD)/bin/velquor-model-maker --batch $(RUN_MODEL) --fwd ip --forward \
-	    --png $(RUN_DIR)/$(basename $(notdir $(EXAMPLE))) || exit 1; \
+	    --png $(RUN_DIR)/$(basename $(notdir $(EXAMPLE))); \
+	  status=$$?; \
 	  echo; \
 	  echo "Pictures of the discretized model and of the predicted data:"; \
-	  ls -1 $(RUN_DIR)/*.png | sed 's/^/  /'; \
+	  ls -1 $(RUN_DIR)/*.png 2>/dev/null | sed 's/^/  /'; \
 	  echo "The model, mesh, data and log files are beside them in $(RUN_DIR)/"; \
+	  exit $$status; \
 	fi
 
 test: build
