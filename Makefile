@@ -6,7 +6,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 # The example is copied into a folder of its own, as every file of a run goes beside the model.
-EXAMPLE ?= examples/hill-and-two-blocks.model
+EXAMPLE ?= examples/every-shape.model
 RUN_DIR ?= $(BUILD)/example-run
 RUN_MODEL = $(RUN_DIR)/$(notdir $(EXAMPLE))
 
