@@ -1,0 +1,19 @@
+#pragma once
+
+#include "engine/ForwardJob.h"
+
+#include <string>
+#include <vector>
+
+class CSurvey;
+struct CForwardResult;
+
+// The data files of a run and their names: "obs_dc.dat", and "obs_ip.dat" for FWD IP or
+// "obs_ipL.dat" for FWD IPL.
+std::vector<std::string> DataFileNames(CForwardJob::Type type);
+
+// Writes the data files, each line ending in CR LF: "! A B M N V/I(ohm) rho_a(ohm m)" then
+// "%g %g  %g %g  %.6g %.6g" per datum; "! A B M N eta_a" then "%g %g  %g %g  %.6g". All
+// files are written under temporary names first and put in place only when every one is
+// complete; on failure none is left. Raises CEngineError.
+void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwardResult& result);

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <Eigen/Dense>
+
+#include <array>
+#include <vector>
+
+class CGrid;
+
+// The 2D equations of the 2.5D problem on the grid, -div(sigma grad u) + k^2 sigma u = source,
+// discretised on the nodes: bilinear elements whose one-dimensional mass matrices are the mean of
+// the lumped and the consistent ones (the compact "Mehrstellen" stencil), which is fourth-order
+// accurate where cells are uniform. The ground surface and the faces of air cells carry no
+// current (air cells take no part); the sides and the bottom carry the mixed condition of a
+// point source's field, du/dn = -k K1(kr)/K0(kr) cos(theta) u, with r measured from one point at
+// the electrodes' centre, so that the matrix is the same for every source.
+//
+// An electrode is not a point load: it injects (and measures) through the weights
+// s = (e + m / sum(m)) / 2 on its node's neighbours, m being the column of the
+// conductivity-weighted mass matrix. Applied at both ends, these weights make the point-source
+// potentials fourth-order accurate as well. The potentials wanted are W = S' A^-1 S for the
+// electrodes' weight columns S. When no electrode lies among another's neighbours, the
+// congruence A~ = T^-1 A T^-T with T e = s turns each electrode back into one node, so that W is
+// the electrode block of the inverse of A~, which the Cholesky factor yields in its trailing
+// block when the electrodes are eliminated last. Otherwise the electrodes' neighbourhoods are
+// eliminated last and W comes from that larger trailing block.
+class CDiscretization {
+public:
+    // The operator of one conductivity model.
+    struct COperator {
+        std::vector<double> stiffness; // on the pattern, upper triangle
+        std::vector<double> mass;
+        std::vector<double> robin;    // per boundary term: sigma times the boundary length
+        Eigen::MatrixXd functionals;  // trailing unknowns x electrodes: the weights S
+    };
+
+    explicit CDiscretization(const CGrid& grid);
+
+    int Unknowns() const { return static_cast<int>(m_columnStarts.size()) - 1; }
+    int Electrodes() const { return static_cast<int>(m_electrodes.size()); }
+    // Whether each electrode was turned into one node (see above).
+    bool Congruent() const { return m_congruent; }
+    // The upper triangle's pattern, by columns.
+    const std::vector<int>& ColumnStarts() const { return m_columnStarts; }
+    const std::vector<int>& RowIndices() const { return m_rowIndices; }
+    // The elimination order, trailing unknowns last.
+    const std::vector<int>& Ordering() const { return m_ordering; }
+    int Trailing() const { return static_cast<int>(m_trailing.size()); }
+
+    // cellConductivity: per grid cell, 0 for air.
+    COperator Assemble(const std::vector<double>& cellConductivity) const;
+
+    // The matrix values at wavenumber k.
+    void Values(const COperator& op, double k, std::vector<double>& values) const;
+
+private:
+    struct CRobinTerm {
+        int position; // of the diagonal entry
+        int cell;
+        double halfLength;
+        double r;
+        double cosine;
+    };
+
+    int Position(int row, int column) const; // row <= column
+
+    const CGrid& m_grid;
+    std::vector<int> m_unknown; // per grid node: its unknown, or -1 where no ground touches it
+    std::vector<int> m_columnStarts;
+    std::vector<int> m_rowIndices;
+    std::vector<int> m_cells;                        // the ground cells
+    std::vector<std::array<int, 16>> m_cellPositions; // per ground cell, local (a, b) -> position
+    std::vector<CRobinTerm> m_robin;
+    std::vector<int> m_electrodes;                   // unknowns
+    std::vector<std::vector<int>> m_neighbourhoods;  // per electrode: unknowns of its cells' nodes
+    std::vector<int> m_trailing;                     // unknowns eliminated last
+    std::vector<int> m_ordering;
+    bool m_congruent = false;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// A run that cannot go on: the message is the sentence the user reads in the log and on
+// standard error.
+class CEngineError : public std::runtime_error {
+public:
+    explicit CEngineError(const std::string& message) : std::runtime_error(message) {}
+};

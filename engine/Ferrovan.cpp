@@ -1,0 +1,195 @@
+// Ferrovan: 2.5D DC resistivity and induced-polarisation forward modelling.
+//
+// Computes the potential differences, apparent resistivities and apparent chargeabilities that
+// a field crew would measure over a 2D earth model, for the electrode configurations of a
+// locations file, from the files that the Discretize command writes:
+//
+//   ferrovan ferrovan.inp
+//
+// in the folder of those files. Steps:
+//   1. Read the input file: the forward type and the names of the other files.
+//   2. Read the electrode configurations (locations file).
+//   3. Read the mesh with the discretization's own reader, and the air cells from the
+//      topography file with the discretization's own rule.
+//   4. Read the conductivity model and, for IP and IPL, the chargeability model.
+//   5. Compute the data (ForwardModel.h): 2D problems at a set of wavenumbers along strike, one
+//      factorisation each, superposed into 3D potentials of point electrodes.
+//   6. Write the data files, all or none, and the log.
+#include "engine/Ferrovan.h"
+
+#include "engine/DataFiles.h"
+#include "engine/EngineError.h"
+#include "engine/ForwardModel.h"
+#include "engine/ModelFiles.h"
+#include "engine/RunLog.h"
+#include "mesh/MeshFile.h"
+#include "mesh/Topography.h"
+#include "platform/FileException.h"
+#include "platform/FilePath.h"
+#include "platform/MessageBox.h"
+#include "platform/TextFormat.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+const char* const kLogFile = "ferrovan.log";
+
+const char* const kUsage =
+    "Usage: ferrovan INPUT\n"
+    "Computes DC resistivity and IP data over a 2D model (2.5D: point electrodes on a model that does\n"
+    "not change along strike). INPUT is the forward-modelling input file written by Velquor Model Maker:\n"
+    "  FWD DC | FWD IP | FWD IPL\n"
+    "  MESH FILE <mesh file>\n"
+    "  LOC LOC_X <electrode locations file>\n"
+    "  COND FILE <conductivity file, S/m>\n"
+    "  CHG FILE <chargeability file>      (IP and IPL)\n"
+    "  TOPO FILE <topography file>        (with topography)\n"
+    "File names are relative to the current folder. Writes obs_dc.dat and, for IP, obs_ip.dat or, for IPL,\n"
+    "obs_ipL.dat, and the log ferrovan.log, in the current folder.\n"
+    "  --help     this text\n"
+    "  --version  the program's version\n";
+
+// Messages of the shared mesh reader, kept for the log instead of shown in a box.
+class CCollectedMessages {
+public:
+    CCollectedMessages()
+    {
+        m_previous = SetMessageBoxHandler([this](const std::string& text, unsigned) {
+            m_text += (m_text.empty() ? "" : " ") + text;
+            return int(IDOK);
+        });
+    }
+    ~CCollectedMessages() { SetMessageBoxHandler(m_previous); }
+    CCollectedMessages(const CCollectedMessages&) = delete;
+    CCollectedMessages& operator=(const CCollectedMessages&) = delete;
+
+    std::string Text() const
+    {
+        std::string text = m_text;
+        for (char& c : text)
+            if (c == '\n')
+                c = ' ';
+        return text;
+    }
+
+private:
+    MessageBoxHandler m_previous;
+    std::string m_text;
+};
+
+void ReadMesh(CForwardInput& in, CRunLog& log)
+{
+    const std::string& path = in.job.meshFile;
+    CCollectedMessages messages;
+    double width = 0, thickness = 0;
+    // The core's edge only sets the mesh's outer columns, which the forward model does not use.
+    if (!ReadMeshFile(in.mesh, path, std::numeric_limits<double>::lowest(), width, thickness)) {
+        if (!FileExists(path))
+            throw CEngineError("The mesh file " + path + " does not exist.");
+        throw CEngineError("The mesh file " + path +
+                           " is not a valid mesh: each axis must be a count of segments followed by their ends and "
+                           "whole cell counts, with positions that increase (" +
+                           messages.Text() + ").");
+    }
+    const CMesh& mesh = in.mesh;
+    log.Info(FormatC("Mesh: %s, %i x %i cells, x %g to %g, depth %g to %g, smallest cell %g x %g", path.c_str(),
+                     mesh.nx, mesh.nz, mesh.xNodes.front(), mesh.xNodes.back(), mesh.zNodes.front(),
+                     mesh.zNodes.back(), width, thickness));
+}
+
+void ReadAirCells(CForwardInput& in, CRunLog& log)
+{
+    in.mesh.airPerColumn.assign(in.mesh.nx, 0);
+    in.mesh.airCells = 0;
+    if (!in.job.topographyFile.empty()) {
+        std::vector<double> X, E;
+        ReadTopography(in.job.topographyFile, X, E, log);
+        ComputeAirCells(in.mesh, true, E, X);
+    }
+    in.airPerColumn = in.mesh.airPerColumn;
+    log.Info(in.job.topographyFile.empty() ? std::string("No topography: flat ground at the top of the mesh")
+                                           : FormatC("Air cells: %i", in.mesh.airCells));
+}
+
+void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
+{
+    for (const std::string& name : DataFileNames(type)) {
+        if (!FileExists(name))
+            continue;
+        try {
+            RemoveFile(name);
+            log.Info("Removed " + name + " of an earlier run, so that no data file outlives this failed run.");
+        } catch (const CFileException& e) {
+            log.Error(e.GetErrorMessage());
+        }
+    }
+}
+
+} // namespace
+
+int RunFerrovan(const std::vector<std::string>& args)
+{
+    if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args.size() == 2 && args[1] == "--version") {
+        std::printf("ferrovan %s\n", FERROVAN_VERSION);
+        return 0;
+    }
+    if (args.size() != 2 || args[1].empty() || args[1][0] == '-') {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+
+    CRunLog log;
+    log.Info(std::string("Ferrovan ") + FERROVAN_VERSION + ", 2.5D DC resistivity and IP forward modelling");
+    log.Info("Input file: " + args[1] + " in " + GetCurrentDirectory());
+    bool typed = false;
+    CForwardInput in;
+    try {
+        in.job = CForwardJob::Read(args[1], log);
+        typed = true;
+        log.Info(std::string("Forward type: ") + in.job.TypeName());
+        in.survey = CSurvey::Read(in.job.locationsFile, log);
+        ReadMesh(in, log);
+        ReadAirCells(in, log);
+        in.conductivity = ReadCellValues(in.job.conductivityFile, "conductivity", in.mesh.nx, in.mesh.nz,
+                                         in.job.meshFile, log);
+        log.Info("Conductivity: " + in.job.conductivityFile);
+        if (in.job.type != CForwardJob::dc) {
+            in.chargeability = ReadCellValues(in.job.chargeabilityFile, "chargeability", in.mesh.nx, in.mesh.nz,
+                                              in.job.meshFile, log);
+            log.Info("Chargeability: " + in.job.chargeabilityFile);
+        }
+        log.Stage("reading");
+
+        const CForwardResult result = ComputeData(in, log);
+        WriteDataFiles(in.job.type, in.survey, result);
+        log.Stage("writing the data files");
+        std::string written;
+        for (const std::string& name : DataFileNames(in.job.type))
+            written += (written.empty() ? "" : ", ") + name;
+        log.Info(FormatC("Done in %.3f s (linear algebra %.3f s): %zu data in %s", log.Seconds(),
+                         result.algebraSeconds, in.survey.data.size(), written.c_str()));
+        if (log.Warnings() > 0)
+            log.Info(FormatC("%i warning%s above.", log.Warnings(), log.Warnings() > 1 ? "s" : ""));
+        log.Write(kLogFile);
+        std::printf("ferrovan: %zu data written to %s in %.2f s\n", in.survey.data.size(), written.c_str(),
+                    log.Seconds());
+        return 0;
+    } catch (const CEngineError& e) {
+        log.Error(e.what());
+    } catch (const std::bad_alloc&) {
+        log.Error("There is not enough memory for this model.");
+    } catch (const std::exception& e) {
+        log.Error(std::string("Unexpected failure: ") + e.what());
+    }
+    if (typed)
+        RemoveStaleData(in.job.type, log);
+    log.Info("No data were computed.");
+    log.Write(kLogFile);
+    return 1;
+}

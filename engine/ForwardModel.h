@@ -1,0 +1,44 @@
+#pragma once
+
+#include "engine/ForwardJob.h"
+#include "engine/Grid.h"
+#include "engine/ModelFiles.h"
+#include "engine/Survey.h"
+#include "mesh/Mesh.h"
+
+#include <string>
+#include <vector>
+
+class CRunLog;
+
+// Everything one run reads.
+struct CForwardInput {
+    CForwardJob job;
+    CMesh mesh;
+    std::vector<int> airPerColumn; // air cells at the top of each mesh column
+    CCellValues conductivity;      // S/m
+    CCellValues chargeability;     // IP and IPL
+    CSurvey survey;
+};
+
+// The predicted data, one entry per datum in the survey's order.
+struct CForwardResult {
+    std::vector<double> voltage;               // V/I, ohm
+    std::vector<double> apparentResistivity;   // ohm m
+    std::vector<double> apparentChargeability; // IP and IPL
+    double algebraSeconds = 0;                 // wall time of the factorisations
+    int wavenumbers = 0;
+    int unknowns = 0;
+};
+
+struct CEngineOptions {
+    int threads = 0; // 0: one per processor
+    CGrid::Options grid;
+};
+
+// Solves the 2.5D DC problem for every electrode on the input's model (and for IP, on the
+// model with conductivities sigma (1 - eta); for IPL, on sigma (1 -/+ eps eta) to differentiate)
+// and forms the data. Raises CEngineError on a model or survey the method cannot take: a
+// conductivity that is not a positive number, a chargeability of 1 or more for IP, an
+// electrode outside the mesh or above it, two electrodes of one datum on the same node.
+CForwardResult ComputeData(const CForwardInput& input, CRunLog& log, const CEngineOptions& options = {});
