@@ -36,7 +36,7 @@ double ElementMass(int a, int b, double w, double h)
 
 } // namespace
 
-CDiscretization::CDiscretization(const CGrid& grid) : m_grid(grid)
+CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(grid)
 {
     const int nx = grid.Columns(), nz = grid.Rows(), stride = nx + 1;
     m_unknown.assign(static_cast<size_t>(stride) * (nz + 1), -1);
@@ -78,7 +78,7 @@ CDiscretization::CDiscretization(const CGrid& grid) : m_grid(grid)
         for (int i = 0; i <= nx; ++i)
             if ((i == 0 || i == nx || k == nz) && m_unknown[grid.NodeId(i, k)] >= 0)
                 onBoundary[m_unknown[grid.NodeId(i, k)]] = 1;
-    m_congruent = true;
+    m_congruent = congruence;
     for (size_t e = 0; e < m_electrodes.size(); ++e)
         for (int u : m_neighbourhoods[e])
             if ((u != m_electrodes[e] && isElectrode[u]) || onBoundary[u])

@@ -34,7 +34,9 @@ public:
         Eigen::MatrixXd functionals;  // trailing unknowns x electrodes: the weights S
     };
 
-    explicit CDiscretization(const CGrid& grid);
+    // congruence: whether electrodes may be turned into single unknowns; without it the
+    // electrodes' neighbourhoods are always eliminated last (same result, larger trailing block).
+    explicit CDiscretization(const CGrid& grid, bool congruence = true);
 
     int Unknowns() const { return static_cast<int>(m_columnStarts.size()) - 1; }
     int Electrodes() const { return static_cast<int>(m_electrodes.size()); }

@@ -113,6 +113,29 @@ void ReadAirCells(CForwardInput& in, CRunLog& log)
                                            : FormatC("Air cells: %i", in.mesh.airCells));
 }
 
+} // namespace
+
+CForwardInput ReadForwardFiles(const CForwardJob& job, CRunLog& log)
+{
+    CForwardInput in;
+    in.job = job;
+    log.Info(std::string("Forward type: ") + in.job.TypeName());
+    in.survey = CSurvey::Read(in.job.locationsFile, log);
+    ReadMesh(in, log);
+    ReadAirCells(in, log);
+    in.conductivity =
+        ReadCellValues(in.job.conductivityFile, "conductivity", in.mesh.nx, in.mesh.nz, in.job.meshFile, log);
+    log.Info("Conductivity: " + in.job.conductivityFile);
+    if (in.job.type != CForwardJob::dc) {
+        in.chargeability =
+            ReadCellValues(in.job.chargeabilityFile, "chargeability", in.mesh.nx, in.mesh.nz, in.job.meshFile, log);
+        log.Info("Chargeability: " + in.job.chargeabilityFile);
+    }
+    return in;
+}
+
+namespace {
+
 void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
 {
     for (const std::string& name : DataFileNames(type)) {
@@ -147,23 +170,14 @@ int RunFerrovan(const std::vector<std::string>& args)
     CRunLog log;
     log.Info(std::string("Ferrovan ") + FERROVAN_VERSION + ", 2.5D DC resistivity and IP forward modelling");
     log.Info("Input file: " + args[1] + " in " + GetCurrentDirectory());
+    CForwardJob::Type type = CForwardJob::dc;
     bool typed = false;
-    CForwardInput in;
     try {
-        in.job = CForwardJob::Read(args[1], log);
+        // The forward type first, so that a failure later knows which data files are at stake.
+        const CForwardJob job = CForwardJob::Read(args[1], log);
+        type = job.type;
         typed = true;
-        log.Info(std::string("Forward type: ") + in.job.TypeName());
-        in.survey = CSurvey::Read(in.job.locationsFile, log);
-        ReadMesh(in, log);
-        ReadAirCells(in, log);
-        in.conductivity = ReadCellValues(in.job.conductivityFile, "conductivity", in.mesh.nx, in.mesh.nz,
-                                         in.job.meshFile, log);
-        log.Info("Conductivity: " + in.job.conductivityFile);
-        if (in.job.type != CForwardJob::dc) {
-            in.chargeability = ReadCellValues(in.job.chargeabilityFile, "chargeability", in.mesh.nx, in.mesh.nz,
-                                              in.job.meshFile, log);
-            log.Info("Chargeability: " + in.job.chargeabilityFile);
-        }
+        const CForwardInput in = ReadForwardFiles(job, log);
         log.Stage("reading");
 
         const CForwardResult result = ComputeData(in, log);
@@ -188,7 +202,7 @@ int RunFerrovan(const std::vector<std::string>& args)
         log.Error(std::string("Unexpected failure: ") + e.what());
     }
     if (typed)
-        RemoveStaleData(in.job.type, log);
+        RemoveStaleData(type, log);
     log.Info("No data were computed.");
     log.Write(kLogFile);
     return 1;

@@ -1,6 +1,7 @@
 #include "engine/ForwardModel.h"
 
 #include "engine/Discretization.h"
+#include "engine/ElectrodePlacement.h"
 #include "engine/EngineError.h"
 #include "engine/Grid.h"
 #include "engine/RunLog.h"
@@ -12,7 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <map>
 #include <mutex>
 #include <thread>
 
@@ -71,48 +71,6 @@ void CheckModel(const CForwardInput& in, CRunLog& log)
         log.Warning(FormatC("%i ground cells have a negative chargeability.", negative));
 }
 
-struct CElectrodes {
-    std::vector<int> columns, rows;    // mesh node of each electrode
-    std::vector<int> ofPosition;       // electrode of each survey position
-};
-
-// Each electrode goes to the mesh node nearest its x, at the top of the ground there: the
-// highest node that touches a ground cell.
-CElectrodes PlaceElectrodes(const CForwardInput& in, CRunLog& log)
-{
-    const CMesh& mesh = in.mesh;
-    CElectrodes electrodes;
-    std::map<std::pair<int, int>, int> byNode;
-    double shift = 0;
-    for (double x : in.survey.positions) {
-        if (x < mesh.xNodes.front() || x > mesh.xNodes.back())
-            throw CEngineError(FormatC("The electrode at x = %g lies outside the mesh, which spans x = %g to %g.", x,
-                                       mesh.xNodes.front(), mesh.xNodes.back()));
-        const int i = NearestNode(mesh.xNodes, x);
-        int top = mesh.nz;
-        if (i > 0)
-            top = std::min(top, in.airPerColumn[i - 1]);
-        if (i < mesh.nx)
-            top = std::min(top, in.airPerColumn[i]);
-        if (top >= mesh.nz)
-            throw CEngineError(FormatC("There is no ground under the electrode at x = %g: the mesh columns beside "
-                                       "its node are air to the bottom.",
-                                       x));
-        shift = std::max(shift, std::fabs(x - mesh.xNodes[i]));
-        auto [at, added] = byNode.insert({{i, top}, static_cast<int>(electrodes.columns.size())});
-        if (added) {
-            electrodes.columns.push_back(i);
-            electrodes.rows.push_back(top);
-        }
-        electrodes.ofPosition.push_back(at->second);
-    }
-    log.Info(FormatC("Electrodes: %zu positions on %zu mesh nodes, each at the top of the ground under it",
-                     in.survey.positions.size(), electrodes.columns.size()));
-    if (shift > 0)
-        log.Warning(FormatC("Electrodes lie up to %g off the nearest mesh node and are computed there.", shift));
-    return electrodes;
-}
-
 // One factorisation: a conductivity model at one wavenumber.
 struct CTask {
     int model;
@@ -127,7 +85,7 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
     const CMesh& mesh = in.mesh;
     const CSurvey& survey = in.survey;
     CheckModel(in, log);
-    const CElectrodes electrodes = PlaceElectrodes(in, log);
+    const CElectrodePlacement electrodes = PlaceElectrodes(mesh, in.airPerColumn, survey.positions, log);
 
     // The potentials the data need, as pairs of electrodes.
     std::vector<std::pair<int, int>> pairs;
@@ -164,6 +122,16 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
         rLo = std::min(rLo, r);
         rHi = std::max(rHi, r);
     }
+    double cell = 0;
+    for (int node : grid.electrodeNodes) {
+        const int i = node % stride;
+        cell = std::max(cell, grid.x[std::min(i + 1, grid.Columns())] - grid.x[std::max(i - 1, 0)]) ;
+    }
+    cell *= 0.5;
+    if (rLo < 2.99 * cell)
+        log.Warning(FormatC("The nearest electrodes are only %.3g cells apart; with fewer than three cells between "
+                            "electrodes, expect errors of a percent or more in the data nearest the sources.",
+                            rLo / cell));
     const CWavenumberRule rule = CWavenumberRule::Design(rLo, rHi);
     const int nk = static_cast<int>(rule.k.size());
 
