@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/ForwardModel.h"
+#include "model/ModelData.h"
+#include "support/MessageLog.h"
+#include "support/TempDir.h"
+
+#include <string>
+
+// A model discretized by the model maker's own Discretize code in a fresh current folder, with
+// the input file that the forward model command would write.
+class EngineScene {
+public:
+    // A half-space of 100 ohm m (log10 conductivity -2) on the default core, array and mesh.
+    EngineScene();
+
+    // A DC block in model units, value log10 of the conductivity.
+    void AddBlock(double x1, double z1, double x2, double z2, float log10Sigma);
+    void AddChargeableBlock(double x1, double z1, double x2, double z2, float eta);
+    void AddTopography(double x, double z);
+
+    // Discretizes with forward type 0 DC, 1 IP, 2 IPL; false when the command refused.
+    bool Discretize(int fwdType = 0);
+    // Reads the files as the program does.
+    CForwardInput Read() const;
+    // Discretizes and computes.
+    CForwardResult Compute(int fwdType = 0);
+
+    CModelData model;
+    TempDir dir;
+    MessageLog messages;
+
+private:
+    CurrentDirGuard m_guard;
+};
+
+// Potentials of a unit current at distance r on the surface of analytic earths (V/A).
+double HalfSpacePotential(double rho, double r);
+// rho1 over rho2, the interface at depth h: the image series.
+double TwoLayerPotential(double rho1, double rho2, double h, double r);
+// rho1 for x < x0, rho2 beyond: source at xs, receiver at xr.
+double ContactPotential(double rho1, double rho2, double x0, double xs, double xr);
