@@ -149,19 +149,21 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
         log.Info(FormatC("  k = %-12.6g w = %.6g", rule.k[j], rule.w[j]));
 
     // The conductivity models to solve: sigma; for IP also sigma (1 - eta); for IPL
-    // sigma (1 -/+ eps eta), whose difference gives the derivative.
+    // sigma (1 - eps eta), whose difference from sigma is the derivative of the potentials along
+    // -sigma eta. eps max|eta| = 1e-5 keeps both the neglected second-order term and the
+    // rounding of the difference near 1e-5 of the result.
     const int cells = grid.Columns() * grid.Rows();
     double maxEta = 0;
     if (in.job.type != CForwardJob::dc)
         for (int c = 0; c < mesh.nx * mesh.nz; ++c)
             if (!IsAir(in, c))
                 maxEta = std::max(maxEta, std::fabs(in.chargeability[c]));
-    const double eps = maxEta > 0 ? 1e-3 / maxEta : 0;
+    const double eps = maxEta > 0 ? 1e-5 / maxEta : 0;
     std::vector<double> factors{0};
     if (in.job.type == CForwardJob::ip)
         factors.push_back(1);
     else if (in.job.type == CForwardJob::ipl && maxEta > 0)
-        factors.insert(factors.end(), {eps, -eps});
+        factors.push_back(eps);
     std::vector<std::vector<double>> sigmas(factors.size(), std::vector<double>(cells, 0));
     for (int c = 0; c < cells; ++c) {
         if (!grid.ground[c])
@@ -265,8 +267,10 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
             const double charged = voltage(phi[1], d);
             result.apparentChargeability.push_back((charged - v) / charged);
         } else if (in.job.type == CForwardJob::ipl) {
-            result.apparentChargeability.push_back(
-                factors.size() > 1 ? (voltage(phi[1], d) - voltage(phi[2], d)) / (2 * eps * v) : 0.0);
+            // Seigel's formula for the chargeability eps eta, divided by eps: the linearised form
+            // to first order in eps, and exact for a uniform chargeability.
+            const double charged = factors.size() > 1 ? voltage(phi[1], d) : v;
+            result.apparentChargeability.push_back(factors.size() > 1 ? (charged - v) / (eps * charged) : 0.0);
         }
     }
     log.Stage("data");

@@ -37,7 +37,7 @@ struct CEngineOptions {
 };
 
 // Solves the 2.5D DC problem for every electrode on the input's model (and for IP, on the
-// model with conductivities sigma (1 - eta); for IPL, on sigma (1 -/+ eps eta) to differentiate)
+// model with conductivities sigma (1 - eta); for IPL, on sigma (1 - eps eta) to differentiate)
 // and forms the data. Raises CEngineError on a model or survey the method cannot take: a
 // conductivity that is not a positive number, a chargeability of 1 or more for IP, an
 // electrode outside the mesh or above it, two electrodes of one datum on the same node.
