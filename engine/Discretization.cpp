@@ -124,6 +124,7 @@ CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(gr
             m_rowIndices.insert(m_rowIndices.end(), column.begin(), column.end());
             m_columnStarts.push_back(static_cast<int>(m_rowIndices.size()));
         }
+    m_cellPositions.reserve(m_cells.size());
     for (int cell : m_cells) {
         const auto nodes = cellNodes(cell);
         std::array<int, 16> positions;
@@ -211,18 +212,26 @@ CDiscretization::COperator CDiscretization::Assemble(const std::vector<double>& 
     COperator op;
     op.stiffness.assign(m_rowIndices.size(), 0);
     op.mass.assign(m_rowIndices.size(), 0);
+    // An element matrix entry depends only on whether its two nodes differ in x, in z or both.
+    static const int kind[4][4] = {{0, 1, 2, 3}, {1, 0, 3, 2}, {2, 3, 0, 1}, {3, 2, 1, 0}};
     for (size_t c = 0; c < m_cells.size(); ++c) {
         const int cell = m_cells[c];
         const int i = cell % nx, k = cell / nx;
         const double w = grid.x[i + 1] - grid.x[i], h = grid.z[k + 1] - grid.z[k];
         const double sigma = cellConductivity[cell];
+        double stiffness[4], mass[4];
+        for (int dx = 0; dx < 2; ++dx)
+            for (int dz = 0; dz < 2; ++dz) {
+                stiffness[dx + 2 * dz] = sigma * ElementStiffness(0, dx + 2 * dz, w, h);
+                mass[dx + 2 * dz] = sigma * ElementMass(0, dx + 2 * dz, w, h);
+            }
         for (int a = 0; a < 4; ++a)
             for (int b = 0; b < 4; ++b) {
                 const int position = m_cellPositions[c][a * 4 + b];
                 if (position < 0)
                     continue;
-                op.stiffness[position] += sigma * ElementStiffness(a, b, w, h);
-                op.mass[position] += sigma * ElementMass(a, b, w, h);
+                op.stiffness[position] += stiffness[kind[a][b]];
+                op.mass[position] += mass[kind[a][b]];
             }
     }
     for (const CRobinTerm& term : m_robin)

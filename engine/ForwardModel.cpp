@@ -82,6 +82,8 @@ struct CTask {
 CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineOptions& options)
 {
     using Clock = std::chrono::steady_clock;
+    if (openblas_set_num_threads)
+        openblas_set_num_threads(1);
     const CMesh& mesh = in.mesh;
     const CSurvey& survey = in.survey;
     CheckModel(in, log);
@@ -197,10 +199,6 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
     std::vector<std::vector<double>> potentials(tasks.size());
     int threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
     threads = std::clamp(threads, 1, static_cast<int>(tasks.size()));
-    if (openblas_set_num_threads)
-        openblas_set_num_threads(1);
-    if (omp_set_max_active_levels)
-        omp_set_max_active_levels(0);
     std::atomic<size_t> next{0};
     std::atomic<bool> failed{false};
     std::string failure;
@@ -208,6 +206,9 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
     const Clock::time_point algebraStart = Clock::now();
     auto work = [&]() {
         try {
+            // OpenMP's limits belong to each thread.
+            if (omp_set_max_active_levels)
+                omp_set_max_active_levels(0);
             CSchurSolver::CWorker worker(solver);
             std::vector<double> values;
             Eigen::MatrixXd y;
