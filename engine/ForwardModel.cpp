@@ -124,12 +124,11 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
         rLo = std::min(rLo, r);
         rHi = std::max(rHi, r);
     }
-    double cell = 0;
+    double cell = 0; // the widest cell beside an electrode
     for (int node : grid.electrodeNodes) {
         const int i = node % stride;
-        cell = std::max(cell, grid.x[std::min(i + 1, grid.Columns())] - grid.x[std::max(i - 1, 0)]) ;
+        cell = std::max(cell, 0.5 * (grid.x[std::min(i + 1, grid.Columns())] - grid.x[std::max(i - 1, 0)]));
     }
-    cell *= 0.5;
     if (rLo < 2.99 * cell)
         log.Warning(FormatC("The nearest electrodes are only %.3g cells apart; with fewer than three cells between "
                             "electrodes, expect errors of a percent or more in the data nearest the sources.",
