@@ -1,75 +1,29 @@
-// The forward model, Log file, Data and Model commands in the running program, and --forward.
-#include "app/Batch.h"
-#include "app/MainFrame.h"
+// The forward model, Log file, Data and Model commands in the running program.
 #include "app/Resource.h"
-#include "app/SectomatApp.h"
 #include "forward/StandIns.h"
-#include "model/ModelFile.h"
-#include "model/SectomatDoc.h"
-#include "platform/DocTemplate.h"
-#include "support/MessageLog.h"
+#include "support/AppFixture.h"
 #include "support/ModalDriver.h"
-#include "view/SectomatView.h"
 
 #include <QDialog>
 
-#include <gtest/gtest.h>
-
 #include <array>
-#include <sstream>
 
 namespace {
 
-void WriteFlatModel(const std::string& path)
-{
-    CModelData m;
-    m.m_topo = {CTopoPt(0, 0), CTopoPt(200, 0)};
-    ASSERT_TRUE(WriteModelFile(path, m));
-}
-
-// Clicks OK in the dialog with this title when it shows up.
-ModalAnswer OkIn(const char* title)
-{
-    return ModalAnswer([title](QWidget* w) { return qobject_cast<QDialog*>(w) && w->windowTitle() == title; },
-                       [](QWidget* w) { ClickItem(w, IDOK); });
-}
-
-class ForwardCommandTest : public ::testing::Test {
+class ForwardCommandTest : public AppFixture {
 protected:
-    CSectomatDoc* Doc() const { return static_cast<CSectomatDoc*>(app.GetDocTemplate()->GetDocument()); }
-    CMainFrame* Frame() const { return static_cast<CMainFrame*>(app.m_pMainWnd); }
-    CSectomatView* View() const { return static_cast<CSectomatView*>(Frame()->GetActiveView()); }
-
-    // Starts the program on a saved model in the current folder.
-    void Start()
-    {
-        WriteFlatModel(dir.File("model.txt"));
-        app.m_args = {dir.File("model.txt")};
-        ASSERT_TRUE(app.InitInstance());
-    }
-    bool Enabled(unsigned id)
-    {
-        Frame()->UpdateCommandUI();
-        return Frame()->GetCommandAction(id)->isEnabled();
-    }
-    void Trigger(unsigned id)
-    {
-        ASSERT_TRUE(Enabled(id)) << id;
-        Frame()->GetCommandAction(id)->trigger();
-    }
+    void Start() { StartWith(CrLf(kNewModel)); }
     // Data > discretize with the dialogs' proposals.
     void Discretize()
     {
-        ModalAnswer first = OkIn("Discretize model");
-        ModalAnswer second = OkIn("Type of 2D Forwad Modelling");
+        auto ok = [](const char* title) {
+            return ModalAnswer([title](QWidget* w) { return w->windowTitle() == title; },
+                               [](QWidget* w) { ClickItem(w, IDOK); });
+        };
+        ModalAnswer first = ok("Discretize model"), second = ok("Type of 2D Forwad Modelling");
         Trigger(ID_DISCRETIZE);
         EXPECT_TRUE(first.Answered() && second.Answered());
     }
-
-    TempDir dir;
-    CurrentDirGuard cwd{dir.Path()};
-    MessageLog log;
-    CSectomatApp app;
 };
 
 TEST_F(ForwardCommandTest, EnablingFollowsTheFlagsTheModelShownAndTheForwardType)
@@ -119,7 +73,7 @@ TEST_F(ForwardCommandTest, TheModelViewerStartsOnUpdatesOfADiscretizedModelButNo
     EXPECT_EQ(log.Boxes()[0].style, unsigned(MB_ICONERROR));
 
     log.Clear();
-    WriteFlatModel(dir.File("other.txt"));
+    WriteBytes(dir.File("other.txt"), CrLf(kNewModel));
     Doc()->m_bDiscretized = true;
     ASSERT_TRUE(Doc()->ReadModel(dir.File("other.txt")));
     EXPECT_TRUE(log.Empty());
@@ -169,30 +123,6 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     EXPECT_FALSE(Enabled(ID_VIEW_DATA));
     EXPECT_FALSE(Enabled(ID_VIEW_MODEL));
     EXPECT_TRUE(Enabled(ID_FORWARD_MODEL));
-}
-
-TEST(BatchForward, ReportsTheOutcomeAndExitsWithIt)
-{
-    TempDir dir;
-    CurrentDirGuard cwd(dir.Path());
-    WriteFlatModel(dir.File("model.txt"));
-    std::ostringstream out, err;
-    const std::vector<std::string> args = {"--batch", "model.txt", "--forward"};
-    {
-        StandIns none;
-        EXPECT_EQ(RunBatch(args, out, err), 1);
-        EXPECT_EQ(err.str(), "ferrovan.exe not found.\n");
-    }
-    StandIns programs{"ferrovan"};
-    WriteBytes(dir.File("standin-writes.txt"), "obs_dc.dat\n");
-    out.str("");
-    err.str("");
-    EXPECT_EQ(RunBatch(args, out, err), 0);
-    EXPECT_EQ(err.str(), "");
-    const std::string text = out.str();
-    EXPECT_EQ(text.find("Created locations file: loc2d.txt\n"), 0u);
-    const std::string tail = "Created conductivity file: model2d.con\n\nForward modelling has finished.\n";
-    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail);
 }
 
 } // namespace

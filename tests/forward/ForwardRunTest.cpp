@@ -121,8 +121,6 @@ TEST(ForwardRun, WithoutTheProgramTheOldResultsAreGoneAndSoIsTheFlag)
     EXPECT_EQ(s.log.Last(), "ferrovan.exe not found.");
     EXPECT_EQ(s.log.Boxes()[0].style, unsigned(MB_ICONERROR));
     EXPECT_EQ(s.DataFiles(), "obs_ipL.dat (old) ");
-    EXPECT_EQ(ReadBytes(s.dir.File("ferrovan.inp")),
-              "FWD IP\r\nMESH FILE mesh2d.txt\r\nLOC LOC_X loc2d.txt\r\nCOND FILE model2d.con\r\nCHG FILE model2d.chg\r\n");
     EXPECT_FALSE(s.m.m_bForwardDone);
     EXPECT_EQ(s.beeps, 0);
 }

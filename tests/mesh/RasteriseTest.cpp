@@ -14,9 +14,11 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -218,20 +220,16 @@ TEST_F(ModelFileWriteTest, EveryCellIsBackgroundABlockOrAir)
         }
         RasteriseModel(mesh, false, background, m.m_ipModel, m_dir.File("model2d.chg"), 0, 0, s);
 
-        const std::string bytes = ReadBytes(m_dir.File("model2d.chg"));
+        const std::vector<std::string> lines = Lines(ReadBytes(m_dir.File("model2d.chg")));
+        ASSERT_EQ(lines.size(), size_t(mesh.nz) + 1) << "model " << model;
+        ASSERT_EQ(lines[0], FormatC("%i %i", mesh.nx, mesh.nz)) << "model " << model;
         std::vector<std::vector<std::string>> cells;
-        size_t start = bytes.find("\r\n") + 2;
-        ASSERT_EQ(bytes.substr(0, start), FormatC("%i %i\r\n", mesh.nx, mesh.nz)) << "model " << model;
-        for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-            ASSERT_EQ(bytes[end - 1], ' ') << "model " << model << " row " << cells.size();
-            std::vector<std::string>& row = cells.emplace_back();
-            for (size_t b = start, e; b < end; b = e + 1)
-                row.push_back(bytes.substr(b, (e = bytes.find(' ', b)) - b));
-            ASSERT_EQ(row.size(), size_t(mesh.nx)) << "model " << model << " row " << cells.size() - 1;
+        for (size_t k = 1; k < lines.size(); ++k) {
+            ASSERT_EQ(lines[k].back(), ' ') << "model " << model << " row " << k;
+            std::istringstream words(lines[k]);
+            cells.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+            ASSERT_EQ(cells.back().size(), size_t(mesh.nx)) << "model " << model << " row " << k;
         }
-        ASSERT_EQ(start, bytes.size()) << "model " << model;
-        ASSERT_EQ(cells.size(), size_t(mesh.nz)) << "model " << model;
-
         const int left = mesh.outer, right = mesh.nx - mesh.outer - 1;
         for (int i = 0; i < mesh.nx; ++i)
             for (int k = 0; k < mesh.nz; ++k) {

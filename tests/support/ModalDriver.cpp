@@ -1,14 +1,20 @@
 #include "support/ModalDriver.h"
 
+#include "platform/Dialog.h"
+#include "platform/MessageBox.h"
+
 #include <QAbstractButton>
 #include <QDialog>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -163,4 +169,43 @@ void ClickItem(QWidget* dialog, int id)
     // Radio buttons and check boxes answer on their box and caption, at the left.
     bool push = qobject_cast<QPushButton*>(button) != nullptr;
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, push ? QPoint() : QPoint(6, button->height() / 2));
+}
+
+bool DropFiles(QWidget* target, const QStringList& paths)
+{
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return enter.isAccepted();
+}
+
+void Do(QWidget* dialog, const std::vector<Step>& steps)
+{
+    for (const Step& s : steps) {
+        if (s.text)
+            TypeInto(dialog, s.id, s.text);
+        else
+            ClickItem(dialog, s.id);
+    }
+}
+
+int RunDialog(CDialog& dlg, const std::vector<Step>& steps, const std::function<void(QDialog*)>& seen)
+{
+    ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
+        if (seen)
+            seen(d);
+        Do(d, steps);
+        ClickItem(d, IDOK);
+        if (d->isVisible())
+            ClickItem(d, IDCANCEL);
+    });
+    const int result = dlg.DoModal();
+    EXPECT_TRUE(answer.Answered());
+    return result;
 }

@@ -6,6 +6,9 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
+
+class QDialog;
 
 // Answers a modal dialog from inside its own event loop: while it lives, it waits for the first
 // modal widget that matches and runs the answer on it. A dialog still open ten seconds after its
@@ -58,3 +61,18 @@ QString DialogItemText(QWidget* dialog, int id);
 void TypeInto(QWidget* dialog, int id, const QString& text);
 // Clicks a button with the mouse.
 void ClickItem(QWidget* dialog, int id);
+// One user action in a dialog: typing text into a field, or clicking the control when text is
+// null.
+struct Step {
+    int id;
+    const char* text = nullptr;
+};
+void Do(QWidget* dialog, const std::vector<Step>& steps);
+
+class CDialog;
+// Shows dlg and answers it as a user would: seen (when given) looks at it first, then the steps,
+// OK and, when the dialog stays open after a refusal, Cancel. Gives what DoModal gives.
+int RunDialog(CDialog& dlg, const std::vector<Step>& steps, const std::function<void(QDialog*)>& seen = {});
+
+// Drags files from the desktop onto target and drops them; false when the drag was refused.
+bool DropFiles(QWidget* target, const QStringList& paths);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
@@ -32,6 +33,11 @@ private:
 // Whole-file helpers, byte for byte.
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> FileNames(const std::string& folder);
+// The lines of a text, without their line ends; and lines joined, each ended by CR LF.
+std::vector<std::string> Lines(const std::string& text);
+std::string CrLf(const std::vector<std::string>& lines);
 
 // Switches LC_ALL to the comma-decimal test locale for its lifetime; fails the test when the
 // locale is missing.

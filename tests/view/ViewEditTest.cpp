@@ -1,23 +1,15 @@
 // Editing in the running program with the mouse: drawing and reshaping blocks, the context
 // menus and the topography. The view is sized so that one pixel is 10 logical units and one
 // model unit is 10 logical units (a core 1000 by 500 units).
-#include "app/MainFrame.h"
 #include "app/Resource.h"
-#include "app/SectomatApp.h"
-#include "model/SectomatDoc.h"
-#include "platform/DocTemplate.h"
-#include "support/MessageLog.h"
+#include "support/AppFixture.h"
 #include "support/ModalDriver.h"
-#include "support/TempDir.h"
-#include "view/SectomatView.h"
 
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <ostream>
@@ -33,29 +25,19 @@ void PrintTo(const CRect& r, std::ostream* os)
 
 namespace {
 
-const char* kEmptyModel = "0 1000 0 500  ! core area x1,x2, z1,z2 \r\n"
-                          "0 -3  ! DC # of blocks, background\r\n"
-                          "0 0.25  ! IP # of blocks, background\r\n"
-                          "2  ! topography points\r\n"
-                          "0 0\r\n"
-                          "1000 0\r\n";
-
-class ViewEditTest : public ::testing::Test {
+class ViewEditTest : public AppFixture {
 protected:
+    // An empty model with a core 1000 by 500 and an IP background of 0.25.
     void SetUp() override
     {
-        WriteBytes(dir.File("model"), kEmptyModel);
-        app.m_args = {dir.File("model")};
-        ASSERT_TRUE(app.InitInstance());
-        view = static_cast<CSectomatView*>(Frame()->GetActiveView());
+        ASSERT_NO_FATAL_FAILURE(StartWith(CrLf({"0 1000 0 500", "0 -3", "0 0.25", "2", "0 0", "1000 0"})));
+        view = View();
         Frame()->resize(Frame()->size() + QSize(1300, 700) - view->size());
         ProcessEvents();
         ASSERT_EQ(view->size(), QSize(1300, 700));
         Paint();
     }
 
-    CSectomatDoc* Doc() const { return static_cast<CSectomatDoc*>(app.GetDocTemplate()->GetDocument()); }
-    CMainFrame* Frame() const { return static_cast<CMainFrame*>(app.m_pMainWnd); }
     QString Status() const { return Frame()->findChild<QLabel*>("pane0")->text(); }
 
     CElement& Add(double x1, double z1, double x2, double z2, float value, double slope = 0, bool ellipse = false)
@@ -138,10 +120,6 @@ protected:
         return menu.Answered();
     }
 
-    TempDir dir;
-    CurrentDirGuard cwd{dir.Path()};
-    MessageLog log;
-    CSectomatApp app;
     CSectomatView* view = nullptr;
 };
 
@@ -159,11 +137,9 @@ TEST_F(ViewEditTest, DragOpensTheDialogWithTheRectangleAndTheProposedValue)
 {
     MarkProcessed();
     ModalAnswer first = OnModal<QDialog>([](QDialog* d) {
-        EXPECT_EQ(DialogItemText(d, 1000), "100");
-        EXPECT_EQ(DialogItemText(d, 1002), "300");
-        EXPECT_EQ(DialogItemText(d, 1001), "100");
-        EXPECT_EQ(DialogItemText(d, 1003), "200");
-        EXPECT_EQ(DialogItemText(d, 1004), "0.00316228"); // the background + 0.5, as a conductivity
+        // x1, x2, z1, z2, and the background + 0.5 as a conductivity
+        for (auto [id, text] : {std::pair{1000, "100"}, {1002, "300"}, {1001, "100"}, {1003, "200"}, {1004, "0.00316228"}})
+            EXPECT_EQ(DialogItemText(d, id), text) << id;
         TypeInto(d, 1004, "0.01");
         ClickItem(d, IDOK);
     });
@@ -223,10 +199,8 @@ TEST_F(ViewEditTest, ClickWithoutMovementDoesNothing)
 TEST_F(ViewEditTest, DragPastTheCoreStopsAtItsEdgeAnchorFirst)
 {
     ModalAnswer dialog = OnModal<QDialog>([](QDialog* d) {
-        EXPECT_EQ(DialogItemText(d, 1000), "0");
-        EXPECT_EQ(DialogItemText(d, 1002), "300");
-        EXPECT_EQ(DialogItemText(d, 1001), "0");
-        EXPECT_EQ(DialogItemText(d, 1003), "100");
+        for (auto [id, text] : {std::pair{1000, "0"}, {1002, "300"}, {1001, "0"}, {1003, "100"}})
+            EXPECT_EQ(DialogItemText(d, id), text) << id;
         ClickItem(d, IDCANCEL);
     });
     Press(3000, 1000);
@@ -294,9 +268,8 @@ TEST_F(ViewEditTest, ShearAndEllipseReshapeTheSelectedBlock)
     EXPECT_DOUBLE_EQ(block.m_slope, 0.4);
     EXPECT_DOUBLE_EQ(block.m_xTop1, 110);
     EXPECT_DOUBLE_EQ(block.m_xTop2, 310);
-    const CPoint corners[4] = {{1100, 1000}, {900, 1501}, {2901, 1501}, {3101, 1000}};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(block.m_corners[i], corners[i]) << i;
+    EXPECT_EQ(std::vector(block.m_corners, block.m_corners + 4),
+              (std::vector<CPoint>{{1100, 1000}, {900, 1501}, {2901, 1501}, {3101, 1000}}));
     EXPECT_EQ(block.m_x1, 100);
     EXPECT_EQ(block.m_z2, 150);
     ExpectCommitted();
