@@ -1,5 +1,5 @@
-// The Discretize and forward type dialogs driven through their real controls.
-#include "forward/DlgFwdType.h"
+// The Discretize dialog driven through its real controls; the forward type dialog is driven by
+// the command test.
 #include "mesh/FwdModDlg.h"
 #include "support/MessageLog.h"
 #include "support/ModalDriver.h"
@@ -24,15 +24,8 @@ const char* const kDzAboveDx = "Warning: dx should not be smaller than dz.";
 // The values the command gives a fresh document with a core 200 wide.
 void Fill(CFwdModDlg& dlg, int meshType = 0)
 {
-    dlg.m_n = 6;
-    dlg.m_aSpacing = 10;
-    dlg.m_arrayType = 2;
-    dlg.m_meshType = meshType;
-    dlg.m_cellsPerElectrode = 3;
-    dlg.m_aspectRatio = 2;
-    dlg.m_dx = 2;
-    dlg.m_dz = 1;
-    dlg.m_maxASpacing = 50;
+    dlg.m_n = 6, dlg.m_aSpacing = 10, dlg.m_arrayType = 2, dlg.m_meshType = meshType;
+    dlg.m_cellsPerElectrode = 3, dlg.m_aspectRatio = 2, dlg.m_dx = 2, dlg.m_dz = 1, dlg.m_maxASpacing = 50;
 }
 
 TEST(FwdModDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
@@ -65,7 +58,6 @@ TEST(FwdModDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
         {"m2 dz -1", {{IDC_MESH_M2}, {IDC_DZ, "-1"}}, {kCellSize}, false},
         {"m2 dx half the a-spacing", {{IDC_MESH_M2}, {IDC_DX, "5"}}, {}, true},
         {"m2 dx above half the a-spacing", {{IDC_MESH_M2}, {IDC_DX, "5.5"}}, {kLargeCell}, true},
-        {"m2 dz above dx", {{IDC_MESH_M2}, {IDC_DZ, "3"}}, {kDzAboveDx}, true},
         {"m2 both warnings", {{IDC_MESH_M2}, {IDC_DX, "6"}, {IDC_DZ, "7"}}, {kLargeCell, kDzAboveDx}, true},
         {"existing mesh empty", {{IDC_MESH_EXISTING}}, {"Mesh file is missing."}, false},
         {"existing mesh not there", {{IDC_MESH_EXISTING}, {IDC_MESH_FILE, missing.c_str()}},
@@ -90,56 +82,28 @@ TEST(FwdModDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
 // Only the chosen option's fields can be edited, from the start and after every click.
 TEST(FwdModDlg, EachMeshOptionEnablesOnlyItsOwnFields)
 {
-    auto expectEnabled = [](QDialog* d, int option, const std::string& when) {
-        const std::pair<int, int> owners[] = {{IDC_CELLS, 0},    {IDC_ASPECT, 0},    {IDC_DX, 1},
-                                              {IDC_DZ, 1},       {IDC_MESH_FILE, 2}, {IDC_BROWSE, 2}};
+    auto expectEnabled = [](QDialog* d, int option, int when) {
+        const std::pair<int, int> owners[] = {{IDC_CELLS, 0}, {IDC_ASPECT, 0}, {IDC_DX, 1},
+                                              {IDC_DZ, 1},    {IDC_MESH_FILE, 2}, {IDC_BROWSE, 2}};
         for (auto [id, owner] : owners)
-            EXPECT_EQ(DialogItem(d, id)->isEnabled(), owner == option) << when << ", control " << id;
+            EXPECT_EQ(DialogItem(d, id)->isEnabled(), owner == option) << "at " << when << ", control " << id;
     };
     for (int preset : {0, 1, 2}) {
         CFwdModDlg dlg;
         Fill(dlg, preset);
-        ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
-            expectEnabled(d, preset, "shown with option " + std::to_string(preset));
-            const std::pair<int, int> clicks[] = {{IDC_MESH_M1, 0}, {IDC_MESH_M2, 1}, {IDC_MESH_EXISTING, 2}, {IDC_MESH_M1, 0}};
-            for (auto [radio, option] : clicks) {
+        RunDialog(dlg, {}, [&](QDialog* d) {
+            expectEnabled(d, preset, -1);
+            for (auto [radio, option] : {std::pair{IDC_MESH_M2, 1}, {IDC_MESH_EXISTING, 2}, {IDC_MESH_M1, 0}}) {
                 ClickItem(d, radio);
-                expectEnabled(d, option, "clicked " + std::to_string(radio));
+                expectEnabled(d, option, radio);
             }
-            ClickItem(d, IDCANCEL);
         });
-        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     }
 }
 
-TEST(FwdModDlg, ADroppedFileShowsItsPathWithTheNameSelected)
-{
-    TempDir dir;
-    const std::string real = dir.File("mesh one.txt");
-    WriteBytes(real, "3\n");
-    MessageLog log;
-    CFwdModDlg dlg;
-    Fill(dlg, 2);
-    ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
-        auto* edit = qobject_cast<QLineEdit*>(DialogItem(d, IDC_MESH_FILE));
-        ASSERT_NE(edit, nullptr);
-        DropFiles(edit, {"/data/dir\\with\\mesh.txt", "/data/other.txt"});
-        EXPECT_EQ(edit->text(), "/data/dir\\with\\mesh.txt");
-        EXPECT_EQ(edit->selectedText(), "mesh.txt");
-        EXPECT_EQ(d->focusWidget(), edit);
-
-        DropFiles(edit, {QString::fromStdString(real)});
-        EXPECT_EQ(edit->text().toStdString(), real);
-        EXPECT_EQ(edit->selectedText(), "mesh one.txt");
-        ClickItem(d, IDOK);
-    });
-    ASSERT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(dlg.m_existingMesh, real);
-    EXPECT_TRUE(log.Empty());
-}
-
-// Browse fills only the mesh field: a value typed elsewhere and not yet taken in stays.
-TEST(FwdModDlg, BrowseFillsTheMeshFieldFromTheOpenDialog)
+// A drop takes the first file and selects its name; Browse fills the same field and leaves a
+// value typed elsewhere, not yet taken in, as it is.
+TEST(FwdModDlg, ADroppedOrBrowsedFileFillsOnlyTheMeshField)
 {
     TempDir dir;
     const std::string mesh = dir.File("mesh one.txt");
@@ -147,11 +111,17 @@ TEST(FwdModDlg, BrowseFillsTheMeshFieldFromTheOpenDialog)
     MessageLog log;
     CFwdModDlg dlg;
     Fill(dlg);
-    ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
+    EXPECT_EQ(RunDialog(dlg, {}, [&](QDialog* d) {
         Do(d, {{IDC_A_SPACING, "12"}, {IDC_MESH_EXISTING}});
+        auto* edit = qobject_cast<QLineEdit*>(DialogItem(d, IDC_MESH_FILE));
+        ASSERT_NE(edit, nullptr);
+        DropFiles(edit, {"/data/dir\\with\\mesh.txt", "/data/other.txt"});
+        EXPECT_EQ(edit->text(), "/data/dir\\with\\mesh.txt");
+        EXPECT_EQ(edit->selectedText(), "mesh.txt");
+        EXPECT_EQ(d->focusWidget(), edit);
+
         ModalAnswer open = OnModal<QFileDialog>([&](QFileDialog* f) {
             EXPECT_EQ(f->windowTitle(), "Open mesh file");
-            EXPECT_EQ(f->acceptMode(), QFileDialog::AcceptOpen);
             EXPECT_EQ(f->nameFilters(), QStringList{"Mesh (*)"});
             auto* name = f->findChild<QLineEdit*>("fileNameEdit");
             ASSERT_NE(name, nullptr);
@@ -161,45 +131,12 @@ TEST(FwdModDlg, BrowseFillsTheMeshFieldFromTheOpenDialog)
         });
         ClickItem(d, IDC_BROWSE);
         EXPECT_TRUE(open.Answered());
-        EXPECT_EQ(DialogItemText(d, IDC_MESH_FILE).toStdString(), mesh);
+        EXPECT_EQ(edit->text().toStdString(), mesh);
         EXPECT_EQ(DialogItemText(d, IDC_A_SPACING), "12");
-        ClickItem(d, IDOK);
-    });
-    ASSERT_EQ(dlg.DoModal(), IDOK);
+    }), IDOK);
     EXPECT_EQ(dlg.m_existingMesh, mesh);
     EXPECT_EQ(dlg.m_aSpacing, 12);
-    EXPECT_EQ(dlg.m_meshType, 2);
-}
-
-TEST(DlgFwdType, ShowsTheStoredTypeAndOnlyOkTakesTheClickedOne)
-{
-    const int radios[] = {IDC_FWD_DC, IDC_FWD_DC_IP, IDC_FWD_DC_IPL};
-    struct Row {
-        const char* name;
-        int preset;
-        int click; // 0: none
-        int button;
-        int result;
-    } rows[] = {
-        {"DC, clicked IPL, OK", 0, IDC_FWD_DC_IPL, IDOK, 2},
-        {"IPL, clicked DC, OK", 2, IDC_FWD_DC, IDOK, 0},
-        {"IP, OK", 1, 0, IDOK, 1},
-        {"IPL, clicked IP, Cancel", 2, IDC_FWD_DC_IP, IDCANCEL, 2},
-    };
-    for (const Row& row : rows) {
-        CDlgFwdType dlg;
-        dlg.m_fwdType = row.preset;
-        ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
-            EXPECT_EQ(d->windowTitle(), "Type of 2D Forwad Modelling");
-            for (int i = 0; i < 3; ++i)
-                EXPECT_EQ(dlg.IsDlgButtonChecked(radios[i]), i == row.preset) << row.name << ", radio " << i;
-            if (row.click)
-                ClickItem(d, row.click);
-            ClickItem(d, row.button);
-        });
-        EXPECT_EQ(dlg.DoModal(), row.button) << row.name;
-        EXPECT_EQ(dlg.m_fwdType, row.result) << row.name;
-    }
+    EXPECT_TRUE(log.Empty());
 }
 
 } // namespace

@@ -16,19 +16,6 @@
 
 namespace {
 
-// The lines of a text file; a line end other than CR LF fails the test.
-std::vector<std::string> CrLfLines(const std::string& bytes)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
-        EXPECT_TRUE(end > start && bytes[end - 1] == '\r') << "bare LF after line " << lines.size() + 1;
-        lines.push_back(bytes.substr(start, end - start - 1));
-    }
-    EXPECT_EQ(start, bytes.size()) << "the last line has no line end";
-    return lines;
-}
-
 class LocationsTest : public ::testing::Test {
 protected:
     struct Result {
@@ -44,7 +31,13 @@ protected:
         return r;
     }
 
-    std::vector<std::string> File() { return CrLfLines(ReadBytes(m_dir.File("loc2d.txt"))); }
+    // The file's lines; a line end other than CR LF fails the test.
+    std::vector<std::string> File()
+    {
+        const std::string bytes = ReadBytes(m_dir.File("loc2d.txt"));
+        EXPECT_EQ(CrLf(Lines(bytes)), bytes);
+        return Lines(bytes);
+    }
 
     TempDir m_dir;
     CurrentDirGuard m_cwd {m_dir.Path()};
@@ -72,10 +65,8 @@ TEST_F(LocationsTest, TheFourArraysGiveTheWorkedData)
         m.m_arrayType = row.type;
         const Result r = Write(m);
         ASSERT_TRUE(r.ok);
-        EXPECT_EQ(r.n, 6);
-        EXPECT_EQ(r.transmitters, row.transmitters);
-        EXPECT_EQ(r.length, row.length);
-        EXPECT_EQ(r.data, row.data);
+        EXPECT_EQ((std::vector<double>{double(r.n), double(r.transmitters), r.length, double(r.data)}),
+                  (std::vector<double>{6, double(row.transmitters), row.length, double(row.data)}));
         const std::vector<std::string> lines = File(); // header, array line, one line per datum
         ASSERT_EQ(lines.size(), size_t(row.data + 2));
         EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 4),
@@ -89,30 +80,25 @@ TEST_F(LocationsTest, AnNTooLargeIsLoweredInTheModelAndTheLengthButNotTheHeader)
 {
     const struct {
         const char* name;
-        int type, nmax, data;
-    } rows[] = {{"pole-pole", 0, 20, 210}, {"dipole-dipole", 1, 18, 171}};
+        int type, n, nmax, data;
+    } rows[] = {{"pole-pole", 0, 25, 20, 210}, {"dipole-dipole", 1, 25, 18, 171}, {"n at its maximum", 0, 20, 20, 210}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         m_log.Clear();
         CModelData m;
-        m.m_arrayType = row.type, m.m_n = 25;
+        m.m_arrayType = row.type, m.m_n = row.n;
         const Result r = Write(m);
         ASSERT_TRUE(r.ok);
-        EXPECT_EQ(m_log.Texts(), std::vector<std::string>{"The value of 25 entered for n is too large for this model.\n"
-                                                          "It has been reduced to " + std::to_string(row.nmax) + "."});
-        EXPECT_EQ(m_log.Boxes().at(0).style, unsigned(MB_OK));
-        EXPECT_EQ(r.n, row.nmax);
-        EXPECT_EQ(m.m_n, row.nmax);
+        std::vector<std::string> messages;
+        if (row.n != row.nmax)
+            messages.push_back(FormatC("The value of %i entered for n is too large for this model.\n"
+                                       "It has been reduced to %i.", row.n, row.nmax));
+        EXPECT_EQ(m_log.Texts(), messages);
+        EXPECT_TRUE(m_log.Empty() || m_log.Boxes()[0].style == unsigned(MB_OK));
+        EXPECT_EQ((std::vector<int>{r.n, m.m_n, r.data}), (std::vector<int>{row.nmax, row.nmax, row.data}));
         EXPECT_EQ(r.length, 200); // every array then spans the core
-        EXPECT_EQ(r.data, row.data);
-        EXPECT_EQ(File()[0], "#25 10 " + std::to_string(row.type) + " 3 2");
+        EXPECT_EQ(File()[0], FormatC("#%i 10 %i 3 2", row.n, row.type));
     }
-
-    m_log.Clear();
-    CModelData m;
-    m.m_arrayType = 0, m.m_n = 20;
-    EXPECT_EQ(Write(m).n, 20);
-    EXPECT_TRUE(m_log.Empty()) << "n equal to its maximum is kept: " << m_log.Last();
 }
 
 TEST_F(LocationsTest, AFractionalCoreWidthTruncatesTransmittersAndRoom)
