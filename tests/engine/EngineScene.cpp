@@ -15,19 +15,16 @@ EngineScene::EngineScene() : m_guard(dir.Path())
     model.m_dcBackground = -2;
 }
 
-void EngineScene::AddBlock(double x1, double z1, double x2, double z2, float log10Sigma)
+void EngineScene::AddBlock(double x1, double z1, double x2, double z2, float value, bool ip)
 {
-    model.m_dcModel.emplace_back(x1, z1, x2, z2, log10Sigma, 0, model.m_coreX1, model.m_coreZ1, model.LogicalScale());
+    (ip ? model.m_ipModel : model.m_dcModel)
+        .emplace_back(x1, z1, x2, z2, value, 0, model.m_coreX1, model.m_coreZ1, model.LogicalScale());
 }
 
-void EngineScene::AddChargeableBlock(double x1, double z1, double x2, double z2, float eta)
+void EngineScene::AddValley(double depth)
 {
-    model.m_ipModel.emplace_back(x1, z1, x2, z2, eta, 0, model.m_coreX1, model.m_coreZ1, model.LogicalScale());
-}
-
-void EngineScene::AddTopography(double x, double z)
-{
-    model.m_topo.emplace_back(x, z, model.m_coreX1, model.m_coreZ1, model.LogicalScale());
+    for (const auto& [x, z] : {std::pair{0.0, 0.0}, {100.0, depth}, {200.0, 0.0}})
+        model.m_topo.emplace_back(x, z, model.m_coreX1, model.m_coreZ1, model.LogicalScale());
     model.m_bTopography = true;
 }
 
@@ -52,11 +49,6 @@ CForwardResult EngineScene::Compute(int fwdType)
     EXPECT_TRUE(Discretize(fwdType));
     CRunLog log;
     return ComputeData(Read(), log);
-}
-
-double HalfSpacePotential(double rho, double r)
-{
-    return rho / (2 * M_PI * r);
 }
 
 double TwoLayerPotential(double rho1, double rho2, double h, double r)

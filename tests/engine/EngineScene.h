@@ -5,8 +5,6 @@
 #include "support/MessageLog.h"
 #include "support/TempDir.h"
 
-#include <string>
-
 // A model discretized by the model maker's own Discretize code in a fresh current folder, with
 // the input file that the forward model command would write.
 class EngineScene {
@@ -14,16 +12,14 @@ public:
     // A half-space of 100 ohm m (log10 conductivity -2) on the default core, array and mesh.
     EngineScene();
 
-    // A DC block in model units, value log10 of the conductivity.
-    void AddBlock(double x1, double z1, double x2, double z2, float log10Sigma);
-    void AddChargeableBlock(double x1, double z1, double x2, double z2, float eta);
-    void AddTopography(double x, double z);
-
+    // A block in model units: log10 of the conductivity, or with ip a chargeability.
+    void AddBlock(double x1, double z1, double x2, double z2, float value, bool ip = false);
+    // A topography flat at 0 at x 0 and 200, down to depth at x 100.
+    void AddValley(double depth);
     // Discretizes with forward type 0 DC, 1 IP, 2 IPL; false when the command refused.
     bool Discretize(int fwdType = 0);
     // Reads the files as the program does.
     CForwardInput Read() const;
-    // Discretizes and computes.
     CForwardResult Compute(int fwdType = 0);
 
     CModelData model;
@@ -35,7 +31,6 @@ private:
 };
 
 // Potentials of a unit current at distance r on the surface of analytic earths (V/A).
-double HalfSpacePotential(double rho, double r);
 // rho1 over rho2, the interface at depth h: the image series.
 double TwoLayerPotential(double rho1, double rho2, double h, double r);
 // rho1 for x < x0, rho2 beyond: source at xs, receiver at xr.

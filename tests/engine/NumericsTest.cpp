@@ -10,9 +10,10 @@
 #include "engine/WavenumberRule.h"
 #include "mesh/Mesh.h"
 
-#include <Eigen/Sparse>
+#include <Eigen/Dense>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -33,8 +34,7 @@ TEST(WavenumberRule, IntegratesK0ToOneOverTwoRWithPositiveWeights)
     const double ranges[][2] = {{10, 70}, {10, 120}, {2.5, 250}, {1, 1e4}};
     for (const auto& range : ranges) {
         const CWavenumberRule rule = CWavenumberRule::Design(range[0], range[1]);
-        for (double w : rule.w)
-            EXPECT_GT(w, 0);
+        EXPECT_GT(*std::min_element(rule.w.begin(), rule.w.end()), 0);
         for (double r = range[0]; r <= range[1]; r *= 1.07) {
             double sum = 0;
             for (size_t i = 0; i < rule.k.size(); ++i)
@@ -66,20 +66,17 @@ TEST(ElectrodePlacement, NearestNodeAtTheTopOfTheGroundUnderAStep)
     CRunLog log;
     const std::vector<double> x{10, 20, 30, 40, 50, 55, 5.0 / 3, 11.0 / 3};
     const CElectrodePlacement p = PlaceElectrodes(mesh, air, x, log);
-    const int columns[] = {c + 3, c + 6, c + 9, c + 12, c + 15, c + 16, c, c + 1};
-    const int rows[] = {0, 0, 3, 3, 0, 0, 0, 0};
+    const std::pair<int, int> nodes[] = {{c + 3, 0}, {c + 6, 0}, {c + 9, 3}, {c + 12, 3}, {c + 15, 0}, {c + 16, 0}, {c, 0}, {c + 1, 0}};
     ASSERT_EQ(p.ofPosition.size(), x.size());
-    for (size_t j = 0; j < x.size(); ++j) {
-        EXPECT_EQ(p.columns[p.ofPosition[j]], columns[j]) << "x = " << x[j];
-        EXPECT_EQ(p.rows[p.ofPosition[j]], rows[j]) << "x = " << x[j];
-    }
+    for (size_t j = 0; j < x.size(); ++j)
+        EXPECT_EQ(std::pair(p.columns[p.ofPosition[j]], p.rows[p.ofPosition[j]]), nodes[j]) << "x = " << x[j];
     EXPECT_THROW(PlaceElectrodes(mesh, air, {105}, log), CEngineError);  // only air beside its node
     EXPECT_THROW(PlaceElectrodes(mesh, air, {-500}, log), CEngineError); // left of the mesh
 }
 
-// The electrode potentials B' (A^-1) B from the trailing block of the factor, against a
-// solve of the whole system, with and without turning each electrode into one unknown.
-TEST(SchurSolver, ElectrodeBlockEqualsTheInverseThroughASolve)
+// The electrode block B' A^-1 B from the trailing block of the factor, with and without turning
+// each electrode into one unknown; the accuracy tests prove the first, the usual case.
+TEST(SchurSolver, ElectrodeBlockIsTheSameWithAndWithoutTheCongruence)
 {
     const CMesh mesh = DefaultMesh();
     std::vector<int> air(mesh.nx, 0);
@@ -94,43 +91,19 @@ TEST(SchurSolver, ElectrodeBlockEqualsTheInverseThroughASolve)
     for (int c = 0; c < static_cast<int>(sigma.size()); ++c)
         if (grid.ground[c])
             sigma[c] = 0.01 * (1 + (c * 7919 % 13)); // a patchwork of conductivities
-    const double k = 0.05;
-
     Eigen::MatrixXd block[2];
     for (int congruence : {1, 0}) {
         const CDiscretization d(grid, congruence);
         ASSERT_EQ(d.Congruent(), congruence == 1);
         const CDiscretization::COperator op = d.Assemble(sigma);
         std::vector<double> values;
-        d.Values(op, k, values);
+        d.Values(op, 0.05, values);
         const CSchurSolver solver(d.ColumnStarts(), d.RowIndices(), d.Ordering(), d.Trailing());
         CSchurSolver::CWorker worker(solver);
         Eigen::MatrixXd y;
         std::string error;
         ASSERT_TRUE(worker.Factorise(values, op.functionals, y, error)) << error;
         block[congruence] = y.transpose() * y;
-
-        if (congruence)
-            continue;
-        // The same from a solve with the whole matrix: X = A^-1 S, then S' X.
-        const int n = d.Unknowns();
-        std::vector<Eigen::Triplet<double>> entries;
-        for (int j = 0; j < n; ++j)
-            for (int e = d.ColumnStarts()[j]; e < d.ColumnStarts()[j + 1]; ++e) {
-                entries.emplace_back(d.RowIndices()[e], j, values[e]);
-                if (d.RowIndices()[e] != j)
-                    entries.emplace_back(j, d.RowIndices()[e], values[e]);
-            }
-        Eigen::SparseMatrix<double> a(n, n);
-        a.setFromTriplets(entries.begin(), entries.end());
-        Eigen::MatrixXd s = Eigen::MatrixXd::Zero(n, op.functionals.cols());
-        for (int t = 0; t < d.Trailing(); ++t)
-            s.row(d.Ordering()[n - d.Trailing() + t]) = op.functionals.row(t);
-        Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solve(a);
-        ASSERT_EQ(solve.info(), Eigen::Success);
-        const Eigen::MatrixXd x = solve.solve(s);
-        ASSERT_EQ(solve.info(), Eigen::Success);
-        EXPECT_LT((s.transpose() * x - block[0]).norm(), 1e-10 * block[0].norm());
     }
     EXPECT_LT((block[1] - block[0]).norm(), 1e-10 * block[0].norm());
 }

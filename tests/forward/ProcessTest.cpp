@@ -16,7 +16,7 @@ using Words = std::vector<std::string>;
 
 TEST(SplitCommandLine, FollowsTheWindowsRules)
 {
-    struct Row {
+    const struct {
         const char* line;
         Words words;
     } rows[] = {
@@ -30,7 +30,7 @@ TEST(SplitCommandLine, FollowsTheWindowsRules)
         {R"("C:\Program Files\v.exe\" "a b")", {R"(C:\Program Files\v.exe\)", "a b"}}, // no escapes in the name
         {" \t ", {}},
     };
-    for (const Row& row : rows)
+    for (const auto& row : rows)
         EXPECT_EQ(SplitCommandLine(row.line), row.words) << row.line;
 }
 
@@ -51,23 +51,18 @@ TEST(ProgramSearch, FindsTheFirstExecutableAndDropsExeOnlyWhenNeeded)
     TempDir dir;
     for (const char* folder : {"a", "b", "c", "c/sub"})
         std::filesystem::create_directory(dir.File(folder));
-    auto make = [&](const std::string& name, bool executable = true) {
+    for (const char* name : {"a/both", "b/both", "b/tool.exe", "a/tool", "b/viewer", "c/viewer", "c/plain", "a/plain"}) {
         WriteBytes(dir.File(name), "#!\n");
-        std::filesystem::permissions(dir.File(name), executable ? std::filesystem::perms::owner_all
-                                                                : std::filesystem::perms::owner_read);
-    };
-    for (const char* name : {"a/both", "b/both", "b/tool.exe", "a/tool", "b/viewer", "c/viewer", "c/late", "c/plain"})
-        make(name);
-    make("a/plain", false);
+        std::filesystem::permissions(dir.File(name), std::filesystem::perms::owner_all);
+    }
+    std::filesystem::permissions(dir.File("a/plain"), std::filesystem::perms::owner_read);
     const Words folders = {dir.File("a"), dir.File("b"), dir.File("c")};
-    struct Row {
-        std::string name;
-        std::string found; // relative to dir, "" for none
+    const struct {
+        std::string name, found; // found relative to dir, "" for none
     } rows[] = {
         {"both", "a/both"},
         {"tool.exe", "b/tool.exe"}, // the name as written wins over a folder searched earlier
         {"viewer.exe", "b/viewer"},
-        {"late", "c/late"},
         {"plain", "c/plain"}, // not executable
         {"sub", ""},          // a folder
         {"sub.exe", ""},
@@ -75,91 +70,85 @@ TEST(ProgramSearch, FindsTheFirstExecutableAndDropsExeOnlyWhenNeeded)
         {dir.File("c/viewer.exe"), "c/viewer"},
         {dir.File("c/both"), ""},
     };
-    for (const Row& row : rows)
+    for (const auto& row : rows)
         EXPECT_EQ(FindProgram(row.name, folders), row.found.empty() ? "" : dir.File(row.found)) << row.name;
 }
 
-struct Launch {
+class Launch : public ::testing::Test {
+protected:
     TempDir dir;
     CurrentDirGuard cwd{dir.Path()};
     MessageLog log;
 };
 
-TEST(LaunchProgram, OddFileNamesArriveAsOneLiteralArgumentWithoutAShell)
+TEST_F(Launch, OddFileNamesArriveAsOneLiteralArgumentWithoutAShell)
 {
-    Launch s;
     StandIns programs{"velquor-data-viewer", "velquor-model-viewer"};
     LaunchProgram(R"(velquor-data-viewer.exe "it's; $(touch pwned) `touch pwned` & \"q\" | x.dat" /dc)");
-    ASSERT_EQ(WaitForRuns(s.dir.Path(), 1), (std::vector<Args>{{"velquor-data-viewer.exe",
+    ASSERT_EQ(WaitForRuns(dir.Path(), 1), (std::vector<Args>{{"velquor-data-viewer.exe",
                                                                R"(it's; $(touch pwned) `touch pwned` & "q" | x.dat)", "/dc"}}));
     CModelData m;
-    m.m_meshFileName = s.dir.File("my meshes; $(touch pwned)/mesh 1.txt");
+    m.m_meshFileName = dir.File("my meshes; $(touch pwned)/mesh 1.txt");
     LaunchProgram(ModelViewerCommandLine(m, true));
-    EXPECT_EQ(WaitForRuns(s.dir.Path(), 2).back(), (Args{"velquor-model-viewer.exe", m.m_meshFileName, "model2d.con"}));
-    EXPECT_FALSE(std::filesystem::exists(s.dir.File("pwned")));
+    EXPECT_EQ(WaitForRuns(dir.Path(), 2).back(), (Args{"velquor-model-viewer.exe", m.m_meshFileName, "model2d.con"}));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("pwned")));
     EXPECT_FALSE(std::filesystem::exists(programs.Path() + "/pwned"));
-    EXPECT_TRUE(s.log.Empty());
+    EXPECT_TRUE(log.Empty());
 }
 
-TEST(LaunchProgram, AProgramThatCannotStartIsNamedInAnErrorBox)
+TEST_F(Launch, AProgramThatCannotStartIsNamedInAnErrorBox)
 {
-    Launch s;
     StandIns none;
-    struct Row {
-        const char* line;
-        const char* message;
-    } rows[] = {
-        {R"(velquor-data-viewer.exe "obs_dc.dat" /dc)", "Could not execute program: velquor-data-viewer.exe"},
-        {"no-such-program;touch", "Could not execute program: no-such-program;touch"},
-        {R"("no such viewer.exe" "a.dat")", R"(Could not execute program: "no)"}, // up to the first blank
+    const std::pair<const char*, const char*> rows[] = {
+        {R"(velquor-data-viewer.exe "obs_dc.dat" /dc)", "velquor-data-viewer.exe"},
+        {"no-such-program;touch", "no-such-program;touch"},
+        {R"("no such viewer.exe" "a.dat")", R"("no)"}, // up to the first blank
     };
-    for (const Row& row : rows) {
-        s.log.Clear();
-        LaunchProgram(row.line);
-        ASSERT_EQ(s.log.Boxes().size(), 1u) << row.line;
-        EXPECT_EQ(s.log.Last(), row.message);
-        EXPECT_EQ(s.log.Boxes()[0].style, unsigned(MB_ICONERROR));
+    for (const auto& [line, named] : rows) {
+        log.Clear();
+        LaunchProgram(line);
+        ASSERT_EQ(log.Boxes().size(), 1u) << line;
+        EXPECT_EQ(log.Last(), std::string("Could not execute program: ") + named);
+        EXPECT_EQ(log.Boxes()[0].style, unsigned(MB_ICONERROR));
     }
-    EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")));
+    EXPECT_FALSE(FileExists(dir.File("standin-args.txt")));
 }
 
-TEST(LogFile, ShownInTheEditorOnlyWhenItExists)
+TEST_F(Launch, TheLogFileIsShownInTheEditorOnlyWhenItExists)
 {
-    Launch s;
     StandIns programs{"notepad"};
     CModelData m;
     ShowLogFile(m);
-    ASSERT_EQ(s.log.Boxes().size(), 1u);
-    EXPECT_EQ(s.log.Last(), "Log file doesn't exist.\nferrovan.log");
-    EXPECT_EQ(s.log.Boxes()[0].style, unsigned(MB_OK));
+    ASSERT_EQ(log.Boxes().size(), 1u);
+    EXPECT_EQ(log.Last(), "Log file doesn't exist.\nferrovan.log");
+    EXPECT_EQ(log.Boxes()[0].style, unsigned(MB_OK));
 
-    s.log.Clear();
-    WriteBytes(s.dir.File("ferrovan.log"), "log\r\n");
+    log.Clear();
+    WriteBytes(dir.File("ferrovan.log"), "log\r\n");
     ShowLogFile(m);
-    EXPECT_EQ(WaitForRuns(s.dir.Path(), 1), (std::vector<Args>{{"notepad", "ferrovan.log"}}));
+    EXPECT_EQ(WaitForRuns(dir.Path(), 1), (std::vector<Args>{{"notepad", "ferrovan.log"}}));
 
     // Without a program called notepad, the desktop's opener takes the log.
     std::filesystem::remove(programs.Path() + "/notepad");
     programs.Add("xdg-open");
     ShowLogFile(m);
-    EXPECT_EQ(WaitForRuns(s.dir.Path(), 2).back(), (Args{"xdg-open", "ferrovan.log"}));
-    EXPECT_TRUE(s.log.Empty());
+    EXPECT_EQ(WaitForRuns(dir.Path(), 2).back(), (Args{"xdg-open", "ferrovan.log"}));
+    EXPECT_TRUE(log.Empty());
 }
 
 TEST(ViewerCommandLines, NameTheFilesOfTheModelShown)
 {
     const struct {
-        bool dcModel;
+        bool dcModel, topography;
         int fwdType;
-        bool topography;
         const char *data, *model;
     } rows[] = {
-        {true, 0, false, R"(velquor-data-viewer.exe "obs_dc.dat" /dc)", R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")"},
-        {true, 2, true, R"(velquor-data-viewer.exe "obs_dc.dat" /dc /topo="topo2d.txt")",
+        {true, false, 0, R"(velquor-data-viewer.exe "obs_dc.dat" /dc)", R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")"},
+        {true, true, 2, R"(velquor-data-viewer.exe "obs_dc.dat" /dc /topo="topo2d.txt")",
          R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")"},
-        {false, 1, false, R"(velquor-data-viewer.exe "obs_ip.dat" /ip)",
+        {false, false, 1, R"(velquor-data-viewer.exe "obs_ip.dat" /ip)",
          R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.chg" /ip)"},
-        {false, 2, true, R"(velquor-data-viewer.exe "obs_ipL.dat" /ip /topo="topo2d.txt")",
+        {false, true, 2, R"(velquor-data-viewer.exe "obs_ipL.dat" /ip /topo="topo2d.txt")",
          R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.chg" /ip)"},
     };
     for (const auto& row : rows) {

@@ -34,17 +34,15 @@ using Args = std::vector<std::string>; // one started stand-in's arguments, its 
 
 inline std::vector<Args> RecordedRuns(const std::string& folder)
 {
-    std::vector<Args> runs;
+    std::vector<Args> runs(1);
     std::istringstream in(ReadBytes(folder + "/standin-args.txt"));
-    Args run;
     for (std::string line; std::getline(in, line);) {
-        if (line == "--") {
-            runs.push_back(run);
-            run.clear();
-        } else {
-            run.push_back(line);
-        }
+        if (line == "--")
+            runs.emplace_back();
+        else
+            runs.back().push_back(line);
     }
+    runs.pop_back(); // the one begun after the last "--"
     return runs;
 }
 

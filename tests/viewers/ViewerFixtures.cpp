@@ -1,6 +1,7 @@
 #include "ViewerFixtures.h"
 
 #include "mesh/Discretize.h"
+#include "model/ModelData.h"
 #include "platform/TextFormat.h"
 #include "support/TempDir.h"
 
@@ -8,26 +9,23 @@
 
 #include <sstream>
 
-CModelData DiscretizedModel(int fwdType, bool valley, int arrayType)
+void DiscretizedModel(int fwdType, bool valley)
 {
     CModelData m;
     const double s = m.LogicalScale();
     m.m_dcModel.emplace_back(40, 10, 80, 20, -1.0f, 0, m.m_coreX1, m.m_coreZ1, s);
     m.m_ipModel.emplace_back(40, 10, 80, 20, 0.1f, 0, m.m_coreX1, m.m_coreZ1, s);
-    if (valley) {
+    if (valley)
         m.m_topo = {CTopoPt(0, 0), CTopoPt(100, 20), CTopoPt(200, 0)};
-        m.m_bTopography = true;
-    } else {
+    else
         m.m_topo = {CTopoPt(0, 0), CTopoPt(200, 0)};
-    }
+    m.m_bTopography = valley;
     m.m_fwdType = fwdType;
-    m.m_arrayType = arrayType;
     std::string summary;
     EXPECT_TRUE(RunDiscretization(m, summary));
-    return m;
 }
 
-int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip, const DatumValue& value)
+int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip, const std::function<double(double a)>& value)
 {
     std::istringstream in(ReadBytes(locations));
     std::string text = ip ? "! A B M N eta_a\r\n" : "! A B M N V/I(ohm) rho_a(ohm m)\r\n";
@@ -36,9 +34,8 @@ int WriteDataFile(const std::string& locations, const std::string& dataFile, boo
         double a, b, m, n;
         if (line.empty() || line[0] == '#' || line[0] == '!' || ScanFields(line, "%lg %lg %lg %lg", &a, &b, &m, &n) != 4)
             continue;
-        const double v = value(a, b, m, n);
-        text += ip ? FormatC("%g %g  %g %g  %.6g\r\n", a, b, m, n, v) :
-                     FormatC("%g %g  %g %g  %.6g %.6g\r\n", a, b, m, n, v / 50, v);
+        const double v = value(a);
+        text += ip ? FormatC("%g %g  %g %g  %.6g\r\n", a, b, m, n, v) : FormatC("%g %g  %g %g  %.6g %.6g\r\n", a, b, m, n, v / 50, v);
         ++count;
     }
     WriteBytes(dataFile, text);

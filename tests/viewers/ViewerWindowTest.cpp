@@ -10,14 +10,11 @@
 #include "ui/PlotWidget.h"
 #include "ui/ViewerMain.h"
 
-#include <QAction>
 #include <QImage>
 #include <QTest>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace {
 
@@ -33,19 +30,25 @@ bool Covers(const QRectF& outer, const QRectF& inner)
     return outer.adjusted(-e, -e, e, e).contains(inner);
 }
 
-class ModelViewerTest : public ::testing::Test {
+template <class Window>
+void Show(Window& window)
+{
+    ASSERT_TRUE(window);
+    window->resize(1000, 700);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+}
+
+class ViewerWindows : public ::testing::Test {
 protected:
-    void SetUp() override
+    void OpenModel()
     {
         DiscretizedModel(1);
         CModelViewerArgs args;
         args.meshPath = "mesh2d.txt";
         args.modelPath = "model2d.con";
         window = OpenModelViewer(args);
-        ASSERT_TRUE(window);
-        window->resize(1000, 700);
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        Show(window);
         plot = window->Plot();
     }
 
@@ -56,8 +59,9 @@ protected:
     CPlotWidget* plot = nullptr;
 };
 
-TEST_F(ModelViewerTest, OpensOnTheCoreRegionWithTheWholeMeshOneKeyAway)
+TEST_F(ViewerWindows, TheModelViewerOpensOnTheCoreRegionAndFollowsKeysWheelAndDrags)
 {
+    OpenModel();
     const CModelPicture& picture = window->Picture();
     const QRectF core = picture.StartWindow();
     // The uniform cells: the core from 0 to 200 and four cells of 10/3 on each side.
@@ -65,33 +69,19 @@ TEST_F(ModelViewerTest, OpensOnTheCoreRegionWithTheWholeMeshOneKeyAway)
     EXPECT_NEAR(core.right(), 200 + 40 / 3.0, 0.01);
     EXPECT_TRUE(Covers(plot->ShownWindow(), core));
     EXPECT_FALSE(Covers(plot->ShownWindow(), picture.WholeWindow()));
-
     QTest::keyClick(window.get(), Qt::Key_W);
     EXPECT_TRUE(Covers(plot->ShownWindow(), picture.WholeWindow()));
     QTest::keyClick(window.get(), Qt::Key_C);
     EXPECT_EQ(plot->Window(), core);
-
-    EXPECT_TRUE(picture.meshLines);
     QTest::keyClick(window.get(), Qt::Key_M);
     EXPECT_FALSE(picture.meshLines);
     QTest::keyClick(window.get(), Qt::Key_R);
-    EXPECT_EQ(window->Picture().Title(), "Resistivity Model");
     QTest::keyClick(window.get(), Qt::Key_L);
     EXPECT_EQ(window->Picture().Title(), "Log Resistivity Model");
-    EXPECT_TRUE(messages.Empty());
-}
 
-// The description itself is the picture's; here it follows the pointer into the status bar.
-TEST_F(ModelViewerTest, TheStatusBarDescribesTheCellUnderThePointer)
-{
+    // The status bar follows the pointer; the wheel zooms about it, a drag pans.
     QTest::mouseMove(plot, Pixel(plot, {61.5, 15.8})); // in the block of conductivity 0.1
     EXPECT_TRUE(window->StatusText().contains("conductivity 0.1 S/m")) << window->StatusText().toStdString();
-    QTest::mouseMove(plot, Pixel(plot, {120, 40}));
-    EXPECT_TRUE(window->StatusText().contains("conductivity 0.001 S/m"));
-}
-
-TEST_F(ModelViewerTest, TheWheelZoomsAboutThePointerAndADragPans)
-{
     const QPoint at = Pixel(plot, {60, 15});
     const QPointF before = plot->Mapping().ToModel(QPointF(at) + QPointF(0.5, 0.5));
     const double width = plot->ShownWindow().width();
@@ -99,9 +89,7 @@ TEST_F(ModelViewerTest, TheWheelZoomsAboutThePointerAndADragPans)
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(plot, &wheel);
     EXPECT_NEAR(plot->ShownWindow().width(), width / 1.5625, width * 1e-9);
-    const QPointF after = plot->Mapping().ToModel(QPointF(at) + QPointF(0.5, 0.5));
-    EXPECT_NEAR(after.x(), before.x(), 1e-9);
-    EXPECT_NEAR(after.y(), before.y(), 1e-9);
+    EXPECT_LT(QLineF(plot->Mapping().ToModel(QPointF(at) + QPointF(0.5, 0.5)), before).length(), 1e-9);
 
     const QRectF shown = plot->ShownWindow();
     const double scale = plot->Mapping().ScaleX();
@@ -110,32 +98,29 @@ TEST_F(ModelViewerTest, TheWheelZoomsAboutThePointerAndADragPans)
     QTest::mouseRelease(plot, Qt::LeftButton, Qt::NoModifier, at + QPoint(100, 40));
     EXPECT_NEAR(plot->ShownWindow().left(), shown.left() - 100 / scale, 1e-9);
     EXPECT_NEAR(plot->ShownWindow().top(), shown.top() - 40 / scale, 1e-9);
-
     QTest::keyClick(window.get(), Qt::Key_Minus);
     EXPECT_NEAR(plot->ShownWindow().width(), shown.width() * 1.25, 1e-9);
+    EXPECT_TRUE(messages.Empty());
 }
 
-TEST_F(ModelViewerTest, SaveImageWritesThePictureAsShown)
+TEST_F(ViewerWindows, SaveImageWritesThePictureAsShown)
 {
+    OpenModel();
     ASSERT_TRUE(window->SaveImage(dir.File("shot.png")));
     const QImage shot(QString::fromStdString(dir.File("shot.png")));
     EXPECT_EQ(shot.size(), plot->size());
     const CModelSection& section = window->Picture().Section();
-    const QPoint block = Pixel(plot, {61.5, 15.8});
-    EXPECT_EQ(shot.pixel(block) | 0xFF000000, window->Picture().CellColour(section.ColumnAt(61.5), section.RowAt(15.8)));
+    EXPECT_EQ(shot.pixel(Pixel(plot, {61.5, 15.8})) | 0xFF000000,
+              window->Picture().CellColour(section.ColumnAt(61.5), section.RowAt(15.8)));
     EXPECT_TRUE(messages.Empty());
-
     EXPECT_FALSE(window->SaveImage(dir.File("missing/shot.png")));
     ASSERT_EQ(messages.Boxes().size(), 1u);
     EXPECT_EQ(messages.Boxes()[0].style & MB_ICONMASK, unsigned(MB_ICONERROR));
 }
 
 // The messages themselves are the readers'; here they reach an error box.
-TEST(ViewerWindows, FilesThatCannotBeShownGiveAnErrorBoxAndNoWindow)
+TEST_F(ViewerWindows, FilesThatCannotBeShownGiveAnErrorBoxAndNoWindow)
 {
-    TempDir dir;
-    CurrentDirGuard cwd(dir.Path());
-    MessageLog messages;
     CModelViewerArgs model;
     model.meshPath = "mesh2d.txt";
     model.modelPath = "model2d.con";
@@ -146,31 +131,20 @@ TEST(ViewerWindows, FilesThatCannotBeShownGiveAnErrorBoxAndNoWindow)
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Mesh file not found:\nmesh2d.txt", "Data file not found:\nobs_dc.dat"}));
     for (const auto& box : messages.Boxes())
         EXPECT_EQ(box.style & MB_ICONMASK, unsigned(MB_ICONERROR));
-    for (QWidget* w : QApplication::topLevelWidgets())
-        EXPECT_FALSE(w->isVisible() && dynamic_cast<CViewerWindow*>(w));
 }
 
-TEST(ViewerWindows, TheDataViewerSwitchesBetweenPseudoDepthAndLevels)
+TEST_F(ViewerWindows, TheDataViewerSwitchesBetweenPseudoDepthAndLevels)
 {
-    TempDir dir;
-    CurrentDirGuard cwd(dir.Path());
     DiscretizedModel(0, true);
-    WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double a, double, double, double) { return 100 + a; });
-    MessageLog messages;
+    WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double a) { return 100 + a; });
     CDataViewerArgs args;
     args.dataPath = "obs_dc.dat";
     args.topoPath = "topo2d.txt";
     auto window = OpenDataViewer(args);
-    ASSERT_TRUE(window);
-    window->resize(1000, 700);
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Show(window);
     CPlotWidget* plot = window->Plot();
     CDataPicture& picture = window->Picture();
     EXPECT_EQ(plot->ShownWindow(), picture.WholeWindow());
-    EXPECT_EQ(plot->ShownWindow().left(), 0);
-    EXPECT_EQ(plot->ShownWindow().right(), 200);
-
     QTest::mouseMove(plot, Pixel(plot, {7.5, MedianDepth(0, 0, 10, 20)}));
     EXPECT_TRUE(window->StatusText().startsWith("A 0  B 0  M 10  N 20 ")) << window->StatusText().toStdString();
 
@@ -178,7 +152,6 @@ TEST(ViewerWindows, TheDataViewerSwitchesBetweenPseudoDepthAndLevels)
     QTest::keyClick(window.get(), Qt::Key_Plus);
     const QRectF zoomed = plot->ShownWindow();
     QTest::keyClick(window.get(), Qt::Key_N);
-    EXPECT_TRUE(picture.nLevel);
     EXPECT_EQ(plot->ShownWindow(), QRectF(QPointF(zoomed.left(), 0.5), QPointF(zoomed.right(), 6.5)));
     QTest::keyClick(window.get(), Qt::Key_D);
     EXPECT_FALSE(picture.nLevel);
