@@ -140,15 +140,20 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background,
         for (int k = 0; k < air(i); ++k)
             grid.At(i, k) = airValue;
 
-    // The outer columns repeat the core's edge columns below their air.
+    // The outer columns keep their own surface and repeat the core's edge column below it. Where
+    // the outer surface lies higher, the edge column's top ground cell continues upward, so that
+    // a valley's flanks are ground and not air.
     const int outer = mesh.outer;
+    auto extend = [&](int i, int edge) {
+        const int top = air(edge);
+        for (int k = air(i); k < nz; ++k)
+            grid.At(i, k) = top < nz ? grid.At(edge, std::max(k, top)) : bg;
+    };
     if (outer > 0 && 2 * outer <= nx) {
         for (int i = 0; i < outer; ++i)
-            for (int k = air(i); k < nz; ++k)
-                grid.At(i, k) = grid.At(outer, k);
+            extend(i, outer);
         for (int i = nx - outer; i < nx; ++i)
-            for (int k = air(i); k < nz; ++k)
-                grid.At(i, k) = grid.At(nx - outer - 1, k);
+            extend(i, nx - outer - 1);
     }
     return grid.Take();
 }

@@ -12,7 +12,8 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background,
                                  double cx1, double cz1, double s, bool& allFitted);
 
 // Paints the background and then the blocks in list order onto the mesh, marks the air, copies
-// the core's edge columns into the outer ones and writes the model file (conductivity for DC,
+// the core's edge columns into the ground of the outer ones (the edge column's top ground value
+// where the edge column is air) and writes the model file (conductivity for DC,
 // values 10^v; chargeability for IP). Stores in every block the cells it occupies, in logical
 // units. Warns once when a block is too small for the mesh. The mesh must carry its air counts.
 // Raises CFileException when the file cannot be written.

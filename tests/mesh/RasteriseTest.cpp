@@ -94,7 +94,7 @@ TEST(RasteriseTest, BlocksAreSnappedToNodesPaintedInOrderAndCutByTheAir)
          {"..|...1111...|..", "..|..111111..|..", "..|.11111111.|..", "..|.11111111.|..", "..|..111111..|..",
           "..|...1111...|.."}},
         {"BlockAboveTheSurfaceStaysAir", {Block(2, 0, 5, 4, 1)}, {1, 1, 2, 2, 2, 2, 1, 1, 0, 0, 0, 0, 0, 0},
-         {"~~|~~~~~~....|..", "~~|~~~~1.....|..", "..|..111.....|..", "..|..111.....|..", blank, blank}},
+         {"~~|~~~~~~....|..", "..|~~~~1.....|..", "..|..111.....|..", "..|..111.....|..", blank, blank}},
         {"BlocksIntoTheOuterColumns", {Block(-4, 1, -2, 3, 1), Block(8, 3, 14, 4, 2), Block(-100, 4.6, 1.4, 100, 3)},
          {}, {blank, blank, blank, "..|........22|22", blank, "33|3.........|.."}},
     };
@@ -106,6 +106,37 @@ TEST(RasteriseTest, BlocksAreSnappedToNodesPaintedInOrderAndCutByTheAir)
         ASSERT_EQ(grid.size(), size_t(mesh.nx * mesh.nz)) << row.name;
         EXPECT_EQ(Picture(mesh, grid), row.picture) << row.name;
         EXPECT_EQ(fitted, row.fitted) << row.name;
+    }
+}
+
+// A valley whose flanks rise beyond the core: the outer columns take their air from their own
+// part of the surface, and their ground from the edge column's top ground cell upward.
+TEST(RasteriseTest, OuterColumnsUnderAValleyKeepTheirOwnSurface)
+{
+    const struct {
+        const char* name;
+        double floor; // the valley's depth across the core
+        std::vector<std::string> picture;
+    } rows[] = {
+        {"FloorInsideTheMesh", 3,
+         {"~~|~~~~~~~~~~|~~", ".~|~~~~~~~~~~|~3", "..|~~~~~~~~~~|33", "..|........33|33", "..|..........|..",
+          "..|..........|.."}},
+        {"FloorBelowTheMesh", 7,
+         {"~~|~~~~~~~~~~|~~", "~~|~~~~~~~~~~|~~", ".~|~~~~~~~~~~|~.", ".~|~~~~~~~~~~|~.", ".~|~~~~~~~~~~|~.",
+          "..|~~~~~~~~~~|.."}},
+    };
+    for (const auto& row : rows) {
+        CModelData m;
+        m.m_bTopography = true;
+        m.m_topo = {CTopoPt(-4, 0), CTopoPt(0, row.floor), CTopoPt(10, row.floor), CTopoPt(14, 0)};
+        CMesh mesh = SmallMesh();
+        std::vector<double> E, X;
+        BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back(), E, X);
+        ComputeAirCells(mesh, true, E, X);
+        // One block only in an outer column, one from the core's top ground row into the outer columns.
+        CElementList blocks = {Block(-4, 4, -2, 5, 2), Block(8, 3, 14, 4, 3)};
+        bool fitted;
+        EXPECT_EQ(Picture(mesh, RasteriseGrid(mesh, false, 0, blocks, 0, 0, 1000, fitted)), row.picture) << row.name;
     }
 }
 
@@ -168,9 +199,9 @@ TEST_F(ModelFileWriteTest, ValuesAreWrittenRowByRowWithATrailingBlank)
     EXPECT_THROW(RasteriseModel(m_mesh, false, 0, ip, m_dir.File("missing/model2d.chg"), 0, 0, 5000), CFileException);
 }
 
-// Random models on designed meshes under random surfaces: whatever the blocks, the file holds
-// only the background, block values and air, the air where the surface puts it, and outer
-// columns that repeat the core's edge columns.
+// Random models on designed meshes under random surfaces, some running on past the core:
+// whatever the blocks, the file holds only the background, block values and air, the air where
+// the surface puts it, and outer columns whose ground repeats the core's edge columns.
 TEST_F(ModelFileWriteTest, EveryCellIsBackgroundABlockOrAir)
 {
     std::mt19937 random(1234);
@@ -182,7 +213,7 @@ TEST_F(ModelFileWriteTest, EveryCellIsBackgroundABlockOrAir)
         m.m_bTopography = model % 4 != 0;
         std::vector<double> xs = {0, W};
         for (int p = int(random() % 5); p > 0; --p)
-            xs.push_back(uniform(0, W));
+            xs.push_back(uniform(-0.3 * W, 1.3 * W));
         std::sort(xs.begin(), xs.end());
         m.m_topo.clear();
         for (double x : xs)
@@ -215,20 +246,25 @@ TEST_F(ModelFileWriteTest, EveryCellIsBackgroundABlockOrAir)
         // The layout of the file is checked byte for byte above.
         const std::vector<std::string> lines = Lines(ReadBytes(m_dir.File("model2d.chg")));
         ASSERT_EQ(lines.size(), size_t(mesh.nz) + 1) << "model " << model;
-        const int left = mesh.outer, right = mesh.nx - mesh.outer - 1;
+        std::vector<std::vector<std::string>> cells;
         for (int k = 0; k < mesh.nz; ++k) {
             std::istringstream words(lines[k + 1]);
-            const std::vector<std::string> row{std::istream_iterator<std::string>(words), {}};
-            ASSERT_EQ(row.size(), size_t(mesh.nx)) << "model " << model << " row " << k;
+            cells.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+            ASSERT_EQ(cells.back().size(), size_t(mesh.nx)) << "model " << model << " row " << k;
+        }
+        const int left = mesh.outer, right = mesh.nx - mesh.outer - 1;
+        for (int k = 0; k < mesh.nz; ++k) {
             for (int i = 0; i < mesh.nx; ++i) {
-                const std::string where = FormatC("model %i column %i row %i: ", model, i, k) + row[i];
-                ASSERT_TRUE(allowed.count(row[i])) << where;
+                const std::string& cell = cells[k][i];
+                const std::string where = FormatC("model %i column %i row %i: ", model, i, k) + cell;
+                ASSERT_TRUE(allowed.count(cell)) << where;
+                const int edge = i < left ? left : right, edgeTop = mesh.airPerColumn[edge];
                 if (k < mesh.airPerColumn[i])
-                    ASSERT_EQ(row[i], "-10") << where;
-                else if (i < left || i > right)
-                    ASSERT_EQ(row[i], row[i < left ? left : right]) << where;
+                    ASSERT_EQ(cell, "-10") << where;
+                else if (i != edge && (i < left || i > right))
+                    ASSERT_EQ(cell, edgeTop < mesh.nz ? cells[std::max(k, edgeTop)][edge] : "0.5") << where;
                 else
-                    ASSERT_NE(row[i], "-10") << where << ": air below the surface";
+                    ASSERT_NE(cell, "-10") << where << ": air below the surface";
             }
         }
     }
