@@ -21,6 +21,9 @@ void RemoveIfExists(const std::string& name)
 
 bool RunForwardModel(CModelData& m)
 {
+    // A name the input file cannot hold stops the run while the old results are still there.
+    if (!CheckForwardInputNames(m))
+        return false;
     try {
         RemoveIfExists(m.m_obsDCFileName);
         if (m.m_fwdType == 1)
@@ -29,7 +32,8 @@ bool RunForwardModel(CModelData& m)
             RemoveIfExists(m.m_obsIPLFileName);
         // The results the Data command would show are gone now.
         m.m_bForwardDone = false;
-        WriteForwardInputFile(m, m.m_inpFileName);
+        if (!WriteForwardInputFile(m, m.m_inpFileName))
+            return false;
     } catch (const CFileException& e) {
         e.ReportError();
         return false;

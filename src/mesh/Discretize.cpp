@@ -45,6 +45,10 @@ bool CheckDiscretizeChoice(const CDiscretizeChoice& c, double maxASpacing)
     default:
         if (c.existingMesh.empty())
             return refuse("Mesh file is missing.");
+        // The forward input file names the mesh on a line of its own.
+        if (c.existingMesh.find_first_of("\r\n") != std::string::npos)
+            return refuse("Mesh file:\n" + c.existingMesh +
+                          "\nholds a line break, which the forward-modelling input file cannot hold.");
         if (!FileExists(c.existingMesh))
             return refuse("Mesh file:\n" + c.existingMesh + "\nnot found.");
         break;

@@ -10,31 +10,43 @@
 
 namespace {
 
+// A name holding a line break is refused, and the old file left, only when the name is written.
 TEST(ForwardInputFile, LinesFollowTheTypeAndTopographyAndReplaceAnOldFile)
 {
     TempDir dir;
     const std::string head = "MESH FILE mesh2d.txt\r\nLOC LOC_X loc2d.txt\r\nCOND FILE model2d.con\r\n";
     const std::string chg = "CHG FILE model2d.chg\r\n", topo = "TOPO FILE topo2d.txt\r\n";
+    const std::string old = std::string(400, 'x') + "\r\nFWD IPL\r\n";
     const struct {
         int fwdType;
         bool topography;
-        std::string mesh, bytes;
+        std::string mesh, bytes, chgName = "model2d.chg";
     } rows[] = {
-        {0, false, "mesh2d.txt", "FWD DC\r\n" + head},
+        {0, false, "mesh2d.txt", "FWD DC\r\n" + head, "model\n2d.chg"},
         {1, false, "mesh2d.txt", "FWD IP\r\n" + head + chg},
         {2, false, "mesh2d.txt", "FWD IPL\r\n" + head + chg},
         {2, true, "mesh2d.txt", "FWD IPL\r\n" + head + chg + topo},
         {1, false, "/my data/old mesh 1.txt", // an existing mesh, with blanks
          "FWD IP\r\nMESH FILE /my data/old mesh 1.txt\r\nLOC LOC_X loc2d.txt\r\nCOND FILE model2d.con\r\n" + chg},
+        {1, false, "/my data/mesh\r", old},
+        {1, false, "mesh2d.txt", old, "model\n2d.chg"},
     };
     for (const auto& row : rows) {
-        WriteBytes(dir.File("ferrovan.inp"), std::string(400, 'x') + "\r\nFWD IPL\r\n");
+        WriteBytes(dir.File("ferrovan.inp"), old);
         CModelData m;
         m.m_fwdType = row.fwdType;
         m.m_bTopography = row.topography;
         m.m_meshFileName = row.mesh;
-        WriteForwardInputFile(m, dir.File("ferrovan.inp"));
+        m.m_chgFileName = row.chgName;
+        MessageLog log;
+        const bool refused = row.bytes == old;
+        EXPECT_EQ(WriteForwardInputFile(m, dir.File("ferrovan.inp")), !refused);
         EXPECT_EQ(ReadBytes(dir.File("ferrovan.inp")), row.bytes);
+        const std::string name = row.mesh.find_first_of("\r\n") != std::string::npos ? row.mesh : row.chgName;
+        EXPECT_EQ(log.Texts(), refused ? std::vector<std::string>{"The file name\n" + name +
+                                                                  "\nholds a line break, which the forward-modelling "
+                                                                  "input file cannot hold."}
+                                       : std::vector<std::string>{});
     }
 }
 
@@ -120,17 +132,30 @@ TEST(ForwardRun, WithoutTheProgramTheOldResultsAreGoneAndSoIsTheFlag)
     EXPECT_EQ(s.beeps, 0);
 }
 
-TEST(ForwardRun, AnInputFileThatCannotBeWrittenStopsBeforeTheProgramStarts)
+TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramStarts)
 {
-    Scene s(0);
-    s.Writes("obs_dc.dat\n");
-    std::filesystem::create_directory(s.dir.File("ferrovan.inp"));
+    {
+        Scene s(0);
+        s.Writes("obs_dc.dat\n");
+        std::filesystem::create_directory(s.dir.File("ferrovan.inp"));
+        EXPECT_FALSE(RunForwardModel(s.m));
+        EXPECT_NE(s.log.Last().find("ferrovan.inp"), std::string::npos) << s.log.Last();
+        EXPECT_EQ(s.log.Boxes().size(), 1u);
+        EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")));
+        EXPECT_EQ(s.DataFiles(), "obs_ip.dat (old) obs_ipL.dat (old) ");
+        EXPECT_FALSE(s.m.m_bForwardDone);
+    }
+    // A name with a line break is refused before the old results go.
+    Scene s(2);
+    s.Writes("obs_dc.dat\nobs_ipL.dat\n");
+    s.m.m_bTopography = true;
+    s.m.m_topoFileName = "topo\n2d.txt";
     EXPECT_FALSE(RunForwardModel(s.m));
-    EXPECT_NE(s.log.Last().find("ferrovan.inp"), std::string::npos) << s.log.Last();
-    EXPECT_EQ(s.log.Boxes().size(), 1u);
-    EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")));
-    EXPECT_EQ(s.DataFiles(), "obs_ip.dat (old) obs_ipL.dat (old) ");
-    EXPECT_FALSE(s.m.m_bForwardDone);
+    s.ExpectOneBox("The file name\ntopo\n2d.txt\nholds a line break, which the forward-modelling input file cannot hold.",
+                   MB_OK);
+    EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")) || FileExists(s.dir.File("ferrovan.inp")));
+    EXPECT_EQ(s.DataFiles(), "obs_dc.dat (old) obs_ip.dat (old) obs_ipL.dat (old) ");
+    EXPECT_TRUE(s.m.m_bForwardDone);
 }
 
 } // namespace

@@ -34,11 +34,14 @@ TEST(FwdModDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
     const std::string mesh = dir.File("mesh.txt");
     WriteBytes(mesh, "not checked here");
     const std::string missing = dir.File("no such/mesh.txt");
+    const std::string broken = dir.File("mesh\n1.txt"); // as a desktop may drop it
+    WriteBytes(broken, "3\n");
     struct Row {
         const char* name;
         std::vector<Step> steps;
         std::vector<std::string> messages;
         bool closes;
+        std::string meshFile = ""; // as the document gives it
     } rows[] = {
         {"a-spacing a quarter of the core", {{IDC_A_SPACING, "50"}}, {}, true},
         {"a-spacing just above a quarter", {{IDC_A_SPACING, "50.000001"}}, {"a-spacing is too huge."}, false},
@@ -62,6 +65,9 @@ TEST(FwdModDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
         {"existing mesh empty", {{IDC_MESH_EXISTING}}, {"Mesh file is missing."}, false},
         {"existing mesh not there", {{IDC_MESH_EXISTING}, {IDC_MESH_FILE, missing.c_str()}},
          {"Mesh file:\n" + missing + "\nnot found."}, false},
+        {"existing mesh with a line break", {{IDC_MESH_EXISTING}},
+         {"Mesh file:\n" + broken + "\nholds a line break, which the forward-modelling input file cannot hold."}, false,
+         broken},
         {"existing mesh with m1 and m2 fields out of range",
          {{IDC_CELLS, "0"}, {IDC_MESH_M2}, {IDC_DX, "0"}, {IDC_MESH_EXISTING}, {IDC_MESH_FILE, mesh.c_str()}}, {}, true},
         {"n empty", {{IDC_N, ""}}, {"Enter an integer."}, false},
@@ -72,6 +78,7 @@ TEST(FwdModDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
         MessageLog log;
         CFwdModDlg dlg;
         Fill(dlg);
+        dlg.m_existingMesh = row.meshFile;
         EXPECT_EQ(RunDialog(dlg, row.steps), row.closes ? IDOK : IDCANCEL);
         EXPECT_EQ(log.Texts(), row.messages);
         for (const MessageLog::Box& box : log.Boxes())
