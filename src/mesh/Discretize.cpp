@@ -1,5 +1,6 @@
 #include "mesh/Discretize.h"
 
+#include "mesh/Limits.h"
 #include "mesh/Locations.h"
 #include "mesh/Mesh.h"
 #include "mesh/MeshFile.h"
@@ -101,6 +102,12 @@ bool RunDiscretization(CModelData& m, std::string& summary)
             }
             WriteMeshFile(mesh, m.m_meshFileName);
         }
+        const int cells = mesh.nx * mesh.nz;
+        if (cells > kQuickForwardCells)
+            AfxMessageBox(FormatC("Warning: the mesh has %i cells, far more than a forward run handles quickly.\n"
+                                  "It may take long and need much memory; larger cells or a shorter survey make it "
+                                  "smaller.",
+                                  cells));
 
         const int P = static_cast<int>(m.m_topo.size());
         std::vector<double> E(static_cast<size_t>(P) + 2), X(static_cast<size_t>(P) + 2);
@@ -114,7 +121,6 @@ bool RunDiscretization(CModelData& m, std::string& summary)
         if (m.m_fwdType != 0)
             RasteriseModel(mesh, false, m.m_ipBackground, m.m_ipModel, m.m_chgFileName, m.m_coreX1, m.m_coreZ1, s);
 
-        const int cells = mesh.nx * mesh.nz;
         summary = FormatC("Created locations file: %s\nnumber of transmitters: %i\nnumber of data: %i\n\n"
                           "Created mesh file: %s\nsmallest cell size: %g x %g\ntotal number of cells: %i x %i = %i\n\n"
                           "number of air cells: %i\nnumber of ground cells: %i\n\nCreated conductivity file: %s\n",
