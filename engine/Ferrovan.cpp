@@ -14,7 +14,7 @@
 //   4. Read the conductivity model and, for IP and IPL, the chargeability model.
 //   5. Compute the data (ForwardModel.h): 2D problems at a set of wavenumbers along strike, one
 //      factorisation each, superposed into 3D potentials of point electrodes.
-//   6. Write the data files, all or none, and the log.
+//   6. Write the data files, all or none. The log is written as the run goes.
 #include "engine/Ferrovan.h"
 
 #include "engine/DataFiles.h"
@@ -168,6 +168,7 @@ int RunFerrovan(const std::vector<std::string>& args)
     }
 
     CRunLog log;
+    log.Open(kLogFile);
     log.Info(std::string("Ferrovan ") + FERROVAN_VERSION + ", 2.5D DC resistivity and IP forward modelling");
     log.Info("Input file: " + args[1] + " in " + GetCurrentDirectory());
     CForwardJob::Type type = CForwardJob::dc;
@@ -190,7 +191,6 @@ int RunFerrovan(const std::vector<std::string>& args)
                          result.algebraSeconds, in.survey.data.size(), written.c_str()));
         if (log.Warnings() > 0)
             log.Info(FormatC("%i warning%s above.", log.Warnings(), log.Warnings() > 1 ? "s" : ""));
-        log.Write(kLogFile);
         std::printf("ferrovan: %zu data written to %s in %.2f s\n", in.survey.data.size(), written.c_str(),
                     log.Seconds());
         return 0;
@@ -204,6 +204,5 @@ int RunFerrovan(const std::vector<std::string>& args)
     if (typed)
         RemoveStaleData(type, log);
     log.Info("No data were computed.");
-    log.Write(kLogFile);
     return 1;
 }

@@ -1,28 +1,65 @@
 #include "engine/RunLog.h"
 
-#include "platform/FileException.h"
-#include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 CRunLog::CRunLog() : m_start(Clock::now()), m_stageStart(m_start) {}
 
+void CRunLog::Open(const std::string& path)
+{
+    std::lock_guard lock(m_mutex);
+    m_path = path;
+    // Not blocking: a named pipe without a reader in the log's place must not stop the run.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    m_file.reset(fd < 0 ? nullptr : ::fdopen(fd, "wb"));
+    if (!m_file) {
+        std::fprintf(stderr, "ferrovan: The log %s cannot be written: %s.\n", path.c_str(), std::strerror(errno));
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    for (const std::string& line : m_lines)
+        WriteLine(line);
+}
+
+void CRunLog::WriteLine(const std::string& line)
+{
+    if (!m_file)
+        return;
+    std::fputs(line.c_str(), m_file.get());
+    std::fputs("\r\n", m_file.get());
+    if (std::fflush(m_file.get()) != 0) {
+        std::fprintf(stderr, "ferrovan: The log %s cannot be written: %s.\n", m_path.c_str(), std::strerror(errno));
+        m_file.reset();
+    }
+}
+
+void CRunLog::Add(const std::string& line)
+{
+    std::lock_guard lock(m_mutex);
+    m_lines.push_back(line);
+    WriteLine(line);
+}
+
 void CRunLog::Info(const std::string& line)
 {
-    m_lines.push_back(line);
+    Add(line);
 }
 
 void CRunLog::Warning(const std::string& line)
 {
     ++m_warnings;
-    m_lines.push_back("Warning: " + line);
+    Add("Warning: " + line);
     std::fprintf(stderr, "ferrovan: warning: %s\n", line.c_str());
 }
 
 void CRunLog::Error(const std::string& line)
 {
-    m_lines.push_back("Error: " + line);
+    Add("Error: " + line);
     std::fprintf(stderr, "ferrovan: %s\n", line.c_str());
 }
 
@@ -30,27 +67,18 @@ void CRunLog::Stage(const std::string& finished)
 {
     const Clock::time_point now = Clock::now();
     const double seconds = std::chrono::duration<double>(now - m_stageStart).count();
-    m_lines.push_back(FormatC("  [%.3f s] %s", seconds, finished.c_str()));
+    Add(FormatC("  [%.3f s] %s", seconds, finished.c_str()));
     m_stageStart = now;
+}
+
+void CRunLog::Progress(const std::string& line)
+{
+    std::lock_guard lock(m_mutex);
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
 }
 
 double CRunLog::Seconds() const
 {
     return std::chrono::duration<double>(Clock::now() - m_start).count();
-}
-
-bool CRunLog::Write(const std::string& path) const
-{
-    std::string text;
-    for (const std::string& line : m_lines)
-        text += line + "\n";
-    try {
-        CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-        file.WriteString(text);
-        file.Close();
-        return true;
-    } catch (const CFileException& e) {
-        std::fprintf(stderr, "ferrovan: the log cannot be written: %s\n", e.GetErrorMessage().c_str());
-        return false;
-    }
 }

@@ -1,15 +1,24 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 // The run's log: what was read, the method, warnings, the time of each stage and, on failure,
-// the reason. Kept in memory and written as a whole at the end, so that even a failed run
-// leaves a complete log.
+// the reason. Kept in memory and, once Open has named a file, written there line by line as the
+// run goes, so that a failed or killed run leaves a log that says how far it got.
 class CRunLog {
 public:
     CRunLog();
+
+    // Starts the log file afresh with the lines logged so far; every later line is written and
+    // flushed at once, ending in CR LF. When the file cannot be opened or written, says so once on
+    // standard error and keeps the log in memory only.
+    void Open(const std::string& path);
 
     void Info(const std::string& line);
     // Also shown on standard error.
@@ -19,17 +28,23 @@ public:
     // Ends the current stage, logging its time, and starts the next.
     void Stage(const std::string& finished);
 
+    // A line of progress ("wavenumber 3 of 14") on standard output, flushed; not logged.
+    void Progress(const std::string& line);
+
     int Warnings() const { return m_warnings; }
     double Seconds() const;
     const std::vector<std::string>& Lines() const { return m_lines; }
 
-    // Writes the log; false, with the reason on standard error, when it cannot be written.
-    bool Write(const std::string& path) const;
-
 private:
+    void Add(const std::string& line);
+    void WriteLine(const std::string& line);
+
     using Clock = std::chrono::steady_clock;
+    std::mutex m_mutex; // the worker threads report progress
     std::vector<std::string> m_lines;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> m_file{nullptr, &std::fclose};
     Clock::time_point m_start;
     Clock::time_point m_stageStart;
-    int m_warnings = 0;
+    std::string m_path;
+    std::atomic<int> m_warnings = 0;
 };

@@ -2,6 +2,7 @@
 // started by the command.
 #include "EngineScene.h"
 
+#include "engine/RunLog.h"
 #include "forward/ForwardRun.h"
 #include "platform/FilePath.h"
 #include "platform/Process.h"
@@ -104,11 +105,13 @@ TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
         scene.model.m_ipBackground = 0.1f;
         ASSERT_TRUE(scene.Discretize(row.type));
         WriteBytes("obs_dc.dat", "an earlier run's data\n");
+        WriteBytes("ferrovan.log", "an earlier run's log\n");
         row.spoil();
         const ProgramRun run = Ferrovan();
         EXPECT_EQ(run.status, 1) << row.name;
         EXPECT_NE(run.err.find(row.message), std::string::npos) << row.name << ": " << run.err;
         const std::string log = ReadBytes("ferrovan.log");
+        EXPECT_TRUE(log.starts_with("Ferrovan ")) << row.name;
         EXPECT_NE(log.find(row.message, log.find("\r\nError: ")), std::string::npos) << row.name;
         EXPECT_EQ(FileExists("obs_dc.dat"), row.name == std::string("no input file")) << row.name;
         EXPECT_FALSE(FileExists("obs_ip.dat")) << row.name;
@@ -123,6 +126,31 @@ TEST(Ferrovan, CommandLine)
     EXPECT_TRUE(run.status == 0 && run.out.find("Usage: ferrovan INPUT") != std::string::npos) << run.out;
     run = Ferrovan({"--version"});
     EXPECT_TRUE(run.status == 0 && run.out.starts_with("ferrovan ")) << run.out;
+}
+
+TEST(Ferrovan, TheLogIsOnDiskLineByLineAndProgressGoesToStandardOutputOnly)
+{
+    TempDir dir;
+    CurrentDirGuard guard(dir.Path());
+    WriteBytes("run.log", "an earlier run's log\n");
+    CRunLog log;
+    log.Info("before the file");
+    log.Open("run.log");
+    log.Stage("reading");
+    testing::internal::CaptureStdout();
+    log.Progress("wavenumber 3 of 14");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "wavenumber 3 of 14\n");
+    EXPECT_TRUE(std::regex_match(ReadBytes("run.log"), std::regex("before the file\r\n  \\[[0-9.]+ s\\] reading\r\n")))
+        << ReadBytes("run.log");
+
+    // A run whose log cannot be written still computes its data.
+    EngineScene scene;
+    ASSERT_TRUE(scene.Discretize());
+    ASSERT_EQ(::mkdir("ferrovan.log", 0755), 0);
+    const ProgramRun run = Ferrovan();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "ferrovan: The log ferrovan.log cannot be written: Is a directory.\n");
+    EXPECT_TRUE(FileExists("obs_dc.dat"));
 }
 
 TEST(Ferrovan, TheForwardModelCommandRunsItToTheEnd)
