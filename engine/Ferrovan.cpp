@@ -7,7 +7,9 @@
 //   ferrovan ferrovan.inp
 //
 // in the folder of those files. Steps:
-//   1. Read the input file: the forward type and the names of the other files.
+//   0. Lock the folder against a second run, start the log.
+//   1. Read the input file: the forward type, whose data files of an earlier run go at once,
+//      and the names of the other files.
 //   2. Read the electrode configurations (locations file).
 //   3. Read the mesh with the discretization's own reader, and the air cells from the
 //      topography file with the discretization's own rule.
@@ -29,12 +31,18 @@
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
 const char* const kLogFile = "ferrovan.log";
+const char* const kLockFile = "ferrovan.lock";
 
 const char* const kUsage =
     "Usage: ferrovan INPUT\n"
@@ -136,6 +144,8 @@ CForwardInput ReadForwardFiles(const CForwardJob& job, CRunLog& log)
 
 namespace {
 
+// Data files of an earlier run of this type go before anything can fail, so that no data file
+// outlives a failed or killed run.
 void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
 {
     for (const std::string& name : DataFileNames(type)) {
@@ -143,12 +153,42 @@ void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
             continue;
         try {
             RemoveFile(name);
-            log.Info("Removed " + name + " of an earlier run, so that no data file outlives this failed run.");
+            log.Info("Removed " + name + " of an earlier run.");
         } catch (const CFileException& e) {
-            log.Error(e.GetErrorMessage());
+            throw CEngineError("The data file " + name + " of an earlier run cannot be removed: " +
+                               e.GetErrorMessage());
         }
     }
 }
+
+// Held for the whole run; the file stays, as removing it would race with the next run's lock.
+class CFolderLock {
+public:
+    CFolderLock() : m_fd(::open(kLockFile, O_RDWR | O_CREAT | O_CLOEXEC, 0666)), m_openError(errno) {}
+    ~CFolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CFolderLock(const CFolderLock&) = delete;
+    CFolderLock& operator=(const CFolderLock&) = delete;
+
+    // The reason the folder cannot be locked; empty once it is.
+    std::string Take()
+    {
+        if (m_fd < 0)
+            return FormatC("The lock file %s cannot be created: %s.", kLockFile, std::strerror(m_openError));
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+            return std::string();
+        if (errno == EWOULDBLOCK)
+            return "Another forward run is using this folder.";
+        return FormatC("The lock file %s cannot be locked: %s.", kLockFile, std::strerror(errno));
+    }
+
+private:
+    int m_fd;
+    int m_openError;
+};
 
 } // namespace
 
@@ -167,17 +207,21 @@ int RunFerrovan(const std::vector<std::string>& args)
         return 2;
     }
 
+    // Before the log or any data file is touched: they may be a running run's.
+    CFolderLock lock;
+    const std::string locked = lock.Take();
+    if (!locked.empty()) {
+        std::fprintf(stderr, "ferrovan: %s\n", locked.c_str());
+        return 1;
+    }
+
     CRunLog log;
     log.Open(kLogFile);
     log.Info(std::string("Ferrovan ") + FERROVAN_VERSION + ", 2.5D DC resistivity and IP forward modelling");
     log.Info("Input file: " + args[1] + " in " + GetCurrentDirectory());
-    CForwardJob::Type type = CForwardJob::dc;
-    bool typed = false;
     try {
-        // The forward type first, so that a failure later knows which data files are at stake.
-        const CForwardJob job = CForwardJob::Read(args[1], log);
-        type = job.type;
-        typed = true;
+        const CForwardJob job =
+            CForwardJob::Read(args[1], log, [&log](CForwardJob::Type type) { RemoveStaleData(type, log); });
         const CForwardInput in = ReadForwardFiles(job, log);
         log.Stage("reading");
 
@@ -201,8 +245,6 @@ int RunFerrovan(const std::vector<std::string>& args)
     } catch (const std::exception& e) {
         log.Error(std::string("Unexpected failure: ") + e.what());
     }
-    if (typed)
-        RemoveStaleData(type, log);
     log.Info("No data were computed.");
     return 1;
 }

@@ -23,7 +23,7 @@ bool NameAfter(const std::string& line, const std::string& keyword, std::string&
 
 } // namespace
 
-CForwardJob CForwardJob::Read(const std::string& path, CRunLog& log)
+CForwardJob CForwardJob::Read(const std::string& path, CRunLog& log, const std::function<void(Type)>& typeRead)
 {
     CForwardJob job;
     bool typed = false;
@@ -37,6 +37,8 @@ CForwardJob CForwardJob::Read(const std::string& path, CRunLog& log)
             if (line == "FWD DC" || line == "FWD IP" || line == "FWD IPL") {
                 job.type = line == "FWD IP" ? ip : line == "FWD IPL" ? ipl : dc;
                 typed = true;
+                if (typeRead)
+                    typeRead(job.type);
             } else if (NameAfter(line, "MESH FILE ", name)) {
                 job.meshFile = name;
             } else if (NameAfter(line, "LOC LOC_X ", name)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 class CRunLog;
@@ -21,7 +22,8 @@ struct CForwardJob {
     // Reads the input file: a "FWD DC", "FWD IP" or "FWD IPL" line, then "MESH FILE ",
     // "LOC LOC_X ", "COND FILE ", "CHG FILE " and "TOPO FILE " lines, each keyword followed by one
     // blank and a file name that runs to the end of the line, blanks included. Lines it does not
-    // know are logged as warnings. Raises CEngineError when the file cannot be read or lacks a
-    // line the forward type needs.
-    static CForwardJob Read(const std::string& path, CRunLog& log);
+    // know are logged as warnings. typeRead is called as soon as a FWD line has been read, before
+    // anything can fail for the lines after it. Raises CEngineError when the file cannot be read
+    // or lacks a line the forward type needs.
+    static CForwardJob Read(const std::string& path, CRunLog& log, const std::function<void(Type)>& typeRead = {});
 };

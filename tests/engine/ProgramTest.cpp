@@ -10,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <functional>
 #include <regex>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -86,6 +89,8 @@ TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
         const char* message;
     } rows[] = {
         {"no input file", 0, [] { RemoveFile("ferrovan.inp"); }, "The input file ferrovan.inp does not exist."},
+        {"no LOC line", 0, [] { Spoil("ferrovan.inp", "LOC LOC_X loc2d.txt", "#"); },
+         "The electrode locations file (a line LOC LOC_X) is missing in the input file ferrovan.inp."},
         {"no mesh file", 0, [] { RemoveFile("mesh2d.txt"); }, "The mesh file mesh2d.txt does not exist."},
         {"mesh nodes going back", 0, [] { WriteBytes("mesh2d.txt", "1\n0 10 2\n1\n0 -5 3\n"); },
          "The mesh file mesh2d.txt is not a valid mesh"},
@@ -126,6 +131,27 @@ TEST(Ferrovan, CommandLine)
     EXPECT_TRUE(run.status == 0 && run.out.find("Usage: ferrovan INPUT") != std::string::npos) << run.out;
     run = Ferrovan({"--version"});
     EXPECT_TRUE(run.status == 0 && run.out.starts_with("ferrovan ")) << run.out;
+}
+
+TEST(Ferrovan, ASecondRunInTheFolderIsRefusedAndTouchesNothing)
+{
+    EngineScene scene;
+    ASSERT_TRUE(scene.Discretize());
+    WriteBytes("obs_dc.dat", "the running run's data\n");
+    WriteBytes("ferrovan.log", "the running run's log\n");
+    const int running = ::open("ferrovan.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(::flock(running, LOCK_EX | LOCK_NB), 0);
+    ProgramRun run = Ferrovan();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "ferrovan: Another forward run is using this folder.\n");
+    EXPECT_EQ(ReadBytes("obs_dc.dat"), "the running run's data\n");
+    EXPECT_EQ(ReadBytes("ferrovan.log"), "the running run's log\n");
+    ::close(running);
+
+    run = Ferrovan();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(std::regex_match(run.out, std::regex("ferrovan: 99 data written to obs_dc.dat in [0-9.]+ s\n")))
+        << run.out;
 }
 
 TEST(Ferrovan, TheLogIsOnDiskLineByLineAndProgressGoesToStandardOutputOnly)
