@@ -90,6 +90,7 @@ private:
 void ReadMesh(CForwardInput& in, CRunLog& log)
 {
     const std::string& path = in.job.meshFile;
+    RequireRegularFile(path, "mesh file");
     CCollectedMessages messages;
     double width = 0, thickness = 0;
     // The core's edge only sets the mesh's outer columns, which the forward model does not use.

@@ -1,6 +1,7 @@
 #include "engine/ForwardJob.h"
 
 #include "engine/EngineError.h"
+#include "engine/ModelFiles.h"
 #include "engine/RunLog.h"
 #include "platform/FileException.h"
 #include "platform/StdioFile.h"
@@ -25,6 +26,7 @@ bool NameAfter(const std::string& line, const std::string& keyword, std::string&
 
 CForwardJob CForwardJob::Read(const std::string& path, CRunLog& log, const std::function<void(Type)>& typeRead)
 {
+    RequireRegularFile(path, "input file");
     CForwardJob job;
     bool typed = false;
     int lineNumber = 0;

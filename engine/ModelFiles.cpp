@@ -14,46 +14,65 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
+#include <sys/stat.h>
 
 namespace {
 
-// The whole file: model files can have lines far longer than a text line reader keeps.
-std::string ReadWholeFile(const std::string& path, const std::string& description)
-{
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
-        if (errno == ENOENT)
-            throw CEngineError("The " + description + " " + path + " does not exist.");
-        throw CEngineError("The " + description + " " + path + " cannot be opened: " + std::strerror(errno) + ".");
-    }
-    std::string text;
-    char buffer[1 << 16];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        text.append(buffer, got);
-    if (std::ferror(file.get()))
-        throw CEngineError("The " + description + " " + path + " cannot be read.");
-    return text;
-}
-
-class CTokens {
+// Blank-separated tokens of a file read in chunks: model files can have lines far longer than a
+// text line reader keeps, and memory stays bounded whatever the file holds.
+class CTokenStream {
 public:
-    explicit CTokens(const std::string& text) : m_p(text.data()), m_end(text.data() + text.size()) {}
+    CTokenStream(const std::string& path, const std::string& description)
+        : m_path(path), m_description(description), m_file(std::fopen(path.c_str(), "rb"), &std::fclose)
+    {
+        if (!m_file) {
+            if (errno == ENOENT)
+                throw CEngineError("The " + description + " " + path + " does not exist.");
+            throw CEngineError("The " + description + " " + path + " cannot be opened: " + std::strerror(errno) +
+                               ".");
+        }
+    }
 
-    // The next blank-separated token; empty at the end.
+    // The next token; empty at the end of the file. Of a token longer than any number only the
+    // start is kept, followed by "...", so that it never reads as one.
     std::string_view Next()
     {
-        while (m_p < m_end && std::isspace(static_cast<unsigned char>(*m_p)))
-            ++m_p;
-        const char* start = m_p;
-        while (m_p < m_end && !std::isspace(static_cast<unsigned char>(*m_p)))
-            ++m_p;
-        return std::string_view(start, static_cast<size_t>(m_p - start));
+        m_token.clear();
+        int c;
+        while ((c = Get()) != EOF && std::isspace(c)) {
+        }
+        for (; c != EOF && !std::isspace(c); c = Get()) {
+            if (m_token.size() < kMaxToken)
+                m_token.push_back(static_cast<char>(c));
+            else if (m_token.size() == kMaxToken)
+                m_token += "...";
+        }
+        return m_token;
     }
 
 private:
-    const char* m_p;
-    const char* m_end;
+    static constexpr size_t kMaxToken = 400;
+
+    int Get()
+    {
+        if (m_next == m_end) {
+            m_next = 0;
+            m_end = std::fread(m_buffer, 1, sizeof m_buffer, m_file.get());
+            if (m_end == 0) {
+                if (std::ferror(m_file.get()))
+                    throw CEngineError("The " + m_description + " " + m_path + " cannot be read.");
+                return EOF;
+            }
+        }
+        return static_cast<unsigned char>(m_buffer[m_next++]);
+    }
+
+    std::string m_path, m_description;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> m_file;
+    char m_buffer[1 << 16];
+    size_t m_next = 0, m_end = 0;
+    std::string m_token;
 };
 
 bool ToDouble(std::string_view token, double& value)
@@ -73,12 +92,24 @@ bool ToInt(std::string_view token, int& value)
 
 } // namespace
 
+void RequireRegularFile(const std::string& path, const std::string& description)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            throw CEngineError("The " + description + " " + path + " does not exist.");
+        throw CEngineError("The " + description + " " + path + " cannot be opened: " + std::strerror(errno) + ".");
+    }
+    if (!S_ISREG(st.st_mode))
+        throw CEngineError("The " + description + " " + path + " is not a regular file.");
+}
+
 CCellValues ReadCellValues(const std::string& path, const char* what, int nx, int nz, const std::string& meshFile,
                            CRunLog& log)
 {
     const std::string description = std::string(what) + " file";
-    const std::string text = ReadWholeFile(path, description);
-    CTokens tokens(text);
+    RequireRegularFile(path, description);
+    CTokenStream tokens(path, description);
     int fileNx = 0, fileNz = 0;
     if (!ToInt(tokens.Next(), fileNx) || !ToInt(tokens.Next(), fileNz) || fileNx < 1 || fileNz < 1)
         throw CEngineError("The " + description + " " + path +
@@ -108,6 +139,7 @@ void ReadTopography(const std::string& path, std::vector<double>& X, std::vector
 {
     X.clear();
     E.clear();
+    RequireRegularFile(path, "topography file");
     int count = -1;
     try {
         CStdioFile file(path, CStdioFile::modeRead);

@@ -1,6 +1,7 @@
 #include "engine/Survey.h"
 
 #include "engine/EngineError.h"
+#include "engine/ModelFiles.h"
 #include "engine/RunLog.h"
 #include "platform/FileException.h"
 #include "platform/StdioFile.h"
@@ -11,6 +12,7 @@
 
 CSurvey CSurvey::Read(const std::string& path, CRunLog& log)
 {
+    RequireRegularFile(path, "electrode locations file");
     CSurvey survey;
     try {
         CStdioFile file(path, CStdioFile::modeRead);

@@ -2,6 +2,7 @@
 // started by the command.
 #include "EngineScene.h"
 
+#include "engine/ModelFiles.h"
 #include "engine/RunLog.h"
 #include "forward/ForwardRun.h"
 #include "platform/FilePath.h"
@@ -10,11 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <regex>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -80,8 +84,35 @@ void Spoil(const char* file, const std::string& what, const std::string& with, b
     WriteBytes(file, text.replace(last ? text.rfind(what) : text.find(what), what.size(), with));
 }
 
+// Opens and closes the writing end of a named pipe whenever a reader waits on it, so that a
+// program that reads the pipe meets its end instead of waiting for ever.
+class PipeReleaser {
+public:
+    explicit PipeReleaser(const std::string& path)
+        : m_thread([this, path] {
+              while (!m_stop) {
+                  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+                  if (fd >= 0)
+                      ::close(fd);
+                  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              }
+          })
+    {
+    }
+    ~PipeReleaser()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
+
 TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
 {
+    std::optional<PipeReleaser> releaser;
     struct Row {
         const char* name;
         int type;
@@ -92,6 +123,19 @@ TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
         {"no LOC line", 0, [] { Spoil("ferrovan.inp", "LOC LOC_X loc2d.txt", "#"); },
          "The electrode locations file (a line LOC LOC_X) is missing in the input file ferrovan.inp."},
         {"no mesh file", 0, [] { RemoveFile("mesh2d.txt"); }, "The mesh file mesh2d.txt does not exist."},
+        {"mesh file a folder", 0,
+         [] {
+             RemoveFile("mesh2d.txt");
+             ::mkdir("mesh2d.txt", 0755);
+         },
+         "The mesh file mesh2d.txt is not a regular file."},
+        {"conductivity file a named pipe", 0,
+         [&releaser] {
+             RemoveFile("model2d.con");
+             ASSERT_EQ(::mkfifo("model2d.con", 0644), 0);
+             releaser.emplace("model2d.con");
+         },
+         "The conductivity file model2d.con is not a regular file."},
         {"mesh nodes going back", 0, [] { WriteBytes("mesh2d.txt", "1\n0 10 2\n1\n0 -5 3\n"); },
          "The mesh file mesh2d.txt is not a valid mesh"},
         {"model of another mesh", 0, [] { WriteBytes("model2d.con", "80 35\n"); },
@@ -113,6 +157,7 @@ TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
         WriteBytes("ferrovan.log", "an earlier run's log\n");
         row.spoil();
         const ProgramRun run = Ferrovan();
+        releaser.reset();
         EXPECT_EQ(run.status, 1) << row.name;
         EXPECT_NE(run.err.find(row.message), std::string::npos) << row.name << ": " << run.err;
         const std::string log = ReadBytes("ferrovan.log");
@@ -177,6 +222,16 @@ TEST(Ferrovan, TheLogIsOnDiskLineByLineAndProgressGoesToStandardOutputOnly)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "ferrovan: The log ferrovan.log cannot be written: Is a directory.\n");
     EXPECT_TRUE(FileExists("obs_dc.dat"));
+}
+
+TEST(Ferrovan, ReadsAValueAcrossTheReadersChunksAndWarnsOfValuesBeyondTheMesh)
+{
+    TempDir dir;
+    CurrentDirGuard guard(dir.Path());
+    WriteBytes("model.con", "2 1\n" + std::string(65530, ' ') + "0.0123 4.5e-2\n7\n"); // 0.0123 at byte 65534
+    CRunLog log;
+    EXPECT_EQ(ReadCellValues("model.con", "conductivity", 2, 1, "mesh.txt", log), (CCellValues{0.0123, 0.045}));
+    EXPECT_EQ(log.Warnings(), 1);
 }
 
 TEST(Ferrovan, TheForwardModelCommandRunsItToTheEnd)
