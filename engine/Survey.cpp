@@ -10,10 +10,35 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Positions closer than this are one electrode written with different rounding: a billionth of
+// the survey's extent.
+double SamePositionTolerance(const std::vector<double>& sorted)
+{
+    double extent = sorted.back() - sorted.front();
+    if (extent == 0)
+        extent = std::max(std::fabs(sorted.front()), std::fabs(sorted.back()));
+    return 1e-9 * (extent == 0 ? 1 : extent);
+}
+
+// The electrodes among sorted distinct positions, each represented by its smallest position.
+std::vector<double> Electrodes(const std::vector<double>& sorted, double tolerance)
+{
+    std::vector<double> electrodes{sorted.front()};
+    for (double x : sorted)
+        if (x - electrodes.back() >= tolerance)
+            electrodes.push_back(x);
+    return electrodes;
+}
+
+} // namespace
+
 CSurvey CSurvey::Read(const std::string& path, CRunLog& log)
 {
     RequireRegularFile(path, "electrode locations file");
     CSurvey survey;
+    std::vector<std::pair<int, std::string>> lines; // of each datum, for messages
     try {
         CStdioFile file(path, CStdioFile::modeRead);
         std::string line;
@@ -24,19 +49,15 @@ CSurvey CSurvey::Read(const std::string& path, CRunLog& log)
             if (first == std::string::npos || line[first] == '#' || line[first] == '!')
                 continue;
             Datum d{};
-            if (ScanFields(line, "%lf %lf %lf %lf", &d.a, &d.b, &d.m, &d.n) != 4)
+            if (ScanFields(line, "%lf %lf %lf %lf", &d.a, &d.b, &d.m, &d.n) != 4 ||
+                !std::isfinite(d.a + d.b + d.m + d.n))
                 throw CEngineError(FormatC("Line %i of the locations file %s does not hold four electrode positions "
                                            "A B M N: %s",
                                            lineNumber, path.c_str(), line.c_str()));
             d.poleSource = d.b == d.a;
             d.poleReceiver = d.n == d.m;
-            const bool touching = d.m == d.a || (!d.poleReceiver && d.n == d.a) || (!d.poleSource && d.m == d.b) ||
-                                  (!d.poleSource && !d.poleReceiver && d.n == d.b);
-            if (touching)
-                throw CEngineError(FormatC("Line %i of the locations file %s puts a potential electrode on a current "
-                                           "electrode: %s",
-                                           lineNumber, path.c_str(), line.c_str()));
             survey.data.push_back(d);
+            lines.emplace_back(lineNumber, line);
         }
         file.Close();
     } catch (const CFileException& e) {
@@ -47,23 +68,40 @@ CSurvey CSurvey::Read(const std::string& path, CRunLog& log)
     if (survey.data.empty())
         throw CEngineError("The electrode locations file " + path + " holds no data.");
 
+    std::vector<double> all;
     for (const Datum& d : survey.data)
         for (double x : {d.a, d.b, d.m, d.n})
-            survey.positions.push_back(x);
-    std::sort(survey.positions.begin(), survey.positions.end());
-    survey.positions.erase(std::unique(survey.positions.begin(), survey.positions.end()), survey.positions.end());
+            all.push_back(x);
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+    const double tolerance = SamePositionTolerance(all);
+    survey.positions = Electrodes(all, tolerance);
     auto index = [&survey](double x) {
-        return static_cast<int>(std::lower_bound(survey.positions.begin(), survey.positions.end(), x) -
-                                survey.positions.begin());
+        return static_cast<int>(std::upper_bound(survey.positions.begin(), survey.positions.end(), x) -
+                                survey.positions.begin()) - 1;
     };
-    for (Datum& d : survey.data) {
+    for (size_t j = 0; j < survey.data.size(); ++j) {
+        Datum& d = survey.data[j];
         d.ia = index(d.a);
         d.ib = index(d.b);
         d.im = index(d.m);
         d.in = index(d.n);
+        const char* fault = nullptr;
+        if (!d.poleSource && d.ib == d.ia)
+            fault = "puts both current electrodes at the same position";
+        else if (!d.poleReceiver && d.in == d.im)
+            fault = "puts both potential electrodes at the same position";
+        else if (d.im == d.ia || d.in == d.ia || d.im == d.ib || d.in == d.ib)
+            fault = "puts a potential electrode on a current electrode";
+        if (fault)
+            throw CEngineError(FormatC("Line %i of the locations file %s %s: %s", lines[j].first, path.c_str(), fault,
+                                       lines[j].second.c_str()));
     }
     log.Info(FormatC("Locations: %s, %zu data on %zu electrode positions from %g to %g", path.c_str(),
                      survey.data.size(), survey.positions.size(), survey.positions.front(), survey.positions.back()));
+    if (all.size() > survey.positions.size())
+        log.Info(FormatC("%zu positions lie closer than %g to another and were taken as the same electrode.",
+                         all.size() - survey.positions.size(), tolerance));
     return survey;
 }
 

@@ -17,8 +17,10 @@ public:
     };
 
     // Reads the locations file: lines starting with '#' or '!' and empty lines are skipped, every
-    // other line holds A B M N. Raises CEngineError on a line without four numbers, a potential
-    // electrode on a current electrode, or a file without data.
+    // other line holds A B M N. Positions closer than 1e-9 of the survey's extent are one
+    // electrode. Raises CEngineError on a line without four numbers, two current or two potential
+    // electrodes of a datum at one position, a potential electrode on a current electrode, or a
+    // file without data.
     static CSurvey Read(const std::string& path, CRunLog& log);
 
     // The flat-ground geometric factor 2 pi / (1/AM - 1/AN - 1/BM + 1/BN), the terms with an
@@ -29,5 +31,5 @@ public:
     std::vector<std::pair<int, int>> Pairs() const;
 
     std::vector<Datum> data;
-    std::vector<double> positions; // the distinct electrode positions, increasing
+    std::vector<double> positions; // the distinct electrode positions, increasing, one per electrode
 };

@@ -4,6 +4,7 @@
 
 #include "engine/ModelFiles.h"
 #include "engine/RunLog.h"
+#include "engine/Survey.h"
 #include "forward/ForwardRun.h"
 #include "platform/FilePath.h"
 #include "platform/Process.h"
@@ -140,12 +141,22 @@ TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
          "The mesh file mesh2d.txt is not a valid mesh"},
         {"model of another mesh", 0, [] { WriteBytes("model2d.con", "80 35\n"); },
          "is made for 80 x 35 cells, but the mesh file mesh2d.txt has 82 x 35"},
+        {"model of another number of rows", 0, [] { Spoil("model2d.con", "82 35", "82 34"); },
+         "is made for 82 x 34 cells, but the mesh file mesh2d.txt has 82 x 35"},
         {"zero conductivity", 0, [] { Spoil("model2d.con", "0.01 ", "0 "); },
          "gives the cell in column 1, row 1 (x -174.2 to -117.2, depth 0 to 1.66667) a conductivity of 0 S/m"},
         {"conductivity not a number", 0, [] { Spoil("model2d.con", "0.01 ", "nan ", true); },
          "a conductivity of nan S/m; conductivities must be positive numbers."},
         {"electrode outside the mesh", 0, [] { WriteBytes("loc2d.txt", "#\n!pole-dipole\n0 0  10 20\n400 400  10 20\n"); },
          "The electrode at x = 400 lies outside the mesh"},
+        {"current electrodes at one position", 0, [] { WriteBytes("loc2d.txt", "#\n0 1e-12  10 20\n"); },
+         "Line 2 of the locations file loc2d.txt puts both current electrodes at the same position: 0 1e-12  10 20"},
+        {"potential electrodes at one position", 0, [] { WriteBytes("loc2d.txt", "0 0  10 10.00000000001\n"); },
+         "Line 1 of the locations file loc2d.txt puts both potential electrodes at the same position: 0 0  10 "
+         "10.00000000001"},
+        {"potential electrode on a current electrode", 0,
+         [] { WriteBytes("loc2d.txt", "0 0  10 20\n10 20  20 30\n"); },
+         "Line 2 of the locations file loc2d.txt puts a potential electrode on a current electrode: 10 20  20 30"},
         {"chargeability of 1 for IP", 1, [] { Spoil("model2d.chg", "0.1 ", "1 "); },
          "a chargeability of 1; FWD IP needs chargeabilities below 1"},
     };
@@ -232,6 +243,20 @@ TEST(Ferrovan, ReadsAValueAcrossTheReadersChunksAndWarnsOfValuesBeyondTheMesh)
     CRunLog log;
     EXPECT_EQ(ReadCellValues("model.con", "conductivity", 2, 1, "mesh.txt", log), (CCellValues{0.0123, 0.045}));
     EXPECT_EQ(log.Warnings(), 1);
+}
+
+TEST(Ferrovan, PositionsWithinABillionthOfTheSurveysExtentAreOneElectrode)
+{
+    TempDir dir;
+    CurrentDirGuard guard(dir.Path());
+    // Extent 30: positions closer than 3e-8 merge; the pole written as B = A stays a pole.
+    WriteBytes("loc.txt", "0 0  10 20\n10.000000001 10.000000001  20.00000002 30\n0 0  30 30.0000001\n");
+    CRunLog log;
+    const CSurvey survey = CSurvey::Read("loc.txt", log);
+    EXPECT_EQ(survey.positions, (std::vector<double>{0, 10, 20, 30, 30.0000001}));
+    const CSurvey::Datum& d = survey.data[1];
+    EXPECT_TRUE(d.poleSource && d.ia == 1 && d.ib == 1 && d.im == 2 && d.in == 3);
+    EXPECT_EQ(survey.data[2].in, 4);
 }
 
 TEST(Ferrovan, TheForwardModelCommandRunsItToTheEnd)
