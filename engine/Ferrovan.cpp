@@ -4,7 +4,7 @@
 // a field crew would measure over a 2D earth model, for the electrode configurations of a
 // locations file, from the files that the Discretize command writes:
 //
-//   ferrovan ferrovan.inp
+//   ferrovan [--max-memory MB] ferrovan.inp
 //
 // in the folder of those files. Steps:
 //   0. Lock the folder against a second run, start the log.
@@ -22,6 +22,7 @@
 #include "engine/DataFiles.h"
 #include "engine/EngineError.h"
 #include "engine/ForwardModel.h"
+#include "engine/MachineMemory.h"
 #include "engine/ModelFiles.h"
 #include "engine/RunLog.h"
 #include "mesh/MeshFile.h"
@@ -31,7 +32,10 @@
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -45,7 +49,7 @@ const char* const kLogFile = "ferrovan.log";
 const char* const kLockFile = "ferrovan.lock";
 
 const char* const kUsage =
-    "Usage: ferrovan INPUT\n"
+    "Usage: ferrovan [--max-memory MB] INPUT\n"
     "Computes DC resistivity and IP data over a 2D model (2.5D: point electrodes on a model that does\n"
     "not change along strike). INPUT is the forward-modelling input file written by Velquor Model Maker:\n"
     "  FWD DC | FWD IP | FWD IPL\n"
@@ -56,8 +60,9 @@ const char* const kUsage =
     "  TOPO FILE <topography file>        (with topography)\n"
     "File names are relative to the current folder. Writes obs_dc.dat and, for IP, obs_ip.dat or, for IPL,\n"
     "obs_ipL.dat, and the log ferrovan.log, in the current folder.\n"
-    "  --help     this text\n"
-    "  --version  the program's version\n";
+    "  --max-memory MB  use at most MB megabytes (2^20 bytes), less when less is available\n"
+    "  --help           this text\n"
+    "  --version        the program's version\n";
 
 // Messages of the shared mesh reader, kept for the log instead of shown in a box.
 class CCollectedMessages {
@@ -191,6 +196,53 @@ private:
     int m_openError;
 };
 
+struct CCommandLine {
+    std::string input;
+    double maxMemoryBytes = 0; // 0: not given
+};
+
+// False on a usage error, whose reason, if any beyond the usage text, goes to reason.
+bool ParseCommandLine(const std::vector<std::string>& args, CCommandLine& line, std::string& reason)
+{
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--max-memory") {
+            const std::string value = i + 1 < args.size() ? args[++i] : std::string();
+            double megabytes = 0;
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), megabytes);
+            if (value.empty() || ec != std::errc() || end != value.data() + value.size() || !std::isfinite(megabytes) ||
+                megabytes <= 0) {
+                reason = "The value of --max-memory must be a positive number of megabytes, not \"" + value + "\".";
+                return false;
+            }
+            line.maxMemoryBytes = megabytes * 1024 * 1024;
+        } else if (args[i].empty() || args[i][0] == '-' || !line.input.empty()) {
+            return false;
+        } else {
+            line.input = args[i];
+        }
+    }
+    return !line.input.empty();
+}
+
+// The bytes the run may use: what the machine leaves it, lowered by --max-memory; 0 when neither
+// is known.
+double MemoryBudget(double maxMemoryBytes, CRunLog& log)
+{
+    const double available = AvailableMemoryBytes();
+    double budget = available;
+    if (maxMemoryBytes > 0)
+        budget = std::min(budget, maxMemoryBytes);
+    const double mb = 1024 * 1024;
+    if (std::isinf(budget)) {
+        log.Info("Memory: the memory available is not known");
+        return 0;
+    }
+    log.Info(std::isinf(available)
+                 ? FormatC("Memory budget: %.6g MB (the memory available is not known)", budget / mb)
+                 : FormatC("Memory budget: %.6g MB (%.0f MB available)", budget / mb, available / mb));
+    return budget;
+}
+
 } // namespace
 
 int RunFerrovan(const std::vector<std::string>& args)
@@ -203,7 +255,11 @@ int RunFerrovan(const std::vector<std::string>& args)
         std::printf("ferrovan %s\n", FERROVAN_VERSION);
         return 0;
     }
-    if (args.size() != 2 || args[1].empty() || args[1][0] == '-') {
+    CCommandLine command;
+    std::string usageError;
+    if (!ParseCommandLine(args, command, usageError)) {
+        if (!usageError.empty())
+            std::fprintf(stderr, "ferrovan: %s\n", usageError.c_str());
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -219,14 +275,16 @@ int RunFerrovan(const std::vector<std::string>& args)
     CRunLog log;
     log.Open(kLogFile);
     log.Info(std::string("Ferrovan ") + FERROVAN_VERSION + ", 2.5D DC resistivity and IP forward modelling");
-    log.Info("Input file: " + args[1] + " in " + GetCurrentDirectory());
+    log.Info("Input file: " + command.input + " in " + GetCurrentDirectory());
     try {
+        CEngineOptions options;
+        options.memoryBudget = MemoryBudget(command.maxMemoryBytes, log);
         const CForwardJob job =
-            CForwardJob::Read(args[1], log, [&log](CForwardJob::Type type) { RemoveStaleData(type, log); });
+            CForwardJob::Read(command.input, log, [&log](CForwardJob::Type type) { RemoveStaleData(type, log); });
         const CForwardInput in = ReadForwardFiles(job, log);
         log.Stage("reading");
 
-        const CForwardResult result = ComputeData(in, log);
+        const CForwardResult result = ComputeData(in, log, options);
         WriteDataFiles(in.job.type, in.survey, result);
         log.Stage("writing the data files");
         std::string written;

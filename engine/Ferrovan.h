@@ -7,10 +7,11 @@ class CRunLog;
 struct CForwardInput;
 struct CForwardJob;
 
-// The forward-modelling program: "ferrovan INPUT" reads the input file and the files it names
-// in the current folder, computes the data and writes the data files and the log
-// "ferrovan.log". Returns the exit status: 0 done, 1 failed (the reason in the log and on
-// standard error), 2 a usage error.
+// The forward-modelling program: "ferrovan [--max-memory MB] INPUT" locks the current folder
+// with "ferrovan.lock" against a second run, reads the input file and the files it names there,
+// computes the data and writes the data files and, as it goes, the log "ferrovan.log". Returns
+// the exit status: 0 done, 1 failed (the reason on standard error and, unless the folder was
+// locked by another run, in the log), 2 a usage error.
 int RunFerrovan(const std::vector<std::string>& args);
 
 // Reads the files the input file names: locations, mesh, air cells from the topography file,

@@ -33,6 +33,7 @@ struct CForwardResult {
 
 struct CEngineOptions {
     int threads = 0; // 0: one per processor
+    double memoryBudget = 0; // bytes the run may use; 0: no limit known
     CGrid::Options grid;
 };
 

@@ -2,6 +2,7 @@
 // started by the command.
 #include "EngineScene.h"
 
+#include "engine/MachineMemory.h"
 #include "engine/ModelFiles.h"
 #include "engine/RunLog.h"
 #include "engine/Survey.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <fcntl.h>
 #include <functional>
 #include <optional>
@@ -181,10 +183,27 @@ TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
 
 TEST(Ferrovan, CommandLine)
 {
-    EXPECT_EQ(Ferrovan({}).status, 2);
-    EXPECT_EQ(Ferrovan({"a", "b"}).status, 2);
-    ProgramRun run = Ferrovan({"--help"});
-    EXPECT_TRUE(run.status == 0 && run.out.find("Usage: ferrovan INPUT") != std::string::npos) << run.out;
+    EngineScene scene;
+    ASSERT_TRUE(scene.Discretize());
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"a", "b"}, {"--max-memory"}, {"ferrovan.inp", "--max-memory"}, {"--max-memory", "0", "ferrovan.inp"},
+             {"--max-memory", "12MB", "ferrovan.inp"}, {"--max-memory", "-5", "ferrovan.inp"}})
+        EXPECT_EQ(Ferrovan(args).status, 2) << ::testing::PrintToString(args);
+    ProgramRun run = Ferrovan({"--max-memory", "abc", "ferrovan.inp"});
+    EXPECT_TRUE(run.err.starts_with(
+        "ferrovan: The value of --max-memory must be a positive number of megabytes, not \"abc\".\nUsage:"))
+        << run.err;
+    EXPECT_FALSE(FileExists("ferrovan.log"));
+
+    run = Ferrovan({"--max-memory", "100", "ferrovan.inp"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(ReadBytes("ferrovan.log").find("\r\nMemory budget: 100 MB ("), std::string::npos);
+    const double available = AvailableMemoryBytes();
+    EXPECT_TRUE(std::isfinite(available) && available > 0) << available;
+
+    run = Ferrovan({"--help"});
+    EXPECT_TRUE(run.status == 0 && run.out.find("Usage: ferrovan [--max-memory MB] INPUT") != std::string::npos)
+        << run.out;
     run = Ferrovan({"--version"});
     EXPECT_TRUE(run.status == 0 && run.out.starts_with("ferrovan ")) << run.out;
 }

@@ -1,0 +1,6 @@
+#pragma once
+
+// The memory this process may still take, in bytes: the smallest of the memory the system has
+// available, the room left under the limits of the process's memory cgroups (v2 and v1) and its
+// address-space and data-size limits. +infinity when none of these is known.
+double AvailableMemoryBytes();
