@@ -22,54 +22,124 @@ double Mass1(int a, int b, double h)
     return h * (a == b ? 5.0 / 12 : 1.0 / 12);
 }
 
-// Local node a of a cell: 0 top left, 1 top right, 2 bottom left, 3 bottom right.
-double ElementStiffness(int a, int b, double w, double h)
+// Local node a of a quadrilateral: 0 top left, 1 top right, 2 bottom left, 3 bottom right.
+double RectangleStiffness(int a, int b, double w, double h)
 {
     const int ax = a & 1, az = a >> 1, bx = b & 1, bz = b >> 1;
     return Stiffness1(ax, bx, w) * Mass1(az, bz, h) + Mass1(ax, bx, w) * Stiffness1(az, bz, h);
 }
 
-double ElementMass(int a, int b, double w, double h)
+double RectangleMass(int a, int b, double w, double h)
 {
     return Mass1(a & 1, b & 1, w) * Mass1(a >> 1, b >> 1, h);
 }
+
+// Stiffness and mass of one element for a unit conductivity, as 4 x 4 arrays; the number of
+// nodes is returned. A rectangle has them in closed form; any other quadrilateral is mapped
+// from the reference square and integrated with, along each axis, the mean of the two-point
+// Gauss and trapezoidal rules, which is what the closed form is on a rectangle.
+int ElementMatrices(const CGrid& grid, const CGrid::CElement& element, double (&K)[16], double (&M)[16])
+{
+    double x[4], z[4];
+    const int count = element.Triangle() ? 3 : 4;
+    for (int a = 0; a < count; ++a) {
+        x[a] = grid.NodeX(element.nodes[a]);
+        z[a] = grid.NodeZ(element.nodes[a]);
+    }
+    if (count == 3) {
+        const double area2 = (x[1] - x[0]) * (z[2] - z[0]) - (x[2] - x[0]) * (z[1] - z[0]);
+        const double area = 0.5 * std::fabs(area2);
+        double b[3], c[3];
+        for (int a = 0; a < 3; ++a) {
+            b[a] = z[(a + 1) % 3] - z[(a + 2) % 3];
+            c[a] = x[(a + 2) % 3] - x[(a + 1) % 3];
+        }
+        for (int a = 0; a < 3; ++a)
+            for (int d = 0; d < 3; ++d) {
+                K[a * 4 + d] = (b[a] * b[d] + c[a] * c[d]) / (4 * area);
+                M[a * 4 + d] = a == d ? area / 4 : area / 24;
+            }
+        return 3;
+    }
+    if (x[0] == x[2] && x[1] == x[3] && z[0] == z[1] && z[2] == z[3]) {
+        const double w = x[1] - x[0], h = z[2] - z[0];
+        for (int a = 0; a < 4; ++a)
+            for (int d = 0; d < 4; ++d) {
+                K[a * 4 + d] = RectangleStiffness(a, d, w, h);
+                M[a * 4 + d] = RectangleMass(a, d, w, h);
+            }
+        return 4;
+    }
+    std::fill(K, K + 16, 0.0);
+    std::fill(M, M + 16, 0.0);
+    static const double g = 1 / std::sqrt(3.0);
+    static const double points[4] = {-g, g, -1, 1};
+    for (double xi : points)
+        for (double eta : points) {
+            const double weight = 0.25; // a half along each axis
+            double n[4], dXi[4], dEta[4];
+            double xXi = 0, xEta = 0, zXi = 0, zEta = 0;
+            for (int a = 0; a < 4; ++a) {
+                const double sx = (a & 1) ? 1 : -1, sz = (a >> 1) ? 1 : -1;
+                n[a] = 0.25 * (1 + sx * xi) * (1 + sz * eta);
+                dXi[a] = 0.25 * sx * (1 + sz * eta);
+                dEta[a] = 0.25 * sz * (1 + sx * xi);
+                xXi += dXi[a] * x[a];
+                xEta += dEta[a] * x[a];
+                zXi += dXi[a] * z[a];
+                zEta += dEta[a] * z[a];
+            }
+            const double det = xXi * zEta - xEta * zXi;
+            double gx[4], gz[4];
+            for (int a = 0; a < 4; ++a) {
+                gx[a] = (zEta * dXi[a] - zXi * dEta[a]) / det;
+                gz[a] = (-xEta * dXi[a] + xXi * dEta[a]) / det;
+            }
+            for (int a = 0; a < 4; ++a)
+                for (int d = 0; d < 4; ++d) {
+                    K[a * 4 + d] += weight * (gx[a] * gx[d] + gz[a] * gz[d]) * det;
+                    M[a * 4 + d] += weight * n[a] * n[d] * det;
+                }
+        }
+    return 4;
+}
+
 
 } // namespace
 
 CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(grid)
 {
     const int nx = grid.Columns(), nz = grid.Rows(), stride = nx + 1;
+    const auto& elements = grid.elements;
     m_unknown.assign(static_cast<size_t>(stride) * (nz + 1), -1);
-    auto cellNodes = [&](int cell) {
-        const int i = cell % nx, k = cell / nx;
-        return std::array<int, 4>{grid.NodeId(i, k), grid.NodeId(i + 1, k), grid.NodeId(i, k + 1),
-                                  grid.NodeId(i + 1, k + 1)};
-    };
-    for (int cell = 0; cell < nx * nz; ++cell) {
-        if (!grid.ground[cell])
-            continue;
-        m_cells.push_back(cell);
-        for (int node : cellNodes(cell))
-            m_unknown[node] = 0;
-    }
+    for (const CGrid::CElement& e : elements)
+        for (int node : e.nodes)
+            if (node >= 0)
+                m_unknown[node] = 0;
     int n = 0;
     for (int& u : m_unknown)
         if (u == 0)
             u = n++;
+    auto count = [](const CGrid::CElement& e) { return e.Triangle() ? 3 : 4; };
 
-    // Each electrode's neighbourhood: the nodes of the ground cells around it.
-    for (int node : grid.electrodeNodes) {
-        m_electrodes.push_back(m_unknown[node]);
-        const int i = node % stride, k = node / stride;
-        std::vector<int> hood;
-        for (int ci = i - 1; ci <= i; ++ci)
-            for (int ck = k - 1; ck <= k; ++ck)
-                if (ci >= 0 && ci < nx && ck >= 0 && ck < nz && grid.ground[grid.CellId(ci, ck)])
-                    for (int other : cellNodes(grid.CellId(ci, ck)))
-                        hood.push_back(m_unknown[other]);
+    // Each electrode's neighbourhood: the nodes of the elements around it.
+    std::vector<int> electrodeOf(m_unknown.size(), -1);
+    for (size_t e = 0; e < grid.electrodeNodes.size(); ++e) {
+        electrodeOf[grid.electrodeNodes[e]] = static_cast<int>(e);
+        m_electrodes.push_back(m_unknown[grid.electrodeNodes[e]]);
+    }
+    m_electrodeElements.resize(m_electrodes.size());
+    m_neighbourhoods.resize(m_electrodes.size());
+    for (size_t j = 0; j < elements.size(); ++j)
+        for (int a = 0; a < count(elements[j]); ++a)
+            if (const int e = electrodeOf[elements[j].nodes[a]]; e >= 0) {
+                m_electrodeElements[e].push_back(static_cast<int>(j));
+                for (int b = 0; b < count(elements[j]); ++b)
+                    m_neighbourhoods[e].push_back(m_unknown[elements[j].nodes[b]]);
+            }
+    for (auto& hood : m_neighbourhoods) {
         std::sort(hood.begin(), hood.end());
         hood.erase(std::unique(hood.begin(), hood.end()), hood.end());
-        m_neighbourhoods.push_back(hood);
     }
     std::vector<char> isElectrode(n, 0), onBoundary(n, 0);
     for (int u : m_electrodes)
@@ -84,90 +154,85 @@ CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(gr
             if ((u != m_electrodes[e] && isElectrode[u]) || onBoundary[u])
                 m_congruent = false;
 
-    // The pattern, column by column: a node couples with the nodes of its ground cells (its
-    // neighbours with smaller numbers: up left, up, up right, left) and, with the congruence,
-    // with every node of an electrode's neighbourhood it belongs to.
-    std::vector<std::pair<int, int>> extra; // (column, row)
-    if (m_congruent)
-        for (const auto& hood : m_neighbourhoods)
-            for (size_t a = 0; a < hood.size(); ++a)
-                for (size_t b = a; b < hood.size(); ++b)
-                    extra.push_back({hood[b], hood[a]});
-    std::sort(extra.begin(), extra.end());
-    auto groundCell = [&](int ci, int ck) {
-        return ci >= 0 && ci < nx && ck >= 0 && ck < nz && grid.ground[grid.CellId(ci, ck)];
+    // The pattern, column by column: every pair of nodes of an element and, with the
+    // congruence, every pair in an electrode's neighbourhood. Counted first, then filled.
+    std::vector<int> starts(n + 1, 0);
+    auto pairs = [&](auto&& visit) {
+        for (const CGrid::CElement& e : elements)
+            for (int a = 0; a < count(e); ++a)
+                for (int b = 0; b < count(e); ++b) {
+                    const int ua = m_unknown[e.nodes[a]], ub = m_unknown[e.nodes[b]];
+                    if (ua <= ub)
+                        visit(ua, ub);
+                }
+        if (m_congruent)
+            for (const auto& hood : m_neighbourhoods)
+                for (size_t a = 0; a < hood.size(); ++a)
+                    for (size_t b = a; b < hood.size(); ++b)
+                        visit(hood[a], hood[b]);
     };
+    pairs([&](int, int column) { ++starts[column + 1]; });
+    for (int j = 0; j < n; ++j)
+        starts[j + 1] += starts[j];
+    std::vector<int> rows(starts.back()), fill(starts.begin(), starts.end() - 1);
+    pairs([&](int row, int column) { rows[fill[column]++] = row; });
     m_columnStarts.assign(1, 0);
-    m_rowIndices.reserve(static_cast<size_t>(n) * 5 + extra.size());
-    size_t nextExtra = 0;
-    std::vector<int> column;
-    for (int k = 0; k <= nz; ++k)
-        for (int i = 0; i <= nx; ++i) {
-            const int u = m_unknown[grid.NodeId(i, k)];
-            if (u < 0)
-                continue;
-            column.clear();
-            const bool upLeft = groundCell(i - 1, k - 1), upRight = groundCell(i, k - 1);
-            if (upLeft)
-                column.push_back(m_unknown[grid.NodeId(i - 1, k - 1)]);
-            if (upLeft || upRight)
-                column.push_back(m_unknown[grid.NodeId(i, k - 1)]);
-            if (upRight)
-                column.push_back(m_unknown[grid.NodeId(i + 1, k - 1)]);
-            if (upLeft || groundCell(i - 1, k))
-                column.push_back(m_unknown[grid.NodeId(i - 1, k)]);
-            column.push_back(u);
-            for (; nextExtra < extra.size() && extra[nextExtra].first == u; ++nextExtra)
-                column.push_back(extra[nextExtra].second);
-            std::sort(column.begin(), column.end());
-            column.erase(std::unique(column.begin(), column.end()), column.end());
-            m_rowIndices.insert(m_rowIndices.end(), column.begin(), column.end());
-            m_columnStarts.push_back(static_cast<int>(m_rowIndices.size()));
-        }
-    m_cellPositions.reserve(m_cells.size());
-    for (int cell : m_cells) {
-        const auto nodes = cellNodes(cell);
+    m_rowIndices.reserve(static_cast<size_t>(n) * 5);
+    for (int j = 0; j < n; ++j) {
+        const auto begin = rows.begin() + starts[j], end = rows.begin() + starts[j + 1];
+        std::sort(begin, end);
+        m_rowIndices.insert(m_rowIndices.end(), begin, std::unique(begin, end));
+        m_columnStarts.push_back(static_cast<int>(m_rowIndices.size()));
+    }
+    m_elementPositions.reserve(elements.size());
+    for (const CGrid::CElement& e : elements) {
         std::array<int, 16> positions;
-        for (int a = 0; a < 4; ++a)
-            for (int b = 0; b < 4; ++b) {
-                const int ua = m_unknown[nodes[a]], ub = m_unknown[nodes[b]];
-                positions[a * 4 + b] = ua <= ub ? Position(ua, ub) : -1;
+        positions.fill(-1);
+        for (int a = 0; a < count(e); ++a)
+            for (int b = 0; b < count(e); ++b) {
+                const int ua = m_unknown[e.nodes[a]], ub = m_unknown[e.nodes[b]];
+                if (ua <= ub)
+                    positions[a * 4 + b] = Position(ua, ub);
             }
-        m_cellPositions.push_back(positions);
+        m_elementPositions.push_back(positions);
     }
 
-    // The mixed boundary condition, measured from the electrodes' centre.
+    // The mixed boundary condition on the edges along the sides and the bottom, measured from
+    // the electrodes' centre.
     double xLo = grid.x.back(), xHi = grid.x.front(), zc = 0;
     for (int node : grid.electrodeNodes) {
-        xLo = std::min(xLo, grid.x[node % stride]);
-        xHi = std::max(xHi, grid.x[node % stride]);
-        zc += grid.z[node / stride];
+        xLo = std::min(xLo, grid.NodeX(node));
+        xHi = std::max(xHi, grid.NodeX(node));
+        zc += grid.NodeZ(node);
     }
     const double xc = 0.5 * (xLo + xHi);
     zc /= grid.electrodeNodes.size();
-    auto boundary = [&](int cell, int i, int k, double halfLength, double nxv, double nzv) {
-        const double dx = grid.x[i] - xc, dz = grid.z[k] - zc;
-        const double r = std::hypot(dx, dz);
-        const double cosine = std::max(0.0, (dx * nxv + dz * nzv) / r);
-        const int u = m_unknown[grid.NodeId(i, k)];
-        m_robin.push_back({Position(u, u), cell, halfLength, r, cosine});
-    };
-    for (int k = 0; k < nz; ++k) {
-        const double half = 0.5 * (grid.z[k + 1] - grid.z[k]);
-        if (grid.ground[grid.CellId(0, k)]) {
-            boundary(grid.CellId(0, k), 0, k, half, -1, 0);
-            boundary(grid.CellId(0, k), 0, k + 1, half, -1, 0);
-        }
-        if (grid.ground[grid.CellId(nx - 1, k)]) {
-            boundary(grid.CellId(nx - 1, k), nx, k, half, 1, 0);
-            boundary(grid.CellId(nx - 1, k), nx, k + 1, half, 1, 0);
-        }
-    }
-    for (int i = 0; i < nx; ++i) {
-        const double half = 0.5 * (grid.x[i + 1] - grid.x[i]);
-        if (grid.ground[grid.CellId(i, nz - 1)]) {
-            boundary(grid.CellId(i, nz - 1), i, nz, half, 0, 1);
-            boundary(grid.CellId(i, nz - 1), i + 1, nz, half, 0, 1);
+    static const int quadEdges[4][2] = {{0, 1}, {2, 3}, {0, 2}, {1, 3}};
+    static const int triangleEdges[3][2] = {{0, 1}, {1, 2}, {0, 2}};
+    for (size_t j = 0; j < elements.size(); ++j) {
+        const CGrid::CElement& e = elements[j];
+        for (int edge = 0; edge < count(e); ++edge) {
+            const int p = e.nodes[e.Triangle() ? triangleEdges[edge][0] : quadEdges[edge][0]];
+            const int q = e.nodes[e.Triangle() ? triangleEdges[edge][1] : quadEdges[edge][1]];
+            const int ip = p % stride, iq = q % stride, kp = p / stride, kq = q / stride;
+            double normalX = 0, normalZ = 0;
+            if (ip == 0 && iq == 0)
+                normalX = -1;
+            else if (ip == nx && iq == nx)
+                normalX = 1;
+            else if (kp == nz && kq == nz)
+                normalZ = 1;
+            else
+                continue;
+            const double half =
+                0.5 * std::hypot(grid.NodeX(p) - grid.NodeX(q), grid.NodeZ(p) - grid.NodeZ(q));
+            for (int node : {p, q}) {
+                const double dx = grid.NodeX(node) - xc, dz = grid.NodeZ(node) - zc;
+                const double r = std::hypot(dx, dz);
+                const double cosine = std::max(0.0, (dx * normalX + dz * normalZ) / r);
+                const int u = m_unknown[node];
+                m_robin.push_back({Position(u, u), static_cast<int>(j), half, r, cosine});
+            }
         }
     }
 
@@ -205,37 +270,29 @@ int CDiscretization::Position(int row, int column) const
     return static_cast<int>(at - m_rowIndices.begin());
 }
 
-CDiscretization::COperator CDiscretization::Assemble(const std::vector<double>& cellConductivity) const
+CDiscretization::COperator CDiscretization::Assemble(const std::vector<double>& elementConductivity) const
 {
     const CGrid& grid = m_grid;
-    const int nx = grid.Columns(), stride = nx + 1;
+    const auto& elements = grid.elements;
     COperator op;
     op.stiffness.assign(m_rowIndices.size(), 0);
     op.mass.assign(m_rowIndices.size(), 0);
-    // An element matrix entry depends only on whether its two nodes differ in x, in z or both.
-    static const int kind[4][4] = {{0, 1, 2, 3}, {1, 0, 3, 2}, {2, 3, 0, 1}, {3, 2, 1, 0}};
-    for (size_t c = 0; c < m_cells.size(); ++c) {
-        const int cell = m_cells[c];
-        const int i = cell % nx, k = cell / nx;
-        const double w = grid.x[i + 1] - grid.x[i], h = grid.z[k + 1] - grid.z[k];
-        const double sigma = cellConductivity[cell];
-        double stiffness[4], mass[4];
-        for (int dx = 0; dx < 2; ++dx)
-            for (int dz = 0; dz < 2; ++dz) {
-                stiffness[dx + 2 * dz] = sigma * ElementStiffness(0, dx + 2 * dz, w, h);
-                mass[dx + 2 * dz] = sigma * ElementMass(0, dx + 2 * dz, w, h);
-            }
-        for (int a = 0; a < 4; ++a)
-            for (int b = 0; b < 4; ++b) {
-                const int position = m_cellPositions[c][a * 4 + b];
+    double K[16], M[16];
+    for (size_t j = 0; j < elements.size(); ++j) {
+        const int count = ElementMatrices(grid, elements[j], K, M);
+        const double sigma = elementConductivity[j];
+        const auto& positions = m_elementPositions[j];
+        for (int a = 0; a < count; ++a)
+            for (int b = 0; b < count; ++b) {
+                const int position = positions[a * 4 + b];
                 if (position < 0)
                     continue;
-                op.stiffness[position] += stiffness[kind[a][b]];
-                op.mass[position] += mass[kind[a][b]];
+                op.stiffness[position] += sigma * K[a * 4 + b];
+                op.mass[position] += sigma * M[a * 4 + b];
             }
     }
     for (const CRobinTerm& term : m_robin)
-        op.robin.push_back(cellConductivity[term.cell] * term.halfLength);
+        op.robin.push_back(elementConductivity[term.element] * term.halfLength);
 
     // The electrodes' weights: half the node, half its column of the conductivity-weighted mass
     // matrix scaled to a unit sum.
@@ -246,24 +303,19 @@ CDiscretization::COperator CDiscretization::Assemble(const std::vector<double>& 
         std::vector<double>& s = weights[e];
         s.assign(hood.size(), 0);
         const int node = grid.electrodeNodes[e];
-        const int i = node % stride, k = node / stride;
         double total = 0;
-        for (int ci = i - 1; ci <= i; ++ci)
-            for (int ck = k - 1; ck <= k; ++ck) {
-                if (ci < 0 || ci >= nx || ck < 0 || ck >= grid.Rows() || !grid.ground[grid.CellId(ci, ck)])
-                    continue;
-                const int cell = grid.CellId(ci, ck);
-                const double w = grid.x[ci + 1] - grid.x[ci], h = grid.z[ck + 1] - grid.z[ck];
-                const double sigma = cellConductivity[cell];
-                const int self = (i - ci) + 2 * (k - ck);
-                const std::array<int, 4> nodes{grid.NodeId(ci, ck), grid.NodeId(ci + 1, ck), grid.NodeId(ci, ck + 1),
-                                               grid.NodeId(ci + 1, ck + 1)};
-                for (int b = 0; b < 4; ++b) {
-                    const auto at = std::lower_bound(hood.begin(), hood.end(), m_unknown[nodes[b]]);
-                    s[at - hood.begin()] += sigma * ElementMass(b, self, w, h);
-                }
-                total += sigma * w * h / 4;
+        for (int j : m_electrodeElements[e]) {
+            const CGrid::CElement& element = elements[j];
+            const int count = ElementMatrices(grid, element, K, M);
+            const int self = static_cast<int>(std::find(element.nodes.begin(), element.nodes.end(), node) -
+                                              element.nodes.begin());
+            const double sigma = elementConductivity[j];
+            for (int b = 0; b < count; ++b) {
+                const auto at = std::lower_bound(hood.begin(), hood.end(), m_unknown[element.nodes[b]]);
+                s[at - hood.begin()] += sigma * M[b * 4 + self];
+                total += sigma * M[b * 4 + self];
             }
+        }
         for (size_t j = 0; j < hood.size(); ++j)
             s[j] = 0.5 * s[j] / total + (hood[j] == m_electrodes[e] ? 0.5 : 0.0);
     }

@@ -8,10 +8,12 @@
 class CGrid;
 
 // The 2D equations of the 2.5D problem on the grid, -div(sigma grad u) + k^2 sigma u = source,
-// discretised on the nodes: bilinear elements whose one-dimensional mass matrices are the mean of
-// the lumped and the consistent ones (the compact "Mehrstellen" stencil), which is fourth-order
-// accurate where cells are uniform. The ground surface and the faces of air cells carry no
-// current (air cells take no part); the sides and the bottom carry the mixed condition of a
+// discretised on the nodes by bilinear elements (linear ones on the triangles at the surface).
+// The element integrals use, along each reference axis, the mean of the Gauss and the trapezoidal
+// rule: on rectangles this makes the one-dimensional mass matrices the mean of the consistent and
+// the lumped ones, the compact "Mehrstellen" stencil, fourth-order accurate where cells are
+// uniform; on the elements that follow the surface it is an ordinary, second-order, rule. The
+// ground surface carries no current; the sides and the bottom carry the mixed condition of a
 // point source's field, du/dn = -k K1(kr)/K0(kr) cos(theta) u, with r measured from one point at
 // the electrodes' centre, so that the matrix is the same for every source.
 //
@@ -49,8 +51,8 @@ public:
     const std::vector<int>& Ordering() const { return m_ordering; }
     int Trailing() const { return static_cast<int>(m_trailing.size()); }
 
-    // cellConductivity: per grid cell, 0 for air.
-    COperator Assemble(const std::vector<double>& cellConductivity) const;
+    // elementConductivity: per element of the grid.
+    COperator Assemble(const std::vector<double>& elementConductivity) const;
 
     // The matrix values at wavenumber k.
     void Values(const COperator& op, double k, std::vector<double>& values) const;
@@ -58,7 +60,7 @@ public:
 private:
     struct CRobinTerm {
         int position; // of the diagonal entry
-        int cell;
+        int element;
         double halfLength;
         double r;
         double cosine;
@@ -67,14 +69,14 @@ private:
     int Position(int row, int column) const; // row <= column
 
     const CGrid& m_grid;
-    std::vector<int> m_unknown; // per grid node: its unknown, or -1 where no ground touches it
+    std::vector<int> m_unknown; // per grid node: its unknown, or -1 where no element touches it
     std::vector<int> m_columnStarts;
     std::vector<int> m_rowIndices;
-    std::vector<int> m_cells;                        // the ground cells
-    std::vector<std::array<int, 16>> m_cellPositions; // per ground cell, local (a, b) -> position
+    std::vector<std::array<int, 16>> m_elementPositions; // per element, local (a, b) -> position
     std::vector<CRobinTerm> m_robin;
     std::vector<int> m_electrodes;                   // unknowns
-    std::vector<std::vector<int>> m_neighbourhoods;  // per electrode: unknowns of its cells' nodes
+    std::vector<std::vector<int>> m_electrodeElements; // per electrode: the elements around it
+    std::vector<std::vector<int>> m_neighbourhoods;  // per electrode: unknowns of those elements' nodes
     std::vector<int> m_trailing;                     // unknowns eliminated last
     std::vector<int> m_ordering;
     bool m_congruent = false;

@@ -118,9 +118,8 @@ void ReadAirCells(CForwardInput& in, CRunLog& log)
     in.mesh.airPerColumn.assign(in.mesh.nx, 0);
     in.mesh.airCells = 0;
     if (!in.job.topographyFile.empty()) {
-        std::vector<double> X, E;
-        ReadTopography(in.job.topographyFile, X, E, log);
-        ComputeAirCells(in.mesh, true, E, X);
+        ReadTopography(in.job.topographyFile, in.profileX, in.profileE, log);
+        ComputeAirCells(in.mesh, true, in.profileE, in.profileX);
     }
     in.airPerColumn = in.mesh.airPerColumn;
     log.Info(in.job.topographyFile.empty() ? std::string("No topography: flat ground at the top of the mesh")
@@ -279,6 +278,7 @@ int RunFerrovan(const std::vector<std::string>& args)
     try {
         CEngineOptions options;
         options.memoryBudget = MemoryBudget(command.maxMemoryBytes, log);
+        options.progress = true;
         const CForwardJob job =
             CForwardJob::Read(command.input, log, [&log](CForwardJob::Type type) { RemoveStaleData(type, log); });
         const CForwardInput in = ReadForwardFiles(job, log);

@@ -1,7 +1,6 @@
 #include "engine/ForwardModel.h"
 
 #include "engine/Discretization.h"
-#include "engine/ElectrodePlacement.h"
 #include "engine/EngineError.h"
 #include "engine/Grid.h"
 #include "engine/RunLog.h"
@@ -23,6 +22,16 @@ extern "C" void omp_set_max_active_levels(int) __attribute__((weak));
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// The conductivity the model maker writes in air cells, 1e-8 S/m as a float.
+constexpr double kAirConductivity = 1.000001e-8;
+
+double SecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
 std::string CellName(const CMesh& mesh, int cell)
 {
     const int i = cell % mesh.nx, k = cell / mesh.nx;
@@ -30,26 +39,38 @@ std::string CellName(const CMesh& mesh, int cell)
                    mesh.xNodes[i + 1], mesh.zNodes[k], mesh.zNodes[k + 1]);
 }
 
-bool IsAir(const CForwardInput& in, int cell)
+// The air cells of each column: those of the topography file and, below them, cells that hold
+// the air's conductivity. The model maker computed its air cells from the profile before the
+// topography file rounded it, so a column's top cell can be air in the conductivity file and
+// ground here; taken as ground it would be an insulating skin.
+std::vector<int> AirCells(const CForwardInput& in, CRunLog& log)
 {
-    return cell / in.mesh.nx < in.airPerColumn[cell % in.mesh.nx];
+    const int nx = in.mesh.nx, nz = in.mesh.nz;
+    std::vector<int> air = in.airPerColumn;
+    int added = 0;
+    for (int i = 0; !in.job.topographyFile.empty() && i < nx; ++i)
+        for (int& k = air[i]; k < nz && in.conductivity[static_cast<size_t>(k) * nx + i] <= kAirConductivity; ++k)
+            ++added;
+    if (added > 0)
+        log.Info(FormatC("%i cells at the top of the ground hold the conductivity of air and are taken as air", added));
+    return air;
 }
 
 // Refuses what the method cannot take and warns about what looks like a mistake.
-void CheckModel(const CForwardInput& in, CRunLog& log)
+void CheckModel(const CForwardInput& in, const std::vector<int>& air, CRunLog& log)
 {
     const CMesh& mesh = in.mesh;
     const int cells = mesh.nx * mesh.nz;
     int airValued = 0, negative = 0;
     for (int c = 0; c < cells; ++c) {
-        if (IsAir(in, c))
+        if (c / mesh.nx < air[c % mesh.nx])
             continue;
         const double sigma = in.conductivity[c];
         if (!(sigma > 0) || !std::isfinite(sigma))
             throw CEngineError(FormatC("The conductivity file %s gives %s a conductivity of %g S/m; conductivities "
                                        "must be positive numbers.",
                                        in.job.conductivityFile.c_str(), CellName(mesh, c).c_str(), sigma));
-        if (sigma <= 1.000001e-8)
+        if (sigma <= kAirConductivity)
             ++airValued;
         if (in.job.type == CForwardJob::dc)
             continue;
@@ -71,59 +92,181 @@ void CheckModel(const CForwardInput& in, CRunLog& log)
         log.Warning(FormatC("%i ground cells have a negative chargeability.", negative));
 }
 
+// How far from its source a current spreads before the deepest layers take it: under a
+// conductive cover, the cover's conductance over the conductivity below it (10 km for 10 m of
+// 10 ohm m over 10000 ohm m); in a uniform column, its depth. Measured on a mesh column, whose
+// layering continues sideways to infinity.
+double SpreadingLength(const CForwardInput& in, const std::vector<int>& air, const std::vector<int>& cells, int column)
+{
+    const CMesh& mesh = in.mesh;
+    const int nx = mesh.nx, nz = mesh.nz;
+    auto sigma = [&](int k) { return in.conductivity[cells[static_cast<size_t>(k) * nx + column]]; };
+    std::vector<double> lowestBelow(nz + 1, HUGE_VAL);
+    for (int k = nz - 1; k >= 0; --k)
+        lowestBelow[k] = std::min(lowestBelow[k + 1], sigma(k));
+    double conductance = 0, length = 0;
+    for (int k = std::clamp(air[column], 0, nz); k + 1 < nz; ++k) {
+        conductance += sigma(k) * (mesh.zNodes[k + 1] - mesh.zNodes[k]);
+        length = std::max(length, conductance / lowestBelow[k + 1]);
+    }
+    return length;
+}
+
+// The conductivity models to solve: sigma; for IP also sigma (1 - eta); for IPL
+// sigma (1 - eps eta), whose difference from sigma is the derivative of the potentials along
+// -sigma eta. eps max|eta| = 1e-5 keeps both the neglected second-order term and the rounding
+// of the difference near 1e-5 of the result. Per mesh cell.
+struct CModels {
+    std::vector<std::vector<double>> sigma;
+    double eps = 0;
+};
+
+CModels ConductivityModels(const CForwardInput& in, const std::vector<int>& cells)
+{
+    CModels models;
+    const size_t count = cells.size();
+    double maxEta = 0;
+    if (in.job.type != CForwardJob::dc)
+        for (size_t c = 0; c < count; ++c)
+            maxEta = std::max(maxEta, std::fabs(in.chargeability[cells[c]]));
+    models.eps = maxEta > 0 ? 1e-5 / maxEta : 0;
+    std::vector<double> factors{0};
+    if (in.job.type == CForwardJob::ip)
+        factors.push_back(1);
+    else if (in.job.type == CForwardJob::ipl && maxEta > 0)
+        factors.push_back(models.eps);
+    for (double factor : factors) {
+        std::vector<double> sigma(count);
+        for (size_t c = 0; c < count; ++c)
+            sigma[c] = in.conductivity[cells[c]] * (1 - (factor > 0 ? factor * in.chargeability[cells[c]] : 0));
+        models.sigma.push_back(std::move(sigma));
+    }
+    return models;
+}
+
 // One factorisation: a conductivity model at one wavenumber.
 struct CTask {
     int model;
     int wavenumber;
 };
 
-} // namespace
-
-CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineOptions& options)
+// Megabytes and gigabytes of 2^20 and 2^30 bytes, as the --max-memory option counts them.
+std::string Bytes(double bytes)
 {
-    using Clock = std::chrono::steady_clock;
-    if (openblas_set_num_threads)
-        openblas_set_num_threads(1);
-    const CMesh& mesh = in.mesh;
-    const CSurvey& survey = in.survey;
-    CheckModel(in, log);
-    const CElectrodePlacement electrodes = PlaceElectrodes(mesh, in.airPerColumn, survey.positions, log);
+    const double mb = 1024.0 * 1024.0;
+    return bytes >= 1024 * mb ? FormatC("%.1f GB", bytes / (1024 * mb)) : FormatC("%.0f MB", std::ceil(bytes / mb));
+}
 
-    // The potentials the data need, as pairs of electrodes.
+// What a run holds at its peak: the grid, the pattern, the operators and the potentials, and
+// per worker a factor, CHOLMOD's workspace and the dense electrode block.
+struct CRunSize {
+    double nodes = 0, elements = 0, entries = 0;
+    double factorBytes = 0, analysisBytes = 0;
+    double trailing = 0, electrodes = 0, pairs = 0;
+    int models = 1, wavenumbers = 0, threads = 1;
+
+    double Bytes() const
+    {
+        const double shared = 8 * entries * (1 + 2 * models) + 8 * models * trailing * electrodes + 4 * nodes +
+                              90 * elements + analysisBytes + 8 * pairs * models * (wavenumbers + 1);
+        return shared + threads * (factorBytes + 8 * (trailing * trailing + trailing * electrodes + entries));
+    }
+};
+
+// Refuses a run that would need more than the budget; a tenth more and 40 MB for the program
+// itself and what the estimate leaves out.
+void CheckMemory(const CRunSize& size, const CEngineOptions& options, CRunLog& log, bool report)
+{
+    const double needed = 1.1 * size.Bytes() + 40e6;
+    if (report)
+        log.Info("Memory: about " + Bytes(needed) + " needed");
+    if (options.memoryBudget > 0 && needed > options.memoryBudget)
+        throw CEngineError("This run would need about " + Bytes(needed) + " of memory, but only " +
+                           Bytes(options.memoryBudget) +
+                           " are available; use larger cells or a shorter survey, with fewer electrodes.");
+}
+
+// The grid, reaching well beyond the distances the data feel. Data measured against a pole
+// receiver hold the potential against infinity: they feel how far the current spreads, and the
+// cells far away, which grow slowly for them. Dipole receivers cancel it. Before the elements
+// are made, a first estimate of the run's memory: nested dissection of a grid of n nodes fills
+// its factor with about 2.7 n log2 n entries (measured).
+CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, bool poleReceivers, double spreading,
+               const CEngineOptions& options, CRunLog& log)
+{
+    const CSurvey& survey = in.survey;
+    const double span = survey.positions.back() - survey.positions.front();
+    CGrid::Options gridOptions = options.grid;
+    if (poleReceivers)
+        gridOptions.sideRatio = gridOptions.bottomRatio = options.poleRatio;
+    if (gridOptions.farDistance <= 0)
+        gridOptions.farDistance =
+            (poleReceivers ? options.farFactor : options.dipoleFarFactor) * std::max(span, spreading);
+    // Rows stay uniform to half the largest electrode distance of the data, where most of their
+    // current flows.
+    const std::vector<std::pair<int, int>> pairs = survey.Pairs();
+    if (gridOptions.uniformDepth <= 0)
+        for (auto [p, q] : pairs)
+            gridOptions.uniformDepth = std::max(gridOptions.uniformDepth,
+                                                0.5 * std::fabs(survey.positions[p] - survey.positions[q]));
+    CGridModel model{&in.mesh, air, {&in.conductivity}, in.profileX, in.profileE};
+    if (in.job.type != CForwardJob::dc)
+        model.values.push_back(&in.chargeability);
+    const CGrid grid(model, survey.positions, gridOptions, [&](int columns, int rows) {
+        CRunSize size;
+        size.nodes = double(columns + 1) * (rows + 1);
+        size.elements = double(columns) * rows;
+        size.entries = 5 * size.nodes;
+        size.factorBytes = 8 * 2.5 * size.nodes * std::log2(size.nodes);
+        size.trailing = size.electrodes = static_cast<double>(survey.positions.size());
+        size.pairs = static_cast<double>(pairs.size());
+        size.models = in.job.type == CForwardJob::dc ? 1 : 2;
+        size.wavenumbers = 20;
+        size.threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
+        CheckMemory(size, options, log, false);
+    });
+    log.Info(FormatC("Grid: %i x %i cells (the mesh: %i x %i): lines where the model changes, at every electrode and "
+                     "every kink of the surface; cells of %g x %g among the electrodes growing by %g of the distance, "
+                     "then by %g beyond the mesh's sides and %g below it, to %.3g from the electrodes (x %.4g to "
+                     "%.4g, depth to %.4g)",
+                     grid.Columns(), grid.Rows(), in.mesh.nx, in.mesh.nz, grid.h, grid.hz, gridOptions.growth,
+                     gridOptions.sideRatio, gridOptions.bottomRatio, gridOptions.farDistance, grid.x.front(),
+                     grid.x.back(), grid.z.back()));
+    if (!in.profileX.empty())
+        log.Info("Ground surface: the topography profile; the top row of elements follows it");
+    return grid;
+}
+
+// The potentials the data need, as pairs of distinct electrodes, each pair once.
+std::vector<std::pair<int, int>> ElectrodePairs(const CSurvey& survey, const CGrid& grid)
+{
     std::vector<std::pair<int, int>> pairs;
     for (auto [p, q] : survey.Pairs()) {
-        int a = electrodes.ofPosition[p], b = electrodes.ofPosition[q];
+        const int a = grid.electrodeOfPosition[p], b = grid.electrodeOfPosition[q];
         if (a == b)
-            throw CEngineError(FormatC("The electrodes at x = %g and x = %g fall on the same mesh node; the mesh is "
-                                       "too coarse for this survey.",
+            throw CEngineError(FormatC("The electrodes at x = %g and x = %g are too close together to be told apart.",
                                        survey.positions[p], survey.positions[q]));
         pairs.push_back({std::min(a, b), std::max(a, b)});
     }
     std::sort(pairs.begin(), pairs.end());
     pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
-    auto pairIndex = [&pairs](int a, int b) {
-        const std::pair<int, int> key{std::min(a, b), std::max(a, b)};
-        return static_cast<size_t>(std::lower_bound(pairs.begin(), pairs.end(), key) - pairs.begin());
-    };
+    return pairs;
+}
 
-    const CGrid::Options& gridOptions = options.grid;
-    const CGrid grid(mesh, in.airPerColumn, electrodes.columns, electrodes.rows, gridOptions);
-    log.Info(FormatC("Grid: %i x %i cells from the mesh's %i x %i: mesh cells far from the electrodes cut so that "
-                     "sizes grow by at most %g of the distance; %i cells growing by %g added on both sides and "
-                     "%i growing by %g below (x %g to %g, depth to %g)",
-                     grid.Columns(), grid.Rows(), mesh.nx, mesh.nz, gridOptions.growth, gridOptions.extraColumns,
-                     gridOptions.extraColumnRatio, gridOptions.extraRows, gridOptions.extraRowRatio, grid.x.front(),
-                     grid.x.back(), grid.z.back()));
-
-    // Wavenumbers for the distances between the electrodes of the pairs.
-    const int stride = grid.Columns() + 1;
+// Wavenumbers for the distances between the electrodes of the pairs, down to the spreading
+// length for pole receivers; warns when the nearest electrodes have fewer than three cells
+// between them.
+CWavenumberRule ChooseWavenumbers(const CGrid& grid, const std::vector<std::pair<int, int>>& pairs, double spreading,
+                                  CRunLog& log)
+{
     double rLo = HUGE_VAL, rHi = 0;
     for (auto [a, b] : pairs) {
         const int na = grid.electrodeNodes[a], nb = grid.electrodeNodes[b];
-        const double r = std::hypot(grid.x[na % stride] - grid.x[nb % stride], grid.z[na / stride] - grid.z[nb / stride]);
+        const double r = std::hypot(grid.NodeX(na) - grid.NodeX(nb), grid.NodeZ(na) - grid.NodeZ(nb));
         rLo = std::min(rLo, r);
         rHi = std::max(rHi, r);
     }
+    const int stride = grid.Columns() + 1;
     double cell = 0; // the widest cell beside an electrode
     for (int node : grid.electrodeNodes) {
         const int i = node % stride;
@@ -133,76 +276,33 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
         log.Warning(FormatC("The nearest electrodes are only %.3g cells apart; with fewer than three cells between "
                             "electrodes, expect errors of a percent or more in the data nearest the sources.",
                             rLo / cell));
+    rHi = std::max(rHi, spreading);
     const CWavenumberRule rule = CWavenumberRule::Design(rLo, rHi);
-    const int nk = static_cast<int>(rule.k.size());
-
-    const CDiscretization discretization(grid);
-    log.Info(FormatC("Method: nodal 2.5D finite elements with the compact fourth-order (Mehrstellen) stencil on "
-                     "the grid, %i unknowns; electrodes inject and measure through conductivity-weighted node "
-                     "weights; no current through the ground surface and air cells; the mixed condition "
-                     "du/dn = -k K1(kr)/K0(kr) cos(theta) u on the sides and the bottom, r from the electrodes' "
-                     "centre",
-                     discretization.Unknowns()));
-    log.Info(FormatC("Wavenumbers: %i, trapezoidal in ln k with step %g for electrode distances %g to %g, logarithmic "
-                     "below the smallest; largest error of sum w K0(k r) against 1/(2r) there: %.1e",
-                     nk, rule.step, rLo, rHi, rule.MaxError(rLo, rHi)));
-    for (int j = 0; j < nk; ++j)
+    log.Info(FormatC("Wavenumbers: %zu, trapezoidal in ln k with step %g for electrode distances %g to %g, "
+                     "logarithmic below the smallest; largest error of sum w K0(k r) against 1/(2r) there: %.1e",
+                     rule.k.size(), rule.step, rLo, rHi, rule.MaxError(rLo, rHi)));
+    for (size_t j = 0; j < rule.k.size(); ++j)
         log.Info(FormatC("  k = %-12.6g w = %.6g", rule.k[j], rule.w[j]));
+    return rule;
+}
 
-    // The conductivity models to solve: sigma; for IP also sigma (1 - eta); for IPL
-    // sigma (1 - eps eta), whose difference from sigma is the derivative of the potentials along
-    // -sigma eta. eps max|eta| = 1e-5 keeps both the neglected second-order term and the
-    // rounding of the difference near 1e-5 of the result.
-    const int cells = grid.Columns() * grid.Rows();
-    double maxEta = 0;
-    if (in.job.type != CForwardJob::dc)
-        for (int c = 0; c < mesh.nx * mesh.nz; ++c)
-            if (!IsAir(in, c))
-                maxEta = std::max(maxEta, std::fabs(in.chargeability[c]));
-    const double eps = maxEta > 0 ? 1e-5 / maxEta : 0;
-    std::vector<double> factors{0};
-    if (in.job.type == CForwardJob::ip)
-        factors.push_back(1);
-    else if (in.job.type == CForwardJob::ipl && maxEta > 0)
-        factors.push_back(eps);
-    std::vector<std::vector<double>> sigmas(factors.size(), std::vector<double>(cells, 0));
-    for (int c = 0; c < cells; ++c) {
-        if (!grid.ground[c])
-            continue;
-        const int meshCell = grid.MeshCell(c);
-        for (size_t m = 0; m < factors.size(); ++m) {
-            const double eta = m == 0 ? 0 : in.chargeability[meshCell];
-            sigmas[m][c] = in.conductivity[meshCell] * (1 - factors[m] * eta);
-        }
-    }
-    std::vector<CDiscretization::COperator> operators;
-    for (const auto& sigma : sigmas)
-        operators.push_back(discretization.Assemble(sigma));
-    log.Stage("grid, wavenumbers and operators");
-
-    const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), discretization.Ordering(),
-                              discretization.Trailing());
-    log.Info(FormatC("Cholesky factor: %.4g entries, %.4g flops per factorisation, %i factorisations (%zu model%s x "
-                     "%i wavenumbers); electrodes %s",
-                     solver.FactorEntries(), solver.FactorFlops(), static_cast<int>(factors.size()) * nk,
-                     factors.size(), factors.size() > 1 ? "s" : "", nk,
-                     discretization.Congruent() ? "eliminated last, each as one unknown"
-                                                : "and their neighbours eliminated last"));
-    log.Stage("ordering and analysis");
-
-    // Factorisations, one task per model and wavenumber, on every processor.
-    std::vector<CTask> tasks;
-    for (int m = 0; m < static_cast<int>(factors.size()); ++m)
-        for (int j = 0; j < nk; ++j)
-            tasks.push_back({m, j});
+// The factorisations, one task per model and wavenumber shared among the threads: for each task
+// the potentials of the pairs, and a line of progress when it is done.
+std::vector<std::vector<double>> Factorise(const CDiscretization& discretization,
+                                           const std::vector<CDiscretization::COperator>& operators,
+                                           const CSchurSolver& solver, const CWavenumberRule& rule,
+                                           const std::vector<std::pair<int, int>>& pairs, int threads,
+                                           const std::vector<CTask>& tasks, const CEngineOptions& options,
+                                           CRunLog& log)
+{
+    const int models = static_cast<int>(operators.size()), nk = static_cast<int>(rule.k.size());
     std::vector<std::vector<double>> potentials(tasks.size());
-    int threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
-    threads = std::clamp(threads, 1, static_cast<int>(tasks.size()));
     std::atomic<size_t> next{0};
     std::atomic<bool> failed{false};
     std::string failure;
-    std::mutex failureLock;
-    const Clock::time_point algebraStart = Clock::now();
+    std::mutex lock;
+    std::vector<int> finished(models, 0);
+    double factorSeconds = 0, blockSeconds = 0;
     auto work = [&]() {
         try {
             // OpenMP's limits belong to each thread.
@@ -212,50 +312,146 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
             std::vector<double> values;
             Eigen::MatrixXd y;
             std::string error;
-            for (size_t t; !failed && (t = next++) < tasks.size();) {
-                const CDiscretization::COperator& op = operators[tasks[t].model];
-                discretization.Values(op, rule.k[tasks[t].wavenumber], values);
+            double factoring = 0, block = 0;
+            for (size_t task; !failed && (task = next++) < tasks.size();) {
+                const CDiscretization::COperator& op = operators[tasks[task].model];
+                discretization.Values(op, rule.k[tasks[task].wavenumber], values);
+                const Clock::time_point start = Clock::now();
                 if (!worker.Factorise(values, op.functionals, y, error))
                     throw CEngineError(error);
-                std::vector<double>& out = potentials[t];
+                const Clock::time_point factored = Clock::now();
+                std::vector<double>& out = potentials[task];
                 out.resize(pairs.size());
                 for (size_t p = 0; p < pairs.size(); ++p)
                     out[p] = y.col(pairs[p].first).dot(y.col(pairs[p].second));
+                factoring += std::chrono::duration<double>(factored - start).count();
+                block += SecondsSince(factored);
+                std::lock_guard<std::mutex> guard(lock);
+                const int model = tasks[task].model;
+                ++finished[model];
+                if (options.progress)
+                    log.Progress(models > 1 ? FormatC("model %i of %i, wavenumber %i of %i", model + 1, models,
+                                                      finished[model], nk)
+                                            : FormatC("wavenumber %i of %i", finished[model], nk));
             }
+            std::lock_guard<std::mutex> guard(lock);
+            factorSeconds += factoring;
+            blockSeconds += block;
         } catch (const std::exception& e) {
-            std::lock_guard<std::mutex> lock(failureLock);
+            std::lock_guard<std::mutex> guard(lock);
             if (!failed.exchange(true))
                 failure = e.what();
         }
     };
     std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t)
+    for (int j = 1; j < threads; ++j)
         pool.emplace_back(work);
     work();
     for (std::thread& thread : pool)
         thread.join();
     if (failed)
         throw CEngineError(failure);
+    log.Stage(FormatC("factorisations on %i thread%s: %.3f s in CHOLMOD, %.3f s for the potentials from the "
+                      "electrode block (thread time)",
+                      threads, threads > 1 ? "s" : "", factorSeconds, blockSeconds));
+    return potentials;
+}
+
+} // namespace
+
+CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineOptions& options)
+{
+    if (openblas_set_num_threads)
+        openblas_set_num_threads(1);
+    const CSurvey& survey = in.survey;
+    const std::vector<int> air = AirCells(in, log);
+    CheckModel(in, air, log);
+    const std::vector<int> cells = EffectiveCells(in.mesh, air);
+
+    bool poleReceivers = false;
+    for (const CSurvey::Datum& d : survey.data)
+        poleReceivers = poleReceivers || d.poleReceiver;
+    const double span = survey.positions.back() - survey.positions.front();
+    const double spreading =
+        std::min(std::max(SpreadingLength(in, air, cells, 0), SpreadingLength(in, air, cells, in.mesh.nx - 1)),
+                 1e4 * std::max(span, in.mesh.zNodes.back() - in.mesh.zNodes.front()));
+    const CGrid grid = MakeGrid(in, air, poleReceivers, spreading, options, log);
+    const std::vector<std::pair<int, int>> pairs = ElectrodePairs(survey, grid);
+    const CWavenumberRule rule = ChooseWavenumbers(grid, pairs, poleReceivers ? spreading : 0, log);
+    const int nk = static_cast<int>(rule.k.size());
+
+    const CModels models = ConductivityModels(in, cells);
+    const int modelCount = static_cast<int>(models.sigma.size());
+    const CDiscretization discretization(grid);
+    log.Info(FormatC("Method: nodal 2.5D finite elements, %i unknowns, the compact fourth-order (Mehrstellen) stencil "
+                     "on rectangles; electrodes inject and measure through conductivity-weighted node weights; no "
+                     "current through the ground surface; the mixed condition du/dn = -k K1(kr)/K0(kr) cos(theta) u "
+                     "on the sides and the bottom, r from the electrodes' centre",
+                     discretization.Unknowns()));
+    std::vector<CDiscretization::COperator> operators;
+    for (const auto& sigma : models.sigma) {
+        std::vector<double> perElement(grid.elements.size());
+        for (size_t e = 0; e < perElement.size(); ++e)
+            perElement[e] = sigma[grid.elements[e].meshCell];
+        operators.push_back(discretization.Assemble(perElement));
+    }
+    log.Stage("grid, wavenumbers and operators");
+
+    const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), discretization.Ordering(),
+                              discretization.Trailing());
+    std::vector<CTask> tasks;
+    for (int model = 0; model < modelCount; ++model)
+        for (int j = 0; j < nk; ++j)
+            tasks.push_back({model, j});
+    CRunSize size;
+    size.nodes = double(grid.Columns() + 1) * (grid.Rows() + 1);
+    size.elements = static_cast<double>(grid.elements.size());
+    size.entries = static_cast<double>(discretization.RowIndices().size());
+    size.factorBytes = solver.WorkerBytes();
+    size.analysisBytes = solver.AnalysisBytes();
+    size.trailing = discretization.Trailing();
+    size.electrodes = discretization.Electrodes();
+    size.pairs = static_cast<double>(pairs.size());
+    size.models = modelCount;
+    size.wavenumbers = nk;
+    size.threads = std::clamp(
+        options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency()), 1,
+        static_cast<int>(tasks.size()));
+    log.Info(FormatC("Cholesky factor: %.4g entries, %.4g flops per factorisation, %zu factorisations (%i model%s x "
+                     "%i wavenumbers); %i electrodes %s",
+                     solver.FactorEntries(), solver.FactorFlops(), tasks.size(), modelCount, modelCount > 1 ? "s" : "",
+                     nk, discretization.Electrodes(),
+                     discretization.Congruent() ? "eliminated last, each as one unknown"
+                                                : "and their neighbours eliminated last"));
+    CheckMemory(size, options, log, true);
+    log.Stage("ordering and analysis");
+
+    const Clock::time_point algebraStart = Clock::now();
+    const std::vector<std::vector<double>> potentials =
+        Factorise(discretization, operators, solver, rule, pairs, size.threads, tasks, options, log);
     CForwardResult result;
-    result.algebraSeconds = std::chrono::duration<double>(Clock::now() - algebraStart).count();
+    result.algebraSeconds = SecondsSince(algebraStart);
     result.wavenumbers = nk;
     result.unknowns = discretization.Unknowns();
-    log.Stage(FormatC("factorisations on %i thread%s", threads, threads > 1 ? "s" : ""));
 
     // Potentials by superposition over the wavenumbers, then the data.
-    std::vector<std::vector<double>> phi(factors.size(), std::vector<double>(pairs.size(), 0));
-    for (size_t t = 0; t < tasks.size(); ++t)
+    std::vector<std::vector<double>> phi(modelCount, std::vector<double>(pairs.size(), 0));
+    for (size_t task = 0; task < tasks.size(); ++task)
         for (size_t p = 0; p < pairs.size(); ++p)
-            phi[tasks[t].model][p] += rule.w[tasks[t].wavenumber] * potentials[t][p];
+            phi[tasks[task].model][p] += rule.w[tasks[task].wavenumber] * potentials[task][p];
     auto voltage = [&](const std::vector<double>& model, const CSurvey::Datum& d) {
-        const auto& e = electrodes.ofPosition;
-        double v = model[pairIndex(e[d.ia], e[d.im])];
+        const auto& e = grid.electrodeOfPosition;
+        auto at = [&](int p, int q) {
+            const std::pair<int, int> key{std::min(e[p], e[q]), std::max(e[p], e[q])};
+            return model[std::lower_bound(pairs.begin(), pairs.end(), key) - pairs.begin()];
+        };
+        double v = at(d.ia, d.im);
         if (!d.poleReceiver)
-            v -= model[pairIndex(e[d.ia], e[d.in])];
+            v -= at(d.ia, d.in);
         if (!d.poleSource) {
-            v -= model[pairIndex(e[d.ib], e[d.im])];
+            v -= at(d.ib, d.im);
             if (!d.poleReceiver)
-                v += model[pairIndex(e[d.ib], e[d.in])];
+                v += at(d.ib, d.in);
         }
         return v;
     };
@@ -269,8 +465,8 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
         } else if (in.job.type == CForwardJob::ipl) {
             // Seigel's formula for the chargeability eps eta, divided by eps: the linearised form
             // to first order in eps, and exact for a uniform chargeability.
-            const double charged = factors.size() > 1 ? voltage(phi[1], d) : v;
-            result.apparentChargeability.push_back(factors.size() > 1 ? (charged - v) / (eps * charged) : 0.0);
+            const double charged = modelCount > 1 ? voltage(phi[1], d) : v;
+            result.apparentChargeability.push_back(modelCount > 1 ? (charged - v) / (models.eps * charged) : 0.0);
         }
     }
     log.Stage("data");

@@ -1,119 +1,403 @@
 #include "engine/Grid.h"
 
+#include "engine/EngineError.h"
 #include "mesh/Mesh.h"
+#include "platform/TextFormat.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// How many equal parts a cell of size w at distance d from the electrodes is cut into.
-int Parts(double w, double d, double h, double growth)
+std::vector<int> EffectiveCells(const CMesh& mesh, const std::vector<int>& airPerColumn)
 {
-    const double allowed = h + growth * d;
-    const double parts = std::ceil(w / allowed - 1e-9);
-    return static_cast<int>(std::clamp(parts, 1.0, 64.0));
+    const int nx = mesh.nx, nz = mesh.nz;
+    auto air = [&](int i) { return std::clamp(airPerColumn[i], 0, nz); };
+    // The nearest column with ground, for columns that are air to the bottom.
+    std::vector<int> source(nx, -1);
+    for (int i = 0, last = -1; i < nx; ++i) {
+        if (air(i) < nz)
+            last = i;
+        source[i] = last;
+    }
+    for (int i = nx - 1, next = -1; i >= 0; --i) {
+        if (air(i) < nz)
+            next = i;
+        if (next >= 0 && (source[i] < 0 || next - i < i - source[i]))
+            source[i] = next;
+    }
+    if (nx == 0 || source[0] < 0)
+        throw CEngineError("The mesh holds no ground: every column is air to the bottom.");
+    std::vector<int> cells(static_cast<size_t>(nx) * nz);
+    for (int i = 0; i < nx; ++i) {
+        const int j = source[i];
+        for (int k = 0; k < nz; ++k)
+            cells[static_cast<size_t>(k) * nx + i] = std::max(k, air(j)) * nx + j;
+    }
+    return cells;
 }
 
-// Appends the parts of the segment a..b, without a.
-void AppendParts(std::vector<double>& nodes, double a, double b, int parts)
+namespace {
+
+// Uniform cells beside the outer electrodes and below the deepest.
+constexpr int kGuardCells = 4;
+// Rows below the surface over which the move of a surface node beside an electrode fades out.
+constexpr int kFadeRows = 3;
+
+// The distance of t from the span lo..hi.
+double Distance(double t, double lo, double hi)
 {
-    for (int j = 1; j < parts; ++j)
-        nodes.push_back(a + (b - a) * j / parts);
-    nodes.push_back(b);
+    return std::max({0.0, lo - t, t - hi});
+}
+
+// Cells that are h wide within lo..hi and h + g d at distance d from it.
+class CSizing {
+public:
+    CSizing(double h, double g, double lo, double hi) : m_h(h), m_g(g), m_lo(lo), m_hi(hi) {}
+    // Cells of h * fraction in fineLo..fineHi, which lies within lo..hi.
+    void Fine(double fineLo, double fineHi, double fraction)
+    {
+        m_fineLo = fineLo;
+        m_fineHi = fineHi;
+        m_fine = fraction;
+    }
+
+    // The number of cells from a to b: the integral of 1 / size.
+    double Count(double a, double b) const
+    {
+        double n = 0;
+        const double cuts[] = {a, std::clamp(m_lo, a, b), std::clamp(m_hi, a, b), b};
+        for (int j = 0; j < 3; ++j) {
+            const double p = cuts[j], q = cuts[j + 1];
+            if (q <= p)
+                continue;
+            const double dp = Distance(p, m_lo, m_hi), dq = Distance(q, m_lo, m_hi);
+            if (m_g <= 0 || (dp == 0 && dq == 0))
+                n += (q - p) / m_h;
+            else
+                n += std::fabs(std::log((m_h + m_g * dq) / (m_h + m_g * dp))) / m_g;
+        }
+        const double overlap = std::min(b, m_fineHi) - std::max(a, m_fineLo);
+        if (overlap > 0)
+            n += (1 / m_fine - 1) * overlap / m_h;
+        return n;
+    }
+
+    // Appends the nodes that cut a..b into cells no larger than the sizing allows, without a.
+    void Fill(double a, double b, std::vector<double>& nodes) const
+    {
+        const double total = Count(a, b);
+        const int parts = std::max(1, static_cast<int>(std::ceil(total - 1e-9)));
+        for (int j = 1; j < parts; ++j) {
+            const double target = total * j / parts;
+            double lo = a, hi = b;
+            for (int it = 0; it < 60; ++it) {
+                const double mid = 0.5 * (lo + hi);
+                (Count(a, mid) < target ? lo : hi) = mid;
+            }
+            nodes.push_back(0.5 * (lo + hi));
+        }
+        nodes.push_back(b);
+    }
+
+private:
+    double m_h, m_g, m_lo, m_hi;
+    double m_fineLo = 0, m_fineHi = 0, m_fine = 1;
+};
+
+// A line the grid must have; where two come closer than the tolerance, the one of higher rank
+// stays.
+struct CLine {
+    double at;
+    int rank; // 2 electrode, 1 value change or mesh edge, 0 surface kink
+};
+
+std::vector<double> MergeLines(std::vector<CLine> lines, double tolerance, double kinkTolerance)
+{
+    std::sort(lines.begin(), lines.end(), [](const CLine& a, const CLine& b) { return a.at < b.at; });
+    std::vector<CLine> kept;
+    for (const CLine& line : lines) {
+        if (!kept.empty()) {
+            CLine& last = kept.back();
+            const double gap = line.at - last.at;
+            const double limit = std::min(line.rank, last.rank) == 0 ? kinkTolerance : tolerance;
+            if (gap <= limit) {
+                if (line.rank > last.rank)
+                    last = line;
+                continue;
+            }
+        }
+        kept.push_back(line);
+    }
+    std::vector<double> at;
+    for (const CLine& line : kept)
+        at.push_back(line.at);
+    return at;
+}
+
+// Fills between the lines and continues geometrically beyond first and last until the nodes
+// reach lo and hi.
+std::vector<double> FillLines(const std::vector<double>& lines, const CSizing& sizing, double ratio, double lo,
+                              double hi, bool before)
+{
+    std::vector<double> nodes{lines.front()};
+    for (size_t j = 1; j < lines.size(); ++j)
+        sizing.Fill(lines[j - 1], lines[j], nodes);
+    if (nodes.size() < 2)
+        return nodes;
+    for (double w = nodes.back() - nodes[nodes.size() - 2]; nodes.back() < hi;) {
+        w *= ratio;
+        nodes.push_back(nodes.back() + w);
+    }
+    if (before) {
+        std::vector<double> left;
+        for (double w = nodes[1] - nodes[0], at = nodes[0]; at > lo;) {
+            w *= ratio;
+            at -= w;
+            left.push_back(at);
+        }
+        nodes.insert(nodes.begin(), left.rbegin(), left.rend());
+    }
+    return nodes;
+}
+
+// The depth of the surface at x: the profile interpolated, flat beyond its ends.
+double SurfaceDepth(const std::vector<double>& X, const std::vector<double>& E, double x)
+{
+    if (x <= X.front())
+        return -E.front();
+    if (x >= X.back())
+        return -E.back();
+    const size_t j = std::upper_bound(X.begin(), X.end(), x) - X.begin(); // X[j - 1] <= x < X[j]
+    const double t = (x - X[j - 1]) / (X[j] - X[j - 1]);
+    return -(E[j - 1] + t * (E[j] - E[j - 1]));
+}
+
+// The line nearest t.
+int NearestLine(const std::vector<double>& lines, double t)
+{
+    int i = static_cast<int>(std::lower_bound(lines.begin(), lines.end(), t) - lines.begin());
+    if (i > 0 && (i == static_cast<int>(lines.size()) || t - lines[i - 1] < lines[i] - t))
+        --i;
+    return i;
+}
+
+// The mesh interval (cell) holding t, clamped to the mesh.
+int Interval(const std::vector<double>& nodes, double t)
+{
+    const int n = static_cast<int>(nodes.size()) - 1;
+    const int j = static_cast<int>(std::upper_bound(nodes.begin(), nodes.end(), t) - nodes.begin()) - 1;
+    return std::clamp(j, 0, n - 1);
 }
 
 } // namespace
 
-CGrid::CGrid(const CMesh& mesh, const std::vector<int>& airPerColumn, const std::vector<int>& electrodeColumns,
-             const std::vector<int>& electrodeRows, const Options& options)
-    : meshColumns(mesh.nx)
+CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, const Options& options,
+             const std::function<void(int, int)>& check)
 {
+    const CMesh& mesh = *model.mesh;
+    const int nx = mesh.nx, nz = mesh.nz;
     const auto& mx = mesh.xNodes;
     const auto& mz = mesh.zNodes;
 
-    // The electrodes' reach: their span along x, their deepest node, and the size of the cells
-    // around them, which the refinement never goes below.
-    const int iLo = *std::min_element(electrodeColumns.begin(), electrodeColumns.end());
-    const int iHi = *std::max_element(electrodeColumns.begin(), electrodeColumns.end());
-    const int kDeep = *std::max_element(electrodeRows.begin(), electrodeRows.end());
-    double hx = 0, hz = 0;
-    for (int i = std::max(0, iLo - 1); i < std::min(mesh.nx, iHi + 1); ++i)
-        hx = std::max(hx, mx[i + 1] - mx[i]);
-    for (size_t e = 0; e < electrodeRows.size(); ++e)
-        if (electrodeRows[e] < mesh.nz)
-            hz = std::max(hz, mz[electrodeRows[e] + 1] - mz[electrodeRows[e]]);
-    if (hz == 0)
-        hz = mz[mesh.nz] - mz[mesh.nz - 1];
+    std::vector<double> X = model.profileX, E = model.profileE;
+    if (X.empty()) {
+        X = {mx.front(), mx.back()};
+        E = {-mz.front(), -mz.front()};
+    }
+    for (double xe : electrodes) {
+        if (xe < mx.front() || xe > mx.back())
+            throw CEngineError(FormatC("The electrode at x = %g lies outside the mesh, which spans x = %g to %g.", xe,
+                                       mx.front(), mx.back()));
+        if (SurfaceDepth(X, E, xe) >= mz.back())
+            throw CEngineError(FormatC("There is no ground under the electrode at x = %g: the surface there lies "
+                                       "below the mesh.",
+                                       xe));
+    }
 
-    const int extra = options.extraColumns;
-    const double ratio = options.extraColumnRatio;
-
-    // Along x: the added cells on the left, the mesh's cells (subdivided), the added cells on
-    // the right.
-    std::vector<double> inner{mx[0]};
-    std::vector<int> innerColumn;
-    xNodeOfMeshNode.assign(mesh.nx + 1, 0);
-    for (int i = 0; i < mesh.nx; ++i) {
-        const double d = std::max({0.0, mx[iLo] - mx[i + 1], mx[i] - mx[iHi]});
-        const int parts = Parts(mx[i + 1] - mx[i], d, hx, options.growth);
-        AppendParts(inner, mx[i], mx[i + 1], parts);
-        innerColumn.insert(innerColumn.end(), parts, i);
-        xNodeOfMeshNode[i + 1] = static_cast<int>(inner.size()) - 1;
-    }
-    std::vector<double> left;
-    double w = inner[1] - inner[0];
-    double at = inner[0];
-    for (int j = 0; j < extra; ++j) {
-        w *= ratio;
-        at -= w;
-        left.push_back(at);
-    }
-    std::reverse(left.begin(), left.end());
-    x = left;
-    x.insert(x.end(), inner.begin(), inner.end());
-    w = inner[inner.size() - 1] - inner[inner.size() - 2];
-    at = inner.back();
-    for (int j = 0; j < extra; ++j) {
-        w *= ratio;
-        at += w;
-        x.push_back(at);
-    }
-    meshColumn.assign(extra, 0);
-    meshColumn.insert(meshColumn.end(), innerColumn.begin(), innerColumn.end());
-    meshColumn.insert(meshColumn.end(), extra, mesh.nx - 1);
-    for (int& i : xNodeOfMeshNode)
-        i += extra;
-
-    // Along z: the mesh's rows (subdivided below the electrodes), then the added rows.
-    z.assign(1, mz[0]);
-    zNodeOfMeshNode.assign(mesh.nz + 1, 0);
-    for (int k = 0; k < mesh.nz; ++k) {
-        const double d = std::max(0.0, mz[k] - mz[kDeep]);
-        const int parts = Parts(mz[k + 1] - mz[k], d, hz, options.growth);
-        AppendParts(z, mz[k], mz[k + 1], parts);
-        meshRow.insert(meshRow.end(), parts, k);
-        zNodeOfMeshNode[k + 1] = static_cast<int>(z.size()) - 1;
-    }
-    w = z[z.size() - 1] - z[z.size() - 2];
-    for (int j = 0; j < options.extraRows; ++j) {
-        w *= options.extraRowRatio;
-        z.push_back(z.back() + w);
-    }
-    meshRow.insert(meshRow.end(), options.extraRows, mesh.nz - 1);
-
-    const int nx = Columns(), nz = Rows();
-    ground.assign(static_cast<size_t>(nx) * nz, 0);
+    // Which mesh lines carry a change of value.
+    const std::vector<int> cell = EffectiveCells(mesh, model.airPerColumn);
+    auto same = [&](int a, int b) {
+        if (a == b)
+            return true;
+        for (const std::vector<double>* v : model.values)
+            if ((*v)[a] != (*v)[b])
+                return false;
+        return true;
+    };
+    std::vector<char> xChange(nx + 1, 0), zChange(nz + 1, 0);
     for (int k = 0; k < nz; ++k)
-        for (int i = 0; i < nx; ++i)
-            ground[CellId(i, k)] = meshRow[k] >= airPerColumn[meshColumn[i]];
+        for (int i = 0; i < nx; ++i) {
+            const int c = cell[static_cast<size_t>(k) * nx + i];
+            if (i > 0 && !same(cell[static_cast<size_t>(k) * nx + i - 1], c))
+                xChange[i] = 1;
+            if (k > 0 && !same(cell[static_cast<size_t>(k - 1) * nx + i], c))
+                zChange[k] = 1;
+        }
 
-    for (size_t e = 0; e < electrodeColumns.size(); ++e)
-        electrodeNodes.push_back(NodeId(xNodeOfMeshNode[electrodeColumns[e]], zNodeOfMeshNode[electrodeRows[e]]));
+    // The cells among the electrodes, which the grid keeps.
+    const double eLo = electrodes.front(), eHi = electrodes.back();
+    for (int i = std::max(0, Interval(mx, eLo) - 1); i <= std::min(nx - 1, Interval(mx, eHi) + 1); ++i)
+        h = std::max(h, mx[i + 1] - mx[i]);
+    double sLo = HUGE_VAL, sHi = -HUGE_VAL;
+    for (double xe : electrodes) {
+        const double s = SurfaceDepth(X, E, xe);
+        sLo = std::min(sLo, s);
+        sHi = std::max(sHi, s);
+        const int k = Interval(mz, s);
+        hz = std::max(hz, mz[k + 1] - mz[k]);
+    }
+    const double xc = 0.5 * (eLo + eHi), zc = 0.5 * (sLo + sHi);
+    // Cells finer among the electrodes than three to their spacing grow more slowly too, so that
+    // refining the mesh refines the whole grid.
+    double gap = HUGE_VAL;
+    for (size_t j = 1; j < electrodes.size(); ++j)
+        gap = std::min(gap, electrodes[j] - electrodes[j - 1]);
+    const double growth = options.growth * std::clamp(3 * h / gap, 0.25, 1.0);
+    const double far = std::max(options.farDistance, 0.0);
+
+    // Along x: the electrodes, the lines of change and the kinks of the surface.
+    std::vector<CLine> lines{{mx.front(), 1}, {mx.back(), 1}};
+    for (double xe : electrodes)
+        lines.push_back({xe, 2});
+    for (int i = 1; i < nx; ++i)
+        if (xChange[i])
+            lines.push_back({mx[i], 1});
+    for (size_t j = 1; j + 1 < X.size(); ++j)
+        if (X[j] > mx.front() && X[j] < mx.back())
+            lines.push_back({X[j], 0});
+    // The scheme is fourth-order only where cells are uniform, so the cells beside the outer
+    // electrodes continue those between them for a few cells before they grow.
+    auto inner = [&](double span) { return span / std::max(1.0, std::ceil(span / h - 1e-9)); };
+    const size_t last = electrodes.size() - 1;
+    const double wLo = last > 0 ? inner(electrodes[1] - eLo) : h;
+    const double wHi = last > 0 ? inner(eHi - electrodes[last - 1]) : h;
+    for (int j = 1; j <= kGuardCells; ++j) {
+        if (eLo - j * wLo > mx.front())
+            lines.push_back({eLo - j * wLo, 0});
+        if (eHi + j * wHi < mx.back())
+            lines.push_back({eHi + j * wHi, 0});
+    }
+    x = FillLines(MergeLines(lines, 1e-6 * h, 0.25 * h),
+                  CSizing(h, growth, eLo - kGuardCells * wLo, eHi + kGuardCells * wHi), options.sideRatio,
+                  xc - far, xc + far, true);
+
+    surface.resize(x.size());
+    double zStart = HUGE_VAL, zLow = -HUGE_VAL;
+    for (size_t i = 0; i < x.size(); ++i) {
+        surface[i] = SurfaceDepth(X, E, x[i]);
+        zStart = std::min(zStart, surface[i]);
+        zLow = std::max(zLow, surface[i]);
+    }
+
+    // Along z: from the highest point of the surface, the lines of change and the mesh's bottom.
+    // Under a surface that is not flat, the rows at the electrodes are halved: the elements
+    // that follow the surface are second-order, and it is there that the data feel them most.
+    std::vector<CLine> zLines{{zStart, 1}, {mz.back(), 1}};
+    for (int k = 1; k < nz; ++k)
+        if (zChange[k] && mz[k] > zStart)
+            zLines.push_back({mz[k], 1});
+    CSizing zSizing(hz, growth, sLo, sHi + std::max(options.uniformDepth, kGuardCells * hz));
+    if (zLow > zStart)
+        zSizing.Fine(sLo - 2 * hz, sHi + 3 * hz, 0.5);
+    z = FillLines(MergeLines(zLines, 1e-6 * hz, 0), zSizing, options.bottomRatio, zStart, zc + far, false);
+    const int NX = Columns(), NZ = Rows();
+    std::vector<char> change(z.size(), 0);
+    for (int k = 1; k < NZ; ++k) {
+        const int j = static_cast<int>(std::lower_bound(mz.begin(), mz.end(), z[k]) - mz.begin());
+        change[k] = j <= nz && mz[j] == z[k] && zChange[j];
+    }
+
+    // The surface node of every vertical line: the nearest node moved onto the surface, by half
+    // a row at most, unless that moves it up across a change of value by more than a quarter of
+    // a row.
+    top.resize(x.size());
+    shift.resize(x.size());
+    fade.assign(x.size(), 1);
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double s = surface[i] = std::min(surface[i], z.back());
+        int k = static_cast<int>(std::lower_bound(z.begin(), z.end(), s) - z.begin()); // z[k] >= s
+        if (k > 0 && s - z[k - 1] < z[k] - s)
+            --k;
+        if (z[k] > s && k > 0 && change[k] && z[k] - s > 0.25 * (z[k] - z[k - 1]))
+            --k;
+        top[i] = k;
+        shift[i] = s - z[k];
+    }
+    // Beside an electrode the rows follow the surface from the electrode's node instead, so that
+    // every electrode has the same cells about it whatever the slope; the move fades out over
+    // the rows below, keeping them in order, and must end above a change of value.
+    std::vector<int> electrodeLines;
+    for (double xe : electrodes) {
+        const int i = NearestLine(x, xe);
+        if (electrodeLines.empty() || electrodeLines.back() != i)
+            electrodeLines.push_back(i);
+    }
+    std::vector<int> anchor(x.size(), -1);
+    for (int e : electrodeLines)
+        for (int i = std::max(0, e - 1); i <= std::min(NX, e + 1); ++i)
+            if (anchor[i] < 0 || std::abs(i - e) < std::abs(i - anchor[i]))
+                anchor[i] = e;
+    for (int i = 0; i <= NX; ++i) {
+        if (anchor[i] < 0)
+            continue;
+        const int k = top[anchor[i]];
+        const double move = surface[i] - z[k];
+        int limit = k + 1;
+        while (limit < NZ && !change[limit])
+            ++limit;
+        double thinnest = HUGE_VAL;
+        for (int j = k; j < std::min(NZ, k + kFadeRows); ++j)
+            thinnest = std::min(thinnest, z[j + 1] - z[j]);
+        const int rows = std::max(kFadeRows, static_cast<int>(std::ceil(2 * std::fabs(move) / thinnest)));
+        if (k + rows > std::min(limit, NZ))
+            continue;
+        top[i] = k;
+        shift[i] = move;
+        fade[i] = rows;
+    }
+
+    if (check)
+        check(NX, NZ);
+
+    // The mesh cell of each grid column and row; cells beyond the mesh take the edge's.
+    meshColumn.resize(NX);
+    for (int i = 0; i < NX; ++i)
+        meshColumn[i] = Interval(mx, 0.5 * (x[i] + x[i + 1]));
+    std::vector<int> meshRow(NZ);
+    for (int k = 0; k < NZ; ++k)
+        meshRow[k] = Interval(mz, 0.5 * (z[k] + z[k + 1]));
+    auto valueCell = [&](int i, int k) { return cell[static_cast<size_t>(meshRow[k]) * nx + meshColumn[i]]; };
+
+    for (int i = 0; i < NX; ++i) {
+        const int tl = top[i], tr = top[i + 1];
+        // Where the surface crosses rows between the two lines, triangles fan out from the
+        // surface node of the lower side to the nodes above it on the other.
+        const int lo = std::min(tl, tr), hi = std::max(tl, tr);
+        const int chain = tl < tr ? i : i + 1, apex = tl < tr ? i + 1 : i;
+        for (int k = lo; k < hi; ++k) {
+            const double centroid = (z[k] + z[k + 1] + surface[apex]) / 3;
+            const int row = std::clamp(Interval(z, centroid), k, NZ - 1);
+            elements.push_back({{NodeId(chain, k), NodeId(chain, k + 1), NodeId(apex, hi), -1}, valueCell(i, row)});
+        }
+        for (int k = hi; k < NZ; ++k)
+            elements.push_back(
+                {{NodeId(i, k), NodeId(i + 1, k), NodeId(i, k + 1), NodeId(i + 1, k + 1)}, valueCell(i, k)});
+    }
+
+    // Electrodes closer than the tolerance share a line, and so a node.
+    for (double xe : electrodes) {
+        const int i = NearestLine(x, xe);
+        const int node = NodeId(i, top[i]);
+        if (electrodeNodes.empty() || electrodeNodes.back() != node)
+            electrodeNodes.push_back(node);
+        electrodeOfPosition.push_back(static_cast<int>(electrodeNodes.size()) - 1);
+    }
 }
 
-int CGrid::MeshCell(int cell) const
+double CGrid::NodeZ(int node) const
 {
-    const int nx = Columns();
-    return meshRow[cell / nx] * meshColumns + meshColumn[cell % nx];
+    const int stride = Columns() + 1, i = node % stride, k = node / stride;
+    const int below = k - top[i];
+    if (below < 0 || below >= fade[i])
+        return z[k];
+    return z[k] + shift[i] * (1 - double(below) / fade[i]);
 }

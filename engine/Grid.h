@@ -1,46 +1,76 @@
 #pragma once
 
+#include <array>
+#include <functional>
 #include <vector>
 
 class CMesh;
 
-// The grid the equations are solved on: every node of the mesh, the mesh's cells far from the
-// electrodes subdivided so that cell sizes grow gently with distance, and further cells added
-// outside the mesh on both sides and below so that the boundary conditions act far away. Each
-// grid cell takes the values of the mesh cell it lies in; added cells take those of the nearest
-// mesh cell. Only cells far from every electrode change, so the model is the mesh's, exactly.
+// What the grid must hold of the model: the mesh, its air cells, the cell values that must stay
+// exact (conductivity, chargeability) and the ground surface.
+struct CGridModel {
+    const CMesh* mesh = nullptr;
+    std::vector<int> airPerColumn;                     // air cells at the top of each mesh column
+    std::vector<const std::vector<double>*> values;    // per mesh cell, rows from the top
+    std::vector<double> profileX, profileE;            // the surface (x, elevation); empty: the mesh's top
+};
+
+// The grid the equations are solved on. Its lines are the mesh's lines across which a value
+// changes, a line at every electrode and at every kink of the surface, filled in with cells that
+// are h wide among the electrodes (h: the mesh's cells there) and grow with the distance d from
+// them to h + growth d; beyond the mesh further cells grow geometrically until the grid reaches
+// farDistance from the electrodes. So the model is the mesh's, exactly, whatever the mesh's own
+// lines, and no electrode is moved.
+//
+// The ground surface is the profile, not the mesh's staircase of air cells: on every vertical
+// line the node nearest the surface is moved onto it, so that the elements of the top row follow
+// the profile (quadrilaterals, and triangles where the surface crosses a row between two lines).
+// Ground above the staircase takes the value of the top ground cell of its column; nothing above
+// the profile is part of the grid.
 class CGrid {
 public:
-    // Coarse cells growing fast far away shift the potential of distant electrodes (all the
-    // more under a resistive basement), hence the gentle growth outside the mesh; the bottom,
-    // whose rows cost most, grows a little faster.
     struct Options {
-        double growth = 0.1;          // a cell at distance d from the electrodes may be h + growth d wide
-        int extraColumns = 20;        // cells added on each side of the mesh
-        double extraColumnRatio = 1.2; // each one that much wider than the one before
-        int extraRows = 10;           // cells added below the mesh
-        double extraRowRatio = 1.3;
+        double growth = 0.1;         // a cell at distance d from the electrodes may be h + growth d
+        double sideRatio = 1.25;     // growth of the cells beyond the mesh's sides
+        double bottomRatio = 1.3;    // and below it
+        double farDistance = 0;      // how far from the electrodes the grid must reach; 0: the mesh
+        double uniformDepth = 0;     // depth below the electrodes down to which rows stay uniform
     };
 
-    // airPerColumn: the air cells at the top of each mesh column. electrodeColumns and
-    // electrodeRows: the mesh node of each electrode (the caller has placed them).
-    CGrid(const CMesh& mesh, const std::vector<int>& airPerColumn, const std::vector<int>& electrodeColumns,
-          const std::vector<int>& electrodeRows, const Options& options);
+    // One element: a quadrilateral (nodes top left, top right, bottom left, bottom right) or a
+    // triangle (three nodes, the fourth -1).
+    struct CElement {
+        std::array<int, 4> nodes;
+        int meshCell; // whose values it takes
+        bool Triangle() const { return nodes[3] < 0; }
+    };
+
+    // electrodes: the distinct electrode positions along x, increasing. check, when given, is
+    // called with the numbers of columns and rows before the elements are made, and may raise.
+    // Raises CEngineError for an electrode outside the mesh or where the surface lies below it.
+    CGrid(const CGridModel& model, const std::vector<double>& electrodes, const Options& options,
+          const std::function<void(int columns, int rows)>& check = {});
 
     int Columns() const { return static_cast<int>(x.size()) - 1; }
     int Rows() const { return static_cast<int>(z.size()) - 1; }
     int NodeId(int i, int k) const { return k * (Columns() + 1) + i; }
-    int CellId(int i, int k) const { return k * Columns() + i; }
+    double NodeX(int node) const { return x[node % (Columns() + 1)]; }
+    double NodeZ(int node) const;
 
-    // The mesh cell (k * nx + i) under grid cell id.
-    int MeshCell(int cell) const;
-
-    std::vector<double> x, z;          // node positions
-    std::vector<int> meshColumn;       // for each grid column, the mesh column it lies in
-    std::vector<int> meshRow;          // for each grid row, the mesh row
-    std::vector<int> xNodeOfMeshNode;  // grid column of each mesh x node
-    std::vector<int> zNodeOfMeshNode;  // grid row of each mesh z node
-    std::vector<char> ground;          // per grid cell: not air
-    std::vector<int> electrodeNodes;   // grid node id of each electrode
-    int meshColumns = 0;
+    std::vector<double> x, z;           // grid lines
+    std::vector<int> top;               // per vertical line: the row of its surface node
+    std::vector<double> surface;        // per vertical line: the surface's depth
+    std::vector<CElement> elements;
+    std::vector<int> electrodeNodes;    // the distinct electrode nodes
+    std::vector<int> electrodeOfPosition; // per electrode position, its index in electrodeNodes
+    std::vector<int> meshColumn;        // per grid column, the mesh column whose values it takes
+    std::vector<double> shift;          // per vertical line: how far its surface node moved
+    std::vector<int> fade;              // and over how many rows below the move fades out
+    double h = 0, hz = 0;               // the cell sizes among the electrodes
 };
+
+// The mesh cell whose values hold at each mesh cell: the cell itself in the ground, the top
+// ground cell of its column in the air (ground between the staircase and the surface), and the
+// nearest column with ground in a column that is air to the bottom. Raises CEngineError when no
+// column has ground.
+std::vector<int> EffectiveCells(const CMesh& mesh, const std::vector<int>& airPerColumn);

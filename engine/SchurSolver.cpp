@@ -68,6 +68,11 @@ CSchurSolver::CSchurSolver(const std::vector<int>& columnStarts, const std::vect
             throw CEngineError("The sparse matrix analysis did not keep the electrodes last.");
     m_factorEntries = m_common->lnz;
     m_factorFlops = m_common->fl;
+    // The supernodal values, the update matrices of the largest supernode, and the integer
+    // structure with CHOLMOD's workspace (a few arrays of n).
+    const double integers = double(m_symbolic->ssize) + 3.0 * double(m_symbolic->nsuper) + 8.0 * n;
+    m_analysisBytes = 4 * integers;
+    m_workerBytes = 8 * (double(m_symbolic->xsize) + double(m_symbolic->maxcsize)) + 4 * integers;
 }
 
 CSchurSolver::~CSchurSolver()

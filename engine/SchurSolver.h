@@ -28,6 +28,9 @@ public:
 
     double FactorEntries() const { return m_factorEntries; }
     double FactorFlops() const { return m_factorFlops; }
+    // What one worker's factor and CHOLMOD's workspace take, and what the analysis keeps.
+    double WorkerBytes() const { return m_workerBytes; }
+    double AnalysisBytes() const { return m_analysisBytes; }
 
     class CWorker {
     public:
@@ -57,4 +60,6 @@ private:
     cholmod_factor_struct* m_symbolic = nullptr;
     double m_factorEntries = 0;
     double m_factorFlops = 0;
+    double m_workerBytes = 0;
+    double m_analysisBytes = 0;
 };

@@ -5,6 +5,9 @@
 #include "engine/RunLog.h"
 #include "forward/ForwardInput.h"
 #include "mesh/Discretize.h"
+#include "mesh/Mesh.h"
+#include "mesh/MeshFile.h"
+#include "platform/TextFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -71,4 +74,58 @@ double ContactPotential(double rho1, double rho2, double x0, double xs, double x
     if (xs < x0)
         return xr < x0 ? rho1 / (2 * M_PI) * (1 / r + k / image) : rho1 / (2 * M_PI) * (1 + k) / r;
     return xr > x0 ? rho2 / (2 * M_PI) * (1 / r - k / image) : rho2 / (2 * M_PI) * (1 - k) / r;
+}
+
+void WriteWedge(double slope, bool valley, int cells, const std::string& locations)
+{
+    const double X = 3000, dx = 10.0 / cells, dz = dx / 2;
+    const int core = static_cast<int>(std::lround(240 / dx)), fine = static_cast<int>(std::lround(140 / dz));
+    // Coarse columns out to the edges; the rows fine from 80 above the apex to 60 below it.
+    std::string mesh = FormatC("9\n-3000 -1500 1\n -700 1\n -330 1\n -120 1\n 120 %d\n 330 1\n 700 1\n 1500 1\n"
+                               " 3000 1\n\n",
+                               core);
+    mesh += FormatC("4\n%g -200 1\n -80 1\n 60 %d\n %g 1\n", -X * slope - 300, fine, X * slope + 3000);
+    WriteBytes("mesh2d.txt", mesh);
+    const double e = valley ? slope * X : -slope * X;
+    WriteBytes("topo2d.txt", FormatC("3  0\n%g %g\n0 0\n%g %g\n", -X, e, X, e));
+    WriteBytes("loc2d.txt", locations);
+    CMesh m;
+    double width = 0, thickness = 0;
+    ASSERT_TRUE(ReadMeshFile(m, "mesh2d.txt", -120, width, thickness));
+    std::string values = FormatC("%d %d\n", m.nx, m.nz);
+    for (int k = 0; k < m.nz; ++k)
+        for (int i = 0; i < m.nx; ++i)
+            values += i + 1 < m.nx ? "0.01 " : "0.01\n";
+    WriteBytes("model2d.con", values);
+    WriteBytes("ferrovan.inp", "FWD DC\nMESH FILE mesh2d.txt\nLOC LOC_X loc2d.txt\nCOND FILE model2d.con\n"
+                               "TOPO FILE topo2d.txt\n");
+}
+
+namespace {
+
+// The resistivity transform of the layers at wavenumber lambda.
+double Transform(const std::vector<double>& rho, const std::vector<double>& h, double lambda)
+{
+    double t = rho.back();
+    for (int i = static_cast<int>(h.size()) - 1; i >= 0; --i) {
+        const double th = std::tanh(lambda * h[i]);
+        t = (t + rho[i] * th) / (1 + t * th / rho[i]);
+    }
+    return t;
+}
+
+} // namespace
+
+double LayeredPotential(const std::vector<double>& rho, const std::vector<double>& h, double r)
+{
+    // V = (rho1 / r + integral of (T - rho1) J0(lambda r) dlambda) / (2 pi), by the trapezoidal
+    // rule in ln lambda, which converges fast for an integrand that vanishes at both ends.
+    const double tLo = std::log(1e-13 / r), tHi = std::log(50 / h[0]);
+    const double step = std::min(0.002, 0.3 / (std::exp(tHi) * r));
+    double sum = 0;
+    for (double t = tLo; t <= tHi; t += step) {
+        const double lambda = std::exp(t);
+        sum += (Transform(rho, h, lambda) - rho[0]) * std::cyl_bessel_j(0.0, lambda * r) * lambda;
+    }
+    return (rho[0] / r + sum * step) / (2 * M_PI);
 }

@@ -30,8 +30,17 @@ private:
     CurrentDirGuard m_guard;
 };
 
+// Writes the files of a homogeneous earth of 100 ohm m under a wedge whose apex is at x = 0,
+// depth 0, and whose flanks rise (valley) or fall (ridge) with the given slope to the mesh's
+// edges at x = -3000 and 3000; the mesh has `cells` cells per 10 about the apex. The input file
+// is "ferrovan.inp"; the locations file holds lines.
+void WriteWedge(double slope, bool valley, int cells, const std::string& locations);
+
 // Potentials of a unit current at distance r on the surface of analytic earths (V/A).
 // rho1 over rho2, the interface at depth h: the image series.
 double TwoLayerPotential(double rho1, double rho2, double h, double r);
+// Layers of resistivities rho (the last the basement) and thicknesses h: the Hankel transform of
+// the layered half-space's kernel.
+double LayeredPotential(const std::vector<double>& rho, const std::vector<double>& h, double r);
 // rho1 for x < x0, rho2 beyond: source at xs, receiver at xr.
 double ContactPotential(double rho1, double rho2, double x0, double xs, double xr);

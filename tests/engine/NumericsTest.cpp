@@ -1,14 +1,13 @@
 // The numerical parts of the forward-modelling program on their own: Bessel functions, the
-// wavenumber rule, electrode placement, and the electrode block of the inverse.
+// wavenumber rule, the grid under a drawn surface, and the electrode block of the inverse.
 #include "engine/Bessel.h"
 #include "engine/Discretization.h"
-#include "engine/ElectrodePlacement.h"
 #include "engine/EngineError.h"
 #include "engine/Grid.h"
-#include "engine/RunLog.h"
 #include "engine/SchurSolver.h"
 #include "engine/WavenumberRule.h"
 #include "mesh/Mesh.h"
+#include "mesh/Topography.h"
 
 #include <Eigen/Dense>
 #include <gtest/gtest.h>
@@ -52,45 +51,123 @@ CMesh DefaultMesh()
     return mesh;
 }
 
-TEST(ElectrodePlacement, NearestNodeAtTheTopOfTheGroundUnderAStep)
+TEST(Grid, AirTakesTheGroundBelowAndAColumnOfAirTheNearestGround)
 {
-    const CMesh mesh = DefaultMesh();
-    const int c = mesh.outer; // the node at x = 0
-    std::vector<int> air(mesh.nx, 0);
-    for (int i = c + 6; i < c + 12; ++i) // x 20 to 40: three air cells
-        air[i] = 3;
-    for (int i = c + 12; i < c + 15; ++i) // x 40 to 50: five
-        air[i] = 5;
-    for (int i = c + 30; i < c + 33; ++i) // x 100 to 110: all air
-        air[i] = mesh.nz;
-    CRunLog log;
-    const std::vector<double> x{10, 20, 30, 40, 50, 55, 5.0 / 3, 11.0 / 3};
-    const CElectrodePlacement p = PlaceElectrodes(mesh, air, x, log);
-    const std::pair<int, int> nodes[] = {{c + 3, 0}, {c + 6, 0}, {c + 9, 3}, {c + 12, 3}, {c + 15, 0}, {c + 16, 0}, {c, 0}, {c + 1, 0}};
-    ASSERT_EQ(p.ofPosition.size(), x.size());
-    for (size_t j = 0; j < x.size(); ++j)
-        EXPECT_EQ(std::pair(p.columns[p.ofPosition[j]], p.rows[p.ofPosition[j]]), nodes[j]) << "x = " << x[j];
-    EXPECT_THROW(PlaceElectrodes(mesh, air, {105}, log), CEngineError);  // only air beside its node
-    EXPECT_THROW(PlaceElectrodes(mesh, air, {-500}, log), CEngineError); // left of the mesh
+    CMesh mesh;
+    mesh.nx = 4;
+    mesh.nz = 3;
+    const std::vector<int> cells = EffectiveCells(mesh, {1, 0, 3, 3});
+    // Rows from the top: column 0 has one air cell, columns 2 and 3 are air to the bottom and
+    // take column 1's cells, row by row.
+    EXPECT_EQ(cells, (std::vector<int>{4, 1, 1, 1, 4, 5, 5, 5, 8, 9, 9, 9}));
+    EXPECT_THROW(EffectiveCells(mesh, {3, 3, 3, 3}), CEngineError);
+}
+
+// A valley and a block over the default mesh, electrodes off the mesh's nodes.
+struct ValleyScene {
+    CMesh mesh = DefaultMesh();
+    std::vector<double> sigma;
+    CGridModel model;
+    std::vector<double> electrodes{1, 11.5, 21, 31, 52.5, 100, 107};
+
+    ValleyScene()
+    {
+        model.mesh = &mesh;
+        model.profileX = {mesh.xNodes.front(), 30, 100, 170, mesh.xNodes.back()};
+        model.profileE = {0, 0, -9, 0, 0};
+        std::vector<double> X = model.profileX, E = model.profileE;
+        ComputeAirCells(mesh, true, E, X);
+        model.airPerColumn = mesh.airPerColumn;
+        sigma.assign(static_cast<size_t>(mesh.nx) * mesh.nz, 0.01);
+        for (int k = 0; k < mesh.nz; ++k)
+            for (int i = 0; i < mesh.nx; ++i)
+                if (mesh.xNodes[i] >= 60 && mesh.xNodes[i + 1] <= 80 && mesh.zNodes[k] >= 10 && mesh.zNodes[k + 1] <= 20)
+                    sigma[static_cast<size_t>(k) * mesh.nx + i] = 0.1;
+        model.values = {&sigma};
+    }
+
+    double Profile(double x) const
+    {
+        const auto& X = model.profileX;
+        const size_t j = std::clamp<size_t>(std::upper_bound(X.begin(), X.end(), x) - X.begin(), 1, X.size() - 1);
+        const double t = std::clamp((x - X[j - 1]) / (X[j] - X[j - 1]), 0.0, 1.0);
+        return -(model.profileE[j - 1] + t * (model.profileE[j] - model.profileE[j - 1]));
+    }
+};
+
+double Area(const CGrid& grid, const CGrid::CElement& e)
+{
+    auto cross = [&](int a, int b, int c) {
+        return (grid.NodeX(b) - grid.NodeX(a)) * (grid.NodeZ(c) - grid.NodeZ(a)) -
+               (grid.NodeX(c) - grid.NodeX(a)) * (grid.NodeZ(b) - grid.NodeZ(a));
+    };
+    const auto& n = e.nodes;
+    if (e.Triangle())
+        return 0.5 * std::fabs(cross(n[0], n[1], n[2]));
+    // Top left, top right, bottom left, bottom right: both triangles must turn the same way.
+    const double first = cross(n[0], n[1], n[2]), second = cross(n[3], n[2], n[1]);
+    return first > 0 && second > 0 ? 0.5 * (first + second) : -1;
+}
+
+TEST(Grid, FollowsTheSurfaceKeepsTheModelAndPutsElectrodesWhereTheyAre)
+{
+    const ValleyScene scene;
+    CGrid::Options options;
+    options.farDistance = 1000;
+    const CGrid grid(scene.model, scene.electrodes, options);
+    const int stride = grid.Columns() + 1;
+
+    // Lines at every electrode, every kink and every change of value; none moved.
+    for (double x : {1.0, 11.5, 21.0, 31.0, 52.5, 100.0, 107.0, 30.0, 170.0, 60.0, 80.0})
+        EXPECT_TRUE(std::binary_search(grid.x.begin(), grid.x.end(), x)) << x;
+    for (double z : {10.0, 20.0})
+        EXPECT_TRUE(std::binary_search(grid.z.begin(), grid.z.end(), z)) << z;
+    ASSERT_EQ(grid.electrodeNodes.size(), scene.electrodes.size());
+    for (size_t e = 0; e < scene.electrodes.size(); ++e) {
+        const int node = grid.electrodeNodes[grid.electrodeOfPosition[e]];
+        EXPECT_EQ(grid.NodeX(node), scene.electrodes[e]);
+        EXPECT_NEAR(grid.NodeZ(node), scene.Profile(scene.electrodes[e]), 1e-12);
+    }
+    EXPECT_GE(grid.x.front(), -1000 - 500);
+    EXPECT_LE(grid.x.front(), 100 - 1000);
+
+    // The elements tile the ground under the surface, every one turning the right way, and a
+    // rectangle takes the value of the mesh cell it lies in.
+    double area = 0;
+    for (const CGrid::CElement& e : grid.elements) {
+        const double a = Area(grid, e);
+        ASSERT_GT(a, 0);
+        area += a;
+        const double cx = 0.5 * (grid.NodeX(e.nodes[0]) + grid.NodeX(e.nodes[1]));
+        const double cz = 0.5 * (grid.NodeZ(e.nodes[0]) + grid.NodeZ(e.nodes[2]));
+        const auto& mx = scene.mesh.xNodes;
+        if (!e.Triangle() && grid.NodeZ(e.nodes[0]) == grid.NodeZ(e.nodes[1]) && cz > 0 && cz < scene.mesh.zNodes.back() &&
+            cx > mx.front() && cx < mx.back()) {
+            const int i = NearestNode(scene.mesh.xNodes, cx), k = NearestNode(scene.mesh.zNodes, cz);
+            const int mi = scene.mesh.xNodes[i] > cx ? i - 1 : i, mk = scene.mesh.zNodes[k] > cz ? k - 1 : k;
+            EXPECT_EQ(scene.sigma[e.meshCell], scene.sigma[static_cast<size_t>(mk) * scene.mesh.nx + mi]) << cx << " " << cz;
+        }
+    }
+    double expected = 0;
+    for (int i = 0; i + 1 < stride; ++i) {
+        const double w = grid.x[i + 1] - grid.x[i];
+        expected += w * (grid.z.back() - 0.5 * (grid.surface[i] + grid.surface[i + 1]));
+        EXPECT_NEAR(grid.surface[i], scene.Profile(grid.x[i]), 1e-9);
+    }
+    EXPECT_NEAR(area, expected, 1e-9 * expected);
 }
 
 // The electrode block B' A^-1 B from the trailing block of the factor, with and without turning
 // each electrode into one unknown; the accuracy tests prove the first, the usual case.
 TEST(SchurSolver, ElectrodeBlockIsTheSameWithAndWithoutTheCongruence)
 {
-    const CMesh mesh = DefaultMesh();
-    std::vector<int> air(mesh.nx, 0);
-    for (int i = mesh.outer + 10; i < mesh.outer + 20; ++i)
-        air[i] = 2;
-    CRunLog log;
-    const CElectrodePlacement p = PlaceElectrodes(mesh, air, {0, 20, 40, 70, 100}, log);
+    const ValleyScene scene;
     CGrid::Options options;
-    options.extraColumns = options.extraRows = 3;
-    const CGrid grid(mesh, air, p.columns, p.rows, options);
-    std::vector<double> sigma(grid.Columns() * grid.Rows(), 0);
-    for (int c = 0; c < static_cast<int>(sigma.size()); ++c)
-        if (grid.ground[c])
-            sigma[c] = 0.01 * (1 + (c * 7919 % 13)); // a patchwork of conductivities
+    options.farDistance = 300;
+    const CGrid grid(scene.model, {0, 20, 40, 70, 100}, options);
+    std::vector<double> sigma(grid.elements.size());
+    for (size_t e = 0; e < sigma.size(); ++e)
+        sigma[e] = 0.01 * (1 + (e * 7919 % 13)); // a patchwork of conductivities
     Eigen::MatrixXd block[2];
     for (int congruence : {1, 0}) {
         const CDiscretization d(grid, congruence);

@@ -198,6 +198,14 @@ TEST(Ferrovan, CommandLine)
     run = Ferrovan({"--max-memory", "100", "ferrovan.inp"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(ReadBytes("ferrovan.log").find("\r\nMemory budget: 100 MB ("), std::string::npos);
+    // A run that would not fit is refused with its estimate, before its factorisations.
+    run = Ferrovan({"--max-memory", "30", "ferrovan.inp"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(std::regex_search(run.err, std::regex("This run would need about [0-9]+ MB of memory, but only 30 MB "
+                                                      "are available; use larger cells or a shorter survey")))
+        << run.err;
+    EXPECT_FALSE(FileExists("obs_dc.dat"));
+    EXPECT_EQ(ReadBytes("ferrovan.log").find("factorisations on"), std::string::npos);
     const double available = AvailableMemoryBytes();
     EXPECT_TRUE(std::isfinite(available) && available > 0) << available;
 
@@ -223,10 +231,18 @@ TEST(Ferrovan, ASecondRunInTheFolderIsRefusedAndTouchesNothing)
     EXPECT_EQ(ReadBytes("ferrovan.log"), "the running run's log\n");
     ::close(running);
 
+    // A line of progress per wavenumber, counting up, then the summary.
     run = Ferrovan();
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(std::regex_match(run.out, std::regex("ferrovan: 99 data written to obs_dc.dat in [0-9.]+ s\n")))
+    std::smatch last;
+    EXPECT_TRUE(std::regex_search(run.out, last, std::regex("wavenumber ([0-9]+) of \\1\n"
+                                                            "ferrovan: 99 data written to obs_dc.dat in [0-9.]+ s\n$")))
         << run.out;
+    int count = 0;
+    const std::regex progress("wavenumber ([0-9]+) of ");
+    for (std::sregex_iterator line(run.out.begin(), run.out.end(), progress), end; line != end; ++line)
+        EXPECT_EQ(std::stoi((*line)[1]), ++count);
+    EXPECT_GT(count, 10);
 }
 
 TEST(Ferrovan, TheLogIsOnDiskLineByLineAndProgressGoesToStandardOutputOnly)
