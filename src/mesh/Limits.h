@@ -7,6 +7,6 @@ constexpr long long kMaxMeshCells = 50'000'000;
 constexpr int kMaxAxisCells = 10'000'000;
 constexpr int kMaxTransmitters = 100'000;
 
-// A forward run on a million cells takes about a minute and some GB; beyond this the
+// A forward run on three million cells takes a minute or more and several GB; beyond this the
 // Discretize command warns.
-constexpr long long kQuickForwardCells = 1'000'000;
+constexpr long long kQuickForwardCells = 3'000'000;

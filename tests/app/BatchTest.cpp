@@ -110,10 +110,10 @@ TEST_F(BatchTest, WarningsAndTheEraseQuestionArePrintedAndTheRunGoesOn)
     EXPECT_EQ(err.str(), "Warning: more than 4 cells between electrodes might\nproduce huge models.\n");
     EXPECT_EQ(Lines(out.str()).at(0), "Created locations file: loc2d.txt");
 
-    for (int nz : {1000, 1001}) { // a mesh of 1000 columns: at and just above the warning's size
+    for (int nz : {3000, 3001}) { // a mesh of 1000 columns: at and just above the warning's size
         WriteBytes("big.txt", "3\n-20 0 2\n200 996\n220 2\n\n1\n0 100 " + std::to_string(nz) + "\n");
         EXPECT_EQ(Run({"--mesh", "big.txt"}), 0) << nz;
-        EXPECT_EQ(err.str(), nz == 1000 ? "" : "Warning: the mesh has 1001000 cells, far more than a forward run "
+        EXPECT_EQ(err.str(), nz == 3000 ? "" : "Warning: the mesh has 3001000 cells, far more than a forward run "
                                                "handles quickly.\nIt may take long and need much memory; larger "
                                                "cells or a shorter survey make it smaller.\n");
     }
