@@ -4,6 +4,7 @@
 #include "mesh/Discretize.h"
 #include "model/ModelData.h"
 #include "model/ModelFile.h"
+#include "platform/FileException.h"
 #include "platform/FilePath.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
@@ -232,9 +233,16 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return 1;
     }
 
-    if (FileExists(m.m_obsDCFileName))
+    if (FileExists(m.m_obsDCFileName)) {
         AfxMessageBox("Forward modeling has already been done in this folder.\nDo you want to erase previous results?",
                       MB_YESNO | MB_ICONQUESTION);
+        try {
+            RemovePreviousResults(m);
+        } catch (const CFileException& e) {
+            e.ReportError();
+            return 1;
+        }
+    }
     if (m.m_dx < 0) {
         m.m_dx = (m.m_coreX2 - m.m_coreX1) / 100;
         m.m_dz = m.m_dx * 0.5;

@@ -22,8 +22,13 @@ struct CDiscretizeChoice {
 bool CheckDiscretizeChoice(const CDiscretizeChoice& choice, double maxASpacing);
 
 // The checks of the chargeabilities against the forward type: an empty IP model only warns,
-// a chargeability of 1 or more with "DC and IP" ends the command (false).
+// a chargeability of 1 or more (background or block) with "DC and IP" ends the command (false).
 bool CheckChargeabilities(const CModelData& model);
+
+// Removes the results of an earlier forward run from the current folder: the data files, the
+// forward input file and the log, so that none of another survey stays beside the new files.
+// Raises CFileException when one cannot be removed.
+void RemovePreviousResults(const CModelData& model);
 
 // Writes the discretization into the current folder (locations, mesh unless an existing one is
 // used, topography, conductivity and, for IP and IPL, chargeability), stores the discretized

@@ -8,6 +8,7 @@
 #include "mesh/FwdModDlg.h"
 #include "model/ModelFile.h"
 #include "platform/FileDialog.h"
+#include "platform/FileException.h"
 #include "platform/FilePath.h"
 #include "platform/MessageBox.h"
 #include "platform/WaitCursor.h"
@@ -121,10 +122,17 @@ void CSectomatDoc::OnDiscretize()
         AfxMessageBox("Save the model before discretizing it.");
         return;
     }
-    if (FileExists(m_obsDCFileName) &&
-        AfxMessageBox("Forward modeling has already been done in this folder.\nDo you want to erase previous results?",
-                      MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return;
+    if (FileExists(m_obsDCFileName)) {
+        if (AfxMessageBox("Forward modeling has already been done in this folder.\nDo you want to erase previous results?",
+                          MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+        try {
+            RemovePreviousResults(*this);
+        } catch (const CFileException& e) {
+            e.ReportError();
+            return;
+        }
+    }
     if (m_dx < 0) {
         m_dx = (m_coreX2 - m_coreX1) / 100;
         m_dz = m_dx * 0.5;

@@ -424,7 +424,8 @@ void CSectomatView::OnUpdateViewData(CCmdUI* ui)
 
 void CSectomatView::OnViewModel()
 {
-    LaunchProgram(ModelViewerCommandLine(*GetDocument(), m_bDCModel));
+    // Without a chargeability file from this discretization there is only the conductivity to show.
+    LaunchProgram(ModelViewerCommandLine(*GetDocument(), m_bDCModel || GetDocument()->m_fwdType == 0));
 }
 
 void CSectomatView::OnUpdateViewModel(CCmdUI* ui)

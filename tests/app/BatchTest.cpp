@@ -122,11 +122,12 @@ TEST_F(BatchTest, WarningsAndTheEraseQuestionArePrintedAndTheRunGoesOn)
         if (name != "model.txt") // a locations file left behind would carry its header into the next run
             std::filesystem::remove(name);
     WriteBytes("obs_dc.dat", "old");
+    WriteBytes("ferrovan.log", "old");
     EXPECT_EQ(Run({}), 0);
     EXPECT_EQ(err.str(), "Forward modeling has already been done in this folder.\nDo you want to erase previous "
                          "results?\nYes\n");
     EXPECT_EQ(out.str(), kDefaultSummary);
-    EXPECT_EQ(ReadBytes("obs_dc.dat"), "old");
+    EXPECT_FALSE(FileExists("obs_dc.dat") || FileExists("ferrovan.log"));
 }
 
 // The pictures are named from a prefix given from the caller's folder, not the model's.

@@ -1,6 +1,7 @@
 // The forward model, Log file, Data and Model commands in the running program.
 #include "app/Resource.h"
 #include "forward/StandIns.h"
+#include "platform/FilePath.h"
 #include "support/AppFixture.h"
 #include "support/ModalDriver.h"
 
@@ -99,13 +100,15 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
         EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), args) << id;
     }
 
-    // The automatic display follows the model shown: the chargeability file, although a DC
-    // discretization writes none.
+    // The automatic display shows the conductivity when the discretization wrote no
+    // chargeability file, whatever model is shown; the results of the earlier run are gone.
     Trigger(ID_EDIT_IP_MODEL);
-    log.Answer(IDYES); // erase the previous results
+    RemoveFile(dir.File("standin-writes.txt")); // the viewer started next must not write them again
+    log.Answer(IDYES);                           // erase the previous results
     Discretize();
-    EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), (Args{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.chg", "/ip"}));
+    EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), (Args{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}));
     EXPECT_FALSE(Enabled(ID_VIEW_DATA));
+    EXPECT_FALSE(FileExists("obs_dc.dat") || FileExists("ferrovan.log"));
 }
 
 } // namespace

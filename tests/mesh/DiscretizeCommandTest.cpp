@@ -103,15 +103,17 @@ TEST(DiscretizeCommand, RefusesAnUnsavedModelAsksAboutEarlierResultsThenWritesTh
     EXPECT_EQ(s.doc.m_dx, -1);
     EXPECT_EQ(s.Files(), (std::vector<std::string>{"model.txt", "obs_dc.dat"}));
 
+    // Yes erases every result of the earlier run, so that none of another survey stays.
     log.Clear();
     log.Answer(IDYES);
+    for (const char* name : {"obs_ip.dat", "obs_ipL.dat", "ferrovan.inp", "ferrovan.log"})
+        WriteBytes(s.dir.File(name), "old");
     Discretize(s.doc);
     ASSERT_EQ(log.Boxes().size(), 2u);
     EXPECT_EQ(Lines(log.Last()), kDefaultSummary);
     EXPECT_EQ(log.Boxes()[1].style, MB_ICONINFORMATION);
     EXPECT_TRUE(s.doc.m_bDiscretized && !s.doc.IsModified() && !s.doc.m_meshSurface.empty());
-    EXPECT_EQ(s.Files(), (std::vector<std::string>{"loc2d.txt", "mesh2d.txt", "model.txt", "model2d.con", "obs_dc.dat"}));
-    EXPECT_EQ(s.Read("obs_dc.dat"), "old");
+    EXPECT_EQ(s.Files(), (std::vector<std::string>{"loc2d.txt", "mesh2d.txt", "model.txt", "model2d.con"}));
     EXPECT_EQ(s.Read("mesh2d.txt").rfind(kDefaultMeshHead, 0), 0u);
     EXPECT_EQ(s.Read("model2d.con").rfind("82 35\r\n0.001 0.001 ", 0), 0u) << "the background as a conductivity";
 }
@@ -213,7 +215,8 @@ TEST(DiscretizeCommand, ForwardTypeAndTopographyDecideTheFilesAndTheLastSummaryL
     } rows[] = {
         {"DC in a valley", IDC_FWD_DC, 1.5f, 0, true, {}, {topo}},
         {"DC and IP, chargeability 1", IDC_FWD_DC_IP, 1.0f, 0, false, {charge}, {}},
-        {"DC and IP, 0.99 over a background of 1", IDC_FWD_DC_IP, 0.99f, 1, false, {}, {chg}},
+        {"DC and IP, 0.99 over a background of 1", IDC_FWD_DC_IP, 0.99f, 1, false, {charge}, {}},
+        {"DC and IP, 0.99 over a background of 0.999", IDC_FWD_DC_IP, 0.99f, 0.999f, false, {}, {chg}},
         {"DC and IP, no IP block", IDC_FWD_DC_IP, std::nullopt, 0, false, {emptyIP}, {chg}},
         {"DC and IPL, 1.5 in a valley", IDC_FWD_DC_IPL, 1.5f, 0, true, {}, {chg, topo}},
     };
