@@ -208,8 +208,15 @@ void CFrameWnd::SetActiveView(CView* view)
 void CFrameWnd::OnUpdateFrameTitle()
 {
     CDocument* doc = m_pActiveView ? m_pActiveView->GetDocument() : nullptr;
-    std::string caption = doc ? doc->GetDisplayName() + " - " + m_strTitle : m_strTitle;
-    setWindowTitle(ToQt(caption));
+    if (!doc) {
+        setWindowTitle(ToQt(m_strTitle));
+        return;
+    }
+    // Qt shows "[*]" as "*" while the window is modified; a "[*]" in the name itself is doubled
+    // so that it shows as written.
+    QString name = ToQt(doc->GetDisplayName()).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(name + QStringLiteral("[*] - ") + ToQt(m_strTitle));
+    setWindowModified(doc->IsModified());
 }
 
 void CFrameWnd::SetMessageText(const std::string& text)

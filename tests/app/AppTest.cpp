@@ -13,6 +13,7 @@
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
+#include <QWindow>
 
 #include <array>
 
@@ -72,7 +73,7 @@ TEST_F(AppTest, StartWithoutAFileAsksForTheModelFrameAndChecksIt)
     ASSERT_TRUE(app.InitInstance());
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Enter a number."});
     EXPECT_TRUE(Frame()->isVisible());
-    EXPECT_EQ(Frame()->windowTitle(), "Untitled - Velquor Model Maker");
+    EXPECT_EQ(Frame()->windowHandle()->title(), "Untitled* - Velquor Model Maker");
     EXPECT_EQ(Doc()->m_coreX2, 300);
     EXPECT_EQ(Doc()->m_ipBackground, 0.5f);
     EXPECT_TRUE(Doc()->IsModified());
@@ -140,7 +141,7 @@ TEST_F(AppTest, StartWithAModelFileOpensItWithoutAsking)
     ModalAnswer guard = NoModalExpected();
     ASSERT_TRUE(app.InitInstance());
     EXPECT_TRUE(log.Empty());
-    EXPECT_EQ(Frame()->windowTitle().toStdString(), path + " - Velquor Model Maker");
+    EXPECT_EQ(Frame()->windowHandle()->title().toStdString(), path + " - Velquor Model Maker");
     EXPECT_EQ(Doc()->m_dcModel.size(), 2u);
     EXPECT_FALSE(Doc()->IsModified());
     EXPECT_EQ(GetCurrentDirectory(), models.Path()); // the model's files live beside it
@@ -210,7 +211,7 @@ TEST_F(NewModelTest, OpenOffersToSaveThenReplacesTheModel)
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Save changes to Untitled?"});
     EXPECT_EQ(Doc()->m_ipModel.size(), 1u);
     const std::string title = path + " - Velquor Model Maker";
-    EXPECT_EQ(Frame()->windowTitle().toStdString(), title);
+    EXPECT_EQ(Frame()->windowHandle()->title().toStdString(), title);
 
     // A file that fails to read leaves the open model, its title and its folder alone.
     const std::string bad = dir.File("truncated");
@@ -219,7 +220,7 @@ TEST_F(NewModelTest, OpenOffersToSaveThenReplacesTheModel)
     Trigger(ID_FILE_OPEN);
     EXPECT_EQ(log.Last(), "Error reading\n" + bad);
     EXPECT_EQ(Doc()->m_coreX2, 200);
-    EXPECT_EQ(Frame()->windowTitle().toStdString(), title);
+    EXPECT_EQ(Frame()->windowHandle()->title().toStdString(), title);
     EXPECT_EQ(GetCurrentDirectory(), models.Path());
 }
 
