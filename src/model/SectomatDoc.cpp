@@ -23,24 +23,30 @@ CSectomatDoc::CSectomatDoc()
     MapUpdate(ID_VIEW_LOG_FILE, &CSectomatDoc::OnUpdateLogFile);
 }
 
-bool CSectomatDoc::OnNewDocument()
+bool CSectomatDoc::AskFrame()
 {
     CModPropDlg dlg;
     dlg.m_x1 = m_coreX1;
     dlg.m_x2 = m_coreX2;
+    dlg.m_top = m_coreZ1;
     dlg.m_depth = m_coreZ2;
     dlg.m_dcBackground = m_dcBackground;
     dlg.m_ipBackground = m_ipBackground;
-    dlg.m_top = m_coreZ1;
     if (dlg.DoModal() != IDOK)
         return false;
-
     m_coreX1 = dlg.m_x1;
     m_coreX2 = dlg.m_x2;
+    m_coreZ1 = dlg.m_top;
     m_coreZ2 = dlg.m_depth;
     m_dcBackground = dlg.m_dcBackground;
     m_ipBackground = dlg.m_ipBackground;
+    return true;
+}
 
+bool CSectomatDoc::OnNewDocument()
+{
+    if (!AskFrame())
+        return false;
     m_dcModel.clear();
     m_ipModel.clear();
     m_topo.clear();

@@ -37,4 +37,8 @@ public:
 protected:
     void OnFileOpen();
     void OnFileSave();
+
+private:
+    // Model Properties on the current frame; false, and nothing changed, when cancelled.
+    bool AskFrame();
 };
