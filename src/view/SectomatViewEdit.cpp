@@ -225,6 +225,7 @@ void CSectomatView::StartPending(bool& mode)
 {
     mode = true;
     m_bTracking = m_bFirstDrag = true;
+    setFocus(); // for Escape
 }
 
 void CSectomatView::OnBlockMove()
@@ -247,9 +248,28 @@ void CSectomatView::OnBlockEllipse()
     StartPending(m_bEllipseMode);
 }
 
+void CSectomatView::EndTracking()
+{
+    m_bMoveMode = m_bSizeMode = m_bShearMode = m_bEllipseMode = false;
+    m_bTracking = m_bFirstDrag = false;
+}
+
+void CSectomatView::OnKeyDown(unsigned key)
+{
+    if (key != VK_ESCAPE || !m_bTracking)
+        return;
+    EndTracking();
+    if (CFrameWnd* frame = GetParentFrame())
+        frame->SetMessageText("");
+    if (m_pActiveList)
+        m_itSelected = m_pActiveList->end();
+    Invalidate(true);
+}
+
 void CSectomatView::OnContextMenu(CPoint screen)
 {
-    if (m_bMoveMode || m_bSizeMode || m_bShearMode || !m_pActiveList)
+    // A menu over a pending operation would let a second one start beside it.
+    if (m_bMoveMode || m_bSizeMode || m_bShearMode || m_bEllipseMode || !m_pActiveList)
         return;
     CSectomatDoc* doc = GetDocument();
     CPoint p;

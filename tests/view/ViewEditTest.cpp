@@ -12,11 +12,32 @@
 #include <QTest>
 
 #include <ostream>
+#include <sstream>
 #include <vector>
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
+
+// Everything an edit may change, the logical caches too, to full precision.
+std::string Dump(const CModelData& m)
+{
+    std::ostringstream out;
+    out.precision(17);
+    out << m.m_coreX1 << ' ' << m.m_coreX2 << ' ' << m.m_coreZ1 << ' ' << m.m_coreZ2 << ' ' << m.m_dcBackground << ' '
+        << m.m_ipBackground << ' ' << m.m_bTopography;
+    for (const CElementList* blocks : {&m.m_dcModel, &m.m_ipModel})
+        for (const CElement& e : *blocks) {
+            out << (blocks == &m.m_dcModel ? "\nDC " : "\nIP ") << e.m_x1 << ' ' << e.m_z1 << ' ' << e.m_x2 << ' '
+                << e.m_z2 << ' ' << e.m_value << ' ' << e.m_slope << ' ' << e.m_bEllipse;
+            for (CPoint c : {CPoint{e.m_rect.left, e.m_rect.top}, CPoint{e.m_rect.right, e.m_rect.bottom}, e.m_corners[0],
+                             e.m_corners[1], e.m_corners[2], e.m_corners[3]})
+                out << ' ' << c.x << ' ' << c.y;
+        }
+    for (const CTopoPt& p : m.m_topo)
+        out << '\n' << p.m_x << ' ' << p.m_z << ' ' << p.m_pt.x << ' ' << p.m_pt.y;
+    return out.str();
+}
 
 class ViewEditTest : public AppFixture {
 protected:
@@ -380,6 +401,25 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
     EXPECT_EQ(Doc()->m_topo.back().m_pt, (CPoint{10000, 0}));
     EXPECT_FALSE(Doc()->m_bTopography);
     ExpectCommitted();
+}
+
+TEST_F(ViewEditTest, EscapeLeavesAPendingOperationAndNoMenuOpensOverOne)
+{
+    Add(100, 100, 300, 200, -1);
+    const std::string before = Dump(*Doc());
+    for (const char* operation : {"move", "size", "shear", "ellipse"}) {
+        SCOPED_TRACE(operation);
+        ASSERT_TRUE(Choose(1500, 1500, operation));
+        EXPECT_FALSE(Choose(1500, 1500, "move"));
+        Press(2000, 1500);
+        Move(2600, 1800);
+        QTest::keyClick(view, Qt::Key_Escape);
+        ExpectCleanPicture();
+        EXPECT_EQ(Status(), " Orvane");
+        Release(2600, 1800);
+        EXPECT_EQ(Dump(*Doc()), before);
+        EXPECT_FALSE(Doc()->IsModified());
+    }
 }
 
 } // namespace
