@@ -21,6 +21,10 @@ CSectomatDoc::CSectomatDoc()
     MapUpdate(ID_FORWARD_MODEL, &CSectomatDoc::OnUpdateForwardModel);
     MapCommand(ID_VIEW_LOG_FILE, &CSectomatDoc::OnLogFile);
     MapUpdate(ID_VIEW_LOG_FILE, &CSectomatDoc::OnUpdateLogFile);
+    MapCommand(ID_EDIT_UNDO, &CSectomatDoc::OnEditUndo);
+    MapUpdate(ID_EDIT_UNDO, &CSectomatDoc::OnUpdateEditUndo);
+    MapCommand(ID_EDIT_REDO, &CSectomatDoc::OnEditRedo);
+    MapUpdate(ID_EDIT_REDO, &CSectomatDoc::OnUpdateEditRedo);
 }
 
 bool CSectomatDoc::AskFrame()
@@ -56,6 +60,7 @@ bool CSectomatDoc::OnNewDocument()
     m_bTopography = false;
     SetModifiedFlag(true);
     m_bDiscretized = m_bForwardDone = false;
+    m_history.Reset(*this, false);
 
     SetTitle("");
     ClearPathName();
@@ -88,6 +93,7 @@ bool CSectomatDoc::ReadModel(const std::string& path)
     SetPathName(path);
     m_bDiscretized = m_bForwardDone = false;
     SetModifiedFlag(false);
+    m_history.Reset(*this, true);
     UpdateAllViews(nullptr);
     return true;
 }
@@ -98,7 +104,47 @@ bool CSectomatDoc::WriteModel(const std::string& path)
         return false;
     SetPathName(path);
     SetModifiedFlag(false);
+    m_history.MarkSaved();
     return true;
+}
+
+void CSectomatDoc::CommitEdit()
+{
+    SetModifiedFlag(true);
+    m_bDiscretized = m_bForwardDone = false;
+    m_history.Record(*this);
+}
+
+void CSectomatDoc::StepHistory(bool redo)
+{
+    if (redo)
+        m_history.Redo(*this);
+    else
+        m_history.Undo(*this);
+    // A discretization belongs to the state it was made of.
+    m_bDiscretized = m_bForwardDone = false;
+    SetModifiedFlag(!m_history.AtSavedState());
+    UpdateAllViews(nullptr);
+}
+
+void CSectomatDoc::OnEditUndo()
+{
+    StepHistory(false);
+}
+
+void CSectomatDoc::OnUpdateEditUndo(CCmdUI* ui)
+{
+    ui->Enable(m_history.CanUndo());
+}
+
+void CSectomatDoc::OnEditRedo()
+{
+    StepHistory(true);
+}
+
+void CSectomatDoc::OnUpdateEditRedo(CCmdUI* ui)
+{
+    ui->Enable(m_history.CanRedo());
 }
 
 void CSectomatDoc::OnFileOpen()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ModelData.h"
+#include "model/ModelHistory.h"
 #include "platform/Document.h"
 
 #include <string>
@@ -24,6 +25,16 @@ public:
     // Writes the model file; on failure the path, flags and any previous file stay.
     bool WriteModel(const std::string& path);
 
+    // Every edit of the model ends here: it is modified, its results are out of date, and the
+    // edit becomes a step that can be undone.
+    void CommitEdit();
+    // Edit > Undo and Redo: the model as it was before (after) the step; results go out of date
+    // as with any edit, and the views start afresh.
+    void OnEditUndo();
+    void OnUpdateEditUndo(CCmdUI* ui);
+    void OnEditRedo();
+    void OnUpdateEditRedo(CCmdUI* ui);
+
     // Data > discretize: the Discretize and forward type dialogs, then the discretization files
     // in the model's folder and their summary.
     void OnDiscretize();
@@ -41,4 +52,7 @@ protected:
 private:
     // Model Properties on the current frame; false, and nothing changed, when cancelled.
     bool AskFrame();
+    void StepHistory(bool redo);
+
+    CModelHistory m_history;
 };

@@ -130,8 +130,12 @@ bool CFrameWnd::LoadFrame(const FrameResource& resource)
         }
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
     }
+    // A command may have several keys (Redo: Ctrl+Shift+Z and Ctrl+Y).
+    std::map<unsigned, QList<QKeySequence>> keys;
     for (const Accelerator& accel : resource.accelerators)
-        CommandAction(accel.id, nullptr)->setShortcut(QKeySequence(QString::fromUtf8(accel.key)));
+        keys[accel.id].append(QKeySequence(QString::fromUtf8(accel.key)));
+    for (const auto& [id, sequences] : keys)
+        CommandAction(id, nullptr)->setShortcuts(sequences);
 
     CREATESTRUCT cs;
     if (!PreCreateWindow(cs))

@@ -33,9 +33,7 @@ CPoint CSectomatView::ToLogical(CDC& dc, CPoint point) const
 
 void CSectomatView::FinishEdit()
 {
-    CSectomatDoc* doc = GetDocument();
-    doc->SetModifiedFlag();
-    doc->m_bDiscretized = doc->m_bForwardDone = false;
+    GetDocument()->CommitEdit();
     m_itSelected = m_pActiveList->end();
     Invalidate(true);
 }
@@ -212,10 +210,8 @@ void CSectomatView::OnLButtonUp(unsigned, CPoint point)
             block.m_bEllipse = true;
         m_bMoveMode = m_bSizeMode = m_bEllipseMode = false;
     }
-    if (committed) {
-        doc->SetModifiedFlag();
-        doc->m_bDiscretized = doc->m_bForwardDone = false;
-    }
+    if (committed)
+        doc->CommitEdit();
     m_itSelected = m_pActiveList->end();
     m_bTracking = m_bFirstDrag = false;
     Invalidate(true);
@@ -337,8 +333,7 @@ void CSectomatView::OnBlockProperties()
         block.m_bEllipse = dlg.m_nEllipse != 0;
         block.UpdateRect(doc->m_coreX1, doc->m_coreZ1, m_dScale);
         RecomputeRange();
-        doc->SetModifiedFlag();
-        doc->m_bDiscretized = doc->m_bForwardDone = false;
+        doc->CommitEdit();
     }
     m_itSelected = m_pActiveList->end();
     Invalidate(true);
@@ -411,13 +406,12 @@ void CSectomatView::OnLButtonDblClk(unsigned, CPoint point)
         doc->m_topo.insert(it, added);
     doc->m_bTopography = true;
     // Every change of the profile is a change of the model that must be saved.
-    doc->SetModifiedFlag();
-    if (doc->m_bDiscretized) {
-        doc->m_bDiscretized = doc->m_bForwardDone = false;
+    const bool wasDiscretized = doc->m_bDiscretized;
+    doc->CommitEdit();
+    if (wasDiscretized)
         Invalidate(true);
-    } else {
+    else
         InvalidateRect(core, true);
-    }
 }
 
 void CSectomatView::OnTopoDeletePoint()
