@@ -34,6 +34,7 @@ constexpr unsigned ID_DISCRETIZE = 32791;
 constexpr unsigned ID_BLOCK_SHEAR = 32792;
 constexpr unsigned ID_BLOCK_ELLIPSE = 32793;
 constexpr unsigned ID_VIEW_LOG_FILE = 32794;
+constexpr unsigned ID_EDIT_MODEL_PROPERTIES = 32795;
 
 inline const FrameResource kMainFrameResource = {
     IDR_MAINFRAME,
@@ -52,7 +53,9 @@ inline const FrameResource kMainFrameResource = {
           {"DC model", ID_EDIT_DC_MODEL},
           {"IP model", ID_EDIT_IP_MODEL},
           {nullptr, 0},
-          {"topography", ID_EDIT_TOPOGRAPHY}}},
+          {"topography", ID_EDIT_TOPOGRAPHY},
+          {nullptr, 0},
+          {"Model properties...", ID_EDIT_MODEL_PROPERTIES}}},
         {"&View",
          {{"Data", ID_VIEW_DATA},
           {"Model", ID_VIEW_MODEL},
@@ -100,6 +103,7 @@ inline const std::vector<StringEntry> kStringTable = {
     {ID_VIEW_LOG_FILE, "View the ferrovan log file.\nlog file"},
     {ID_EDIT_UNDO, "Undo the last change of the model.\nUndo"},
     {ID_EDIT_REDO, "Redo the change last undone.\nRedo"},
+    {ID_EDIT_MODEL_PROPERTIES, "Change the core area and the backgrounds.\nModel properties"},
     {ID_FILE_NEW, "Create a new model\nNew"},
     {ID_FILE_OPEN, "Open an existing model file\nOpen"},
     {ID_FILE_CLOSE, "Close the active document\nClose"},

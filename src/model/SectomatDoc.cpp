@@ -25,6 +25,7 @@ CSectomatDoc::CSectomatDoc()
     MapUpdate(ID_EDIT_UNDO, &CSectomatDoc::OnUpdateEditUndo);
     MapCommand(ID_EDIT_REDO, &CSectomatDoc::OnEditRedo);
     MapUpdate(ID_EDIT_REDO, &CSectomatDoc::OnUpdateEditRedo);
+    MapCommand(ID_EDIT_MODEL_PROPERTIES, &CSectomatDoc::OnModelProperties);
 }
 
 bool CSectomatDoc::AskFrame()
@@ -53,11 +54,7 @@ bool CSectomatDoc::OnNewDocument()
         return false;
     m_dcModel.clear();
     m_ipModel.clear();
-    m_topo.clear();
-    // A flat surface along the top of the core area; the view places the points.
-    m_topo.emplace_back(m_coreX1, m_coreZ1);
-    m_topo.emplace_back(m_coreX2, m_coreZ1);
-    m_bTopography = false;
+    FlatTopography();
     SetModifiedFlag(true);
     m_bDiscretized = m_bForwardDone = false;
     m_history.Reset(*this, false);
@@ -145,6 +142,18 @@ void CSectomatDoc::OnEditRedo()
 void CSectomatDoc::OnUpdateEditRedo(CCmdUI* ui)
 {
     ui->Enable(m_history.CanRedo());
+}
+
+void CSectomatDoc::OnModelProperties()
+{
+    if (!AskFrame())
+        return;
+    UpdateLogicalGeometry();
+    // A flat surface stays on the core's top; a drawn one stays where it was drawn.
+    if (!m_bTopography)
+        FlatTopography();
+    CommitEdit();
+    UpdateAllViews(nullptr);
 }
 
 void CSectomatDoc::OnFileOpen()

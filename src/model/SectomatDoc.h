@@ -34,6 +34,9 @@ public:
     void OnUpdateEditUndo(CCmdUI* ui);
     void OnEditRedo();
     void OnUpdateEditRedo(CCmdUI* ui);
+    // Edit > Model properties: a new frame (core area, backgrounds) for the blocks and
+    // topography as they are.
+    void OnModelProperties();
 
     // Data > discretize: the Discretize and forward type dialogs, then the discretization files
     // in the model's folder and their summary.

@@ -172,11 +172,7 @@ TEST_F(NewModelTest, NewAndCloseWhileModifiedAskToSave)
     EXPECT_EQ(log.Boxes().back().style, unsigned(MB_YESNOCANCEL | MB_ICONQUESTION));
 
     log.Answer(IDNO);
-    ModalAnswer answer = OnModal<QDialog>([](QDialog* d) {
-        EXPECT_EQ(DialogItemText(d, 1002), "300");
-        EXPECT_EQ(DialogItemText(d, 1006), "0.5");
-        ClickItem(d, IDCANCEL);
-    });
+    ModalAnswer answer = OnModal<QDialog>([](QDialog* d) { ClickItem(d, IDCANCEL); });
     Trigger(ID_FILE_NEW);
     EXPECT_TRUE(answer.Answered());
     EXPECT_EQ(Doc()->m_coreX2, 300); // cancelled: the open model stays

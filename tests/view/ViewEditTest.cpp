@@ -436,6 +436,7 @@ TEST_F(ViewEditTest, EveryEditIsUndoneAndRedoneWhole)
         {"topography point moved", [&] { DoubleClick(5000, 2000); }},
         {"topography point deleted", [&] { ASSERT_TRUE(Choose(5000, 2000, "delete point")); }},
         {"topography removed", [&] { ASSERT_TRUE(Choose(5000, 2000, "remove topography")); }},
+        {"model properties", [&] { ModalAnswer a = answer({{1002, "1200"}, {1001, "-20"}}); Trigger(ID_EDIT_MODEL_PROPERTIES); }},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(rows[i].name);
@@ -454,6 +455,10 @@ TEST_F(ViewEditTest, EveryEditIsUndoneAndRedoneWhole)
         EXPECT_EQ(Dump(*Doc()), after);
         EXPECT_TRUE(Doc()->IsModified() && !Enabled(ID_EDIT_REDO));
     }
+    // The new frame keeps the blocks, drawn to its scale, and a flat surface follows its top.
+    EXPECT_EQ(Doc()->m_dcModel.front().m_rect, (CRect{1833, 1250, 2334, 1584}));
+    EXPECT_EQ(Doc()->m_topo.front().m_z, -20);
+
     // Saved, undone and edited anew: redoing the new edit does not lead back to the file.
     DoubleClick(3000, 1000);
     ASSERT_TRUE(Doc()->DoSave(dir.File("saved")));
@@ -463,9 +468,13 @@ TEST_F(ViewEditTest, EveryEditIsUndoneAndRedoneWhole)
     press(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_TRUE(Doc()->IsModified());
 
-    // A new model starts a history of its own.
+    // A new model starts a history of its own, on the frame of the model before.
     log.Answer(IDNO);
-    ModalAnswer fresh = OnModal<QDialog>([](QDialog* d) { ClickItem(d, IDOK); });
+    ModalAnswer fresh = OnModal<QDialog>([](QDialog* d) {
+        EXPECT_EQ(DialogItemText(d, 1001), "-20");
+        EXPECT_EQ(DialogItemText(d, 1002), "1200");
+        ClickItem(d, IDOK);
+    });
     Trigger(ID_FILE_NEW);
     EXPECT_FALSE(Enabled(ID_EDIT_UNDO) || Enabled(ID_EDIT_REDO));
 }
