@@ -13,8 +13,7 @@
 
 namespace {
 
-// A DC dialog showing log conductivity unless told otherwise, over the block 0..10 by 0..5 in
-// a core of 0..200 by 0..50.
+// A DC dialog showing log conductivity unless told otherwise: block 0..10 by 0..5, core 0..200 by 0..50.
 struct Dialog : CBlockPropDlg {
     explicit Dialog(bool dc = true, bool conductivity = true, bool log10 = true, float background = -3)
         : CBlockPropDlg(background, dc, conductivity, log10)
