@@ -34,6 +34,7 @@ constexpr unsigned ID_DISCRETIZE = 32791;
 constexpr unsigned ID_BLOCK_SHEAR = 32792;
 constexpr unsigned ID_BLOCK_ELLIPSE = 32793;
 constexpr unsigned ID_VIEW_LOG_FILE = 32794;
+constexpr unsigned ID_EDIT_MODEL_PROPERTIES = 32795;
 
 inline const FrameResource kMainFrameResource = {
     IDR_MAINFRAME,
@@ -45,7 +46,16 @@ inline const FrameResource kMainFrameResource = {
           {"&Save\tCtrl+S", ID_FILE_SAVE_AS},
           {nullptr, 0},
           {"E&xit", ID_APP_EXIT}}},
-        {"&Edit", {{"DC model", ID_EDIT_DC_MODEL}, {"IP model", ID_EDIT_IP_MODEL}, {nullptr, 0}, {"topography", ID_EDIT_TOPOGRAPHY}}},
+        {"&Edit",
+         {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},
+          {"&Redo\tCtrl+Shift+Z", ID_EDIT_REDO},
+          {nullptr, 0},
+          {"DC model", ID_EDIT_DC_MODEL},
+          {"IP model", ID_EDIT_IP_MODEL},
+          {nullptr, 0},
+          {"topography", ID_EDIT_TOPOGRAPHY},
+          {nullptr, 0},
+          {"Model properties...", ID_EDIT_MODEL_PROPERTIES}}},
         {"&View",
          {{"Data", ID_VIEW_DATA},
           {"Model", ID_VIEW_MODEL},
@@ -56,7 +66,8 @@ inline const FrameResource kMainFrameResource = {
         {"Data", {{"discretize ...", ID_DISCRETIZE}, {"forward model", ID_FORWARD_MODEL}}},
         {"&Help", {{"&About Velquor Model Maker ...", ID_APP_ABOUT}}},
     },
-    {{ID_FILE_NEW, "Ctrl+N"}, {ID_FILE_OPEN, "Ctrl+O"}, {ID_FILE_SAVE_AS, "Ctrl+S"}, {ID_EDIT_PASTE, "Ctrl+V"}},
+    {{ID_FILE_NEW, "Ctrl+N"}, {ID_FILE_OPEN, "Ctrl+O"}, {ID_FILE_SAVE_AS, "Ctrl+S"}, {ID_EDIT_PASTE, "Ctrl+V"},
+     {ID_EDIT_UNDO, "Ctrl+Z"}, {ID_EDIT_REDO, "Ctrl+Shift+Z"}, {ID_EDIT_REDO, "Ctrl+Y"}},
     {ID_FILE_SAVE_AS, 0, ID_COLOURBAR_LOG10, ID_COLOURBAR_COND_RES, 0, ID_EDIT_DC_MODEL, ID_EDIT_IP_MODEL, 0,
      ID_EDIT_TOPOGRAPHY, 0, ID_DISCRETIZE, ID_VIEW_MODEL, ID_FORWARD_MODEL, ID_VIEW_DATA, ID_VIEW_LOG_FILE},
     16,
@@ -90,6 +101,9 @@ inline const std::vector<StringEntry> kStringTable = {
     {ID_COLOURBAR_COND_RES, "Toggle conductivity / resistivity\nCond / Res"},
     {ID_DISCRETIZE, "Discretize the model onto a mesh.\nmesh"},
     {ID_VIEW_LOG_FILE, "View the ferrovan log file.\nlog file"},
+    {ID_EDIT_UNDO, "Undo the last change of the model.\nUndo"},
+    {ID_EDIT_REDO, "Redo the change last undone.\nRedo"},
+    {ID_EDIT_MODEL_PROPERTIES, "Change the core area and the backgrounds.\nModel properties"},
     {ID_FILE_NEW, "Create a new model\nNew"},
     {ID_FILE_OPEN, "Open an existing model file\nOpen"},
     {ID_FILE_CLOSE, "Close the active document\nClose"},

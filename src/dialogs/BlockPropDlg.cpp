@@ -3,6 +3,7 @@
 #include "app/Resource.h"
 #include "platform/DataExchange.h"
 #include "platform/MessageBox.h"
+#include "platform/TextFormat.h"
 
 #include <cmath>
 
@@ -86,6 +87,12 @@ void CBlockPropDlg::OnOK()
     }
     if (!(m_z1 < m_z2)) {
         AfxMessageBox("z1 should be less than z2.");
+        return;
+    }
+    // Only the part inside the core is drawn and meshed: a block wholly outside would be nothing.
+    if (!(m_x1 < m_coreX2 && m_x2 > m_coreX1 && m_z1 < m_coreZ2 && m_z2 > m_coreZ1)) {
+        AfxMessageBox(FormatC("The block lies outside the core, which spans x = %g to %g and depth %g to %g.", m_coreX1,
+                              m_coreX2, m_coreZ1, m_coreZ2));
         return;
     }
     if (m_nEllipse == 0 && std::fabs(m_slope) > 3.0) {

@@ -2,6 +2,8 @@
 
 #include "platform/Dialog.h"
 
+#include <cmath>
+
 // Shows and edits one block: its rectangle, value, slope and whether it is an ellipse. The
 // value is shown as the colour bar shows it (log or plain, conductivity or resistivity) and
 // handed back in the form the model stores.
@@ -20,6 +22,18 @@ public:
     float m_value = 0; // stored form before and after; shown form while open
     double m_slope = 0;
     int m_nEllipse = 0;
+    // The core area, which a block must overlap; unbounded unless set.
+    void SetCore(double x1, double x2, double z1, double z2)
+    {
+        m_coreX1 = x1;
+        m_coreX2 = x2;
+        m_coreZ1 = z1;
+        m_coreZ2 = z2;
+    }
+    double m_coreX1 = -HUGE_VAL;
+    double m_coreX2 = HUGE_VAL;
+    double m_coreZ1 = -HUGE_VAL;
+    double m_coreZ2 = HUGE_VAL;
 
 protected:
     bool OnInitDialog() override;

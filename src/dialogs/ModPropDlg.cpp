@@ -3,7 +3,6 @@
 #include "app/Resource.h"
 #include "platform/DataExchange.h"
 #include "platform/MessageBox.h"
-#include "platform/TextFormat.h"
 
 namespace {
 
@@ -19,6 +18,8 @@ const DlgTemplate kTemplate = {
         {DlgItemKind::PushButton, IDCANCEL, "Cancel", 75, 104, 37, 14},
         {DlgItemKind::LText, IDC_STATIC, "x1", 7, 15, 12, 8},
         {DlgItemKind::Edit, IDC_MODPROP_X1, nullptr, 25, 12, 44, 14, ES_AUTOHSCROLL},
+        {DlgItemKind::RText, IDC_STATIC, "top", 80, 15, 21, 8},
+        {DlgItemKind::Edit, IDC_MODPROP_TOP, nullptr, 106, 12, 44, 14, ES_AUTOHSCROLL},
         {DlgItemKind::LText, IDC_STATIC, "x2", 7, 37, 12, 8},
         {DlgItemKind::Edit, IDC_MODPROP_X2, nullptr, 25, 34, 44, 14, ES_AUTOHSCROLL},
         {DlgItemKind::RText, IDC_STATIC, "depth", 80, 37, 21, 8},
@@ -37,6 +38,7 @@ CModPropDlg::CModPropDlg() : CDialog(kTemplate) {}
 void CModPropDlg::DoDataExchange(CDataExchange* pDX)
 {
     DDX_Text(pDX, IDC_MODPROP_X1, m_x1);
+    DDX_Text(pDX, IDC_MODPROP_TOP, m_top);
     DDX_Text(pDX, IDC_MODPROP_X2, m_x2);
     DDX_Text(pDX, IDC_MODPROP_DEPTH, m_depth);
     DDX_Text(pDX, IDC_MODPROP_DC_BACKGROUND, m_dcBackground);
@@ -56,8 +58,8 @@ void CModPropDlg::OnOK()
         return;
     }
     // A core area without height can be neither drawn nor meshed.
-    if (!(m_depth > m_top)) {
-        AfxMessageBox(FormatC("depth should be greater than %g.", m_top));
+    if (!(m_top < m_depth)) {
+        AfxMessageBox("top should be less than depth.");
         return;
     }
     EndDialog(IDOK);

@@ -8,6 +8,15 @@
 
 namespace {
 
+// The words of the dialog, each in one plain sentence.
+const char* const kTipN = "The number of separations measured from each current electrode, from 1 to n a-spacings.";
+const char* const kTipA = "The distance between neighbouring electrodes, in model units.";
+const char* const kTipM1 = "Design the mesh from the number of cells between neighbouring electrodes and an aspect ratio.";
+const char* const kTipCells = "How many cells lie between two neighbouring electrodes.";
+const char* const kTipAspect = "The width of the smallest cells divided by their thickness.";
+const char* const kTipM2 = "Design the mesh from the width dx and thickness dz of its smallest cells.";
+const char* const kTipExisting = "Use a mesh file made earlier instead of designing one.";
+
 const DlgTemplate kTemplate = {
     IDD_DISCRETIZE,
     "Discretize model",
@@ -21,22 +30,22 @@ const DlgTemplate kTemplate = {
         {DlgItemKind::AutoRadioButton, IDC_ARRAY_DIPOLE_DIPOLE, "dipole-dipole", 13, 34, 56, 10},
         {DlgItemKind::AutoRadioButton, IDC_ARRAY_POLE_DIPOLE_R, "pole-dipole(R)", 82, 19, 60, 10},
         {DlgItemKind::AutoRadioButton, IDC_ARRAY_POLE_DIPOLE_L, "pole-dipole(L)", 82, 34, 58, 10},
-        {DlgItemKind::RText, IDC_STATIC, "n", 36, 58, 23, 8},
-        {DlgItemKind::Edit, IDC_N, nullptr, 68, 55, 32, 14, ES_NUMBER | ES_AUTOHSCROLL},
-        {DlgItemKind::RText, IDC_STATIC, "a-spacing", 12, 76, 47, 8},
-        {DlgItemKind::Edit, IDC_A_SPACING, nullptr, 68, 73, 32, 14, ES_AUTOHSCROLL},
+        {DlgItemKind::RText, IDC_STATIC, "n", 36, 58, 23, 8, 0, kTipN},
+        {DlgItemKind::Edit, IDC_N, nullptr, 68, 55, 32, 14, ES_NUMBER | ES_AUTOHSCROLL, kTipN},
+        {DlgItemKind::RText, IDC_STATIC, "a-spacing", 12, 76, 47, 8, 0, kTipA},
+        {DlgItemKind::Edit, IDC_A_SPACING, nullptr, 68, 73, 32, 14, ES_AUTOHSCROLL, kTipA},
         {DlgItemKind::GroupBox, IDC_STATIC, "Mesh parameters", 7, 91, 141, 132},
-        {DlgItemKind::AutoRadioButton, IDC_MESH_M1, "m1", 13, 104, 25, 10, WS_GROUP},
-        {DlgItemKind::RText, IDC_STATIC, "# of cells / electrodes", 27, 117, 70, 8},
-        {DlgItemKind::Edit, IDC_CELLS, nullptr, 102, 114, 42, 14, ES_NUMBER | ES_AUTOHSCROLL},
-        {DlgItemKind::RText, IDC_STATIC, "aspect ratio (dx/dz)", 35, 136, 62, 8},
-        {DlgItemKind::Edit, IDC_ASPECT, nullptr, 102, 133, 42, 14, ES_AUTOHSCROLL},
-        {DlgItemKind::AutoRadioButton, IDC_MESH_M2, "m2", 13, 151, 25, 10},
+        {DlgItemKind::AutoRadioButton, IDC_MESH_M1, "m1", 13, 104, 25, 10, WS_GROUP, kTipM1},
+        {DlgItemKind::RText, IDC_STATIC, "# of cells / electrodes", 27, 117, 70, 8, 0, kTipCells},
+        {DlgItemKind::Edit, IDC_CELLS, nullptr, 102, 114, 42, 14, ES_NUMBER | ES_AUTOHSCROLL, kTipCells},
+        {DlgItemKind::RText, IDC_STATIC, "aspect ratio (dx/dz)", 35, 136, 62, 8, 0, kTipAspect},
+        {DlgItemKind::Edit, IDC_ASPECT, nullptr, 102, 133, 42, 14, ES_AUTOHSCROLL, kTipAspect},
+        {DlgItemKind::AutoRadioButton, IDC_MESH_M2, "m2", 13, 151, 25, 10, 0, kTipM2},
         {DlgItemKind::RText, IDC_STATIC, "dx", 16, 167, 11, 8},
         {DlgItemKind::Edit, IDC_DX, nullptr, 32, 164, 42, 14, ES_AUTOHSCROLL},
         {DlgItemKind::RText, IDC_STATIC, "dz", 86, 167, 11, 8},
         {DlgItemKind::Edit, IDC_DZ, nullptr, 102, 164, 42, 14, ES_AUTOHSCROLL},
-        {DlgItemKind::AutoRadioButton, IDC_MESH_EXISTING, "existing mesh", 13, 189, 58, 10},
+        {DlgItemKind::AutoRadioButton, IDC_MESH_EXISTING, "existing mesh", 13, 189, 58, 10, 0, kTipExisting},
         {DlgItemKind::Edit, IDC_MESH_FILE, nullptr, 11, 201, 98, 14, ES_AUTOHSCROLL | WS_EX_ACCEPTFILES},
         {DlgItemKind::PushButton, IDC_BROWSE, "Browse", 113, 201, 32, 14},
         {DlgItemKind::DefPushButton, IDOK, "OK", 33, 233, 39, 14, WS_GROUP},

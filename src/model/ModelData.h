@@ -56,6 +56,11 @@ struct CModelData {
     // Logical units per model unit.
     double LogicalScale() const { return kCoreLogicalWidth / (m_coreX2 - m_coreX1); }
 
+    // Recomputes the logical caches of every block and topography point after the core changed.
+    void UpdateLogicalGeometry();
+    // A flat surface along the top of the core area: its two ends, placed by the view.
+    void FlatTopography();
+
     // Whether a file name is one of the two kept for the discretized models (case ignored).
     bool IsReservedFileName(const std::string& path) const;
 };

@@ -22,35 +22,43 @@ CSectomatDoc::CSectomatDoc()
     MapUpdate(ID_FORWARD_MODEL, &CSectomatDoc::OnUpdateForwardModel);
     MapCommand(ID_VIEW_LOG_FILE, &CSectomatDoc::OnLogFile);
     MapUpdate(ID_VIEW_LOG_FILE, &CSectomatDoc::OnUpdateLogFile);
+    MapCommand(ID_EDIT_UNDO, &CSectomatDoc::OnEditUndo);
+    MapUpdate(ID_EDIT_UNDO, &CSectomatDoc::OnUpdateEditUndo);
+    MapCommand(ID_EDIT_REDO, &CSectomatDoc::OnEditRedo);
+    MapUpdate(ID_EDIT_REDO, &CSectomatDoc::OnUpdateEditRedo);
+    MapCommand(ID_EDIT_MODEL_PROPERTIES, &CSectomatDoc::OnModelProperties);
 }
 
-bool CSectomatDoc::OnNewDocument()
+bool CSectomatDoc::AskFrame()
 {
     CModPropDlg dlg;
     dlg.m_x1 = m_coreX1;
     dlg.m_x2 = m_coreX2;
+    dlg.m_top = m_coreZ1;
     dlg.m_depth = m_coreZ2;
     dlg.m_dcBackground = m_dcBackground;
     dlg.m_ipBackground = m_ipBackground;
-    dlg.m_top = m_coreZ1;
     if (dlg.DoModal() != IDOK)
         return false;
-
     m_coreX1 = dlg.m_x1;
     m_coreX2 = dlg.m_x2;
+    m_coreZ1 = dlg.m_top;
     m_coreZ2 = dlg.m_depth;
     m_dcBackground = dlg.m_dcBackground;
     m_ipBackground = dlg.m_ipBackground;
+    return true;
+}
 
+bool CSectomatDoc::OnNewDocument()
+{
+    if (!AskFrame())
+        return false;
     m_dcModel.clear();
     m_ipModel.clear();
-    m_topo.clear();
-    // A flat surface along the top of the core area; the view places the points.
-    m_topo.emplace_back(m_coreX1, m_coreZ1);
-    m_topo.emplace_back(m_coreX2, m_coreZ1);
-    m_bTopography = false;
+    FlatTopography();
     SetModifiedFlag(true);
     m_bDiscretized = m_bForwardDone = false;
+    m_history.Reset(*this, false);
 
     SetTitle("");
     ClearPathName();
@@ -83,6 +91,7 @@ bool CSectomatDoc::ReadModel(const std::string& path)
     SetPathName(path);
     m_bDiscretized = m_bForwardDone = false;
     SetModifiedFlag(false);
+    m_history.Reset(*this, true);
     UpdateAllViews(nullptr);
     return true;
 }
@@ -93,7 +102,59 @@ bool CSectomatDoc::WriteModel(const std::string& path)
         return false;
     SetPathName(path);
     SetModifiedFlag(false);
+    m_history.MarkSaved();
     return true;
+}
+
+void CSectomatDoc::CommitEdit()
+{
+    SetModifiedFlag(true);
+    m_bDiscretized = m_bForwardDone = false;
+    m_history.Record(*this);
+}
+
+void CSectomatDoc::StepHistory(bool redo)
+{
+    if (redo)
+        m_history.Redo(*this);
+    else
+        m_history.Undo(*this);
+    // A discretization belongs to the state it was made of.
+    m_bDiscretized = m_bForwardDone = false;
+    SetModifiedFlag(!m_history.AtSavedState());
+    UpdateAllViews(nullptr);
+}
+
+void CSectomatDoc::OnEditUndo()
+{
+    StepHistory(false);
+}
+
+void CSectomatDoc::OnUpdateEditUndo(CCmdUI* ui)
+{
+    ui->Enable(m_history.CanUndo());
+}
+
+void CSectomatDoc::OnEditRedo()
+{
+    StepHistory(true);
+}
+
+void CSectomatDoc::OnUpdateEditRedo(CCmdUI* ui)
+{
+    ui->Enable(m_history.CanRedo());
+}
+
+void CSectomatDoc::OnModelProperties()
+{
+    if (!AskFrame())
+        return;
+    UpdateLogicalGeometry();
+    // A flat surface stays on the core's top; a drawn one stays where it was drawn.
+    if (!m_bTopography)
+        FlatTopography();
+    CommitEdit();
+    UpdateAllViews(nullptr);
 }
 
 void CSectomatDoc::OnFileOpen()

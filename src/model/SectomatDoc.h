@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ModelData.h"
+#include "model/ModelHistory.h"
 #include "platform/Document.h"
 
 #include <string>
@@ -24,6 +25,19 @@ public:
     // Writes the model file; on failure the path, flags and any previous file stay.
     bool WriteModel(const std::string& path);
 
+    // Every edit of the model ends here: it is modified, its results are out of date, and the
+    // edit becomes a step that can be undone.
+    void CommitEdit();
+    // Edit > Undo and Redo: the model as it was before (after) the step; results go out of date
+    // as with any edit, and the views start afresh.
+    void OnEditUndo();
+    void OnUpdateEditUndo(CCmdUI* ui);
+    void OnEditRedo();
+    void OnUpdateEditRedo(CCmdUI* ui);
+    // Edit > Model properties: a new frame (core area, backgrounds) for the blocks and
+    // topography as they are.
+    void OnModelProperties();
+
     // Data > discretize: the Discretize and forward type dialogs, then the discretization files
     // in the model's folder and their summary.
     void OnDiscretize();
@@ -37,4 +51,11 @@ public:
 protected:
     void OnFileOpen();
     void OnFileSave();
+
+private:
+    // Model Properties on the current frame; false, and nothing changed, when cancelled.
+    bool AskFrame();
+    void StepHistory(bool redo);
+
+    CModelHistory m_history;
 };

@@ -226,6 +226,8 @@ int CDialog::DoModal()
             w->lower();
         if (item.style & WS_DISABLED)
             w->setEnabled(false);
+        if (item.tip)
+            w->setToolTip(QString::fromUtf8(item.tip));
         if (item.id != IDC_STATIC)
             m_impl->controls[item.id] = w;
         if (w->focusPolicy() != Qt::NoFocus) {

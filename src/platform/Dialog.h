@@ -45,6 +45,7 @@ struct DlgItem {
     const char* text;
     int x, y, cx, cy;
     unsigned style = 0;
+    const char* tip = nullptr; // tooltip
 };
 
 // A dialog template: caption, font, client size in dialog units and the controls in tab order.

@@ -55,6 +55,14 @@ void CDocument::SetTitle(const std::string& title)
     UpdateFrameTitles();
 }
 
+void CDocument::SetModifiedFlag(bool modified)
+{
+    if (m_bModified == modified)
+        return;
+    m_bModified = modified;
+    UpdateFrameTitles();
+}
+
 std::string CDocument::GetDisplayName() const
 {
     if (!m_strTitle.empty())

@@ -33,7 +33,8 @@ public:
     std::string GetDisplayName() const;
 
     bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    // The frame's caption marks a modified document.
+    void SetModifiedFlag(bool modified = true);
 
     // Calls OnUpdate of every view but sender.
     void UpdateAllViews(CView* sender, long hint = 0, void* hintObject = nullptr);

@@ -130,8 +130,12 @@ bool CFrameWnd::LoadFrame(const FrameResource& resource)
         }
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
     }
+    // A command may have several keys (Redo: Ctrl+Shift+Z and Ctrl+Y).
+    std::map<unsigned, QList<QKeySequence>> keys;
     for (const Accelerator& accel : resource.accelerators)
-        CommandAction(accel.id, nullptr)->setShortcut(QKeySequence(QString::fromUtf8(accel.key)));
+        keys[accel.id].append(QKeySequence(QString::fromUtf8(accel.key)));
+    for (const auto& [id, sequences] : keys)
+        CommandAction(id, nullptr)->setShortcuts(sequences);
 
     CREATESTRUCT cs;
     if (!PreCreateWindow(cs))
@@ -208,8 +212,15 @@ void CFrameWnd::SetActiveView(CView* view)
 void CFrameWnd::OnUpdateFrameTitle()
 {
     CDocument* doc = m_pActiveView ? m_pActiveView->GetDocument() : nullptr;
-    std::string caption = doc ? doc->GetDisplayName() + " - " + m_strTitle : m_strTitle;
-    setWindowTitle(ToQt(caption));
+    if (!doc) {
+        setWindowTitle(ToQt(m_strTitle));
+        return;
+    }
+    // Qt shows "[*]" as "*" while the window is modified; a "[*]" in the name itself is doubled
+    // so that it shows as written.
+    QString name = ToQt(doc->GetDisplayName()).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(name + QStringLiteral("[*] - ") + ToQt(m_strTitle));
+    setWindowModified(doc->IsModified());
 }
 
 void CFrameWnd::SetMessageText(const std::string& text)

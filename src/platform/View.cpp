@@ -7,6 +7,7 @@
 #include "platform/Resources.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -162,6 +163,10 @@ void CView::OnContextMenu(CPoint)
 {
 }
 
+void CView::OnKeyDown(unsigned)
+{
+}
+
 void CView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
@@ -188,6 +193,14 @@ void CView::mouseMoveEvent(QMouseEvent* event)
 void CView::contextMenuEvent(QContextMenuEvent* event)
 {
     OnContextMenu({event->globalPos().x(), event->globalPos().y()});
+}
+
+void CView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        OnKeyDown(VK_ESCAPE);
+    else
+        QWidget::keyPressEvent(event);
 }
 
 unsigned CView::TrackPopupMenu(const MenuPopup& popup, CPoint screen, const std::vector<unsigned>& disabledIds)

@@ -16,6 +16,8 @@ struct MenuPopup;
 
 // Key-state flags of the mouse messages.
 constexpr unsigned MK_LBUTTON = 0x0001;
+// Virtual-key codes of the key messages.
+constexpr unsigned VK_ESCAPE = 0x1B;
 
 // A window that shows a document. Commands the view does not handle go on to its document.
 // It paints into a back buffer: a paint redraws only what was invalidated and then shows the
@@ -61,6 +63,8 @@ public:
     virtual void OnLButtonDblClk(unsigned flags, CPoint point);
     virtual void OnMouseMove(unsigned flags, CPoint point);
     virtual void OnContextMenu(CPoint screen);
+    // A key pressed while the view has the focus; only Escape is passed on.
+    virtual void OnKeyDown(unsigned key);
 
 protected:
     virtual void OnDraw(CDC* pDC);
@@ -74,6 +78,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     friend class CDocument;

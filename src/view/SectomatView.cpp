@@ -80,6 +80,7 @@ void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
         doc->m_topo.back().m_pt = {m_nCoreWidth, 0};
     }
     m_itNearestTopo = doc->m_topo.end();
+    EndTracking(); // whatever it was following may be gone
     m_ptAnchor = m_ptCorner = {-1, -1};
     CView::OnUpdate(sender, hint, hintObject);
     if (doc->m_bDiscretized)

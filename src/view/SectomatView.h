@@ -60,6 +60,8 @@ public:
     void OnLButtonDblClk(unsigned flags, CPoint point) override;
     // The block menu over a block, or the topography menu in topography mode.
     void OnContextMenu(CPoint screen) override;
+    // Escape drops a drag or a pending block operation, changing nothing.
+    void OnKeyDown(unsigned key) override;
 
     void OnBlockMove();
     void OnBlockSize();
@@ -107,6 +109,8 @@ private:
     // picture is drawn again without a selection.
     void FinishEdit();
     void StartPending(bool& mode);
+    // Leaves any drag or pending block operation; the caller repaints to remove its preview.
+    void EndTracking();
     CPoint ToLogical(CDC& dc, CPoint point) const;
     void ShowExtent();
     void DrawSheared(CDC& dc, CPoint a, CPoint b, int offset);

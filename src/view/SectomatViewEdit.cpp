@@ -33,9 +33,7 @@ CPoint CSectomatView::ToLogical(CDC& dc, CPoint point) const
 
 void CSectomatView::FinishEdit()
 {
-    CSectomatDoc* doc = GetDocument();
-    doc->SetModifiedFlag();
-    doc->m_bDiscretized = doc->m_bForwardDone = false;
+    GetDocument()->CommitEdit();
     m_itSelected = m_pActiveList->end();
     Invalidate(true);
 }
@@ -179,6 +177,7 @@ void CSectomatView::OnLButtonUp(unsigned, CPoint point)
     CSectomatDoc* doc = GetDocument();
     const double x0 = doc->m_coreX1, z0 = doc->m_coreZ1;
     CBlockPropDlg dlg(m_fBackground, m_bDCModel, m_bConductivity, m_bLog10);
+    dlg.SetCore(doc->m_coreX1, doc->m_coreX2, doc->m_coreZ1, doc->m_coreZ2);
     dlg.m_x1 = m_ptAnchor.x / m_dScale + x0;
     dlg.m_z1 = m_ptAnchor.y / m_dScale + z0;
     // A moved block's far corner comes from its rectangle, which takes in the logical column and
@@ -211,10 +210,8 @@ void CSectomatView::OnLButtonUp(unsigned, CPoint point)
             block.m_bEllipse = true;
         m_bMoveMode = m_bSizeMode = m_bEllipseMode = false;
     }
-    if (committed) {
-        doc->SetModifiedFlag();
-        doc->m_bDiscretized = doc->m_bForwardDone = false;
-    }
+    if (committed)
+        doc->CommitEdit();
     m_itSelected = m_pActiveList->end();
     m_bTracking = m_bFirstDrag = false;
     Invalidate(true);
@@ -224,6 +221,7 @@ void CSectomatView::StartPending(bool& mode)
 {
     mode = true;
     m_bTracking = m_bFirstDrag = true;
+    setFocus(); // for Escape
 }
 
 void CSectomatView::OnBlockMove()
@@ -246,9 +244,28 @@ void CSectomatView::OnBlockEllipse()
     StartPending(m_bEllipseMode);
 }
 
+void CSectomatView::EndTracking()
+{
+    m_bMoveMode = m_bSizeMode = m_bShearMode = m_bEllipseMode = false;
+    m_bTracking = m_bFirstDrag = false;
+}
+
+void CSectomatView::OnKeyDown(unsigned key)
+{
+    if (key != VK_ESCAPE || !m_bTracking)
+        return;
+    EndTracking();
+    if (CFrameWnd* frame = GetParentFrame())
+        frame->SetMessageText("");
+    if (m_pActiveList)
+        m_itSelected = m_pActiveList->end();
+    Invalidate(true);
+}
+
 void CSectomatView::OnContextMenu(CPoint screen)
 {
-    if (m_bMoveMode || m_bSizeMode || m_bShearMode || !m_pActiveList)
+    // A menu over a pending operation would let a second one start beside it.
+    if (m_bMoveMode || m_bSizeMode || m_bShearMode || m_bEllipseMode || !m_pActiveList)
         return;
     CSectomatDoc* doc = GetDocument();
     CPoint p;
@@ -301,6 +318,7 @@ void CSectomatView::OnBlockProperties()
     CSectomatDoc* doc = GetDocument();
     CElement& block = *m_itSelected;
     CBlockPropDlg dlg(m_fBackground, m_bDCModel, m_bConductivity, m_bLog10);
+    dlg.SetCore(doc->m_coreX1, doc->m_coreX2, doc->m_coreZ1, doc->m_coreZ2);
     dlg.m_x1 = block.m_x1;
     dlg.m_x2 = block.m_x2;
     dlg.m_z1 = block.m_z1;
@@ -315,8 +333,7 @@ void CSectomatView::OnBlockProperties()
         block.m_bEllipse = dlg.m_nEllipse != 0;
         block.UpdateRect(doc->m_coreX1, doc->m_coreZ1, m_dScale);
         RecomputeRange();
-        doc->SetModifiedFlag();
-        doc->m_bDiscretized = doc->m_bForwardDone = false;
+        doc->CommitEdit();
     }
     m_itSelected = m_pActiveList->end();
     Invalidate(true);
@@ -389,13 +406,12 @@ void CSectomatView::OnLButtonDblClk(unsigned, CPoint point)
         doc->m_topo.insert(it, added);
     doc->m_bTopography = true;
     // Every change of the profile is a change of the model that must be saved.
-    doc->SetModifiedFlag();
-    if (doc->m_bDiscretized) {
-        doc->m_bDiscretized = doc->m_bForwardDone = false;
+    const bool wasDiscretized = doc->m_bDiscretized;
+    doc->CommitEdit();
+    if (wasDiscretized)
         Invalidate(true);
-    } else {
+    else
         InvalidateRect(core, true);
-    }
 }
 
 void CSectomatView::OnTopoDeletePoint()

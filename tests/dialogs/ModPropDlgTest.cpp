@@ -12,10 +12,11 @@
 
 namespace {
 
-// Types x1, x2, the depth and the two backgrounds, then presses OK (and Cancel when refused).
-int RunWith(CModPropDlg& dlg, const std::array<const char*, 5>& typed)
+// Types x1, x2, top, depth and the two backgrounds, then presses OK (and Cancel when refused).
+int RunWith(CModPropDlg& dlg, const std::array<const char*, 6>& typed)
 {
-    return RunDialog(dlg, {{1000, typed[0]}, {1002, typed[1]}, {1003, typed[2]}, {1005, typed[3]}, {1006, typed[4]}});
+    return RunDialog(dlg, {{1000, typed[0]}, {1002, typed[1]}, {1001, typed[2]}, {1003, typed[3]}, {1005, typed[4]},
+                           {1006, typed[5]}});
 }
 
 // The tests mean something only when the C library would write a comma.
@@ -30,24 +31,21 @@ TEST(ModPropDlg, ChecksReportTheFirstFailureAndKeepTheDialogOpen)
 {
     struct Row {
         const char* name;
-        std::array<const char*, 5> typed;
+        std::array<const char*, 6> typed;
         const char* message;
-        double top = 0;
     } rows[] = {
-        {"x1 equal to x2", {"100", "100", "50", "-3", "0"}, "x1 should be less than x2."},
-        {"x1 above x2", {"300", "200", "50", "-3", "-1"}, "x1 should be less than x2."},
-        {"negative chargeability", {"0", "200", "50", "-3", "-0.1"}, "Chargeability should be between positive."},
-        {"zero depth", {"0", "200", "0", "-3", "0"}, "depth should be greater than 0."},
-        {"depth at the core top", {"0", "200", "10", "-3", "0"}, "depth should be greater than 10.", 10},
-        {"comma decimal", {"0", "200", "50", "-2,5", "0"}, "Enter a number."},
-        {"empty", {"0", "200", "", "-3", "0"}, "Enter a number."},
-        {"beyond a float", {"0", "200", "50", "1e39", "0"}, "Enter a number."},
+        {"x1 equal to x2", {"100", "100", "0", "50", "-3", "0"}, "x1 should be less than x2."},
+        {"x1 above x2", {"300", "200", "0", "50", "-3", "-1"}, "x1 should be less than x2."},
+        {"negative chargeability", {"0", "200", "0", "50", "-3", "-0.1"}, "Chargeability should be between positive."},
+        {"top at the depth", {"0", "200", "10", "10", "-3", "0"}, "top should be less than depth."},
+        {"comma decimal", {"0", "200", "0", "50", "-2,5", "0"}, "Enter a number."},
+        {"empty", {"0", "200", "0", "", "-3", "0"}, "Enter a number."},
+        {"beyond a float", {"0", "200", "0", "50", "1e39", "0"}, "Enter a number."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         MessageLog log;
         CModPropDlg dlg;
-        dlg.m_top = row.top;
         EXPECT_EQ(RunWith(dlg, row.typed), IDCANCEL);
         EXPECT_EQ(log.Texts(), std::vector<std::string>{row.message});
         for (const MessageLog::Box& box : log.Boxes())
@@ -59,10 +57,11 @@ TEST(ModPropDlg, OkHandsBackTheTypedValues)
 {
     MessageLog log;
     CModPropDlg dlg;
-    ASSERT_EQ(RunWith(dlg, {"-12.5", "1234567.8912345", " 50 ", "-2.25", "0.125"}), IDOK);
+    ASSERT_EQ(RunWith(dlg, {"-12.5", "1234567.8912345", "-6", " 50 ", "-2.25", "0.125"}), IDOK);
     EXPECT_TRUE(log.Empty());
     EXPECT_EQ(dlg.m_x1, -12.5);
     EXPECT_EQ(dlg.m_x2, 1234567.8912345);
+    EXPECT_EQ(dlg.m_top, -6);
     EXPECT_EQ(dlg.m_depth, 50);
     EXPECT_EQ(dlg.m_dcBackground, -2.25f);
     EXPECT_EQ(dlg.m_ipBackground, 0.125f);
@@ -94,13 +93,13 @@ TEST(ModPropDlg, TabRunsFromTheButtonsThroughTheFieldsInOrder)
     ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
         std::vector<int> order;
         QWidget* w = DialogItem(d, IDOK);
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < 8; ++i) {
             order.push_back(w->property("controlId").toInt());
             do
                 w = w->nextInFocusChain();
             while (w->focusPolicy() == Qt::NoFocus || !w->property("controlId").isValid());
         }
-        EXPECT_EQ(order, (std::vector<int>{IDOK, IDCANCEL, 1000, 1002, 1003, 1005, 1006}));
+        EXPECT_EQ(order, (std::vector<int>{IDOK, IDCANCEL, 1000, 1001, 1002, 1003, 1005, 1006}));
         ClickItem(d, IDCANCEL);
     });
     dlg.DoModal();

@@ -15,6 +15,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -111,11 +112,16 @@ TEST_F(FrameworkTest, CommandsWithoutHandlerOrDisabledByUpdateDoNotRun)
     EXPECT_TRUE(g_calls.empty());
 }
 
-TEST_F(FrameworkTest, CaptionNamesTheDocumentBeforeTheWindowTitle)
+TEST_F(FrameworkTest, CaptionNamesTheDocumentBeforeTheWindowTitleAndMarksItModified)
 {
-    EXPECT_EQ(Frame()->windowTitle(), "Untitled - Test Frame");
+    Frame()->winId(); // the platform window that shows the title
+    EXPECT_EQ(Frame()->windowHandle()->title(), "Untitled - Test Frame");
     Doc()->SetPathName("/data/lines/model.txt");
-    EXPECT_EQ(Frame()->windowTitle(), "model.txt - Test Frame");
+    Doc()->SetModifiedFlag();
+    EXPECT_EQ(Frame()->windowHandle()->title(), "model.txt* - Test Frame");
+    Doc()->SetPathName("/data/a[*]b");
+    Doc()->SetModifiedFlag(false);
+    EXPECT_EQ(Frame()->windowHandle()->title(), "a[*]b - Test Frame");
 }
 
 TEST_F(FrameworkTest, SavePromptNamesTheFileAndFollowsTheAnswer)

@@ -13,11 +13,12 @@
 
 namespace {
 
-// A DC dialog showing log conductivity unless told otherwise, over the block 0..10 by 0..5.
+// A DC dialog showing log conductivity unless told otherwise: block 0..10 by 0..5, core 0..200 by 0..50.
 struct Dialog : CBlockPropDlg {
     explicit Dialog(bool dc = true, bool conductivity = true, bool log10 = true, float background = -3)
         : CBlockPropDlg(background, dc, conductivity, log10)
     {
+        SetCore(0, 200, 0, 50);
         m_x2 = 10;
         m_z2 = 5;
         m_value = dc ? -2 : 0.1f;
@@ -37,6 +38,9 @@ TEST(BlockPropDlg, RefusesInTheOrderOfTheChecksAndStaysOpen)
         {"x1 equal to x2", true, true, true, {{IDC_BLOCK_X1, "10"}}, "x1 should be less than x2."},
         {"both reversed", true, true, true, {{IDC_BLOCK_X1, "20"}, {IDC_BLOCK_Z1, "9"}}, "x1 should be less than x2."},
         {"z1 equal to z2", true, true, true, {{IDC_BLOCK_Z1, "5"}, {IDC_BLOCK_SLOPE, "4"}}, "z1 should be less than z2."},
+        {"touching the core", true, true, true, {{IDC_BLOCK_X1, "200"}, {IDC_BLOCK_X2, "260"}},
+         "The block lies outside the core, which spans x = 0 to 200 and depth 0 to 50."},
+        {"partly outside the core", true, true, true, {{IDC_BLOCK_Z1, "-5"}, {IDC_BLOCK_X2, "260"}}, nullptr},
         {"slope above 3", true, true, true, {{IDC_BLOCK_SLOPE, "3.0001"}}, "slope should be between -3 and 3."},
         {"slope 3", true, true, true, {{IDC_BLOCK_SLOPE, "3"}}, nullptr},
         {"slope below -3", false, true, true, {{IDC_BLOCK_VALUE, "-1"}, {IDC_BLOCK_SLOPE, "-3.5"}},

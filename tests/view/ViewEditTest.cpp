@@ -11,12 +11,34 @@
 #include <QMenu>
 #include <QTest>
 
+#include <functional>
 #include <ostream>
+#include <sstream>
 #include <vector>
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
+
+// Everything an edit may change, the logical caches too, to full precision.
+std::string Dump(const CModelData& m)
+{
+    std::ostringstream out;
+    out.precision(17);
+    out << m.m_coreX1 << ' ' << m.m_coreX2 << ' ' << m.m_coreZ1 << ' ' << m.m_coreZ2 << ' ' << m.m_dcBackground << ' '
+        << m.m_ipBackground << ' ' << m.m_bTopography;
+    for (const CElementList* blocks : {&m.m_dcModel, &m.m_ipModel})
+        for (const CElement& e : *blocks) {
+            out << (blocks == &m.m_dcModel ? "\nDC " : "\nIP ") << e.m_x1 << ' ' << e.m_z1 << ' ' << e.m_x2 << ' '
+                << e.m_z2 << ' ' << e.m_value << ' ' << e.m_slope << ' ' << e.m_bEllipse;
+            for (CPoint c : {CPoint{e.m_rect.left, e.m_rect.top}, CPoint{e.m_rect.right, e.m_rect.bottom}, e.m_corners[0],
+                             e.m_corners[1], e.m_corners[2], e.m_corners[3]})
+                out << ' ' << c.x << ' ' << c.y;
+        }
+    for (const CTopoPt& p : m.m_topo)
+        out << '\n' << p.m_x << ' ' << p.m_z << ' ' << p.m_pt.x << ' ' << p.m_pt.y;
+    return out.str();
+}
 
 class ViewEditTest : public AppFixture {
 protected:
@@ -348,12 +370,10 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
     EXPECT_TRUE(Choose(5000, 1000, ""));
     EXPECT_EQ(items, (Items{{"delete point", false}, {"remove topography", false}}));
 
-    // Added to a model that is not discretized: still modified, so that it is not lost.
     DoubleClick(5000, 1000);
     ASSERT_EQ(Doc()->m_topo.size(), 3u);
     const CTopoPt& middle = *std::next(Doc()->m_topo.begin());
     EXPECT_EQ(middle.m_pt, (CPoint{5000, 1000}));
-    EXPECT_TRUE(Doc()->IsModified());
     view->UpdateWindow();
     EXPECT_EQ(view->GetBackBuffer().pixel(Px(5000, 500)), qRgb(192, 192, 192));
 
@@ -380,6 +400,101 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
     EXPECT_EQ(Doc()->m_topo.back().m_pt, (CPoint{10000, 0}));
     EXPECT_FALSE(Doc()->m_bTopography);
     ExpectCommitted();
+}
+
+TEST_F(ViewEditTest, EveryEditIsUndoneAndRedoneWhole)
+{
+    // Two DC blocks over a valley of 30 at x = 800.
+    WriteBytes(dir.File("undo"), CrLf({"0 1000 0 500", "2 -3", "100 300 100 200 -1 0 0", "500 700 100 300 -2 0 0", "0 0.25",
+                                       "3", "0 0", "800 30", "1000 0"}));
+    ASSERT_TRUE(Doc()->ReadModel(dir.File("undo")));
+    // The keys, as pressed in the main window; offscreen, nothing activates it after a dialog.
+    auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        Frame()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Frame()));
+        QTest::keyClick(Frame(), key, modifiers);
+    };
+    auto answer = [](std::vector<Step> steps) {
+        steps.push_back({IDOK});
+        return OnModal<QDialog>([steps](QDialog* d) { Do(d, steps); });
+    };
+    const struct {
+        const char* name;
+        std::function<void()> edit;
+    } rows[] = {
+        {"drawn block", [&] { ModalAnswer a = answer({}); Drag({1000, 3500}, {3000, 4500}); }},
+        {"moved block", [&] { ASSERT_TRUE(Choose(1500, 1500, "move")); Drag({2000, 1500}, {2500, 1500}); }},
+        {"sized block", [&] { ASSERT_TRUE(Choose(2500, 1500, "size")); Drag({2500, 1500}, {3000, 1800}); }},
+        {"sheared block", [&] { ASSERT_TRUE(Choose(6000, 2000, "shear")); Drag({6000, 2000}, {6500, 2000}); }},
+        {"ellipse", [&] { ASSERT_TRUE(Choose(2500, 1500, "ellipse")); Drag({2500, 1500}, {2800, 1700}); }},
+        {"block properties", [&] { ModalAnswer a = answer({{1004, "0.5"}}); ASSERT_TRUE(Choose(2000, 4000, "properties")); }},
+        {"block to back", [&] { ASSERT_TRUE(Choose(2000, 4000, "to back")); }},
+        {"block copied", [&] { ASSERT_TRUE(Choose(2000, 4000, "copy")); }},
+        {"block deleted", [&] { ASSERT_TRUE(Choose(2000, 4000, "delete")); }},
+        {"topography point added", [&] { Trigger(ID_EDIT_TOPOGRAPHY); DoubleClick(5000, 1000); }},
+        {"topography point moved", [&] { DoubleClick(5000, 2000); }},
+        {"topography point deleted", [&] { ASSERT_TRUE(Choose(5000, 2000, "delete point")); }},
+        {"topography removed", [&] { ASSERT_TRUE(Choose(5000, 2000, "remove topography")); }},
+        {"model properties", [&] { ModalAnswer a = answer({{1002, "1200"}, {1001, "-20"}}); Trigger(ID_EDIT_MODEL_PROPERTIES); }},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(rows[i].name);
+        ASSERT_TRUE(Doc()->DoSave(dir.File("saved")));
+        const std::string before = Dump(*Doc());
+        rows[i].edit();
+        const std::string after = Dump(*Doc());
+        EXPECT_NE(after, before);
+        EXPECT_TRUE(Doc()->IsModified() && Enabled(ID_EDIT_UNDO) && !Enabled(ID_EDIT_REDO));
+
+        Doc()->m_bDiscretized = Doc()->m_bForwardDone = true;
+        press(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(Dump(*Doc()), before);
+        EXPECT_FALSE(Doc()->IsModified() || Doc()->m_bDiscretized || Doc()->m_bForwardDone || !Enabled(ID_EDIT_REDO));
+        press(i % 2 ? Qt::Key_Y : Qt::Key_Z, i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(Dump(*Doc()), after);
+        EXPECT_TRUE(Doc()->IsModified() && !Enabled(ID_EDIT_REDO));
+    }
+    // The new frame keeps the blocks, drawn to its scale, and a flat surface follows its top.
+    EXPECT_EQ(Doc()->m_dcModel.front().m_rect, (CRect{1833, 1250, 2334, 1584}));
+    EXPECT_EQ(Doc()->m_topo.front().m_z, -20);
+
+    // Saved, undone and edited anew: redoing the new edit does not lead back to the file.
+    DoubleClick(3000, 1000);
+    ASSERT_TRUE(Doc()->DoSave(dir.File("saved")));
+    press(Qt::Key_Z, Qt::ControlModifier);
+    DoubleClick(7000, 1000);
+    press(Qt::Key_Z, Qt::ControlModifier);
+    press(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(Doc()->IsModified());
+
+    // A new model starts a history of its own, on the frame of the model before.
+    log.Answer(IDNO);
+    ModalAnswer fresh = OnModal<QDialog>([](QDialog* d) {
+        EXPECT_EQ(DialogItemText(d, 1001), "-20");
+        EXPECT_EQ(DialogItemText(d, 1002), "1200");
+        ClickItem(d, IDOK);
+    });
+    Trigger(ID_FILE_NEW);
+    EXPECT_FALSE(Enabled(ID_EDIT_UNDO) || Enabled(ID_EDIT_REDO));
+}
+
+TEST_F(ViewEditTest, EscapeLeavesAPendingOperationAndNoMenuOpensOverOne)
+{
+    Add(100, 100, 300, 200, -1);
+    const std::string before = Dump(*Doc());
+    for (const char* operation : {"move", "size", "shear", "ellipse"}) {
+        SCOPED_TRACE(operation);
+        ASSERT_TRUE(Choose(1500, 1500, operation));
+        EXPECT_FALSE(Choose(1500, 1500, "move"));
+        Press(2000, 1500);
+        Move(2600, 1800);
+        QTest::keyClick(view, Qt::Key_Escape);
+        ExpectCleanPicture();
+        EXPECT_EQ(Status(), " Orvane");
+        Release(2600, 1800);
+        EXPECT_EQ(Dump(*Doc()), before);
+        EXPECT_FALSE(Doc()->IsModified());
+    }
 }
 
 } // namespace
