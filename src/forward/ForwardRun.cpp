@@ -70,18 +70,18 @@ std::string DataViewerCommandLine(const CModelData& m, bool dcModel)
 {
     std::string line = "velquor-data-viewer.exe";
     if (dcModel)
-        line += " \"" + m.m_obsDCFileName + "\" /dc";
+        line += " " + QuoteArgument(m.m_obsDCFileName) + " /dc";
     else
-        line += " \"" + (m.m_fwdType == 2 ? m.m_obsIPLFileName : m.m_obsIPFileName) + "\" /ip";
+        line += " " + QuoteArgument(m.m_fwdType == 2 ? m.m_obsIPLFileName : m.m_obsIPFileName) + " /ip";
     if (m.m_bTopography)
-        line += " /topo=\"" + m.m_topoFileName + "\"";
+        line += " /topo=" + QuoteArgument(m.m_topoFileName);
     return line;
 }
 
 std::string ModelViewerCommandLine(const CModelData& m, bool dcModel)
 {
-    std::string line = "velquor-model-viewer.exe \"" + m.m_meshFileName + "\" \"";
-    line += dcModel ? m.m_conFileName + "\"" : m.m_chgFileName + "\" /ip";
+    std::string line = "velquor-model-viewer.exe " + QuoteArgument(m.m_meshFileName) + " ";
+    line += dcModel ? QuoteArgument(m.m_conFileName) : QuoteArgument(m.m_chgFileName) + " /ip";
     return line;
 }
 

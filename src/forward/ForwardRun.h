@@ -15,7 +15,7 @@ bool RunForwardModel(CModelData& model);
 // when it cannot be started.
 void LaunchProgram(const std::string& commandLine);
 
-// The viewers' command lines for the model shown (DC or IP).
+// The viewers' command lines for the model shown (DC or IP), every file name quoted.
 std::string DataViewerCommandLine(const CModelData& model, bool dcModel);
 std::string ModelViewerCommandLine(const CModelData& model, bool dcModel);
 

@@ -118,6 +118,26 @@ std::vector<std::string> SplitCommandLine(const std::string& line)
     return words;
 }
 
+std::string QuoteArgument(const std::string& word)
+{
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : word) {
+        if (c == '\\') {
+            ++backslashes;
+        } else {
+            // Backslashes before a quote are doubled and the quote escaped; others stay literal.
+            if (c == '"')
+                quoted.append(backslashes + 1, '\\');
+            backslashes = 0;
+        }
+        quoted += c;
+    }
+    // Before the closing quote they are doubled too.
+    quoted.append(backslashes, '\\');
+    return quoted + "\"";
+}
+
 void SetProgramFolder(const std::string& folder)
 {
     ProgramFolderOverride() = folder;
@@ -136,16 +156,14 @@ std::string GetProgramFolder()
 
 std::vector<std::string> ProgramSearchPath()
 {
-    std::vector<std::string> folders = {GetProgramFolder(), GetCurrentDirectory()};
+    std::vector<std::string> folders = {GetProgramFolder()};
+    // An empty or relative entry of PATH would mean the current folder.
     if (const char* path = std::getenv("PATH")) {
-        std::string all = path;
-        size_t start = 0;
-        for (;;) {
-            size_t colon = all.find(':', start);
-            std::string folder = all.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-            folders.push_back(folder.empty() ? "." : folder);
-            if (colon == std::string::npos)
-                break;
+        const std::string all = path;
+        for (size_t start = 0; start <= all.size();) {
+            const size_t colon = std::min(all.find(':', start), all.size());
+            if (colon > start && all[start] == '/')
+                folders.push_back(all.substr(start, colon - start));
             start = colon + 1;
         }
     }
@@ -165,9 +183,10 @@ std::string FindProgram(const std::string& name, const std::vector<std::string>&
                 return c;
         return "";
     }
-    // The name as written is looked for everywhere before its Linux form is.
-    for (const std::string& c : candidates)
-        for (const std::string& folder : folders)
+    // Folder by folder, so that a "ferrovan.exe" further on never wins over the "ferrovan"
+    // beside this program.
+    for (const std::string& folder : folders)
+        for (const std::string& c : candidates)
             if (!folder.empty() && IsExecutableFile(folder + "/" + c))
                 return folder + "/" + c;
     return "";

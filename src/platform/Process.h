@@ -12,12 +12,17 @@
 // quote, other backslashes are literal. The first word is the program: only quotes count in it.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
-// Folders searched for a program named without a folder: the running program's folder, the
-// current folder, then those of PATH.
+// word in double quotes, escaped so that SplitCommandLine gives it back exactly as any word but
+// the first, whatever it holds.
+std::string QuoteArgument(const std::string& word);
+
+// Folders searched for a companion program named without a folder: the running program's
+// folder, then the absolute folders of PATH. Never the current folder, the model's, where any
+// file may lie.
 std::vector<std::string> ProgramSearchPath();
 
-// The executable file for name: a name with a folder as it stands, otherwise the first match in
-// folders. A name ending in ".exe" that is not found is looked for without it. "" when none.
+// The executable file for name: a name with a folder as it stands, otherwise the first folder
+// holding it, as written or, for a name ending in ".exe", without it. "" when none.
 std::string FindProgram(const std::string& name, const std::vector<std::string>& folders);
 
 // Where the program's companions are looked for first; by default the running program's folder.
