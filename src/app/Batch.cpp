@@ -11,6 +11,7 @@
 #include "render/PictureFiles.h"
 
 #include <algorithm>
+#include <csignal>
 #include <map>
 #include <memory>
 #include <optional>
@@ -36,8 +37,8 @@ const char* const kUsage =
     "  --png PREFIX         draw the discretized model into PREFIX-model.png and, with --forward,\n"
     "                       the predicted data into PREFIX-data.png (and for IP PREFIX-model-ip.png\n"
     "                       and PREFIX-data-ip.png), as the viewers show them\n"
-    "The summary goes to standard output, messages to standard error.\n"
-    "Exit status: 0 done, 1 refused, 2 usage error.\n";
+    "The summary goes to standard output, messages and the forward run's progress to standard error.\n"
+    "Exit status: 0 done, 1 refused, 2 usage error, 128 + the signal's number when stopped by one.\n";
 
 struct Options {
     std::string model;
@@ -153,6 +154,43 @@ public:
 
 private:
     MessageBoxHandler m_previous;
+};
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+extern "C" void NoteStopSignal(int signal)
+{
+    g_stopSignal = signal;
+}
+
+// While it lives, SIGINT and SIGTERM are noted instead of ending this program at once: the
+// forward program runs in a process group of its own, which a Ctrl-C on the terminal misses,
+// so the run passes them on to it and waits for it.
+class CStopSignals {
+public:
+    CStopSignals()
+    {
+        g_stopSignal = 0;
+        struct sigaction action = {};
+        action.sa_handler = NoteStopSignal;
+        sigemptyset(&action.sa_mask);
+        for (size_t i = 0; i < 2; ++i)
+            sigaction(kSignals[i], &action, &m_previous[i]);
+    }
+    ~CStopSignals()
+    {
+        for (size_t i = 0; i < 2; ++i)
+            sigaction(kSignals[i], &m_previous[i], nullptr);
+    }
+    CStopSignals(const CStopSignals&) = delete;
+    CStopSignals& operator=(const CStopSignals&) = delete;
+
+    // The signal noted, or 0.
+    static int Noted() { return g_stopSignal; }
+
+private:
+    static constexpr int kSignals[2] = {SIGINT, SIGTERM};
+    struct sigaction m_previous[2];
 };
 
 // Draws the viewers' pictures of the files just written, in a graphical application made for
@@ -285,7 +323,13 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     if (o.forward) {
         out << "\n";
-        if (!RunForwardModel(m))
+        CStopSignals stopSignals;
+        const bool done =
+            RunForwardModel(m, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted);
+        // Ended by a signal, the exit status says so as the shell's would.
+        if (CStopSignals::Noted() != 0)
+            return 128 + CStopSignals::Noted();
+        if (!done)
             return 1;
         const std::string topography = m.m_bTopography ? m.m_topoFileName : "";
         if (!o.pngPrefix.empty()) {

@@ -1,5 +1,7 @@
 #include "app/MainFrame.h"
 
+#include "forward/ForwardProgressDlg.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -34,4 +36,10 @@ int CMainFrame::OnCreate()
 void CMainFrame::SetStatusText(const std::string& text)
 {
     SetMessageText(text);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    CForwardProgressDlg::CancelRunning();
+    CFrameWnd::closeEvent(event);
 }

@@ -19,4 +19,8 @@ public:
 
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
+
+protected:
+    // Cancels a forward run first: its program is not to outlive the window.
+    void closeEvent(QCloseEvent* event) override;
 };

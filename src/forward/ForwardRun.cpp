@@ -5,11 +5,16 @@
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
 #include "platform/MessageBox.h"
-#include "platform/Process.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
 const char* const kForwardProgram = "ferrovan.exe";
+// How long the program has to end after the polite signal before it is killed.
+constexpr int kGraceMs = 2000;
 
 void RemoveIfExists(const std::string& name)
 {
@@ -19,17 +24,24 @@ void RemoveIfExists(const std::string& name)
 
 } // namespace
 
-bool RunForwardModel(CModelData& m)
+std::vector<std::string> CForwardRun::DataFileNames() const
+{
+    std::vector<std::string> names = {m.m_obsDCFileName};
+    if (m.m_fwdType == 1)
+        names.push_back(m.m_obsIPFileName);
+    else if (m.m_fwdType == 2)
+        names.push_back(m.m_obsIPLFileName);
+    return names;
+}
+
+bool CForwardRun::Start()
 {
     // A name the input file cannot hold stops the run while the old results are still there.
     if (!CheckForwardInputNames(m))
         return false;
     try {
-        RemoveIfExists(m.m_obsDCFileName);
-        if (m.m_fwdType == 1)
-            RemoveIfExists(m.m_obsIPFileName);
-        else if (m.m_fwdType == 2)
-            RemoveIfExists(m.m_obsIPLFileName);
+        for (const std::string& name : DataFileNames())
+            RemoveIfExists(name);
         // The results the Data command would show are gone now.
         m.m_bForwardDone = false;
         if (!WriteForwardInputFile(m, m.m_inpFileName))
@@ -38,16 +50,45 @@ bool RunForwardModel(CModelData& m)
         e.ReportError();
         return false;
     }
-
-    if (!StartProgram(std::string(kForwardProgram) + " " + m.m_inpFileName, true)) {
+    if (!m_process.Start(std::string(kForwardProgram) + " " + QuoteArgument(m.m_inpFileName))) {
         AfxMessageBox(std::string(kForwardProgram) + " not found.", MB_ICONERROR);
         return false;
     }
-    bool ok = FileExists(m.m_obsDCFileName);
-    if (m.m_fwdType == 1)
-        ok = ok && FileExists(m.m_obsIPFileName);
-    else if (m.m_fwdType == 2)
-        ok = ok && FileExists(m.m_obsIPLFileName);
+    return true;
+}
+
+void CForwardRun::Cancel(int signal)
+{
+    m_process.End(signal, kGraceMs);
+    m_cancelled = true;
+    // The program writes each data file under a temporary name (".obs_dc.dat.AbC123") and
+    // renames it when complete; a killed run may leave either.
+    const std::vector<std::string> names = DataFileNames();
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
+        const std::string file = entry.path().filename().string();
+        for (const std::string& name : names) {
+            const bool temporary = file.size() == name.size() + 8 && file.rfind("." + name + ".", 0) == 0;
+            if (file == name || temporary)
+                std::filesystem::remove(entry.path(), ec);
+        }
+    }
+    if (std::FILE* log = std::fopen(m.m_logFileName.c_str(), "ab")) {
+        std::fputs("The run was cancelled by the user.\r\n", log);
+        std::fclose(log);
+    }
+}
+
+bool CForwardRun::Report()
+{
+    if (m_cancelled) {
+        AfxMessageBox("Forward modelling was cancelled.", MB_ICONINFORMATION);
+        return false;
+    }
+    // A program that failed may still have left data files; they are not its results.
+    bool ok = m_process.ExitStatus() == 0;
+    for (const std::string& name : DataFileNames())
+        ok = ok && FileExists(name);
     if (!ok) {
         AfxMessageBox("Error occured during forward modelling.\nLook in the log file for more information.",
                       MB_ICONERROR);
@@ -59,9 +100,30 @@ bool RunForwardModel(CModelData& m)
     return true;
 }
 
+bool RunForwardModel(CModelData& m, const std::function<void(const std::string&)>& progress,
+                     const std::function<int()>& stop)
+{
+    CForwardRun run(m);
+    if (!run.Start())
+        return false;
+    std::vector<std::string> lines;
+    for (bool running = true; running;) {
+        running = run.ReadLines(100, lines);
+        for (const std::string& line : lines)
+            if (progress)
+                progress(line);
+        lines.clear();
+        if (const int signal = running && stop ? stop() : 0) {
+            run.Cancel(signal);
+            running = false;
+        }
+    }
+    return run.Report();
+}
+
 void LaunchProgram(const std::string& commandLine)
 {
-    if (StartProgram(commandLine, false))
+    if (StartProgram(commandLine))
         return;
     AfxMessageBox("Could not execute program: " + commandLine.substr(0, commandLine.find(' ')), MB_ICONERROR);
 }
@@ -70,26 +132,17 @@ std::string DataViewerCommandLine(const CModelData& m, bool dcModel)
 {
     std::string line = "velquor-data-viewer.exe";
     if (dcModel)
-        line += " \"" + m.m_obsDCFileName + "\" /dc";
+        line += " " + QuoteArgument(m.m_obsDCFileName) + " /dc";
     else
-        line += " \"" + (m.m_fwdType == 2 ? m.m_obsIPLFileName : m.m_obsIPFileName) + "\" /ip";
+        line += " " + QuoteArgument(m.m_fwdType == 2 ? m.m_obsIPLFileName : m.m_obsIPFileName) + " /ip";
     if (m.m_bTopography)
-        line += " /topo=\"" + m.m_topoFileName + "\"";
+        line += " /topo=" + QuoteArgument(m.m_topoFileName);
     return line;
 }
 
 std::string ModelViewerCommandLine(const CModelData& m, bool dcModel)
 {
-    std::string line = "velquor-model-viewer.exe \"" + m.m_meshFileName + "\" \"";
-    line += dcModel ? m.m_conFileName + "\"" : m.m_chgFileName + "\" /ip";
+    std::string line = "velquor-model-viewer.exe " + QuoteArgument(m.m_meshFileName) + " ";
+    line += dcModel ? QuoteArgument(m.m_conFileName) : QuoteArgument(m.m_chgFileName) + " /ip";
     return line;
-}
-
-void ShowLogFile(const CModelData& m)
-{
-    if (!FileExists(m.m_logFileName)) {
-        AfxMessageBox("Log file doesn't exist.\n" + m.m_logFileName);
-        return;
-    }
-    LaunchProgram("notepad " + m.m_logFileName);
 }

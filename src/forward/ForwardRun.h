@@ -1,23 +1,55 @@
 #pragma once
 
+#include "platform/Process.h"
+
+#include <csignal>
+#include <functional>
 #include <string>
+#include <vector>
 
 struct CModelData;
 
-// Runs the forward-modelling program on the discretized model in the current folder: removes
-// the old data files, writes the input file, starts "ferrovan.exe" with it and waits, then
-// judges the run by the data files it left and says so. True when it succeeded. Once old data
-// files are gone the results flag is cleared, whatever the run then does. A file name that the
-// input file cannot hold is refused before anything is removed.
-bool RunForwardModel(CModelData& model);
+// One run of the forward-modelling program on the discretized model in the current folder.
+class CForwardRun {
+public:
+    explicit CForwardRun(CModelData& model) : m(model) {}
+
+    // Removes the old data files, writes the input file and starts "ferrovan.exe" with it, its
+    // standard output to this. False, having said why, when it cannot. Once old data files are
+    // gone the results flag is cleared, whatever the run then does. A file name that the input
+    // file cannot hold is refused before anything is removed.
+    bool Start();
+    // The lines the program printed since the last call, waiting up to timeoutMs for something
+    // to happen; false once it has ended.
+    bool ReadLines(int timeoutMs, std::vector<std::string>& lines) { return m_process.ReadLines(timeoutMs, lines); }
+    // Stops the run: signal to the program's process group, which is killed after a short grace;
+    // then no data file of the run and no temporary file of the program is left, and the log
+    // says that the user cancelled.
+    void Cancel(int signal = SIGTERM);
+    bool Cancelled() const { return m_cancelled; }
+    pid_t ProcessGroup() const { return m_process.ProcessGroup(); }
+    // Says how the ended run went. It succeeded when the program exited with 0 and left the data
+    // files of the forward type; then the results flag is set and true returned.
+    bool Report();
+
+private:
+    std::vector<std::string> DataFileNames() const;
+
+    CModelData& m;
+    CChildProcess m_process;
+    bool m_cancelled = false;
+};
+
+// A whole run, waited for: progress gets each line the program prints, and stop, asked about
+// ten times a second, gives a signal that cancels the run (0 lets it go on). True when it
+// succeeded.
+bool RunForwardModel(CModelData& model, const std::function<void(const std::string&)>& progress = {},
+                     const std::function<int()>& stop = {});
 
 // Starts a command line without waiting; "Could not execute program: " and the program's name
 // when it cannot be started.
 void LaunchProgram(const std::string& commandLine);
 
-// The viewers' command lines for the model shown (DC or IP).
+// The viewers' command lines for the model shown (DC or IP), every file name quoted.
 std::string DataViewerCommandLine(const CModelData& model, bool dcModel);
 std::string ModelViewerCommandLine(const CModelData& model, bool dcModel);
-
-// The log file command: the log in the text editor, or a message when there is none.
-void ShowLogFile(const CModelData& model);

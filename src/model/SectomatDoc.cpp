@@ -3,15 +3,19 @@
 #include "app/Resource.h"
 #include "dialogs/ModPropDlg.h"
 #include "forward/DlgFwdType.h"
+#include "forward/ForwardProgressDlg.h"
 #include "forward/ForwardRun.h"
+#include "forward/LogWindow.h"
 #include "mesh/Discretize.h"
 #include "mesh/FwdModDlg.h"
 #include "model/ModelFile.h"
 #include "platform/FileDialog.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
+#include "platform/FrameWnd.h"
 #include "platform/MessageBox.h"
 #include "platform/WaitCursor.h"
+#include "platform/WinApp.h"
 
 CSectomatDoc::CSectomatDoc()
 {
@@ -244,9 +248,19 @@ void CSectomatDoc::OnDiscretize()
 
 void CSectomatDoc::OnForwardModel()
 {
-    // The user interface waits for the run; the wait cursor says so.
-    CWaitCursor wait;
-    RunForwardModel(*this);
+    CForwardRun run(*this);
+    {
+        CWaitCursor wait;
+        if (!run.Start())
+            return;
+    }
+    QWidget* frame = AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr;
+    CForwardProgressDlg progress(run, frame);
+    progress.exec();
+    // A run cancelled because the window closed has nobody left to tell.
+    if (run.Cancelled() && frame && !frame->isVisible())
+        return;
+    run.Report();
 }
 
 void CSectomatDoc::OnUpdateForwardModel(CCmdUI* ui)
@@ -256,7 +270,11 @@ void CSectomatDoc::OnUpdateForwardModel(CCmdUI* ui)
 
 void CSectomatDoc::OnLogFile()
 {
-    ShowLogFile(*this);
+    if (!FileExists(m_logFileName)) {
+        AfxMessageBox("Log file doesn't exist.\n" + m_logFileName);
+        return;
+    }
+    CLogWindow::Open(AbsolutePath(m_logFileName), AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr);
 }
 
 void CSectomatDoc::OnUpdateLogFile(CCmdUI* ui)

@@ -41,10 +41,11 @@ public:
     // Data > discretize: the Discretize and forward type dialogs, then the discretization files
     // in the model's folder and their summary.
     void OnDiscretize();
-    // Data > forward model: the forward-modelling program on the discretized model, waited for.
+    // Data > forward model: the forward-modelling program on the discretized model, watched
+    // under a progress dialog that can cancel it.
     void OnForwardModel();
     void OnUpdateForwardModel(CCmdUI* ui);
-    // View > Log file: the forward-modelling program's log in the text editor.
+    // View > Log file: the forward-modelling program's log in a window of its own.
     void OnLogFile();
     void OnUpdateLogFile(CCmdUI* ui);
 

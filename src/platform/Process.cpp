@@ -5,12 +5,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <thread>
 
 extern char** environ;
 
@@ -33,24 +38,42 @@ bool IsExecutableFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-// Programs started and not waited for; reaped as they end so that none lingers as a zombie.
-std::vector<pid_t>& Launched()
+// Starts the command line's program in a process group of its own, its standard output to out
+// when that is given. The process id, or -1.
+pid_t Spawn(const std::string& commandLine, int out = -1)
 {
-    static std::vector<pid_t> pids;
-    return pids;
-}
+    std::vector<std::string> words = SplitCommandLine(commandLine);
+    if (words.empty())
+        return -1;
+    const std::string program = FindProgram(words[0], ProgramSearchPath());
+    if (program.empty())
+        return -1;
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
 
-void ReapLaunched()
-{
-    auto& pids = Launched();
-    for (size_t i = 0; i < pids.size();) {
-        if (::waitpid(pids[i], nullptr, WNOHANG) != 0) {
-            pids[i] = pids.back();
-            pids.pop_back();
-        } else {
-            ++i;
-        }
-    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (out >= 0)
+        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        return -1;
+
+    // Below the user interface's own priority, as a long run should not make it sluggish.
+    errno = 0;
+    const int nice = ::getpriority(PRIO_PROCESS, 0);
+    if (errno == 0)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid), std::min(nice + 5, 19));
+    return pid;
 }
 
 } // namespace
@@ -118,6 +141,26 @@ std::vector<std::string> SplitCommandLine(const std::string& line)
     return words;
 }
 
+std::string QuoteArgument(const std::string& word)
+{
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : word) {
+        if (c == '\\') {
+            ++backslashes;
+        } else {
+            // Backslashes before a quote are doubled and the quote escaped; others stay literal.
+            if (c == '"')
+                quoted.append(backslashes + 1, '\\');
+            backslashes = 0;
+        }
+        quoted += c;
+    }
+    // Before the closing quote they are doubled too.
+    quoted.append(backslashes, '\\');
+    return quoted + "\"";
+}
+
 void SetProgramFolder(const std::string& folder)
 {
     ProgramFolderOverride() = folder;
@@ -136,16 +179,14 @@ std::string GetProgramFolder()
 
 std::vector<std::string> ProgramSearchPath()
 {
-    std::vector<std::string> folders = {GetProgramFolder(), GetCurrentDirectory()};
+    std::vector<std::string> folders = {GetProgramFolder()};
+    // An empty or relative entry of PATH would mean the current folder.
     if (const char* path = std::getenv("PATH")) {
-        std::string all = path;
-        size_t start = 0;
-        for (;;) {
-            size_t colon = all.find(':', start);
-            std::string folder = all.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-            folders.push_back(folder.empty() ? "." : folder);
-            if (colon == std::string::npos)
-                break;
+        const std::string all = path;
+        for (size_t start = 0; start <= all.size();) {
+            const size_t colon = std::min(all.find(':', start), all.size());
+            if (colon > start && all[start] == '/')
+                folders.push_back(all.substr(start, colon - start));
             start = colon + 1;
         }
     }
@@ -165,57 +206,127 @@ std::string FindProgram(const std::string& name, const std::vector<std::string>&
                 return c;
         return "";
     }
-    // The name as written is looked for everywhere before its Linux form is.
-    for (const std::string& c : candidates)
-        for (const std::string& folder : folders)
+    // Folder by folder, so that a "ferrovan.exe" further on never wins over the "ferrovan"
+    // beside this program.
+    for (const std::string& folder : folders)
+        for (const std::string& c : candidates)
             if (!folder.empty() && IsExecutableFile(folder + "/" + c))
                 return folder + "/" + c;
     return "";
 }
 
-bool StartProgram(const std::string& commandLine, bool wait)
+bool StartProgram(const std::string& commandLine)
 {
-    ReapLaunched();
-    std::vector<std::string> words = SplitCommandLine(commandLine);
-    if (words.empty())
+    const pid_t pid = Spawn(commandLine);
+    if (pid < 0)
         return false;
-    const std::vector<std::string> folders = ProgramSearchPath();
-    std::string program = FindProgram(words[0], folders);
-    // The Windows editor stands for the desktop's own opener of text files.
-    if (program.empty() && (words[0] == "notepad" || words[0] == "notepad.exe")) {
-        program = FindProgram("xdg-open", folders);
-        words[0] = "xdg-open";
-    }
-    if (program.empty())
-        return false;
-
-    std::vector<char*> argv;
-    for (std::string& w : words)
-        argv.push_back(w.data());
-    argv.push_back(nullptr);
-
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    pid_t pid = 0;
-    int error = posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    if (error != 0)
-        return false;
-
-    // Below the user interface's own priority, as a long run should not make it sluggish.
-    errno = 0;
-    int nice = ::getpriority(PRIO_PROCESS, 0);
-    if (errno == 0)
-        ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid), std::min(nice + 5, 19));
-
-    if (!wait) {
-        Launched().push_back(pid);
-        return true;
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    // Nothing waits for the program, so that it leaves no zombie behind a thread does.
+    std::thread([pid] {
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
     return true;
+}
+
+CChildProcess::~CChildProcess()
+{
+    End(SIGKILL, 0);
+}
+
+bool CChildProcess::Start(const std::string& commandLine)
+{
+    int pipe[2];
+    if (m_pid >= 0 || ::pipe2(pipe, O_CLOEXEC) != 0)
+        return false;
+    m_pid = Spawn(commandLine, pipe[1]);
+    ::close(pipe[1]);
+    if (m_pid < 0) {
+        ::close(pipe[0]);
+        return false;
+    }
+    m_out = pipe[0];
+    ::fcntl(m_out, F_SETFL, ::fcntl(m_out, F_GETFL) | O_NONBLOCK);
+    return true;
+}
+
+void CChildProcess::Drain(std::vector<std::string>& lines)
+{
+    char buffer[4096];
+    ssize_t got = 0;
+    while (m_out >= 0 && (got = ::read(m_out, buffer, sizeof buffer)) != 0) {
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN)
+                return;
+            break;
+        }
+        m_partial.append(buffer, static_cast<size_t>(got));
+        for (size_t end; (end = m_partial.find('\n')) != std::string::npos;) {
+            lines.push_back(m_partial.substr(0, end > 0 && m_partial[end - 1] == '\r' ? end - 1 : end));
+            m_partial.erase(0, end + 1);
+        }
+    }
+    // The end of the output, or a pipe that cannot be read.
+    ::close(m_out);
+    m_out = -1;
+}
+
+bool CChildProcess::Reap(bool block)
+{
+    if (m_ended)
+        return true;
+    if (m_pid < 0)
+        return false;
+    int status = 0;
+    pid_t got;
+    while ((got = ::waitpid(m_pid, &status, block ? 0 : WNOHANG)) < 0 && errno == EINTR) {
+    }
+    if (got == 0)
+        return false;
+    m_ended = true;
+    m_status = got == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return true;
+}
+
+bool CChildProcess::ReadLines(int timeoutMs, std::vector<std::string>& lines)
+{
+    if (m_pid < 0 || (m_ended && m_out < 0))
+        return false;
+    // Once its output has ended the program is about to end too: looked for again soon.
+    pollfd fd = {m_out, POLLIN, 0};
+    ::poll(&fd, m_out >= 0 ? 1 : 0, m_out >= 0 ? timeoutMs : std::min(timeoutMs, 10));
+    Drain(lines);
+    if (!Reap(false))
+        return true;
+    // The program is gone: what it printed last is read, but whatever else holds the pipe open
+    // is not waited for.
+    if (m_out >= 0) {
+        Drain(lines);
+        ::close(m_out);
+        m_out = -1;
+    }
+    if (!m_partial.empty())
+        lines.push_back(m_partial);
+    m_partial.clear();
+    return false;
+}
+
+void CChildProcess::End(int signal, int graceMs)
+{
+    if (m_pid >= 0 && !m_ended) {
+        ::kill(-m_pid, signal);
+        for (int waited = 0; !Reap(false) && waited < graceMs; waited += 10)
+            ::usleep(10000);
+        if (!m_ended) {
+            ::kill(-m_pid, SIGKILL);
+            Reap(true);
+        }
+        // Anything the program started in its group goes with it.
+        ::kill(-m_pid, SIGKILL);
+    }
+    if (m_out >= 0) {
+        ::close(m_out);
+        m_out = -1;
+    }
 }

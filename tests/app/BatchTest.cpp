@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 
@@ -181,6 +182,30 @@ TEST_F(BatchTest, TheProgramDiscretizesAndDrawsWithoutADisplay)
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, kDefaultSummary + "Created picture: " + dir.File("shot-model.png") + "\n");
     EXPECT_EQ(QImage(QString::fromStdString(dir.File("shot-model.png"))).size(), QSize(1200, 700));
+}
+
+// Ctrl-C during a slow forward run: the forward program, in a process group of its own, gets it
+// too and is gone when the batch mode ends. The copy of the program finds the stand-in beside it.
+TEST_F(BatchTest, AnInterruptIsPassedOnToTheForwardProgramAndWaitedFor)
+{
+    TempDir programs;
+    std::filesystem::copy_file(VMM_PROGRAM, programs.File("velquor-model-maker"));
+    std::filesystem::copy_file(VMM_STANDIN, programs.File("ferrovan"));
+    WriteBytes("model.txt", CrLf(kNewModel));
+    WriteBytes("standin-script.txt", "pid\nobs_dc.dat\n> wavenumber 1 of 3\nsleep 2000\n");
+    bool interrupted = false;
+    const ProgramRun run = RunProgram(programs.File("velquor-model-maker"), {"--batch", "model.txt", "--forward"}, true,
+                                      [&interrupted](pid_t pid, const ProgramRun& sofar) {
+                                          if (!interrupted && sofar.err.find("of 3\n") != std::string::npos)
+                                              interrupted = ::kill(pid, SIGINT) == 0;
+                                      });
+    EXPECT_EQ(run.status, 130);
+    EXPECT_EQ(run.err, "wavenumber 1 of 3\n");
+    EXPECT_NE(run.out.find("\nForward modelling was cancelled.\n"), std::string::npos) << run.out;
+    const pid_t group = std::stoi(ReadBytes("standin-pid.txt"));
+    EXPECT_TRUE(::kill(-group, 0) == -1 && errno == ESRCH);
+    EXPECT_FALSE(FileExists("obs_dc.dat"));
+    EXPECT_EQ(ReadBytes("ferrovan.log"), "The run was cancelled by the user.\r\n");
 }
 
 } // namespace

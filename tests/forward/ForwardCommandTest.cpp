@@ -6,8 +6,16 @@
 #include "support/ModalDriver.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
 
 #include <array>
+#include <csignal>
+#include <optional>
 
 namespace {
 
@@ -24,6 +32,24 @@ protected:
         ModalAnswer first = ok("Discretize model"), second = ok("Type of 2D Forwad Modelling");
         Trigger(ID_DISCRETIZE);
         EXPECT_TRUE(first.Answered() && second.Answered());
+    }
+    // Data > forward model with the stand-in following script, and what answer does in the
+    // progress dialog once the stand-in has printed the line waitFor. The stand-in's process
+    // group must be gone afterwards.
+    void ForwardModel(const std::string& script, const QString& waitFor = {},
+                      const std::function<void(QDialog*)>& answer = {})
+    {
+        WriteBytes(dir.File("standin-script.txt"), "pid\n" + script);
+        std::optional<ModalAnswer> progress;
+        if (answer)
+            progress.emplace(OnModal<QDialog>([&](QDialog* d) {
+                EXPECT_TRUE(QTest::qWaitFor([&] { return d->findChild<QLabel*>()->text() == waitFor; }));
+                answer(d);
+            }));
+        Trigger(ID_FORWARD_MODEL);
+        EXPECT_TRUE(!progress || progress->Answered());
+        const pid_t group = std::stoi(ReadBytes(dir.File("standin-pid.txt")));
+        EXPECT_TRUE(::kill(-group, 0) == -1 && errno == ESRCH);
     }
 };
 
@@ -83,7 +109,7 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     Discretize();
     EXPECT_EQ(WaitForRuns(dir.Path(), 1), (std::vector<Args>{{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}}));
     log.Clear();
-    WriteBytes(dir.File("standin-writes.txt"), "obs_dc.dat\nferrovan.log\n");
+    WriteBytes(dir.File("standin-script.txt"), "obs_dc.dat\n");
     Trigger(ID_FORWARD_MODEL);
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Forward modelling has finished."});
     EXPECT_EQ(RecordedRuns(dir.Path()).back(), (Args{"ferrovan.exe", "ferrovan.inp"}));
@@ -92,8 +118,9 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     const std::pair<unsigned, Args> commands[] = {
         {ID_VIEW_DATA, {"velquor-data-viewer.exe", "obs_dc.dat", "/dc"}},
         {ID_VIEW_MODEL, {"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}},
-        {ID_VIEW_LOG_FILE, {"notepad", "ferrovan.log"}},
     };
+    Trigger(ID_VIEW_LOG_FILE);
+    EXPECT_EQ(log.Last(), "Log file doesn't exist.\nferrovan.log");
     size_t runs = 2;
     for (const auto& [id, args] : commands) {
         Trigger(id);
@@ -109,6 +136,59 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), (Args{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}));
     EXPECT_FALSE(Enabled(ID_VIEW_DATA));
     EXPECT_FALSE(FileExists("obs_dc.dat") || FileExists("ferrovan.log"));
+}
+
+// The log in a window of the program, read again as it changes and when asked for again.
+TEST_F(ForwardCommandTest, TheLogWindowFollowsTheFile)
+{
+    Doc()->m_bDiscretized = true;
+    WriteBytes(dir.File("ferrovan.log"), "Ferrovan\r\n");
+    Trigger(ID_VIEW_LOG_FILE);
+    auto* window = Frame()->findChild<QPlainTextEdit*>();
+    ASSERT_TRUE(window && window->isVisible() && window->isReadOnly());
+    EXPECT_EQ(window->fontMetrics().horizontalAdvance("iiii"), window->fontMetrics().horizontalAdvance("WWWW"));
+    EXPECT_EQ(window->toPlainText(), "Ferrovan\n");
+    WriteBytes(dir.File("ferrovan.log"), "Ferrovan\r\nwavenumbers\r\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->toPlainText() == "Ferrovan\nwavenumbers\n"; }));
+    WriteBytes(dir.File("ferrovan.log"), "again\r\n");
+    Trigger(ID_VIEW_LOG_FILE);
+    EXPECT_EQ(window->toPlainText(), "again\n");
+    EXPECT_EQ(Frame()->findChildren<QPlainTextEdit*>().size(), 1);
+}
+
+TEST_F(ForwardCommandTest, TheRunShowsItsProgressAndCancelEndsItLeavingNoData)
+{
+    StandIns programs{"ferrovan"};
+    Doc()->m_bDiscretized = true;
+    ForwardModel("obs_dc.dat\n> wavenumber 1 of 1\nexit 1\n");
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Error occured during forward modelling.\nLook in the log file for more information."});
+
+    log.Clear();
+    const char* lines = "> model 1 of 2, wavenumber 1 of 3\n> model 2 of 2, wavenumber 1 of 3\n"
+                        "> model 1 of 2, wavenumber 2 of 3\n";
+    ForwardModel(std::string("obs_dc.dat\n.obs_dc.dat.Ab12Cd\n") + lines + "sleep 2000\n", "model 1 of 2, wavenumber 2 of 3",
+                 [](QDialog* d) {
+                     EXPECT_EQ(d->findChild<QProgressBar*>()->value(), 3);
+                     EXPECT_EQ(d->findChild<QProgressBar*>()->maximum(), 6);
+                     d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+                 });
+    ASSERT_EQ(log.Boxes().size(), 1u);
+    EXPECT_EQ(log.Last(), "Forward modelling was cancelled.");
+    EXPECT_EQ(log.Boxes()[0].style, unsigned(MB_ICONINFORMATION));
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"ferrovan.inp", "ferrovan.log", "model.txt",
+                                                                "standin-args.txt", "standin-pid.txt", "standin-script.txt"}));
+    EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "The run was cancelled by the user.\r\n");
+    EXPECT_FALSE(Doc()->m_bForwardDone);
+}
+
+TEST_F(ForwardCommandTest, QuittingDuringARunCancelsItFirst)
+{
+    StandIns programs{"ferrovan"};
+    Doc()->m_bDiscretized = true;
+    ForwardModel("> wavenumber 1 of 3\nsleep 2000\n", "wavenumber 1 of 3", [this](QDialog*) { Trigger(ID_APP_EXIT); });
+    EXPECT_FALSE(Frame()->isVisible());
+    EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "The run was cancelled by the user.\r\n");
+    EXPECT_TRUE(log.Empty());
 }
 
 } // namespace

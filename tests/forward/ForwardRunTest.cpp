@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 // A name holding a line break is refused, and the old file left, only when the name is written.
@@ -69,8 +71,8 @@ struct Scene {
         EXPECT_EQ(log.Boxes()[0].style, style) << text;
     }
 
-    // The files the stand-in writes when it runs.
-    void Writes(const std::string& lines) const { WriteBytes(dir.File("standin-writes.txt"), lines); }
+    // What the stand-in does when it runs.
+    void Writes(const std::string& lines) const { WriteBytes(dir.File("standin-script.txt"), lines); }
     // Which data files are there, and which of them the run left from before.
     std::string DataFiles() const
     {
@@ -106,6 +108,7 @@ TEST(ForwardRun, JudgedByTheDataFilesOfTheTypeAndOnlyThoseAreRemoved)
         {"IP writing DC and IP", 1, "obs_dc.dat\nobs_ip.dat\n", true, "obs_dc.dat obs_ip.dat obs_ipL.dat (old) "},
         {"IPL writing DC and IPL", 2, "obs_dc.dat\nobs_ipL.dat\n", true, "obs_dc.dat obs_ip.dat (old) obs_ipL.dat "},
         {"DC writing nothing", 0, "", false, "obs_ip.dat (old) obs_ipL.dat (old) "},
+        {"DC writing DC but exiting 1", 0, "obs_dc.dat\nexit 1\n", false, "obs_dc.dat obs_ip.dat (old) obs_ipL.dat (old) "},
         {"IP writing only DC", 1, "obs_dc.dat\n", false, "obs_dc.dat obs_ipL.dat (old) "},
         {"IPL writing DC and IP", 2, "obs_dc.dat\nobs_ip.dat\n", false, "obs_dc.dat obs_ip.dat "},
     };
@@ -156,6 +159,24 @@ TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramS
     EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")) || FileExists(s.dir.File("ferrovan.inp")));
     EXPECT_EQ(s.DataFiles(), "obs_dc.dat (old) obs_ip.dat (old) obs_ipL.dat (old) ");
     EXPECT_TRUE(s.m.m_bForwardDone);
+}
+
+// The forward program beside this one wins over a planted "ferrovan.exe" in the model's folder
+// or on PATH.
+TEST(ForwardRun, APlantedFerrovanExeIsNotRun)
+{
+    Scene s(0);
+    s.Writes("obs_dc.dat\n");
+    TempDir path;
+    for (const std::string& planted : {s.dir.File("ferrovan.exe"), path.File("ferrovan.exe")}) {
+        WriteBytes(planted, "#!/bin/sh\ntouch planted\n");
+        std::filesystem::permissions(planted, std::filesystem::perms::owner_all);
+    }
+    const std::string previous = std::getenv("PATH");
+    ::setenv("PATH", (path.Path() + ":" + previous).c_str(), 1);
+    EXPECT_TRUE(RunForwardModel(s.m));
+    ::setenv("PATH", previous.c_str(), 1);
+    EXPECT_FALSE(FileExists(s.dir.File("planted")));
 }
 
 } // namespace

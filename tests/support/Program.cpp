@@ -2,27 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
-namespace {
-
-std::string ReadAll(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
-        text.append(buffer, static_cast<size_t>(got));
-    ::close(fd);
-    return text;
-}
-
-} // namespace
-
-ProgramRun RunProgram(const std::string& program, std::vector<std::string> args, bool headless)
+ProgramRun RunProgram(const std::string& program, std::vector<std::string> args, bool headless,
+                      const std::function<void(pid_t, const ProgramRun&)>& watch)
 {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
@@ -56,8 +46,21 @@ ProgramRun RunProgram(const std::string& program, std::vector<std::string> args,
     ::close(out[1]);
     ::close(err[1]);
     ProgramRun run;
-    run.out = ReadAll(out[0]); // standard error is small: read after standard output
-    run.err = ReadAll(err[0]);
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* texts[2] = {&run.out, &run.err};
+    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+        ::poll(fds, 2, -1);
+        for (int i = 0; i < 2; ++i) {
+            char buffer[4096];
+            const ssize_t got = fds[i].revents ? ::read(fds[i].fd, buffer, sizeof buffer) : -1;
+            if (got > 0)
+                texts[i]->append(buffer, static_cast<size_t>(got));
+            else if (got == 0)
+                ::close(std::exchange(fds[i].fd, -1));
+        }
+        if (watch && spawned == 0)
+            watch(pid, run);
+    }
     EXPECT_EQ(spawned, 0) << program;
     int status = 0;
     if (spawned == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))

@@ -1,19 +1,31 @@
-// Stands in for the external programs: appends its arguments, one a line and then "--", to
-// standin-args.txt in its current folder, creates every file named in standin-writes.txt there,
-// and exits 0.
+// Stands in for the external programs. Follows standin-script.txt in its current folder, a step
+// a line: "> TEXT" prints TEXT on standard output, "sleep MS" waits, "pid" writes its process id
+// to standin-pid.txt, "exit N" sets its exit status, and any other line names a file to create.
+// Then it appends its arguments, one a line and then "--", to standin-args.txt, and exits.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <iostream>
 #include <string>
 
 int main(int argc, char** argv)
 {
-    // The files to write first, so that a test that sees the arguments also sees the results.
-    std::ifstream writes("standin-writes.txt");
-    for (std::string name; std::getline(writes, name);)
-        if (!name.empty())
-            std::ofstream(name) << "written by the stand-in\n";
+    // The steps first, so that a test that sees the arguments also sees the results.
+    int status = 0;
+    std::ifstream script("standin-script.txt");
+    for (std::string step; std::getline(script, step);) {
+        if (step.rfind("> ", 0) == 0)
+            std::cout << step.substr(2) << std::endl;
+        else if (step.rfind("sleep ", 0) == 0)
+            ::usleep(static_cast<useconds_t>(std::stoi(step.substr(6)) * 1000));
+        else if (step == "pid")
+            std::ofstream("standin-pid.txt") << ::getpid();
+        else if (step.rfind("exit ", 0) == 0)
+            status = std::stoi(step.substr(5));
+        else if (!step.empty())
+            std::ofstream(step) << "written by the stand-in\n";
+    }
 
     std::string record;
     for (int i = 0; i < argc; ++i)
@@ -24,5 +36,5 @@ int main(int argc, char** argv)
     if (fd < 0 || ::write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size()))
         return 1;
     ::close(fd);
-    return 0;
+    return status;
 }

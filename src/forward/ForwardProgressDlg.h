@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+
+#include <map>
+#include <string>
+
+class CForwardRun;
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+// Watches a started forward run in a modal dialog, so that the windows behind stay painted: a
+// bar from the program's "N of M" progress lines, its latest line, and Cancel. Ends when the
+// program ends; Cancel, Escape and closing the dialog cancel the run.
+class CForwardProgressDlg : public QDialog {
+public:
+    explicit CForwardProgressDlg(CForwardRun& run, QWidget* parent = nullptr);
+    ~CForwardProgressDlg() override;
+
+    // Cancels the run whose dialog is showing, if any: the program is not to outlive the window.
+    static void CancelRunning();
+
+    void reject() override;
+
+private:
+    void Poll();
+    void Show(const std::string& line);
+
+    CForwardRun& m_run;
+    QLabel* m_text;
+    QProgressBar* m_bar;
+    QTimer* m_timer;
+    std::map<int, int> m_done; // wavenumbers finished, by model
+};
