@@ -307,4 +307,42 @@ TEST(ViewDraw, ColourBarTogglesRepaintTheMarginsOnlyAndTheModelCommandsSwitchMod
     ExpectBar(s, false);
 }
 
+// Every kind of thing the view draws, discretized, with a block selected and a drag under way.
+void FillEverything(Scene& s)
+{
+    s.Valley();
+    s.Add(s.doc.m_dcModel, 100, 200, 300, 300, -1).SetMeshRect(100, 200, 300, 300, 0, 0, 10);
+    s.Add(s.doc.m_dcModel, 250, 250, 400, 350, 0).SetMeshRect(260, 250, 400, 340, 0, 0, 10);
+    CElement& ellipse = s.Add(s.doc.m_dcModel, 500, 200, 700, 400, -2, 0, true);
+    ellipse.AddMeshCell(520, 220, 680, 380, 0, 0, 10);
+    CElement& sheared = s.Add(s.doc.m_dcModel, 100, 380, 300, 480, -1.5, 1);
+    sheared.ResetMeshRows(2);
+    sheared.SetMeshRow(0, 140, 380, 340, 430, 0, 0, 10);
+    sheared.SetMeshRow(1, 60, 430, 260, 480, 0, 0, 10);
+    s.Add(s.doc.m_dcModel, 750, 300, 900, 450, -3);
+    s.Add(s.doc.m_ipModel, 600, 100, 800, 200, 0.1f);
+    s.Add(s.doc.m_ipModel, 350, 380, 450, 480, 0.2f, 0, true);
+    s.Add(s.doc.m_ipModel, 800, 380, 950, 480, 0.2f, -0.5);
+    s.doc.m_meshSurface = {{0, 500}, {2500, 500}, {2500, 1000}, {5000, 1000}, {5000, 1500}, {7500, 1500}, {7500, 500}, {10000, 500}};
+    s.doc.m_arrayType = 1;
+    s.doc.m_n = 3;
+    s.doc.m_aSpacing = 100;
+    s.view.OnInitialUpdate();
+    s.doc.m_bDiscretized = true; // after the re-fit, which would start the model viewer
+    s.view.m_itSelected = s.doc.m_dcModel.begin();
+    s.view.m_bTracking = true;
+    s.view.m_ptAnchor = {6000, 3000};
+    s.view.m_ptCorner = {8000, 4500};
+}
+
+TEST(ViewDraw, WholeCoreUnexaggeratedKeepsItsPicture)
+{
+    Scene s;
+    FillEverything(s);
+    const QImage& image = s.Repaint();
+    // Painted by the view as it was before it could zoom or exaggerate.
+    const QImage golden = QImage(VMM_VIEW_TEST_DATA "/whole-core.png").convertToFormat(image.format());
+    EXPECT_TRUE(image == golden);
+}
+
 } // namespace
