@@ -291,14 +291,14 @@ void CDC::PolyRectangle(const CRect* rects, int count)
     ApplyPen();
     ApplyBrush();
     QRect bounds;
-    QVector<QRect> device;
-    device.reserve(count);
+    // Kept between calls: a discretized model draws thousands of small runs of cells.
+    m_deviceRects.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const QRect r = DeviceRect(rects[i]);
-        device.append(QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1)));
+        m_deviceRects[static_cast<size_t>(i)] = QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1));
         bounds |= r;
     }
-    m_painter->drawRects(device);
+    m_painter->drawRects(m_deviceRects.data(), count);
     Touch(bounds);
 }
 

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // Mapping modes, raster modes, text alignment and background modes of the drawing context.
 enum : int { MM_TEXT = 1, MM_ISOTROPIC = 7 };
@@ -165,6 +166,7 @@ private:
     XFORM m_world;
     mutable std::unique_ptr<QFontMetrics> m_metrics; // of the selected font, made on first use
     mutable int m_metricsPixels = 0;
+    std::vector<QRect> m_deviceRects;
     bool m_worldIdentity = true;
     std::unique_ptr<QPainter> m_painter;
     int m_mapMode = MM_TEXT;
