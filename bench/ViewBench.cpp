@@ -5,7 +5,9 @@
 //
 // FullPaint redraws the whole window (/0: the same model not discretized); MarginRepaint toggles Log10 and redraws what that
 // invalidates. Its counter model_body_painted is 1 when the margin repaint drew over the core
-// area, which it must not.
+// area, which it must not. ExaggeratedPaint and ZoomedPaint redraw the whole window at
+// vertical exaggeration 10 and at 8x zoom about the middle of the section; neither may take
+// longer than FullPaint/1.
 #include "mesh/Discretize.h"
 #include "model/SectomatDoc.h"
 #include "platform/DC.h"
@@ -129,7 +131,40 @@ void MarginRepaint(benchmark::State& state)
     state.counters["model_body_painted"] = painted ? 1 : 0;
 }
 
+void RepaintLoop(benchmark::State& state, Scene& s)
+{
+    for (auto _ : state) {
+        s.view.Invalidate();
+        s.view.UpdateWindow();
+        benchmark::DoNotOptimize(s.view.GetBackBuffer().constBits());
+    }
+}
+
+void ExaggeratedPaint(benchmark::State& state)
+{
+    Scene& s = TheScene();
+    s.view.SetExaggeration(10);
+    RepaintLoop(state, s);
+    s.view.SetExaggeration(1);
+}
+
+void ZoomedPaint(benchmark::State& state)
+{
+    Scene& s = TheScene();
+    CPoint centre{s.view.m_nCoreWidth / 2, s.view.m_nCoreHeight / 2};
+    {
+        CClientDC dc(&s.view);
+        dc.LPtoDP(&centre);
+    }
+    s.view.ZoomAt(centre, 8);
+    RepaintLoop(state, s);
+    state.counters["zoom"] = s.view.m_dZoom;
+    s.view.OnViewFit();
+}
+
 BENCHMARK(FullPaint)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(ExaggeratedPaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(ZoomedPaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(MarginRepaint)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -12,6 +12,7 @@ constexpr unsigned IDD_BLOCKPROP = 130;
 constexpr unsigned IDD_MODPROP = 131;
 constexpr unsigned IDD_DISCRETIZE = 132;
 constexpr unsigned IDD_FWDTYPE = 137;
+constexpr unsigned IDD_EXAGGERATION = 138;
 
 // The program's commands.
 constexpr unsigned ID_BLOCK_PROPERTIES = 32771;
@@ -35,6 +36,14 @@ constexpr unsigned ID_BLOCK_SHEAR = 32792;
 constexpr unsigned ID_BLOCK_ELLIPSE = 32793;
 constexpr unsigned ID_VIEW_LOG_FILE = 32794;
 constexpr unsigned ID_EDIT_MODEL_PROPERTIES = 32795;
+
+// Zoom and vertical exaggeration of the section.
+constexpr unsigned ID_VIEW_EXAGGERATION_1 = 32810;
+constexpr unsigned ID_VIEW_EXAGGERATION_2 = 32811;
+constexpr unsigned ID_VIEW_EXAGGERATION_5 = 32812;
+constexpr unsigned ID_VIEW_EXAGGERATION_10 = 32813;
+constexpr unsigned ID_VIEW_EXAGGERATION_OTHER = 32814;
+constexpr unsigned ID_VIEW_FIT = 32815;
 
 inline const FrameResource kMainFrameResource = {
     IDR_MAINFRAME,
@@ -61,13 +70,22 @@ inline const FrameResource kMainFrameResource = {
           {"Model", ID_VIEW_MODEL},
           {"Log file", ID_VIEW_LOG_FILE},
           {nullptr, 0},
+          {"Vertical exaggeration",
+           0,
+           {{"1", ID_VIEW_EXAGGERATION_1},
+            {"2", ID_VIEW_EXAGGERATION_2},
+            {"5", ID_VIEW_EXAGGERATION_5},
+            {"10", ID_VIEW_EXAGGERATION_10},
+            {"other ...", ID_VIEW_EXAGGERATION_OTHER}}},
+          {"Fit\tCtrl+0", ID_VIEW_FIT},
+          {nullptr, 0},
           {"&Toolbar", ID_VIEW_TOOLBAR},
           {"&Status Bar", ID_VIEW_STATUS_BAR}}},
         {"Data", {{"discretize ...", ID_DISCRETIZE}, {"forward model", ID_FORWARD_MODEL}}},
         {"&Help", {{"&About Velquor Model Maker ...", ID_APP_ABOUT}}},
     },
     {{ID_FILE_NEW, "Ctrl+N"}, {ID_FILE_OPEN, "Ctrl+O"}, {ID_FILE_SAVE_AS, "Ctrl+S"}, {ID_EDIT_PASTE, "Ctrl+V"},
-     {ID_EDIT_UNDO, "Ctrl+Z"}, {ID_EDIT_REDO, "Ctrl+Shift+Z"}, {ID_EDIT_REDO, "Ctrl+Y"}},
+     {ID_EDIT_UNDO, "Ctrl+Z"}, {ID_EDIT_REDO, "Ctrl+Shift+Z"}, {ID_EDIT_REDO, "Ctrl+Y"}, {ID_VIEW_FIT, "Ctrl+0"}},
     {ID_FILE_SAVE_AS, 0, ID_COLOURBAR_LOG10, ID_COLOURBAR_COND_RES, 0, ID_EDIT_DC_MODEL, ID_EDIT_IP_MODEL, 0,
      ID_EDIT_TOPOGRAPHY, 0, ID_DISCRETIZE, ID_VIEW_MODEL, ID_FORWARD_MODEL, ID_VIEW_DATA, ID_VIEW_LOG_FILE},
     16,
@@ -104,6 +122,12 @@ inline const std::vector<StringEntry> kStringTable = {
     {ID_EDIT_UNDO, "Undo the last change of the model.\nUndo"},
     {ID_EDIT_REDO, "Redo the change last undone.\nRedo"},
     {ID_EDIT_MODEL_PROPERTIES, "Change the core area and the backgrounds.\nModel properties"},
+    {ID_VIEW_EXAGGERATION_1, "Draw depths to the scale of distances.\nNo exaggeration"},
+    {ID_VIEW_EXAGGERATION_2, "Stretch the depths twice.\nExaggeration 2"},
+    {ID_VIEW_EXAGGERATION_5, "Stretch the depths five times.\nExaggeration 5"},
+    {ID_VIEW_EXAGGERATION_10, "Stretch the depths ten times.\nExaggeration 10"},
+    {ID_VIEW_EXAGGERATION_OTHER, "Type the vertical exaggeration.\nVertical exaggeration"},
+    {ID_VIEW_FIT, "Show the whole core area.\nFit"},
     {ID_FILE_NEW, "Create a new model\nNew"},
     {ID_FILE_OPEN, "Open an existing model file\nOpen"},
     {ID_FILE_CLOSE, "Close the active document\nClose"},

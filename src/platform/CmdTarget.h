@@ -51,6 +51,15 @@ protected:
         m_handlers[id] = [self, handler] { (self->*handler)(); };
     }
 
+    // One handler for the commands first to last, told which one it runs.
+    template <class T>
+    void MapCommandRange(unsigned first, unsigned last, void (T::*handler)(unsigned))
+    {
+        T* self = static_cast<T*>(this);
+        for (unsigned id = first; id <= last; ++id)
+            m_handlers[id] = [self, handler, id] { (self->*handler)(id); };
+    }
+
     template <class T>
     void MapUpdate(unsigned id, void (T::*handler)(CCmdUI*))
     {

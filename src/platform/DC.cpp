@@ -31,6 +31,7 @@ CDC::CDC(QImage* image, const QRegion& clip)
 {
     m_painter = std::make_unique<QPainter>(image);
     m_painter->setRenderHint(QPainter::Antialiasing, false);
+    m_visible = m_clip.isEmpty() ? QRegion(m_image->rect()) : m_clip;
     if (!m_clip.isEmpty())
         m_painter->setClipRegion(m_clip);
 }
@@ -92,10 +93,18 @@ void CDC::UpdateMapping()
     m_ky = ry < 0 ? -k : k;
 }
 
+void CDC::SetWorldTransform(const XFORM& xform)
+{
+    m_world = xform;
+    m_worldIdentity = xform.eM11 == 1 && xform.eM22 == 1 && xform.eDx == 0 && xform.eDy == 0;
+}
+
 QPoint CDC::ToDevice(int x, int y) const
 {
-    return QPoint(Round((double(x) - m_windowOrg.x) * m_kx) + m_viewportOrg.x,
-                  Round((double(y) - m_windowOrg.y) * m_ky) + m_viewportOrg.y);
+    // The identity gives back x and y exactly, so an untransformed picture is what it always was.
+    const double px = x * m_world.eM11 + m_world.eDx, py = y * m_world.eM22 + m_world.eDy;
+    return QPoint(Round((px - m_windowOrg.x) * m_kx) + m_viewportOrg.x,
+                  Round((py - m_windowOrg.y) * m_ky) + m_viewportOrg.y);
 }
 
 void CDC::LPtoDP(CPoint* points, int count) const
@@ -109,8 +118,14 @@ void CDC::LPtoDP(CPoint* points, int count) const
 void CDC::DPtoLP(CPoint* points, int count) const
 {
     for (int i = 0; i < count; ++i) {
-        points[i] = {Round((points[i].x - m_viewportOrg.x) / m_kx) + m_windowOrg.x,
-                     Round((points[i].y - m_viewportOrg.y) / m_ky) + m_windowOrg.y};
+        if (m_worldIdentity) {
+            points[i] = {Round((points[i].x - m_viewportOrg.x) / m_kx) + m_windowOrg.x,
+                         Round((points[i].y - m_viewportOrg.y) / m_ky) + m_windowOrg.y};
+            continue;
+        }
+        const double px = (points[i].x - m_viewportOrg.x) / m_kx + m_windowOrg.x;
+        const double py = (points[i].y - m_viewportOrg.y) / m_ky + m_windowOrg.y;
+        points[i] = {Round((px - m_world.eDx) / m_world.eM11), Round((py - m_world.eDy) / m_world.eM22)};
     }
 }
 
@@ -276,14 +291,14 @@ void CDC::PolyRectangle(const CRect* rects, int count)
     ApplyPen();
     ApplyBrush();
     QRect bounds;
-    QVector<QRect> device;
-    device.reserve(count);
+    // Kept between calls: a discretized model draws thousands of small runs of cells.
+    m_deviceRects.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const QRect r = DeviceRect(rects[i]);
-        device.append(QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1)));
+        m_deviceRects[static_cast<size_t>(i)] = QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1));
         bounds |= r;
     }
-    m_painter->drawRects(device);
+    m_painter->drawRects(m_deviceRects.data(), count);
     Touch(bounds);
 }
 
@@ -355,18 +370,42 @@ void CDC::FillSolidRect(const CRect& rect, COLORREF colour)
     FillRect(rect, &brush);
 }
 
-void CDC::TextOut(int x, int y, const std::string& text)
+QFont CDC::SelectedFont() const
 {
     QFont font;
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(std::max(1, Round(m_font->m_height * Scale())));
+    return font;
+}
+
+const QFontMetrics& CDC::SelectedFontMetrics() const
+{
+    const QFont font = SelectedFont();
+    if (!m_metrics || m_metricsPixels != font.pixelSize()) {
+        m_metrics = std::make_unique<QFontMetrics>(font);
+        m_metricsPixels = font.pixelSize();
+    }
+    return *m_metrics;
+}
+
+CSize CDC::GetTextExtent(const std::string& text) const
+{
+    const QFontMetrics& metrics = SelectedFontMetrics();
+    const double k = Scale();
+    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(QString::fromStdString(text)) / k)),
+            static_cast<int>(std::ceil(metrics.height() / k))};
+}
+
+void CDC::TextOut(int x, int y, const std::string& text)
+{
+    const QFont font = SelectedFont();
     m_painter->setFont(font);
     m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     m_painter->setPen(ToQColor(m_textColour));
     m_applied.rop = R2_COPYPEN;
     m_applied.style = -1; // the text colour replaced the pen
     const QString s = QString::fromStdString(text);
-    QFontMetrics metrics(font);
+    const QFontMetrics& metrics = SelectedFontMetrics();
     QPoint p = ToDevice(x, y);
     const int width = metrics.horizontalAdvance(s);
     int left = p.x();
@@ -403,9 +442,36 @@ void CDC::FillPath()
     m_path = QPainterPath();
 }
 
+void CDC::ApplyClip()
+{
+    const QRegion own = m_clip.isEmpty() ? QRegion(m_image->rect()) : m_clip;
+    m_visible = m_narrowed ? own & m_narrowing : own;
+    if (m_narrowed)
+        m_painter->setClipRegion(m_visible);
+    else if (!m_clip.isEmpty())
+        m_painter->setClipRegion(m_clip);
+    else
+        m_painter->setClipping(false);
+}
+
+void CDC::IntersectClipRect(const CRect& rect)
+{
+    const QRegion narrowing(DeviceRect(rect));
+    m_narrowing = m_narrowed ? m_narrowing & narrowing : narrowing;
+    m_narrowed = true;
+    ApplyClip();
+}
+
+void CDC::ResetClip()
+{
+    m_narrowed = false;
+    m_narrowing = QRegion();
+    ApplyClip();
+}
+
 CRect CDC::GetClipBox() const
 {
-    QRect r = m_clip.isEmpty() ? m_image->rect() : m_clip.boundingRect();
+    QRect r = m_visible.boundingRect();
     CRect box{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
     DPtoLP(&box);
     return box;
@@ -416,7 +482,7 @@ bool CDC::RectVisible(const CRect& rect) const
     QRect r = DeviceRect(rect);
     if (r.isEmpty())
         r.setSize(QSize(std::max(1, r.width()), std::max(1, r.height())));
-    return m_clip.isEmpty() ? r.intersects(m_image->rect()) : m_clip.intersects(r);
+    return m_visible.intersects(r);
 }
 
 #include "platform/View.h"

@@ -4,6 +4,7 @@
 #include "platform/Geometry.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // Mapping modes, raster modes, text alignment and background modes of the drawing context.
 enum : int { MM_TEXT = 1, MM_ISOTROPIC = 7 };
@@ -23,6 +25,15 @@ enum : int { WHITE_BRUSH = 0, LTGRAY_BRUSH = 1, NULL_BRUSH = 5, BLACK_PEN = 7, N
 struct CSize {
     int cx = 0;
     int cy = 0;
+};
+
+// A world transform that scales and shifts each axis on its own (no rotation or shear):
+// page = world * eM11 + eDx across, world * eM22 + eDy down. The default is the identity.
+struct XFORM {
+    double eM11 = 1;
+    double eM22 = 1;
+    double eDx = 0;
+    double eDy = 0;
 };
 
 // A pen: style, width in logical units (0: one pixel whatever the mapping) and colour.
@@ -74,6 +85,10 @@ public:
     CSize SetViewportExt(int cx, int cy);
     CPoint SetViewportOrg(int x, int y);
     CSize GetWindowExt() const { return m_windowExt; }
+    // Logical units are world units, taken to the page by the world transform; pen widths and
+    // font heights stay in page units, so that a magnified world keeps thin lines thin.
+    void SetWorldTransform(const XFORM& xform);
+    const XFORM& GetWorldTransform() const { return m_world; }
     void LPtoDP(CPoint* points, int count = 1) const;
     void DPtoLP(CPoint* points, int count = 1) const;
     void LPtoDP(CRect* rect) const;
@@ -112,6 +127,14 @@ public:
     void EndPath();
     void FillPath();
 
+    // The size of a text in the selected font, in page units.
+    CSize GetTextExtent(const std::string& text) const;
+
+    // Narrows drawing to a logical rectangle (left..right-1, top..bottom-1) within the area
+    // being drawn; ResetClip widens it back to that area.
+    void IntersectClipRect(const CRect& rect);
+    void ResetClip();
+
     // The area being drawn, in logical units, and whether a logical rectangle touches it.
     CRect GetClipBox() const;
     bool RectVisible(const CRect& rect) const;
@@ -130,9 +153,21 @@ private:
     void ApplyPen();
     void ApplyBrush();
     void Touch(const QRect& r);
+    QFont SelectedFont() const;
+    const QFontMetrics& SelectedFontMetrics() const;
+    // Works out the area drawing may touch and hands it to the painter.
+    void ApplyClip();
 
     QImage* m_image;
     QRegion m_clip;
+    bool m_narrowed = false;
+    QRegion m_narrowing;
+    QRegion m_visible; // in device pixels: the context's own clip and the narrowing
+    XFORM m_world;
+    mutable std::unique_ptr<QFontMetrics> m_metrics; // of the selected font, made on first use
+    mutable int m_metricsPixels = 0;
+    std::vector<QRect> m_deviceRects;
+    bool m_worldIdentity = true;
     std::unique_ptr<QPainter> m_painter;
     int m_mapMode = MM_TEXT;
     CSize m_windowExt{1, 1};

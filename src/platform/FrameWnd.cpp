@@ -120,16 +120,8 @@ bool CFrameWnd::LoadFrame(const FrameResource& resource)
     if (!icon.isNull())
         setWindowIcon(icon);
 
-    for (const MenuPopup& popup : resource.menu) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.text));
-        for (const MenuItem& item : popup.items) {
-            if (!item.text)
-                menu->addSeparator();
-            else
-                menu->addAction(CommandAction(item.id, item.text));
-        }
-        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
-    }
+    for (const MenuPopup& popup : resource.menu)
+        AddMenuItems(menuBar()->addMenu(QString::fromUtf8(popup.text)), popup.items);
     // A command may have several keys (Redo: Ctrl+Shift+Z and Ctrl+Y).
     std::map<unsigned, QList<QKeySequence>> keys;
     for (const Accelerator& accel : resource.accelerators)
@@ -146,6 +138,19 @@ bool CFrameWnd::LoadFrame(const FrameResource& resource)
         return false;
     UpdateCommandUI();
     return true;
+}
+
+void CFrameWnd::AddMenuItems(QMenu* menu, const std::vector<MenuItem>& items)
+{
+    for (const MenuItem& item : items) {
+        if (!item.text)
+            menu->addSeparator();
+        else if (!item.items.empty())
+            AddMenuItems(menu->addMenu(QString::fromUtf8(item.text)), item.items);
+        else
+            menu->addAction(CommandAction(item.id, item.text));
+    }
+    connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
 }
 
 QAction* CFrameWnd::CommandAction(unsigned id, const char* text)

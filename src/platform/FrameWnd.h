@@ -11,6 +11,7 @@
 
 class CView;
 class QLabel;
+class QMenu;
 class QToolBar;
 
 // Initial window size; 0 leaves it to the window system.
@@ -90,6 +91,7 @@ private:
     friend class CToolBar;
     friend class CStatusBar;
     QAction* CommandAction(unsigned id, const char* text);
+    void AddMenuItems(QMenu* menu, const std::vector<MenuItem>& items);
     void OnViewToolBar();
     void OnUpdateViewToolBar(CCmdUI* ui);
     void OnViewStatusBar();

@@ -9,6 +9,7 @@
 struct MenuItem {
     const char* text; // nullptr: a separator
     unsigned id;
+    std::vector<MenuItem> items = {}; // not empty: a popup of these items, and id is unused
 };
 
 struct MenuPopup {

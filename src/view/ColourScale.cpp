@@ -68,6 +68,15 @@ std::string ColourBarLabel(int j, double min, double max, bool dcModel, bool con
     return FormatC("%.3g", v);
 }
 
+std::vector<int> ColourBarLabelRows(double min, double max, bool dcModel, bool conductivity, bool log10)
+{
+    const std::string bottom = ColourBarLabel(0, min, max, dcModel, conductivity, log10);
+    for (int j = 1; j <= 6; ++j)
+        if (ColourBarLabel(j, min, max, dcModel, conductivity, log10) != bottom)
+            return {0, 1, 2, 3, 4, 5, 6};
+    return {3};
+}
+
 std::string AxisLabel(double value, double step)
 {
     return step > 15.0 ? FormatC("%i", RoundToInt(value)) : FormatC("%.2f", value);

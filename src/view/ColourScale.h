@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 // The view's 61 colours, from dark blue for the lowest value through cyan, green and yellow to
 // pink for the highest.
@@ -17,6 +18,10 @@ void FoldIntoRange(double v, double& min, double& max);
 
 // Label j (0 at the bottom, 6 at the top) of the colour bar.
 std::string ColourBarLabel(int j, double min, double max, bool dcModel, bool conductivity, bool log10);
+
+// Which labels the bar shows, as j of ColourBarLabel: all seven, or only the middle one when
+// all seven would read alike, as they do for an empty range.
+std::vector<int> ColourBarLabelRows(double min, double max, bool dcModel, bool conductivity, bool log10);
 
 // An axis label: whole numbers when the tick step is above 15 units, two decimals otherwise.
 std::string AxisLabel(double value, double step);

@@ -4,8 +4,10 @@
 #include "forward/ForwardRun.h"
 #include "model/SectomatDoc.h"
 #include "platform/DC.h"
+#include "platform/TextFormat.h"
 #include "view/ColourScale.h"
 
+#include <algorithm>
 #include <cmath>
 
 CSectomatView::CSectomatView(QWidget* parent) : CView(parent), m_colours(BuildColourTable())
@@ -34,6 +36,11 @@ CSectomatView::CSectomatView(QWidget* parent) : CView(parent), m_colours(BuildCo
     MapUpdate(ID_EDIT_TOPOGRAPHY, &CSectomatView::OnUpdateEditTopography);
     MapCommand(ID_TOPO_DELETE_POINT, &CSectomatView::OnTopoDeletePoint);
     MapCommand(ID_TOPO_REMOVE, &CSectomatView::OnTopoRemove);
+    MapCommandRange(ID_VIEW_EXAGGERATION_1, ID_VIEW_EXAGGERATION_OTHER, &CSectomatView::OnViewExaggeration);
+    for (unsigned id = ID_VIEW_EXAGGERATION_1; id <= ID_VIEW_EXAGGERATION_OTHER; ++id)
+        MapUpdate(id, &CSectomatView::OnUpdateViewExaggeration);
+    MapCommand(ID_VIEW_FIT, &CSectomatView::OnViewFit);
+    MapUpdate(ID_VIEW_FIT, &CSectomatView::OnUpdateViewFit);
 }
 
 CSectomatDoc* CSectomatView::GetDocument() const
@@ -47,10 +54,24 @@ void CSectomatView::OnPrepareDC(CDC* pDC)
     if (client.Width() < 1 || client.Height() < 1)
         return;
     pDC->SetMapMode(MM_ISOTROPIC);
-    pDC->SetWindowExt(m_nCoreWidth + 3000, m_nCoreHeight + 2000);
+    pDC->SetWindowExt(m_nCoreWidth + 3000, m_nPlotHeight + 2000);
     pDC->SetWindowOrg(-1000, -1000);
     pDC->SetViewportExt(client.Width(), client.Height());
     pDC->SetViewportOrg(0, 0);
+    pDC->IntersectClipRect(PlotRect());
+    pDC->SetWorldTransform(SectionToPlot());
+}
+
+XFORM CSectomatView::SectionToPlot() const
+{
+    // At exaggeration 1 the plot is exactly as high as the core, so the factor is exactly 1.
+    const double down = m_nCoreHeight > 0 ? double(m_nPlotHeight) / m_nCoreHeight : m_dExaggeration;
+    XFORM xf;
+    xf.eM11 = m_dZoom;
+    xf.eM22 = m_dZoom * down;
+    xf.eDx = -m_dViewX * xf.eM11;
+    xf.eDy = -m_dViewY * xf.eM22;
+    return xf;
 }
 
 void CSectomatView::UseModel(bool dcModel)
@@ -74,6 +95,14 @@ void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
     m_dScale = m_nCoreWidth / width;
     m_nCoreHeight = RoundToInt((doc->m_coreZ2 - doc->m_coreZ1) / width * m_nCoreWidth);
     m_rcCore = {0, 0, m_nCoreWidth, m_nCoreHeight};
+    // Another core area is another section: show it whole. The exaggeration stays.
+    const double core[4] = {doc->m_coreX1, doc->m_coreX2, doc->m_coreZ1, doc->m_coreZ2};
+    if (!std::equal(core, core + 4, m_lastCore)) {
+        std::copy(core, core + 4, m_lastCore);
+        m_dZoom = 1;
+        m_dViewX = m_dViewY = 0;
+    }
+    m_nPlotHeight = std::clamp(RoundToInt(m_nCoreHeight * m_dExaggeration), 1, 100000000);
     // A flat surface runs along the top of the core area; a file may hold no points at all.
     if (!doc->m_bTopography && !doc->m_topo.empty()) {
         doc->m_topo.front().m_pt = {0, 0};
@@ -138,28 +167,29 @@ void CSectomatView::OnDraw(CDC* pDC)
     CFont* oldFont = pDC->SelectObject(&font);
     pDC->SetBkMode(TRANSPARENT);
 
+    // The model, in the section's units and inside the plot, as prepared.
     if (pDC->RectVisible(m_rcCore))
         DrawModelBody(pDC);
+    // The rest is in the page's units.
+    pDC->SetWorldTransform(XFORM());
+    pDC->ResetClip();
     if (doc->m_bDiscretized)
         DrawElectrodes(pDC);
 
-    const int H = m_nCoreHeight;
+    const int H = m_nPlotHeight;
+    std::vector<CAxisTick> across, down;
+    AxisTicks(pDC, across, down);
     pDC->SetTextAlign(TA_CENTER | TA_TOP);
-    double step = (doc->m_coreX2 - doc->m_coreX1) / 6;
-    for (int i = 0; i <= 6; ++i) {
-        const double offset = i * step;
-        const int X = RoundToInt(offset * m_dScale);
-        pDC->TextOut(X, H + 170, AxisLabel(doc->m_coreX1 + offset, step));
-        pDC->MoveTo(X, H);
-        pDC->LineTo(X, H + 50);
+    for (const CAxisTick& tick : across) {
+        pDC->TextOut(tick.at, H + 170, tick.label);
+        pDC->MoveTo(tick.at, H);
+        pDC->LineTo(tick.at, H + 50);
     }
     pDC->SetTextAlign(TA_RIGHT | TA_BASELINE);
-    step = (doc->m_coreZ2 - doc->m_coreZ1) / 6;
-    for (int i = 0; i <= 6; ++i) {
-        const int Y = RoundToInt(i * step * m_dScale);
-        pDC->TextOut(-200, Y, AxisLabel(doc->m_coreZ1 + i * step, step));
-        pDC->MoveTo(0, Y);
-        pDC->LineTo(-50, Y);
+    for (const CAxisTick& tick : down) {
+        pDC->TextOut(-200, tick.at, tick.label);
+        pDC->MoveTo(0, tick.at);
+        pDC->LineTo(-50, tick.at);
     }
 
     DrawColourBar(pDC);
@@ -283,14 +313,22 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
     const double aL = doc->m_aSpacing * m_dScale;
     const int A = RoundToInt(aL);
     const int type = doc->m_arrayType;
-    auto marker = [&](int x) {
-        const int e = ElevationAt(x);
-        pDC->MoveTo(x - 50, e - 50);
-        pDC->LineTo(x, e);
-        pDC->LineTo(x + 50, e - 50);
-        pDC->MoveTo(x, e);
-        pDC->LineTo(x, e - 200);
+    // Electrodes stand at section positions, but the markers keep their size in the page's
+    // units whatever the zoom and exaggeration: the tip is the surface at x, taken to the page.
+    const XFORM xf = SectionToPlot();
+    auto tip = [&](int x) {
+        return CPoint{RoundToInt(x * xf.eM11 + xf.eDx), RoundToInt(ElevationAt(x) * xf.eM22 + xf.eDy)};
     };
+    auto marker = [&](int x) {
+        const CPoint t = tip(x);
+        pDC->MoveTo(t.x - 50, t.y - 50);
+        pDC->LineTo(t.x, t.y);
+        pDC->LineTo(t.x + 50, t.y - 50);
+        pDC->MoveTo(t.x, t.y);
+        pDC->LineTo(t.x, t.y - 200);
+    };
+    // Above the plot, below the title, and as wide as the plot with the end markers' arms.
+    pDC->IntersectClipRect({-60, -300, m_nCoreWidth + 60, m_nPlotHeight});
 
     CPen sourcePen(PS_SOLID, 2, RGB(0, 0, 0));
     CPen* oldPen = pDC->SelectObject(&sourcePen);
@@ -299,10 +337,11 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
     } else if (type == 1) {
         marker(0);
         marker(A);
-        pDC->MoveTo(0, ElevationAt(0));
-        pDC->LineTo(0, ElevationAt(0) - 200);
-        pDC->LineTo(A, ElevationAt(A) - 200);
-        pDC->LineTo(A, ElevationAt(A));
+        const CPoint a = tip(0), b = tip(A);
+        pDC->MoveTo(a.x, a.y);
+        pDC->LineTo(a.x, a.y - 200);
+        pDC->LineTo(b.x, b.y - 200);
+        pDC->LineTo(b.x, b.y);
     } else if (type == 3) {
         marker(m_nCoreWidth);
     }
@@ -312,32 +351,32 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
     if (type == 0) {
         for (int i = 1; i <= n; ++i)
             marker(RoundToInt(i * aL));
-        return;
-    }
-    if (type < 1 || type > 3)
-        return;
-    int previous = 0;
-    for (int i = 0; i <= n; ++i) {
-        int x;
-        if (type == 1)
-            x = RoundToInt(2 * aL) + RoundToInt(i * aL);
-        else if (type == 2)
-            x = A + RoundToInt(i * aL);
-        else
-            x = (m_nCoreWidth - A) - RoundToInt(i * aL);
-        marker(x);
-        if (i > 0) {
-            pDC->MoveTo(x, ElevationAt(x) - 200);
-            pDC->LineTo(previous, ElevationAt(previous) - 200);
+    } else if (type >= 1 && type <= 3) {
+        int previous = 0;
+        for (int i = 0; i <= n; ++i) {
+            int x;
+            if (type == 1)
+                x = RoundToInt(2 * aL) + RoundToInt(i * aL);
+            else if (type == 2)
+                x = A + RoundToInt(i * aL);
+            else
+                x = (m_nCoreWidth - A) - RoundToInt(i * aL);
+            marker(x);
+            if (i > 0) {
+                const CPoint here = tip(x), before = tip(previous);
+                pDC->MoveTo(here.x, here.y - 200);
+                pDC->LineTo(before.x, before.y - 200);
+            }
+            previous = x;
         }
-        previous = x;
     }
+    pDC->ResetClip();
 }
 
 void CSectomatView::DrawColourBar(CDC* pDC)
 {
     const int x0 = m_nCoreWidth + 600;
-    const int H = m_nCoreHeight;
+    const int H = m_nPlotHeight;
     const bool reversed = m_bDCModel && !m_bConductivity;
     double y = H;
     for (int k = 0; k <= 60; ++k) {
@@ -346,7 +385,16 @@ void CSectomatView::DrawColourBar(CDC* pDC)
         y -= H / 61.0;
     }
     pDC->SetTextAlign(TA_LEFT | TA_BASELINE);
-    for (int j = 0; j <= 6; ++j) {
+    std::vector<int> rows = ColourBarLabelRows(m_dMin, m_dMax, m_bDCModel, m_bConductivity, m_bLog10);
+    // A low bar labels every second, third or only the end rows, so that no two labels touch.
+    if (rows.size() == 7) {
+        const int needed = pDC->GetTextExtent("0").cy;
+        int every = 1;
+        while (every < 6 && (6 % every != 0 || every * (H / 6.0) < needed))
+            ++every;
+        std::erase_if(rows, [every](int j) { return j % every != 0; });
+    }
+    for (int j : rows) {
         const int Y = RoundToInt(H - j * (H / 6.0));
         pDC->TextOut(x0 + 300, Y, ColourBarLabel(j, m_dMin, m_dMax, m_bDCModel, m_bConductivity, m_bLog10));
         pDC->MoveTo(x0 + 200, Y);
@@ -358,9 +406,67 @@ void CSectomatView::InvalidateMargins()
 {
     Invalidate(true);
     CClientDC dc(this);
-    CRect core = m_rcCore;
-    dc.LPtoDP(&core);
-    ValidateRect(core);
+    dc.SetWorldTransform(XFORM());
+    CRect plot = PlotRect();
+    dc.LPtoDP(&plot);
+    ValidateRect(plot);
+}
+
+void CSectomatView::AxisTicks(CDC* pDC, std::vector<CAxisTick>& across, std::vector<CAxisTick>& down) const
+{
+    const CSectomatDoc* doc = GetDocument();
+    const int gap = pDC->GetWindowExt().cx / 70; // one text height
+    const int textHeight = pDC->GetTextExtent("0").cy;
+    across.clear();
+    down.clear();
+
+    // The whole core unexaggerated keeps its seven equal steps while their labels have room.
+    if (m_dZoom == 1 && m_dExaggeration == 1) {
+        const double stepX = (doc->m_coreX2 - doc->m_coreX1) / 6, stepZ = (doc->m_coreZ2 - doc->m_coreZ1) / 6;
+        for (int i = 0; i <= 6; ++i) {
+            across.push_back({RoundToInt(i * stepX * m_dScale), AxisLabel(doc->m_coreX1 + i * stepX, stepX)});
+            down.push_back({RoundToInt(i * stepZ * m_dScale), AxisLabel(doc->m_coreZ1 + i * stepZ, stepZ)});
+        }
+        bool room = true;
+        for (int i = 1; i <= 6 && room; ++i) {
+            const int half = (pDC->GetTextExtent(across[i - 1].label).cx + pDC->GetTextExtent(across[i].label).cx) / 2;
+            room = across[i].at - across[i - 1].at >= half + gap && down[i].at - down[i - 1].at >= textHeight + gap / 2;
+        }
+        if (room)
+            return;
+        across.clear();
+        down.clear();
+    }
+
+    // Otherwise ticks at round numbers, 1, 2 or 5 times a power of ten apart: the closest that
+    // leave room between the labels.
+    const XFORM xf = SectionToPlot();
+    auto roundTicks = [&](std::vector<CAxisTick>& ticks, double origin, double perUnit, double shift, int length,
+                          bool sideBySide) {
+        const double first = origin + (0 - shift) / perUnit, last = origin + (length - shift) / perUnit;
+        double step = std::pow(10.0, std::floor(std::log10(gap / perUnit)));
+        int decimals = 0;
+        for (int tries = 0; tries < 60; ++tries) {
+            decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
+            double needed = textHeight + gap / 2;
+            // The widest label is at one end: the largest number, or the most negative one.
+            if (sideBySide) {
+                const double a = std::ceil(first / step - 1e-9) * step, b = std::floor(last / step + 1e-9) * step;
+                needed = gap + std::max(pDC->GetTextExtent(FormatC("%.*f", decimals, a + 0.0)).cx,
+                                        pDC->GetTextExtent(FormatC("%.*f", decimals, b + 0.0)).cx);
+            }
+            if (step * perUnit >= needed)
+                break;
+            const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+            step *= mantissa < 1.5 ? 2 : mantissa < 3.5 ? 2.5 : 2;
+        }
+        for (double k = std::ceil(first / step - 1e-9); k <= std::floor(last / step + 1e-9); ++k) {
+            const double v = k * step + 0.0; // never "-0"
+            ticks.push_back({RoundToInt((v - origin) * perUnit + shift), FormatC("%.*f", decimals, v)});
+        }
+    };
+    roundTicks(across, doc->m_coreX1, m_dScale * xf.eM11, xf.eDx, m_nCoreWidth, true);
+    roundTicks(down, doc->m_coreZ1, m_dScale * xf.eM22, xf.eDy, m_nPlotHeight, false);
 }
 
 void CSectomatView::OnEditDCModel()

@@ -2,22 +2,35 @@
 
 #include "model/ModelData.h"
 #include "platform/Colour.h"
+#include "platform/DC.h"
 #include "platform/View.h"
 
 #include <array>
+#include <string>
+#include <vector>
 
-class CDC;
 class CSectomatDoc;
 
-// The window in which the vertical section is drawn and edited. Everything is drawn in logical
-// units: the core area is 10000 units wide with its top-left corner at (0, 0), depth downward,
-// with margins of 1000 units left, above and below it and 2000 right of it for the colour bar.
+// One tick of an axis: where it stands along the axis (page units) and its label.
+struct CAxisTick {
+    int at = 0;
+    std::string label;
+};
+
+// The window in which the vertical section is drawn and edited. Blocks, topography and every
+// edit are in the section's logical units: the core area is 10000 units wide with its top-left
+// corner at (0, 0), depth downward, at the same scale both ways. The page around them has the
+// plot, the core's place on the screen, 10000 units wide and the core's height times the
+// vertical exaggeration high, with margins of 1000 units left, above and below it and 2000 right
+// of it for the colour bar. A world transform takes the section's units into the plot, stretched
+// by the exaggeration and by the zoom; at exaggeration 1 without zoom it is the identity.
 class CSectomatView : public CView {
 public:
     explicit CSectomatView(QWidget* parent = nullptr);
 
     CSectomatDoc* GetDocument() const;
 
+    // Maps the page, then narrows drawing to the plot and takes the section's units into it.
     void OnPrepareDC(CDC* pDC) override;
     // Re-fits the view to the document; after a successful discretization it also opens the
     // model viewer on the new files.
@@ -49,6 +62,26 @@ public:
     void OnUpdateViewData(CCmdUI* ui);
     void OnViewModel();
     void OnUpdateViewModel(CCmdUI* ui);
+
+    // View > Vertical exaggeration and View > Fit.
+    void OnViewExaggeration(unsigned id);
+    void OnUpdateViewExaggeration(CCmdUI* ui);
+    void OnViewFit();
+    void OnUpdateViewFit(CCmdUI* ui);
+    // Stretches depths by e (kept between the dialog's limits), keeping the part of the section shown.
+    void SetExaggeration(double e);
+    // Magnifies by factor (the zoom stays between 1, the whole core, and kMaxZoom) keeping the
+    // section point under the client pixel where it is.
+    void ZoomAt(CPoint pixel, double factor);
+    static constexpr double kMaxZoom = 64;
+
+    // The section's units to the page's, and the plot in the page's units.
+    XFORM SectionToPlot() const;
+    CRect PlotRect() const { return {0, 0, m_nCoreWidth, m_nPlotHeight}; }
+    // The ticks of the horizontal and the vertical axis for the part of the section shown.
+    void AxisTicks(CDC* pDC, std::vector<CAxisTick>& across, std::vector<CAxisTick>& down) const;
+    // What lies under a client pixel: "x 12  z 3  log10 cond -2", or "" outside the plot.
+    std::string Readout(CPoint pixel) const;
 
     bool HasSelection() const { return m_pActiveList && m_itSelected != m_pActiveList->end(); }
 
@@ -100,9 +133,19 @@ public:
     double m_dMin = 0;
     double m_dMax = 0;
     std::array<COLORREF, 61> m_colours;
+    double m_dExaggeration = 1;
+    double m_dZoom = 1;                 // 1: the whole core
+    double m_dViewX = 0, m_dViewY = 0;  // the section point at the plot's top-left corner
+    int m_nPlotHeight = 0;              // the core's height times the exaggeration
 
 protected:
     void OnDraw(CDC* pDC) override;
+    // The wheel zooms, a middle-button drag pans; the pointer's place goes to the status bar.
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     // Every committed edit: the document is modified, its results out of date, and the whole
@@ -120,6 +163,16 @@ private:
     CPoint m_ptPrevious1;
     CPoint m_ptPrevious2;
     int m_nPreviousShear = 0;
+
+    // The page's pixels per unit, as the isotropic mapping gives them.
+    double PageScale() const;
+    // Keeps the shown part of the section inside the core and repaints.
+    void ShowSection(double x, double y);
+    bool OperationRuns() const { return m_bTracking; }
+    bool m_bPanning = false;
+    CPoint m_ptPanStart;
+    double m_dPanX = 0, m_dPanY = 0;
+    double m_lastCore[4] = {0, 0, 0, 0}; // x1, x2, z1, z2 at the last re-fit
 
     void UseModel(bool dcModel);
     void DrawModelBody(CDC* pDC);

@@ -282,8 +282,11 @@ void CSectomatView::OnContextMenu(CPoint screen)
     if (m_bTopoMode) {
         double best = 1e20;
         m_itNearestTopo = doc->m_topo.end();
+        // Nearest as the screen shows it: depths count as stretched by the exaggeration.
+        const XFORM xf = SectionToPlot();
+        const double down = xf.eM22 / xf.eM11;
         for (auto it = doc->m_topo.begin(); it != doc->m_topo.end(); ++it) {
-            const double d = std::hypot(double(it->m_pt.x) - p.x, double(it->m_pt.y) - p.y);
+            const double d = std::hypot(double(it->m_pt.x) - p.x, (double(it->m_pt.y) - p.y) * down);
             if (d < best) {
                 best = d;
                 m_itNearestTopo = it;

@@ -130,7 +130,7 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     // The automatic display shows the conductivity when the discretization wrote no
     // chargeability file, whatever model is shown; the results of the earlier run are gone.
     Trigger(ID_EDIT_IP_MODEL);
-    RemoveFile(dir.File("standin-writes.txt")); // the viewer started next must not write them again
+    RemoveFile(dir.File("standin-script.txt")); // the viewer started next must not write them again
     log.Answer(IDYES);                           // erase the previous results
     Discretize();
     EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), (Args{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}));

@@ -65,8 +65,11 @@ TEST(ColourBarLabel, WorkedRangesReadFromBottomToTop)
     for (bool conductivity : {true, false})
         for (bool log10 : {true, false})
             EXPECT_EQ(BarLabels(0, 0.6, false, conductivity, log10), (Labels{"0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6"}));
-    // A model without blocks: all seven labels alike.
-    EXPECT_EQ(BarLabels(-2, -2, true, true, true), Labels(7, "-2"));
+    // A model without blocks: one label says it all.
+    EXPECT_EQ(ColourBarLabelRows(-2, -2, true, false, false), std::vector<int>{3});
+    EXPECT_EQ(ColourBarLabel(3, -2, -2, true, false, false), "100");
+    EXPECT_EQ(ColourBarLabelRows(0.25, 0.25 + 1e-9, false, true, false), std::vector<int>{3});
+    EXPECT_EQ(ColourBarLabelRows(-3, 0, true, true, false).size(), 7u);
 }
 
 TEST(ColourBarLabel, RoundingNoiseInTheMiddleShowsAsZero)

@@ -9,7 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include <algorithm>
+#include <cmath>
+#include <string>
 #include <vector>
 
 namespace {
@@ -110,62 +114,9 @@ TEST(ViewDraw, EmptyModelFillsTheCoreWithTheFirstColourAndShowsTheWholeBar)
     EXPECT_EQ(s.At(-500, 2500), kWhite);
     EXPECT_EQ(s.At(10300, 2500), kWhite); // between the core and the bar
     ExpectBar(s, false);
-}
-
-TEST(ViewDraw, BlocksTakeTheColourOfTheirValueLaterOnesOnTop)
-{
-    Scene s;
-    s.Add(s.doc.m_dcModel, 100, 100, 300, 200, -1);         // T[40]
-    s.Add(s.doc.m_dcModel, 250, 150, 400, 250, 0);          // T[60], covers the first
-    s.Add(s.doc.m_dcModel, 500, 100, 700, 300, -2, 0, true); // ellipse, T[20]
-    s.Add(s.doc.m_dcModel, 100, 300, 300, 400, -1.5, 1);     // sheared by 50 units each way, T[30]
-    s.Paint();
-    const auto T = BuildColourTable();
-    EXPECT_EQ(s.At(1500, 1200), Rgb(T[40]));
-    EXPECT_EQ(s.At(2800, 1800), Rgb(T[60]));
-    EXPECT_EQ(s.At(6000, 2000), Rgb(T[20]));
-    EXPECT_EQ(s.At(5100, 1100), kDarkBlue); // in the ellipse's corner
-    EXPECT_EQ(s.At(2000, 3500), Rgb(T[30]));
-    EXPECT_EQ(s.At(3300, 3100), Rgb(T[30])); // the top edge shifted right, past the rectangle
-    EXPECT_EQ(s.At(1100, 3100), kDarkBlue);  // and away from its left end
-    // No outline on blocks valued apart from the background.
-    EXPECT_EQ(s.Count(201, 200, 398, 200, kBlack), 0);
-}
-
-TEST(ViewDraw, BackgroundValuedBlocksAreDashedBlackAndTheOtherModelsDottedGreyOutlines)
-{
-    Scene s;
-    s.Add(s.doc.m_dcModel, 100, 100, 300, 200, -3);
-    s.Add(s.doc.m_ipModel, 500, 100, 700, 200, 0.1f);
-    s.Add(s.doc.m_ipModel, 100, 300, 300, 400, 0.2f, 0, true);
-    s.Paint();
-    EXPECT_EQ(s.At(2000, 1500), kDarkBlue);
-    // The top edges run along pixel row 200, from pixel 200 to 399 and 600 to 799.
-    const int black = s.Count(205, 200, 394, 200, kBlack);
-    EXPECT_GT(black, 190 / 2);
-    EXPECT_LT(black, 190);
-    const QRgb grey = qRgb(155, 155, 155);
-    const int dots = s.Count(605, 200, 794, 200, grey);
-    EXPECT_GT(dots, 190 / 4);
-    EXPECT_LT(dots, 190 * 3 / 4);
-    EXPECT_EQ(s.At(6000, 1500), kDarkBlue); // hollow
-    EXPECT_GT(s.Count(200, 400, 399, 499, grey), 100); // the ellipse's outline
-}
-
-TEST(ViewDraw, AirAboveAnEditedTopographyIsLightGrey)
-{
-    Scene s;
-    s.Valley(); // surface at logical depth 500 at the ends and 1500 in the middle
-    s.Paint();
-    const QRgb air = qRgb(192, 192, 192);
-    EXPECT_EQ(s.At(5000, 1000), air);
-    EXPECT_EQ(s.At(200, 300), air);
-    EXPECT_EQ(s.At(5000, 2000), kDarkBlue);
-    EXPECT_EQ(s.At(5000, -300), kWhite); // nothing above the core
-
-    s.doc.m_bTopography = false;
-    s.Paint();
-    EXPECT_EQ(s.At(5000, 1000), kDarkBlue);
+    // One label, at the middle of the bar: the rows above and below it are blank.
+    EXPECT_EQ(s.Count(1190, 80, 1299, 230, kBlack) + s.Count(1190, 370, 1299, 620, kBlack), 0);
+    EXPECT_GT(s.Count(1190, 330, 1299, 360, kBlack), 0);
 }
 
 TEST(ViewDraw, ElectrodeMarkersOfEachArrayAppearAfterADiscretization)
@@ -305,6 +256,116 @@ TEST(ViewDraw, ColourBarTogglesRepaintTheMarginsOnlyAndTheModelCommandsSwitchMod
     s.Repaint();
     EXPECT_EQ(s.At(2000, 1500), kDarkBlue); // the DC block is now an outline only
     ExpectBar(s, false);
+}
+
+// Every kind of thing the view draws, discretized, with a block selected and a drag under way.
+void FillEverything(Scene& s)
+{
+    s.Valley();
+    s.Add(s.doc.m_dcModel, 100, 200, 300, 300, -1).SetMeshRect(100, 200, 300, 300, 0, 0, 10);
+    s.Add(s.doc.m_dcModel, 250, 250, 400, 350, 0).SetMeshRect(260, 250, 400, 340, 0, 0, 10);
+    CElement& ellipse = s.Add(s.doc.m_dcModel, 500, 200, 700, 400, -2, 0, true);
+    ellipse.AddMeshCell(520, 220, 680, 380, 0, 0, 10);
+    CElement& sheared = s.Add(s.doc.m_dcModel, 100, 380, 300, 480, -1.5, 1);
+    sheared.ResetMeshRows(2);
+    sheared.SetMeshRow(0, 140, 380, 340, 430, 0, 0, 10);
+    sheared.SetMeshRow(1, 60, 430, 260, 480, 0, 0, 10);
+    s.Add(s.doc.m_dcModel, 750, 300, 900, 450, -3);
+    s.Add(s.doc.m_ipModel, 600, 100, 800, 200, 0.1f);
+    s.Add(s.doc.m_ipModel, 350, 380, 450, 480, 0.2f, 0, true);
+    s.Add(s.doc.m_ipModel, 800, 380, 950, 480, 0.2f, -0.5);
+    s.doc.m_meshSurface = {{0, 500}, {2500, 500}, {2500, 1000}, {5000, 1000}, {5000, 1500}, {7500, 1500}, {7500, 500}, {10000, 500}};
+    s.doc.m_arrayType = 1;
+    s.doc.m_n = 3;
+    s.doc.m_aSpacing = 100;
+    s.view.OnInitialUpdate();
+    s.doc.m_bDiscretized = true; // after the re-fit, which would start the model viewer
+    s.view.m_itSelected = s.doc.m_dcModel.begin();
+    s.view.m_bTracking = true;
+    s.view.m_ptAnchor = {6000, 3000};
+    s.view.m_ptCorner = {8000, 4500};
+}
+
+TEST(ViewDraw, WholeCoreUnexaggeratedKeepsItsPicture)
+{
+    Scene s;
+    FillEverything(s);
+    const QImage& image = s.Repaint();
+    // Painted by the view as it was before it could zoom or exaggerate.
+    const QImage golden = QImage(VMM_VIEW_TEST_DATA "/whole-core.png").convertToFormat(image.format());
+    EXPECT_TRUE(image == golden);
+    // And back to it from any zoom and exaggeration.
+    s.view.ZoomAt({400, 300}, 8);
+    s.view.SetExaggeration(5);
+    EXPECT_TRUE(s.Repaint() != golden);
+    s.view.SetExaggeration(1);
+    s.view.OnViewFit();
+    EXPECT_TRUE(s.Repaint() == golden);
+}
+
+TEST(ViewDraw, BlocksOutsideTheCoreNeverCoverTheMargins)
+{
+    for (bool zoomed : {false, true}) {
+        Scene s;
+        s.Add(s.doc.m_dcModel, 800, 200, 900, 300, -1);
+        auto paint = [&] {
+            s.view.OnInitialUpdate();
+            s.view.OnViewFit();
+            if (zoomed)
+                s.view.ZoomAt({900, 300}, 4);
+            QImage image = s.Repaint().copy();
+            QPainter(&image).fillRect(100, 100, 1000, 500, Qt::black); // the plot
+            return image;
+        };
+        const QImage margins = paint();
+        s.Add(s.doc.m_dcModel, -300, -100, 100, 50, -2);        // over the corner of the axes
+        s.Add(s.doc.m_dcModel, 1050, 100, 1300, 600, -1, 0, true); // wholly right: under the colour bar
+        s.Add(s.doc.m_dcModel, 500, 450, 700, 700, -2, 2);       // sheared, out at the bottom
+        EXPECT_TRUE(paint() == margins) << (zoomed ? "zoomed" : "whole core");
+    }
+    Scene s;
+    s.Add(s.doc.m_dcModel, -300, -100, 100, 50, -1);
+    s.Paint();
+    EXPECT_EQ(s.At(500, 250), Rgb(BuildColourTable()[60])); // its part inside the core is drawn
+    EXPECT_EQ(s.At(-500, 250), kWhite);
+}
+
+// A long survey line, 2000 by 100 units in the main window's view, whatever it is stretched by.
+TEST(ViewDraw, AxisLabelsOfALongLineStandOnRoundNumbersWithoutTouching)
+{
+    Scene s;
+    s.doc.m_coreX2 = 2000;
+    s.doc.m_coreZ2 = 100;
+    s.doc.m_topo = {CTopoPt(0, 0), CTopoPt(2000, 0)};
+    s.view.resize(880, 440);
+    s.Paint();
+    for (double e : {1, 5, 10})
+        for (double zoom : {1, 8}) {
+            s.view.OnViewFit();
+            s.view.SetExaggeration(e);
+            s.view.ZoomAt({300, 120}, zoom);
+            CClientDC dc(&s.view);
+            CFont font(dc.GetWindowExt().cx / 70);
+            dc.SelectObject(&font);
+            std::vector<CAxisTick> across, down;
+            s.view.AxisTicks(&dc, across, down);
+            for (const auto& [ticks, sideBySide] : {std::pair{&across, true}, {&down, false}}) {
+                const std::string where = std::to_string(e) + " " + std::to_string(zoom) + " " + (sideBySide ? "x" : "z");
+                ASSERT_GE(ticks->size(), 2u) << where;
+                const double step = std::stod((*ticks)[1].label) - std::stod((*ticks)[0].label);
+                const double mantissa = step / std::pow(10, std::floor(std::log10(step) + 1e-9));
+                EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-6 || std::fabs(mantissa - 2) < 1e-6 ||
+                            std::fabs(mantissa - 5) < 1e-6) << where << ": step " << step;
+                for (size_t i = 1; i < ticks->size(); ++i) {
+                    const CAxisTick &a = (*ticks)[i - 1], &b = (*ticks)[i];
+                    const double k = std::stod(a.label) / step;
+                    EXPECT_NEAR(k, std::round(k), 1e-6) << where << ": " << a.label;
+                    const int room = sideBySide ? (dc.GetTextExtent(a.label).cx + dc.GetTextExtent(b.label).cx) / 2
+                                                : dc.GetTextExtent(a.label).cy;
+                    EXPECT_GE(b.at - a.at, room) << where << ": " << a.label << " and " << b.label;
+                }
+            }
+        }
 }
 
 } // namespace

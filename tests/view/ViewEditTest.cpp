@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <QWheelEvent>
+
+#include <cmath>
 
 #include <functional>
 #include <ostream>
@@ -144,6 +147,28 @@ protected:
         QContextMenuEvent event(QContextMenuEvent::Mouse, Px(x, y), view->mapToGlobal(Px(x, y)));
         QApplication::sendEvent(view, &event);
         return menu.Answered();
+    }
+
+    // The client pixel over model point (x, z) at the view's exaggeration and zoom, and the
+    // model units one pixel spans across and down there.
+    QPoint Over(double x, double z) const
+    {
+        const double k = std::min(1300 / 13000.0, 700.0 / (view->m_nPlotHeight + 2000));
+        const double down = view->m_nPlotHeight / 5000.0;
+        return QPoint(int(std::lround(((x * 10 - view->m_dViewX) * view->m_dZoom + 1000) * k)),
+                      int(std::lround(((z * 10 - view->m_dViewY) * view->m_dZoom * down + 1000) * k)));
+    }
+    double PixelAcross() const
+    {
+        return 1 / (std::min(0.1, 700.0 / (view->m_nPlotHeight + 2000)) * view->m_dZoom * 10);
+    }
+    double PixelDown() const { return PixelAcross() * 5000.0 / view->m_nPlotHeight; }
+
+    void Wheel(QPoint at, int notches)
+    {
+        QWheelEvent wheel(at, view->mapToGlobal(at), {}, {0, notches * 120}, Qt::NoButton, Qt::ControlModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &wheel);
     }
 
     CSectomatView* view = nullptr;
@@ -495,6 +520,123 @@ TEST_F(ViewEditTest, EscapeLeavesAPendingOperationAndNoMenuOpensOverOne)
         EXPECT_EQ(Dump(*Doc()), before);
         EXPECT_FALSE(Doc()->IsModified());
     }
+}
+
+TEST_F(ViewEditTest, StatusBarReadsThePlaceAndTheValueUnderThePointer)
+{
+    Add(100, 100, 300, 200, -2);
+    Add(500, 100, 700, 300, -1, 0, true);
+    struct Row {
+        const char* what;
+        unsigned toggle; // before moving there; 0: none
+        CPoint at;       // logical
+        const char* text;
+    } rows[] = {
+        {"conductivity", 0, {1500, 1500}, "x 150  z 150  cond 0.01"},
+        {"log10 conductivity", ID_COLOURBAR_LOG10, {1500, 1500}, "x 150  z 150  log10 cond -2"},
+        {"log10 resistivity", ID_COLOURBAR_COND_RES, {1500, 1500}, "x 150  z 150  log10 res 2"},
+        {"resistivity", ID_COLOURBAR_LOG10, {1500, 1500}, "x 150  z 150  res 100"},
+        {"in an ellipse's corner", 0, {5100, 1100}, "x 510  z 110  res 1e+03"},
+        {"in the ellipse", 0, {6000, 2000}, "x 600  z 200  res 10"},
+        {"chargeability", ID_EDIT_IP_MODEL, {6000, 2000}, "x 600  z 200  chargeability 0.25"},
+        {"a margin", 0, {-500, 2000}, " Orvane"},
+    };
+    for (const Row& row : rows) {
+        if (row.toggle)
+            Trigger(row.toggle);
+        Move(row.at.x + 10, row.at.y); // a move to where the pointer is sends nothing
+        Move(row.at.x, row.at.y);
+        EXPECT_EQ(Status(), row.text) << row.what;
+    }
+    const double s = 10;
+    Doc()->m_topo = {CTopoPt(0, 50, 0, 0, s), CTopoPt(1000, 50, 0, 0, s)};
+    Doc()->m_bTopography = true;
+    Move(4000, 410);
+    Move(4000, 400);
+    EXPECT_EQ(Status(), "x 400  z 40  air");
+}
+
+TEST_F(ViewEditTest, ExaggeratedAndZoomedEditsTakeTheModelPointsUnderThePointer)
+{
+    Add(400, 20, 460, 40, -1);
+    Trigger(ID_VIEW_EXAGGERATION_5);
+    EXPECT_EQ(view->m_nPlotHeight, 25000);
+    // The wheel zooms about the pointer: the place under it stays.
+    const QPoint anchor = Over(430, 30);
+    auto place = [&](QPoint at) {
+        QTest::mouseMove(view, at + QPoint(1, 1));
+        QTest::mouseMove(view, at);
+        double x = 0, z = 0;
+        EXPECT_EQ(std::sscanf(Status().toUtf8().constData(), "x %lf  z %lf", &x, &z), 2) << Status().toStdString();
+        return std::pair(x, z);
+    };
+    const auto before = place(anchor);
+    const double across = PixelAcross(), down = PixelDown();
+    Wheel(anchor, 6);
+    EXPECT_NEAR(view->m_dZoom, std::pow(1.25, 6), 1e-9);
+    const auto zoomed = place(anchor);
+    EXPECT_NEAR(zoomed.first, before.first, across);
+    EXPECT_NEAR(zoomed.second, before.second, down);
+
+    // Picking, drawing and reshaping work in model units whatever the screen's scale.
+    ModalAnswer menu = OnPopup([](QMenu* m) { ClickMenuItem(m, "delete"); });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, Over(450, 38), view->mapToGlobal(Over(450, 38)));
+    QApplication::sendEvent(view, &event);
+    EXPECT_TRUE(menu.Answered());
+    EXPECT_TRUE(Doc()->m_dcModel.empty());
+
+    double got[4] = {};
+    ModalAnswer dialog = OnModal<QDialog>([&](QDialog* d) {
+        for (int i = 0; i < 4; ++i)
+            got[i] = DialogItemText(d, 1000 + i).toDouble();
+        ClickItem(d, IDOK);
+    });
+    QTest::mousePress(view, Qt::LeftButton, {}, Over(415, 22));
+    QTest::mouseMove(view, Over(445.5, 37.5));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, Over(445.5, 37.5));
+    ASSERT_TRUE(dialog.Answered());
+    EXPECT_NEAR(got[0], 415, PixelAcross()); // x1, z1, x2, z2
+    EXPECT_NEAR(got[1], 22, PixelDown());
+    EXPECT_NEAR(got[2], 445.5, PixelAcross());
+    EXPECT_NEAR(got[3], 37.5, PixelDown());
+    ASSERT_EQ(Doc()->m_dcModel.size(), 1u);
+    EXPECT_EQ(Doc()->m_dcModel.back().m_x1, got[0]);
+
+    // A middle-button drag pans: the section follows the pointer.
+    QTest::mousePress(view, Qt::MiddleButton, {}, anchor);
+    QTest::mouseMove(view, anchor + QPoint(40, 60));
+    QTest::mouseRelease(view, Qt::MiddleButton, {}, anchor + QPoint(40, 60));
+    const auto panned = place(anchor + QPoint(40, 60));
+    EXPECT_NEAR(panned.first, zoomed.first, PixelAcross());
+    EXPECT_NEAR(panned.second, zoomed.second, PixelDown());
+
+    // A topography point goes where the double-click is.
+    Trigger(ID_EDIT_TOPOGRAPHY);
+    QTest::mouseDClick(view, Qt::LeftButton, {}, Over(420, 25));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, Over(420, 25));
+    ASSERT_EQ(Doc()->m_topo.size(), 3u);
+    EXPECT_NEAR(std::next(Doc()->m_topo.begin())->m_x, 420, PixelAcross());
+    EXPECT_NEAR(std::next(Doc()->m_topo.begin())->m_z, 25, PixelDown());
+
+    Trigger(ID_VIEW_FIT);
+    EXPECT_EQ(view->m_dZoom, 1);
+    EXPECT_EQ(Over(1000, 500), QPoint(285, 674)); // the whole core, five times as deep as wide per unit
+}
+
+TEST_F(ViewEditTest, ExaggerationTypedInItsDialog)
+{
+    ModalAnswer refused = OnModal<QDialog>([](QDialog* d) {
+        TypeInto(d, 1000, "0");
+        ClickItem(d, IDOK);
+        TypeInto(d, 1000, "2.5");
+        ClickItem(d, IDOK);
+    });
+    Trigger(ID_VIEW_EXAGGERATION_OTHER);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Exaggeration should be between 0.1 and 100."});
+    EXPECT_EQ(view->m_dExaggeration, 2.5);
+    Frame()->UpdateCommandUI();
+    EXPECT_TRUE(Frame()->GetCommandAction(ID_VIEW_EXAGGERATION_OTHER)->isChecked());
+    EXPECT_FALSE(Frame()->GetCommandAction(ID_VIEW_EXAGGERATION_1)->isChecked());
 }
 
 } // namespace

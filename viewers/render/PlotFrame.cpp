@@ -140,7 +140,7 @@ void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const std::array<
         painter.drawText(QRect(bar.left(), bar.top() - 2 * f - f / 2, 10 * f, 2 * f),
                          Qt::AlignLeft | Qt::AlignBottom, display.log10 ? "log10 " + unit : unit);
     }
-    for (int j = 0; j <= 6; ++j) {
+    for (int j : ColourBarLabelRows(min, max, display.dcValues, display.conductivity, display.log10)) {
         const int Y = bar.top() + RoundToInt(H - j * (H / 6));
         painter.drawLine(bar.right() + 1, Y, bar.right() + f / 2, Y);
         const std::string label =

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Dialog.h"
+
+// Asks for the vertical exaggeration of the section: how many times depths are stretched
+// against distances.
+class CExaggerationDlg : public CDialog {
+public:
+    CExaggerationDlg();
+
+    double m_exaggeration = 1;
+
+    static constexpr double kLeast = 0.1;
+    static constexpr double kMost = 100;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
+};
+
+enum : int {
+    IDC_EXAGGERATION = 1000,
+};
