@@ -6,10 +6,11 @@
 #include "platform/FilePath.h"
 #include "platform/MessageBox.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
-
 namespace {
 
 const char* const kForwardProgram = "ferrovan.exe";
@@ -128,13 +129,30 @@ void LaunchProgram(const std::string& commandLine)
     AfxMessageBox("Could not execute program: " + commandLine.substr(0, commandLine.find(' ')), MB_ICONERROR);
 }
 
+namespace {
+
+// A file name quoted, and changed where the viewers would take it for one of their options
+// ("--png", "/ip") into a name of the same file that they cannot.
+std::string FileArgument(const std::string& name)
+{
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (!name.empty() && name[0] == '-')
+        return QuoteArgument("./" + name);
+    if (lower == "/ip" || lower == "/dc" || lower.rfind("/topo=", 0) == 0)
+        return QuoteArgument("/" + name);
+    return QuoteArgument(name);
+}
+
+} // namespace
+
 std::string DataViewerCommandLine(const CModelData& m, bool dcModel)
 {
     std::string line = "velquor-data-viewer.exe";
     if (dcModel)
-        line += " " + QuoteArgument(m.m_obsDCFileName) + " /dc";
+        line += " " + FileArgument(m.m_obsDCFileName) + " /dc";
     else
-        line += " " + QuoteArgument(m.m_fwdType == 2 ? m.m_obsIPLFileName : m.m_obsIPFileName) + " /ip";
+        line += " " + FileArgument(m.m_fwdType == 2 ? m.m_obsIPLFileName : m.m_obsIPFileName) + " /ip";
     if (m.m_bTopography)
         line += " /topo=" + QuoteArgument(m.m_topoFileName);
     return line;
@@ -142,7 +160,7 @@ std::string DataViewerCommandLine(const CModelData& m, bool dcModel)
 
 std::string ModelViewerCommandLine(const CModelData& m, bool dcModel)
 {
-    std::string line = "velquor-model-viewer.exe " + QuoteArgument(m.m_meshFileName) + " ";
-    line += dcModel ? QuoteArgument(m.m_conFileName) : QuoteArgument(m.m_chgFileName) + " /ip";
+    std::string line = "velquor-model-viewer.exe " + FileArgument(m.m_meshFileName) + " ";
+    line += dcModel ? FileArgument(m.m_conFileName) : FileArgument(m.m_chgFileName) + " /ip";
     return line;
 }

@@ -48,6 +48,21 @@ TEST(QuoteArgument, SplittingGivesBackAnyName)
     }
 }
 
+// A mesh named like one of the viewers' options reaches them as another name of the same file.
+TEST(QuoteArgument, ViewerFileNamesNeverReadAsOptions)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"--png", "./--png"}, {"-style", "./-style"}, {"/ip", "//ip"}, {"/DC", "//DC"}, {"/topo=t.txt", "//topo=t.txt"},
+        {"/data/ip", "/data/ip"}, {"mesh-1.txt", "mesh-1.txt"}};
+    for (const auto& [name, word] : rows) {
+        CModelData m;
+        m.m_meshFileName = name;
+        EXPECT_EQ(SplitCommandLine(ModelViewerCommandLine(m, false)),
+                  (Words{"velquor-model-viewer.exe", word, "model2d.chg", "/ip"}))
+            << name;
+    }
+}
+
 TEST(ProgramSearch, ProgramFolderThenAbsoluteFoldersOfPathButNeverTheCurrentFolder)
 {
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
