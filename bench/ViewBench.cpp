@@ -9,7 +9,7 @@
 // vertical exaggeration 10 and at 8x zoom about the middle of the section; neither may take
 // longer than FullPaint/1.
 #include "mesh/Discretize.h"
-#include "model/SectomatDoc.h"
+#include "document/SectomatDoc.h"
 #include "platform/DC.h"
 #include "view/SectomatView.h"
 

@@ -1,6 +1,6 @@
 #include "app/MainFrame.h"
 
-#include "forward/ForwardProgressDlg.h"
+#include "dialogs/ForwardProgressDlg.h"
 
 #include <QGuiApplication>
 #include <QScreen>

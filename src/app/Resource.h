@@ -1,49 +1,9 @@
 #pragma once
 
+// The main frame's resources: its menu, accelerators and toolbar, and the command prompts.
+
+#include "dialogs/ResourceIds.h"
 #include "platform/Resources.h"
-#include "platform/StandardIds.h"
-
-// Resource identifiers.
-constexpr unsigned IDR_MAINFRAME = 128;    // menu, accelerators, toolbar, icon, document strings
-constexpr unsigned IDR_CONTEXTMENU = 131;  // the view's context menus
-constexpr unsigned IDI_ABOUT = 136;        // About box icon
-constexpr unsigned IDD_ABOUTBOX = 100;
-constexpr unsigned IDD_BLOCKPROP = 130;
-constexpr unsigned IDD_MODPROP = 131;
-constexpr unsigned IDD_DISCRETIZE = 132;
-constexpr unsigned IDD_FWDTYPE = 137;
-constexpr unsigned IDD_EXAGGERATION = 138;
-
-// The program's commands.
-constexpr unsigned ID_BLOCK_PROPERTIES = 32771;
-constexpr unsigned ID_BLOCK_DELETE = 32772;
-constexpr unsigned ID_BLOCK_TO_BACK = 32773;
-constexpr unsigned ID_FORWARD_MODEL = 32774;
-constexpr unsigned ID_BLOCK_MOVE = 32775;
-constexpr unsigned ID_EDIT_DC_MODEL = 32776;
-constexpr unsigned ID_EDIT_IP_MODEL = 32777;
-constexpr unsigned ID_BLOCK_COPY = 32778;
-constexpr unsigned ID_BLOCK_SIZE = 32779;
-constexpr unsigned ID_VIEW_DATA = 32781;
-constexpr unsigned ID_VIEW_MODEL = 32782;
-constexpr unsigned ID_EDIT_TOPOGRAPHY = 32783;
-constexpr unsigned ID_TOPO_REMOVE = 32784;
-constexpr unsigned ID_TOPO_DELETE_POINT = 32785;
-constexpr unsigned ID_COLOURBAR_LOG10 = 32788;
-constexpr unsigned ID_COLOURBAR_COND_RES = 32790;
-constexpr unsigned ID_DISCRETIZE = 32791;
-constexpr unsigned ID_BLOCK_SHEAR = 32792;
-constexpr unsigned ID_BLOCK_ELLIPSE = 32793;
-constexpr unsigned ID_VIEW_LOG_FILE = 32794;
-constexpr unsigned ID_EDIT_MODEL_PROPERTIES = 32795;
-
-// Zoom and vertical exaggeration of the section.
-constexpr unsigned ID_VIEW_EXAGGERATION_1 = 32810;
-constexpr unsigned ID_VIEW_EXAGGERATION_2 = 32811;
-constexpr unsigned ID_VIEW_EXAGGERATION_5 = 32812;
-constexpr unsigned ID_VIEW_EXAGGERATION_10 = 32813;
-constexpr unsigned ID_VIEW_EXAGGERATION_OTHER = 32814;
-constexpr unsigned ID_VIEW_FIT = 32815;
 
 inline const FrameResource kMainFrameResource = {
     IDR_MAINFRAME,
@@ -90,20 +50,6 @@ inline const FrameResource kMainFrameResource = {
      ID_EDIT_TOPOGRAPHY, 0, ID_DISCRETIZE, ID_VIEW_MODEL, ID_FORWARD_MODEL, ID_VIEW_DATA, ID_VIEW_LOG_FILE},
     16,
     15,
-};
-
-// The view's context menus: the first over a block, the second for the topography.
-inline const std::vector<MenuPopup> kContextMenus = {
-    {"block",
-     {{"move", ID_BLOCK_MOVE},
-      {"size", ID_BLOCK_SIZE},
-      {"properties", ID_BLOCK_PROPERTIES},
-      {"delete", ID_BLOCK_DELETE},
-      {"to back", ID_BLOCK_TO_BACK},
-      {"copy", ID_BLOCK_COPY},
-      {"shear", ID_BLOCK_SHEAR},
-      {"ellipse", ID_BLOCK_ELLIPSE}}},
-    {"topography", {{"delete point", ID_TOPO_DELETE_POINT}, {"remove topography", ID_TOPO_REMOVE}}},
 };
 
 // Command prompts ("status-bar prompt\ntooltip") and the application's strings.

@@ -5,7 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/Resource.h"
 #include "dialogs/AboutDlg.h"
-#include "model/SectomatDoc.h"
+#include "document/SectomatDoc.h"
 #include "platform/DocTemplate.h"
 #include "platform/MessageBox.h"
 #include "platform/QtMessageBox.h"

@@ -1,6 +1,6 @@
 #include "dialogs/BlockPropDlg.h"
 
-#include "app/Resource.h"
+#include "dialogs/ResourceIds.h"
 #include "platform/DataExchange.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"

@@ -4,17 +4,6 @@
 #include <cmath>
 #include <cstdint>
 
-int RoundToInt(double x)
-{
-    if (std::isnan(x))
-        return 0;
-    if (x >= static_cast<double>(INT_MAX))
-        return INT_MAX;
-    if (x <= static_cast<double>(INT_MIN))
-        return INT_MIN;
-    return x > 0 ? static_cast<int>(x + 0.5) : static_cast<int>(x - 0.5);
-}
-
 namespace {
 
 // Products of two 32-bit differences need more than 64 bits.

@@ -1,15 +1,12 @@
 #pragma once
 
 #include "platform/Geometry.h"
+#include "platform/Numbers.h"
 
 #include <vector>
 
 // Logical units span the core area's width whatever its size in model units.
 constexpr int kCoreLogicalWidth = 10000;
-
-// Rounds to the nearest integer, halves away from zero. Values beyond the 32-bit range
-// saturate at its ends; NaN gives 0.
-int RoundToInt(double x);
 
 // One block of a model: an upright rectangle, a sheared parallelogram (slope != 0) or the
 // ellipse inscribed in its rectangle (ellipse flag, which wins over the slope).

@@ -1,11 +1,11 @@
 #include "view/SectomatView.h"
 
-#include "app/Resource.h"
+#include "dialogs/ResourceIds.h"
 #include "forward/ForwardRun.h"
-#include "model/SectomatDoc.h"
+#include "document/SectomatDoc.h"
 #include "platform/DC.h"
 #include "platform/TextFormat.h"
-#include "view/ColourScale.h"
+#include "model/ColourScale.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,14 +2,14 @@
 // and their commands, and the topography profile.
 #include "view/SectomatView.h"
 
-#include "app/Resource.h"
+#include "view/ContextMenus.h"
 #include "dialogs/BlockPropDlg.h"
-#include "model/SectomatDoc.h"
+#include "document/SectomatDoc.h"
 #include "platform/DC.h"
 #include "platform/FrameWnd.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
-#include "view/ColourScale.h"
+#include "model/ColourScale.h"
 
 #include <QCursor>
 #include <QPoint>

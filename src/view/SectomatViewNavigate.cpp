@@ -2,9 +2,9 @@
 // under the pointer.
 #include "view/SectomatView.h"
 
-#include "app/Resource.h"
+#include "dialogs/ResourceIds.h"
 #include "dialogs/ExaggerationDlg.h"
-#include "model/SectomatDoc.h"
+#include "document/SectomatDoc.h"
 #include "platform/FrameWnd.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"

@@ -2,7 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/SectomatApp.h"
-#include "model/SectomatDoc.h"
+#include "document/SectomatDoc.h"
 #include "platform/DocTemplate.h"
 #include "support/ExampleModel.h"
 #include "support/MessageLog.h"

@@ -2,9 +2,9 @@
 // 500 model units is 10000 by 5000 logical units; in a 1300 x 700 client area one pixel is 10
 // logical units and logical (x, y) lands on pixel ((x + 1000) / 10, (y + 1000) / 10).
 #include "app/Resource.h"
-#include "model/SectomatDoc.h"
+#include "document/SectomatDoc.h"
 #include "platform/DC.h"
-#include "view/ColourScale.h"
+#include "model/ColourScale.h"
 #include "view/SectomatView.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "render/ModelPicture.h"
 #include "render/PictureFiles.h"
 #include "support/TempDir.h"
-#include "view/ColourScale.h"
+#include "model/ColourScale.h"
 
 #include <QImage>
 #include <QPainter>

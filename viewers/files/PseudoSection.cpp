@@ -1,7 +1,7 @@
 #include "files/PseudoSection.h"
 
 #include "files/DataFile.h"
-#include "model/Element.h"
+#include "platform/Numbers.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "render/ModelPicture.h"
 
 #include "platform/TextFormat.h"
-#include "view/ColourScale.h"
+#include "model/ColourScale.h"
 
 #include <QPainter>
 

@@ -1,8 +1,8 @@
 #include "render/PlotFrame.h"
 
-#include "model/Element.h"
+#include "platform/Numbers.h"
 #include "platform/TextFormat.h"
-#include "view/ColourScale.h"
+#include "model/ColourScale.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -1,8 +1,8 @@
 // Data > discretize end to end in a temporary folder, its dialogs answered through their controls.
 #include "app/Batch.h"
-#include "forward/DlgFwdType.h"
-#include "mesh/FwdModDlg.h"
-#include "model/SectomatDoc.h"
+#include "dialogs/DlgFwdType.h"
+#include "dialogs/DiscretizeDlg.h"
+#include "document/SectomatDoc.h"
 #include "support/MessageLog.h"
 #include "support/ModalDriver.h"
 #include "support/TempDir.h"

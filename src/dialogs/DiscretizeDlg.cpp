@@ -1,6 +1,6 @@
-#include "mesh/FwdModDlg.h"
+#include "dialogs/DiscretizeDlg.h"
 
-#include "app/Resource.h"
+#include "dialogs/ResourceIds.h"
 #include "mesh/Discretize.h"
 #include "platform/DataExchange.h"
 #include "platform/FileDialog.h"
@@ -55,15 +55,15 @@ const DlgTemplate kTemplate = {
 
 } // namespace
 
-CFwdModDlg::CFwdModDlg() : CDialog(kTemplate)
+CDiscretizeDlg::CDiscretizeDlg() : CDialog(kTemplate)
 {
-    MapCommand(IDC_MESH_M1, &CFwdModDlg::OnM1);
-    MapCommand(IDC_MESH_M2, &CFwdModDlg::OnM2);
-    MapCommand(IDC_MESH_EXISTING, &CFwdModDlg::OnExistingMesh);
-    MapCommand(IDC_BROWSE, &CFwdModDlg::OnBrowse);
+    MapCommand(IDC_MESH_M1, &CDiscretizeDlg::OnM1);
+    MapCommand(IDC_MESH_M2, &CDiscretizeDlg::OnM2);
+    MapCommand(IDC_MESH_EXISTING, &CDiscretizeDlg::OnExistingMesh);
+    MapCommand(IDC_BROWSE, &CDiscretizeDlg::OnBrowse);
 }
 
-bool CFwdModDlg::OnInitDialog()
+bool CDiscretizeDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_meshEdit.Attach(this, IDC_MESH_FILE);
@@ -71,7 +71,7 @@ bool CFwdModDlg::OnInitDialog()
     return true;
 }
 
-void CFwdModDlg::DoDataExchange(CDataExchange* pDX)
+void CDiscretizeDlg::DoDataExchange(CDataExchange* pDX)
 {
     DDX_Text(pDX, IDC_A_SPACING, m_aSpacing);
     DDX_Text(pDX, IDC_N, m_n);
@@ -84,7 +84,7 @@ void CFwdModDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_MESH_FILE, m_existingMesh);
 }
 
-void CFwdModDlg::EnableMeshOption(int option)
+void CDiscretizeDlg::EnableMeshOption(int option)
 {
     EnableDlgItem(IDC_CELLS, option == 0);
     EnableDlgItem(IDC_ASPECT, option == 0);
@@ -94,22 +94,22 @@ void CFwdModDlg::EnableMeshOption(int option)
     EnableDlgItem(IDC_BROWSE, option == 2);
 }
 
-void CFwdModDlg::OnM1()
+void CDiscretizeDlg::OnM1()
 {
     EnableMeshOption(0);
 }
 
-void CFwdModDlg::OnM2()
+void CDiscretizeDlg::OnM2()
 {
     EnableMeshOption(1);
 }
 
-void CFwdModDlg::OnExistingMesh()
+void CDiscretizeDlg::OnExistingMesh()
 {
     EnableMeshOption(2);
 }
 
-void CFwdModDlg::OnBrowse()
+void CDiscretizeDlg::OnBrowse()
 {
     CFileDialog dlg(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER, "Mesh||");
     dlg.m_strTitle = "Open mesh file";
@@ -120,7 +120,7 @@ void CFwdModDlg::OnBrowse()
     SetDlgItemText(IDC_MESH_FILE, m_existingMesh);
 }
 
-void CFwdModDlg::OnOK()
+void CDiscretizeDlg::OnOK()
 {
     if (!UpdateData(true))
         return;
@@ -139,7 +139,7 @@ void CFwdModDlg::OnOK()
     EndDialog(IDOK);
 }
 
-void CFwdModDlg::OnDropFiles(int id, const std::vector<std::string>& paths)
+void CDiscretizeDlg::OnDropFiles(int id, const std::vector<std::string>& paths)
 {
     if (id == IDC_MESH_FILE)
         m_meshEdit.OnDropFiles(paths);

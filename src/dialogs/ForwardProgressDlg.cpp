@@ -1,4 +1,4 @@
-#include "forward/ForwardProgressDlg.h"
+#include "dialogs/ForwardProgressDlg.h"
 
 #include "forward/ForwardRun.h"
 

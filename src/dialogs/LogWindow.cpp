@@ -1,4 +1,4 @@
-#include "forward/LogWindow.h"
+#include "dialogs/LogWindow.h"
 
 #include <QFile>
 #include <QFileInfo>

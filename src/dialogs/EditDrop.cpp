@@ -1,4 +1,4 @@
-#include "mesh/EditDrop.h"
+#include "dialogs/EditDrop.h"
 
 #include "platform/Dialog.h"
 

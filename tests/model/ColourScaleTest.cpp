@@ -1,6 +1,6 @@
 // The colour scale without a window: the table, the index of a value, the bar's labels, the
 // axis labels and the titles.
-#include "view/ColourScale.h"
+#include "model/ColourScale.h"
 
 #include <gtest/gtest.h>
 

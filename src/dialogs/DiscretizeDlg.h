@@ -1,15 +1,15 @@
 #pragma once
 
-#include "mesh/EditDrop.h"
+#include "dialogs/EditDrop.h"
 #include "platform/Dialog.h"
 
 #include <string>
 
 // The "Discretize model" dialog: the electrode array and how the mesh is made (m1: cells per
 // electrode spacing and aspect ratio; m2: the smallest cell size; or an existing mesh file).
-class CFwdModDlg : public CDialog {
+class CDiscretizeDlg : public CDialog {
 public:
-    CFwdModDlg();
+    CDiscretizeDlg();
 
     double m_aSpacing = 0;
     int m_n = 0;

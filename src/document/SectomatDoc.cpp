@@ -1,13 +1,13 @@
-#include "model/SectomatDoc.h"
+#include "document/SectomatDoc.h"
 
-#include "app/Resource.h"
+#include "dialogs/ResourceIds.h"
 #include "dialogs/ModPropDlg.h"
-#include "forward/DlgFwdType.h"
-#include "forward/ForwardProgressDlg.h"
+#include "dialogs/DlgFwdType.h"
+#include "dialogs/ForwardProgressDlg.h"
 #include "forward/ForwardRun.h"
-#include "forward/LogWindow.h"
+#include "dialogs/LogWindow.h"
 #include "mesh/Discretize.h"
-#include "mesh/FwdModDlg.h"
+#include "dialogs/DiscretizeDlg.h"
 #include "model/ModelFile.h"
 #include "platform/FileDialog.h"
 #include "platform/FileException.h"
@@ -203,7 +203,7 @@ void CSectomatDoc::OnDiscretize()
         m_dz = m_dx * 0.5;
     }
 
-    CFwdModDlg dlg;
+    CDiscretizeDlg dlg;
     dlg.m_n = m_n;
     dlg.m_aSpacing = m_aSpacing;
     dlg.m_arrayType = m_arrayType;

@@ -1,6 +1,6 @@
 // The Discretize dialog driven through its real controls; the forward type dialog is driven by
 // the command test.
-#include "mesh/FwdModDlg.h"
+#include "dialogs/DiscretizeDlg.h"
 #include "support/MessageLog.h"
 #include "support/ModalDriver.h"
 #include "support/TempDir.h"
@@ -22,13 +22,13 @@ const char* const kLargeCell = "Warning: large cell size could give inaccurate r
 const char* const kDzAboveDx = "Warning: dx should not be smaller than dz.";
 
 // The values the command gives a fresh document with a core 200 wide.
-void Fill(CFwdModDlg& dlg, int meshType = 0)
+void Fill(CDiscretizeDlg& dlg, int meshType = 0)
 {
     dlg.m_n = 6, dlg.m_aSpacing = 10, dlg.m_arrayType = 2, dlg.m_meshType = meshType;
     dlg.m_cellsPerElectrode = 3, dlg.m_aspectRatio = 2, dlg.m_dx = 2, dlg.m_dz = 1, dlg.m_maxASpacing = 50;
 }
 
-TEST(FwdModDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
+TEST(DiscretizeDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
 {
     TempDir dir;
     const std::string mesh = dir.File("mesh.txt");
@@ -76,7 +76,7 @@ TEST(FwdModDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         MessageLog log;
-        CFwdModDlg dlg;
+        CDiscretizeDlg dlg;
         Fill(dlg);
         dlg.m_existingMesh = row.meshFile;
         EXPECT_EQ(RunDialog(dlg, row.steps), row.closes ? IDOK : IDCANCEL);
@@ -87,7 +87,7 @@ TEST(FwdModDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
 }
 
 // Only the chosen option's fields can be edited, from the start and after every click.
-TEST(FwdModDlg, EachMeshOptionEnablesOnlyItsOwnFields)
+TEST(DiscretizeDlg, EachMeshOptionEnablesOnlyItsOwnFields)
 {
     auto expectEnabled = [](QDialog* d, int option, int when) {
         const std::pair<int, int> owners[] = {{IDC_CELLS, 0}, {IDC_ASPECT, 0}, {IDC_DX, 1},
@@ -96,7 +96,7 @@ TEST(FwdModDlg, EachMeshOptionEnablesOnlyItsOwnFields)
             EXPECT_EQ(DialogItem(d, id)->isEnabled(), owner == option) << "at " << when << ", control " << id;
     };
     for (int preset : {0, 1, 2}) {
-        CFwdModDlg dlg;
+        CDiscretizeDlg dlg;
         Fill(dlg, preset);
         RunDialog(dlg, {}, [&](QDialog* d) {
             expectEnabled(d, preset, -1);
@@ -110,13 +110,13 @@ TEST(FwdModDlg, EachMeshOptionEnablesOnlyItsOwnFields)
 
 // A drop takes the first file and selects its name; Browse fills the same field and leaves a
 // value typed elsewhere, not yet taken in, as it is.
-TEST(FwdModDlg, ADroppedOrBrowsedFileFillsOnlyTheMeshField)
+TEST(DiscretizeDlg, ADroppedOrBrowsedFileFillsOnlyTheMeshField)
 {
     TempDir dir;
     const std::string mesh = dir.File("mesh one.txt");
     WriteBytes(mesh, "3\n");
     MessageLog log;
-    CFwdModDlg dlg;
+    CDiscretizeDlg dlg;
     Fill(dlg);
     EXPECT_EQ(RunDialog(dlg, {}, [&](QDialog* d) {
         Do(d, {{IDC_A_SPACING, "12"}, {IDC_MESH_EXISTING}});

@@ -1,4 +1,4 @@
-#include "view/ColourScale.h"
+#include "model/ColourScale.h"
 
 #include "model/Element.h"
 #include "platform/TextFormat.h"
