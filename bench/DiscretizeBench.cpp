@@ -106,9 +106,9 @@ void BM_WholeDiscretization(benchmark::State& state)
         RasteriseModel(mesh, false, m.m_ipBackground, m.m_ipModel, folder + "/model2d.chg", 0, 0, s);
     }
     Cells(state, mesh);
-    state.counters["MB written"] =
-        double(std::filesystem::file_size(folder + "/model2d.con") + std::filesystem::file_size(folder + "/model2d.chg")) /
-        1e6;
+    state.counters["MB written"] = double(std::filesystem::file_size(folder + "/model2d.con") +
+                                          std::filesystem::file_size(folder + "/model2d.chg")) /
+                                   1e6;
     std::filesystem::remove_all(folder);
 }
 

@@ -3,13 +3,12 @@
 //
 //   build/bin/view_bench
 //
-// FullPaint redraws the whole window (/0: the same model not discretized); MarginRepaint toggles Log10 and redraws what that
-// invalidates. Its counter model_body_painted is 1 when the margin repaint drew over the core
-// area, which it must not. ExaggeratedPaint and ZoomedPaint redraw the whole window at
-// vertical exaggeration 10 and at 8x zoom about the middle of the section; neither may take
-// longer than FullPaint/1.
-#include "mesh/Discretize.h"
+// FullPaint redraws the whole window (/0: the same model not discretized); MarginRepaint toggles Log10 and redraws what
+// that invalidates. Its counter model_body_painted is 1 when the margin repaint drew over the core area, which it must
+// not. ExaggeratedPaint and ZoomedPaint redraw the whole window at vertical exaggeration 10 and at 8x zoom about the
+// middle of the section; neither may take longer than FullPaint/1.
 #include "document/SectomatDoc.h"
+#include "mesh/Discretize.h"
 #include "platform/DC.h"
 #include "view/SectomatView.h"
 

@@ -13,7 +13,7 @@ void SeriesK(double x, double& k0, double& k1)
     const double q = 0.25 * x * x;
     const double logHalf = std::log(0.5 * x);
     // K0 = -(ln(x/2) + gamma) I0 + sum q^j / (j!)^2 H_j
-    double term = 1;    // q^j / (j!)^2
+    double term = 1;     // q^j / (j!)^2
     double harmonic = 0; // H_j
     double i0 = 1, sum0 = 0;
     // K1 = 1/x + ln(x/2) I1 - (x/4) sum (psi(j+1) + psi(j+2)) q^j / (j! (j+1)!)

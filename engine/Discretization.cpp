@@ -104,7 +104,6 @@ int ElementMatrices(const CGrid& grid, const CGrid::CElement& element, double (&
     return 4;
 }
 
-
 } // namespace
 
 CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(grid)
@@ -224,8 +223,7 @@ CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(gr
                 normalZ = 1;
             else
                 continue;
-            const double half =
-                0.5 * std::hypot(grid.NodeX(p) - grid.NodeX(q), grid.NodeZ(p) - grid.NodeZ(q));
+            const double half = 0.5 * std::hypot(grid.NodeX(p) - grid.NodeX(q), grid.NodeZ(p) - grid.NodeZ(q));
             for (int node : {p, q}) {
                 const double dx = grid.NodeX(node) - xc, dz = grid.NodeZ(node) - zc;
                 const double r = std::hypot(dx, dz);
@@ -307,8 +305,8 @@ CDiscretization::COperator CDiscretization::Assemble(const std::vector<double>& 
         for (int j : m_electrodeElements[e]) {
             const CGrid::CElement& element = elements[j];
             const int count = ElementMatrices(grid, element, K, M);
-            const int self = static_cast<int>(std::find(element.nodes.begin(), element.nodes.end(), node) -
-                                              element.nodes.begin());
+            const int self =
+                static_cast<int>(std::find(element.nodes.begin(), element.nodes.end(), node) - element.nodes.begin());
             const double sigma = elementConductivity[j];
             for (int b = 0; b < count; ++b) {
                 const auto at = std::lower_bound(hood.begin(), hood.end(), m_unknown[element.nodes[b]]);

@@ -32,8 +32,8 @@ public:
     struct COperator {
         std::vector<double> stiffness; // on the pattern, upper triangle
         std::vector<double> mass;
-        std::vector<double> robin;    // per boundary term: sigma times the boundary length
-        Eigen::MatrixXd functionals;  // trailing unknowns x electrodes: the weights S
+        std::vector<double> robin;   // per boundary term: sigma times the boundary length
+        Eigen::MatrixXd functionals; // trailing unknowns x electrodes: the weights S
     };
 
     // congruence: whether electrodes may be turned into single unknowns; without it the
@@ -74,10 +74,10 @@ private:
     std::vector<int> m_rowIndices;
     std::vector<std::array<int, 16>> m_elementPositions; // per element, local (a, b) -> position
     std::vector<CRobinTerm> m_robin;
-    std::vector<int> m_electrodes;                   // unknowns
+    std::vector<int> m_electrodes;                     // unknowns
     std::vector<std::vector<int>> m_electrodeElements; // per electrode: the elements around it
-    std::vector<std::vector<int>> m_neighbourhoods;  // per electrode: unknowns of those elements' nodes
-    std::vector<int> m_trailing;                     // unknowns eliminated last
+    std::vector<std::vector<int>> m_neighbourhoods;    // per electrode: unknowns of those elements' nodes
+    std::vector<int> m_trailing;                       // unknowns eliminated last
     std::vector<int> m_ordering;
     bool m_congruent = false;
 };

@@ -109,8 +109,8 @@ void ReadMesh(CForwardInput& in, CRunLog& log)
     }
     const CMesh& mesh = in.mesh;
     log.Info(FormatC("Mesh: %s, %i x %i cells, x %g to %g, depth %g to %g, smallest cell %g x %g", path.c_str(),
-                     mesh.nx, mesh.nz, mesh.xNodes.front(), mesh.xNodes.back(), mesh.zNodes.front(),
-                     mesh.zNodes.back(), width, thickness));
+                     mesh.nx, mesh.nz, mesh.xNodes.front(), mesh.xNodes.back(), mesh.zNodes.front(), mesh.zNodes.back(),
+                     width, thickness));
 }
 
 void ReadAirCells(CForwardInput& in, CRunLog& log)
@@ -160,8 +160,8 @@ void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
             RemoveFile(name);
             log.Info("Removed " + name + " of an earlier run.");
         } catch (const CFileException& e) {
-            throw CEngineError("The data file " + name + " of an earlier run cannot be removed: " +
-                               e.GetErrorMessage());
+            throw CEngineError("The data file " + name +
+                               " of an earlier run cannot be removed: " + e.GetErrorMessage());
         }
     }
 }
@@ -290,8 +290,8 @@ int RunFerrovan(const std::vector<std::string>& args)
         std::string written;
         for (const std::string& name : DataFileNames(in.job.type))
             written += (written.empty() ? "" : ", ") + name;
-        log.Info(FormatC("Done in %.3f s (linear algebra %.3f s): %zu data in %s", log.Seconds(),
-                         result.algebraSeconds, in.survey.data.size(), written.c_str()));
+        log.Info(FormatC("Done in %.3f s (linear algebra %.3f s): %zu data in %s", log.Seconds(), result.algebraSeconds,
+                         in.survey.data.size(), written.c_str()));
         if (log.Warnings() > 0)
             log.Info(FormatC("%i warning%s above.", log.Warnings(), log.Warnings() > 1 ? "s" : ""));
         std::printf("ferrovan: %zu data written to %s in %.2f s\n", in.survey.data.size(), written.c_str(),

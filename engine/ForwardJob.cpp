@@ -53,7 +53,7 @@ CForwardJob CForwardJob::Read(const std::string& path, CRunLog& log, const std::
                 job.topographyFile = name;
             } else if (line.find_first_not_of(" \t") != std::string::npos) {
                 log.Warning("Line " + std::to_string(lineNumber) + " of the input file " + path +
-                                     " is not understood and was ignored: " + line);
+                            " is not understood and was ignored: " + line);
             }
         }
         file.Close();

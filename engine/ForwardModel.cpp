@@ -207,8 +207,8 @@ CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, bool poleRe
     const std::vector<std::pair<int, int>> pairs = survey.Pairs();
     if (gridOptions.uniformDepth <= 0)
         for (auto [p, q] : pairs)
-            gridOptions.uniformDepth = std::max(gridOptions.uniformDepth,
-                                                0.5 * std::fabs(survey.positions[p] - survey.positions[q]));
+            gridOptions.uniformDepth =
+                std::max(gridOptions.uniformDepth, 0.5 * std::fabs(survey.positions[p] - survey.positions[q]));
     CGridModel model{&in.mesh, air, {&in.conductivity}, in.profileX, in.profileE};
     if (in.job.type != CForwardJob::dc)
         model.values.push_back(&in.chargeability);
@@ -292,8 +292,7 @@ std::vector<std::vector<double>> Factorise(const CDiscretization& discretization
                                            const std::vector<CDiscretization::COperator>& operators,
                                            const CSchurSolver& solver, const CWavenumberRule& rule,
                                            const std::vector<std::pair<int, int>>& pairs, int threads,
-                                           const std::vector<CTask>& tasks, const CEngineOptions& options,
-                                           CRunLog& log)
+                                           const std::vector<CTask>& tasks, const CEngineOptions& options, CRunLog& log)
 {
     const int models = static_cast<int>(operators.size()), nk = static_cast<int>(rule.k.size());
     std::vector<std::vector<double>> potentials(tasks.size());
@@ -414,9 +413,9 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
     size.pairs = static_cast<double>(pairs.size());
     size.models = modelCount;
     size.wavenumbers = nk;
-    size.threads = std::clamp(
-        options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency()), 1,
-        static_cast<int>(tasks.size()));
+    size.threads =
+        std::clamp(options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency()), 1,
+                   static_cast<int>(tasks.size()));
     log.Info(FormatC("Cholesky factor: %.4g entries, %.4g flops per factorisation, %zu factorisations (%i model%s x "
                      "%i wavenumbers); %i electrodes %s",
                      solver.FactorEntries(), solver.FactorFlops(), tasks.size(), modelCount, modelCount > 1 ? "s" : "",

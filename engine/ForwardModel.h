@@ -15,10 +15,10 @@ class CRunLog;
 struct CForwardInput {
     CForwardJob job;
     CMesh mesh;
-    std::vector<int> airPerColumn; // air cells at the top of each mesh column
+    std::vector<int> airPerColumn;          // air cells at the top of each mesh column
     std::vector<double> profileX, profileE; // the topography file's surface; empty without one
-    CCellValues conductivity;      // S/m
-    CCellValues chargeability;     // IP and IPL
+    CCellValues conductivity;               // S/m
+    CCellValues chargeability;              // IP and IPL
     CSurvey survey;
 };
 
@@ -33,7 +33,7 @@ struct CForwardResult {
 };
 
 struct CEngineOptions {
-    int threads = 0; // 0: one per processor
+    int threads = 0;         // 0: one per processor
     double memoryBudget = 0; // bytes the run may use; 0: no limit known
     bool progress = false;   // a line on standard output per finished model and wavenumber
     CGrid::Options grid;

@@ -277,8 +277,8 @@ CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, con
             lines.push_back({eHi + j * wHi, 0});
     }
     x = FillLines(MergeLines(lines, 1e-6 * h, 0.25 * h),
-                  CSizing(h, growth, eLo - kGuardCells * wLo, eHi + kGuardCells * wHi), options.sideRatio,
-                  xc - far, xc + far, true);
+                  CSizing(h, growth, eLo - kGuardCells * wLo, eHi + kGuardCells * wHi), options.sideRatio, xc - far,
+                  xc + far, true);
 
     surface.resize(x.size());
     double zStart = HUGE_VAL, zLow = -HUGE_VAL;

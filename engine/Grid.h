@@ -10,9 +10,9 @@ class CMesh;
 // exact (conductivity, chargeability) and the ground surface.
 struct CGridModel {
     const CMesh* mesh = nullptr;
-    std::vector<int> airPerColumn;                     // air cells at the top of each mesh column
-    std::vector<const std::vector<double>*> values;    // per mesh cell, rows from the top
-    std::vector<double> profileX, profileE;            // the surface (x, elevation); empty: the mesh's top
+    std::vector<int> airPerColumn;                  // air cells at the top of each mesh column
+    std::vector<const std::vector<double>*> values; // per mesh cell, rows from the top
+    std::vector<double> profileX, profileE;         // the surface (x, elevation); empty: the mesh's top
 };
 
 // The grid the equations are solved on. Its lines are the mesh's lines across which a value
@@ -30,11 +30,11 @@ struct CGridModel {
 class CGrid {
 public:
     struct Options {
-        double growth = 0.1;         // a cell at distance d from the electrodes may be h + growth d
-        double sideRatio = 1.25;     // growth of the cells beyond the mesh's sides
-        double bottomRatio = 1.3;    // and below it
-        double farDistance = 0;      // how far from the electrodes the grid must reach; 0: the mesh
-        double uniformDepth = 0;     // depth below the electrodes down to which rows stay uniform
+        double growth = 0.1;      // a cell at distance d from the electrodes may be h + growth d
+        double sideRatio = 1.25;  // growth of the cells beyond the mesh's sides
+        double bottomRatio = 1.3; // and below it
+        double farDistance = 0;   // how far from the electrodes the grid must reach; 0: the mesh
+        double uniformDepth = 0;  // depth below the electrodes down to which rows stay uniform
     };
 
     // One element: a quadrilateral (nodes top left, top right, bottom left, bottom right) or a
@@ -57,16 +57,16 @@ public:
     double NodeX(int node) const { return x[node % (Columns() + 1)]; }
     double NodeZ(int node) const;
 
-    std::vector<double> x, z;           // grid lines
-    std::vector<int> top;               // per vertical line: the row of its surface node
-    std::vector<double> surface;        // per vertical line: the surface's depth
+    std::vector<double> x, z;    // grid lines
+    std::vector<int> top;        // per vertical line: the row of its surface node
+    std::vector<double> surface; // per vertical line: the surface's depth
     std::vector<CElement> elements;
-    std::vector<int> electrodeNodes;    // the distinct electrode nodes
+    std::vector<int> electrodeNodes;      // the distinct electrode nodes
     std::vector<int> electrodeOfPosition; // per electrode position, its index in electrodeNodes
-    std::vector<int> meshColumn;        // per grid column, the mesh column whose values it takes
-    std::vector<double> shift;          // per vertical line: how far its surface node moved
-    std::vector<int> fade;              // and over how many rows below the move fades out
-    double h = 0, hz = 0;               // the cell sizes among the electrodes
+    std::vector<int> meshColumn;          // per grid column, the mesh column whose values it takes
+    std::vector<double> shift;            // per vertical line: how far its surface node moved
+    std::vector<int> fade;                // and over how many rows below the move fades out
+    double h = 0, hz = 0;                 // the cell sizes among the electrodes
 };
 
 // The mesh cell whose values hold at each mesh cell: the cell itself in the ground, the top

@@ -29,8 +29,7 @@ public:
         if (!m_file) {
             if (errno == ENOENT)
                 throw CEngineError("The " + description + " " + path + " does not exist.");
-            throw CEngineError("The " + description + " " + path + " cannot be opened: " + std::strerror(errno) +
-                               ".");
+            throw CEngineError("The " + description + " " + path + " cannot be opened: " + std::strerror(errno) + ".");
         }
     }
 
@@ -112,8 +111,7 @@ CCellValues ReadCellValues(const std::string& path, const char* what, int nx, in
     CTokenStream tokens(path, description);
     int fileNx = 0, fileNz = 0;
     if (!ToInt(tokens.Next(), fileNx) || !ToInt(tokens.Next(), fileNz) || fileNx < 1 || fileNz < 1)
-        throw CEngineError("The " + description + " " + path +
-                           " does not start with its numbers of columns and rows.");
+        throw CEngineError("The " + description + " " + path + " does not start with its numbers of columns and rows.");
     if (fileNx != nx || fileNz != nz)
         throw CEngineError(FormatC("The %s %s is made for %i x %i cells, but the mesh file %s has %i x %i: the "
                                    "model does not belong to this mesh.",
@@ -122,16 +120,18 @@ CCellValues ReadCellValues(const std::string& path, const char* what, int nx, in
     for (size_t c = 0; c < values.size(); ++c) {
         const std::string_view token = tokens.Next();
         if (token.empty())
-            throw CEngineError(FormatC("The %s %s ends after %zu of its %zu values.", description.c_str(),
-                                       path.c_str(), c, values.size()));
+            throw CEngineError(FormatC("The %s %s ends after %zu of its %zu values.", description.c_str(), path.c_str(),
+                                       c, values.size()));
         if (!ToDouble(token, values[c]))
             throw CEngineError(FormatC("The %s %s holds \"%.*s\" where the value of the cell in column %zu, row %zu "
                                        "is expected.",
-                                       description.c_str(), path.c_str(), static_cast<int>(std::min<size_t>(token.size(), 40)),
-                                       token.data(), c % nx + 1, c / nx + 1));
+                                       description.c_str(), path.c_str(),
+                                       static_cast<int>(std::min<size_t>(token.size(), 40)), token.data(), c % nx + 1,
+                                       c / nx + 1));
     }
     if (!tokens.Next().empty())
-        log.Warning("The " + description + " " + path + " holds more values than the mesh has cells; the rest is ignored.");
+        log.Warning("The " + description + " " + path +
+                    " holds more values than the mesh has cells; the rest is ignored.");
     return values;
 }
 
@@ -176,8 +176,8 @@ void ReadTopography(const std::string& path, std::vector<double>& X, std::vector
     if (count < 0)
         throw CEngineError("The topography file " + path + " is empty.");
     if (static_cast<int>(X.size()) != count)
-        throw CEngineError(FormatC("The topography file %s announces %i points but holds %zu.", path.c_str(), count,
-                                   X.size()));
+        throw CEngineError(
+            FormatC("The topography file %s announces %i points but holds %zu.", path.c_str(), count, X.size()));
     log.Info(FormatC("Topography: %s, %i points, elevations %g to %g", path.c_str(), count,
                      *std::min_element(E.begin(), E.end()), *std::max_element(E.begin(), E.end())));
 }

@@ -108,8 +108,8 @@ bool CSchurSolver::CWorker::Factorise(const std::vector<double>& values, const E
         return false;
     }
     if (m_common->status != CHOLMOD_OK || static_cast<int>(m_factor->minor) < n || !m_factor->is_super) {
-        error = "The matrix of the model is not positive definite (CHOLMOD status " +
-                std::to_string(m_common->status) + "); a conductivity may be too extreme.";
+        error = "The matrix of the model is not positive definite (CHOLMOD status " + std::to_string(m_common->status) +
+                "); a conductivity may be too extreme.";
         return false;
     }
 

@@ -78,7 +78,8 @@ CSurvey CSurvey::Read(const std::string& path, CRunLog& log)
     survey.positions = Electrodes(all, tolerance);
     auto index = [&survey](double x) {
         return static_cast<int>(std::upper_bound(survey.positions.begin(), survey.positions.end(), x) -
-                                survey.positions.begin()) - 1;
+                                survey.positions.begin()) -
+               1;
     };
     for (size_t j = 0; j < survey.data.size(); ++j) {
         Datum& d = survey.data[j];

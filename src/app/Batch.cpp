@@ -324,8 +324,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (o.forward) {
         out << "\n";
         CStopSignals stopSignals;
-        const bool done =
-            RunForwardModel(m, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted);
+        const bool done = RunForwardModel(
+            m, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted);
         // Ended by a signal, the exit status says so as the shell's would.
         if (CStopSignals::Noted() != 0)
             return 128 + CStopSignals::Noted();

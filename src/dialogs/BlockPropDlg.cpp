@@ -38,8 +38,7 @@ const DlgTemplate kTemplate = {
 } // namespace
 
 CBlockPropDlg::CBlockPropDlg(float background, bool dcModel, bool conductivity, bool log10)
-    : CDialog(kTemplate), m_fBackground(background), m_bDCModel(dcModel), m_bConductivity(conductivity),
-      m_bLog10(log10)
+    : CDialog(kTemplate), m_fBackground(background), m_bDCModel(dcModel), m_bConductivity(conductivity), m_bLog10(log10)
 {
     MapCommand(IDC_BLOCK_ELLIPSE, &CBlockPropDlg::OnEllipse);
 }
@@ -108,7 +107,8 @@ void CBlockPropDlg::OnOK()
     if (m_bDCModel) {
         // A plain conductivity or resistivity has a logarithm only when it is positive.
         if (!m_bLog10 && !(m_value > 0)) {
-            AfxMessageBox(m_bConductivity ? "Conductivity should be greater than 0." : "Resistivity should be greater than 0.");
+            AfxMessageBox(m_bConductivity ? "Conductivity should be greater than 0."
+                                          : "Resistivity should be greater than 0.");
             return;
         }
         float stored = m_bLog10 ? m_value : std::log10(m_value);

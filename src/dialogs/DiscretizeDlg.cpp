@@ -11,7 +11,8 @@ namespace {
 // The words of the dialog, each in one plain sentence.
 const char* const kTipN = "The number of separations measured from each current electrode, from 1 to n a-spacings.";
 const char* const kTipA = "The distance between neighbouring electrodes, in model units.";
-const char* const kTipM1 = "Design the mesh from the number of cells between neighbouring electrodes and an aspect ratio.";
+const char* const kTipM1 =
+    "Design the mesh from the number of cells between neighbouring electrodes and an aspect ratio.";
 const char* const kTipCells = "How many cells lie between two neighbouring electrodes.";
 const char* const kTipAspect = "The width of the smallest cells divided by their thickness.";
 const char* const kTipM2 = "Design the mesh from the width dx and thickness dz of its smallest cells.";

@@ -5,9 +5,9 @@
 #include "platform/StandardIds.h"
 
 // Resource identifiers.
-constexpr unsigned IDR_MAINFRAME = 128;    // menu, accelerators, toolbar, icon, document strings
-constexpr unsigned IDR_CONTEXTMENU = 131;  // the view's context menus
-constexpr unsigned IDI_ABOUT = 136;        // About box icon
+constexpr unsigned IDR_MAINFRAME = 128;   // menu, accelerators, toolbar, icon, document strings
+constexpr unsigned IDR_CONTEXTMENU = 131; // the view's context menus
+constexpr unsigned IDI_ABOUT = 136;       // About box icon
 constexpr unsigned IDD_ABOUTBOX = 100;
 constexpr unsigned IDD_BLOCKPROP = 130;
 constexpr unsigned IDD_MODPROP = 131;

@@ -1,13 +1,13 @@
 #include "document/SectomatDoc.h"
 
-#include "dialogs/ResourceIds.h"
-#include "dialogs/ModPropDlg.h"
+#include "dialogs/DiscretizeDlg.h"
 #include "dialogs/DlgFwdType.h"
 #include "dialogs/ForwardProgressDlg.h"
-#include "forward/ForwardRun.h"
 #include "dialogs/LogWindow.h"
+#include "dialogs/ModPropDlg.h"
+#include "dialogs/ResourceIds.h"
+#include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
-#include "dialogs/DiscretizeDlg.h"
 #include "model/ModelFile.h"
 #include "platform/FileDialog.h"
 #include "platform/FileException.h"
@@ -188,8 +188,9 @@ void CSectomatDoc::OnDiscretize()
         return;
     }
     if (FileExists(m_obsDCFileName)) {
-        if (AfxMessageBox("Forward modeling has already been done in this folder.\nDo you want to erase previous results?",
-                          MB_YESNO | MB_ICONQUESTION) != IDYES)
+        if (AfxMessageBox(
+                "Forward modeling has already been done in this folder.\nDo you want to erase previous results?",
+                MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
         try {
             RemovePreviousResults(*this);

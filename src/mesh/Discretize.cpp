@@ -62,8 +62,9 @@ bool CheckChargeabilities(const CModelData& model)
     if (model.m_fwdType != 0 && model.m_ipModel.empty())
         AfxMessageBox("IP forward modelling is selected, but chargeability model is empty.");
     // The background too: the forward run refuses it, where the user cannot see why.
-    if (model.m_fwdType == 1 && (model.m_ipBackground >= 1.0f || std::any_of(model.m_ipModel.begin(), model.m_ipModel.end(),
-                                                                             [](const CElement& e) { return e.m_value >= 1.0f; }))) {
+    if (model.m_fwdType == 1 &&
+        (model.m_ipBackground >= 1.0f || std::any_of(model.m_ipModel.begin(), model.m_ipModel.end(),
+                                                     [](const CElement& e) { return e.m_value >= 1.0f; }))) {
         AfxMessageBox("Chargeability should be between 0 and 1.\nFor greater values, make sure IPL option is selected "
                       "when forward modelling.");
         return false;
@@ -73,8 +74,8 @@ bool CheckChargeabilities(const CModelData& model)
 
 void RemovePreviousResults(const CModelData& m)
 {
-    for (const std::string* name : {&m.m_obsDCFileName, &m.m_obsIPFileName, &m.m_obsIPLFileName, &m.m_inpFileName,
-                                    &m.m_logFileName})
+    for (const std::string* name :
+         {&m.m_obsDCFileName, &m.m_obsIPFileName, &m.m_obsIPLFileName, &m.m_inpFileName, &m.m_logFileName})
         if (FileExists(*name))
             RemoveFile(*name);
 }

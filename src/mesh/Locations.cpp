@@ -28,8 +28,8 @@ bool WriteLocationsFile(CModelData& model, int& n, double& arrayLength, double a
     std::string text = FormatC("#%i %g %i %i %g\n", n, a, type, model.m_cellsPerElectrode, model.m_aspectRatio);
     data = 0;
     if (n > nmax) {
-        AfxMessageBox(FormatC("The value of %i entered for n is too large for this model.\nIt has been reduced to %i.",
-                              n, nmax));
+        AfxMessageBox(
+            FormatC("The value of %i entered for n is too large for this model.\nIt has been reduced to %i.", n, nmax));
         n = nmax;
         model.m_n = nmax;
     }
@@ -40,18 +40,42 @@ bool WriteLocationsFile(CModelData& model, int& n, double& arrayLength, double a
     for (int i = 0; i < nmax; ++i) {
         double A, s;
         switch (type) {
-        case 0: A = x1 + i * a; s = (x2 - A) / a; break;
-        case 1: A = x1 + i * a; s = (x2 - A) / a - 2; break;
-        case 3: A = x2 - (nmax - 1 - i) * a; s = (A - x1) / a - 1; break;
-        default: A = x1 + i * a; s = (x2 - A) / a - 1; break;
+        case 0:
+            A = x1 + i * a;
+            s = (x2 - A) / a;
+            break;
+        case 1:
+            A = x1 + i * a;
+            s = (x2 - A) / a - 2;
+            break;
+        case 3:
+            A = x2 - (nmax - 1 - i) * a;
+            s = (A - x1) / a - 1;
+            break;
+        default:
+            A = x1 + i * a;
+            s = (x2 - A) / a - 1;
+            break;
         }
         for (int k = 1; k <= n && k <= s; ++k) {
             double B = A, M, N;
             switch (type) {
-            case 0: M = N = A + k * a; break;
-            case 1: B = A + a; M = B + k * a; N = M + a; break;
-            case 3: M = A - k * a; N = M - a; break;
-            default: M = A + k * a; N = M + a; break;
+            case 0:
+                M = N = A + k * a;
+                break;
+            case 1:
+                B = A + a;
+                M = B + k * a;
+                N = M + a;
+                break;
+            case 3:
+                M = A - k * a;
+                N = M - a;
+                break;
+            default:
+                M = A + k * a;
+                N = M + a;
+                break;
             }
             text += FormatC("%g %g  %g %g\n", A, B, M, N);
             ++data;

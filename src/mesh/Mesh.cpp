@@ -40,8 +40,8 @@ int PaddingCount(double L, double startWidth, double w0)
 bool CMesh::Design(double x1, double x2, double z1, double z2, double L, double dx, double dz, double T)
 {
     *this = CMesh();
-    if (!PositiveFinite(dx) || !PositiveFinite(dz) || !std::isfinite(x1) || !std::isfinite(z1) ||
-        !std::isfinite(z2) || !(x2 > x1) || !std::isfinite(x2 - x1) || !std::isfinite(L) || !std::isfinite(T))
+    if (!PositiveFinite(dx) || !PositiveFinite(dz) || !std::isfinite(x1) || !std::isfinite(z1) || !std::isfinite(z2) ||
+        !(x2 > x1) || !std::isfinite(x2 - x1) || !std::isfinite(L) || !std::isfinite(T))
         return false;
 
     // Along x: padding counted from a running width that starts at dx.

@@ -8,8 +8,8 @@
 class CMesh;
 
 // Values of every cell, row by row from the top, each row left to right.
-std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background, CElementList& blocks,
-                                 double cx1, double cz1, double s, bool& allFitted);
+std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background, CElementList& blocks, double cx1,
+                                 double cz1, double s, bool& allFitted);
 
 // Paints the background and then the blocks in list order onto the mesh, marks the air, copies
 // the core's edge columns into the ground of the outer ones (the edge column's top ground value

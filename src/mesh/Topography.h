@@ -15,8 +15,8 @@ void BuildExtendedProfile(const CModelData& model, double left, double right, st
 
 // Fills the extended profile (N entries) and writes it as the topography file (the model's
 // m_topoFileName). Raises CFileException when the file cannot be written.
-void WriteTopographyFile(const CModelData& model, int N, std::vector<double>& E, std::vector<double>& X,
-                         double left, double right);
+void WriteTopographyFile(const CModelData& model, int N, std::vector<double>& E, std::vector<double>& X, double left,
+                         double right);
 
 // Counts the air cells of every column: the nodes above the column's mean surface elevation,
 // snapped to the nearer node (a tie to the upper one). Without topography no cell is air.

@@ -11,8 +11,7 @@ __extension__ typedef __int128 Wide;
 
 CRect LogicalRect(double x1, double z1, double x2, double z2, double x0, double z0, double s)
 {
-    return {RoundToInt((x1 - x0) * s), RoundToInt((z1 - z0) * s), RoundToInt((x2 - x0) * s),
-            RoundToInt((z2 - z0) * s)};
+    return {RoundToInt((x1 - x0) * s), RoundToInt((z1 - z0) * s), RoundToInt((x2 - x0) * s), RoundToInt((z2 - z0) * s)};
 }
 
 // Adds without overflow; logical caches of absurd models saturate instead of wrapping.
@@ -28,8 +27,8 @@ int AddSaturated(int a, int b)
 
 } // namespace
 
-CElement::CElement(double x1, double z1, double x2, double z2, float value, double slope,
-                   double x0, double z0, double s)
+CElement::CElement(double x1, double z1, double x2, double z2, float value, double slope, double x0, double z0,
+                   double s)
 {
     SetGeometry(x1, z1, x2, z2, value, slope);
     UpdateRect(x0, z0, s);
@@ -139,10 +138,7 @@ bool CElement::HitTest(CPoint pt) const
 
 CTopoPt::CTopoPt(double x, double z) : m_x(x), m_z(z) {}
 
-CTopoPt::CTopoPt(CPoint pt, double x0, double z0, double s)
-    : m_x(pt.x / s + x0), m_z(pt.y / s + z0), m_pt(pt)
-{
-}
+CTopoPt::CTopoPt(CPoint pt, double x0, double z0, double s) : m_x(pt.x / s + x0), m_z(pt.y / s + z0), m_pt(pt) {}
 
 CTopoPt::CTopoPt(double x, double z, double x0, double z0, double s)
     : m_x(x), m_z(z), m_pt{RoundToInt((x - x0) * s), RoundToInt((z - z0) * s)}

@@ -15,8 +15,7 @@ constexpr int kCoreLogicalWidth = 10000;
 class CElement {
 public:
     CElement() = default;
-    CElement(double x1, double z1, double x2, double z2, float value, double slope,
-             double x0, double z0, double s);
+    CElement(double x1, double z1, double x2, double z2, float value, double slope, double x0, double z0, double s);
     virtual ~CElement() = default;
     CElement(const CElement&) = default;
     CElement& operator=(const CElement&) = default;

@@ -27,11 +27,11 @@ struct CModelData {
     // Discretization parameters; the Discretize dialog edits them.
     int m_n = 6;
     double m_aSpacing = 10;
-    int m_arrayType = 2;         // 0 pole-pole, 1 dipole-dipole, 2 pole-dipole(R), 3 pole-dipole(L)
-    int m_meshType = 0;          // 0 m1, 1 m2, 2 existing mesh
+    int m_arrayType = 2; // 0 pole-pole, 1 dipole-dipole, 2 pole-dipole(R), 3 pole-dipole(L)
+    int m_meshType = 0;  // 0 m1, 1 m2, 2 existing mesh
     int m_cellsPerElectrode = 3;
     double m_aspectRatio = 2;
-    double m_dx = -1;            // negative: not chosen yet
+    double m_dx = -1; // negative: not chosen yet
     double m_dz = -1;
     std::string m_existingMesh;
 
@@ -47,11 +47,11 @@ struct CModelData {
     std::string m_obsIPFileName = "obs_ip.dat";
     std::string m_obsIPLFileName = "obs_ipL.dat";
 
-    bool m_bDiscretized = false; // discretized and not edited since
-    bool m_bForwardDone = false; // forward modelled and not edited since
-    bool m_bTopography = false;  // the topography is not flat
+    bool m_bDiscretized = false;       // discretized and not edited since
+    bool m_bForwardDone = false;       // forward modelled and not edited since
+    bool m_bTopography = false;        // the topography is not flat
     std::vector<CPoint> m_meshSurface; // discretized ground surface, logical units
-    int m_fwdType = 0;           // 0 DC, 1 DC and IP, 2 DC and IPL
+    int m_fwdType = 0;                 // 0 DC, 1 DC and IP, 2 DC and IPL
 
     // Logical units per model unit.
     double LogicalScale() const { return kCoreLogicalWidth / (m_coreX2 - m_coreX1); }

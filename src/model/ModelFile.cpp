@@ -13,9 +13,9 @@ namespace {
 
 std::string ReservedNameMessage(const CModelData& model, const char* direction)
 {
-    return "Cannot use \"" + model.m_conFileName + "\" or \"" + model.m_chgFileName + "\" as the\n" +
-           direction + " filenames, since these files are used to store the\n"
-                       "descretized models used for forward modelling.";
+    return "Cannot use \"" + model.m_conFileName + "\" or \"" + model.m_chgFileName + "\" as the\n" + direction +
+           " filenames, since these files are used to store the\n"
+           "descretized models used for forward modelling.";
 }
 
 // Reads one list header and its block lines. The count only bounds the loop: every block
@@ -104,7 +104,8 @@ void ReadLocationsHeader(const std::string& path, CModelData& model)
         return;
     int n, arrayType, cells;
     double aSpacing, aspect;
-    int got = ScanFields(std::string_view(line).substr(1), "%i %lf %i %i %lf", &n, &aSpacing, &arrayType, &cells, &aspect);
+    int got =
+        ScanFields(std::string_view(line).substr(1), "%i %lf %i %i %lf", &n, &aSpacing, &arrayType, &cells, &aspect);
     // An array type outside the four radio buttons does not convert either.
     if (got >= 3 && (arrayType < 0 || arrayType > 3))
         got = 2;

@@ -182,7 +182,7 @@ void CDC::SelectStockObject(int object, CPen** previousPen, CBrush** previousBru
         break;
     }
     default: {
-        CBrush* b = SelectObject(object == NULL_BRUSH ? &m_nullBrush
+        CBrush* b = SelectObject(object == NULL_BRUSH     ? &m_nullBrush
                                  : object == LTGRAY_BRUSH ? &m_lightGreyBrush
                                                           : &m_whiteBrush);
         if (previousBrush)
@@ -295,7 +295,8 @@ void CDC::PolyRectangle(const CRect* rects, int count)
     m_deviceRects.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const QRect r = DeviceRect(rects[i]);
-        m_deviceRects[static_cast<size_t>(i)] = QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1));
+        m_deviceRects[static_cast<size_t>(i)] =
+            QRect(r.left(), r.top(), std::max(0, r.width() - 1), std::max(0, r.height() - 1));
         bounds |= r;
     }
     m_painter->drawRects(m_deviceRects.data(), count);

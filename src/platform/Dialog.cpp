@@ -172,17 +172,20 @@ int CDialog::DoModal()
             if (item.style & ES_MULTILINE) {
                 auto* e = new QPlainTextEdit(window);
                 e->setReadOnly(item.style & ES_READONLY);
-                e->setLineWrapMode((item.style & ES_AUTOHSCROLL) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
-                e->setVerticalScrollBarPolicy((item.style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-                e->setHorizontalScrollBarPolicy((item.style & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+                e->setLineWrapMode((item.style & ES_AUTOHSCROLL) ? QPlainTextEdit::NoWrap
+                                                                 : QPlainTextEdit::WidgetWidth);
+                e->setVerticalScrollBarPolicy((item.style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                                        : Qt::ScrollBarAlwaysOff);
+                e->setHorizontalScrollBarPolicy((item.style & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                                          : Qt::ScrollBarAlwaysOff);
                 m_impl->multiLine[item.id] = true;
                 w = e;
             } else {
-                QLineEdit* e = (item.style & WS_EX_ACCEPTFILES)
-                                   ? new DropEdit(window, [this, id = item.id](const std::vector<std::string>& paths) {
-                                         OnDropFiles(id, paths);
-                                     })
-                                   : new QLineEdit(window);
+                QLineEdit* e =
+                    (item.style & WS_EX_ACCEPTFILES)
+                        ? new DropEdit(window, [this, id = item.id](
+                                                   const std::vector<std::string>& paths) { OnDropFiles(id, paths); })
+                        : new QLineEdit(window);
                 e->setReadOnly(item.style & ES_READONLY);
                 if (item.style & ES_NUMBER)
                     e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
@@ -283,13 +286,9 @@ void CDialog::OnCancel()
     EndDialog(IDCANCEL);
 }
 
-void CDialog::DoDataExchange(CDataExchange*)
-{
-}
+void CDialog::DoDataExchange(CDataExchange*) {}
 
-void CDialog::OnDropFiles(int, const std::vector<std::string>&)
-{
-}
+void CDialog::OnDropFiles(int, const std::vector<std::string>&) {}
 
 bool CDialog::UpdateData(bool saveAndValidate)
 {

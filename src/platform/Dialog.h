@@ -25,9 +25,9 @@ enum class DlgItemKind {
 
 // Control styles.
 enum : unsigned {
-    WS_GROUP = 0x001,    // starts a group (of radio buttons, among others)
+    WS_GROUP = 0x001, // starts a group (of radio buttons, among others)
     WS_DISABLED = 0x002,
-    ES_NUMBER = 0x004,   // digits only
+    ES_NUMBER = 0x004, // digits only
     ES_MULTILINE = 0x008,
     ES_READONLY = 0x010,
     ES_AUTOHSCROLL = 0x020,

@@ -43,10 +43,10 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const std::string* path)
     bool created = false;
     if (!m_document) {
         m_document = m_makeDocument();
-        m_document->m_strSaveFilter = DocStringField(m_resource.docStrings, 3).empty()
-                                          ? std::string()
-                                          : DocStringField(m_resource.docStrings, 3) + "|" +
-                                                DocStringField(m_resource.docStrings, 4) + "||";
+        m_document->m_strSaveFilter =
+            DocStringField(m_resource.docStrings, 3).empty()
+                ? std::string()
+                : DocStringField(m_resource.docStrings, 3) + "|" + DocStringField(m_resource.docStrings, 4) + "||";
         if (!CreateFrame()) {
             AfxMessageBox("Failed to create empty document.", MB_ICONERROR);
             return nullptr;

@@ -87,9 +87,12 @@ bool CDocument::SaveModified()
         return true;
     std::string name = m_strPathName.empty() ? GetDisplayName() : FileNamePart(m_strPathName);
     switch (AfxMessageBox("Save changes to " + name + "?", MB_YESNOCANCEL | MB_ICONQUESTION)) {
-    case IDYES: return DoSave(m_strPathName);
-    case IDNO: return true;
-    default: return false;
+    case IDYES:
+        return DoSave(m_strPathName);
+    case IDNO:
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -14,20 +14,31 @@ CFileException CFileException::FromErrno(int error, const std::string& fileName,
 {
     Cause cause = generic;
     switch (error) {
-    case ENOENT: cause = fileNotFound; break;
+    case ENOENT:
+        cause = fileNotFound;
+        break;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case ELOOP: cause = badPath; break;
+    case ELOOP:
+        cause = badPath;
+        break;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
     case ETXTBSY:
-    case EBUSY: cause = accessDenied; break;
+    case EBUSY:
+        cause = accessDenied;
+        break;
     case ENOSPC:
-    case EDQUOT: cause = diskFull; break;
-    case EIO: cause = hardIO; break;
-    default: break;
+    case EDQUOT:
+        cause = diskFull;
+        break;
+    case EIO:
+        cause = hardIO;
+        break;
+    default:
+        break;
     }
     return CFileException(cause, fileName, writing, error);
 }

@@ -101,6 +101,6 @@ private:
     std::string m_strTitle;
     CView* m_pActiveView = nullptr;
     std::map<unsigned, QAction*> m_actions;
-    QToolBar* m_toolBar = nullptr;     // set by CToolBar::CreateEx
+    QToolBar* m_toolBar = nullptr;      // set by CToolBar::CreateEx
     CStatusBar* m_pStatusBar = nullptr; // set by CStatusBar::Create
 };

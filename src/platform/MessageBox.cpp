@@ -14,10 +14,13 @@ int AnswerOnStandardError(const std::string& text, unsigned style)
 {
     std::fprintf(stderr, "%s: %s\n", AppName().c_str(), text.c_str());
     switch (style & MB_TYPEMASK) {
-    case MB_YESNO: return IDNO;
+    case MB_YESNO:
+        return IDNO;
     case MB_YESNOCANCEL:
-    case MB_OKCANCEL: return IDCANCEL;
-    default: return IDOK;
+    case MB_OKCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
     }
 }
 

@@ -19,11 +19,21 @@ int ShowQtMessageBox(const std::string& text, unsigned style)
     box.setText(QString::fromStdString(text));
     box.setTextFormat(Qt::PlainText);
     switch (style & MB_ICONMASK) {
-    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    case MB_ICONERROR:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONEXCLAMATION:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     struct Choice {
         QMessageBox::StandardButton button;
@@ -31,12 +41,18 @@ int ShowQtMessageBox(const std::string& text, unsigned style)
     };
     std::vector<Choice> choices;
     switch (style & MB_TYPEMASK) {
-    case MB_OKCANCEL: choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_OKCANCEL:
+        choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
     case MB_YESNOCANCEL:
         choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
         break;
-    case MB_YESNO: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
-    default: choices = {{QMessageBox::Ok, IDOK}}; break;
+    case MB_YESNO:
+        choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+        break;
+    default:
+        choices = {{QMessageBox::Ok, IDOK}};
+        break;
     }
     QMessageBox::StandardButtons buttons;
     for (const Choice& c : choices)

@@ -39,8 +39,7 @@ mode_t NewFileMode()
 
 } // namespace
 
-CStdioFile::CStdioFile(const std::string& path, unsigned flags)
-    : m_path(path), m_writing((flags & modeWrite) != 0)
+CStdioFile::CStdioFile(const std::string& path, unsigned flags) : m_path(path), m_writing((flags & modeWrite) != 0)
 {
     if (!m_writing) {
         m_file = std::fopen(path.c_str(), "rb");

@@ -1,8 +1,8 @@
 #include "platform/TextFormat.h"
 
 #include <cctype>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
@@ -134,20 +134,35 @@ int ScanFields(std::string_view text, const char* format, ...)
         Kind kind;
         int base = 0;
         switch (*f) {
-        case 'i': kind = Kind::Int; break;
-        case 'd': kind = Kind::Int; base = 10; break;
+        case 'i':
+            kind = Kind::Int;
+            break;
+        case 'd':
+            kind = Kind::Int;
+            base = 10;
+            break;
         case 'f':
         case 'g':
-        case 'e': kind = isLong ? Kind::Double : Kind::Float; break;
-        default: va_end(args); return stored; // not a conversion this reader knows
+        case 'e':
+            kind = isLong ? Kind::Double : Kind::Float;
+            break;
+        default:
+            va_end(args);
+            return stored; // not a conversion this reader knows
         }
         while (pos < s.size() && IsBlank(s[pos]))
             ++pos;
         void* target = nullptr;
         switch (kind) {
-        case Kind::Int: target = va_arg(args, int*); break;
-        case Kind::Float: target = va_arg(args, float*); break;
-        case Kind::Double: target = va_arg(args, double*); break;
+        case Kind::Int:
+            target = va_arg(args, int*);
+            break;
+        case Kind::Float:
+            target = va_arg(args, float*);
+            break;
+        case Kind::Double:
+            target = va_arg(args, double*);
+            break;
         }
         size_t used = ConvertNumber(s.substr(pos), kind, base, target);
         if (used == 0)

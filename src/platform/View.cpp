@@ -75,13 +75,9 @@ CRect CView::GetClientRect() const
     return {0, 0, width(), height()};
 }
 
-void CView::OnPrepareDC(CDC*)
-{
-}
+void CView::OnPrepareDC(CDC*) {}
 
-void CView::OnDraw(CDC*)
-{
-}
+void CView::OnDraw(CDC*) {}
 
 bool CView::OnEraseBkgnd(CDC* pDC)
 {
@@ -143,29 +139,17 @@ CPoint Point(const QMouseEvent* event)
 
 } // namespace
 
-void CView::OnLButtonDown(unsigned, CPoint)
-{
-}
+void CView::OnLButtonDown(unsigned, CPoint) {}
 
-void CView::OnLButtonUp(unsigned, CPoint)
-{
-}
+void CView::OnLButtonUp(unsigned, CPoint) {}
 
-void CView::OnLButtonDblClk(unsigned, CPoint)
-{
-}
+void CView::OnLButtonDblClk(unsigned, CPoint) {}
 
-void CView::OnMouseMove(unsigned, CPoint)
-{
-}
+void CView::OnMouseMove(unsigned, CPoint) {}
 
-void CView::OnContextMenu(CPoint)
-{
-}
+void CView::OnContextMenu(CPoint) {}
 
-void CView::OnKeyDown(unsigned)
-{
-}
+void CView::OnKeyDown(unsigned) {}
 
 void CView::mousePressEvent(QMouseEvent* event)
 {

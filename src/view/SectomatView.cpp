@@ -1,11 +1,11 @@
 #include "view/SectomatView.h"
 
 #include "dialogs/ResourceIds.h"
-#include "forward/ForwardRun.h"
 #include "document/SectomatDoc.h"
+#include "forward/ForwardRun.h"
+#include "model/ColourScale.h"
 #include "platform/DC.h"
 #include "platform/TextFormat.h"
-#include "model/ColourScale.h"
 
 #include <algorithm>
 #include <cmath>

@@ -134,9 +134,9 @@ public:
     double m_dMax = 0;
     std::array<COLORREF, 61> m_colours;
     double m_dExaggeration = 1;
-    double m_dZoom = 1;                 // 1: the whole core
-    double m_dViewX = 0, m_dViewY = 0;  // the section point at the plot's top-left corner
-    int m_nPlotHeight = 0;              // the core's height times the exaggeration
+    double m_dZoom = 1;                // 1: the whole core
+    double m_dViewX = 0, m_dViewY = 0; // the section point at the plot's top-left corner
+    int m_nPlotHeight = 0;             // the core's height times the exaggeration
 
 protected:
     void OnDraw(CDC* pDC) override;

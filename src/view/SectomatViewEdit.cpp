@@ -2,14 +2,14 @@
 // and their commands, and the topography profile.
 #include "view/SectomatView.h"
 
-#include "view/ContextMenus.h"
 #include "dialogs/BlockPropDlg.h"
 #include "document/SectomatDoc.h"
+#include "model/ColourScale.h"
 #include "platform/DC.h"
 #include "platform/FrameWnd.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
-#include "model/ColourScale.h"
+#include "view/ContextMenus.h"
 
 #include <QCursor>
 #include <QPoint>

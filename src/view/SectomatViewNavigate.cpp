@@ -2,8 +2,8 @@
 // under the pointer.
 #include "view/SectomatView.h"
 
-#include "dialogs/ResourceIds.h"
 #include "dialogs/ExaggerationDlg.h"
+#include "dialogs/ResourceIds.h"
 #include "document/SectomatDoc.h"
 #include "platform/FrameWnd.h"
 #include "platform/MessageBox.h"

@@ -62,7 +62,8 @@ TEST_F(AppTest, StartWithoutAFileAsksForTheModelFrameAndChecksIt)
 {
     ModalAnswer answer = OnModal<QDialog>([](QDialog* d) {
         EXPECT_EQ(d->windowTitle(), "Model Properties");
-        for (auto [id, text] : {std::pair{1000, "0"}, {1002, "200"}, {1001, "0"}, {1003, "50"}, {1005, "-3"}, {1006, "0"}})
+        for (auto [id, text] :
+             {std::pair{1000, "0"}, {1002, "200"}, {1001, "0"}, {1003, "50"}, {1005, "-3"}, {1006, "0"}})
             EXPECT_EQ(DialogItemText(d, id), text) << id;
         TypeInto(d, 1002, "300");
         TypeInto(d, 1006, "0,5"); // the user's comma is not a number here

@@ -89,12 +89,14 @@ TEST_F(BatchTest, HelpListsTheOptionsAndUsageErrorsExitWith2)
 
 TEST_F(BatchTest, ARefusalIsPrintedAndNothingIsWritten)
 {
-    WriteBytes("model.txt", CrLf({kNewModel[0], kNewModel[1], "1 0  ! IP", "40 80  10 20  1  0 0", "2", "0 0", "200 0"}));
+    WriteBytes("model.txt",
+               CrLf({kNewModel[0], kNewModel[1], "1 0  ! IP", "40 80  10 20  1  0 0", "2", "0 0", "200 0"}));
     const std::pair<std::vector<std::string>, std::string> rows[] = {
         {{"--a", "0"}, "a-spacing should be greater than 0.\n"},
         {{"--mesh", "missing.txt"}, "Mesh file:\n" + dir.File("missing.txt") + "\nnot found.\n"},
-        {{"--fwd", "ip"}, "Chargeability should be between 0 and 1.\nFor greater values, make sure IPL option is "
-                          "selected when forward modelling.\n"},
+        {{"--fwd", "ip"},
+         "Chargeability should be between 0 and 1.\nFor greater values, make sure IPL option is "
+         "selected when forward modelling.\n"},
     };
     for (const auto& [options, message] : rows) {
         EXPECT_EQ(Run(options), 1) << options[0];
@@ -114,9 +116,10 @@ TEST_F(BatchTest, WarningsAndTheEraseQuestionArePrintedAndTheRunGoesOn)
     for (int nz : {3000, 3001}) { // a mesh of 1000 columns: at and just above the warning's size
         WriteBytes("big.txt", "3\n-20 0 2\n200 996\n220 2\n\n1\n0 100 " + std::to_string(nz) + "\n");
         EXPECT_EQ(Run({"--mesh", "big.txt"}), 0) << nz;
-        EXPECT_EQ(err.str(), nz == 3000 ? "" : "Warning: the mesh has 3001000 cells, far more than a forward run "
-                                               "handles quickly.\nIt may take long and need much memory; larger "
-                                               "cells or a shorter survey make it smaller.\n");
+        EXPECT_EQ(err.str(), nz == 3000 ? ""
+                                        : "Warning: the mesh has 3001000 cells, far more than a forward run "
+                                          "handles quickly.\nIt may take long and need much memory; larger "
+                                          "cells or a shorter survey make it smaller.\n");
     }
 
     for (const std::string& name : FileNames(dir.Path()))
@@ -164,10 +167,9 @@ TEST_F(BatchTest, TheForwardRunReportsItsOutcomeAndDrawsTheDataForBothModels)
     SetProgramFolder("");
     EXPECT_EQ(err.str(), "");
     const std::vector<std::string> lines = Lines(out.str());
-    const std::vector<std::string> tail = {"Created picture: " + dir.File("run-model-ip.png"), "",
-                                           "Forward modelling has finished.",
-                                           "Created picture: " + dir.File("run-data.png"),
-                                           "Created picture: " + dir.File("run-data-ip.png")};
+    const std::vector<std::string> tail = {
+        "Created picture: " + dir.File("run-model-ip.png"), "", "Forward modelling has finished.",
+        "Created picture: " + dir.File("run-data.png"), "Created picture: " + dir.File("run-data-ip.png")};
     ASSERT_GE(lines.size(), tail.size());
     EXPECT_EQ(std::vector<std::string>(lines.end() - long(tail.size()), lines.end()), tail);
 }
@@ -176,8 +178,8 @@ TEST_F(BatchTest, TheForwardRunReportsItsOutcomeAndDrawsTheDataForBothModels)
 TEST_F(BatchTest, TheProgramDiscretizesAndDrawsWithoutADisplay)
 {
     WriteBytes("model.txt", CrLf(kNewModel));
-    const ProgramRun run = RunProgram(VMM_PROGRAM, {"--batch", "model.txt", "--array", "pole-dipole-r", "--png", "shot"},
-                                      true);
+    const ProgramRun run =
+        RunProgram(VMM_PROGRAM, {"--batch", "model.txt", "--array", "pole-dipole-r", "--png", "shot"}, true);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, kDefaultSummary + "Created picture: " + dir.File("shot-model.png") + "\n");

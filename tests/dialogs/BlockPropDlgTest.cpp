@@ -25,7 +25,10 @@ struct Dialog : CBlockPropDlg {
     }
 };
 
-QString Label(QDialog* d) { return qobject_cast<QLabel*>(DialogItem(d, IDC_BLOCK_VALUE_LABEL))->text(); }
+QString Label(QDialog* d)
+{
+    return qobject_cast<QLabel*>(DialogItem(d, IDC_BLOCK_VALUE_LABEL))->text();
+}
 
 TEST(BlockPropDlg, RefusesInTheOrderOfTheChecksAndStaysOpen)
 {
@@ -37,18 +40,41 @@ TEST(BlockPropDlg, RefusesInTheOrderOfTheChecksAndStaysOpen)
     } rows[] = {
         {"x1 equal to x2", true, true, true, {{IDC_BLOCK_X1, "10"}}, "x1 should be less than x2."},
         {"both reversed", true, true, true, {{IDC_BLOCK_X1, "20"}, {IDC_BLOCK_Z1, "9"}}, "x1 should be less than x2."},
-        {"z1 equal to z2", true, true, true, {{IDC_BLOCK_Z1, "5"}, {IDC_BLOCK_SLOPE, "4"}}, "z1 should be less than z2."},
-        {"touching the core", true, true, true, {{IDC_BLOCK_X1, "200"}, {IDC_BLOCK_X2, "260"}},
+        {"z1 equal to z2",
+         true,
+         true,
+         true,
+         {{IDC_BLOCK_Z1, "5"}, {IDC_BLOCK_SLOPE, "4"}},
+         "z1 should be less than z2."},
+        {"touching the core",
+         true,
+         true,
+         true,
+         {{IDC_BLOCK_X1, "200"}, {IDC_BLOCK_X2, "260"}},
          "The block lies outside the core, which spans x = 0 to 200 and depth 0 to 50."},
         {"partly outside the core", true, true, true, {{IDC_BLOCK_Z1, "-5"}, {IDC_BLOCK_X2, "260"}}, nullptr},
         {"slope above 3", true, true, true, {{IDC_BLOCK_SLOPE, "3.0001"}}, "slope should be between -3 and 3."},
         {"slope 3", true, true, true, {{IDC_BLOCK_SLOPE, "3"}}, nullptr},
-        {"slope below -3", false, true, true, {{IDC_BLOCK_VALUE, "-1"}, {IDC_BLOCK_SLOPE, "-3.5"}},
+        {"slope below -3",
+         false,
+         true,
+         true,
+         {{IDC_BLOCK_VALUE, "-1"}, {IDC_BLOCK_SLOPE, "-3.5"}},
          "slope should be between -3 and 3."},
-        {"negative chargeability", false, true, true, {{IDC_BLOCK_VALUE, "-0.01"}}, "Chargeability should be positive."},
+        {"negative chargeability",
+         false,
+         true,
+         true,
+         {{IDC_BLOCK_VALUE, "-0.01"}},
+         "Chargeability should be positive."},
         {"zero chargeability", false, true, true, {{IDC_BLOCK_VALUE, "0"}}, nullptr},
         {"zero conductivity", true, true, false, {{IDC_BLOCK_VALUE, "0"}}, "Conductivity should be greater than 0."},
-        {"negative resistivity", true, false, false, {{IDC_BLOCK_VALUE, "-5"}}, "Resistivity should be greater than 0."},
+        {"negative resistivity",
+         true,
+         false,
+         false,
+         {{IDC_BLOCK_VALUE, "-5"}},
+         "Resistivity should be greater than 0."},
         {"negative log resistivity", true, false, true, {{IDC_BLOCK_VALUE, "-5"}}, nullptr},
         {"not a number", true, true, true, {{IDC_BLOCK_Z2, "deep"}}, "Enter a number."},
     };
@@ -89,18 +115,19 @@ TEST(BlockPropDlg, ShowsTheValueAsTheColourBarDoesAndHandsBackTheStoredForm)
         if (row.typed)
             typed.push_back({IDC_BLOCK_VALUE, row.typed});
         ASSERT_EQ(RunDialog(dlg, typed,
-                      [&](QDialog* d) {
-                          EXPECT_EQ(d->windowTitle(), "Block Properties");
-                          EXPECT_EQ(Label(d), row.label);
-                          EXPECT_EQ(DialogItemText(d, IDC_BLOCK_VALUE), row.shown);
-                      }),
+                            [&](QDialog* d) {
+                                EXPECT_EQ(d->windowTitle(), "Block Properties");
+                                EXPECT_EQ(Label(d), row.label);
+                                EXPECT_EQ(DialogItemText(d, IDC_BLOCK_VALUE), row.shown);
+                            }),
                   IDOK);
         EXPECT_EQ(dlg.m_value, row.stored);
     }
 
     // Chargeabilities are shown as stored whatever the toggles.
     Dialog ip(false, false, false);
-    ASSERT_EQ(RunDialog(ip, {{IDC_BLOCK_VALUE, "0.35"}}, [](QDialog* d) { EXPECT_EQ(Label(d), "chargeability"); }), IDOK);
+    ASSERT_EQ(RunDialog(ip, {{IDC_BLOCK_VALUE, "0.35"}}, [](QDialog* d) { EXPECT_EQ(Label(d), "chargeability"); }),
+              IDOK);
     EXPECT_EQ(ip.m_value, 0.35f);
 }
 
@@ -109,12 +136,12 @@ TEST(BlockPropDlg, EllipseBoxDisablesTheSlopeAtOnceAndReturnsSlopeZero)
     Dialog dlg;
     dlg.m_slope = 0.5;
     ASSERT_EQ(RunDialog(dlg, {{IDC_BLOCK_SLOPE, "7"}},
-                  [](QDialog* d) {
-                      QWidget* slope = DialogItem(d, IDC_BLOCK_SLOPE);
-                      EXPECT_TRUE(slope->isEnabled());
-                      ClickItem(d, IDC_BLOCK_ELLIPSE);
-                      EXPECT_FALSE(slope->isEnabled());
-                  }),
+                        [](QDialog* d) {
+                            QWidget* slope = DialogItem(d, IDC_BLOCK_SLOPE);
+                            EXPECT_TRUE(slope->isEnabled());
+                            ClickItem(d, IDC_BLOCK_ELLIPSE);
+                            EXPECT_FALSE(slope->isEnabled());
+                        }),
               IDOK);
     EXPECT_EQ(dlg.m_nEllipse, 1);
     EXPECT_EQ(dlg.m_slope, 0); // not the 7 typed into the disabled field
@@ -122,7 +149,8 @@ TEST(BlockPropDlg, EllipseBoxDisablesTheSlopeAtOnceAndReturnsSlopeZero)
     // An ellipse opens with its slope field disabled.
     Dialog ellipse(false);
     ellipse.m_nEllipse = 1;
-    ASSERT_EQ(RunDialog(ellipse, {}, [](QDialog* d) { EXPECT_FALSE(DialogItem(d, IDC_BLOCK_SLOPE)->isEnabled()); }), IDOK);
+    ASSERT_EQ(RunDialog(ellipse, {}, [](QDialog* d) { EXPECT_FALSE(DialogItem(d, IDC_BLOCK_SLOPE)->isEnabled()); }),
+              IDOK);
 }
 
 TEST(BlockPropDlg, ValueOfTheBackgroundOnlyWarns)

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 const char* const kHugeModels = "Warning: more than 4 cells between electrodes might\nproduce huge models.";
@@ -63,13 +62,19 @@ TEST(DiscretizeDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
         {"m2 dx above half the a-spacing", {{IDC_MESH_M2}, {IDC_DX, "5.5"}}, {kLargeCell}, true},
         {"m2 both warnings", {{IDC_MESH_M2}, {IDC_DX, "6"}, {IDC_DZ, "7"}}, {kLargeCell, kDzAboveDx}, true},
         {"existing mesh empty", {{IDC_MESH_EXISTING}}, {"Mesh file is missing."}, false},
-        {"existing mesh not there", {{IDC_MESH_EXISTING}, {IDC_MESH_FILE, missing.c_str()}},
-         {"Mesh file:\n" + missing + "\nnot found."}, false},
-        {"existing mesh with a line break", {{IDC_MESH_EXISTING}},
-         {"Mesh file:\n" + broken + "\nholds a line break, which the forward-modelling input file cannot hold."}, false,
+        {"existing mesh not there",
+         {{IDC_MESH_EXISTING}, {IDC_MESH_FILE, missing.c_str()}},
+         {"Mesh file:\n" + missing + "\nnot found."},
+         false},
+        {"existing mesh with a line break",
+         {{IDC_MESH_EXISTING}},
+         {"Mesh file:\n" + broken + "\nholds a line break, which the forward-modelling input file cannot hold."},
+         false,
          broken},
         {"existing mesh with m1 and m2 fields out of range",
-         {{IDC_CELLS, "0"}, {IDC_MESH_M2}, {IDC_DX, "0"}, {IDC_MESH_EXISTING}, {IDC_MESH_FILE, mesh.c_str()}}, {}, true},
+         {{IDC_CELLS, "0"}, {IDC_MESH_M2}, {IDC_DX, "0"}, {IDC_MESH_EXISTING}, {IDC_MESH_FILE, mesh.c_str()}},
+         {},
+         true},
         {"n empty", {{IDC_N, ""}}, {"Enter an integer."}, false},
         {"m2 dx with a comma", {{IDC_MESH_M2}, {IDC_DX, "1,5"}}, {"Enter a number."}, false},
     };
@@ -90,7 +95,7 @@ TEST(DiscretizeDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
 TEST(DiscretizeDlg, EachMeshOptionEnablesOnlyItsOwnFields)
 {
     auto expectEnabled = [](QDialog* d, int option, int when) {
-        const std::pair<int, int> owners[] = {{IDC_CELLS, 0}, {IDC_ASPECT, 0}, {IDC_DX, 1},
+        const std::pair<int, int> owners[] = {{IDC_CELLS, 0}, {IDC_ASPECT, 0},    {IDC_DX, 1},
                                               {IDC_DZ, 1},    {IDC_MESH_FILE, 2}, {IDC_BROWSE, 2}};
         for (auto [id, owner] : owners)
             EXPECT_EQ(DialogItem(d, id)->isEnabled(), owner == option) << "at " << when << ", control " << id;
@@ -118,29 +123,31 @@ TEST(DiscretizeDlg, ADroppedOrBrowsedFileFillsOnlyTheMeshField)
     MessageLog log;
     CDiscretizeDlg dlg;
     Fill(dlg);
-    EXPECT_EQ(RunDialog(dlg, {}, [&](QDialog* d) {
-        Do(d, {{IDC_A_SPACING, "12"}, {IDC_MESH_EXISTING}});
-        auto* edit = qobject_cast<QLineEdit*>(DialogItem(d, IDC_MESH_FILE));
-        ASSERT_NE(edit, nullptr);
-        DropFiles(edit, {"/data/dir\\with\\mesh.txt", "/data/other.txt"});
-        EXPECT_EQ(edit->text(), "/data/dir\\with\\mesh.txt");
-        EXPECT_EQ(edit->selectedText(), "mesh.txt");
-        EXPECT_EQ(d->focusWidget(), edit);
+    EXPECT_EQ(RunDialog(dlg, {},
+                        [&](QDialog* d) {
+                            Do(d, {{IDC_A_SPACING, "12"}, {IDC_MESH_EXISTING}});
+                            auto* edit = qobject_cast<QLineEdit*>(DialogItem(d, IDC_MESH_FILE));
+                            ASSERT_NE(edit, nullptr);
+                            DropFiles(edit, {"/data/dir\\with\\mesh.txt", "/data/other.txt"});
+                            EXPECT_EQ(edit->text(), "/data/dir\\with\\mesh.txt");
+                            EXPECT_EQ(edit->selectedText(), "mesh.txt");
+                            EXPECT_EQ(d->focusWidget(), edit);
 
-        ModalAnswer open = OnModal<QFileDialog>([&](QFileDialog* f) {
-            EXPECT_EQ(f->windowTitle(), "Open mesh file");
-            EXPECT_EQ(f->nameFilters(), QStringList{"Mesh (*)"});
-            auto* name = f->findChild<QLineEdit*>("fileNameEdit");
-            ASSERT_NE(name, nullptr);
-            name->setFocus();
-            name->setText(QString::fromStdString(mesh));
-            QTest::keyClick(name, Qt::Key_Return);
-        });
-        ClickItem(d, IDC_BROWSE);
-        EXPECT_TRUE(open.Answered());
-        EXPECT_EQ(edit->text().toStdString(), mesh);
-        EXPECT_EQ(DialogItemText(d, IDC_A_SPACING), "12");
-    }), IDOK);
+                            ModalAnswer open = OnModal<QFileDialog>([&](QFileDialog* f) {
+                                EXPECT_EQ(f->windowTitle(), "Open mesh file");
+                                EXPECT_EQ(f->nameFilters(), QStringList{"Mesh (*)"});
+                                auto* name = f->findChild<QLineEdit*>("fileNameEdit");
+                                ASSERT_NE(name, nullptr);
+                                name->setFocus();
+                                name->setText(QString::fromStdString(mesh));
+                                QTest::keyClick(name, Qt::Key_Return);
+                            });
+                            ClickItem(d, IDC_BROWSE);
+                            EXPECT_TRUE(open.Answered());
+                            EXPECT_EQ(edit->text().toStdString(), mesh);
+                            EXPECT_EQ(DialogItemText(d, IDC_A_SPACING), "12");
+                        }),
+              IDOK);
     EXPECT_EQ(dlg.m_existingMesh, mesh);
     EXPECT_EQ(dlg.m_aSpacing, 12);
     EXPECT_TRUE(log.Empty());

@@ -15,8 +15,9 @@ namespace {
 // Types x1, x2, top, depth and the two backgrounds, then presses OK (and Cancel when refused).
 int RunWith(CModPropDlg& dlg, const std::array<const char*, 6>& typed)
 {
-    return RunDialog(dlg, {{1000, typed[0]}, {1002, typed[1]}, {1001, typed[2]}, {1003, typed[3]}, {1005, typed[4]},
-                           {1006, typed[5]}});
+    return RunDialog(
+        dlg,
+        {{1000, typed[0]}, {1002, typed[1]}, {1001, typed[2]}, {1003, typed[3]}, {1005, typed[4]}, {1006, typed[5]}});
 }
 
 // The tests mean something only when the C library would write a comma.

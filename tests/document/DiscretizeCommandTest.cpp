@@ -1,7 +1,7 @@
 // Data > discretize end to end in a temporary folder, its dialogs answered through their controls.
 #include "app/Batch.h"
-#include "dialogs/DlgFwdType.h"
 #include "dialogs/DiscretizeDlg.h"
+#include "dialogs/DlgFwdType.h"
 #include "document/SectomatDoc.h"
 #include "support/MessageLog.h"
 #include "support/ModalDriver.h"
@@ -20,10 +20,18 @@
 
 namespace {
 
-const std::vector<std::string> kDefaultSummary = {
-    "Created locations file: loc2d.txt", "number of transmitters: 19", "number of data: 99", "",
-    "Created mesh file: mesh2d.txt", "smallest cell size: 3.33333 x 1.66667", "total number of cells: 82 x 35 = 2870", "",
-    "number of air cells: 0", "number of ground cells: 2870", "", "Created conductivity file: model2d.con"};
+const std::vector<std::string> kDefaultSummary = {"Created locations file: loc2d.txt",
+                                                  "number of transmitters: 19",
+                                                  "number of data: 99",
+                                                  "",
+                                                  "Created mesh file: mesh2d.txt",
+                                                  "smallest cell size: 3.33333 x 1.66667",
+                                                  "total number of cells: 82 x 35 = 2870",
+                                                  "",
+                                                  "number of air cells: 0",
+                                                  "number of ground cells: 2870",
+                                                  "",
+                                                  "Created conductivity file: model2d.con"};
 
 // The start of the default model's mesh file.
 const char* const kDefaultMeshHead = "23\r\n-174.2 -117.2 1\r\n    -79.27 1\r\n";
@@ -127,8 +135,12 @@ TEST(DiscretizeCommand, CancelInTheDiscretizeDialogKeepsOnlyTheProposedCellSize)
     Discretize(
         s.doc,
         [](QDialog* d) {
-            for (auto [id, text] : {std::pair{IDC_DX, "2"}, {IDC_DZ, "1"}, {IDC_N, "6"}, {IDC_A_SPACING, "10"},
-                                    {IDC_CELLS, "3"}, {IDC_ASPECT, "2"}})
+            for (auto [id, text] : {std::pair{IDC_DX, "2"},
+                                    {IDC_DZ, "1"},
+                                    {IDC_N, "6"},
+                                    {IDC_A_SPACING, "10"},
+                                    {IDC_CELLS, "3"},
+                                    {IDC_ASPECT, "2"}})
                 EXPECT_EQ(DialogItemText(d, id), text) << id;
             EXPECT_TRUE(Checked(d, IDC_ARRAY_POLE_DIPOLE_R) && Checked(d, IDC_MESH_M1));
             TypeInto(d, IDC_N, "3");
@@ -151,8 +163,13 @@ TEST(DiscretizeCommand, CancelInTheForwardTypeDialogStoresTheDiscretizeValuesOnl
     Discretize(
         s.doc,
         [](QDialog* d) {
-            Do(d, {{IDC_A_SPACING, "50"}, {IDC_N, "3"}, {IDC_ARRAY_DIPOLE_DIPOLE}, {IDC_MESH_M2}, {IDC_DX, "4"},
-                   {IDC_DZ, "2"}, {IDOK}});
+            Do(d, {{IDC_A_SPACING, "50"},
+                   {IDC_N, "3"},
+                   {IDC_ARRAY_DIPOLE_DIPOLE},
+                   {IDC_MESH_M2},
+                   {IDC_DX, "4"},
+                   {IDC_DZ, "2"},
+                   {IDOK}});
         },
         [](QDialog* d) {
             EXPECT_TRUE(Checked(d, IDC_FWD_DC_IPL));
@@ -261,17 +278,24 @@ TEST(DiscretizeCommand, TheBatchModeWritesWhatTheDialogsWrite)
     Discretize(
         s.doc,
         [](QDialog* d) {
-            Do(d, {{IDC_ARRAY_DIPOLE_DIPOLE}, {IDC_N, "4"}, {IDC_A_SPACING, "8"}, {IDC_MESH_M2}, {IDC_DX, "2.5"},
-                   {IDC_DZ, "1.25"}, {IDOK}});
+            Do(d, {{IDC_ARRAY_DIPOLE_DIPOLE},
+                   {IDC_N, "4"},
+                   {IDC_A_SPACING, "8"},
+                   {IDC_MESH_M2},
+                   {IDC_DX, "2.5"},
+                   {IDC_DZ, "1.25"},
+                   {IDOK}});
         },
-        [](QDialog* d) { Do(d, {{IDC_FWD_DC_IPL}, {IDOK}}); });
+        [](QDialog* d) {
+            Do(d, {{IDC_FWD_DC_IPL}, {IDOK}});
+        });
     ASSERT_EQ(log.Boxes().size(), 1u);
 
     TempDir other;
     WriteBytes(other.File("model.txt"), s.Read("model.txt"));
     std::ostringstream out, err;
-    EXPECT_EQ(RunBatch({"--batch", other.File("model.txt"), "--array", "dipole-dipole", "--n", "4", "--a", "8", "--mesh",
-                        "m2", "--dx", "2.5", "--dz", "1.25", "--fwd", "ipl"},
+    EXPECT_EQ(RunBatch({"--batch", other.File("model.txt"), "--array", "dipole-dipole", "--n", "4", "--a", "8",
+                        "--mesh", "m2", "--dx", "2.5", "--dz", "1.25", "--fwd", "ipl"},
                        out, err),
               0);
     EXPECT_EQ(err.str(), "");

@@ -96,7 +96,8 @@ TEST(Accuracy, LayeredEarthsFromTheirKernel)
     EngineScene scene;
     scene.model.m_arrayType = 1;
     scene.AddBlock(-1e6, 10, 1e6, 1e6, -3);
-    const double e2 = WorstError(scene, [](double s, double r) { return TwoLayerPotential(100, 1000, 10, std::fabs(s - r)); });
+    const double e2 =
+        WorstError(scene, [](double s, double r) { return TwoLayerPotential(100, 1000, 10, std::fabs(s - r)); });
     EXPECT_LT(e2, 0.00075);
 }
 
@@ -130,13 +131,11 @@ TEST(Accuracy, ElectrodesBetweenTheMeshNodes)
             const double depth = in.mesh.zNodes[NearestNode(in.mesh.zNodes, 10)];
             CRunLog log;
             const CForwardResult result = ComputeData(in, log);
-            const double eo = WorstError(in, result,
-                                 [&](double s, double r) {
-                                     const double d = std::fabs(s - r);
-                                     return layered ? TwoLayerPotential(100, 1000, depth, d) : 100 / (2 * M_PI * d);
-                                 });
-            EXPECT_LT(eo, 0.001)
-                << (layered ? "two layers, array " : "half-space, array ") << array;
+            const double eo = WorstError(in, result, [&](double s, double r) {
+                const double d = std::fabs(s - r);
+                return layered ? TwoLayerPotential(100, 1000, depth, d) : 100 / (2 * M_PI * d);
+            });
+            EXPECT_LT(eo, 0.001) << (layered ? "two layers, array " : "half-space, array ") << array;
             for (const std::string& line : log.Lines())
                 EXPECT_EQ(line.find("off the nearest mesh node"), std::string::npos) << line;
         }
@@ -157,9 +156,8 @@ TEST(Accuracy, PointSourceOnARidgeAndInAValley)
         const CForwardInput in = ReadForwardFiles(CForwardJob::Read("ferrovan.inp", log), log);
         const CForwardResult result = ComputeData(in, log);
         const double alpha = M_PI + (valley ? 2 : -2) * std::atan(slope);
-        const double worst = WorstError(in, result, [&](double, double x) {
-            return 100 / (2 * alpha * std::fabs(x) * std::hypot(1, slope));
-        });
+        const double worst = WorstError(
+            in, result, [&](double, double x) { return 100 / (2 * alpha * std::fabs(x) * std::hypot(1, slope)); });
         EXPECT_LT(worst, valley ? 0.0085 : 0.004) << (valley ? "valley" : "ridge");
     }
 }

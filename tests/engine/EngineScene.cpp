@@ -1,7 +1,7 @@
 #include "EngineScene.h"
 
-#include "engine/ForwardJob.h"
 #include "engine/Ferrovan.h"
+#include "engine/ForwardJob.h"
 #include "engine/RunLog.h"
 #include "forward/ForwardInput.h"
 #include "mesh/Discretize.h"

@@ -81,7 +81,8 @@ struct ValleyScene {
         sigma.assign(static_cast<size_t>(mesh.nx) * mesh.nz, 0.01);
         for (int k = 0; k < mesh.nz; ++k)
             for (int i = 0; i < mesh.nx; ++i)
-                if (mesh.xNodes[i] >= 60 && mesh.xNodes[i + 1] <= 80 && mesh.zNodes[k] >= 10 && mesh.zNodes[k + 1] <= 20)
+                if (mesh.xNodes[i] >= 60 && mesh.xNodes[i + 1] <= 80 && mesh.zNodes[k] >= 10 &&
+                    mesh.zNodes[k + 1] <= 20)
                     sigma[static_cast<size_t>(k) * mesh.nx + i] = 0.1;
         model.values = {&sigma};
     }
@@ -141,11 +142,12 @@ TEST(Grid, FollowsTheSurfaceKeepsTheModelAndPutsElectrodesWhereTheyAre)
         const double cx = 0.5 * (grid.NodeX(e.nodes[0]) + grid.NodeX(e.nodes[1]));
         const double cz = 0.5 * (grid.NodeZ(e.nodes[0]) + grid.NodeZ(e.nodes[2]));
         const auto& mx = scene.mesh.xNodes;
-        if (!e.Triangle() && grid.NodeZ(e.nodes[0]) == grid.NodeZ(e.nodes[1]) && cz > 0 && cz < scene.mesh.zNodes.back() &&
-            cx > mx.front() && cx < mx.back()) {
+        if (!e.Triangle() && grid.NodeZ(e.nodes[0]) == grid.NodeZ(e.nodes[1]) && cz > 0 &&
+            cz < scene.mesh.zNodes.back() && cx > mx.front() && cx < mx.back()) {
             const int i = NearestNode(scene.mesh.xNodes, cx), k = NearestNode(scene.mesh.zNodes, cz);
             const int mi = scene.mesh.xNodes[i] > cx ? i - 1 : i, mk = scene.mesh.zNodes[k] > cz ? k - 1 : k;
-            EXPECT_EQ(scene.sigma[e.meshCell], scene.sigma[static_cast<size_t>(mk) * scene.mesh.nx + mi]) << cx << " " << cz;
+            EXPECT_EQ(scene.sigma[e.meshCell], scene.sigma[static_cast<size_t>(mk) * scene.mesh.nx + mi])
+                << cx << " " << cz;
         }
     }
     double expected = 0;

@@ -149,15 +149,15 @@ TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
          "gives the cell in column 1, row 1 (x -174.2 to -117.2, depth 0 to 1.66667) a conductivity of 0 S/m"},
         {"conductivity not a number", 0, [] { Spoil("model2d.con", "0.01 ", "nan ", true); },
          "a conductivity of nan S/m; conductivities must be positive numbers."},
-        {"electrode outside the mesh", 0, [] { WriteBytes("loc2d.txt", "#\n!pole-dipole\n0 0  10 20\n400 400  10 20\n"); },
+        {"electrode outside the mesh", 0,
+         [] { WriteBytes("loc2d.txt", "#\n!pole-dipole\n0 0  10 20\n400 400  10 20\n"); },
          "The electrode at x = 400 lies outside the mesh"},
         {"current electrodes at one position", 0, [] { WriteBytes("loc2d.txt", "#\n0 1e-12  10 20\n"); },
          "Line 2 of the locations file loc2d.txt puts both current electrodes at the same position: 0 1e-12  10 20"},
         {"potential electrodes at one position", 0, [] { WriteBytes("loc2d.txt", "0 0  10 10.00000000001\n"); },
          "Line 1 of the locations file loc2d.txt puts both potential electrodes at the same position: 0 0  10 "
          "10.00000000001"},
-        {"potential electrode on a current electrode", 0,
-         [] { WriteBytes("loc2d.txt", "0 0  10 20\n10 20  20 30\n"); },
+        {"potential electrode on a current electrode", 0, [] { WriteBytes("loc2d.txt", "0 0  10 20\n10 20  20 30\n"); },
          "Line 2 of the locations file loc2d.txt puts a potential electrode on a current electrode: 10 20  20 30"},
         {"chargeability of 1 for IP", 1, [] { Spoil("model2d.chg", "0.1 ", "1 "); },
          "a chargeability of 1; FWD IP needs chargeabilities below 1"},
@@ -185,9 +185,14 @@ TEST(Ferrovan, CommandLine)
 {
     EngineScene scene;
     ASSERT_TRUE(scene.Discretize());
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"a", "b"}, {"--max-memory"}, {"ferrovan.inp", "--max-memory"}, {"--max-memory", "0", "ferrovan.inp"},
-             {"--max-memory", "12MB", "ferrovan.inp"}, {"--max-memory", "-5", "ferrovan.inp"}})
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"a", "b"},
+                                               {"--max-memory"},
+                                               {"ferrovan.inp", "--max-memory"},
+                                               {"--max-memory", "0", "ferrovan.inp"},
+                                               {"--max-memory", "12MB", "ferrovan.inp"},
+                                               {"--max-memory", "-5", "ferrovan.inp"}})
         EXPECT_EQ(Ferrovan(args).status, 2) << ::testing::PrintToString(args);
     ProgramRun run = Ferrovan({"--max-memory", "abc", "ferrovan.inp"});
     EXPECT_TRUE(run.err.starts_with(
@@ -235,8 +240,9 @@ TEST(Ferrovan, ASecondRunInTheFolderIsRefusedAndTouchesNothing)
     run = Ferrovan();
     EXPECT_EQ(run.status, 0) << run.err;
     std::smatch last;
-    EXPECT_TRUE(std::regex_search(run.out, last, std::regex("wavenumber ([0-9]+) of \\1\n"
-                                                            "ferrovan: 99 data written to obs_dc.dat in [0-9.]+ s\n$")))
+    EXPECT_TRUE(std::regex_search(run.out, last,
+                                  std::regex("wavenumber ([0-9]+) of \\1\n"
+                                             "ferrovan: 99 data written to obs_dc.dat in [0-9.]+ s\n$")))
         << run.out;
     int count = 0;
     const std::regex progress("wavenumber ([0-9]+) of ");

@@ -107,7 +107,8 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
 {
     StandIns programs{"ferrovan", "velquor-data-viewer", "velquor-model-viewer", "notepad"};
     Discretize();
-    EXPECT_EQ(WaitForRuns(dir.Path(), 1), (std::vector<Args>{{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}}));
+    EXPECT_EQ(WaitForRuns(dir.Path(), 1),
+              (std::vector<Args>{{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}}));
     log.Clear();
     WriteBytes(dir.File("standin-script.txt"), "obs_dc.dat\n");
     Trigger(ID_FORWARD_MODEL);
@@ -131,7 +132,7 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     // chargeability file, whatever model is shown; the results of the earlier run are gone.
     Trigger(ID_EDIT_IP_MODEL);
     RemoveFile(dir.File("standin-script.txt")); // the viewer started next must not write them again
-    log.Answer(IDYES);                           // erase the previous results
+    log.Answer(IDYES);                          // erase the previous results
     Discretize();
     EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), (Args{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}));
     EXPECT_FALSE(Enabled(ID_VIEW_DATA));
@@ -161,13 +162,14 @@ TEST_F(ForwardCommandTest, TheRunShowsItsProgressAndCancelEndsItLeavingNoData)
     StandIns programs{"ferrovan"};
     Doc()->m_bDiscretized = true;
     ForwardModel("obs_dc.dat\n> wavenumber 1 of 1\nexit 1\n");
-    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Error occured during forward modelling.\nLook in the log file for more information."});
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{
+                               "Error occured during forward modelling.\nLook in the log file for more information."});
 
     log.Clear();
     const char* lines = "> model 1 of 2, wavenumber 1 of 3\n> model 2 of 2, wavenumber 1 of 3\n"
                         "> model 1 of 2, wavenumber 2 of 3\n";
-    ForwardModel(std::string("obs_dc.dat\n.obs_dc.dat.Ab12Cd\n") + lines + "sleep 2000\n", "model 1 of 2, wavenumber 2 of 3",
-                 [](QDialog* d) {
+    ForwardModel(std::string("obs_dc.dat\n.obs_dc.dat.Ab12Cd\n") + lines + "sleep 2000\n",
+                 "model 1 of 2, wavenumber 2 of 3", [](QDialog* d) {
                      EXPECT_EQ(d->findChild<QProgressBar*>()->value(), 3);
                      EXPECT_EQ(d->findChild<QProgressBar*>()->maximum(), 6);
                      d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
@@ -175,8 +177,9 @@ TEST_F(ForwardCommandTest, TheRunShowsItsProgressAndCancelEndsItLeavingNoData)
     ASSERT_EQ(log.Boxes().size(), 1u);
     EXPECT_EQ(log.Last(), "Forward modelling was cancelled.");
     EXPECT_EQ(log.Boxes()[0].style, unsigned(MB_ICONINFORMATION));
-    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"ferrovan.inp", "ferrovan.log", "model.txt",
-                                                                "standin-args.txt", "standin-pid.txt", "standin-script.txt"}));
+    EXPECT_EQ(FileNames(dir.Path()),
+              (std::vector<std::string>{"ferrovan.inp", "ferrovan.log", "model.txt", "standin-args.txt",
+                                        "standin-pid.txt", "standin-script.txt"}));
     EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "The run was cancelled by the user.\r\n");
     EXPECT_FALSE(Doc()->m_bForwardDone);
 }

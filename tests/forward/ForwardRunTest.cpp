@@ -1,6 +1,6 @@
 // The forward-modelling input file and the run of the forward program against stand-ins.
-#include "forward/ForwardInput.h"
 #include "forward/ForwardRun.h"
+#include "forward/ForwardInput.h"
 #include "forward/StandIns.h"
 #include "model/ModelData.h"
 #include "platform/FilePath.h"
@@ -102,13 +102,14 @@ TEST(ForwardRun, JudgedByTheDataFilesOfTheTypeAndOnlyThoseAreRemoved)
         int fwdType;
         std::string writes; // by the stand-in
         bool ok;
-        std::string files;  // afterwards
+        std::string files; // afterwards
     } rows[] = {
         {"DC writing DC", 0, "obs_dc.dat\n", true, "obs_dc.dat obs_ip.dat (old) obs_ipL.dat (old) "},
         {"IP writing DC and IP", 1, "obs_dc.dat\nobs_ip.dat\n", true, "obs_dc.dat obs_ip.dat obs_ipL.dat (old) "},
         {"IPL writing DC and IPL", 2, "obs_dc.dat\nobs_ipL.dat\n", true, "obs_dc.dat obs_ip.dat (old) obs_ipL.dat "},
         {"DC writing nothing", 0, "", false, "obs_ip.dat (old) obs_ipL.dat (old) "},
-        {"DC writing DC but exiting 1", 0, "obs_dc.dat\nexit 1\n", false, "obs_dc.dat obs_ip.dat (old) obs_ipL.dat (old) "},
+        {"DC writing DC but exiting 1", 0, "obs_dc.dat\nexit 1\n", false,
+         "obs_dc.dat obs_ip.dat (old) obs_ipL.dat (old) "},
         {"IP writing only DC", 1, "obs_dc.dat\n", false, "obs_dc.dat obs_ipL.dat (old) "},
         {"IPL writing DC and IP", 2, "obs_dc.dat\nobs_ip.dat\n", false, "obs_dc.dat obs_ip.dat "},
     };
@@ -154,8 +155,8 @@ TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramS
     s.m.m_bTopography = true;
     s.m.m_topoFileName = "topo\n2d.txt";
     EXPECT_FALSE(RunForwardModel(s.m));
-    s.ExpectOneBox("The file name\ntopo\n2d.txt\nholds a line break, which the forward-modelling input file cannot hold.",
-                   MB_OK);
+    s.ExpectOneBox(
+        "The file name\ntopo\n2d.txt\nholds a line break, which the forward-modelling input file cannot hold.", MB_OK);
     EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")) || FileExists(s.dir.File("ferrovan.inp")));
     EXPECT_EQ(s.DataFiles(), "obs_dc.dat (old) obs_ip.dat (old) obs_ipL.dat (old) ");
     EXPECT_TRUE(s.m.m_bForwardDone);

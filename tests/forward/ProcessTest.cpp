@@ -1,10 +1,10 @@
 // Starting programs: splitting and quoting command lines, finding programs, launching without a
 // shell.
+#include "platform/Process.h"
 #include "forward/ForwardRun.h"
 #include "forward/StandIns.h"
 #include "model/ModelData.h"
 #include "platform/FilePath.h"
-#include "platform/Process.h"
 #include "support/MessageLog.h"
 
 #include <gtest/gtest.h>
@@ -39,21 +39,27 @@ TEST(SplitCommandLine, FollowsTheWindowsRules)
 // Names that the splitting must give back as they are, alone and after an option's "=".
 TEST(QuoteArgument, SplittingGivesBackAnyName)
 {
-    const char* const rows[] = {"", "obs_dc.dat", "my data/mesh 1.txt", "tab\there", R"(say "hi")", R"(a\"b)",
-                                R"(a\\"b)", R"(C:\dir\)", R"(C:\dir\\)", "\\", "\"", R"(x" /ip "y)", "line\nbreak", "-o",
-                                "--png", "/ip"};
+    const char* const rows[] = {"",        "obs_dc.dat",   "my data/mesh 1.txt", "tab\there",   R"(say "hi")",
+                                R"(a\"b)", R"(a\\"b)",     R"(C:\dir\)",         R"(C:\dir\\)", "\\",
+                                "\"",      R"(x" /ip "y)", "line\nbreak",        "-o",          "--png",
+                                "/ip"};
     for (const char* name : rows) {
         EXPECT_EQ(SplitCommandLine("p " + QuoteArgument(name) + " /dc"), (Words{"p", name, "/dc"})) << name;
-        EXPECT_EQ(SplitCommandLine("p /topo=" + QuoteArgument(name)), (Words{"p", std::string("/topo=") + name})) << name;
+        EXPECT_EQ(SplitCommandLine("p /topo=" + QuoteArgument(name)), (Words{"p", std::string("/topo=") + name}))
+            << name;
     }
 }
 
 // A mesh named like one of the viewers' options reaches them as another name of the same file.
 TEST(QuoteArgument, ViewerFileNamesNeverReadAsOptions)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        {"--png", "./--png"}, {"-style", "./-style"}, {"/ip", "//ip"}, {"/DC", "//DC"}, {"/topo=t.txt", "//topo=t.txt"},
-        {"/data/ip", "/data/ip"}, {"mesh-1.txt", "mesh-1.txt"}};
+    const std::pair<const char*, const char*> rows[] = {{"--png", "./--png"},
+                                                        {"-style", "./-style"},
+                                                        {"/ip", "//ip"},
+                                                        {"/DC", "//DC"},
+                                                        {"/topo=t.txt", "//topo=t.txt"},
+                                                        {"/data/ip", "/data/ip"},
+                                                        {"mesh-1.txt", "mesh-1.txt"}};
     for (const auto& [name, word] : rows) {
         CModelData m;
         m.m_meshFileName = name;
@@ -78,7 +84,8 @@ TEST(ProgramSearch, FindsTheFirstExecutableAndDropsExeOnlyWhenNeeded)
     TempDir dir;
     for (const char* folder : {"a", "b", "c", "c/sub"})
         std::filesystem::create_directory(dir.File(folder));
-    for (const char* name : {"a/both", "b/both", "b/tool.exe", "a/tool", "b/viewer", "c/viewer", "c/plain", "a/plain"}) {
+    for (const char* name :
+         {"a/both", "b/both", "b/tool.exe", "a/tool", "b/viewer", "c/viewer", "c/plain", "a/plain"}) {
         WriteBytes(dir.File(name), "#!\n");
         std::filesystem::permissions(dir.File(name), std::filesystem::perms::owner_all);
     }
@@ -112,8 +119,9 @@ TEST_F(Launch, OddFileNamesArriveAsOneLiteralArgumentWithoutAShell)
 {
     StandIns programs{"velquor-data-viewer", "velquor-model-viewer"};
     LaunchProgram(R"(velquor-data-viewer.exe "it's; $(touch pwned) `touch pwned` & \"q\" | x.dat" /dc)");
-    ASSERT_EQ(WaitForRuns(dir.Path(), 1), (std::vector<Args>{{"velquor-data-viewer.exe",
-                                                               R"(it's; $(touch pwned) `touch pwned` & "q" | x.dat)", "/dc"}}));
+    ASSERT_EQ(
+        WaitForRuns(dir.Path(), 1),
+        (std::vector<Args>{{"velquor-data-viewer.exe", R"(it's; $(touch pwned) `touch pwned` & "q" | x.dat)", "/dc"}}));
     CModelData m;
     m.m_meshFileName = dir.File(R"(my "meshes; $(touch pwned)/mesh\" /ip "1.txt\)");
     LaunchProgram(ModelViewerCommandLine(m, true));
@@ -157,7 +165,8 @@ TEST(ViewerCommandLines, NameTheFilesOfTheModelShown)
         int fwdType;
         const char *data, *model;
     } rows[] = {
-        {true, false, 0, R"(velquor-data-viewer.exe "obs_dc.dat" /dc)", R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")"},
+        {true, false, 0, R"(velquor-data-viewer.exe "obs_dc.dat" /dc)",
+         R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")"},
         {true, true, 2, R"(velquor-data-viewer.exe "obs_dc.dat" /dc /topo="topo2d.txt")",
          R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")"},
         {false, false, 1, R"(velquor-data-viewer.exe "obs_ip.dat" /ip)",

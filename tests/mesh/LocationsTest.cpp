@@ -1,5 +1,5 @@
-#include "mesh/Limits.h"
 #include "mesh/Locations.h"
+#include "mesh/Limits.h"
 #include "model/ModelData.h"
 #include "platform/FileException.h"
 #include "platform/TextFormat.h"
@@ -26,7 +26,7 @@ protected:
 
     Result Write(CModelData& m)
     {
-        Result r {false, m.m_n, -1, -1, -1};
+        Result r{false, m.m_n, -1, -1, -1};
         r.ok = WriteLocationsFile(m, r.n, r.length, m.m_aSpacing, r.transmitters, r.data);
         return r;
     }
@@ -40,7 +40,7 @@ protected:
     }
 
     TempDir m_dir;
-    CurrentDirGuard m_cwd {m_dir.Path()};
+    CurrentDirGuard m_cwd{m_dir.Path()};
     MessageLog m_log;
     CommaLocale m_locale;
 };
@@ -70,7 +70,8 @@ TEST_F(LocationsTest, TheFourArraysGiveTheWorkedData)
         const std::vector<std::string> lines = File(); // header, array line, one line per datum
         ASSERT_EQ(lines.size(), size_t(row.data + 2));
         EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 4),
-                  (std::vector<std::string>{"#6 10 " + std::to_string(row.type) + " 3 2", row.arrayLine, row.first, row.second}));
+                  (std::vector<std::string>{"#6 10 " + std::to_string(row.type) + " 3 2", row.arrayLine, row.first,
+                                            row.second}));
         EXPECT_EQ(lines.back(), row.last);
     }
     EXPECT_TRUE(m_log.Empty()) << m_log.Last();
@@ -92,7 +93,8 @@ TEST_F(LocationsTest, AnNTooLargeIsLoweredInTheModelAndTheLengthButNotTheHeader)
         std::vector<std::string> messages;
         if (row.n != row.nmax)
             messages.push_back(FormatC("The value of %i entered for n is too large for this model.\n"
-                                       "It has been reduced to %i.", row.n, row.nmax));
+                                       "It has been reduced to %i.",
+                                       row.n, row.nmax));
         EXPECT_EQ(m_log.Texts(), messages);
         EXPECT_TRUE(m_log.Empty() || m_log.Boxes()[0].style == unsigned(MB_OK));
         EXPECT_EQ((std::vector<int>{r.n, m.m_n, r.data}), (std::vector<int>{row.nmax, row.nmax, row.data}));
@@ -157,8 +159,8 @@ TEST_F(LocationsTest, RandomSurveysKeepEveryElectrodeInTheCore)
         m.m_coreX1 = double(int(random() % 1001) - 500);
         const double width = m.m_aSpacing * std::uniform_real_distribution<>(4, 120)(random);
         m.m_coreX2 = std::round((m.m_coreX1 + width) * 100) / 100; // the double nearest its two decimals
-        const std::string name = FormatC("type %i n %i a %g core %g..%g", m.m_arrayType, m.m_n, m.m_aSpacing,
-                                         m.m_coreX1, m.m_coreX2);
+        const std::string name =
+            FormatC("type %i n %i a %g core %g..%g", m.m_arrayType, m.m_n, m.m_aSpacing, m.m_coreX1, m.m_coreX2);
         m_log.Clear();
         const int entered = m.m_n;
         const Result r = Write(m);

@@ -95,9 +95,12 @@ TEST(MeshDesignTest, InputsBeyondTheLimitsGiveAnEmptyMesh)
         const char* name;
         Inputs in;
     } rows[] = {
-        {"dx 0", {0, 200, 0, 50, 70, 0, 1, 0}}, {"dz NaN", {0, 200, 0, 50, 70, 1, kNaN, 0}},
-        {"dx 1e-320", {0, 200, 0, 50, 70, 1e-320, 1, 0}}, {"core beyond the int range", {0, 1e12, 0, 50, 70, 1, 1, 0}},
-        {"6.7e7 cells in all", {0, 1e4, 0, 1e4, 1, 1, 1, 0}}, {"surface at 1e12", {0, 200, 0, 50, 70, 1, 1, 1e12}},
+        {"dx 0", {0, 200, 0, 50, 70, 0, 1, 0}},
+        {"dz NaN", {0, 200, 0, 50, 70, 1, kNaN, 0}},
+        {"dx 1e-320", {0, 200, 0, 50, 70, 1e-320, 1, 0}},
+        {"core beyond the int range", {0, 1e12, 0, 50, 70, 1, 1, 0}},
+        {"6.7e7 cells in all", {0, 1e4, 0, 1e4, 1, 1, 1, 0}},
+        {"surface at 1e12", {0, 200, 0, 50, 70, 1, 1, 1e12}},
     };
     for (const auto& row : rows) {
         CMesh m;
@@ -111,11 +114,15 @@ TEST(MeshDesignTest, InputsBeyondTheLimitsGiveAnEmptyMesh)
 TEST(MeshDesignTest, AnAcceptedMeshIsAlwaysUsable)
 {
     std::vector<std::pair<const char*, Inputs>> rows = {
-        {"x1 NaN", {kNaN, 200, 0, 50, 70, 1, 1, 0}}, {"x2 inf", {0, kInf, 0, 50, 70, 1, 1, 0}},
-        {"x2 below x1", {0, -200, 0, 50, 70, 10.0 / 3, 5.0 / 3, 0}}, {"z1 NaN", {0, 200, kNaN, 50, 70, 1, 1, 0}},
+        {"x1 NaN", {kNaN, 200, 0, 50, 70, 1, 1, 0}},
+        {"x2 inf", {0, kInf, 0, 50, 70, 1, 1, 0}},
+        {"x2 below x1", {0, -200, 0, 50, 70, 10.0 / 3, 5.0 / 3, 0}},
+        {"z1 NaN", {0, 200, kNaN, 50, 70, 1, 1, 0}},
         {"core far from the origin", {1e17, 1e17 + 256, 0, 50, 70, 1, 1, 0}},
-        {"z2 above z1", {0, 200, 50, -50, 70, 1, 1, 0}}, {"surface NaN", {0, 200, 0, 50, 70, 1, 1, kNaN}},
-        {"array length NaN", {0, 200, 0, 50, kNaN, 1, 1, 0}}, {"array length -70", {0, 200, 0, 50, -70, 1, 1, 0}},
+        {"z2 above z1", {0, 200, 50, -50, 70, 1, 1, 0}},
+        {"surface NaN", {0, 200, 0, 50, 70, 1, 1, kNaN}},
+        {"array length NaN", {0, 200, 0, 50, kNaN, 1, 1, 0}},
+        {"array length -70", {0, 200, 0, 50, -70, 1, 1, 0}},
     };
     std::mt19937 random(7);
     auto uniform = [&](double a, double b) { return std::uniform_real_distribution<>(a, b)(random); };
@@ -130,8 +137,8 @@ TEST(MeshDesignTest, AnAcceptedMeshIsAlwaysUsable)
     int accepted = 0;
     for (const auto& [name, in] : rows) {
         CMesh m;
-        const std::string trace = FormatC("%s: %g %g %g %g %g %g %g %g", name, in.x1, in.x2, in.z1, in.z2, in.L, in.dx,
-                                          in.dz, in.T);
+        const std::string trace =
+            FormatC("%s: %g %g %g %g %g %g %g %g", name, in.x1, in.x2, in.z1, in.z2, in.L, in.dx, in.dz, in.T);
         const bool ok = Design(m, in);
         accepted += ok;
         EXPECT_TRUE(ok ? IsUsable(m, in) : ::testing::AssertionResult(IsEmpty(m))) << trace;
@@ -142,7 +149,8 @@ TEST(MeshDesignTest, AnAcceptedMeshIsAlwaysUsable)
 TEST(MeshDesignTest, NearestNodeTiesGoToTheLowerIndex)
 {
     const std::vector<double> nodes = {0, 1, 3, 6};
-    const std::pair<double, int> rows[] = {{-5, 0}, {0.5, 0}, {0.5000001, 1}, {3, 2}, {2, 1}, {4.5, 2}, {4.6, 3}, {1e300, 3}};
+    const std::pair<double, int> rows[] = {{-5, 0}, {0.5, 0}, {0.5000001, 1}, {3, 2},
+                                           {2, 1},  {4.5, 2}, {4.6, 3},       {1e300, 3}};
     for (const auto& [position, index] : rows)
         EXPECT_EQ(NearestNode(nodes, position), index) << position;
     EXPECT_EQ(NearestNode({}, 5), 0) << "empty list";

@@ -1,5 +1,5 @@
-#include "mesh/Mesh.h"
 #include "mesh/Rasterise.h"
+#include "mesh/Mesh.h"
 #include "mesh/Topography.h"
 #include "model/ModelData.h"
 #include "platform/FileException.h"
@@ -77,26 +77,46 @@ TEST(RasteriseTest, BlocksAreSnappedToNodesPaintedInOrderAndCutByTheAir)
         std::vector<std::string> picture;
         bool fitted = true;
     } rows[] = {
-        {"Rectangle", {Block(2, 1, 5, 3, 1)}, {},
-         {blank, "..|..111.....|..", "..|..111.....|..", blank, blank, blank}},
-        {"EdgesHalfwayBetweenNodes", {Block(2.5, 0.5, 5.5, 2.5, 1)}, {},
+        {"Rectangle", {Block(2, 1, 5, 3, 1)}, {}, {blank, "..|..111.....|..", "..|..111.....|..", blank, blank, blank}},
+        {"EdgesHalfwayBetweenNodes",
+         {Block(2.5, 0.5, 5.5, 2.5, 1)},
+         {},
          {"..|..111.....|..", "..|..111.....|..", blank, blank, blank, blank}},
-        {"NarrowBlockThatDoesNotFit", {Block(3.1, 1, 3.4, 3, 1)}, {}, {blank, blank, blank, blank, blank, blank}, false},
-        {"NarrowBlockAcrossAMidpoint", {Block(3.4, 1, 3.6, 3, 1)}, {},
+        {"NarrowBlockThatDoesNotFit",
+         {Block(3.1, 1, 3.4, 3, 1)},
+         {},
+         {blank, blank, blank, blank, blank, blank},
+         false},
+        {"NarrowBlockAcrossAMidpoint",
+         {Block(3.4, 1, 3.6, 3, 1)},
+         {},
          {blank, "..|...1......|..", "..|...1......|..", blank, blank, blank}},
-        {"LaterBlockWinsTheOverlap", {Block(1, 1, 6, 4, 1), Block(4, 2, 8, 5, 2)}, {},
+        {"LaterBlockWinsTheOverlap",
+         {Block(1, 1, 6, 4, 1), Block(4, 2, 8, 5, 2)},
+         {},
          {blank, "..|.11111....|..", "..|.1112222..|..", "..|.1112222..|..", "..|....2222..|..", blank}},
-        {"SlopeZeroIsARectangle", {slopeZero, narrowSlopeZero}, {},
-         {blank, "..|..111.....|..", "..|..111.....|..", blank, blank, blank}, false},
-        {"ShearedRowsSnapLeft", {Block(3, 0, 6, 4, 1, 1.0)}, {},
+        {"SlopeZeroIsARectangle",
+         {slopeZero, narrowSlopeZero},
+         {},
+         {blank, "..|..111.....|..", "..|..111.....|..", blank, blank, blank},
+         false},
+        {"ShearedRowsSnapLeft",
+         {Block(3, 0, 6, 4, 1, 1.0)},
+         {},
          {"..|....111...|..", "..|...111....|..", "..|..111.....|..", "..|.111......|..", blank, blank}},
-        {"EllipseByCellCentres", {Block(1, 0, 9, 6, 1, 0, true)}, {},
+        {"EllipseByCellCentres",
+         {Block(1, 0, 9, 6, 1, 0, true)},
+         {},
          {"..|...1111...|..", "..|..111111..|..", "..|.11111111.|..", "..|.11111111.|..", "..|..111111..|..",
           "..|...1111...|.."}},
-        {"BlockAboveTheSurfaceStaysAir", {Block(2, 0, 5, 4, 1)}, {1, 1, 2, 2, 2, 2, 1, 1, 0, 0, 0, 0, 0, 0},
+        {"BlockAboveTheSurfaceStaysAir",
+         {Block(2, 0, 5, 4, 1)},
+         {1, 1, 2, 2, 2, 2, 1, 1, 0, 0, 0, 0, 0, 0},
          {"~~|~~~~~~....|..", "..|~~~~1.....|..", "..|..111.....|..", "..|..111.....|..", blank, blank}},
-        {"BlocksIntoTheOuterColumns", {Block(-4, 1, -2, 3, 1), Block(8, 3, 14, 4, 2), Block(-100, 4.6, 1.4, 100, 3)},
-         {}, {blank, blank, blank, "..|........22|22", blank, "33|3.........|.."}},
+        {"BlocksIntoTheOuterColumns",
+         {Block(-4, 1, -2, 3, 1), Block(8, 3, 14, 4, 2), Block(-100, 4.6, 1.4, 100, 3)},
+         {},
+         {blank, blank, blank, "..|........22|22", blank, "33|3.........|.."}},
     };
     for (const auto& row : rows) {
         const CMesh mesh = SmallMesh(row.air);
@@ -118,10 +138,12 @@ TEST(RasteriseTest, OuterColumnsUnderAValleyKeepTheirOwnSurface)
         double floor; // the valley's depth across the core
         std::vector<std::string> picture;
     } rows[] = {
-        {"FloorInsideTheMesh", 3,
+        {"FloorInsideTheMesh",
+         3,
          {"~~|~~~~~~~~~~|~~", ".~|~~~~~~~~~~|~3", "..|~~~~~~~~~~|33", "..|........33|33", "..|..........|..",
           "..|..........|.."}},
-        {"FloorBelowTheMesh", 7,
+        {"FloorBelowTheMesh",
+         7,
          {"~~|~~~~~~~~~~|~~", "~~|~~~~~~~~~~|~~", ".~|~~~~~~~~~~|~.", ".~|~~~~~~~~~~|~.", ".~|~~~~~~~~~~|~.",
           "..|~~~~~~~~~~|.."}},
     };
@@ -150,8 +172,10 @@ TEST(RasteriseTest, TheBlocksKeepTheShapesTheyWereGiven)
         auto it = blocks.begin();
         EXPECT_EQ(it->m_meshRect, (CRect{2000, 0, 5000, 2000}));
         ++it;
-        EXPECT_EQ(it->m_meshRows, (std::vector<CRect>{{4000, 0, 7000, 1000}, {3000, 1000, 6000, 2000},
-                                                      {2000, 2000, 5000, 3000}, {1000, 3000, 4000, 4000}}));
+        EXPECT_EQ(
+            it->m_meshRows,
+            (std::vector<CRect>{
+                {4000, 0, 7000, 1000}, {3000, 1000, 6000, 2000}, {2000, 2000, 5000, 3000}, {1000, 3000, 4000, 4000}}));
         const std::vector<CRect>& cells = (++it)->m_meshCells;
         EXPECT_EQ(cells.size(), 20u) << "the cells near the outline, q above 0.4";
         EXPECT_NE(std::find(cells.begin(), cells.end(), CRect{3000, 0, 4001, 1001}), cells.end());
@@ -278,10 +302,30 @@ TEST_F(ModelFileWriteTest, EveryCellIsBackgroundABlockOrAir)
 TEST(AppendGTest, MatchesPrintfForEveryKindOfValue)
 {
     CommaLocale comma;
-    std::vector<double> values = {0.0, -0.0, 1e-5, 1e-4, 0.0001, 9.9999949999e-5, 999999.5, 999999.4, 1e6, 123456.5,
-                                  0.5, 1e-8, 100000, 1e15, 1e16, 1e17, 5e-324, DBL_MIN, DBL_MAX, double(FLT_MAX),
-                                  std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-                                  std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN()};
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  1e-5,
+                                  1e-4,
+                                  0.0001,
+                                  9.9999949999e-5,
+                                  999999.5,
+                                  999999.4,
+                                  1e6,
+                                  123456.5,
+                                  0.5,
+                                  1e-8,
+                                  100000,
+                                  1e15,
+                                  1e16,
+                                  1e17,
+                                  5e-324,
+                                  DBL_MIN,
+                                  DBL_MAX,
+                                  double(FLT_MAX),
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN(),
+                                  -std::numeric_limits<double>::quiet_NaN()};
     std::mt19937_64 random(99);
     for (int i = 0; i < 100000; ++i) {
         values.push_back(std::bit_cast<double>(random()));

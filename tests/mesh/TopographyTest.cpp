@@ -1,5 +1,5 @@
-#include "mesh/Mesh.h"
 #include "mesh/Topography.h"
+#include "mesh/Mesh.h"
 #include "model/ModelData.h"
 #include "platform/FileException.h"
 #include "support/TempDir.h"
@@ -116,8 +116,10 @@ TEST(TopographyTest, TheDiscretizedSurfaceFollowsTheAirOfTheCoreColumns)
     std::vector<CPoint> surface(3, CPoint{7, 7});
     BuildDiscretizedSurface(mesh, surface, 10000.0 / 32, 0, 0);
     // Depths 1, 3, 5, 7 at 312.5 logical units each: halves round away from zero.
-    EXPECT_EQ(surface, (std::vector<CPoint>{{0, 313}, {2500, 313}, {2500, 938}, {5000, 938}, {5000, 1563},
-                                            {7500, 1563}, {7500, 2188}, {10000, 2188}}));
+    EXPECT_EQ(
+        surface,
+        (std::vector<CPoint>{
+            {0, 313}, {2500, 313}, {2500, 938}, {5000, 938}, {5000, 1563}, {7500, 1563}, {7500, 2188}, {10000, 2188}}));
 }
 
 } // namespace

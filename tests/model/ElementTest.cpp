@@ -7,7 +7,10 @@
 #include <limits>
 #include <ostream>
 
-std::ostream& operator<<(std::ostream& os, const CPoint& p) { return os << '(' << p.x << ", " << p.y << ')'; }
+std::ostream& operator<<(std::ostream& os, const CPoint& p)
+{
+    return os << '(' << p.x << ", " << p.y << ')';
+}
 std::ostream& operator<<(std::ostream& os, const CRect& r)
 {
     return os << '(' << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ')';
@@ -22,9 +25,21 @@ TEST(RoundToIntTest, RoundsHalvesAwayFromZeroAndSaturates)
 {
     const double inf = std::numeric_limits<double>::infinity();
     const std::pair<double, int> rows[] = {
-        {0.5, 1}, {-0.5, -1}, {2.5, 3}, {-2.5, -3}, {-0.4, 0}, {1.49, 1},
-        {2147483646.4, 2147483646}, {2147483646.5, INT_MAX}, {-2147483647.6, INT_MIN}, {-2147483648.0, INT_MIN},
-        {1e10, INT_MAX}, {-1e10, INT_MIN}, {inf, INT_MAX}, {-inf, INT_MIN}, {std::nan(""), 0},
+        {0.5, 1},
+        {-0.5, -1},
+        {2.5, 3},
+        {-2.5, -3},
+        {-0.4, 0},
+        {1.49, 1},
+        {2147483646.4, 2147483646},
+        {2147483646.5, INT_MAX},
+        {-2147483647.6, INT_MIN},
+        {-2147483648.0, INT_MIN},
+        {1e10, INT_MAX},
+        {-1e10, INT_MIN},
+        {inf, INT_MAX},
+        {-inf, INT_MIN},
+        {std::nan(""), 0},
     };
     for (const auto& [x, expected] : rows)
         EXPECT_EQ(RoundToInt(x), expected) << "RoundToInt(" << x << ")";
@@ -77,11 +92,24 @@ TEST(ElementTest, BlocksArePickedByTheirRectangleOrShearedOutline)
     for (bool ellipse : {false, true}) {
         CElement block(0, 0, 200, 50, 1.0f, 0, 0, 0, kScale), sheared(0, 0, 200, 50, 1.0f, 1.0, 0, 0, kScale);
         block.m_bEllipse = sheared.m_bEllipse = ellipse;
-        ExpectHits(block, {{{0, 0}, true}, {{10000, 2500}, true}, {{10001, 0}, false}, {{0, 2501}, false},
-                           {{-1, 10}, false}, {{10, -1}, false}}, ellipse ? "ellipse" : "rectangle");
+        ExpectHits(block,
+                   {{{0, 0}, true},
+                    {{10000, 2500}, true},
+                    {{10001, 0}, false},
+                    {{0, 2501}, false},
+                    {{-1, 10}, false},
+                    {{10, -1}, false}},
+                   ellipse ? "ellipse" : "rectangle");
         // Left edge from (1250, 0) to (-1250, 2501), right edge from (11251, 0) to (8751, 2501).
-        ExpectHits(sheared, {{{11000, 100}, true}, {{-1000, 2400}, true}, {{5000, 1250}, true}, {{500, 100}, false},
-                             {{9500, 2400}, false}, {{5000, -1}, false}, {{5000, 2502}, false}, {{11300, 0}, false}},
+        ExpectHits(sheared,
+                   {{{11000, 100}, true},
+                    {{-1000, 2400}, true},
+                    {{5000, 1250}, true},
+                    {{500, 100}, false},
+                    {{9500, 2400}, false},
+                    {{5000, -1}, false},
+                    {{5000, 2502}, false},
+                    {{11300, 0}, false}},
                    ellipse ? "sheared ellipse" : "sheared");
     }
 }
@@ -93,8 +121,12 @@ TEST(ElementTest, PickingDoesNotOverflowWithHugeCoordinates)
     block.SetLogicalRect({-2000000000, -2000000000, 2000000000, 2000000000}, 1);
     block.UpdateCorners(100000000);
     ExpectHits(block,
-               {{{0, 0}, true}, {{2090000000, -1990000000}, true}, {{-2090000000, 1990000000}, true},
-                {{INT_MAX, 0}, false}, {{INT_MIN, 0}, false}, {{-2050000000, -1990000000}, false}},
+               {{{0, 0}, true},
+                {{2090000000, -1990000000}, true},
+                {{-2090000000, 1990000000}, true},
+                {{INT_MAX, 0}, false},
+                {{INT_MIN, 0}, false},
+                {{-2050000000, -1990000000}, false}},
                "huge");
 }
 

@@ -1,5 +1,5 @@
-#include "model/ModelData.h"
 #include "model/ModelFile.h"
+#include "model/ModelData.h"
 #include "support/ExampleModel.h"
 #include "support/MessageLog.h"
 #include "support/TempDir.h"
@@ -43,8 +43,8 @@ std::string First(long n)
 std::string Discretization(const CModelData& m)
 {
     std::ostringstream s;
-    s << m.m_n << ' ' << m.m_aSpacing << ' ' << m.m_arrayType << ' ' << m.m_cellsPerElectrode << ' '
-      << m.m_aspectRatio << " / " << m.m_meshType << ' ' << m.m_dx << ' ' << m.m_fwdType;
+    s << m.m_n << ' ' << m.m_aSpacing << ' ' << m.m_arrayType << ' ' << m.m_cellsPerElectrode << ' ' << m.m_aspectRatio
+      << " / " << m.m_meshType << ' ' << m.m_dx << ' ' << m.m_fwdType;
     return s.str();
 }
 
@@ -53,10 +53,15 @@ std::string Dump(const CModelData& m)
 {
     std::ostringstream s;
     s.precision(12);
-    auto f = [](float v) { std::ostringstream t; t << v; return t.str(); }; // six digits, as the file keeps
+    auto f = [](float v) {
+        std::ostringstream t;
+        t << v;
+        return t.str();
+    }; // six digits, as the file keeps
     s << "core " << m.m_coreX1 << ' ' << m.m_coreX2 << ' ' << m.m_coreZ1 << ' ' << m.m_coreZ2;
     for (const auto* list : {&m.m_dcModel, &m.m_ipModel}) {
-        s << '\n' << (list == &m.m_dcModel ? "DC " : "IP ") << f(list == &m.m_dcModel ? m.m_dcBackground : m.m_ipBackground);
+        s << '\n'
+          << (list == &m.m_dcModel ? "DC " : "IP ") << f(list == &m.m_dcModel ? m.m_dcBackground : m.m_ipBackground);
         for (const CElement& e : *list) {
             const CRect& r = e.m_rect;
             s << "\n  " << e.m_x1 << ' ' << e.m_x2 << ' ' << e.m_z1 << ' ' << e.m_z2 << ' ' << f(e.m_value) << ' '
@@ -130,7 +135,8 @@ TEST_F(ModelFileTest, RoundTripKeepsSixSignificantDigits)
     const std::string path = m_dir.File("round.mod");
     ASSERT_TRUE(WriteModelFile(path, m));
     EXPECT_NE(ReadBytes(path).find("\r\n1.23457e+06 2e-05  -0.000123457 3.14159  -2.71828  -0.333333 0\r\n"),
-              std::string::npos) << ReadBytes(path);
+              std::string::npos)
+        << ReadBytes(path);
 
     CModelData back = OpenModel();
     ASSERT_TRUE(ReadModelFile(path, back)) << m_log.Last();
@@ -176,21 +182,32 @@ TEST_F(ModelFileTest, ReadsTheExampleWrittenInAnyOfTheAcceptedWays)
 // A failed read names the file and leaves the open model alone.
 TEST_F(ModelFileTest, BadFilesAreRefusedAndTheOpenModelStaysAsItWas)
 {
-    const std::string junk("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\r\n\x80\x81 0x\n\0\0\x01", 24);
+    const std::string junk("\x7f"
+                           "ELF\x02\x01\x01\0\0\0\xff\xfe\r\n\x80\x81 0x\n\0\0\x01",
+                           24);
     const auto& e = kExample;
     const std::pair<const char*, std::string> rows[] = {
-        {"Empty", ""}, {"CoreLineOnly", First(1)}, {"TruncatedInDcBlocks", First(3)},
-        {"TruncatedInIpBlocks", First(5)}, {"TruncatedInTopography", First(9)},
-        {"CoreLineWithThreeNumbers", Replace(0, "0 200 0")}, {"BlockLineWithSixFields", Replace(2, "40 80  10 20  -1  0")},
+        {"Empty", ""},
+        {"CoreLineOnly", First(1)},
+        {"TruncatedInDcBlocks", First(3)},
+        {"TruncatedInIpBlocks", First(5)},
+        {"TruncatedInTopography", First(9)},
+        {"CoreLineWithThreeNumbers", Replace(0, "0 200 0")},
+        {"BlockLineWithSixFields", Replace(2, "40 80  10 20  -1  0")},
         {"VertexLineWithOneNumber", Replace(7, "0")},
         // Read as zero, the rest of this file would be well formed.
         {"NegativeIpCount", Join({e[0], e[1], e[2], e[3], "-2 0", e[6], e[7], e[8], e[9]})},
-        {"HugeCountWithFewLines", Replace(1, "2147483647 -3")}, {"CountOverflowsInt", Replace(1, "2147483648 -3")},
-        {"CountNotANumber", Replace(1, "two -3")}, {"TopographyCountNotANumber", Replace(6, "! none")},
-        {"NaNInCoreArea", Replace(0, "nan 200 0 50")}, {"InfSlope", Replace(3, "100 140  5 25  -2  inf 0")},
+        {"HugeCountWithFewLines", Replace(1, "2147483647 -3")},
+        {"CountOverflowsInt", Replace(1, "2147483648 -3")},
+        {"CountNotANumber", Replace(1, "two -3")},
+        {"TopographyCountNotANumber", Replace(6, "! none")},
+        {"NaNInCoreArea", Replace(0, "nan 200 0 50")},
+        {"InfSlope", Replace(3, "100 140  5 25  -2  inf 0")},
         {"ValueBeyondFloat", Replace(5, "40 80  10 20  1e39  0 1")},
-        {"BinaryJunk", junk}, {"NulInsideCoreLine", std::string("0 200\0 0 50\r\n", 13) + Join({e.begin() + 1, e.end()})},
-        {"CoreX2EqualsX1", Replace(0, "100 100 0 50")}, {"CoreZ2BelowZ1", Replace(0, "0 200 50 0")},
+        {"BinaryJunk", junk},
+        {"NulInsideCoreLine", std::string("0 200\0 0 50\r\n", 13) + Join({e.begin() + 1, e.end()})},
+        {"CoreX2EqualsX1", Replace(0, "100 100 0 50")},
+        {"CoreZ2BelowZ1", Replace(0, "0 200 50 0")},
         {"CoreTooNarrowForAScale", Replace(0, "0 1e-320 0 50")},
         {"CoreWidthOverflows", Replace(0, "-1e308 1e308 0 50")},
     };
@@ -215,8 +232,12 @@ TEST_F(ModelFileTest, BadFilesAreRefusedAndTheOpenModelStaysAsItWas)
 TEST_F(ModelFileTest, TopographyIsFlatOnlyWithAtMostTwoVerticesAtDepthZero)
 {
     const std::pair<std::vector<std::string>, bool> rows[] = {
-        {{"0"}, false}, {{"-4"}, false}, {{"1", "0 2"}, true}, {{"2", "0 0", "200 0"}, false},
-        {{"2", "0 -3", "200 0"}, true}, {{"3", "0 0", "100 0", "200 0"}, true},
+        {{"0"}, false},
+        {{"-4"}, false},
+        {{"1", "0 2"}, true},
+        {{"2", "0 0", "200 0"}, false},
+        {{"2", "0 -3", "200 0"}, true},
+        {{"3", "0 0", "100 0", "200 0"}, true},
     };
     for (const auto& [topography, notFlat] : rows) {
         std::vector<std::string> lines(kExample.begin(), kExample.begin() + 6);
@@ -257,9 +278,13 @@ TEST_F(ModelFileTest, LocationsFileHeaderBesideTheModelSetsTheDiscretization)
 {
     const char* const unchanged = "4 5 0 2 1.5 / 1 0.5 2";
     const std::pair<const char*, const char*> rows[] = {
-        {"#6 10 1 3 2", "6 10 1 3 2 / 1 0.5 2"}, {"# 6 10 1 3 2  trailing", "6 10 1 3 2 / 1 0.5 2"},
-        {"#8 2.5", "8 2.5 0 2 1.5 / 1 0.5 2"},   {"#6 10 7 3 2", "6 10 0 2 1.5 / 1 0.5 2"},
-        {"#6 10 -1 3 2", "6 10 0 2 1.5 / 1 0.5 2"}, {"6 10 1 3 2", unchanged}, {"", unchanged},
+        {"#6 10 1 3 2", "6 10 1 3 2 / 1 0.5 2"},
+        {"# 6 10 1 3 2  trailing", "6 10 1 3 2 / 1 0.5 2"},
+        {"#8 2.5", "8 2.5 0 2 1.5 / 1 0.5 2"},
+        {"#6 10 7 3 2", "6 10 0 2 1.5 / 1 0.5 2"},
+        {"#6 10 -1 3 2", "6 10 0 2 1.5 / 1 0.5 2"},
+        {"6 10 1 3 2", unchanged},
+        {"", unchanged},
         {"#x 10 1 3 2", unchanged},
     };
     TempDir elsewhere;
@@ -281,7 +306,7 @@ TEST_F(ModelFileTest, AFailedSaveKeepsTheOldFile)
     CModelData big = ExampleModel();
     big.m_dcModel.resize(5000);
     // A file size limit makes the write fail part way, as a full disk would.
-    rlimit previous {};
+    rlimit previous{};
     ::getrlimit(RLIMIT_FSIZE, &previous);
     auto handler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit = previous;
@@ -295,7 +320,8 @@ TEST_F(ModelFileTest, AFailedSaveKeepsTheOldFile)
     EXPECT_NE(m_log.Last().find(path), std::string::npos) << m_log.Last();
     EXPECT_EQ(m_log.Boxes()[0].style, unsigned(MB_ICONERROR));
     EXPECT_EQ(ReadBytes(path), Join(kExample));
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.Path()), fs::directory_iterator()), 1) << "temporary file left";
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.Path()), fs::directory_iterator()), 1)
+        << "temporary file left";
 }
 
 } // namespace

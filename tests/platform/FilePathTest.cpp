@@ -13,10 +13,14 @@ TEST(FilePathTest, SplitsAtTheLastSlashOrBackslash)
         const char* name;   // FileNamePart
         const char* folder; // RemoveLastComponent
     } rows[] = {
-        {"mesh.txt", "mesh.txt", ""},          {"/home/geo/mesh.txt", "mesh.txt", "/home/geo"},
-        {"C:\\dir\\mesh.txt", "mesh.txt", "C:\\dir"}, {"C:\\dir\\", "", "C:\\dir"},
-        {"models/", "", "models"},             {"a/b\\c.txt", "c.txt", "a/b"},
-        {"a\\b/c.txt", "c.txt", "a\\b"},       {"/mesh.txt", "mesh.txt", "/"},
+        {"mesh.txt", "mesh.txt", ""},
+        {"/home/geo/mesh.txt", "mesh.txt", "/home/geo"},
+        {"C:\\dir\\mesh.txt", "mesh.txt", "C:\\dir"},
+        {"C:\\dir\\", "", "C:\\dir"},
+        {"models/", "", "models"},
+        {"a/b\\c.txt", "c.txt", "a/b"},
+        {"a\\b/c.txt", "c.txt", "a\\b"},
+        {"/mesh.txt", "mesh.txt", "/"},
         {"", "", ""},
     };
     for (const auto& row : rows) {
@@ -32,10 +36,16 @@ TEST(FilePathTest, SameFileNameIgnoresOnlyAsciiLetterCase)
         const char* b;
         bool same;
     } rows[] = {
-        {"model2d.con", "MODEL2D.CON", true}, {"Model2D.chg", "model2d.CHG", true}, {"", "", true},
-        {"model2d.con", "model2d.co", false}, {"model2d.con", "model2d.chg", false}, {"model2d.con", "", false},
+        {"model2d.con", "MODEL2D.CON", true},
+        {"Model2D.chg", "model2d.CHG", true},
+        {"", "", true},
+        {"model2d.con", "model2d.co", false},
+        {"model2d.con", "model2d.chg", false},
+        {"model2d.con", "", false},
         // These differ from each other only where letters differ in case; they are no letters.
-        {"[", "{", false}, {"@", "`", false}, {"^", "~", false},
+        {"[", "{", false},
+        {"@", "`", false},
+        {"^", "~", false},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(SameFileNameNoCase(row.a, row.b), row.same) << '"' << row.a << "\" vs \"" << row.b << '"';

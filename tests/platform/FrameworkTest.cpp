@@ -73,8 +73,13 @@ public:
 };
 
 const FrameResource kResource = {
-    1, "Test Frame\n\nTest\n\n\n\n",
-    {{"&Test", {{"Shared", kShared}, {"Document", kDocOnly}, {"Nobody", kNobody}, {"Gated", kGated}}}}, {}, {}, 16, 15};
+    1,
+    "Test Frame\n\nTest\n\n\n\n",
+    {{"&Test", {{"Shared", kShared}, {"Document", kDocOnly}, {"Nobody", kNobody}, {"Gated", kGated}}}},
+    {},
+    {},
+    16,
+    15};
 
 class FrameworkTest : public ::testing::Test {
 protected:

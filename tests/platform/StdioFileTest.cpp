@@ -1,5 +1,5 @@
-#include "platform/FileException.h"
 #include "platform/StdioFile.h"
+#include "platform/FileException.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +60,8 @@ TEST(StdioFileTest, ReadAcceptsCrLfAndLfAndCutsOverlongLines)
         {"last line without end", "a\r\nb", {"a", "b"}},
         {"empty lines", "\r\n\n", {"", ""}},
         {"empty file", "", {}},
-        {"line beyond the limit", std::string(CStdioFile::MaxLineLength + 10, 'x') + "\r\nnext\r\n",
+        {"line beyond the limit",
+         std::string(CStdioFile::MaxLineLength + 10, 'x') + "\r\nnext\r\n",
          {std::string(CStdioFile::MaxLineLength, 'x'), "next"}},
     };
     TempDir dir;
@@ -125,7 +126,7 @@ TEST(StdioFileTest, AWriteThatFailsPartWayLeavesTheOldFile)
     // once in the flush at Close.
     for (auto [limit, lines] : {std::pair<rlim_t, int>{4096, 1000}, {50, 1}}) {
         WriteBytes(path, "old model\r\n");
-        rlimit previous {};
+        rlimit previous{};
         ::getrlimit(RLIMIT_FSIZE, &previous);
         auto handler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit lowered = previous;
@@ -176,7 +177,8 @@ TEST(StdioFileTest, FilesThatCannotBeOpenedRaiseTheStandardMessages)
         {"file in a missing folder, read", lost, false, lost + notFound},
         {"file in a missing folder, write", lost, true, lost + notFound},
         {"folder, read", folder, false, "Unable to read from " + folder + ", it is opened by someone else."},
-        {"folder, write", folder, true, "Unable to write to " + folder + ", it is read-only or opened by someone else."},
+        {"folder, write", folder, true,
+         "Unable to write to " + folder + ", it is read-only or opened by someone else."},
     };
     for (const auto& row : rows)
         EXPECT_EQ(OpenError(row.path, row.writing), row.message) << row.name;
@@ -192,7 +194,8 @@ TEST(StdioFileTest, FilesWithoutPermissionRaiseTheStandardMessages)
     WriteBytes(readOnly, "keep\r\n");
     WriteBytes(unreadable, "secret\r\n");
     ASSERT_TRUE(::chmod(readOnly.c_str(), 0444) == 0 && ::chmod(unreadable.c_str(), 0) == 0);
-    EXPECT_EQ(OpenError(readOnly, true), "Unable to write to " + readOnly + ", it is read-only or opened by someone else.");
+    EXPECT_EQ(OpenError(readOnly, true),
+              "Unable to write to " + readOnly + ", it is read-only or opened by someone else.");
     EXPECT_EQ(ReadBytes(readOnly), "keep\r\n");
     EXPECT_EQ(OpenError(unreadable, false), "Unable to read from " + unreadable + ", it is opened by someone else.");
 }

@@ -42,9 +42,14 @@ TEST_F(TextFormatTest, ScanFieldsReadsIntegersAsScanfDoesButRefusesOverflow)
         {"08", 2, 0, 8},          // 8 is no octal digit: it starts the next field
         {"5 x 7", 1, 5, -99},     // counting stops at the first failure
         {"-2147483648 2147483647", 2, INT_MIN, INT_MAX},
-        {"2147483648 1", 0, -99, -99}, {"-2147483649 1", 0, -99, -99}, {"0x80000000 1", 0, -99, -99},
-        {" \t 3\t\t4  ", 2, 3, 4}, {"3 4 ! comment", 2, 3, 4}, {"2.5 1", 1, 2, -99},
-        {"- 3", 0, -99, -99}, {"", 0, -99, -99},
+        {"2147483648 1", 0, -99, -99},
+        {"-2147483649 1", 0, -99, -99},
+        {"0x80000000 1", 0, -99, -99},
+        {" \t 3\t\t4  ", 2, 3, 4},
+        {"3 4 ! comment", 2, 3, 4},
+        {"2.5 1", 1, 2, -99},
+        {"- 3", 0, -99, -99},
+        {"", 0, -99, -99},
     };
     for (const auto& row : rows) {
         int a = -99, b = -99;
@@ -62,10 +67,9 @@ TEST_F(TextFormatTest, ScanFieldsReadsOnlyFiniteRealsWithAPoint)
         double d;
         float f;
     } rows[] = {
-        {"1.5 2.25", 2, 1.5, 2.25f}, {"1e-3 -2E2", 2, 0.001, -200.0f}, {"1,5 2", 1, 1.0, -99.0f},
-        {"nan 1", 0, -99.0, -99.0f}, {"1 nan", 1, 1.0, -99.0f}, {"inf 1", 0, -99.0, -99.0f},
-        {"-infinity 1", 0, -99.0, -99.0f}, {"1e999 1", 0, -99.0, -99.0f},
-        {"1 1e39", 1, 1.0, -99.0f}, // beyond float
+        {"1.5 2.25", 2, 1.5, 2.25f},       {"1e-3 -2E2", 2, 0.001, -200.0f}, {"1,5 2", 1, 1.0, -99.0f},
+        {"nan 1", 0, -99.0, -99.0f},       {"1 nan", 1, 1.0, -99.0f},        {"inf 1", 0, -99.0, -99.0f},
+        {"-infinity 1", 0, -99.0, -99.0f}, {"1e999 1", 0, -99.0, -99.0f},    {"1 1e39", 1, 1.0, -99.0f}, // beyond float
         {"1 3.4e38", 2, 1.0, 3.4e38f},
     };
     for (const auto& row : rows) {
@@ -101,8 +105,8 @@ TEST_F(TextFormatTest, ParseDoubleCAndParseIntCTakeTheWholeText)
     };
     const Row doubles[] = {
         {" 1.5 ", true, 1.5}, {"-0.001", true, -0.001}, {"1e3", true, 1000}, {"1.5x", false, -99},
-        {"", false, -99}, {"   ", false, -99}, {"1,5", false, -99}, {"nan", false, -99},
-        {"inf", false, -99}, {"1e999", false, -99}, {"1 2", false, -99},
+        {"", false, -99},     {"   ", false, -99},      {"1,5", false, -99}, {"nan", false, -99},
+        {"inf", false, -99},  {"1e999", false, -99},    {"1 2", false, -99},
     };
     for (const Row& row : doubles) {
         double v = -99;
@@ -110,9 +114,9 @@ TEST_F(TextFormatTest, ParseDoubleCAndParseIntCTakeTheWholeText)
         EXPECT_EQ(v, row.value) << '"' << row.text << '"';
     }
     const Row ints[] = {
-        {" 42 ", true, 42}, {"-7", true, -7}, {"010", true, 10}, {"2147483647", true, INT_MAX},
-        {"2147483648", false, -99}, {"42.0", false, -99}, {"0x10", false, -99}, {"1,5", false, -99},
-        {"", false, -99}, {"4 2", false, -99}, {"12abc", false, -99},
+        {" 42 ", true, 42},         {"-7", true, -7},     {"010", true, 10},     {"2147483647", true, INT_MAX},
+        {"2147483648", false, -99}, {"42.0", false, -99}, {"0x10", false, -99},  {"1,5", false, -99},
+        {"", false, -99},           {"4 2", false, -99},  {"12abc", false, -99},
     };
     for (const Row& row : ints) {
         int v = -99;

@@ -10,10 +10,13 @@ MessageLog::MessageLog()
             return answer;
         }
         switch (style & MB_TYPEMASK) {
-        case MB_YESNO: return int(IDNO);
+        case MB_YESNO:
+            return int(IDNO);
         case MB_YESNOCANCEL:
-        case MB_OKCANCEL: return int(IDCANCEL);
-        default: return int(IDOK);
+        case MB_OKCANCEL:
+            return int(IDCANCEL);
+        default:
+            return int(IDOK);
         }
     });
 }

@@ -109,8 +109,7 @@ ModalAnswer NoModalExpected()
 ModalAnswer OnPopup(std::function<void(QMenu*)> answer, bool required)
 {
     return ModalAnswer([](QWidget* w) { return qobject_cast<QMenu*>(w) != nullptr; },
-                       [answer](QWidget* w) { answer(qobject_cast<QMenu*>(w)); }, required,
-                       ModalAnswer::Kind::Popup);
+                       [answer](QWidget* w) { answer(qobject_cast<QMenu*>(w)); }, required, ModalAnswer::Kind::Popup);
 }
 
 void ClickMenuItem(QMenu* menu, const QString& text)

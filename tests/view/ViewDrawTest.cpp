@@ -3,8 +3,8 @@
 // logical units and logical (x, y) lands on pixel ((x + 1000) / 10, (y + 1000) / 10).
 #include "app/Resource.h"
 #include "document/SectomatDoc.h"
-#include "platform/DC.h"
 #include "model/ColourScale.h"
+#include "platform/DC.h"
 #include "view/SectomatView.h"
 
 #include <gtest/gtest.h>
@@ -274,7 +274,8 @@ void FillEverything(Scene& s)
     s.Add(s.doc.m_ipModel, 600, 100, 800, 200, 0.1f);
     s.Add(s.doc.m_ipModel, 350, 380, 450, 480, 0.2f, 0, true);
     s.Add(s.doc.m_ipModel, 800, 380, 950, 480, 0.2f, -0.5);
-    s.doc.m_meshSurface = {{0, 500}, {2500, 500}, {2500, 1000}, {5000, 1000}, {5000, 1500}, {7500, 1500}, {7500, 500}, {10000, 500}};
+    s.doc.m_meshSurface = {{0, 500},     {2500, 500},  {2500, 1000}, {5000, 1000},
+                           {5000, 1500}, {7500, 1500}, {7500, 500},  {10000, 500}};
     s.doc.m_arrayType = 1;
     s.doc.m_n = 3;
     s.doc.m_aSpacing = 100;
@@ -318,9 +319,9 @@ TEST(ViewDraw, BlocksOutsideTheCoreNeverCoverTheMargins)
             return image;
         };
         const QImage margins = paint();
-        s.Add(s.doc.m_dcModel, -300, -100, 100, 50, -2);        // over the corner of the axes
+        s.Add(s.doc.m_dcModel, -300, -100, 100, 50, -2);           // over the corner of the axes
         s.Add(s.doc.m_dcModel, 1050, 100, 1300, 600, -1, 0, true); // wholly right: under the colour bar
-        s.Add(s.doc.m_dcModel, 500, 450, 700, 700, -2, 2);       // sheared, out at the bottom
+        s.Add(s.doc.m_dcModel, 500, 450, 700, 700, -2, 2);         // sheared, out at the bottom
         EXPECT_TRUE(paint() == margins) << (zoomed ? "zoomed" : "whole core");
     }
     Scene s;
@@ -350,12 +351,14 @@ TEST(ViewDraw, AxisLabelsOfALongLineStandOnRoundNumbersWithoutTouching)
             std::vector<CAxisTick> across, down;
             s.view.AxisTicks(&dc, across, down);
             for (const auto& [ticks, sideBySide] : {std::pair{&across, true}, {&down, false}}) {
-                const std::string where = std::to_string(e) + " " + std::to_string(zoom) + " " + (sideBySide ? "x" : "z");
+                const std::string where =
+                    std::to_string(e) + " " + std::to_string(zoom) + " " + (sideBySide ? "x" : "z");
                 ASSERT_GE(ticks->size(), 2u) << where;
                 const double step = std::stod((*ticks)[1].label) - std::stod((*ticks)[0].label);
                 const double mantissa = step / std::pow(10, std::floor(std::log10(step) + 1e-9));
                 EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-6 || std::fabs(mantissa - 2) < 1e-6 ||
-                            std::fabs(mantissa - 5) < 1e-6) << where << ": step " << step;
+                            std::fabs(mantissa - 5) < 1e-6)
+                    << where << ": step " << step;
                 for (size_t i = 1; i < ticks->size(); ++i) {
                     const CAxisTick &a = (*ticks)[i - 1], &b = (*ticks)[i];
                     const double k = std::stod(a.label) / step;

@@ -19,7 +19,10 @@
 #include <sstream>
 #include <vector>
 
-void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
@@ -34,8 +37,8 @@ std::string Dump(const CModelData& m)
         for (const CElement& e : *blocks) {
             out << (blocks == &m.m_dcModel ? "\nDC " : "\nIP ") << e.m_x1 << ' ' << e.m_z1 << ' ' << e.m_x2 << ' '
                 << e.m_z2 << ' ' << e.m_value << ' ' << e.m_slope << ' ' << e.m_bEllipse;
-            for (CPoint c : {CPoint{e.m_rect.left, e.m_rect.top}, CPoint{e.m_rect.right, e.m_rect.bottom}, e.m_corners[0],
-                             e.m_corners[1], e.m_corners[2], e.m_corners[3]})
+            for (CPoint c : {CPoint{e.m_rect.left, e.m_rect.top}, CPoint{e.m_rect.right, e.m_rect.bottom},
+                             e.m_corners[0], e.m_corners[1], e.m_corners[2], e.m_corners[3]})
                 out << ' ' << c.x << ' ' << c.y;
         }
     for (const CTopoPt& p : m.m_topo)
@@ -181,7 +184,8 @@ TEST_F(ViewEditTest, DragOpensTheDialogWithTheClippedRectangleAndTheProposedValu
     MarkProcessed();
     ModalAnswer first = OnModal<QDialog>([](QDialog* d) {
         // x1, x2, z1, z2, and the background + 0.5 as a conductivity
-        for (auto [id, text] : {std::pair{1000, "100"}, {1002, "300"}, {1001, "100"}, {1003, "200"}, {1004, "0.00316228"}})
+        for (auto [id, text] :
+             {std::pair{1000, "100"}, {1002, "300"}, {1001, "100"}, {1003, "200"}, {1004, "0.00316228"}})
             EXPECT_EQ(DialogItemText(d, id), text) << id;
         TypeInto(d, 1004, "0.01");
         ClickItem(d, IDOK);
@@ -318,8 +322,14 @@ TEST_F(ViewEditTest, BlockMenuShowsOnlyOverABlockAndPicksTheOneOnTop)
     EXPECT_FALSE(view->HasSelection());
 
     EXPECT_TRUE(Choose(2800, 1800, ""));
-    EXPECT_EQ(items, (Items{{"move", true}, {"size", true}, {"properties", true}, {"delete", true}, {"to back", true},
-                            {"copy", true}, {"shear", true}, {"ellipse", true}}));
+    EXPECT_EQ(items, (Items{{"move", true},
+                            {"size", true},
+                            {"properties", true},
+                            {"delete", true},
+                            {"to back", true},
+                            {"copy", true},
+                            {"shear", true},
+                            {"ellipse", true}}));
     EXPECT_TRUE(view->m_itSelected == it(1)); // kept after the menu closed
     EXPECT_TRUE(Choose(5100, 1100, ""));
     EXPECT_TRUE(view->m_itSelected == it(2));
@@ -430,8 +440,8 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
 TEST_F(ViewEditTest, EveryEditIsUndoneAndRedoneWhole)
 {
     // Two DC blocks over a valley of 30 at x = 800.
-    WriteBytes(dir.File("undo"), CrLf({"0 1000 0 500", "2 -3", "100 300 100 200 -1 0 0", "500 700 100 300 -2 0 0", "0 0.25",
-                                       "3", "0 0", "800 30", "1000 0"}));
+    WriteBytes(dir.File("undo"), CrLf({"0 1000 0 500", "2 -3", "100 300 100 200 -1 0 0", "500 700 100 300 -2 0 0",
+                                       "0 0.25", "3", "0 0", "800 30", "1000 0"}));
     ASSERT_TRUE(Doc()->ReadModel(dir.File("undo")));
     // The keys, as pressed in the main window; offscreen, nothing activates it after a dialog.
     auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
@@ -447,20 +457,52 @@ TEST_F(ViewEditTest, EveryEditIsUndoneAndRedoneWhole)
         const char* name;
         std::function<void()> edit;
     } rows[] = {
-        {"drawn block", [&] { ModalAnswer a = answer({}); Drag({1000, 3500}, {3000, 4500}); }},
-        {"moved block", [&] { ASSERT_TRUE(Choose(1500, 1500, "move")); Drag({2000, 1500}, {2500, 1500}); }},
-        {"sized block", [&] { ASSERT_TRUE(Choose(2500, 1500, "size")); Drag({2500, 1500}, {3000, 1800}); }},
-        {"sheared block", [&] { ASSERT_TRUE(Choose(6000, 2000, "shear")); Drag({6000, 2000}, {6500, 2000}); }},
-        {"ellipse", [&] { ASSERT_TRUE(Choose(2500, 1500, "ellipse")); Drag({2500, 1500}, {2800, 1700}); }},
-        {"block properties", [&] { ModalAnswer a = answer({{1004, "0.5"}}); ASSERT_TRUE(Choose(2000, 4000, "properties")); }},
+        {"drawn block",
+         [&] {
+             ModalAnswer a = answer({});
+             Drag({1000, 3500}, {3000, 4500});
+         }},
+        {"moved block",
+         [&] {
+             ASSERT_TRUE(Choose(1500, 1500, "move"));
+             Drag({2000, 1500}, {2500, 1500});
+         }},
+        {"sized block",
+         [&] {
+             ASSERT_TRUE(Choose(2500, 1500, "size"));
+             Drag({2500, 1500}, {3000, 1800});
+         }},
+        {"sheared block",
+         [&] {
+             ASSERT_TRUE(Choose(6000, 2000, "shear"));
+             Drag({6000, 2000}, {6500, 2000});
+         }},
+        {"ellipse",
+         [&] {
+             ASSERT_TRUE(Choose(2500, 1500, "ellipse"));
+             Drag({2500, 1500}, {2800, 1700});
+         }},
+        {"block properties",
+         [&] {
+             ModalAnswer a = answer({{1004, "0.5"}});
+             ASSERT_TRUE(Choose(2000, 4000, "properties"));
+         }},
         {"block to back", [&] { ASSERT_TRUE(Choose(2000, 4000, "to back")); }},
         {"block copied", [&] { ASSERT_TRUE(Choose(2000, 4000, "copy")); }},
         {"block deleted", [&] { ASSERT_TRUE(Choose(2000, 4000, "delete")); }},
-        {"topography point added", [&] { Trigger(ID_EDIT_TOPOGRAPHY); DoubleClick(5000, 1000); }},
+        {"topography point added",
+         [&] {
+             Trigger(ID_EDIT_TOPOGRAPHY);
+             DoubleClick(5000, 1000);
+         }},
         {"topography point moved", [&] { DoubleClick(5000, 2000); }},
         {"topography point deleted", [&] { ASSERT_TRUE(Choose(5000, 2000, "delete point")); }},
         {"topography removed", [&] { ASSERT_TRUE(Choose(5000, 2000, "remove topography")); }},
-        {"model properties", [&] { ModalAnswer a = answer({{1002, "1200"}, {1001, "-20"}}); Trigger(ID_EDIT_MODEL_PROPERTIES); }},
+        {"model properties",
+         [&] {
+             ModalAnswer a = answer({{1002, "1200"}, {1001, "-20"}});
+             Trigger(ID_EDIT_MODEL_PROPERTIES);
+         }},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(rows[i].name);

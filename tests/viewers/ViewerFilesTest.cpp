@@ -142,7 +142,8 @@ TEST_F(ViewerFiles, BadFilesAreRefusedWithAMessageNamingTheFile)
         {ModelSays, "", "The model file is empty:\nbad"},
         {ModelSays, "x 2\r\n", "does not start with its numbers of columns and rows"},
         {ModelSays, "2 2\r\n1 1 \r\n1 ", "cut short: it holds 3 of its 2 x 2 values"},
-        {ModelSays, "2 2\r\n1 1,5 \r\n1 1 \r\n", "Value 2 of the model file (column 2, row 1) is not a number: \"1,5\""},
+        {ModelSays, "2 2\r\n1 1,5 \r\n1 1 \r\n",
+         "Value 2 of the model file (column 2, row 1) is not a number: \"1,5\""},
         {ModelSays, "2 2\r\nnan 1 \r\n1 1 \r\n", "(column 1, row 1) is not a number"},
         {ModelSays, "2 2\r\n1 1 \r\n1 1 \r\n1 \r\n", "holds more than its 2 x 2 values"},
         {ModelSays, "100000 100000\r\n", "more than a mesh may hold"},
@@ -173,7 +174,8 @@ TEST_F(ViewerFiles, BadFilesAreRefusedWithAMessageNamingTheFile)
         if (row.text)
             WriteBytes("bad", row.text);
         const std::string message = row.reader(row.ip);
-        EXPECT_TRUE(*row.says ? message.find(row.says) != std::string::npos : message.empty()) << row.says << ": " << message;
+        EXPECT_TRUE(*row.says ? message.find(row.says) != std::string::npos : message.empty())
+            << row.says << ": " << message;
     }
     // Folders and bad meshes.
     std::filesystem::create_directory("folder");
@@ -190,7 +192,9 @@ TEST_F(ViewerFiles, BadFilesAreRefusedWithAMessageNamingTheFile)
 TEST(ViewerCommandLines, SwitchesAndPictureOptionsAreRead)
 {
     CDataViewerArgs data;
-    ASSERT_EQ(ParseDataViewerArgs({"obs.dat", "/IP", "/Topo=t.txt", "--png", "out.png", "--size", "800x600", "--n-level"}, data), "");
+    ASSERT_EQ(ParseDataViewerArgs(
+                  {"obs.dat", "/IP", "/Topo=t.txt", "--png", "out.png", "--size", "800x600", "--n-level"}, data),
+              "");
     EXPECT_TRUE(data.ip);
     EXPECT_EQ(data.topoPath, "t.txt");
     EXPECT_EQ(data.picture.png, "out.png");
@@ -226,7 +230,8 @@ TEST(ViewerCommandLines, WrongCommandLinesSayWhatIsWrong)
     for (const auto& row : rows) {
         CModelViewerArgs model;
         CDataViewerArgs data;
-        const std::string message = row.model ? ParseModelViewerArgs(row.words, model) : ParseDataViewerArgs(row.words, data);
+        const std::string message =
+            row.model ? ParseModelViewerArgs(row.words, model) : ParseDataViewerArgs(row.words, data);
         EXPECT_EQ(message.rfind(row.says, 0), 0u) << row.says << ": " << message;
     }
 }

@@ -25,17 +25,20 @@ void DiscretizedModel(int fwdType, bool valley)
     EXPECT_TRUE(RunDiscretization(m, summary));
 }
 
-int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip, const std::function<double(double a)>& value)
+int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip,
+                  const std::function<double(double a)>& value)
 {
     std::istringstream in(ReadBytes(locations));
     std::string text = ip ? "! A B M N eta_a\r\n" : "! A B M N V/I(ohm) rho_a(ohm m)\r\n";
     int count = 0;
     for (std::string line; std::getline(in, line);) {
         double a, b, m, n;
-        if (line.empty() || line[0] == '#' || line[0] == '!' || ScanFields(line, "%lg %lg %lg %lg", &a, &b, &m, &n) != 4)
+        if (line.empty() || line[0] == '#' || line[0] == '!' ||
+            ScanFields(line, "%lg %lg %lg %lg", &a, &b, &m, &n) != 4)
             continue;
         const double v = value(a);
-        text += ip ? FormatC("%g %g  %g %g  %.6g\r\n", a, b, m, n, v) : FormatC("%g %g  %g %g  %.6g %.6g\r\n", a, b, m, n, v / 50, v);
+        text += ip ? FormatC("%g %g  %g %g  %.6g\r\n", a, b, m, n, v)
+                   : FormatC("%g %g  %g %g  %.6g %.6g\r\n", a, b, m, n, v / 50, v);
         ++count;
     }
     WriteBytes(dataFile, text);

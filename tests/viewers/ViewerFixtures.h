@@ -12,4 +12,5 @@ void DiscretizedModel(int fwdType = 0, bool valley = false);
 
 // A data file in the forward program's format for every datum of the locations file, valued
 // value(A) (rho_a for DC, eta_a for IP). Gives the number of data.
-int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip, const std::function<double(double a)>& value);
+int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip,
+                  const std::function<double(double a)>& value);

@@ -22,11 +22,12 @@ TEST_F(ViewerProgramTest, PicturesAreWrittenWithoutAnyDisplay)
 {
     DiscretizedModel(1, true);
     WriteDataFile("loc2d.txt", "obs_ip.dat", true, [](double a) { return a / 1000; });
-    ProgramRun run = RunProgram(VMM_MODEL_VIEWER, {"mesh2d.txt", "model2d.chg", "/ip", "--png", "model.png", "--size", "640x400"},
-                                true);
+    ProgramRun run = RunProgram(VMM_MODEL_VIEWER,
+                                {"mesh2d.txt", "model2d.chg", "/ip", "--png", "model.png", "--size", "640x400"}, true);
     EXPECT_EQ(std::make_pair(run.status, run.err), std::make_pair(0, std::string()));
     EXPECT_EQ(QImage("model.png").size(), QSize(640, 400));
-    run = RunProgram(VMM_DATA_VIEWER, {"obs_ip.dat", "/ip", "/topo=topo2d.txt", "--png", "data.png", "--n-level"}, true);
+    run =
+        RunProgram(VMM_DATA_VIEWER, {"obs_ip.dat", "/ip", "/topo=topo2d.txt", "--png", "data.png", "--n-level"}, true);
     EXPECT_EQ(std::make_pair(run.status, run.err), std::make_pair(0, std::string()));
     EXPECT_EQ(QImage("data.png").size(), QSize(1200, 700));
 }
@@ -37,11 +38,13 @@ TEST_F(ViewerProgramTest, BadFilesEndWithTheirMessageAndStatus1AndWriteNothing)
     DiscretizedModel(0);
     WriteBytes("obs_dc.dat", "! A B M N V/I(ohm) rho_a(ohm m)\r\n0 0  10 20  1\r\n");
     ProgramRun run = RunProgram(VMM_MODEL_VIEWER, {"mesh2d.txt", "model2d.chg", "/ip", "--png", "out.png"});
-    EXPECT_EQ(std::make_pair(run.status, run.err), std::make_pair(1, std::string("Model file not found:\nmodel2d.chg\n")));
+    EXPECT_EQ(std::make_pair(run.status, run.err),
+              std::make_pair(1, std::string("Model file not found:\nmodel2d.chg\n")));
     run = RunProgram(VMM_DATA_VIEWER, {"obs_dc.dat", "/dc", "--png", "out.png"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Line 2 of the data file should hold 6 numbers (A B M N V/I rho_a), not:\n\"0 0  10 20  1\"\nobs_dc.dat\n"
-                       "It looks like IP data: start the viewer with /ip.\n");
+    EXPECT_EQ(run.err,
+              "Line 2 of the data file should hold 6 numbers (A B M N V/I rho_a), not:\n\"0 0  10 20  1\"\nobs_dc.dat\n"
+              "It looks like IP data: start the viewer with /ip.\n");
     EXPECT_FALSE(std::filesystem::exists("out.png"));
 }
 
@@ -49,7 +52,8 @@ TEST_F(ViewerProgramTest, WrongCommandLinesEndWithStatus2AndTheUsage)
 {
     ProgramRun run = RunProgram(VMM_DATA_VIEWER, {"obs_dc.dat", "--png", "out.png"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.rfind("Say whether the data are DC (/dc) or IP (/ip).\nUsage: velquor-data-viewer", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("Say whether the data are DC (/dc) or IP (/ip).\nUsage: velquor-data-viewer", 0), 0u)
+        << run.err;
     run = RunProgram(VMM_MODEL_VIEWER, {"--help"}, true);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("Usage: velquor-model-viewer MESH-FILE MODEL-FILE", 0), 0u) << run.out;

@@ -1,17 +1,16 @@
 // The pictures as a person would see them: drawn offscreen, looked at pixel by pixel.
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
+#include "model/ColourScale.h"
 #include "render/DataPicture.h"
 #include "render/ModelPicture.h"
 #include "render/PictureFiles.h"
 #include "support/TempDir.h"
-#include "model/ColourScale.h"
 
 #include <QImage>
 #include <QPainter>
 
 #include <gtest/gtest.h>
-
 
 namespace {
 
@@ -32,7 +31,9 @@ QRgb PixelAt(const QImage& image, QPointF pixel)
 // The picture of window at kSize, and the colour at a section position in it.
 struct Shot {
     Shot(const CPicture& picture, const QRectF& window)
-        : image(picture.ToImage(kSize, window)), mapping(picture.Mapping(kSize, window)) {}
+        : image(picture.ToImage(kSize, window)), mapping(picture.Mapping(kSize, window))
+    {
+    }
     QRgb At(double x, double z) const { return PixelAt(image, mapping.ToPixel({x, z})); }
     QImage image;
     CPlotMapping mapping;
@@ -44,7 +45,8 @@ protected:
     {
         // 4 columns (x 0, 10, 20, 30, 40) by 3 rows (depth 0, 5, 10, 20).
         WriteBytes(dir.File("mesh.txt"), "2\r\n0.0 10.0 1\r\n    40.00 3\r\n\r\n2\r\n0.00 10.00 2\r\n    20.00 1\r\n");
-        WriteBytes(dir.File("model.con"), "4 3\r\n1e-08 1e-08 0.01 0.01 \r\n0.001 0.01 0.1 1 \r\n0.001 0.001 0.001 0.001 \r\n");
+        WriteBytes(dir.File("model.con"),
+                   "4 3\r\n1e-08 1e-08 0.01 0.01 \r\n0.001 0.01 0.1 1 \r\n0.001 0.001 0.001 0.001 \r\n");
         std::string error;
         picture = LoadModelPicture(dir.File("mesh.txt"), dir.File("model.con"), false, error);
         ASSERT_TRUE(picture) << error;
@@ -80,7 +82,8 @@ TEST_F(ModelPictureTest, EveryCellShowsTheColourOfItsLogConductivityAndAirIsGrey
 
     // The colour bar runs from blue upward, and turns over for resistivity.
     const CPlotFrame frame(kSize, false);
-    const QPointF bottom(frame.bar.center().x(), frame.bar.bottom() - 2), top(frame.bar.center().x(), frame.bar.top() + 2);
+    const QPointF bottom(frame.bar.center().x(), frame.bar.bottom() - 2),
+        top(frame.bar.center().x(), frame.bar.top() + 2);
     EXPECT_EQ(PixelAt(shot.image, bottom), Table(0));
     EXPECT_EQ(PixelAt(shot.image, top), Table(60));
     picture->display.conductivity = false;
@@ -103,8 +106,9 @@ TEST_F(ModelPictureTest, AChargeabilityModelHasGreyAirAtMinusTen)
     std::string error;
     auto ip = LoadModelPicture(dir.File("mesh.txt"), dir.File("model.chg"), true, error);
     ASSERT_TRUE(ip) << error;
-    EXPECT_EQ((std::vector<QRgb>{ip->CellColour(0, 0), ip->CellColour(2, 0), ip->CellColour(1, 1), ip->CellColour(3, 1)}),
-              (std::vector<QRgb>{kAirColour, Table(0), Table(30), Table(60)}));
+    EXPECT_EQ(
+        (std::vector<QRgb>{ip->CellColour(0, 0), ip->CellColour(2, 0), ip->CellColour(1, 1), ip->CellColour(3, 1)}),
+        (std::vector<QRgb>{kAirColour, Table(0), Table(30), Table(60)}));
     EXPECT_EQ(ip->Title(), "Chargeability Model");
     EXPECT_TRUE(ip->Describe({15, 7}).ends_with("    chargeability 0.25"));
 }

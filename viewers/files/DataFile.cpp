@@ -38,12 +38,12 @@ std::string ReadDataFile(const std::string& path, bool ip, CDataSet& set)
             for (size_t i = 0; numbers && i < fields; ++i)
                 numbers = ParseDoubleC(words[i], v[i]);
             if (!numbers) {
-                std::string message = FormatC("Line %i of the data file should hold %zu numbers (%s), not:\n", number,
-                                              fields, names) +
-                                      Quoted(line) + "\n" + path;
+                std::string message =
+                    FormatC("Line %i of the data file should hold %zu numbers (%s), not:\n", number, fields, names) +
+                    Quoted(line) + "\n" + path;
                 if (words.size() == 11 - fields)
-                    message += ip ? "\nIt looks like DC data: start the viewer with /dc." :
-                                    "\nIt looks like IP data: start the viewer with /ip.";
+                    message += ip ? "\nIt looks like DC data: start the viewer with /dc."
+                                  : "\nIt looks like IP data: start the viewer with /ip.";
                 set = CDataSet();
                 return message;
             }

@@ -75,8 +75,8 @@ std::string ReadModelGrid(const std::string& path, CModelGrid& grid)
         if (!words.Next(word))
             return FormatC("The model file is cut short: it holds %lld of its %i x %i values:\n", j, nx, nz) + path;
         if (!ParseValue(word, values[static_cast<size_t>(j)]))
-            return FormatC("Value %lld of the model file (column %lld, row %lld) is not a number: \"",
-                           j + 1, j % nx + 1, j / nx + 1) +
+            return FormatC("Value %lld of the model file (column %lld, row %lld) is not a number: \"", j + 1,
+                           j % nx + 1, j / nx + 1) +
                    std::string(word.substr(0, 40)) + "\"\n" + path;
     }
     if (words.Next(word))

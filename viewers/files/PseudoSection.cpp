@@ -86,8 +86,8 @@ std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
         CSectionCell& c = cells[i];
         c.x = (d.a + d.b + d.m + d.n) / 4;
         c.depth = MedianDepth(d.a, d.b, d.m, d.n);
-        const double gap = std::min({std::fabs(d.m - d.a), std::fabs(d.n - d.a), std::fabs(d.m - d.b),
-                                     std::fabs(d.n - d.b)});
+        const double gap =
+            std::min({std::fabs(d.m - d.a), std::fabs(d.n - d.a), std::fabs(d.m - d.b), std::fabs(d.n - d.b)});
         c.level = std::max(1, RoundToInt(gap / spacing));
         maxLevel = std::max(maxLevel, c.level);
         c.valid = set.ip || d.value > 0;

@@ -13,13 +13,13 @@ double MedianDepth(double a, double b, double m, double n);
 
 // Where one datum is drawn in the pseudo-section.
 struct CSectionCell {
-    double x = 0;      // the array's midpoint, (A + B + M + N) / 4
-    double depth = 0;  // its pseudo-depth: the median depth of investigation
-    int level = 0;     // n: the gap between source and receiver in electrode spacings
-    double top = 0;    // the cell's extent in pseudo-depth, halfway to the levels above and below
+    double x = 0;     // the array's midpoint, (A + B + M + N) / 4
+    double depth = 0; // its pseudo-depth: the median depth of investigation
+    int level = 0;    // n: the gap between source and receiver in electrode spacings
+    double top = 0;   // the cell's extent in pseudo-depth, halfway to the levels above and below
     double bottom = 0;
-    bool valid = false;       // false for an apparent resistivity at or below 0, which has no logarithm
-    double colourValue = 0;   // log10 of apparent conductivity (DC), as the model's colours; eta_a (IP)
+    bool valid = false;     // false for an apparent resistivity at or below 0, which has no logarithm
+    double colourValue = 0; // log10 of apparent conductivity (DC), as the model's colours; eta_a (IP)
 };
 
 // The pseudo-section of a data set: one cell per datum, spacing wide, centred on its midpoint.
@@ -32,7 +32,7 @@ public:
     std::vector<double> electrodes;  // every electrode position, increasing, each once
     double spacing = 0;              // smallest distance between two electrodes of one datum
     int maxLevel = 0;
-    double maxDepth = 0;             // the bottom of the deepest cell
-    double xMin = 0, xMax = 0;       // the electrodes' and the cells' horizontal extent
-    double vMin = 0, vMax = 0;       // range of the valid colour values (equal when none is valid)
+    double maxDepth = 0;       // the bottom of the deepest cell
+    double xMin = 0, xMax = 0; // the electrodes' and the cells' horizontal extent
+    double vMin = 0, vMax = 0; // range of the valid colour values (equal when none is valid)
 };

@@ -1,7 +1,7 @@
 #include "render/DataPicture.h"
 
-#include "platform/TextFormat.h"
 #include "model/ColourScale.h"
+#include "platform/TextFormat.h"
 
 #include <QPainter>
 #include <QPolygonF>
@@ -55,7 +55,8 @@ int CDataPicture::DatumAt(QPointF position) const
 {
     for (int i = static_cast<int>(m_section.cells.size()) - 1; i >= 0; --i) {
         const QRectF r = CellRect(i);
-        if (position.x() >= r.left() && position.x() < r.right() && position.y() >= r.top() && position.y() < r.bottom())
+        if (position.x() >= r.left() && position.x() < r.right() && position.y() >= r.top() &&
+            position.y() < r.bottom())
             return i;
     }
     return -1;
@@ -104,7 +105,8 @@ void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const
     const double left = window.left(), right = window.right();
 
     // Elevations over the visible width, with room above and below the surface.
-    double lo = std::min(topo.ElevationAt(left), topo.ElevationAt(right)), hi = std::max(topo.ElevationAt(left), topo.ElevationAt(right));
+    double lo = std::min(topo.ElevationAt(left), topo.ElevationAt(right)),
+           hi = std::max(topo.ElevationAt(left), topo.ElevationAt(right));
     for (size_t i = 0; i < topo.x.size(); ++i)
         if (topo.x[i] > left && topo.x[i] < right) {
             lo = std::min(lo, topo.elevation[i]);

@@ -1,7 +1,7 @@
 #include "render/ModelPicture.h"
 
-#include "platform/TextFormat.h"
 #include "model/ColourScale.h"
+#include "platform/TextFormat.h"
 
 #include <QPainter>
 
@@ -16,9 +16,12 @@ CModelPicture::CModelPicture(CModelSection section) : m_section(std::move(sectio
     m_cellColours.resize(values.size());
     for (size_t j = 0; j < values.size(); ++j) {
         const double v = values[j];
-        m_cellColours[j] = m_section.IsAir(v) ?
-            kAirColour :
-            ToQColor(table[static_cast<size_t>(ColourIndex(m_section.ColourValue(v), m_section.vMin, m_section.vMax))]).rgb();
+        m_cellColours[j] =
+            m_section.IsAir(v)
+                ? kAirColour
+                : ToQColor(
+                      table[static_cast<size_t>(ColourIndex(m_section.ColourValue(v), m_section.vMin, m_section.vMax))])
+                      .rgb();
     }
 }
 
@@ -107,10 +110,12 @@ void CModelPicture::DrawMeshLines(QPainter& painter, const CPlotMapping& mapping
         }
     };
     const QRectF& window = mapping.Window();
-    draw(xs, window.left(), window.right(), [&](double x) { return mapping.ToPixelX(x); },
-         [&](int px) { painter.drawLine(px, top, px, bottom); });
-    draw(zs, window.top(), window.bottom(), [&](double z) { return mapping.ToPixelY(z); },
-         [&](int py) { painter.drawLine(left, py, right, py); });
+    draw(
+        xs, window.left(), window.right(), [&](double x) { return mapping.ToPixelX(x); },
+        [&](int px) { painter.drawLine(px, top, px, bottom); });
+    draw(
+        zs, window.top(), window.bottom(), [&](double z) { return mapping.ToPixelY(z); },
+        [&](int py) { painter.drawLine(left, py, right, py); });
     painter.restore();
 }
 

@@ -22,7 +22,10 @@ public:
     QString Title() const;
 
     // The colour a cell is drawn in.
-    QRgb CellColour(int column, int row) const { return m_cellColours[static_cast<size_t>(row) * m_section.grid.nx + column]; }
+    QRgb CellColour(int column, int row) const
+    {
+        return m_cellColours[static_cast<size_t>(row) * m_section.grid.nx + column];
+    }
 
     bool meshLines = true;
 

@@ -1,8 +1,8 @@
 #include "render/PlotFrame.h"
 
+#include "model/ColourScale.h"
 #include "platform/Numbers.h"
 #include "platform/TextFormat.h"
-#include "model/ColourScale.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -88,11 +88,11 @@ void DrawAxes(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& ma
     for (double x : ticks) {
         const int px = static_cast<int>(std::floor(mapping.ToPixelX(x)));
         painter.drawLine(px, plot.bottom() + 1, px, plot.bottom() + f / 2);
-        painter.drawText(QRect(px - 4 * f, plot.bottom() + f / 2 + 1, 8 * f, f * 3 / 2), Qt::AlignHCenter | Qt::AlignTop,
-                         TickLabel(x, step));
+        painter.drawText(QRect(px - 4 * f, plot.bottom() + f / 2 + 1, 8 * f, f * 3 / 2),
+                         Qt::AlignHCenter | Qt::AlignTop, TickLabel(x, step));
     }
-    painter.drawText(QRect(plot.left(), plot.bottom() + 2 * f, plot.width(), f * 3 / 2), Qt::AlignHCenter | Qt::AlignTop,
-                     xCaption);
+    painter.drawText(QRect(plot.left(), plot.bottom() + 2 * f, plot.width(), f * 3 / 2),
+                     Qt::AlignHCenter | Qt::AlignTop, xCaption);
 
     ticks = NiceTicks(window.top(), window.bottom(), std::max(2, plot.height() / (3 * f)));
     step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1;
@@ -109,13 +109,13 @@ void DrawAxes(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& ma
     for (double y : ticks) {
         const int py = static_cast<int>(std::floor(mapping.ToPixelY(y)));
         painter.drawLine(plot.left() - f / 2, py, plot.left() - 2, py);
-        painter.drawText(QRect(plot.left() - 5 * f, py - f, 5 * f - f * 2 / 3, 2 * f), Qt::AlignRight | Qt::AlignVCenter,
-                         TickLabel(y, step));
+        painter.drawText(QRect(plot.left() - 5 * f, py - f, 5 * f - f * 2 / 3, 2 * f),
+                         Qt::AlignRight | Qt::AlignVCenter, TickLabel(y, step));
     }
     painter.translate(plot.left() - 5 * f, plot.center().y());
     painter.rotate(-90);
-    painter.drawText(QRect(-plot.height() / 2, -f * 3 / 2, plot.height(), f * 3 / 2), Qt::AlignHCenter | Qt::AlignBottom,
-                     yCaption);
+    painter.drawText(QRect(-plot.height() / 2, -f * 3 / 2, plot.height(), f * 3 / 2),
+                     Qt::AlignHCenter | Qt::AlignBottom, yCaption);
     painter.restore();
 }
 
@@ -137,14 +137,13 @@ void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const std::array<
     const int f = frame.fontPixels;
     if (display.dcValues) {
         const QString unit = display.conductivity ? "S/m" : "ohm m";
-        painter.drawText(QRect(bar.left(), bar.top() - 2 * f - f / 2, 10 * f, 2 * f),
-                         Qt::AlignLeft | Qt::AlignBottom, display.log10 ? "log10 " + unit : unit);
+        painter.drawText(QRect(bar.left(), bar.top() - 2 * f - f / 2, 10 * f, 2 * f), Qt::AlignLeft | Qt::AlignBottom,
+                         display.log10 ? "log10 " + unit : unit);
     }
     for (int j : ColourBarLabelRows(min, max, display.dcValues, display.conductivity, display.log10)) {
         const int Y = bar.top() + RoundToInt(H - j * (H / 6));
         painter.drawLine(bar.right() + 1, Y, bar.right() + f / 2, Y);
-        const std::string label =
-            ColourBarLabel(j, min, max, display.dcValues, display.conductivity, display.log10);
+        const std::string label = ColourBarLabel(j, min, max, display.dcValues, display.conductivity, display.log10);
         painter.drawText(QRect(bar.right() + f * 3 / 4, Y - f, 7 * f, 2 * f), Qt::AlignLeft | Qt::AlignVCenter,
                          QString::fromStdString(label));
     }

@@ -26,17 +26,20 @@ CDataViewerWindow::CDataViewerWindow(std::unique_ptr<CDataPicture> picture, cons
     Plot()->SetWindow(m_data->StartWindow());
     AddViewAction("Whole section", "Show every datum", QKeySequence(Qt::Key_W), [this] { ShowWholeSection(); });
     AddSeparator();
-    m_depthAction = AddViewAction("Pseudo-depth", "Plot the data at their median depth of investigation",
-                                  QKeySequence(Qt::Key_D), [this] { UseLevels(false); }, true, !m_data->nLevel);
-    m_levelAction = AddViewAction("n-level", "Plot the data by the separation n of source and receiver",
-                                  QKeySequence(Qt::Key_N), [this] { UseLevels(true); }, true, m_data->nLevel);
+    m_depthAction = AddViewAction(
+        "Pseudo-depth", "Plot the data at their median depth of investigation", QKeySequence(Qt::Key_D),
+        [this] { UseLevels(false); }, true, !m_data->nLevel);
+    m_levelAction = AddViewAction(
+        "n-level", "Plot the data by the separation n of source and receiver", QKeySequence(Qt::Key_N),
+        [this] { UseLevels(true); }, true, m_data->nLevel);
     auto* group = new QActionGroup(this);
     group->addAction(m_depthAction);
     group->addAction(m_levelAction);
     if (!m_data->Data().ip) {
         AddSeparator();
-        AddViewAction("Log10", "Toggle log values on the colourbar", QKeySequence(Qt::Key_L), [this] { ToggleLog10(); },
-                      true, false);
+        AddViewAction(
+            "Log10", "Toggle log values on the colourbar", QKeySequence(Qt::Key_L), [this] { ToggleLog10(); }, true,
+            false);
         AddViewAction("Cond / Res", "Toggle conductivity / resistivity", QKeySequence(Qt::Key_R),
                       [this] { ToggleConductivity(); });
     }

@@ -28,15 +28,18 @@ CModelViewerWindow::CModelViewerWindow(std::unique_ptr<CModelPicture> picture)
     : CViewerWindow(*picture, Caption(picture->Section()), ImageName(picture->Section())), m_model(std::move(picture))
 {
     const bool dc = !m_model->Section().ip;
-    AddViewAction("Core region", "Show the region of uniform cells", QKeySequence(Qt::Key_C), [this] { ShowCoreRegion(); });
+    AddViewAction("Core region", "Show the region of uniform cells", QKeySequence(Qt::Key_C),
+                  [this] { ShowCoreRegion(); });
     AddViewAction("Whole mesh", "Show the whole mesh with its padding", QKeySequence(Qt::Key_W),
                   [this] { ShowWholeMesh(); });
     AddSeparator();
-    AddViewAction("Mesh lines", "Show or hide the mesh lines", QKeySequence(Qt::Key_M), [this] { ToggleMeshLines(); },
-                  true, Picture().meshLines);
+    AddViewAction(
+        "Mesh lines", "Show or hide the mesh lines", QKeySequence(Qt::Key_M), [this] { ToggleMeshLines(); }, true,
+        Picture().meshLines);
     if (dc) {
-        AddViewAction("Log10", "Toggle log values on the colourbar", QKeySequence(Qt::Key_L), [this] { ToggleLog10(); },
-                      true, false);
+        AddViewAction(
+            "Log10", "Toggle log values on the colourbar", QKeySequence(Qt::Key_L), [this] { ToggleLog10(); }, true,
+            false);
         AddViewAction("Cond / Res", "Toggle conductivity / resistivity", QKeySequence(Qt::Key_R),
                       [this] { ToggleConductivity(); });
     }

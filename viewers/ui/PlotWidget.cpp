@@ -37,7 +37,8 @@ void CPlotWidget::Apply(QRectF window)
 {
     // Stay between a millionth of the section and a hundred times its size.
     const QRectF whole = m_picture->WholeWindow();
-    const double least = 1e-6 * std::max(whole.width(), whole.height()), most = 100 * std::max(whole.width(), whole.height());
+    const double least = 1e-6 * std::max(whole.width(), whole.height()),
+                 most = 100 * std::max(whole.width(), whole.height());
     if (!(window.width() >= least && window.height() >= least && window.width() <= most && window.height() <= most))
         return;
     SetWindow(window);
