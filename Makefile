@@ -5,6 +5,8 @@
 #   make test   installs what is missing, builds and runs every test
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# Extra CMake settings, e.g. CMAKE_FLAGS=-DVMM_WERROR=ON as CI builds.
+CMAKE_FLAGS ?=
 # The example is copied into a folder of its own, as every file of a run goes beside the model.
 EXAMPLE ?= examples/every-shape.model
 RUN_DIR ?= $(BUILD)/example-run
@@ -16,7 +18,7 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build

@@ -82,10 +82,12 @@ TEST(MeshDesignTest, CountsFollowTheArrayTheCoreAndTheTopography)
         EXPECT_TRUE(IsUsable(m, row.in));
         EXPECT_EQ((std::vector<int>{m.nx, m.nz, m.outer, m.fineZ, m.midZ, m.padZ}),
                   (std::vector<int>{row.nx, row.nz, row.outer, row.fineZ, row.midZ, row.padZ}));
-        if (m.nx == row.nx)
+        if (m.nx == row.nx) {
             EXPECT_NEAR(m.xNodes[m.nx - m.outer], row.coreEnd, 1e-9);
-        if (m.fineZ == 0 && m.nz > 0)
+        }
+        if (m.fineZ == 0 && m.nz > 0) {
             EXPECT_NEAR(m.zNodes[1] - m.zNodes[0], 1.5 * row.in.dz, 1e-12) << "no fine cells";
+        }
     }
 }
 
