@@ -1,9 +1,8 @@
 #include "mesh/Topography.h"
 
+#include "formats/TopographyFile.h"
 #include "mesh/Mesh.h"
 #include "model/ModelData.h"
-#include "platform/StdioFile.h"
-#include "platform/TextFormat.h"
 
 #include <algorithm>
 
@@ -64,12 +63,10 @@ void WriteTopographyFile(const CModelData& model, int N, std::vector<double>& E,
 {
     BuildExtendedProfile(model, left, right, E, X);
     (void)N; // the profile's size follows from the points
-    std::string text = FormatC("%i  %g\n", static_cast<int>(X.size()), 0.0);
-    for (size_t j = 0; j < X.size(); ++j)
-        text += FormatC("%g %g\n", X[j], E[j]);
-    CStdioFile file(model.m_topoFileName, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(text);
-    file.Close();
+    CTopographyFile file;
+    file.x = X;
+    file.elevation = E;
+    file.Write(model.m_topoFileName);
 }
 
 void ComputeAirCells(CMesh& mesh, bool topography, const std::vector<double>& E, const std::vector<double>& X)
