@@ -48,7 +48,7 @@ protected:
         args.meshPath = "mesh2d.txt";
         args.modelPath = "model2d.con";
         window = OpenModelViewer(args);
-        Show(window);
+        ASSERT_NO_FATAL_FAILURE(Show(window));
         plot = window->Plot();
     }
 
@@ -61,7 +61,7 @@ protected:
 
 TEST_F(ViewerWindows, TheModelViewerOpensOnTheCoreRegionAndFollowsKeysWheelAndDrags)
 {
-    OpenModel();
+    ASSERT_NO_FATAL_FAILURE(OpenModel());
     const CModelPicture& picture = window->Picture();
     const QRectF core = picture.StartWindow();
     // The uniform cells: the core from 0 to 200 and four cells of 10/3 on each side.
@@ -105,7 +105,7 @@ TEST_F(ViewerWindows, TheModelViewerOpensOnTheCoreRegionAndFollowsKeysWheelAndDr
 
 TEST_F(ViewerWindows, SaveImageWritesThePictureAsShown)
 {
-    OpenModel();
+    ASSERT_NO_FATAL_FAILURE(OpenModel());
     ASSERT_TRUE(window->SaveImage(dir.File("shot.png")));
     const QImage shot(QString::fromStdString(dir.File("shot.png")));
     EXPECT_EQ(shot.size(), plot->size());
@@ -128,8 +128,8 @@ TEST_F(ViewerWindows, FilesThatCannotBeShownGiveAnErrorBoxAndNoWindow)
     CDataViewerArgs data;
     data.dataPath = "obs_dc.dat";
     EXPECT_FALSE(OpenDataViewer(data));
-    EXPECT_EQ(messages.Texts(),
-              (std::vector<std::string>{"Mesh file not found:\nmesh2d.txt", "Data file not found:\nobs_dc.dat"}));
+    const std::string missing = "\nCannot find this file.\nVerify that the correct path and file name are given.";
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"mesh2d.txt" + missing, "obs_dc.dat" + missing}));
     for (const auto& box : messages.Boxes())
         EXPECT_EQ(box.style & MB_ICONMASK, unsigned(MB_ICONERROR));
 }
@@ -142,7 +142,7 @@ TEST_F(ViewerWindows, TheDataViewerSwitchesBetweenPseudoDepthAndLevels)
     args.dataPath = "obs_dc.dat";
     args.topoPath = "topo2d.txt";
     auto window = OpenDataViewer(args);
-    Show(window);
+    ASSERT_NO_FATAL_FAILURE(Show(window));
     CPlotWidget* plot = window->Plot();
     CDataPicture& picture = window->Picture();
     EXPECT_EQ(plot->ShownWindow(), picture.WholeWindow());

@@ -1,6 +1,6 @@
 #include "files/PseudoSection.h"
 
-#include "files/DataFile.h"
+#include "formats/DataFile.h"
 #include "platform/Numbers.h"
 #include "platform/TextFormat.h"
 
@@ -51,7 +51,7 @@ double MedianDepth(double a, double b, double m, double n)
     return 0.5 * (lo + hi);
 }
 
-std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
+std::string CPseudoSection::Build(const CDataFile& set, const std::string& path)
 {
     *this = CPseudoSection();
     if (set.data.empty())
@@ -59,7 +59,7 @@ std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
 
     // The electrode spacing: the smallest gap between two electrodes of one datum.
     spacing = HUGE_VAL;
-    for (const CDatum& d : set.data) {
+    for (const CDataRecord& d : set.data) {
         const double source[2] = {d.a, d.b}, receiver[2] = {d.m, d.n};
         for (double s : source)
             for (double r : receiver)
@@ -70,9 +70,13 @@ std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
                            path;
         const double gaps[] = {std::fabs(d.b - d.a), std::fabs(d.n - d.m), std::fabs(d.m - d.a),
                                std::fabs(d.n - d.a), std::fabs(d.m - d.b), std::fabs(d.n - d.b)};
-        for (double g : gaps)
+        for (double g : gaps) {
+            if (!std::isfinite(g))
+                return FormatC("Line %i of the data file puts its electrodes too far apart to be drawn:\n", d.line) +
+                       path;
             if (g > 0)
                 spacing = std::min(spacing, g);
+        }
         electrodes.insert(electrodes.end(), {d.a, d.b, d.m, d.n});
     }
     std::sort(electrodes.begin(), electrodes.end());
@@ -82,7 +86,7 @@ std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
     vMin = HUGE_VAL;
     vMax = -HUGE_VAL;
     for (size_t i = 0; i < cells.size(); ++i) {
-        const CDatum& d = set.data[i];
+        const CDataRecord& d = set.data[i];
         CSectionCell& c = cells[i];
         c.x = (d.a + d.b + d.m + d.n) / 4;
         c.depth = MedianDepth(d.a, d.b, d.m, d.n);
@@ -110,8 +114,10 @@ std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
     std::vector<size_t> levelOf(cells.size());
     const double tolerance = 1e-3 * spacing;
     for (size_t i = 0; i < order.size();) {
-        size_t j = i;
-        double sum = 0;
+        // Each pass takes at least one cell, whatever the depths are.
+        size_t j = i + 1;
+        double sum = cells[order[i]].depth;
+        levelOf[order[i]] = levels.size();
         for (; j < order.size() && cells[order[j]].depth - cells[order[i]].depth <= tolerance; ++j) {
             sum += cells[order[j]].depth;
             levelOf[order[j]] = levels.size();
