@@ -10,7 +10,8 @@
 // without Close, or a Close that fails, removes the temporary file and leaves the old one whole.
 // Each "\n" written becomes CR LF, the line end of the Windows tools these files are shared with.
 //
-// Reading accepts CR LF and LF line ends.
+// Opening for reading only tells whether the file can be read: the shared files are read by
+// formats/Text.h.
 class CStdioFile {
 public:
     enum OpenFlags { modeRead = 0x0, modeWrite = 0x1, modeCreate = 0x1000 };
@@ -21,18 +22,12 @@ public:
     CStdioFile(const CStdioFile&) = delete;
     CStdioFile& operator=(const CStdioFile&) = delete;
 
-    // Reads the next line without its line end; false at the end of the file. Of a very long
-    // line only the first MaxLineLength characters are kept.
-    bool ReadString(std::string& line);
-
     void WriteString(const std::string& text);
 
     // Ends a read, or commits a write.
     void Close();
 
     const std::string& GetFilePath() const { return m_path; }
-
-    static constexpr size_t MaxLineLength = 65536;
 
 private:
     void Discard() noexcept;
