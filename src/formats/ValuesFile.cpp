@@ -32,11 +32,12 @@ CValuesFile CValuesFile::Parse(std::string_view text, const std::string& name)
     const long long count = static_cast<long long>(f.nx) * f.nz;
     if (count > kMaxMeshCells)
         refuse(FormatC("%i x %i cells are more than the %lld a mesh may have", f.nx, f.nz, kMaxMeshCells));
-    f.values.resize(static_cast<size_t>(count));
+    // A value takes two bytes at least: a short text cannot make the grid allocate for more.
+    f.values.reserve(std::min(static_cast<size_t>(count), text.size() / 2 + 1));
     for (long long j = 0; j < count; ++j) {
         if (!tokens.Next(token))
             throw CFormatError(name, 0, FormatC("it ends after %lld of its %i x %i values", j, f.nx, f.nz));
-        if (!ParseNumber(token, f.values[static_cast<size_t>(j)]))
+        if (!ParseNumber(token, f.values.emplace_back()))
             refuse(FormatC("the value of the cell in column %lld, row %lld is not a finite number: %s", j % f.nx + 1,
                            j / f.nx + 1, Quoted(token).c_str()));
     }
