@@ -41,6 +41,8 @@ public:
     explicit CDiscretization(const CGrid& grid, bool congruence = true);
 
     int Unknowns() const { return static_cast<int>(m_columnStarts.size()) - 1; }
+    // The unknown of a grid node, or -1 where no element touches it.
+    int Unknown(int node) const { return m_unknown[node]; }
     int Electrodes() const { return static_cast<int>(m_electrodes.size()); }
     // Whether each electrode was turned into one node (see above).
     bool Congruent() const { return m_congruent; }
