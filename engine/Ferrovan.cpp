@@ -126,7 +126,7 @@ void ReadAirCells(CForwardInput& in, CRunLog& log)
                           : FormatC("Air cells: %i", in.mesh.airCells));
 }
 
-CCellValues ReadCellValues(const std::string& path, const char* what, const CForwardInput& in)
+std::vector<double> ReadCellValues(const std::string& path, const char* what, const CForwardInput& in)
 {
     const std::string description = std::string(what) + " file";
     CValuesFile file = ReadOrRefuse(description, path, [&path] { return CValuesFile::Read(path); });
