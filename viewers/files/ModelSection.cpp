@@ -34,9 +34,12 @@ std::pair<int, int> LongestFineRun(const std::vector<double>& nodes, double fact
 
 int CellAt(const std::vector<double>& nodes, double position)
 {
-    if (nodes.size() < 2 || !(position >= nodes.front()) || !(position < nodes.back()))
+    if (nodes.size() < 2 || !(position >= nodes.front()) || !(position <= nodes.back()))
         return -1;
-    return static_cast<int>(std::upper_bound(nodes.begin(), nodes.end(), position) - nodes.begin()) - 1;
+    // The far edge belongs to the last cell, as the near edge to the first.
+    const auto cells = static_cast<int>(nodes.size()) - 1;
+    return std::min(static_cast<int>(std::upper_bound(nodes.begin(), nodes.end(), position) - nodes.begin()) - 1,
+                    cells - 1);
 }
 
 } // namespace
