@@ -6,6 +6,7 @@
 #include "engine/RunLog.h"
 #include "engine/SchurSolver.h"
 #include "engine/WavenumberRule.h"
+#include "formats/LocationsFile.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
@@ -499,14 +500,10 @@ double Voltage(const std::vector<double>& model, const CSurvey::Datum& d, const 
         const std::pair<int, int> key{std::min(e[p], e[q]), std::max(e[p], e[q])};
         return model[std::lower_bound(pairs.begin(), pairs.end(), key) - pairs.begin()];
     };
-    double v = at(d.ia, d.im);
-    if (!d.poleReceiver)
-        v -= at(d.ia, d.in);
-    if (!d.poleSource) {
-        v -= at(d.ib, d.im);
-        if (!d.poleReceiver)
-            v += at(d.ib, d.in);
-    }
+    const int current[] = {d.ia, d.ib}, potential[] = {d.im, d.in};
+    double v = 0;
+    for (const CPairTerm& t : PairTerms(d.poleSource, d.poleReceiver))
+        v += t.sign * at(current[t.current], potential[t.potential]);
     return v;
 }
 

@@ -82,14 +82,10 @@ CSurvey CSurvey::Build(const CLocationsFile& file, const std::string& path, CRun
 
 double CSurvey::GeometricFactor(const Datum& d)
 {
-    double sum = 1 / std::fabs(d.m - d.a);
-    if (!d.poleReceiver)
-        sum -= 1 / std::fabs(d.n - d.a);
-    if (!d.poleSource) {
-        sum -= 1 / std::fabs(d.m - d.b);
-        if (!d.poleReceiver)
-            sum += 1 / std::fabs(d.n - d.b);
-    }
+    const double current[] = {d.a, d.b}, potential[] = {d.m, d.n};
+    double sum = 0;
+    for (const CPairTerm& t : PairTerms(d.poleSource, d.poleReceiver))
+        sum += t.sign / std::fabs(potential[t.potential] - current[t.current]);
     return 2 * M_PI / sum;
 }
 
@@ -97,14 +93,9 @@ std::vector<std::pair<int, int>> CSurvey::Pairs() const
 {
     std::vector<std::pair<int, int>> pairs;
     for (const Datum& d : data) {
-        pairs.push_back({d.ia, d.im});
-        if (!d.poleReceiver)
-            pairs.push_back({d.ia, d.in});
-        if (!d.poleSource) {
-            pairs.push_back({d.ib, d.im});
-            if (!d.poleReceiver)
-                pairs.push_back({d.ib, d.in});
-        }
+        const int current[] = {d.ia, d.ib}, potential[] = {d.im, d.in};
+        for (const CPairTerm& t : PairTerms(d.poleSource, d.poleReceiver))
+            pairs.push_back({current[t.current], potential[t.potential]});
     }
     std::sort(pairs.begin(), pairs.end());
     pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());

@@ -129,3 +129,17 @@ void CLocationsFile::Write(const std::string& path) const
     file.WriteString(Format());
     file.Close();
 }
+
+CPairTerms PairTerms(bool poleSource, bool poleReceiver)
+{
+    CPairTerms t;
+    t.terms[t.count++] = {0, 0, 1};
+    if (!poleReceiver)
+        t.terms[t.count++] = {0, 1, -1};
+    if (!poleSource) {
+        t.terms[t.count++] = {1, 0, -1};
+        if (!poleReceiver)
+            t.terms[t.count++] = {1, 1, 1};
+    }
+    return t;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,23 @@ struct CQuadrupole {
     double a = 0, b = 0, m = 0, n = 0;
     int line = 0; // of the file read, for messages
 };
+
+// One term of a configuration's potential +1/AM - 1/AN - 1/BM + 1/BN: the current electrode
+// (0 A, 1 B), the potential electrode (0 M, 1 N) and its sign.
+struct CPairTerm {
+    int current;
+    int potential;
+    double sign;
+};
+
+// The terms of a configuration, without those of an electrode at infinity.
+struct CPairTerms {
+    std::array<CPairTerm, 4> terms;
+    int count = 0;
+    const CPairTerm* begin() const { return terms.data(); }
+    const CPairTerm* end() const { return terms.data() + count; }
+};
+CPairTerms PairTerms(bool poleSource, bool poleReceiver);
 
 // The locations file: the header line, the array line ("!pole-pole", "!dipole-dipole" or
 // "!pole-dipole"), then one line "A B  M N" per datum. A reader skips blank lines and lines

@@ -1,6 +1,7 @@
 #include "files/PseudoSection.h"
 
 #include "formats/DataFile.h"
+#include "formats/LocationsFile.h"
 #include "platform/Numbers.h"
 #include "platform/TextFormat.h"
 
@@ -16,15 +17,9 @@ double MedianDepth(double a, double b, double m, double n)
         double sign;
     } pairs[4];
     int count = 0;
-    const bool poleSource = b == a, poleReceiver = n == m;
-    pairs[count++] = {std::fabs(m - a), 1};
-    if (!poleReceiver)
-        pairs[count++] = {std::fabs(n - a), -1};
-    if (!poleSource) {
-        pairs[count++] = {std::fabs(m - b), -1};
-        if (!poleReceiver)
-            pairs[count++] = {std::fabs(n - b), 1};
-    }
+    const double current[] = {a, b}, potential[] = {m, n};
+    for (const CPairTerm& t : PairTerms(b == a, n == m))
+        pairs[count++] = {std::fabs(potential[t.potential] - current[t.current]), t.sign};
     double whole = 0, scale = 0, longest = 0;
     for (int i = 0; i < count; ++i) {
         whole += pairs[i].sign / pairs[i].r;
