@@ -1,6 +1,7 @@
 #include "engine/Grid.h"
 
 #include "engine/EngineError.h"
+#include "formats/TopographyFile.h"
 #include "mesh/Mesh.h"
 #include "platform/TextFormat.h"
 
@@ -159,18 +160,6 @@ std::vector<double> FillLines(const std::vector<double>& lines, const CSizing& s
     return nodes;
 }
 
-// The depth of the surface at x: the profile interpolated, flat beyond its ends.
-double SurfaceDepth(const std::vector<double>& X, const std::vector<double>& E, double x)
-{
-    if (x <= X.front())
-        return -E.front();
-    if (x >= X.back())
-        return -E.back();
-    const size_t j = std::upper_bound(X.begin(), X.end(), x) - X.begin(); // X[j - 1] <= x < X[j]
-    const double t = (x - X[j - 1]) / (X[j] - X[j - 1]);
-    return -(E[j - 1] + t * (E[j] - E[j - 1]));
-}
-
 // The line nearest t.
 int NearestLine(const std::vector<double>& lines, double t)
 {
@@ -191,7 +180,7 @@ int Interval(const std::vector<double>& nodes, double t)
 // The ground surface as (x, elevation) points; without a profile, the mesh's top.
 struct CProfile {
     std::vector<double> x, e;
-    double Depth(double at) const { return SurfaceDepth(x, e, at); }
+    double Depth(double at) const { return -ElevationAlong(x, e, at); }
 };
 
 CProfile Profile(const CGridModel& model)

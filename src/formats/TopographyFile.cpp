@@ -6,6 +6,7 @@
 #include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -87,4 +88,17 @@ void CTopographyFile::Write(const std::string& path) const
     CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
     file.WriteString(Format());
     file.Close();
+}
+
+double ElevationAlong(const std::vector<double>& x, const std::vector<double>& elevation, double position)
+{
+    if (x.empty())
+        return 0;
+    if (position <= x.front())
+        return elevation.front();
+    if (position >= x.back())
+        return elevation.back();
+    const size_t j = std::upper_bound(x.begin(), x.end(), position) - x.begin(); // x[j - 1] <= position < x[j]
+    const double t = (position - x[j - 1]) / (x[j] - x[j - 1]);
+    return elevation[j - 1] + t * (elevation[j] - elevation[j - 1]);
 }

@@ -9,27 +9,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Linear between the points, flat beyond the first and the last.
-double ElevationAt(const CTopographyFile& topo, double position)
-{
-    const std::vector<double>& x = topo.x;
-    if (x.empty())
-        return 0;
-    if (position <= x.front())
-        return topo.elevation.front();
-    if (position >= x.back())
-        return topo.elevation.back();
-    const size_t j = static_cast<size_t>(std::upper_bound(x.begin(), x.end(), position) - x.begin());
-    const double x0 = x[j - 1], x1 = x[j];
-    if (x1 == x0)
-        return topo.elevation[j];
-    return topo.elevation[j - 1] + (topo.elevation[j] - topo.elevation[j - 1]) * (position - x0) / (x1 - x0);
-}
-
-} // namespace
-
 CDataPicture::CDataPicture(CDataFile data, CPseudoSection section, std::optional<CTopographyFile> topography)
     : m_data(std::move(data)), m_section(std::move(section)), m_topography(std::move(topography))
 {
@@ -121,7 +100,7 @@ void CDataPicture::Render(QPainter& painter, QSize size, const QRectF& window) c
 void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping) const
 {
     const CTopographyFile& topo = *m_topography;
-    auto elevationAt = [&topo](double x) { return ElevationAt(topo, x); };
+    auto elevationAt = [&topo](double x) { return topo.ElevationAt(x); };
     const QRect& band = frame.band;
     const QRectF& window = mapping.Window();
     const double left = window.left(), right = window.right();
