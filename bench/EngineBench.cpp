@@ -65,20 +65,19 @@ void Prepare(const Case& c)
     CModelData m;
     m.m_coreX2 = c.coreWidth;
     m.m_coreZ2 = c.coreDepth;
-    m.m_arrayType = c.array;
-    m.m_n = c.n;
-    m.m_cellsPerElectrode = c.cells;
+    m.m_discretize.array = EArray(c.array);
+    m.m_discretize.n = c.n;
+    m.m_discretize.cellsPerElectrode = c.cells;
     m.m_ipBackground = 0.05f;
-    m.m_fwdType = c.fwdType;
-    m.m_aSpacing = c.aSpacing;
+    m.m_discretize.forward = EForwardType(c.fwdType);
+    m.m_discretize.aSpacing = c.aSpacing;
     if (c.hill > 0) {
         m.m_coreZ1 = -c.hill - 1;
         for (const auto& [x, z] : {std::pair{0.0, 0.0}, {c.coreWidth / 2, -c.hill}, {c.coreWidth, 0.0}})
             m.m_topo.emplace_back(x, z, m.m_coreX1, m.m_coreZ1, m.LogicalScale());
         m.m_bTopography = true;
     }
-    std::string summary;
-    RunDiscretization(m, summary);
+    RunDiscretization(m);
     WriteForwardInputFile(m, m.m_inpFileName);
 }
 

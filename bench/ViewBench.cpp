@@ -9,6 +9,7 @@
 // middle of the section; neither may take longer than FullPaint/1.
 #include "document/SectomatDoc.h"
 #include "mesh/Discretize.h"
+#include "platform/Refusal.h"
 #include "platform/DC.h"
 #include "view/SectomatView.h"
 
@@ -63,8 +64,7 @@ struct Scene {
         std::filesystem::create_directories(folder);
         const auto previous = std::filesystem::current_path();
         std::filesystem::current_path(folder);
-        std::string summary;
-        const bool done = RunDiscretization(doc, summary);
+        const bool done = Attempt([this] { RunDiscretization(doc); });
         std::filesystem::current_path(previous);
         std::filesystem::remove_all(folder);
         if (!done)

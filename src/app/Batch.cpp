@@ -1,5 +1,6 @@
 #include "app/Batch.h"
 
+#include "document/SectomatDoc.h"
 #include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
 #include "model/ModelData.h"
@@ -7,6 +8,7 @@
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
 #include "platform/MessageBox.h"
+#include "platform/Refusal.h"
 #include "platform/TextFormat.h"
 #include "render/PictureFiles.h"
 
@@ -42,7 +44,10 @@ const char* const kUsage =
 
 struct Options {
     std::string model;
-    std::optional<int> array, n, cells, fwd, meshType;
+    std::optional<int> n, cells;
+    std::optional<EArray> array;
+    std::optional<EForwardType> fwd;
+    std::optional<EMeshOption> meshType;
     std::optional<double> a, aspect, dx, dz;
     std::string meshPath;
     bool forward = false;
@@ -52,9 +57,12 @@ struct Options {
 // Reads the options; on a mistake writes it to err and gives false.
 bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream& err)
 {
-    const std::map<std::string, int> arrays = {
-        {"pole-pole", 0}, {"dipole-dipole", 1}, {"pole-dipole-r", 2}, {"pole-dipole-l", 3}};
-    const std::map<std::string, int> types = {{"dc", 0}, {"ip", 1}, {"ipl", 2}};
+    const std::map<std::string, EArray> arrays = {{"pole-pole", EArray::polePole},
+                                                  {"dipole-dipole", EArray::dipoleDipole},
+                                                  {"pole-dipole-r", EArray::poleDipoleRight},
+                                                  {"pole-dipole-l", EArray::poleDipoleLeft}};
+    const std::map<std::string, EForwardType> types = {
+        {"dc", EForwardType::dc}, {"ip", EForwardType::dcIp}, {"ipl", EForwardType::dcIpl}};
     auto fail = [&err](const std::string& message) {
         err << message << "\n" << kUsage;
         return false;
@@ -90,7 +98,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             target = v;
             return true;
         };
-        auto choose = [&](const std::map<std::string, int>& names, std::optional<int>& target) {
+        auto choose = [&]<class Choice>(const std::map<std::string, Choice>& names, std::optional<Choice>& target) {
             auto it = names.find(value);
             if (it == names.end())
                 return fail(arg + " " + value + ": not one of the choices.");
@@ -118,9 +126,9 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             o.pngPrefix = AbsolutePath(value); // the model's folder becomes the current one
         else if (arg == "--mesh") {
             if (value == "m1" || value == "m2") {
-                o.meshType = value == "m1" ? 0 : 1;
+                o.meshType = value == "m1" ? EMeshOption::cellsPerSpacing : EMeshOption::cellSize;
             } else {
-                o.meshType = 2;
+                o.meshType = EMeshOption::existing;
                 o.meshPath = AbsolutePath(value); // the model's folder becomes the current one
             }
         } else
@@ -263,79 +271,63 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     CBatchMessages messages(out, err);
     CModelData m;
     const std::string path = AbsolutePath(o.model);
-    if (!ReadModelFile(path, m))
+    if (!Attempt([&] { ReadModelFile(path, m); }))
         return 1;
     // As after Open: the model's folder holds every file of the discretization.
     if (!SetCurrentDirectory(RemoveLastComponent(path))) {
         err << "Cannot work in the folder of " << path << ".\n";
         return 1;
     }
-
-    if (FileExists(m.m_obsDCFileName)) {
-        AfxMessageBox("Forward modeling has already been done in this folder.\nDo you want to erase previous results?",
-                      MB_YESNO | MB_ICONQUESTION);
-        try {
-            RemovePreviousResults(m);
-        } catch (const CFileException& e) {
-            e.ReportError();
-            return 1;
-        }
-    }
-    if (m.m_dx < 0) {
-        m.m_dx = (m.m_coreX2 - m.m_coreX1) / 100;
-        m.m_dz = m.m_dx * 0.5;
-    }
-    m.m_arrayType = o.array.value_or(m.m_arrayType);
-    m.m_n = o.n.value_or(m.m_n);
-    m.m_aSpacing = o.a.value_or(m.m_aSpacing);
-    m.m_meshType = o.meshType.value_or(m.m_meshType);
-    if (o.meshType == 2)
-        m.m_existingMesh = o.meshPath;
-    m.m_cellsPerElectrode = o.cells.value_or(m.m_cellsPerElectrode);
-    m.m_aspectRatio = o.aspect.value_or(m.m_aspectRatio);
-    m.m_dx = o.dx.value_or(m.m_dx);
-    m.m_dz = o.dz.value_or(m.m_dz);
-    m.m_fwdType = o.fwd.value_or(m.m_fwdType);
-
-    CDiscretizeChoice choice;
-    choice.aSpacing = m.m_aSpacing;
-    choice.n = m.m_n;
-    choice.arrayType = m.m_arrayType;
-    choice.aspectRatio = m.m_aspectRatio;
-    choice.cellsPerElectrode = m.m_cellsPerElectrode;
-    choice.dx = m.m_dx;
-    choice.dz = m.m_dz;
-    choice.meshType = m.m_meshType;
-    choice.existingMesh = m.m_existingMesh;
-    if (!CheckDiscretizeChoice(choice, (m.m_coreX2 - m.m_coreX1) * 0.25) || !CheckChargeabilities(m))
+    if (!ErasePreviousResults(m))
         return 1;
 
-    std::string summary;
-    if (!RunDiscretization(m, summary))
+    CDiscretizeSettings& d = m.m_discretize;
+    d = ProposedSettings(m);
+    d.array = o.array.value_or(d.array);
+    d.n = o.n.value_or(d.n);
+    d.aSpacing = o.a.value_or(d.aSpacing);
+    d.mesh = o.meshType.value_or(d.mesh);
+    if (o.meshType == EMeshOption::existing)
+        d.existingMesh = o.meshPath;
+    d.cellsPerElectrode = o.cells.value_or(d.cellsPerElectrode);
+    d.aspectRatio = o.aspect.value_or(d.aspectRatio);
+    d.dx = o.dx.value_or(d.dx);
+    d.dz = o.dz.value_or(d.dz);
+    d.forward = o.fwd.value_or(d.forward);
+    if (!ShowVerdict(CheckDiscretizeSettings(d, m.m_coreX2 - m.m_coreX1)) || !ShowVerdict(CheckChargeabilities(m)))
         return 1;
-    out << summary;
+
+    CDiscretized done;
+    if (!Attempt([&] { done = RunDiscretization(m); }))
+        return 1;
+    ShowWarnings(done.warnings);
+    out << done.summary;
     m.m_bDiscretized = true;
     CBatchPictures pictures(o.pngPrefix, out, err);
     if (!o.pngPrefix.empty()) {
         if (!pictures.Model(m.m_meshFileName, m.m_conFileName, false) ||
-            (m.m_fwdType != 0 && !pictures.Model(m.m_meshFileName, m.m_chgFileName, true)))
+            (d.forward != EForwardType::dc && !pictures.Model(m.m_meshFileName, m.m_chgFileName, true)))
             return 1;
     }
     if (o.forward) {
         out << "\n";
         CStopSignals stopSignals;
-        const bool done = RunForwardModel(
-            m, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted);
+        const bool done = Attempt([&] {
+            RunForwardModel(
+                m, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted);
+        });
         // Ended by a signal, the exit status says so as the shell's would.
         if (CStopSignals::Noted() != 0)
             return 128 + CStopSignals::Noted();
         if (!done)
             return 1;
+        AnnounceForwardFinished();
         const std::string topography = m.m_bTopography ? m.m_topoFileName : "";
         if (!o.pngPrefix.empty()) {
             if (!pictures.Data(m.m_obsDCFileName, false, topography) ||
-                (m.m_fwdType != 0 &&
-                 !pictures.Data(m.m_fwdType == 2 ? m.m_obsIPLFileName : m.m_obsIPFileName, true, topography)))
+                (d.forward != EForwardType::dc &&
+                 !pictures.Data(d.forward == EForwardType::dcIpl ? m.m_obsIPLFileName : m.m_obsIPFileName, true,
+                                topography)))
                 return 1;
         }
     }

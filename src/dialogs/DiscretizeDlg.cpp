@@ -5,6 +5,7 @@
 #include "platform/DataExchange.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/Refusal.h"
 
 namespace {
 
@@ -68,46 +69,47 @@ bool CDiscretizeDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_meshEdit.Attach(this, IDC_MESH_FILE);
-    EnableMeshOption(m_meshType);
+    EnableMeshOption(m_settings.mesh);
     return true;
 }
 
 void CDiscretizeDlg::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Text(pDX, IDC_A_SPACING, m_aSpacing);
-    DDX_Text(pDX, IDC_N, m_n);
-    DDX_Radio(pDX, IDC_ARRAY_POLE_POLE, m_arrayType);
-    DDX_Text(pDX, IDC_ASPECT, m_aspectRatio);
-    DDX_Text(pDX, IDC_CELLS, m_cellsPerElectrode);
-    DDX_Text(pDX, IDC_DX, m_dx);
-    DDX_Text(pDX, IDC_DZ, m_dz);
-    DDX_Radio(pDX, IDC_MESH_M1, m_meshType);
-    DDX_Text(pDX, IDC_MESH_FILE, m_existingMesh);
+    CDiscretizeSettings& s = m_settings;
+    DDX_Text(pDX, IDC_A_SPACING, s.aSpacing);
+    DDX_Text(pDX, IDC_N, s.n);
+    DDX_Radio(pDX, IDC_ARRAY_POLE_POLE, s.array);
+    DDX_Text(pDX, IDC_ASPECT, s.aspectRatio);
+    DDX_Text(pDX, IDC_CELLS, s.cellsPerElectrode);
+    DDX_Text(pDX, IDC_DX, s.dx);
+    DDX_Text(pDX, IDC_DZ, s.dz);
+    DDX_Radio(pDX, IDC_MESH_M1, s.mesh);
+    DDX_Text(pDX, IDC_MESH_FILE, s.existingMesh);
 }
 
-void CDiscretizeDlg::EnableMeshOption(int option)
+void CDiscretizeDlg::EnableMeshOption(EMeshOption option)
 {
-    EnableDlgItem(IDC_CELLS, option == 0);
-    EnableDlgItem(IDC_ASPECT, option == 0);
-    EnableDlgItem(IDC_DX, option == 1);
-    EnableDlgItem(IDC_DZ, option == 1);
-    EnableDlgItem(IDC_MESH_FILE, option == 2);
-    EnableDlgItem(IDC_BROWSE, option == 2);
+    EnableDlgItem(IDC_CELLS, option == EMeshOption::cellsPerSpacing);
+    EnableDlgItem(IDC_ASPECT, option == EMeshOption::cellsPerSpacing);
+    EnableDlgItem(IDC_DX, option == EMeshOption::cellSize);
+    EnableDlgItem(IDC_DZ, option == EMeshOption::cellSize);
+    EnableDlgItem(IDC_MESH_FILE, option == EMeshOption::existing);
+    EnableDlgItem(IDC_BROWSE, option == EMeshOption::existing);
 }
 
 void CDiscretizeDlg::OnM1()
 {
-    EnableMeshOption(0);
+    EnableMeshOption(EMeshOption::cellsPerSpacing);
 }
 
 void CDiscretizeDlg::OnM2()
 {
-    EnableMeshOption(1);
+    EnableMeshOption(EMeshOption::cellSize);
 }
 
 void CDiscretizeDlg::OnExistingMesh()
 {
-    EnableMeshOption(2);
+    EnableMeshOption(EMeshOption::existing);
 }
 
 void CDiscretizeDlg::OnBrowse()
@@ -117,27 +119,14 @@ void CDiscretizeDlg::OnBrowse()
     if (dlg.DoModal() != IDOK)
         return;
     // Only the mesh field changes: what the user typed elsewhere stays.
-    m_existingMesh = dlg.GetPathName();
-    SetDlgItemText(IDC_MESH_FILE, m_existingMesh);
+    m_settings.existingMesh = dlg.GetPathName();
+    SetDlgItemText(IDC_MESH_FILE, m_settings.existingMesh);
 }
 
 void CDiscretizeDlg::OnOK()
 {
-    if (!UpdateData(true))
-        return;
-    CDiscretizeChoice choice;
-    choice.aSpacing = m_aSpacing;
-    choice.n = m_n;
-    choice.arrayType = m_arrayType;
-    choice.aspectRatio = m_aspectRatio;
-    choice.cellsPerElectrode = m_cellsPerElectrode;
-    choice.dx = m_dx;
-    choice.dz = m_dz;
-    choice.meshType = m_meshType;
-    choice.existingMesh = m_existingMesh;
-    if (!CheckDiscretizeChoice(choice, m_maxASpacing))
-        return;
-    EndDialog(IDOK);
+    if (UpdateData(true) && ShowVerdict(CheckDiscretizeSettings(m_settings, m_coreWidth)))
+        EndDialog(IDOK);
 }
 
 void CDiscretizeDlg::OnDropFiles(int id, const std::vector<std::string>& paths)

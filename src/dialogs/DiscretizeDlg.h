@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/EditDrop.h"
+#include "model/ModelData.h"
 #include "platform/Dialog.h"
 
 #include <string>
@@ -11,16 +12,8 @@ class CDiscretizeDlg : public CDialog {
 public:
     CDiscretizeDlg();
 
-    double m_aSpacing = 0;
-    int m_n = 0;
-    int m_arrayType = -1;
-    double m_aspectRatio = 0;
-    int m_cellsPerElectrode = 0;
-    double m_dx = 0;
-    double m_dz = 0;
-    int m_meshType = 0;
-    std::string m_existingMesh;
-    double m_maxASpacing = 0; // a quarter of the core width, set by the caller
+    CDiscretizeSettings m_settings; // the forward type is not shown and passes through
+    double m_coreWidth = 0;         // bounds the a-spacing; set by the caller
 
 protected:
     bool OnInitDialog() override;
@@ -34,7 +27,7 @@ protected:
     void OnBrowse();
 
 private:
-    void EnableMeshOption(int option);
+    void EnableMeshOption(EMeshOption option);
 
     CEditDrop m_meshEdit;
 };

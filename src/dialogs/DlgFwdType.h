@@ -1,13 +1,14 @@
 #pragma once
 
+#include "model/ModelData.h"
 #include "platform/Dialog.h"
 
-// What the forward-modelling program is to compute: 0 DC, 1 DC and IP, 2 DC and IPL.
+// What the forward-modelling program is to compute: DC, DC and IP, or DC and IPL.
 class CDlgFwdType : public CDialog {
 public:
     CDlgFwdType();
 
-    int m_fwdType = 0;
+    EForwardType m_fwdType = EForwardType::dc;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

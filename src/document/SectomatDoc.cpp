@@ -10,10 +10,10 @@
 #include "mesh/Discretize.h"
 #include "model/ModelFile.h"
 #include "platform/FileDialog.h"
-#include "platform/FileException.h"
 #include "platform/FilePath.h"
 #include "platform/FrameWnd.h"
 #include "platform/MessageBox.h"
+#include "platform/Refusal.h"
 #include "platform/WaitCursor.h"
 #include "platform/WinApp.h"
 
@@ -89,7 +89,7 @@ void CSectomatDoc::SetPathName(const std::string& path, bool addToRecentFiles)
 
 bool CSectomatDoc::ReadModel(const std::string& path)
 {
-    if (!ReadModelFile(path, *this))
+    if (!Attempt([&] { ReadModelFile(path, *this); }))
         return false;
     SetPathName(path);
     m_bDiscretized = m_bForwardDone = false;
@@ -101,7 +101,7 @@ bool CSectomatDoc::ReadModel(const std::string& path)
 
 bool CSectomatDoc::WriteModel(const std::string& path)
 {
-    if (!WriteModelFile(path, *this))
+    if (!Attempt([&] { WriteModelFile(path, *this); }))
         return false;
     SetPathName(path);
     SetModifiedFlag(false);
@@ -186,62 +186,34 @@ void CSectomatDoc::OnDiscretize()
         AfxMessageBox("Save the model before discretizing it.");
         return;
     }
-    if (FileExists(m_obsDCFileName)) {
-        if (AfxMessageBox(
-                "Forward modeling has already been done in this folder.\nDo you want to erase previous results?",
-                MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return;
-        try {
-            RemovePreviousResults(*this);
-        } catch (const CFileException& e) {
-            e.ReportError();
-            return;
-        }
-    }
-    if (m_dx < 0) {
-        m_dx = (m_coreX2 - m_coreX1) / 100;
-        m_dz = m_dx * 0.5;
-    }
+    if (!ErasePreviousResults(*this))
+        return;
 
+    m_discretize = ProposedSettings(*this);
     CDiscretizeDlg dlg;
-    dlg.m_n = m_n;
-    dlg.m_aSpacing = m_aSpacing;
-    dlg.m_arrayType = m_arrayType;
-    dlg.m_meshType = m_meshType;
-    dlg.m_cellsPerElectrode = m_cellsPerElectrode;
-    dlg.m_aspectRatio = m_aspectRatio;
-    dlg.m_dx = m_dx;
-    dlg.m_dz = m_dz;
-    dlg.m_existingMesh = m_existingMesh;
-    dlg.m_maxASpacing = (m_coreX2 - m_coreX1) * 0.25;
+    dlg.m_settings = m_discretize;
+    dlg.m_coreWidth = m_coreX2 - m_coreX1;
     if (dlg.DoModal() != IDOK)
         return;
-    m_n = dlg.m_n;
-    m_aSpacing = dlg.m_aSpacing;
-    m_arrayType = dlg.m_arrayType;
-    m_meshType = dlg.m_meshType;
-    m_cellsPerElectrode = dlg.m_cellsPerElectrode;
-    m_aspectRatio = dlg.m_aspectRatio;
-    m_dx = dlg.m_dx;
-    m_dz = dlg.m_dz;
-    m_existingMesh = dlg.m_existingMesh;
+    m_discretize = dlg.m_settings;
     m_bDiscretized = m_bForwardDone = false;
 
     CDlgFwdType type;
-    type.m_fwdType = m_fwdType;
+    type.m_fwdType = m_discretize.forward;
     if (type.DoModal() != IDOK)
         return;
-    m_fwdType = type.m_fwdType;
-    if (!CheckChargeabilities(*this))
+    m_discretize.forward = type.m_fwdType;
+    if (!ShowVerdict(CheckChargeabilities(*this)))
         return;
 
-    std::string summary;
+    CDiscretized done;
     {
         CWaitCursor wait;
-        if (!RunDiscretization(*this, summary))
+        if (!Attempt([&] { done = RunDiscretization(*this); }))
             return;
     }
-    AfxMessageBox(summary, MB_ICONINFORMATION);
+    ShowWarnings(done.warnings);
+    AfxMessageBox(done.summary, MB_ICONINFORMATION);
     m_bDiscretized = true;
     UpdateAllViews(nullptr);
 }
@@ -251,7 +223,7 @@ void CSectomatDoc::OnForwardModel()
     CForwardRun run(*this);
     {
         CWaitCursor wait;
-        if (!run.Start())
+        if (!Attempt([&] { run.Start(); }))
             return;
     }
     QWidget* frame = AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr;
@@ -260,7 +232,23 @@ void CSectomatDoc::OnForwardModel()
     // A run cancelled because the window closed has nobody left to tell.
     if (run.Cancelled() && frame && !frame->isVisible())
         return;
-    run.Report();
+    if (Attempt([&] { run.Finish(); }))
+        AnnounceForwardFinished();
+}
+
+bool ErasePreviousResults(CModelData& model)
+{
+    if (!HasPreviousResults(model))
+        return true;
+    if (AfxMessageBox(kEraseResultsQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+    return Attempt([&] { RemovePreviousResults(model); });
+}
+
+void AnnounceForwardFinished()
+{
+    MessageBeep();
+    AfxMessageBox("Forward modelling has finished.", MB_ICONINFORMATION);
 }
 
 void CSectomatDoc::OnUpdateForwardModel(CCmdUI* ui)

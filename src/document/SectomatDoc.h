@@ -60,3 +60,9 @@ private:
 
     CModelHistory m_history;
 };
+
+// Before a new discretization: when a forward run left results in the current folder, asks
+// whether to erase them and does. False when the user said no or one could not be removed.
+bool ErasePreviousResults(CModelData& model);
+// Says that a forward run succeeded: the beep and the box.
+void AnnounceForwardFinished();

@@ -2,16 +2,15 @@
 
 #include "formats/ForwardInputFile.h"
 #include "model/ModelData.h"
-#include "platform/MessageBox.h"
+#include "platform/Refusal.h"
 
 namespace {
 
 CForwardInputFile InputFileOf(const CModelData& m)
 {
     CForwardInputFile f;
-    f.type = m.m_fwdType == 1   ? CForwardInputFile::ip
-             : m.m_fwdType == 2 ? CForwardInputFile::ipl
-                                : CForwardInputFile::dc;
+    // The input file numbers the forward types as the model does.
+    f.type = static_cast<CForwardInputFile::Type>(m.m_discretize.forward);
     f.meshFile = m.m_meshFileName;
     f.locationsFile = m.m_locFileName;
     f.conductivityFile = m.m_conFileName;
@@ -24,24 +23,19 @@ CForwardInputFile InputFileOf(const CModelData& m)
 
 } // namespace
 
-bool CheckForwardInputNames(const CModelData& m)
+void CheckForwardInputNames(const CModelData& m)
 {
     const CForwardInputFile f = InputFileOf(m);
     for (const std::string* name :
          {&f.meshFile, &f.locationsFile, &f.conductivityFile, &f.chargeabilityFile, &f.topographyFile}) {
-        if (!CForwardInputFile::CanHold(*name)) {
-            AfxMessageBox("The file name\n" + *name +
-                          "\nholds a line break, which the forward-modelling input file cannot hold.");
-            return false;
-        }
+        if (!CForwardInputFile::CanHold(*name))
+            throw CRefusal("The file name\n" + *name +
+                           "\nholds a line break, which the forward-modelling input file cannot hold.");
     }
-    return true;
 }
 
-bool WriteForwardInputFile(const CModelData& m, const std::string& fileName)
+void WriteForwardInputFile(const CModelData& m, const std::string& fileName)
 {
-    if (!CheckForwardInputNames(m))
-        return false;
+    CheckForwardInputNames(m);
     InputFileOf(m).Write(fileName);
-    return true;
 }

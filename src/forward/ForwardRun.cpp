@@ -2,9 +2,8 @@
 
 #include "forward/ForwardInput.h"
 #include "model/ModelData.h"
-#include "platform/FileException.h"
 #include "platform/FilePath.h"
-#include "platform/MessageBox.h"
+#include "platform/Refusal.h"
 
 #include <algorithm>
 #include <cctype>
@@ -28,34 +27,24 @@ void RemoveIfExists(const std::string& name)
 std::vector<std::string> CForwardRun::DataFileNames() const
 {
     std::vector<std::string> names = {m.m_obsDCFileName};
-    if (m.m_fwdType == 1)
+    if (m.m_discretize.forward == EForwardType::dcIp)
         names.push_back(m.m_obsIPFileName);
-    else if (m.m_fwdType == 2)
+    else if (m.m_discretize.forward == EForwardType::dcIpl)
         names.push_back(m.m_obsIPLFileName);
     return names;
 }
 
-bool CForwardRun::Start()
+void CForwardRun::Start()
 {
     // A name the input file cannot hold stops the run while the old results are still there.
-    if (!CheckForwardInputNames(m))
-        return false;
-    try {
-        for (const std::string& name : DataFileNames())
-            RemoveIfExists(name);
-        // The results the Data command would show are gone now.
-        m.m_bForwardDone = false;
-        if (!WriteForwardInputFile(m, m.m_inpFileName))
-            return false;
-    } catch (const CFileException& e) {
-        e.ReportError();
-        return false;
-    }
-    if (!m_process.Start(std::string(kForwardProgram) + " " + QuoteArgument(m.m_inpFileName))) {
-        AfxMessageBox(std::string(kForwardProgram) + " not found.", MB_ICONERROR);
-        return false;
-    }
-    return true;
+    CheckForwardInputNames(m);
+    for (const std::string& name : DataFileNames())
+        RemoveIfExists(name);
+    // The results the Data command would show are gone now.
+    m.m_bForwardDone = false;
+    WriteForwardInputFile(m, m.m_inpFileName);
+    if (!m_process.Start(std::string(kForwardProgram) + " " + QuoteArgument(m.m_inpFileName)))
+        throw CRefusal(std::string(kForwardProgram) + " not found.", CRefusal::error);
 }
 
 void CForwardRun::Cancel(int signal)
@@ -80,33 +69,25 @@ void CForwardRun::Cancel(int signal)
     }
 }
 
-bool CForwardRun::Report()
+void CForwardRun::Finish()
 {
-    if (m_cancelled) {
-        AfxMessageBox("Forward modelling was cancelled.", MB_ICONINFORMATION);
-        return false;
-    }
+    if (m_cancelled)
+        throw CRefusal("Forward modelling was cancelled.", CRefusal::news);
     // A program that failed may still have left data files; they are not its results.
     bool ok = m_process.ExitStatus() == 0;
     for (const std::string& name : DataFileNames())
         ok = ok && FileExists(name);
-    if (!ok) {
-        AfxMessageBox("Error occured during forward modelling.\nLook in the log file for more information.",
-                      MB_ICONERROR);
-        return false;
-    }
-    MessageBeep();
-    AfxMessageBox("Forward modelling has finished.", MB_ICONINFORMATION);
+    if (!ok)
+        throw CRefusal("Error occured during forward modelling.\nLook in the log file for more information.",
+                       CRefusal::error);
     m.m_bForwardDone = true;
-    return true;
 }
 
-bool RunForwardModel(CModelData& m, const std::function<void(const std::string&)>& progress,
+void RunForwardModel(CModelData& m, const std::function<void(const std::string&)>& progress,
                      const std::function<int()>& stop)
 {
     CForwardRun run(m);
-    if (!run.Start())
-        return false;
+    run.Start();
     std::vector<std::string> lines;
     for (bool running = true; running;) {
         running = run.ReadLines(100, lines);
@@ -119,14 +100,13 @@ bool RunForwardModel(CModelData& m, const std::function<void(const std::string&)
             running = false;
         }
     }
-    return run.Report();
+    run.Finish();
 }
 
 void LaunchProgram(const std::string& commandLine)
 {
-    if (StartProgram(commandLine))
-        return;
-    AfxMessageBox("Could not execute program: " + commandLine.substr(0, commandLine.find(' ')), MB_ICONERROR);
+    if (!StartProgram(commandLine))
+        throw CRefusal("Could not execute program: " + commandLine.substr(0, commandLine.find(' ')), CRefusal::error);
 }
 
 namespace {
@@ -152,7 +132,9 @@ std::string DataViewerCommandLine(const CModelData& m, bool dcModel)
     if (dcModel)
         line += " " + FileArgument(m.m_obsDCFileName) + " /dc";
     else
-        line += " " + FileArgument(m.m_fwdType == 2 ? m.m_obsIPLFileName : m.m_obsIPFileName) + " /ip";
+        line += " " +
+                FileArgument(m.m_discretize.forward == EForwardType::dcIpl ? m.m_obsIPLFileName : m.m_obsIPFileName) +
+                " /ip";
     if (m.m_bTopography)
         line += " /topo=" + QuoteArgument(m.m_topoFileName);
     return line;

@@ -15,10 +15,10 @@ public:
     explicit CForwardRun(CModelData& model) : m(model) {}
 
     // Removes the old data files, writes the input file and starts "ferrovan.exe" with it, its
-    // standard output to this. False, having said why, when it cannot. Once old data files are
-    // gone the results flag is cleared, whatever the run then does. A file name that the input
-    // file cannot hold is refused before anything is removed.
-    bool Start();
+    // standard output to this. Raises CRefusal or CFileException when it cannot. Once old data
+    // files are gone the results flag is cleared, whatever the run then does. A file name that
+    // the input file cannot hold is refused before anything is removed.
+    void Start();
     // The lines the program printed since the last call, waiting up to timeoutMs for something
     // to happen; false once it has ended.
     bool ReadLines(int timeoutMs, std::vector<std::string>& lines) { return m_process.ReadLines(timeoutMs, lines); }
@@ -28,9 +28,10 @@ public:
     void Cancel(int signal = SIGTERM);
     bool Cancelled() const { return m_cancelled; }
     pid_t ProcessGroup() const { return m_process.ProcessGroup(); }
-    // Says how the ended run went. It succeeded when the program exited with 0 and left the data
-    // files of the forward type; then the results flag is set and true returned.
-    bool Report();
+    // How the ended run went. It succeeded when the program exited with 0 and left the data files
+    // of the forward type; then the results flag is set. Otherwise raises CRefusal with the text
+    // for a cancelled or a failed run.
+    void Finish();
 
 private:
     std::vector<std::string> DataFileNames() const;
@@ -41,13 +42,13 @@ private:
 };
 
 // A whole run, waited for: progress gets each line the program prints, and stop, asked about
-// ten times a second, gives a signal that cancels the run (0 lets it go on). True when it
-// succeeded.
-bool RunForwardModel(CModelData& model, const std::function<void(const std::string&)>& progress = {},
+// ten times a second, gives a signal that cancels the run (0 lets it go on). Raises as Start and
+// Finish do.
+void RunForwardModel(CModelData& model, const std::function<void(const std::string&)>& progress = {},
                      const std::function<int()>& stop = {});
 
-// Starts a command line without waiting; "Could not execute program: " and the program's name
-// when it cannot be started.
+// Starts a command line without waiting; raises CRefusal with "Could not execute program: " and
+// the program's name when it cannot be started.
 void LaunchProgram(const std::string& commandLine);
 
 // The viewers' command lines for the model shown (DC or IP), every file name quoted.

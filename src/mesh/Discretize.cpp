@@ -12,67 +12,72 @@
 #include "model/ModelData.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
-#include "platform/MessageBox.h"
+#include "platform/Refusal.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
 
-bool CheckDiscretizeChoice(const CDiscretizeChoice& c, double maxASpacing)
+const char* const kEraseResultsQuestion =
+    "Forward modeling has already been done in this folder.\nDo you want to erase previous results?";
+
+CVerdict CheckDiscretizeSettings(const CDiscretizeSettings& c, double coreWidth)
 {
-    auto refuse = [](const std::string& message) {
-        AfxMessageBox(message);
-        return false;
-    };
-    if (c.aSpacing > maxASpacing)
-        return refuse("a-spacing is too huge.");
+    CVerdict v;
+    if (c.aSpacing > coreWidth * 0.25)
+        return v.Refuse("a-spacing is too huge.");
     if (c.aSpacing <= 0)
-        return refuse("a-spacing should be greater than 0.");
+        return v.Refuse("a-spacing should be greater than 0.");
     if (c.n <= 0)
-        return refuse("n should be greater than 0.");
-    switch (c.meshType) {
-    case 0:
+        return v.Refuse("n should be greater than 0.");
+    switch (c.mesh) {
+    case EMeshOption::cellsPerSpacing:
         if (c.cellsPerElectrode < 1)
-            return refuse("# of cells between electrodes should be greater than 1.");
+            return v.Refuse("# of cells between electrodes should be greater than 1.");
         if (c.cellsPerElectrode > 4)
-            AfxMessageBox("Warning: more than 4 cells between electrodes might\nproduce huge models.");
+            v.Warn("Warning: more than 4 cells between electrodes might\nproduce huge models.");
         if (c.aspectRatio < 1 || c.aspectRatio > 5)
-            return refuse("aspect ratio should be between 1 and 5.");
+            return v.Refuse("aspect ratio should be between 1 and 5.");
         break;
-    case 1:
+    case EMeshOption::cellSize:
         if (c.dx <= 0 || c.dz <= 0)
-            return refuse("Cell size should be positive.");
+            return v.Refuse("Cell size should be positive.");
         if (c.dx > 0.5 * c.aSpacing)
-            AfxMessageBox("Warning: large cell size could give inaccurate results.");
+            v.Warn("Warning: large cell size could give inaccurate results.");
         if (c.dz > c.dx)
-            AfxMessageBox("Warning: dx should not be smaller than dz.");
+            v.Warn("Warning: dx should not be smaller than dz.");
         break;
-    default:
+    case EMeshOption::existing:
         if (c.existingMesh.empty())
-            return refuse("Mesh file is missing.");
+            return v.Refuse("Mesh file is missing.");
         // The forward input file names the mesh on a line of its own.
         if (!CForwardInputFile::CanHold(c.existingMesh))
-            return refuse("Mesh file:\n" + c.existingMesh +
-                          "\nholds a line break, which the forward-modelling input file cannot hold.");
+            return v.Refuse("Mesh file:\n" + c.existingMesh +
+                            "\nholds a line break, which the forward-modelling input file cannot hold.");
         if (!FileExists(c.existingMesh))
-            return refuse("Mesh file:\n" + c.existingMesh + "\nnot found.");
+            return v.Refuse("Mesh file:\n" + c.existingMesh + "\nnot found.");
         break;
     }
-    return true;
+    return v;
 }
 
-bool CheckChargeabilities(const CModelData& model)
+CVerdict CheckChargeabilities(const CModelData& model)
 {
-    if (model.m_fwdType != 0 && model.m_ipModel.empty())
-        AfxMessageBox("IP forward modelling is selected, but chargeability model is empty.");
+    CVerdict v;
+    const EForwardType type = model.m_discretize.forward;
+    if (type != EForwardType::dc && model.m_ipModel.empty())
+        v.Warn("IP forward modelling is selected, but chargeability model is empty.");
     // The background too: the forward run refuses it, where the user cannot see why.
-    if (model.m_fwdType == 1 &&
+    if (type == EForwardType::dcIp &&
         (model.m_ipBackground >= 1.0f || std::any_of(model.m_ipModel.begin(), model.m_ipModel.end(),
-                                                     [](const CElement& e) { return e.m_value >= 1.0f; }))) {
-        AfxMessageBox("Chargeability should be between 0 and 1.\nFor greater values, make sure IPL option is selected "
-                      "when forward modelling.");
-        return false;
-    }
-    return true;
+                                                     [](const CElement& e) { return e.m_value >= 1.0f; })))
+        v.Refuse("Chargeability should be between 0 and 1.\nFor greater values, make sure IPL option is selected "
+                 "when forward modelling.");
+    return v;
+}
+
+bool HasPreviousResults(const CModelData& m)
+{
+    return FileExists(m.m_obsDCFileName);
 }
 
 void RemovePreviousResults(const CModelData& m)
@@ -83,50 +88,54 @@ void RemovePreviousResults(const CModelData& m)
             RemoveFile(*name);
 }
 
-bool RunDiscretization(CModelData& m, std::string& summary)
+CDiscretizeSettings ProposedSettings(const CModelData& m)
 {
+    CDiscretizeSettings s = m.m_discretize;
+    if (s.dx < 0) {
+        s.dx = (m.m_coreX2 - m.m_coreX1) / 100;
+        s.dz = s.dx * 0.5;
+    }
+    return s;
+}
+
+CDiscretized RunDiscretization(CModelData& m)
+{
+    CDiscretized result;
+    const CDiscretizeSettings& d = m.m_discretize;
     try {
-        int n = m.m_n;
-        double L = 0;
-        int transmitters = 0, data = 0;
-        if (!WriteLocationsFile(m, n, L, m.m_aSpacing, transmitters, data))
-            return false;
+        const CSurveySize survey = WriteLocationsFile(m);
+        result.warnings = survey.warnings;
         const double T = MeanTopographyDepth(m);
 
         CMesh mesh;
         double dx = 0, dz = 0;
-        if (m.m_meshType == 2) {
-            if (!ReadMeshFile(mesh, m.m_existingMesh, m.m_coreX1, dx, dz))
-                return false;
-            m.m_meshFileName = m.m_existingMesh;
+        if (d.mesh == EMeshOption::existing) {
+            mesh = ReadMeshFile(d.existingMesh, m.m_coreX1, dx, dz);
+            m.m_meshFileName = d.existingMesh;
         } else {
-            if (m.m_meshType == 0) {
-                dx = m.m_aSpacing / m.m_cellsPerElectrode;
-                dz = dx / m.m_aspectRatio;
+            if (d.mesh == EMeshOption::cellsPerSpacing) {
+                dx = d.aSpacing / d.cellsPerElectrode;
+                dz = dx / d.aspectRatio;
             } else {
-                dx = m.m_dx;
-                dz = m.m_dz;
+                dx = d.dx;
+                dz = d.dz;
             }
             // An existing mesh chosen in an earlier run is never written over.
             m.m_meshFileName = "mesh2d.txt";
-            if (!mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, L, dx, dz, T)) {
-                AfxMessageBox("The mesh would have more cells than this program can handle.\nChoose larger cells.");
-                return false;
-            }
+            if (!mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, survey.arrayLength, dx, dz, T))
+                throw CRefusal("The mesh would have more cells than this program can handle.\nChoose larger cells.");
             const CMeshFile file = MeshFileOf(mesh);
-            if (!file.FitsItsDecimals()) {
-                AfxMessageBox("The mesh's cells are too small for the mesh file, which keeps two decimals.\n"
-                              "Work in smaller units, such as metres.");
-                return false;
-            }
+            if (!file.FitsItsDecimals())
+                throw CRefusal("The mesh's cells are too small for the mesh file, which keeps two decimals.\n"
+                               "Work in smaller units, such as metres.");
             file.Write(m.m_meshFileName);
         }
         const int cells = mesh.nx * mesh.nz;
         if (cells > kQuickForwardCells)
-            AfxMessageBox(FormatC("Warning: the mesh has %i cells, far more than a forward run handles quickly.\n"
-                                  "It may take long and need much memory; larger cells or a shorter survey make it "
-                                  "smaller.",
-                                  cells));
+            result.warnings.push_back(
+                FormatC("Warning: the mesh has %i cells, far more than a forward run handles quickly.\n"
+                        "It may take long and need much memory; larger cells or a shorter survey make it smaller.",
+                        cells));
 
         const int P = static_cast<int>(m.m_topo.size());
         std::vector<double> E(static_cast<size_t>(P) + 2), X(static_cast<size_t>(P) + 2);
@@ -136,25 +145,27 @@ bool RunDiscretization(CModelData& m, std::string& summary)
 
         const double s = m.LogicalScale();
         BuildDiscretizedSurface(mesh, m.m_meshSurface, s, m.m_coreX1, m.m_coreZ1);
-        RasteriseModel(mesh, true, m.m_dcBackground, m.m_dcModel, m.m_conFileName, m.m_coreX1, m.m_coreZ1, s);
-        if (m.m_fwdType != 0)
-            RasteriseModel(mesh, false, m.m_ipBackground, m.m_ipModel, m.m_chgFileName, m.m_coreX1, m.m_coreZ1, s);
+        auto rasterise = [&](bool isDC, float background, CElementList& blocks, const std::string& file) {
+            for (std::string& w : RasteriseModel(mesh, isDC, background, blocks, file, m.m_coreX1, m.m_coreZ1, s))
+                result.warnings.push_back(std::move(w));
+        };
+        rasterise(true, m.m_dcBackground, m.m_dcModel, m.m_conFileName);
+        const bool ip = d.forward != EForwardType::dc;
+        if (ip)
+            rasterise(false, m.m_ipBackground, m.m_ipModel, m.m_chgFileName);
 
+        std::string& summary = result.summary;
         summary = FormatC("Created locations file: %s\nnumber of transmitters: %i\nnumber of data: %i\n\n"
                           "Created mesh file: %s\nsmallest cell size: %g x %g\ntotal number of cells: %i x %i = %i\n\n"
                           "number of air cells: %i\nnumber of ground cells: %i\n\nCreated conductivity file: %s\n",
-                          m.m_locFileName.c_str(), transmitters, data, m.m_meshFileName.c_str(), dx, dz, mesh.nx,
-                          mesh.nz, cells, mesh.airCells, cells - mesh.airCells, m.m_conFileName.c_str());
-        if (m.m_fwdType != 0)
+                          m.m_locFileName.c_str(), survey.transmitters, survey.data, m.m_meshFileName.c_str(), dx, dz,
+                          mesh.nx, mesh.nz, cells, mesh.airCells, cells - mesh.airCells, m.m_conFileName.c_str());
+        if (ip)
             summary += FormatC("Created chargeability file: %s\n", m.m_chgFileName.c_str());
         if (m.m_bTopography)
             summary += FormatC("Created topography file: %s\n", m.m_topoFileName.c_str());
-        return true;
-    } catch (const CFileException& e) {
-        e.ReportError();
-        return false;
+        return result;
     } catch (const CFormatError& e) {
-        AfxMessageBox(std::string("Cannot write\n") + e.what());
-        return false;
+        throw CRefusal(std::string("Cannot write\n") + e.what());
     }
 }

@@ -1,37 +1,41 @@
 #pragma once
 
+#include "model/ModelData.h"
+#include "platform/Refusal.h"
+
 #include <string>
 
-struct CModelData;
-
-// The choices of the Discretize dialog (and of the batch options).
-struct CDiscretizeChoice {
-    double aSpacing = 0;
-    int n = 0;
-    int arrayType = 0;
-    double aspectRatio = 0;
-    int cellsPerElectrode = 0;
-    double dx = 0;
-    double dz = 0;
-    int meshType = 0; // 0 m1, 1 m2, 2 existing mesh
-    std::string existingMesh;
-};
-
-// The Discretize dialog's checks in their order. A refusal shows its message and gives false;
-// a warning shows its message and the checks go on. Only the chosen mesh option's fields count.
-bool CheckDiscretizeChoice(const CDiscretizeChoice& choice, double maxASpacing);
+// The Discretize dialog's checks of the settings in their order; the largest a-spacing is a
+// quarter of the core width. Only the chosen mesh option's fields count.
+CVerdict CheckDiscretizeSettings(const CDiscretizeSettings& settings, double coreWidth);
 
 // The checks of the chargeabilities against the forward type: an empty IP model only warns,
-// a chargeability of 1 or more (background or block) with "DC and IP" ends the command (false).
-bool CheckChargeabilities(const CModelData& model);
+// a chargeability of 1 or more (background or block) with "DC and IP" is refused.
+CVerdict CheckChargeabilities(const CModelData& model);
+
+// Whether a forward run has left results in the current folder, which a new discretization
+// would make stale.
+bool HasPreviousResults(const CModelData& model);
+// The question asked before they are removed.
+extern const char* const kEraseResultsQuestion;
 
 // Removes the results of an earlier forward run from the current folder: the data files, the
 // forward input file and the log, so that none of another survey stays beside the new files.
 // Raises CFileException when one cannot be removed.
 void RemovePreviousResults(const CModelData& model);
 
+// The model's settings as the Discretize dialog and the batch mode start from them: dx and dz
+// proposed from the core width (a hundredth, and half of that) until chosen.
+CDiscretizeSettings ProposedSettings(const CModelData& model);
+
+// What a discretization wrote: the summary for the user, and warnings raised on the way.
+struct CDiscretized {
+    std::string summary;
+    CWarnings warnings;
+};
+
 // Writes the discretization into the current folder (locations, mesh unless an existing one is
 // used, topography, conductivity and, for IP and IPL, chargeability), stores the discretized
-// shapes in the blocks and the surface in the model, and composes the summary. False when a
-// step ended the command; its message has been shown, and files written before it stay.
-bool RunDiscretization(CModelData& model, std::string& summary);
+// shapes in the blocks and the surface in the model, and composes the summary. Raises CRefusal
+// or CFileException when a step ended the command; files written before it stay.
+CDiscretized RunDiscretization(CModelData& model);

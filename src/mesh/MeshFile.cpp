@@ -4,7 +4,7 @@
 #include "formats/MeshFile.h"
 #include "mesh/Mesh.h"
 #include "platform/FileException.h"
-#include "platform/MessageBox.h"
+#include "platform/Refusal.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
@@ -42,9 +42,9 @@ double SmallestStep(const std::vector<double>& nodes)
 
 } // namespace
 
-bool ReadMeshFile(CMesh& mesh, const std::string& path, double x1, double& smallestWidth, double& smallestThickness)
+CMesh ReadMeshFile(const std::string& path, double x1, double& smallestWidth, double& smallestThickness)
 {
-    mesh = CMesh();
+    CMesh mesh;
     const std::string invalid = "Error: Invalid mesh.\n";
     try {
         CMeshFile file = CMeshFile::Read(path);
@@ -53,22 +53,17 @@ bool ReadMeshFile(CMesh& mesh, const std::string& path, double x1, double& small
         mesh.xNodes = std::move(file.x.nodes);
         mesh.zNodes = std::move(file.z.nodes);
     } catch (const CFileException&) {
-        AfxMessageBox("Mesh file not found:\n" + path, MB_ICONERROR);
-        return false;
+        throw CRefusal("Mesh file not found:\n" + path, CRefusal::error);
     } catch (const CFormatError& e) {
-        AfxMessageBox(invalid + e.what(), MB_ICONERROR);
-        return false;
+        throw CRefusal(invalid + e.what(), CRefusal::error);
     }
     // The outer columns on the right mirror those on the left, so the core must lie in between.
     mesh.outer = NearestNode(mesh.xNodes, x1);
-    if (2 * static_cast<long long>(mesh.outer) >= mesh.nx) {
-        mesh = CMesh();
-        AfxMessageBox(invalid + path +
-                          FormatC("\nThe core area's left edge, x = %g, lies in the right half of the mesh.", x1),
-                      MB_ICONERROR);
-        return false;
-    }
+    if (2 * static_cast<long long>(mesh.outer) >= mesh.nx)
+        throw CRefusal(invalid + path +
+                           FormatC("\nThe core area's left edge, x = %g, lies in the right half of the mesh.", x1),
+                       CRefusal::error);
     smallestWidth = SmallestStep(mesh.xNodes);
     smallestThickness = SmallestStep(mesh.zNodes);
-    return true;
+    return mesh;
 }

@@ -2,7 +2,6 @@
 
 #include "formats/ValuesFile.h"
 #include "mesh/Mesh.h"
-#include "platform/MessageBox.h"
 
 #include <algorithm>
 #include <cmath>
@@ -137,12 +136,13 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background,
     return grid.Take();
 }
 
-void RasteriseModel(const CMesh& mesh, bool isDC, float background, CElementList& blocks, const std::string& fileName,
-                    double cx1, double cz1, double s)
+CWarnings RasteriseModel(const CMesh& mesh, bool isDC, float background, CElementList& blocks,
+                         const std::string& fileName, double cx1, double cz1, double s)
 {
     bool allFitted = true;
     std::vector<float> values = RasteriseGrid(mesh, isDC, background, blocks, cx1, cz1, s, allFitted);
-    if (!allFitted)
-        AfxMessageBox("Warning, block(s) could not fit in the mesh.");
     CValuesFile::Write(fileName, mesh.nx, mesh.nz, values);
+    if (!allFitted)
+        return {"Warning, block(s) could not fit in the mesh."};
+    return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Refusal.h"
+
 #include "model/ModelData.h"
 
 #include <string>
@@ -15,7 +17,7 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background,
 // the core's edge columns into the ground of the outer ones (the edge column's top ground value
 // where the edge column is air) and writes the model file (conductivity for DC,
 // values 10^v; chargeability for IP). Stores in every block the cells it occupies, in logical
-// units. Warns once when a block is too small for the mesh. The mesh must carry its air counts.
+// units. Gives a warning when a block is too small for the mesh. The mesh must carry its air counts.
 // Raises CFileException when the file cannot be written, CFormatError when a value is not finite.
-void RasteriseModel(const CMesh& mesh, bool isDC, float background, CElementList& blocks, const std::string& fileName,
-                    double cx1, double cz1, double s);
+CWarnings RasteriseModel(const CMesh& mesh, bool isDC, float background, CElementList& blocks,
+                         const std::string& fileName, double cx1, double cz1, double s);

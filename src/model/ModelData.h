@@ -7,6 +7,29 @@
 #include <string>
 #include <vector>
 
+// The electrode arrays, numbered as the locations file's header keeps them.
+enum class EArray { polePole, dipoleDipole, poleDipoleRight, poleDipoleLeft };
+// How the mesh is made: from the cells per electrode spacing (m1), from the smallest cell (m2),
+// or read from an existing mesh file.
+enum class EMeshOption { cellsPerSpacing, cellSize, existing };
+// What the forward run computes: DC, DC and IP, or DC and IP with large chargeabilities (IPL).
+enum class EForwardType { dc, dcIp, dcIpl };
+
+// How a model is discretized and forward modelled; the Discretize dialog and the batch mode edit
+// it, the model file keeps it.
+struct CDiscretizeSettings {
+    int n = 6;
+    double aSpacing = 10;
+    EArray array = EArray::poleDipoleRight;
+    EMeshOption mesh = EMeshOption::cellsPerSpacing;
+    int cellsPerElectrode = 3;
+    double aspectRatio = 2;
+    double dx = -1; // negative: not chosen yet
+    double dz = -1;
+    std::string existingMesh;
+    EForwardType forward = EForwardType::dc;
+};
+
 using CElementList = std::list<CElement>;
 using CTopoList = std::list<CTopoPt>;
 
@@ -24,16 +47,7 @@ struct CModelData {
     float m_dcBackground = -3;
     float m_ipBackground = 0;
 
-    // Discretization parameters; the Discretize dialog edits them.
-    int m_n = 6;
-    double m_aSpacing = 10;
-    int m_arrayType = 2; // 0 pole-pole, 1 dipole-dipole, 2 pole-dipole(R), 3 pole-dipole(L)
-    int m_meshType = 0;  // 0 m1, 1 m2, 2 existing mesh
-    int m_cellsPerElectrode = 3;
-    double m_aspectRatio = 2;
-    double m_dx = -1; // negative: not chosen yet
-    double m_dz = -1;
-    std::string m_existingMesh;
+    CDiscretizeSettings m_discretize;
 
     // Files in the model's folder; only the mesh file can become a full path (an existing mesh).
     std::string m_meshFileName = "mesh2d.txt";
@@ -51,7 +65,6 @@ struct CModelData {
     bool m_bForwardDone = false;       // forward modelled and not edited since
     bool m_bTopography = false;        // the topography is not flat
     std::vector<CPoint> m_meshSurface; // discretized ground surface, logical units
-    int m_fwdType = 0;                 // 0 DC, 1 DC and IP, 2 DC and IPL
 
     // Logical units per model unit.
     double LogicalScale() const { return kCoreLogicalWidth / (m_coreX2 - m_coreX1); }

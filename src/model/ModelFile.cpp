@@ -4,9 +4,8 @@
 #include "formats/LocationsFile.h"
 #include "formats/ModelFile.h"
 #include "model/ModelData.h"
-#include "platform/FileException.h"
 #include "platform/FilePath.h"
-#include "platform/MessageBox.h"
+#include "platform/Refusal.h"
 
 namespace {
 
@@ -61,48 +60,39 @@ void TakeLocationsHeader(const std::string& path, CModelData& model)
 {
     const CLocationsHeader h = CLocationsFile::ReadHeader(path);
     if (h.fields >= 1)
-        model.m_n = h.n;
+        model.m_discretize.n = h.n;
     if (h.fields >= 2)
-        model.m_aSpacing = h.aSpacing;
+        model.m_discretize.aSpacing = h.aSpacing;
     if (h.fields >= 3)
-        model.m_arrayType = h.arrayType;
+        model.m_discretize.array = static_cast<EArray>(h.arrayType);
     if (h.fields >= 4)
-        model.m_cellsPerElectrode = h.cellsPerElectrode;
+        model.m_discretize.cellsPerElectrode = h.cellsPerElectrode;
     if (h.fields >= 5)
-        model.m_aspectRatio = h.aspectRatio;
+        model.m_discretize.aspectRatio = h.aspectRatio;
 }
 
 } // namespace
 
-bool ReadModelFile(const std::string& path, CModelData& model)
+void ReadModelFile(const std::string& path, CModelData& model)
 {
-    if (model.IsReservedFileName(path)) {
-        AfxMessageBox(ReservedNameMessage(model, "input"));
-        return false;
-    }
+    if (model.IsReservedFileName(path))
+        throw CRefusal(ReservedNameMessage(model, "input"));
     // Read into a copy so that a bad file leaves the open model whole.
     CModelData fresh = model;
     try {
         Take(CModelFile::Read(path), fresh);
-    } catch (const CFileException& e) {
-        e.ReportError();
-        return false;
     } catch (const CFormatError& e) {
-        AfxMessageBox(std::string("Error reading\n") + e.what());
-        return false;
+        throw CRefusal(std::string("Error reading\n") + e.what());
     }
     std::string folder = RemoveLastComponent(AbsolutePath(path));
     TakeLocationsHeader(folder + "/" + fresh.m_locFileName, fresh);
     model = std::move(fresh);
-    return true;
 }
 
-bool WriteModelFile(const std::string& path, const CModelData& model)
+void WriteModelFile(const std::string& path, const CModelData& model)
 {
-    if (model.IsReservedFileName(path)) {
-        AfxMessageBox(ReservedNameMessage(model, "output"));
-        return false;
-    }
+    if (model.IsReservedFileName(path))
+        throw CRefusal(ReservedNameMessage(model, "output"));
     CModelFile file;
     file.coreX1 = model.m_coreX1;
     file.coreX2 = model.m_coreX2;
@@ -114,11 +104,5 @@ bool WriteModelFile(const std::string& path, const CModelData& model)
     file.ipBlocks = Records(model.m_ipModel);
     for (const CTopoPt& p : model.m_topo)
         file.topography.push_back({p.m_x, p.m_z});
-    try {
-        file.Write(path);
-    } catch (const CFileException& e) {
-        e.ReportError();
-        return false;
-    }
-    return true;
+    file.Write(path);
 }

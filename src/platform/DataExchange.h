@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 
 class CDialog;
 
@@ -29,5 +30,15 @@ void DDX_Text(CDataExchange* pDX, int id, float& value);
 void DDX_Text(CDataExchange* pDX, int id, std::string& value);
 // The index of the checked button of the radio group starting at id; -1 when none is.
 void DDX_Radio(CDataExchange* pDX, int id, int& value);
+// The same for a choice numbered from 0 in the buttons' order; it keeps its value when no button is checked.
+template <class Choice>
+requires std::is_enum_v<Choice>
+void DDX_Radio(CDataExchange* pDX, int id, Choice& value)
+{
+    int index = static_cast<int>(value);
+    DDX_Radio(pDX, id, index);
+    if (index >= 0)
+        value = static_cast<Choice>(index);
+}
 void DDX_Check(CDataExchange* pDX, int id, bool& value);
 void DDX_Check(CDataExchange* pDX, int id, int& value); // 0 or 1

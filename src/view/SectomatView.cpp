@@ -5,6 +5,7 @@
 #include "forward/ForwardRun.h"
 #include "model/ColourScale.h"
 #include "platform/DC.h"
+#include "platform/Refusal.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
@@ -310,9 +311,9 @@ void CSectomatView::DrawSelection(CDC* pDC)
 void CSectomatView::DrawElectrodes(CDC* pDC)
 {
     CSectomatDoc* doc = GetDocument();
-    const double aL = doc->m_aSpacing * m_dScale;
+    const double aL = doc->m_discretize.aSpacing * m_dScale;
     const int A = RoundToInt(aL);
-    const int type = doc->m_arrayType;
+    const EArray type = doc->m_discretize.array;
     // Electrodes stand at section positions, but the markers keep their size in the page's
     // units whatever the zoom and exaggeration: the tip is the surface at x, taken to the page.
     const XFORM xf = SectionToPlot();
@@ -332,9 +333,9 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
 
     CPen sourcePen(PS_SOLID, 2, RGB(0, 0, 0));
     CPen* oldPen = pDC->SelectObject(&sourcePen);
-    if (type == 0 || type == 2) {
+    if (type == EArray::polePole || type == EArray::poleDipoleRight) {
         marker(0);
-    } else if (type == 1) {
+    } else if (type == EArray::dipoleDipole) {
         marker(0);
         marker(A);
         const CPoint a = tip(0), b = tip(A);
@@ -342,22 +343,22 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
         pDC->LineTo(a.x, a.y - 200);
         pDC->LineTo(b.x, b.y - 200);
         pDC->LineTo(b.x, b.y);
-    } else if (type == 3) {
+    } else {
         marker(m_nCoreWidth);
     }
     pDC->SelectObject(oldPen);
 
-    const int n = doc->m_n;
-    if (type == 0) {
+    const int n = doc->m_discretize.n;
+    if (type == EArray::polePole) {
         for (int i = 1; i <= n; ++i)
             marker(RoundToInt(i * aL));
-    } else if (type >= 1 && type <= 3) {
+    } else {
         int previous = 0;
         for (int i = 0; i <= n; ++i) {
             int x;
-            if (type == 1)
+            if (type == EArray::dipoleDipole)
                 x = RoundToInt(2 * aL) + RoundToInt(i * aL);
-            else if (type == 2)
+            else if (type == EArray::poleDipoleRight)
                 x = A + RoundToInt(i * aL);
             else
                 x = (m_nCoreWidth - A) - RoundToInt(i * aL);
@@ -520,23 +521,26 @@ void CSectomatView::OnUpdateColourbarCondRes(CCmdUI* ui)
 
 void CSectomatView::OnViewData()
 {
-    LaunchProgram(DataViewerCommandLine(*GetDocument(), m_bDCModel));
+    Attempt([this] { LaunchProgram(DataViewerCommandLine(*GetDocument(), m_bDCModel)); });
 }
 
 void CSectomatView::OnUpdateViewData(CCmdUI* ui)
 {
     const CSectomatDoc* doc = GetDocument();
-    ui->Enable(!doc->IsModified() && doc->m_bForwardDone && (m_bDCModel || doc->m_fwdType != 0));
+    ui->Enable(!doc->IsModified() && doc->m_bForwardDone &&
+               (m_bDCModel || doc->m_discretize.forward != EForwardType::dc));
 }
 
 void CSectomatView::OnViewModel()
 {
     // Without a chargeability file from this discretization there is only the conductivity to show.
-    LaunchProgram(ModelViewerCommandLine(*GetDocument(), m_bDCModel || GetDocument()->m_fwdType == 0));
+    const bool dc = m_bDCModel || GetDocument()->m_discretize.forward == EForwardType::dc;
+    Attempt([this, dc] { LaunchProgram(ModelViewerCommandLine(*GetDocument(), dc)); });
 }
 
 void CSectomatView::OnUpdateViewModel(CCmdUI* ui)
 {
     const CSectomatDoc* doc = GetDocument();
-    ui->Enable(!doc->IsModified() && doc->m_bDiscretized && (m_bDCModel || doc->m_fwdType != 0));
+    ui->Enable(!doc->IsModified() && doc->m_bDiscretized &&
+               (m_bDCModel || doc->m_discretize.forward != EForwardType::dc));
 }

@@ -21,10 +21,9 @@ const char* const kLargeCell = "Warning: large cell size could give inaccurate r
 const char* const kDzAboveDx = "Warning: dx should not be smaller than dz.";
 
 // The values the command gives a fresh document with a core 200 wide.
-void Fill(CDiscretizeDlg& dlg, int meshType = 0)
+void Fill(CDiscretizeDlg& dlg)
 {
-    dlg.m_n = 6, dlg.m_aSpacing = 10, dlg.m_arrayType = 2, dlg.m_meshType = meshType;
-    dlg.m_cellsPerElectrode = 3, dlg.m_aspectRatio = 2, dlg.m_dx = 2, dlg.m_dz = 1, dlg.m_maxASpacing = 50;
+    dlg.m_settings.dx = 2, dlg.m_settings.dz = 1, dlg.m_coreWidth = 200;
 }
 
 TEST(DiscretizeDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
@@ -83,7 +82,7 @@ TEST(DiscretizeDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
         MessageLog log;
         CDiscretizeDlg dlg;
         Fill(dlg);
-        dlg.m_existingMesh = row.meshFile;
+        dlg.m_settings.existingMesh = row.meshFile;
         EXPECT_EQ(RunDialog(dlg, row.steps), row.closes ? IDOK : IDCANCEL);
         EXPECT_EQ(log.Texts(), row.messages);
         for (const MessageLog::Box& box : log.Boxes())
@@ -102,7 +101,8 @@ TEST(DiscretizeDlg, EachMeshOptionEnablesOnlyItsOwnFields)
     };
     for (int preset : {0, 1, 2}) {
         CDiscretizeDlg dlg;
-        Fill(dlg, preset);
+        Fill(dlg);
+        dlg.m_settings.mesh = EMeshOption(preset);
         RunDialog(dlg, {}, [&](QDialog* d) {
             expectEnabled(d, preset, -1);
             for (auto [radio, option] : {std::pair{IDC_MESH_M2, 1}, {IDC_MESH_EXISTING, 2}, {IDC_MESH_M1, 0}}) {
@@ -148,8 +148,8 @@ TEST(DiscretizeDlg, ADroppedOrBrowsedFileFillsOnlyTheMeshField)
                             EXPECT_EQ(DialogItemText(d, IDC_A_SPACING), "12");
                         }),
               IDOK);
-    EXPECT_EQ(dlg.m_existingMesh, mesh);
-    EXPECT_EQ(dlg.m_aSpacing, 12);
+    EXPECT_EQ(dlg.m_settings.existingMesh, mesh);
+    EXPECT_EQ(dlg.m_settings.aSpacing, 12);
     EXPECT_TRUE(log.Empty());
 }
 

@@ -108,7 +108,7 @@ TEST(DiscretizeCommand, RefusesAnUnsavedModelAsksAboutEarlierResultsThenWritesTh
     Discretize(s.doc, nullptr, nullptr); // the log answers No
     EXPECT_EQ(log.Texts(), std::vector<std::string>{question});
     EXPECT_EQ(log.Boxes().at(0).style, MB_YESNO | MB_ICONQUESTION);
-    EXPECT_EQ(s.doc.m_dx, -1);
+    EXPECT_EQ(s.doc.m_discretize.dx, -1);
     EXPECT_EQ(s.Files(), (std::vector<std::string>{"model.txt", "obs_dc.dat"}));
 
     // Yes erases every result of the earlier run, so that none of another survey stays.
@@ -147,7 +147,8 @@ TEST(DiscretizeCommand, CancelInTheDiscretizeDialogKeepsOnlyTheProposedCellSize)
             ClickItem(d, IDCANCEL);
         },
         nullptr);
-    EXPECT_EQ((std::vector<double>{s.doc.m_dx, s.doc.m_dz, double(s.doc.m_n)}), (std::vector<double>{2, 1, 6}));
+    EXPECT_EQ((std::vector<double>{s.doc.m_discretize.dx, s.doc.m_discretize.dz, double(s.doc.m_discretize.n)}),
+              (std::vector<double>{2, 1, 6}));
     EXPECT_TRUE(s.doc.m_bDiscretized && s.doc.m_bForwardDone);
     EXPECT_EQ(s.Files(), std::vector<std::string>{"model.txt"});
     EXPECT_TRUE(log.Empty());
@@ -158,7 +159,7 @@ TEST(DiscretizeCommand, CancelInTheForwardTypeDialogStoresTheDiscretizeValuesOnl
     MessageLog log;
     Scene s;
     s.Save();
-    s.doc.m_fwdType = 2;
+    s.doc.m_discretize.forward = EForwardType::dcIpl;
     s.doc.m_bDiscretized = s.doc.m_bForwardDone = true;
     Discretize(
         s.doc,
@@ -176,8 +177,9 @@ TEST(DiscretizeCommand, CancelInTheForwardTypeDialogStoresTheDiscretizeValuesOnl
             Do(d, {{IDC_FWD_DC}, {IDCANCEL}});
         });
     EXPECT_TRUE(log.Empty());
-    EXPECT_EQ((std::vector<double>{s.doc.m_aSpacing, double(s.doc.m_n), double(s.doc.m_arrayType),
-                                   double(s.doc.m_meshType), s.doc.m_dx, s.doc.m_dz, double(s.doc.m_fwdType)}),
+    EXPECT_EQ((std::vector<double>{s.doc.m_discretize.aSpacing, double(s.doc.m_discretize.n),
+                                   double(s.doc.m_discretize.array), double(s.doc.m_discretize.mesh),
+                                   s.doc.m_discretize.dx, s.doc.m_discretize.dz, double(s.doc.m_discretize.forward)}),
               (std::vector<double>{50, 3, 1, 1, 4, 2, 2}));
     EXPECT_FALSE(s.doc.m_bDiscretized || s.doc.m_bForwardDone || s.doc.IsModified());
     EXPECT_EQ(s.Files(), std::vector<std::string>{"model.txt"});

@@ -58,7 +58,7 @@ TEST(Accuracy, HalfSpaceForEveryArray)
     const double tolerance[] = {0.0008, 0.00075, 0.00075, 0.00075}; // pole-pole, dipole-dipole, pole-dipole R, L
     for (int array = 0; array < 4; ++array) {
         EngineScene scene;
-        scene.model.m_arrayType = array;
+        scene.model.m_discretize.array = EArray(array);
         double worst = 0;
         for (double rho : scene.Compute().apparentResistivity)
             worst = std::max(worst, std::fabs(rho / 100 - 1));
@@ -73,9 +73,9 @@ TEST(Accuracy, LayeredEarthsFromTheirKernel)
     double previous = 1;
     for (int cells : {3, 5, 8}) {
         EngineScene scene;
-        scene.model.m_arrayType = 0;
+        scene.model.m_discretize.array = EArray::polePole;
         scene.model.m_dcBackground = -1;
-        scene.model.m_cellsPerElectrode = cells;
+        scene.model.m_discretize.cellsPerElectrode = cells;
         scene.AddBlock(-1e6, 10, 1e6, 1e6, -4);
         const double error = WorstError(scene, Layered({10, 10000}, {10}));
         EXPECT_LT(error, 0.0006) << cells << " cells";
@@ -87,14 +87,14 @@ TEST(Accuracy, LayeredEarthsFromTheirKernel)
     const double tolerance[] = {0.0007, 0.0016, 0.0024, 0.0024};
     for (int array = 0; array < 4; ++array) {
         EngineScene scene;
-        scene.model.m_arrayType = array;
+        scene.model.m_discretize.array = EArray(array);
         scene.AddBlock(-1e6, 5, 1e6, 10, -1);
         scene.AddBlock(-1e6, 10, 1e6, 1e6, -3);
         const double e3 = WorstError(scene, Layered({100, 10, 1000}, {5, 5}));
         EXPECT_LT(e3, tolerance[array]) << "array " << array;
     }
     EngineScene scene;
-    scene.model.m_arrayType = 1;
+    scene.model.m_discretize.array = EArray::dipoleDipole;
     scene.AddBlock(-1e6, 10, 1e6, 1e6, -3);
     const double e2 =
         WorstError(scene, [](double s, double r) { return TwoLayerPotential(100, 1000, 10, std::fabs(s - r)); });
@@ -105,7 +105,7 @@ TEST(Accuracy, VerticalContactPoleDipoleBothWays)
 {
     for (int array : {2, 3}) {
         EngineScene scene;
-        scene.model.m_arrayType = array;
+        scene.model.m_discretize.array = EArray(array);
         scene.model.m_dcBackground = -3;         // 1000 ohm m
         scene.AddBlock(100, -1e6, 1e6, 1e6, -2); // 100 ohm m right of the middle
         const double ec = WorstError(scene, [](double s, double r) { return ContactPotential(1000, 100, 100, s, r); });
@@ -120,10 +120,10 @@ TEST(Accuracy, ElectrodesBetweenTheMeshNodes)
     for (int layered = 0; layered < 2; ++layered)
         for (int array = 0; array < 4; ++array) {
             EngineScene scene;
-            scene.model.m_arrayType = array;
-            scene.model.m_meshType = 1;
-            scene.model.m_dx = 3;
-            scene.model.m_dz = 1.5;
+            scene.model.m_discretize.array = EArray(array);
+            scene.model.m_discretize.mesh = EMeshOption::cellSize;
+            scene.model.m_discretize.dx = 3;
+            scene.model.m_discretize.dz = 1.5;
             if (layered)
                 scene.AddBlock(-1e6, 10, 1e6, 1e6, -3);
             ASSERT_TRUE(scene.Discretize());
@@ -170,8 +170,8 @@ TEST(Accuracy, HalfSpaceUnderTheHillOnTheDefaultMeshAsOnAFineOne)
         EngineScene scene;
         scene.model.m_coreZ1 = -6; // above the hilltop, as in the example
         scene.model.m_dcBackground = -3;
-        scene.model.m_aSpacing = 5;
-        scene.model.m_cellsPerElectrode = fine ? 8 : 3;
+        scene.model.m_discretize.aSpacing = 5;
+        scene.model.m_discretize.cellsPerElectrode = fine ? 8 : 3;
         scene.AddValley(-5);
         data[fine] = scene.Compute().voltage;
     }
@@ -230,7 +230,7 @@ TEST(Accuracy, SymmetricModelGivesMirroredData)
         EngineScene scene;
         scene.AddValley(8);
         scene.AddBlock(60, 10, 140, 30, -1);
-        scene.model.m_arrayType = 2 + side;
+        scene.model.m_discretize.array = EArray(2 + side);
         const CForwardResult result = scene.Compute();
         const CSurvey survey = scene.Read().survey;
         for (size_t j = 0; j < survey.data.size(); ++j) {

@@ -6,6 +6,7 @@
 #include "formats/ValuesFile.h"
 #include "forward/ForwardInput.h"
 #include "mesh/Discretize.h"
+#include "platform/Refusal.h"
 #include "platform/TextFormat.h"
 
 #include <gtest/gtest.h>
@@ -32,12 +33,11 @@ void EngineScene::AddValley(double depth)
 
 bool EngineScene::Discretize(int fwdType)
 {
-    model.m_fwdType = fwdType;
-    std::string summary;
-    if (!RunDiscretization(model, summary))
-        return false;
-    WriteForwardInputFile(model, model.m_inpFileName);
-    return true;
+    model.m_discretize.forward = EForwardType(fwdType);
+    return Attempt([this] {
+        RunDiscretization(model);
+        WriteForwardInputFile(model, model.m_inpFileName);
+    });
 }
 
 CForwardInput EngineScene::Read() const

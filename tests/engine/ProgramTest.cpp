@@ -9,6 +9,7 @@
 #include "forward/ForwardRun.h"
 #include "platform/FilePath.h"
 #include "platform/Process.h"
+#include "platform/Refusal.h"
 #include "support/Program.h"
 
 #include <gtest/gtest.h>
@@ -242,9 +243,9 @@ TEST(Ferrovan, TheForwardModelCommandRunsItToTheEnd)
     scene.model.m_bDiscretized = true;
     const std::string previous = GetProgramFolder();
     SetProgramFolder(RemoveLastComponent(VMM_FERROVAN)); // "ferrovan.exe" is found there as ferrovan
-    EXPECT_TRUE(RunForwardModel(scene.model));
+    EXPECT_TRUE(Attempt([&] { RunForwardModel(scene.model); }));
     SetProgramFolder(previous);
-    EXPECT_EQ(scene.messages.Last(), "Forward modelling has finished.");
+    EXPECT_TRUE(scene.messages.Empty()) << scene.messages.Last();
     for (const char* file : {"obs_dc.dat", "obs_ipL.dat", "ferrovan.log"})
         EXPECT_TRUE(FileExists(file)) << file;
 }

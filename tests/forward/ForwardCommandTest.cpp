@@ -73,7 +73,7 @@ TEST_F(ForwardCommandTest, EnablingFollowsTheFlagsTheModelShownAndTheForwardType
     for (const auto& row : rows) {
         if (View()->m_bDCModel != row.dcModel)
             Trigger(row.dcModel ? ID_EDIT_DC_MODEL : ID_EDIT_IP_MODEL);
-        Doc()->m_fwdType = row.fwdType;
+        Doc()->m_discretize.forward = EForwardType(row.fwdType);
         Doc()->SetModifiedFlag(row.modified);
         Doc()->m_bDiscretized = row.discretized;
         Doc()->m_bForwardDone = row.done;

@@ -5,6 +5,7 @@
 #include "forward/StandIns.h"
 #include "model/ModelData.h"
 #include "platform/FilePath.h"
+#include "platform/Refusal.h"
 #include "support/MessageLog.h"
 
 #include <gtest/gtest.h>
@@ -150,7 +151,7 @@ TEST_F(Launch, AProgramThatCannotStartIsNamedInAnErrorBox)
     };
     for (const auto& [line, named] : rows) {
         log.Clear();
-        LaunchProgram(line);
+        EXPECT_FALSE(Attempt([&] { LaunchProgram(line); }));
         ASSERT_EQ(log.Boxes().size(), 1u) << line;
         EXPECT_EQ(log.Last(), std::string("Could not execute program: ") + named);
         EXPECT_EQ(log.Boxes()[0].style, unsigned(MB_ICONERROR));
@@ -176,7 +177,7 @@ TEST(ViewerCommandLines, NameTheFilesOfTheModelShown)
     };
     for (const auto& row : rows) {
         CModelData m;
-        m.m_fwdType = row.fwdType;
+        m.m_discretize.forward = EForwardType(row.fwdType);
         m.m_bTopography = row.topography;
         EXPECT_EQ(DataViewerCommandLine(m, row.dcModel), row.data);
         EXPECT_EQ(ModelViewerCommandLine(m, row.dcModel), row.model);

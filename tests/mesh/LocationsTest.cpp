@@ -3,6 +3,7 @@
 #include "mesh/Limits.h"
 #include "model/ModelData.h"
 #include "platform/FileException.h"
+#include "platform/Refusal.h"
 #include "platform/TextFormat.h"
 #include "support/MessageLog.h"
 #include "support/TempDir.h"
@@ -27,8 +28,12 @@ protected:
 
     Result Write(CModelData& m)
     {
-        Result r{false, m.m_n, -1, -1, -1};
-        r.ok = WriteLocationsFile(m, r.n, r.length, m.m_aSpacing, r.transmitters, r.data);
+        Result r{false, m.m_discretize.n, -1, -1, -1};
+        r.ok = Attempt([&] {
+            const CSurveySize size = WriteLocationsFile(m);
+            ShowWarnings(size.warnings);
+            r = {true, size.n, size.transmitters, size.data, size.arrayLength};
+        });
         return r;
     }
 
@@ -63,7 +68,7 @@ TEST_F(LocationsTest, TheFourArraysGiveTheWorkedData)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CModelData m;
-        m.m_arrayType = row.type;
+        m.m_discretize.array = EArray(row.type);
         const Result r = Write(m);
         ASSERT_TRUE(r.ok);
         EXPECT_EQ((std::vector<double>{double(r.n), double(r.transmitters), r.length, double(r.data)}),
@@ -88,7 +93,7 @@ TEST_F(LocationsTest, AnNTooLargeIsLoweredInTheModelAndTheLengthButNotTheHeader)
         SCOPED_TRACE(row.name);
         m_log.Clear();
         CModelData m;
-        m.m_arrayType = row.type, m.m_n = row.n;
+        m.m_discretize.array = EArray(row.type), m.m_discretize.n = row.n;
         const Result r = Write(m);
         ASSERT_TRUE(r.ok);
         std::vector<std::string> messages;
@@ -98,7 +103,7 @@ TEST_F(LocationsTest, AnNTooLargeIsLoweredInTheModelAndTheLengthButNotTheHeader)
                                        row.n, row.nmax));
         EXPECT_EQ(m_log.Texts(), messages);
         EXPECT_TRUE(m_log.Empty() || m_log.Boxes()[0].style == unsigned(MB_OK));
-        EXPECT_EQ((std::vector<int>{r.n, m.m_n, r.data}), (std::vector<int>{row.nmax, row.nmax, row.data}));
+        EXPECT_EQ((std::vector<int>{r.n, m.m_discretize.n, r.data}), (std::vector<int>{row.nmax, row.nmax, row.data}));
         EXPECT_EQ(r.length, 200); // every array then spans the core
         EXPECT_EQ(File()[0], FormatC("#%i 10 %i 3 2", row.n, row.type));
     }
@@ -107,7 +112,7 @@ TEST_F(LocationsTest, AnNTooLargeIsLoweredInTheModelAndTheLengthButNotTheHeader)
 TEST_F(LocationsTest, AFractionalCoreWidthTruncatesTransmittersAndRoom)
 {
     CModelData m;
-    m.m_coreX2 = 205, m.m_arrayType = 3;
+    m.m_coreX2 = 205, m.m_discretize.array = EArray::poleDipoleLeft;
     const Result r = Write(m);
     EXPECT_EQ(r.transmitters, 19) << "R - 1 = 19.5";
     EXPECT_EQ(r.data, 99) << "rooms 1.5, 2.5, ... give 1, 2, ... data";
@@ -131,14 +136,15 @@ TEST_F(LocationsTest, TooManyTransmittersOrDataAreRefusedWithoutTouchingTheFileA
         m_log.Clear();
         WriteBytes(m_dir.File("loc2d.txt"), "old");
         CModelData m;
-        m.m_coreX2 = row.x2, m.m_aSpacing = row.a, m.m_arrayType = 0, m.m_n = row.n;
+        m.m_coreX2 = row.x2, m.m_discretize.aSpacing = row.a, m.m_discretize.array = EArray::polePole,
+        m.m_discretize.n = row.n;
         EXPECT_FALSE(Write(m).ok) << row.name;
         EXPECT_EQ(m_log.Boxes().size(), 1u) << row.name;
         EXPECT_EQ(ReadBytes(m_dir.File("loc2d.txt")), "old") << row.name;
     }
 
     CModelData m;
-    m.m_coreX2 = 10.0 * kMaxTransmitters, m.m_arrayType = 0, m.m_n = 1;
+    m.m_coreX2 = 10.0 * kMaxTransmitters, m.m_discretize.array = EArray::polePole, m.m_discretize.n = 1;
     const Result r = Write(m);
     ASSERT_TRUE(r.ok) << "exactly at the limit";
     EXPECT_EQ(r.transmitters, kMaxTransmitters);
@@ -146,7 +152,7 @@ TEST_F(LocationsTest, TooManyTransmittersOrDataAreRefusedWithoutTouchingTheFileA
 
     CModelData unwritable;
     unwritable.m_locFileName = "missing/loc2d.txt";
-    EXPECT_THROW(Write(unwritable), CFileException);
+    EXPECT_THROW(WriteLocationsFile(unwritable), CFileException);
 }
 
 // Every electrode of random surveys, read back as the forward program reads them, lies in the core.
@@ -155,16 +161,16 @@ TEST_F(LocationsTest, RandomSurveysKeepEveryElectrodeInTheCore)
     std::mt19937 random(20240611);
     for (int survey = 0; survey < 300; ++survey) {
         CModelData m;
-        m.m_arrayType = int(random() % 4);
-        m.m_n = 1 + int(random() % 30);
-        m.m_aSpacing = 0.25 * (1 + random() % 40);
+        m.m_discretize.array = EArray(int(random() % 4));
+        m.m_discretize.n = 1 + int(random() % 30);
+        m.m_discretize.aSpacing = 0.25 * (1 + random() % 40);
         m.m_coreX1 = double(int(random() % 1001) - 500);
-        const double width = m.m_aSpacing * std::uniform_real_distribution<>(4, 120)(random);
+        const double width = m.m_discretize.aSpacing * std::uniform_real_distribution<>(4, 120)(random);
         m.m_coreX2 = std::round((m.m_coreX1 + width) * 100) / 100; // the double nearest its two decimals
-        const std::string name =
-            FormatC("type %i n %i a %g core %g..%g", m.m_arrayType, m.m_n, m.m_aSpacing, m.m_coreX1, m.m_coreX2);
+        const std::string name = FormatC("type %i n %i a %g core %g..%g", int(m.m_discretize.array), m.m_discretize.n,
+                                         m.m_discretize.aSpacing, m.m_coreX1, m.m_coreX2);
         m_log.Clear();
-        const int entered = m.m_n;
+        const int entered = m.m_discretize.n;
         const Result r = Write(m);
         ASSERT_TRUE(r.ok) << name;
         EXPECT_EQ(m_log.Empty(), r.n == entered) << name << ": a message exactly when n is lowered";

@@ -1,5 +1,6 @@
 #include "model/ModelFile.h"
 #include "model/ModelData.h"
+#include "platform/Refusal.h"
 #include "support/ExampleModel.h"
 #include "support/MessageLog.h"
 #include "support/TempDir.h"
@@ -35,8 +36,9 @@ std::string Replace(size_t i, const std::string& line)
 std::string Discretization(const CModelData& m)
 {
     std::ostringstream s;
-    s << m.m_n << ' ' << m.m_aSpacing << ' ' << m.m_arrayType << ' ' << m.m_cellsPerElectrode << ' ' << m.m_aspectRatio
-      << " / " << m.m_meshType << ' ' << m.m_dx << ' ' << m.m_fwdType;
+    s << m.m_discretize.n << ' ' << m.m_discretize.aSpacing << ' ' << int(m.m_discretize.array) << ' '
+      << m.m_discretize.cellsPerElectrode << ' ' << m.m_discretize.aspectRatio << " / " << int(m.m_discretize.mesh)
+      << ' ' << m.m_discretize.dx << ' ' << int(m.m_discretize.forward);
     return s.str();
 }
 
@@ -79,7 +81,7 @@ CModelData ExampleModel()
 CModelData OpenModel()
 {
     CModelData m;
-    m.m_coreX1 = 10, m.m_coreX2 = 310, m.m_dcBackground = -2.5f, m.m_ipBackground = 0.05f, m.m_n = 9;
+    m.m_coreX1 = 10, m.m_coreX2 = 310, m.m_dcBackground = -2.5f, m.m_ipBackground = 0.05f, m.m_discretize.n = 9;
     m.m_dcModel.emplace_back(20, 5, 60, 15, -1.5f, 0.25, 10, 0, m.LogicalScale());
     m.m_topo = {CTopoPt(10, 0, 10, 0, m.LogicalScale()), CTopoPt(310, 4, 10, 0, m.LogicalScale())};
     m.m_bTopography = true;
@@ -91,7 +93,7 @@ protected:
     bool Read(const std::string& bytes, CModelData& m)
     {
         WriteBytes(m_dir.File("model.mod"), bytes);
-        return ReadModelFile(m_dir.File("model.mod"), m);
+        return Attempt([&] { ReadModelFile(m_dir.File("model.mod"), m); });
     }
 
     TempDir m_dir;
@@ -101,11 +103,11 @@ protected:
 TEST_F(ModelFileTest, TheExampleIsWrittenAndReadBackWithItsLogicalGeometry)
 {
     CommaLocale comma;
-    ASSERT_TRUE(WriteModelFile(m_dir.File("example.mod"), ExampleModel())) << m_log.Last();
+    ASSERT_TRUE(Attempt([&] { WriteModelFile(m_dir.File("example.mod"), ExampleModel()); })) << m_log.Last();
     EXPECT_EQ(ReadBytes(m_dir.File("example.mod")), Join(kExample));
     CModelData m = OpenModel();
-    m.m_n = 6;
-    ASSERT_TRUE(ReadModelFile(m_dir.File("example.mod"), m)) << m_log.Last();
+    m.m_discretize.n = 6;
+    ASSERT_TRUE(Attempt([&] { ReadModelFile(m_dir.File("example.mod"), m); })) << m_log.Last();
     EXPECT_EQ(Dump(m), Dump(ExampleModel()));
     EXPECT_TRUE(m_log.Empty()) << m_log.Last();
 
@@ -135,7 +137,7 @@ TEST_F(ModelFileTest, ARefusedFileLeavesTheOpenModelAsItWas)
             fs::create_directory(path);
         m_log.Clear();
         CModelData m = OpenModel();
-        EXPECT_FALSE(ReadModelFile(path, m)) << name;
+        EXPECT_FALSE(Attempt([&] { ReadModelFile(path, m); })) << name;
         ASSERT_EQ(m_log.Texts().size(), 1u) << name;
         EXPECT_EQ(m_log.Last().rfind(message, 0), 0u) << name << ": " << m_log.Last();
         EXPECT_EQ(Dump(m), Dump(OpenModel())) << name;
@@ -172,18 +174,20 @@ TEST_F(ModelFileTest, ReservedNamesAreNeitherReadNorWritten)
     for (const char* name : {"MODEL2D.CON", "Model2D.chg", "C:\\models\\model2d.CHG"}) {
         const std::string path = m_dir.File(name);
         m_log.Clear();
-        EXPECT_FALSE(WriteModelFile(path, ExampleModel())) << name;
+        EXPECT_FALSE(Attempt([&] { WriteModelFile(path, ExampleModel()); })) << name;
         EXPECT_TRUE(fs::is_empty(m_dir.Path())) << name << " was written";
         WriteBytes(path, Join(kExample));
         CModelData m = OpenModel();
-        EXPECT_FALSE(ReadModelFile(path, m)) << name;
+        EXPECT_FALSE(Attempt([&] { ReadModelFile(path, m); })) << name;
         EXPECT_EQ(Dump(m), Dump(OpenModel())) << name;
         EXPECT_EQ(m_log.Texts(), (std::vector<std::string>{text("output"), text("input")})) << name;
         fs::remove(path);
     }
     for (const char* name : {"model2d.con.bak", "my_model2d.con"}) {
         CModelData m = OpenModel();
-        EXPECT_TRUE(WriteModelFile(m_dir.File(name), ExampleModel()) && ReadModelFile(m_dir.File(name), m)) << name;
+        EXPECT_TRUE(Attempt([&] { WriteModelFile(m_dir.File(name), ExampleModel()); }) &&
+                    Attempt([&] { ReadModelFile(m_dir.File(name), m); }))
+            << name;
     }
 }
 
@@ -200,8 +204,10 @@ TEST_F(ModelFileTest, LocationsFileHeaderBesideTheModelSetsTheDiscretization)
     for (const auto& [header, expected] : rows) {
         WriteBytes(m_dir.File("loc2d.txt"), std::string(header) + "\r\n1 0 0\r\n");
         CModelData m;
-        m.m_n = 4, m.m_aSpacing = 5, m.m_arrayType = 0, m.m_cellsPerElectrode = 2, m.m_aspectRatio = 1.5;
-        m.m_meshType = 1, m.m_dx = 0.5, m.m_fwdType = 2;
+        m.m_discretize.n = 4, m.m_discretize.aSpacing = 5, m.m_discretize.array = EArray::polePole,
+        m.m_discretize.cellsPerElectrode = 2, m.m_discretize.aspectRatio = 1.5;
+        m.m_discretize.mesh = EMeshOption::cellSize, m.m_discretize.dx = 0.5,
+        m.m_discretize.forward = EForwardType::dcIpl;
         ASSERT_TRUE(Read(Join(kExample), m)) << m_log.Last();
         EXPECT_EQ(Discretization(m), expected) << '"' << header << '"';
     }

@@ -133,9 +133,9 @@ TEST(ViewDraw, ElectrodeMarkersOfEachArrayAppearAfterADiscretization)
     };
     for (const Row& row : rows) {
         Scene s;
-        s.doc.m_arrayType = row.type;
-        s.doc.m_n = 3;
-        s.doc.m_aSpacing = 100;
+        s.doc.m_discretize.array = EArray(row.type);
+        s.doc.m_discretize.n = 3;
+        s.doc.m_discretize.aSpacing = 100;
         s.Paint();
         EXPECT_EQ(s.At(row.markers[0], -100), kWhite) << "before, type " << row.type;
 
@@ -156,9 +156,9 @@ TEST(ViewDraw, ElectrodeMarkersSitOnTheTopography)
 {
     Scene s;
     s.Valley();
-    s.doc.m_arrayType = 2;
-    s.doc.m_n = 3;
-    s.doc.m_aSpacing = 100;
+    s.doc.m_discretize.array = EArray::poleDipoleRight;
+    s.doc.m_discretize.n = 3;
+    s.doc.m_discretize.aSpacing = 100;
     s.doc.m_bDiscretized = true;
     s.Paint();
     for (int x : {0, 1000, 2000, 3000, 4000}) {
@@ -276,9 +276,9 @@ void FillEverything(Scene& s)
     s.Add(s.doc.m_ipModel, 800, 380, 950, 480, 0.2f, -0.5);
     s.doc.m_meshSurface = {{0, 500},     {2500, 500},  {2500, 1000}, {5000, 1000},
                            {5000, 1500}, {7500, 1500}, {7500, 500},  {10000, 500}};
-    s.doc.m_arrayType = 1;
-    s.doc.m_n = 3;
-    s.doc.m_aSpacing = 100;
+    s.doc.m_discretize.array = EArray::dipoleDipole;
+    s.doc.m_discretize.n = 3;
+    s.doc.m_discretize.aSpacing = 100;
     s.view.OnInitialUpdate();
     s.doc.m_bDiscretized = true; // after the re-fit, which would start the model viewer
     s.view.m_itSelected = s.doc.m_dcModel.begin();

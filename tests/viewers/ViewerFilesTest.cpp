@@ -41,10 +41,8 @@ TEST_F(ViewerFiles, EveryArrayLaysOutItsDataByMidpointAndLevel)
     for (int type = 0; type < 4; ++type) {
         SCOPED_TRACE(type);
         CModelData m;
-        m.m_arrayType = type;
-        int n = m.m_n, transmitters = 0, data = 0;
-        double L = 0;
-        ASSERT_TRUE(WriteLocationsFile(m, n, L, m.m_aSpacing, transmitters, data));
+        m.m_discretize.array = EArray(type);
+        const int data = WriteLocationsFile(m).data;
         ASSERT_EQ(WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double) { return 100.0; }), data);
         const CDataFile set = CDataFile::Read("obs_dc.dat", false);
         CPseudoSection section;

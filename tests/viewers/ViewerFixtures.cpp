@@ -4,6 +4,7 @@
 #include "formats/LocationsFile.h"
 #include "mesh/Discretize.h"
 #include "model/ModelData.h"
+#include "platform/Refusal.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +19,8 @@ void DiscretizedModel(int fwdType, bool valley)
     else
         m.m_topo = {CTopoPt(0, 0), CTopoPt(200, 0)};
     m.m_bTopography = valley;
-    m.m_fwdType = fwdType;
-    std::string summary;
-    EXPECT_TRUE(RunDiscretization(m, summary));
+    m.m_discretize.forward = EForwardType(fwdType);
+    EXPECT_TRUE(Attempt([&] { RunDiscretization(m); }));
 }
 
 int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip,
