@@ -18,21 +18,6 @@ namespace {
 
 const std::vector<std::string>& kExample = kExampleModel;
 
-std::string Join(const std::vector<std::string>& lines, const char* eol = "\r\n")
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + eol;
-    return text;
-}
-
-std::string Replace(size_t i, const std::string& line)
-{
-    std::vector<std::string> lines = kExample;
-    lines[i] = line;
-    return Join(lines);
-}
-
 std::string Discretization(const CModelData& m)
 {
     std::ostringstream s;
@@ -112,7 +97,7 @@ TEST_F(ModelFileTest, TheExampleIsWrittenAndReadBackWithItsLogicalGeometry)
     EXPECT_TRUE(m_log.Empty()) << m_log.Last();
 
     m.m_dcBackground = -2.5f;
-    ASSERT_TRUE(Read(Replace(1, "2  ! DC # of blocks, background"), m)) << m_log.Last();
+    ASSERT_TRUE(Read(ReplaceExampleLine(1, "2  ! DC # of blocks, background"), m)) << m_log.Last();
     EXPECT_EQ(m.m_dcBackground, -2.5f) << "a count without a background keeps the background";
     // Logical geometry starts at the core area's top-left corner.
     ASSERT_TRUE(Read(Join({"100 300 10 60", "1 -3", "140 180 20 30 -1 0 0", "0 0", "1", "200 5"}), m));
@@ -132,7 +117,7 @@ TEST_F(ModelFileTest, ARefusedFileLeavesTheOpenModelAsItWas)
     for (const auto& [name, message] : rows) {
         fs::remove_all(path);
         if (name[0] == 'b')
-            WriteBytes(path, Replace(3, "100 140  5 25  -2  0.5"));
+            WriteBytes(path, ReplaceExampleLine(3, "100 140  5 25  -2  0.5"));
         else if (name[0] == 'f')
             fs::create_directory(path);
         m_log.Clear();

@@ -25,3 +25,20 @@ inline const std::vector<std::string> kNewModel = {"0 200 0 50  ! core area x1,x
                                                    "2  ! topography points",
                                                    "0 0",
                                                    "200 0"};
+
+// Lines joined, each ended by eol.
+inline std::string Join(const std::vector<std::string>& lines, const char* eol = "\r\n")
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + eol;
+    return text;
+}
+
+// The example model's file with line i replaced.
+inline std::string ReplaceExampleLine(size_t i, const std::string& line)
+{
+    std::vector<std::string> lines = kExampleModel;
+    lines[i] = line;
+    return Join(lines);
+}
