@@ -10,6 +10,7 @@ constexpr int kMaxAxisCells = 10'000'000;
 constexpr int kMaxBlocks = 10'000; // in each of the DC and IP models
 constexpr int kMaxTopographyPoints = 10'000;
 constexpr int kMaxData = 1'000'000;
+constexpr int kMaxProtocolElectrode = 100'000; // an instrument's protocol numbers its electrodes up to this
 
 // Numbers beyond these are mistakes, and some would overflow what is computed from them.
 constexpr double kMaxCoordinate = 1e12;    // a position or depth, in model units

@@ -1,5 +1,6 @@
 #include "formats/LocationsFile.h"
 #include "BadFiles.h"
+#include "formats/ProtocolFile.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST(LocationsFile, WrittenWithExactPositionsAndReadBack)
     // The header only saves retyping the discretization: it gives the fields up to the first
     // that is not a number in its range, and a file without one gives none.
     const std::pair<const char*, int> headers[] = {
-        {"# 6 10 1 3 2  trailing", 5}, {"#8 2.5", 2},      {"#6 10 4 3 2", 2}, {"#6 10 -1 3 2", 2}, {"#6 10 1 0 2", 3},
+        {"# 6 10 1 3 2  trailing", 5}, {"#8 2.5", 2},      {"#6 10 8 3 2", 2}, {"#6 10 -1 3 2", 2}, {"#6 10 1 0 2", 3},
         {"#6 -10 1 3 2", 1},           {"#0 10 1 3 2", 0}, {"6 10 1 3 2", 0},  {"#x 10 1 3 2", 0},  {"", 0},
     };
     for (const auto& [line, fields] : headers)
@@ -54,6 +55,29 @@ TEST(LocationsFile, BadFilesAreRefusedWithTheirLine)
             {"1000001Data", tooMany, "Line 1000002: the survey has more than the 1000000 data"},
         },
         [](const std::string& path, bool) { CLocationsFile::Read(path); });
+}
+
+TEST(ProtocolFile, ReadBackAndBadFilesRefusedWithTheirLine)
+{
+    TempDir dir;
+    CProtocolFile f;
+    f.data = {{1, 0, 2, 0}, {3, 6, 4, 5}, {2, 0, 4, 3}};
+    f.Write(dir.File("protocol"));
+    const CProtocolFile back = CProtocolFile::Read(dir.File("protocol"));
+    EXPECT_EQ(back.Format(), f.Format());
+    EXPECT_EQ(back.Electrodes(), 6);
+    EXPECT_EQ(CProtocolFile::Parse("\n 1 2 3 4 # one\n", "").data[0].line, 2);
+    ExpectRefused(
+        {
+            {"OnlyComments", "# A B M N\r\n\r\n", "It holds no data."},
+            {"ThreeNumbers", "1 2 3\r\n", "Line 1: expected four electrode numbers A B M N."},
+            {"AnIndexFirst", "1 1 2 3 4\r\n", "Line 1: expected four electrode numbers A B M N, but \"4\""},
+            {"Positions", "1.5 2 3 4\r\n", "Line 1: expected four electrode numbers"},
+            {"Negative", "1 -2 3 4\r\n", "Line 1: the electrode number -2 is not one of 1 to 100000"},
+            {"AAtInfinity", "0 2 3 4\r\n", "Line 1: A and M must be electrodes of the line"},
+            {"MOnA", "\r\n1 2 1 4\r\n", "Line 2: the electrode 1 appears twice"},
+        },
+        [](const std::string& path, bool) { CProtocolFile::Read(path); });
 }
 
 } // namespace
