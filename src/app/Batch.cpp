@@ -27,7 +27,9 @@ const char* const kUsage =
     "\n"
     "Discretizes MODEL-FILE without a window, writing the files of Data > discretize beside it.\n"
     "Options not given keep the values from the locations file beside the model, or the defaults.\n"
-    "  --array pole-pole|dipole-dipole|pole-dipole-r|pole-dipole-l\n"
+    "  --array pole-pole|dipole-dipole|pole-dipole-r|pole-dipole-l|wenner|wenner-schlumberger|gradient\n"
+    "  --protocol FILE      the survey of an instrument's protocol: lines of A B M N electrode numbers,\n"
+    "                       electrode k at x1 + (k - 1) a, 0 for an electrode at infinity\n"
     "  --n N                number of separations\n"
     "  --a A                a-spacing\n"
     "  --mesh m1|m2|PATH    m1: cells per electrode spacing; m2: dx and dz; PATH: an existing mesh file\n"
@@ -50,6 +52,7 @@ struct Options {
     std::optional<EMeshOption> meshType;
     std::optional<double> a, aspect, dx, dz;
     std::string meshPath;
+    std::string protocolPath;
     bool forward = false;
     std::string pngPrefix; // absolute; empty: no pictures
 };
@@ -60,7 +63,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
     const std::map<std::string, EArray> arrays = {{"pole-pole", EArray::polePole},
                                                   {"dipole-dipole", EArray::dipoleDipole},
                                                   {"pole-dipole-r", EArray::poleDipoleRight},
-                                                  {"pole-dipole-l", EArray::poleDipoleLeft}};
+                                                  {"pole-dipole-l", EArray::poleDipoleLeft},
+                                                  {"wenner", EArray::wenner},
+                                                  {"wenner-schlumberger", EArray::wennerSchlumberger},
+                                                  {"gradient", EArray::gradient}};
     const std::map<std::string, EForwardType> types = {
         {"dc", EForwardType::dc}, {"ip", EForwardType::dcIp}, {"ipl", EForwardType::dcIpl}};
     auto fail = [&err](const std::string& message) {
@@ -122,7 +128,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             ok = number(o.dz);
         else if (arg == "--fwd")
             ok = choose(types, o.fwd);
-        else if (arg == "--png")
+        else if (arg == "--protocol") {
+            o.array = EArray::protocol;
+            o.protocolPath = AbsolutePath(value); // the model's folder becomes the current one
+        } else if (arg == "--png")
             o.pngPrefix = AbsolutePath(value); // the model's folder becomes the current one
         else if (arg == "--mesh") {
             if (value == "m1" || value == "m2") {
@@ -289,6 +298,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     d.mesh = o.meshType.value_or(d.mesh);
     if (o.meshType == EMeshOption::existing)
         d.existingMesh = o.meshPath;
+    if (o.array == EArray::protocol)
+        d.protocolFile = o.protocolPath;
     d.cellsPerElectrode = o.cells.value_or(d.cellsPerElectrode);
     d.aspectRatio = o.aspect.value_or(d.aspectRatio);
     d.dx = o.dx.value_or(d.dx);

@@ -17,6 +17,12 @@ const char* const kTipM1 =
 const char* const kTipCells = "How many cells lie between two neighbouring electrodes.";
 const char* const kTipAspect = "The width of the smallest cells divided by their thickness.";
 const char* const kTipM2 = "Design the mesh from the width dx and thickness dz of its smallest cells.";
+const char* const kTipWenner = "A M N B equally spaced, n a apart for n from 1 to n.";
+const char* const kTipWennerSchlumberger =
+    "M N of every length that fits, with A and B 1 to n times that length outside them.";
+const char* const kTipGradient = "A and B n + 2 a apart, the potential dipole at each of the n places between them.";
+const char* const kTipProtocol =
+    "A text file of A B M N electrode numbers, one datum a line, 0 for an electrode at infinity, # comments.";
 const char* const kTipExisting = "Use a mesh file made earlier instead of designing one.";
 
 const DlgTemplate kTemplate = {
@@ -24,14 +30,23 @@ const DlgTemplate kTemplate = {
     "Discretize model",
     "MS Sans Serif",
     8,
-    155,
+    155 + 150,
     254,
     {
         {DlgItemKind::GroupBox, IDC_STATIC, "electrode geometry", 7, 6, 141, 45},
+        {DlgItemKind::GroupBox, IDC_STATIC, "electrodes x1 + (k - 1) a", 155, 6, 143, 88},
         {DlgItemKind::AutoRadioButton, IDC_ARRAY_POLE_POLE, "pole-pole", 13, 19, 45, 10, WS_GROUP},
         {DlgItemKind::AutoRadioButton, IDC_ARRAY_DIPOLE_DIPOLE, "dipole-dipole", 13, 34, 56, 10},
         {DlgItemKind::AutoRadioButton, IDC_ARRAY_POLE_DIPOLE_R, "pole-dipole(R)", 82, 19, 60, 10},
         {DlgItemKind::AutoRadioButton, IDC_ARRAY_POLE_DIPOLE_L, "pole-dipole(L)", 82, 34, 58, 10},
+        {DlgItemKind::AutoRadioButton, IDC_ARRAY_WENNER, "Wenner", 161, 19, 60, 10, 0, kTipWenner},
+        {DlgItemKind::AutoRadioButton, IDC_ARRAY_WENNER_SCHLUMBERGER, "Wenner-Schlumberger", 161, 32, 90, 10, 0,
+         kTipWennerSchlumberger},
+        {DlgItemKind::AutoRadioButton, IDC_ARRAY_GRADIENT, "multiple gradient", 161, 45, 80, 10, 0, kTipGradient},
+        {DlgItemKind::AutoRadioButton, IDC_ARRAY_PROTOCOL, "protocol file", 161, 58, 70, 10, 0, kTipProtocol},
+        {DlgItemKind::Edit, IDC_PROTOCOL_FILE, nullptr, 159, 72, 98, 14, ES_AUTOHSCROLL | WS_EX_ACCEPTFILES,
+         kTipProtocol},
+        {DlgItemKind::PushButton, IDC_PROTOCOL_BROWSE, "Browse", 261, 72, 32, 14},
         {DlgItemKind::RText, IDC_STATIC, "n", 36, 58, 23, 8, 0, kTipN},
         {DlgItemKind::Edit, IDC_N, nullptr, 68, 55, 32, 14, ES_NUMBER | ES_AUTOHSCROLL, kTipN},
         {DlgItemKind::RText, IDC_STATIC, "a-spacing", 12, 76, 47, 8, 0, kTipA},
@@ -63,13 +78,20 @@ CDiscretizeDlg::CDiscretizeDlg() : CDialog(kTemplate)
     MapCommand(IDC_MESH_M2, &CDiscretizeDlg::OnM2);
     MapCommand(IDC_MESH_EXISTING, &CDiscretizeDlg::OnExistingMesh);
     MapCommand(IDC_BROWSE, &CDiscretizeDlg::OnBrowse);
+    MapCommand(IDC_PROTOCOL_BROWSE, &CDiscretizeDlg::OnBrowseProtocol);
+    for (int id = IDC_ARRAY_POLE_POLE; id <= IDC_ARRAY_POLE_DIPOLE_L; ++id)
+        MapCommand(id, &CDiscretizeDlg::OnArray);
+    for (int id = IDC_ARRAY_WENNER; id <= IDC_ARRAY_PROTOCOL; ++id)
+        MapCommand(id, &CDiscretizeDlg::OnArray);
 }
 
 bool CDiscretizeDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_meshEdit.Attach(this, IDC_MESH_FILE);
+    m_protocolEdit.Attach(this, IDC_PROTOCOL_FILE);
     EnableMeshOption(m_settings.mesh);
+    EnableProtocol(m_settings.array == EArray::protocol);
     return true;
 }
 
@@ -85,6 +107,7 @@ void CDiscretizeDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_DZ, s.dz);
     DDX_Radio(pDX, IDC_MESH_M1, s.mesh);
     DDX_Text(pDX, IDC_MESH_FILE, s.existingMesh);
+    DDX_Text(pDX, IDC_PROTOCOL_FILE, s.protocolFile);
 }
 
 void CDiscretizeDlg::EnableMeshOption(EMeshOption option)
@@ -112,6 +135,27 @@ void CDiscretizeDlg::OnExistingMesh()
     EnableMeshOption(EMeshOption::existing);
 }
 
+void CDiscretizeDlg::EnableProtocol(bool enable)
+{
+    EnableDlgItem(IDC_PROTOCOL_FILE, enable);
+    EnableDlgItem(IDC_PROTOCOL_BROWSE, enable);
+}
+
+void CDiscretizeDlg::OnArray()
+{
+    EnableProtocol(IsDlgButtonChecked(IDC_ARRAY_PROTOCOL));
+}
+
+void CDiscretizeDlg::OnBrowseProtocol()
+{
+    CFileDialog dlg(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER, "Protocol||");
+    dlg.m_strTitle = "Open protocol file";
+    if (dlg.DoModal() != IDOK)
+        return;
+    m_settings.protocolFile = dlg.GetPathName();
+    SetDlgItemText(IDC_PROTOCOL_FILE, m_settings.protocolFile);
+}
+
 void CDiscretizeDlg::OnBrowse()
 {
     CFileDialog dlg(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER, "Mesh||");
@@ -133,4 +177,6 @@ void CDiscretizeDlg::OnDropFiles(int id, const std::vector<std::string>& paths)
 {
     if (id == IDC_MESH_FILE)
         m_meshEdit.OnDropFiles(paths);
+    else if (id == IDC_PROTOCOL_FILE)
+        m_protocolEdit.OnDropFiles(paths);
 }

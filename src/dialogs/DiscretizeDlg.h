@@ -25,11 +25,15 @@ protected:
     void OnM2();
     void OnExistingMesh();
     void OnBrowse();
+    void OnArray();
+    void OnBrowseProtocol();
 
 private:
     void EnableMeshOption(EMeshOption option);
+    void EnableProtocol(bool enable);
 
     CEditDrop m_meshEdit;
+    CEditDrop m_protocolEdit;
 };
 
 enum : int {
@@ -48,4 +52,10 @@ enum : int {
     IDC_MESH_EXISTING = 1023,
     IDC_MESH_FILE = 1024,
     IDC_BROWSE = 1025,
+    IDC_ARRAY_WENNER = 1026,
+    IDC_ARRAY_WENNER_SCHLUMBERGER = 1027,
+    IDC_ARRAY_GRADIENT = 1028,
+    IDC_ARRAY_PROTOCOL = 1029,
+    IDC_PROTOCOL_FILE = 1030,
+    IDC_PROTOCOL_BROWSE = 1031,
 };

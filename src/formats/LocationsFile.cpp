@@ -14,7 +14,9 @@ namespace {
 const char kHeaderMark = '#';
 const char kCommentMark = '!';
 // Both pole-dipole arrays write the same line.
-const char* const kArrayLines[] = {"!pole-pole\n", "!dipole-dipole\n", "!pole-dipole\n"};
+const char* const kArrayLines[] = {"!pole-pole\n", "!dipole-dipole\n",       "!pole-dipole\n", "!pole-dipole\n",
+                                   "!wenner\n",    "!wenner-schlumberger\n", "!gradient\n",    "!protocol\n"};
+constexpr int kArrayTypes = 8;
 constexpr size_t kLongestHeader = 4096;
 
 } // namespace
@@ -34,7 +36,7 @@ CLocationsHeader CLocationsHeader::Parse(std::string_view line)
     if (!next() || !ParseNumber(t, h.aSpacing) || !(h.aSpacing > 0))
         return h;
     h.fields = 2;
-    if (!next() || !ParseInteger(t, h.arrayType) || h.arrayType < 0 || h.arrayType > 3)
+    if (!next() || !ParseInteger(t, h.arrayType) || h.arrayType < 0 || h.arrayType >= kArrayTypes)
         return h;
     h.fields = 3;
     if (!next() || !ParseInteger(t, h.cellsPerElectrode) || h.cellsPerElectrode < 1)
@@ -109,7 +111,7 @@ std::string CLocationsFile::Format() const
     text += FormatC(" %i %i ", h.arrayType, h.cellsPerElectrode);
     AppendExact(text, h.aspectRatio);
     text += '\n';
-    text += kArrayLines[h.arrayType == 0 ? 0 : h.arrayType == 1 ? 1 : 2];
+    text += kArrayLines[h.arrayType >= 0 && h.arrayType < kArrayTypes ? h.arrayType : 2];
     for (const CQuadrupole& q : data) {
         AppendExact(text, q.a);
         text += ' ';

@@ -7,7 +7,8 @@
 
 // The header line "#n a-spacing array cells aspect" of a locations file: the discretization
 // that wrote it, read back when a model is opened. Array types: 0 pole-pole, 1 dipole-dipole,
-// 2 pole-dipole to the right, 3 pole-dipole to the left.
+// 2 pole-dipole to the right, 3 pole-dipole to the left, 4 Wenner, 5 Wenner-Schlumberger,
+// 6 multiple gradient, 7 an instrument's protocol.
 struct CLocationsHeader {
     int n = 0;
     double aSpacing = 0;
@@ -16,7 +17,7 @@ struct CLocationsHeader {
     double aspectRatio = 0;
     // How many of the fields above, in their order, the line gave: reading stops at the first
     // that is not a number in its range (n and cells at least 1, a-spacing and aspect ratio
-    // positive, the array type one of the four), so that field and those after it are left out.
+    // positive, the array type one of the eight), so that field and those after it are left out.
     int fields = 5;
 
     // fields is 0 for a line that does not start with '#'.
@@ -47,8 +48,9 @@ struct CPairTerms {
 };
 CPairTerms PairTerms(bool poleSource, bool poleReceiver);
 
-// The locations file: the header line, the array line ("!pole-pole", "!dipole-dipole" or
-// "!pole-dipole"), then one line "A B  M N" per datum. A reader skips blank lines and lines
+// The locations file: the header line, the array line ("!pole-pole", "!dipole-dipole",
+// "!pole-dipole", "!wenner", "!wenner-schlumberger", "!gradient" or "!protocol"), then one line
+// "A B  M N" per datum. A reader skips blank lines and lines
 // starting with '#' or '!'; every other line holds exactly four numbers.
 struct CLocationsFile {
     CLocationsHeader header;

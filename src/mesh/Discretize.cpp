@@ -29,6 +29,12 @@ CVerdict CheckDiscretizeSettings(const CDiscretizeSettings& c, double coreWidth)
         return v.Refuse("a-spacing should be greater than 0.");
     if (c.n <= 0)
         return v.Refuse("n should be greater than 0.");
+    if (c.array == EArray::protocol) {
+        if (c.protocolFile.empty())
+            return v.Refuse("Protocol file is missing.");
+        if (!FileExists(c.protocolFile))
+            return v.Refuse("Protocol file:\n" + c.protocolFile + "\nnot found.");
+    }
     switch (c.mesh) {
     case EMeshOption::cellsPerSpacing:
         if (c.cellsPerElectrode < 1)

@@ -7,8 +7,22 @@
 #include <string>
 #include <vector>
 
-// The electrode arrays, numbered as the locations file's header keeps them.
-enum class EArray { polePole, dipoleDipole, poleDipoleRight, poleDipoleLeft };
+// The electrode arrays, numbered as the locations file's header keeps them: the four classic
+// ones, then those laid on numbered electrodes x1 + (k - 1) a, an instrument's protocol last.
+enum class EArray {
+    polePole,
+    dipoleDipole,
+    poleDipoleRight,
+    poleDipoleLeft,
+    wenner,
+    wennerSchlumberger,
+    gradient,
+    protocol
+};
+inline bool IsNumberedArray(EArray array)
+{
+    return array >= EArray::wenner;
+}
 // How the mesh is made: from the cells per electrode spacing (m1), from the smallest cell (m2),
 // or read from an existing mesh file.
 enum class EMeshOption { cellsPerSpacing, cellSize, existing };
@@ -27,6 +41,7 @@ struct CDiscretizeSettings {
     double dx = -1; // negative: not chosen yet
     double dz = -1;
     std::string existingMesh;
+    std::string protocolFile; // of the protocol array
     EForwardType forward = EForwardType::dc;
 };
 

@@ -332,6 +332,23 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
     pDC->IntersectClipRect({-60, -300, m_nCoreWidth + 60, m_nPlotHeight});
 
     CPen sourcePen(PS_SOLID, 2, RGB(0, 0, 0));
+    if (IsNumberedArray(type)) {
+        // The first configuration: A and B bold, M and N joined; a protocol's is not known here.
+        if (type != EArray::protocol) {
+            const int b = type == EArray::gradient ? doc->m_discretize.n + 2 : 3;
+            CPen* oldPen = pDC->SelectObject(&sourcePen);
+            marker(0);
+            marker(RoundToInt(b * aL));
+            pDC->SelectObject(oldPen);
+            marker(A);
+            marker(RoundToInt(2 * aL));
+            const CPoint m = tip(A), n = tip(RoundToInt(2 * aL));
+            pDC->MoveTo(m.x, m.y - 200);
+            pDC->LineTo(n.x, n.y - 200);
+        }
+        pDC->ResetClip();
+        return;
+    }
     CPen* oldPen = pDC->SelectObject(&sourcePen);
     if (type == EArray::polePole || type == EArray::poleDipoleRight) {
         marker(0);

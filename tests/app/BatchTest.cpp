@@ -55,11 +55,13 @@ TEST_F(BatchTest, FilesLandBesideTheModelAndAMeshPathIsTakenFromTheCallersFolder
     std::filesystem::create_directory("sub");
     WriteBytes("sub/model.txt", CrLf(kNewModel));
     WriteBytes("m.txt", "3\n-20 0 2\n200 50\n220 2\n\n2\n0 40 20\n60 2\n");
-    ASSERT_EQ(Run({"--mesh", "m.txt"}, "sub/model.txt"), 0) << err.str();
+    WriteBytes("protocol.txt", "1 4 2 3\n1 0 2 0\n");
+    ASSERT_EQ(Run({"--mesh", "m.txt", "--protocol", "protocol.txt"}, "sub/model.txt"), 0) << err.str();
+    EXPECT_EQ(ReadBytes(dir.File("sub/loc2d.txt")), "#6 10 7 3 2\r\n!protocol\r\n0 30  10 20\r\n0 0  10 10\r\n");
     EXPECT_EQ(Lines(out.str()).at(4), "Created mesh file: " + dir.File("m.txt"));
     EXPECT_EQ(Lines(out.str()).at(5), "smallest cell size: 4 x 2");
     EXPECT_EQ(FileNames(dir.File("sub")), (std::vector<std::string>{"loc2d.txt", "model.txt", "model2d.con"}));
-    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"m.txt", "sub"}));
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"m.txt", "protocol.txt", "sub"}));
 }
 
 TEST_F(BatchTest, HelpListsTheOptionsAndUsageErrorsExitWith2)

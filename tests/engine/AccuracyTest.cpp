@@ -55,8 +55,9 @@ Potential Layered(const std::vector<double>& rho, const std::vector<double>& h)
 
 TEST(Accuracy, HalfSpaceForEveryArray)
 {
-    const double tolerance[] = {0.0008, 0.00075, 0.00075, 0.00075}; // pole-pole, dipole-dipole, pole-dipole R, L
-    for (int array = 0; array < 4; ++array) {
+    // Pole-pole, dipole-dipole, pole-dipole R and L, Wenner, Wenner-Schlumberger, gradient.
+    const double tolerance[] = {0.0008, 0.00075, 0.00075, 0.00075, 0.0006, 0.0006, 0.00085};
+    for (int array = 0; array < 7; ++array) {
         EngineScene scene;
         scene.model.m_discretize.array = EArray(array);
         double worst = 0;

@@ -83,6 +83,59 @@ TEST_F(LocationsTest, TheFourArraysGiveTheWorkedData)
     EXPECT_TRUE(m_log.Empty()) << m_log.Last();
 }
 
+// On a core of 0..50 with a = 10 the electrodes stand at 0, 10, ... 50.
+TEST_F(LocationsTest, TheArraysOnNumberedElectrodesGiveTheirHandMadeLists)
+{
+    WriteBytes("protocol.txt", "# A B M N\n1 0 2 0\n3 6 4 5  # dipoles\n\n2 0 4 3\n");
+    const struct {
+        const char* name;
+        EArray array;
+        int n, transmitters;
+        double length;
+        std::vector<std::string> data; // after the header line
+    } rows[] = {
+        {"Wenner", EArray::wenner, 1, 3, 30, {"!wenner", "0 30  10 20", "10 40  20 30", "20 50  30 40"}},
+        {"Wenner-Schlumberger",
+         EArray::wennerSchlumberger,
+         2,
+         4,
+         50,
+         {"!wenner-schlumberger", "0 30  10 20", "0 50  20 30", "10 40  20 30", "20 50  30 40"}},
+        {"multiple gradient",
+         EArray::gradient,
+         2,
+         2,
+         40,
+         {"!gradient", "0 40  10 20", "0 40  20 30", "10 50  20 30", "10 50  30 40"}},
+        {"protocol", EArray::protocol, 6, 3, 30, {"!protocol", "0 0  10 10", "20 50  30 40", "10 10  30 20"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CModelData m;
+        m.m_coreX2 = 50, m.m_discretize.array = row.array, m.m_discretize.n = row.n;
+        m.m_discretize.protocolFile = "protocol.txt";
+        const Result r = Write(m);
+        ASSERT_TRUE(r.ok) << m_log.Last();
+        EXPECT_EQ((std::vector<double>{double(r.transmitters), r.length, double(r.data)}),
+                  (std::vector<double>{double(row.transmitters), row.length, double(row.data.size() - 1)}));
+        const std::vector<std::string> lines = File();
+        EXPECT_EQ(lines[0], FormatC("#%i 10 %i 3 2", row.n, int(row.array)));
+        EXPECT_EQ(std::vector(lines.begin() + 1, lines.end()), row.data);
+    }
+    EXPECT_TRUE(m_log.Empty()) << m_log.Last();
+
+    // What does not fit: n lowered as for the other arrays, a protocol electrode beyond the core.
+    CModelData m;
+    m.m_coreX2 = 50, m.m_discretize.array = EArray::wenner, m.m_discretize.n = 3;
+    EXPECT_EQ(Write(m).n, 1);
+    EXPECT_EQ(m_log.Last(), "The value of 3 entered for n is too large for this model.\nIt has been reduced to 1.");
+    WriteBytes("protocol.txt", "1 7 2 3\n");
+    m.m_discretize.array = EArray::protocol, m.m_discretize.protocolFile = "protocol.txt";
+    EXPECT_FALSE(Write(m).ok);
+    EXPECT_EQ(m_log.Last(), "Electrode 7 of the protocol lies at x = 60, beyond the core area's right edge at 50.\n"
+                            "Choose a smaller a-spacing or a wider core area.");
+}
+
 TEST_F(LocationsTest, AnNTooLargeIsLoweredInTheModelAndTheLengthButNotTheHeader)
 {
     const struct {

@@ -181,7 +181,7 @@ TEST_F(ModelFileTest, LocationsFileHeaderBesideTheModelSetsTheDiscretization)
     const char* const unchanged = "4 5 0 2 1.5 / 1 0.5 2";
     const std::pair<const char*, const char*> rows[] = {
         {"#6 10 1 3 2", "6 10 1 3 2 / 1 0.5 2"},
-        {"#6 10 4 3 2", "6 10 0 2 1.5 / 1 0.5 2"}, // no array type 4: it and what follows are left out
+        {"#6 10 8 3 2", "6 10 0 2 1.5 / 1 0.5 2"}, // no array type 8: it and what follows are left out
         {"6 10 1 3 2", unchanged},
     };
     TempDir elsewhere;
