@@ -282,7 +282,7 @@ CExportSurvey CExportSurvey::ParseRes2dinv(std::string_view text, const std::str
     CRows rows(text, name);
     CExportSurvey s;
     s.title = rows.Next();
-    std::string_view heading;
+    std::string_view ipLine;
     s.spacing = rows.Number("the unit electrode spacing");
     rows.Expect("11");
     rows.Number("the sub-array type");
@@ -292,8 +292,8 @@ CExportSurvey CExportSurvey::ParseRes2dinv(std::string_view text, const std::str
     const int location = rows.Whole(rows.Number("the type of x-location"), 1, 2, "the type of x-location");
     s.ip = rows.Whole(rows.Number("the IP flag"), 0, 1, "the IP flag") == 1;
     if (s.ip)
-        for (CLines block(kIpBlock); block.Next(heading);)
-            rows.Expect(heading);
+        for (CLines block(kIpBlock); block.Next(ipLine);)
+            rows.Expect(ipLine);
     // Electrodes by x, numbered once all are known.
     std::map<double, double> elevation;
     std::vector<std::vector<double>> positions;
@@ -309,6 +309,8 @@ CExportSurvey CExportSurvey::ParseRes2dinv(std::string_view text, const std::str
             xz.insert(xz.begin() + 2, {kRemoteB, 0});
         if (count == 2) // A M
             xz = {xz[0], xz[1], kRemoteB, 0, xz[2], xz[3], kRemoteN, 0};
+        if (std::fabs(xz[0]) == kRemoteN || std::fabs(xz[4]) == kRemoteN)
+            rows.Refuse("A and M cannot lie at infinity");
         for (size_t i = 0; i < 8; i += 2)
             if (std::fabs(xz[i]) != kRemoteN) {
                 const auto [at, fresh] = elevation.emplace(xz[i], xz[i + 1]);
@@ -317,16 +319,19 @@ CExportSurvey CExportSurvey::ParseRes2dinv(std::string_view text, const std::str
             }
         positions.push_back(std::move(xz));
     }
-    for (const auto& [x, z] : elevation)
-        s.electrodes.push_back({x, z});
-    auto number = [&](double x) {
-        return std::fabs(x) == kRemoteN ? 0 : static_cast<int>(std::distance(elevation.begin(), elevation.find(x))) + 1;
+    std::vector<double> x;
+    for (const auto& [at, z] : elevation) {
+        s.electrodes.push_back({at, z});
+        x.push_back(at);
+    }
+    auto number = [&x](double at) {
+        return std::fabs(at) == kRemoteN ? 0
+                                         : static_cast<int>(std::lower_bound(x.begin(), x.end(), at) - x.begin()) + 1;
     };
     for (size_t i = 0; i < s.data.size(); ++i) {
-        CExportDatum& d = s.data[i];
         const std::vector<double>& xz = positions[i];
+        CExportDatum& d = s.data[i];
         d.a = number(xz[0]), d.b = number(xz[2]), d.m = number(xz[4]), d.n = number(xz[6]);
-        CheckDatum(rows, d);
     }
     std::string_view line = rows.Next();
     if (line == kTopographyList) {
