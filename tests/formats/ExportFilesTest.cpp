@@ -137,8 +137,9 @@ TEST(ExportFiles, EveryFormatGivesBackElectrodesPolesAndValues)
                     EXPECT_NEAR(got.etaSd, s->ip ? want.etaSd : 0, 5e-6 * want.etaSd);
                 }
             }
-            if (std::string(f.name).find("res") == 0)
+            if (std::string(f.name).find("res") == 0) {
                 EXPECT_EQ(back.title, "Hill type 2");
+            }
         }
 }
 
