@@ -1,0 +1,145 @@
+#include "forward/Export.h"
+
+#include "formats/DataFile.h"
+#include "formats/LocationsFile.h"
+#include "formats/TopographyFile.h"
+#include "model/ModelData.h"
+#include "platform/FilePath.h"
+#include "platform/Refusal.h"
+#include "platform/StdioFile.h"
+#include "platform/TextFormat.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+void RequireFile(const std::string& name, const char* what)
+{
+    if (!FileExists(name))
+        throw CRefusal(
+            FormatC("The forward run's %s %s is missing. Run the forward modelling first.", what, name.c_str()));
+}
+
+// The engine's: 2 pi / (1/AM - 1/AN - 1/BM + 1/BN), horizontal distances, pole terms dropped.
+double GeometricFactor(const CDataRecord& d)
+{
+    const double current[] = {d.a, d.b}, potential[] = {d.m, d.n};
+    double sum = 0;
+    for (const CPairTerm& t : PairTerms(d.b == d.a, d.n == d.m))
+        sum += t.sign / std::fabs(potential[t.potential] - current[t.current]);
+    return 2 * M_PI / sum;
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
+    file.WriteString(text);
+    file.Close();
+}
+
+} // namespace
+
+CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& noise)
+{
+    CExportSurvey s;
+    s.ip = model.m_discretize.forward != EForwardType::dc;
+    RequireFile(model.m_obsDCFileName, "data file");
+    const CDataFile dc = CDataFile::Read(model.m_obsDCFileName, false);
+    CDataFile ip;
+    if (s.ip) {
+        const std::string& name =
+            model.m_discretize.forward == EForwardType::dcIp ? model.m_obsIPFileName : model.m_obsIPLFileName;
+        RequireFile(name, "data file");
+        ip = CDataFile::Read(name, true);
+        auto same = [](const CDataRecord& p, const CDataRecord& q) {
+            return p.a == q.a && p.b == q.b && p.m == q.m && p.n == q.n;
+        };
+        if (!std::equal(dc.data.begin(), dc.data.end(), ip.data.begin(), ip.data.end(), same))
+            throw CRefusal("The data files " + model.m_obsDCFileName + " and " + name +
+                           " are not of the same forward run. Run the forward modelling again.");
+    }
+    CTopographyFile topography; // flat without points
+    if (model.m_bTopography) {
+        RequireFile(model.m_topoFileName, "topography file");
+        topography = CTopographyFile::Read(model.m_topoFileName);
+    }
+
+    std::vector<double> x;
+    for (const CDataRecord& d : dc.data)
+        for (double e : {d.a, d.b, d.m, d.n})
+            x.push_back(e);
+    std::sort(x.begin(), x.end());
+    x.erase(std::unique(x.begin(), x.end()), x.end());
+    for (double e : x)
+        s.electrodes.push_back({e, topography.ElevationAt(e)});
+    s.spacing = model.m_discretize.aSpacing;
+    for (size_t i = 1; i < x.size(); ++i)
+        s.spacing = std::min(s.spacing, x[i] - x[i - 1]);
+    auto number = [&x](double e) { return static_cast<int>(std::lower_bound(x.begin(), x.end(), e) - x.begin()) + 1; };
+
+    CGaussian gaussian(noise.seed);
+    for (size_t i = 0; i < dc.data.size(); ++i) {
+        const CDataRecord& d = dc.data[i];
+        CExportDatum e;
+        e.a = number(d.a);
+        e.b = d.b == d.a ? 0 : number(d.b);
+        e.m = number(d.m);
+        e.n = d.n == d.m ? 0 : number(d.n);
+        e.k = GeometricFactor(d);
+        if (!std::isfinite(e.k) || e.k == 0)
+            throw CRefusal(FormatC("The datum on line %i of %s has no geometric factor: its electrodes measure "
+                                   "nothing or share a position.",
+                                   d.line, model.m_obsDCFileName.c_str()));
+        e.rSd = noise.ResistanceSd(d.vi);
+        e.r = d.vi + e.rSd * gaussian.Next();
+        e.rhoa = e.r * e.k;
+        if (s.ip) {
+            e.etaSd = noise.ipMillivoltsPerVolt;
+            e.eta = ip.data[i].value + e.etaSd / 1000 * gaussian.Next();
+        }
+        s.data.push_back(e);
+    }
+    return s;
+}
+
+std::string ElectrodeFilePath(const std::string& protocolPath)
+{
+    const size_t name = protocolPath.size() - FileNamePart(protocolPath).size(), dot = protocolPath.rfind('.');
+    const size_t stem = dot != std::string::npos && dot > name ? dot : protocolPath.size();
+    return protocolPath.substr(0, stem) + "_electrodes.csv";
+}
+
+const char* DefaultExportFileName(EExportFormat format)
+{
+    switch (format) {
+    case EExportFormat::pygimli:
+        return "predicted.ohm";
+    case EExportFormat::res2dinv:
+        return "predicted.dat";
+    case EExportFormat::res2dinvResipy:
+        return "predicted_resipy.dat";
+    case EExportFormat::r2:
+        break;
+    }
+    return "protocol.dat";
+}
+
+std::vector<std::string> WriteExport(const CExportSurvey& survey, EExportFormat format, const std::string& path,
+                                     const CExportOptions& options)
+{
+    switch (format) {
+    case EExportFormat::pygimli:
+        WriteText(path, survey.FormatUnified(options));
+        break;
+    case EExportFormat::res2dinv:
+    case EExportFormat::res2dinvResipy:
+        WriteText(path, survey.FormatRes2dinv(format == EExportFormat::res2dinvResipy));
+        break;
+    case EExportFormat::r2:
+        WriteText(path, survey.FormatProtocol(options));
+        WriteText(ElectrodeFilePath(path), survey.FormatProtocolElectrodes());
+        return {path, ElectrodeFilePath(path)};
+    }
+    return {path};
+}

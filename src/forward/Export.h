@@ -1,0 +1,35 @@
+#pragma once
+
+#include "formats/ExportFiles.h"
+#include "forward/Noise.h"
+
+#include <string>
+#include <vector>
+
+struct CModelData;
+
+// The inversion programs' files the predicted data can be written as: pyGIMLi/BERT's unified
+// data, Res2DInv's general array (and ResIPy's variant of it), R2/cR2's protocol.dat with
+// ResIPy's electrode file.
+enum class EExportFormat { pygimli, res2dinv, res2dinvResipy, r2 };
+
+// The data of the model's last forward run in the current folder (obs_dc.dat, and obs_ip.dat or
+// obs_ipL.dat by its forward type) as a survey: electrodes numbered in increasing x, at the
+// elevation of the topography file the run used (0 without topography), the flat-ground
+// geometric factor of the engine, and Gaussian noise of the noise model added to each
+// resistance and chargeability (drawn in the data's order, resistance first), whose standard
+// deviations the survey keeps. The data files stay as they are. Raises CRefusal when a file of
+// the run is missing or the files do not belong together, CFormatError or CFileException when
+// one cannot be read.
+CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& noise);
+
+// Writes the survey in a format to path, for r2 also the electrode file ElectrodeFilePath(path);
+// gives the paths written. Raises CFileException.
+std::vector<std::string> WriteExport(const CExportSurvey& survey, EExportFormat format, const std::string& path,
+                                     const CExportOptions& options = {});
+
+// "<folder>/protocol_electrodes.csv" for "<folder>/protocol.dat".
+std::string ElectrodeFilePath(const std::string& protocolPath);
+
+// A file name for each format ("protocol.dat" is the name R2 reads).
+const char* DefaultExportFileName(EExportFormat format);
