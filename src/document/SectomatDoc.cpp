@@ -14,6 +14,7 @@
 #include "platform/FilePath.h"
 #include "platform/FrameWnd.h"
 #include "platform/MessageBox.h"
+#include "platform/StdioFile.h"
 #include "platform/WaitCursor.h"
 #include "platform/WinApp.h"
 
@@ -102,7 +103,8 @@ bool CSectomatDoc::ReadModel(const std::string& path)
 
 bool CSectomatDoc::WriteModel(const std::string& path)
 {
-    if (!WriteModelFile(path, *this))
+    // The model file stays behind the user's link, unlike the files written beside it.
+    if (!WriteModelFile(FollowLink(path), *this))
         return false;
     SetPathName(path);
     SetModifiedFlag(false);

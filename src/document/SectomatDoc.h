@@ -22,7 +22,8 @@ public:
 
     // Reads a model file into the document; on failure the document stays as it was.
     bool ReadModel(const std::string& path);
-    // Writes the model file; on failure the path, flags and any previous file stay.
+    // Writes the model file, through the user's link if path is one; on failure the path, flags
+    // and any previous file stay.
     bool WriteModel(const std::string& path);
 
     // Every edit of the model ends here: it is modified, its results are out of date, and the
