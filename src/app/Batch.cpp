@@ -263,6 +263,10 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     CBatchMessages messages(out, err);
     CModelData m;
     const std::string path = AbsolutePath(o.model);
+    if (const std::string refused = m.ReservedNameMessage(path, false); !refused.empty()) {
+        err << refused << "\n";
+        return 1;
+    }
     if (!ReadModelFile(path, m))
         return 1;
     // As after Open: the model's folder holds every file of the discretization.

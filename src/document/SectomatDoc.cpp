@@ -89,9 +89,17 @@ void CSectomatDoc::SetPathName(const std::string& path, bool addToRecentFiles)
     SetCurrentDirectory(RemoveLastComponent(GetPathName()));
 }
 
+bool CSectomatDoc::RefusedName(const std::string& path, bool output) const
+{
+    const std::string message = ReservedNameMessage(path, output);
+    if (!message.empty())
+        AfxMessageBox(message);
+    return !message.empty();
+}
+
 bool CSectomatDoc::ReadModel(const std::string& path)
 {
-    if (!ReadModelFile(path, *this))
+    if (RefusedName(path, false) || !ReadModelFile(path, *this))
         return false;
     SetPathName(path);
     m_bDiscretized = m_bForwardDone = false;
@@ -104,7 +112,7 @@ bool CSectomatDoc::ReadModel(const std::string& path)
 bool CSectomatDoc::WriteModel(const std::string& path)
 {
     // The model file stays behind the user's link, unlike the files written beside it.
-    if (!WriteModelFile(FollowLink(path), *this))
+    if (RefusedName(path, true) || !WriteModelFile(FollowLink(path), *this))
         return false;
     SetPathName(path);
     SetModifiedFlag(false);

@@ -105,7 +105,7 @@ bool RunDiscretization(CModelData& m, std::string& summary)
                 dz = m.m_dz;
             }
             // An existing mesh chosen in an earlier run is never written over.
-            m.m_meshFileName = "mesh2d.txt";
+            m.m_meshFileName = CModelData::kMeshFileName;
             if (!mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, L, dx, dz, T)) {
                 AfxMessageBox("The mesh would have more cells than this program can handle.\nChoose larger cells.");
                 return false;

@@ -104,6 +104,13 @@ TEST_F(BatchTest, ARefusalIsPrintedAndNothingIsWritten)
         EXPECT_EQ(out.str(), "") << options[0];
         EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"model.txt"}) << options[0];
     }
+
+    // A model named as a file the run writes beside it would be erased or written over.
+    std::filesystem::rename("model.txt", "obs_dc.dat");
+    EXPECT_EQ(Run({}, "obs_dc.dat"), 1);
+    EXPECT_EQ(err.str(), "Cannot use \"obs_dc.dat\" as the\ninput filename, since this file is written beside the\n"
+                         "model for forward modelling.\n");
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"obs_dc.dat"});
 }
 
 TEST_F(BatchTest, WarningsAndTheEraseQuestionArePrintedAndTheRunGoesOn)
