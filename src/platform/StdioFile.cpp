@@ -146,11 +146,23 @@ void CStdioFile::WriteString(const std::string& text)
             break;
         start = end + 1;
     }
-    if (std::ferror(m_file)) {
-        int error = errno;
-        Discard();
-        throw CFileException::FromErrno(error, m_path, true);
-    }
+    if (std::ferror(m_file))
+        FailWrite();
+}
+
+void CStdioFile::Write(const void* data, size_t count)
+{
+    if (!m_file)
+        throw CFileException(CFileException::generic, m_path, true);
+    if (std::fwrite(data, 1, count, m_file) != count)
+        FailWrite();
+}
+
+void CStdioFile::FailWrite()
+{
+    int error = errno;
+    Discard();
+    throw CFileException::FromErrno(error, m_path, true);
 }
 
 void CStdioFile::Close()

@@ -29,6 +29,8 @@ public:
     bool ReadString(std::string& line);
 
     void WriteString(const std::string& text);
+    // Writes the bytes as they are, without turning "\n" into CR LF: for a picture, say.
+    void Write(const void* data, size_t count);
 
     // Ends a read, or commits a write.
     void Close();
@@ -39,6 +41,8 @@ public:
 
 private:
     void Discard() noexcept;
+    // Raises the error of a failed write, after removing the temporary file.
+    [[noreturn]] void FailWrite();
 
     std::string m_path;     // as the caller named it: the file a write replaces, and for messages
     std::string m_tempPath; // writing only
