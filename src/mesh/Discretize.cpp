@@ -13,6 +13,7 @@
 #include "platform/TextFormat.h"
 
 #include <algorithm>
+#include <cmath>
 
 bool CheckDiscretizeChoice(const CDiscretizeChoice& c, double maxASpacing)
 {
@@ -72,6 +73,23 @@ bool CheckChargeabilities(const CModelData& model)
     return true;
 }
 
+namespace {
+
+// The array length the locations file will give: n lowered to the separations the core holds,
+// in a-spacings, as WriteLocationsFile lowers it. Negative when it will refuse the a-spacing.
+double ArrayLength(const CModelData& m, double a)
+{
+    const int type = m.m_arrayType;
+    const double R = (m.m_coreX2 - m.m_coreX1) / a;
+    const double room = type == 0 ? R : type == 1 ? R - 2 : R - 1;
+    if (!(room < kMaxTransmitters + 1.0))
+        return -1;
+    const int n = std::min(m.m_n, std::max(0, static_cast<int>(std::trunc(room))));
+    return (type == 0 ? n : type == 1 ? n + 2 : n + 1) * a;
+}
+
+} // namespace
+
 void RemovePreviousResults(const CModelData& m)
 {
     for (const std::string* name :
@@ -83,19 +101,12 @@ void RemovePreviousResults(const CModelData& m)
 bool RunDiscretization(CModelData& m, std::string& summary)
 {
     try {
-        int n = m.m_n;
-        double L = 0;
-        int transmitters = 0, data = 0;
-        if (!WriteLocationsFile(m, n, L, m.m_aSpacing, transmitters, data))
-            return false;
-        const double T = MeanTopographyDepth(m);
-
+        // The mesh before any file: a mesh that is refused leaves the folder as it was.
         CMesh mesh;
         double dx = 0, dz = 0;
         if (m.m_meshType == 2) {
             if (!ReadMeshFile(mesh, m.m_existingMesh, m.m_coreX1, dx, dz))
                 return false;
-            m.m_meshFileName = m.m_existingMesh;
         } else {
             if (m.m_meshType == 0) {
                 dx = m.m_aSpacing / m.m_cellsPerElectrode;
@@ -104,12 +115,24 @@ bool RunDiscretization(CModelData& m, std::string& summary)
                 dx = m.m_dx;
                 dz = m.m_dz;
             }
-            // An existing mesh chosen in an earlier run is never written over.
-            m.m_meshFileName = CModelData::kMeshFileName;
-            if (!mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, L, dx, dz, T)) {
+            const double L = ArrayLength(m, m.m_aSpacing);
+            if (L >= 0 &&
+                !mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, L, dx, dz, MeanTopographyDepth(m))) {
                 AfxMessageBox("The mesh would have more cells than this program can handle.\nChoose larger cells.");
                 return false;
             }
+        }
+
+        int n = m.m_n;
+        double L = 0;
+        int transmitters = 0, data = 0;
+        if (!WriteLocationsFile(m, n, L, m.m_aSpacing, transmitters, data))
+            return false;
+        if (m.m_meshType == 2) {
+            m.m_meshFileName = m.m_existingMesh;
+        } else {
+            // An existing mesh chosen in an earlier run is never written over.
+            m.m_meshFileName = CModelData::kMeshFileName;
             WriteMeshFile(mesh, m.m_meshFileName);
         }
         const int cells = mesh.nx * mesh.nz;

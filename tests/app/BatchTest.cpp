@@ -97,6 +97,8 @@ TEST_F(BatchTest, ARefusalIsPrintedAndNothingIsWritten)
         {{"--fwd", "ip"},
          "Chargeability should be between 0 and 1.\nFor greater values, make sure IPL option is "
          "selected when forward modelling.\n"},
+        {{"--mesh", "m2", "--dx", "0.01", "--dz", "0.01"},
+         "The mesh would have more cells than this program can handle.\nChoose larger cells.\n"},
     };
     for (const auto& [options, message] : rows) {
         EXPECT_EQ(Run(options), 1) << options[0];
