@@ -14,7 +14,9 @@
 
 #include <csignal>
 #include <filesystem>
+#include <new>
 #include <sstream>
+#include <streambuf>
 
 namespace {
 
@@ -113,6 +115,20 @@ TEST_F(BatchTest, ARefusalIsPrintedAndNothingIsWritten)
     EXPECT_EQ(err.str(), "Cannot use \"obs_dc.dat\" as the\ninput filename, since this file is written beside the\n"
                          "model for forward modelling.\n");
     EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"obs_dc.dat"});
+}
+
+// Memory that runs out ends the run with a message instead of ending the program.
+TEST_F(BatchTest, AnAllocationThatFailsEndsTheRunWithAMessage)
+{
+    // An output that fails as an exhausted memory would, at the summary.
+    struct NoMemory : std::streambuf {
+        int overflow(int) override { throw std::bad_alloc(); }
+    } noMemory;
+    std::ostream full(&noMemory);
+    full.exceptions(std::ios::badbit);
+    WriteBytes("model.txt", CrLf(kNewModel));
+    EXPECT_EQ(RunBatch({"--batch", "model.txt"}, full, err), 1);
+    EXPECT_EQ(err.str(), "There is not enough memory for this model.\n");
 }
 
 TEST_F(BatchTest, WarningsAndTheEraseQuestionArePrintedAndTheRunGoesOn)
