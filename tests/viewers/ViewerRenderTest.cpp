@@ -134,7 +134,7 @@ protected:
 
 TEST_F(DataPictureTest, ADatumIsDrawnAtItsMidpointAndPseudoDepthInTheColourOfItsValueAndDescribed)
 {
-    Load();
+    ASSERT_NO_FATAL_FAILURE(Load());
     const Shot depths(*picture, picture->WholeWindow());
     // Coloured as log conductivity: the most resistive datum is the first colour, the least the last;
     // each cell one electrode spacing wide about the midpoint.
@@ -163,7 +163,7 @@ TEST_F(DataPictureTest, ADatumIsDrawnAtItsMidpointAndPseudoDepthInTheColourOfIts
 TEST_F(DataPictureTest, TheSurfaceIsDrawnAboveTheSection)
 {
     WriteBytes(dir.File("topo.txt"), "3  0\r\n-100 0\r\n15 10\r\n100 0\r\n");
-    Load(dir.File("topo.txt"));
+    ASSERT_NO_FATAL_FAILURE(Load(dir.File("topo.txt")));
     const CPlotFrame frame(kSize, true);
     ASSERT_FALSE(frame.band.isEmpty());
     const QImage image = picture->ToImage(kSize, picture->WholeWindow());

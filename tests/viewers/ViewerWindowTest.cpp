@@ -48,7 +48,7 @@ protected:
         args.meshPath = "mesh2d.txt";
         args.modelPath = "model2d.con";
         window = OpenModelViewer(args);
-        Show(window);
+        ASSERT_NO_FATAL_FAILURE(Show(window));
         plot = window->Plot();
     }
 
@@ -61,7 +61,7 @@ protected:
 
 TEST_F(ViewerWindows, TheModelViewerOpensOnTheCoreRegionAndFollowsKeysWheelAndDrags)
 {
-    OpenModel();
+    ASSERT_NO_FATAL_FAILURE(OpenModel());
     const CModelPicture& picture = window->Picture();
     const QRectF core = picture.StartWindow();
     // The uniform cells: the core from 0 to 200 and four cells of 10/3 on each side.
@@ -105,7 +105,7 @@ TEST_F(ViewerWindows, TheModelViewerOpensOnTheCoreRegionAndFollowsKeysWheelAndDr
 
 TEST_F(ViewerWindows, SaveImageWritesThePictureAsShown)
 {
-    OpenModel();
+    ASSERT_NO_FATAL_FAILURE(OpenModel());
     ASSERT_TRUE(window->SaveImage(dir.File("shot.png")));
     const QImage shot(QString::fromStdString(dir.File("shot.png")));
     EXPECT_EQ(shot.size(), plot->size());
@@ -142,7 +142,7 @@ TEST_F(ViewerWindows, TheDataViewerSwitchesBetweenPseudoDepthAndLevels)
     args.dataPath = "obs_dc.dat";
     args.topoPath = "topo2d.txt";
     auto window = OpenDataViewer(args);
-    Show(window);
+    ASSERT_NO_FATAL_FAILURE(Show(window));
     CPlotWidget* plot = window->Plot();
     CDataPicture& picture = window->Picture();
     EXPECT_EQ(plot->ShownWindow(), picture.WholeWindow());
