@@ -35,8 +35,6 @@ public:
     // Ends a read, or commits a write.
     void Close();
 
-    const std::string& GetFilePath() const { return m_path; }
-
     static constexpr size_t MaxLineLength = 65536;
 
 private:
