@@ -110,7 +110,7 @@ void BM_Ferrovan(benchmark::State& state, const Case& c)
     CForwardInput in;
     for (auto _ : state) {
         CRunLog log;
-        in = ReadForwardFiles(CForwardJob::Read("ferrovan.inp", log), log);
+        in = ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
         result = ComputeData(in, log);
         WriteDataFiles(in.job.type, in.survey, result);
         algebra += result.algebraSeconds;

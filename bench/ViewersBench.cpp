@@ -4,9 +4,11 @@
 //   build/bin/viewers_bench
 //
 // Each step runs at three sizes; the fitted complexity shows how it grows with cells and data.
-#include "files/DataFile.h"
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
+#include "formats/DataFile.h"
+#include "formats/MeshFile.h"
+#include "formats/ValuesFile.h"
 #include "platform/FilePath.h"
 #include "platform/TextFormat.h"
 #include "render/DataPicture.h"
@@ -17,7 +19,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -32,11 +33,6 @@ std::string Folder()
     return folder;
 }
 
-void Write(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 // A mesh of columns x rows cells, unit wide, and a model of smooth conductivity with air above
 // a wavy surface; named by its size.
 std::string ModelFiles(int columns, int rows)
@@ -44,17 +40,22 @@ std::string ModelFiles(int columns, int rows)
     const std::string base = Folder() + FormatC("/%ix%i", columns, rows);
     if (std::filesystem::exists(base + ".con"))
         return base;
-    Write(base + ".mesh", FormatC("1\n0 %i %i\n\n1\n0 %i %i\n", columns, columns, rows, rows));
-    std::string text = FormatC("%i %i\n", columns, rows);
+    CMeshFile mesh;
+    for (int i = 0; i <= columns; ++i)
+        mesh.x.nodes.push_back(i);
+    for (int k = 0; k <= rows; ++k)
+        mesh.z.nodes.push_back(k);
+    mesh.x.segmentEnds = {columns};
+    mesh.z.segmentEnds = {rows};
+    mesh.Write(base + ".mesh");
+    std::vector<float> values;
     for (int k = 0; k < rows; ++k) {
         for (int i = 0; i < columns; ++i) {
             const bool air = k < 5 + 4 * std::sin(i / 40.0);
-            AppendG(text, air ? 1e-8f : std::pow(10.0f, -2.0f + std::sin(i / 60.0f) * std::cos(k / 30.0f)));
-            text += ' ';
+            values.push_back(air ? 1e-8f : std::pow(10.0f, -2.0f + std::sin(i / 60.0f) * std::cos(k / 30.0f)));
         }
-        text += '\n';
     }
-    Write(base + ".con", text);
+    CValuesFile::Write(base + ".con", columns, rows, values);
     return base;
 }
 
@@ -64,13 +65,13 @@ std::string DataFile(int count)
     const std::string path = Folder() + FormatC("/obs-%i.dat", count);
     if (std::filesystem::exists(path))
         return path;
-    std::string text = "! A B M N V/I(ohm) rho_a(ohm m)\n";
+    CDataFile data;
     for (int d = 0; d < count; ++d) {
         const int a = d / 10, n = d % 10 + 1;
         const double rho = 100 * std::exp(std::sin(a / 50.0) * std::cos(n / 4.0));
-        text += FormatC("%i %i  %i %i  %.6g %.6g\n", a, a + 1, a + 1 + n, a + 2 + n, rho / 30, rho);
+        data.data.push_back({double(a), a + 1.0, a + 1.0 + n, a + 2.0 + n, rho / 30, rho});
     }
-    Write(path, text);
+    data.Write(path);
     return path;
 }
 
@@ -133,9 +134,8 @@ void BM_ReadData(benchmark::State& state)
 {
     const std::string path = DataFile(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        CDataSet set;
         CPseudoSection section;
-        if (!ReadDataFile(path, false, set).empty() || !section.Build(set, path).empty())
+        if (!section.Build(CDataFile::Read(path, false), path).empty())
             state.SkipWithError("cannot read the data");
         benchmark::DoNotOptimize(section.cells.data());
     }

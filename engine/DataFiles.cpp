@@ -3,10 +3,10 @@
 #include "engine/EngineError.h"
 #include "engine/ForwardModel.h"
 #include "engine/Survey.h"
+#include "formats/DataFile.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
 #include "platform/StdioFile.h"
-#include "platform/TextFormat.h"
 
 #include <memory>
 
@@ -23,14 +23,13 @@ std::vector<std::string> DataFileNames(CForwardJob::Type type)
 void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwardResult& result)
 {
     const std::vector<std::string> names = DataFileNames(type);
-    std::string dc = "! A B M N V/I(ohm) rho_a(ohm m)\n";
-    std::string ip = "! A B M N eta_a\n";
+    CDataFile dc, ip;
+    ip.ip = true;
     for (size_t j = 0; j < survey.data.size(); ++j) {
         const CSurvey::Datum& d = survey.data[j];
-        const std::string electrodes = FormatC("%g %g  %g %g  ", d.a, d.b, d.m, d.n);
-        dc += electrodes + FormatC("%.6g %.6g\n", result.voltage[j], result.apparentResistivity[j]);
+        dc.data.push_back({d.a, d.b, d.m, d.n, result.voltage[j], result.apparentResistivity[j]});
         if (type != CForwardJob::dc)
-            ip += electrodes + FormatC("%.6g\n", result.apparentChargeability[j]);
+            ip.data.push_back({d.a, d.b, d.m, d.n, 0, result.apparentChargeability[j]});
     }
 
     // Each file goes to a temporary name when written; all are complete before any is renamed.
@@ -39,7 +38,7 @@ void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwar
     try {
         for (size_t f = 0; f < names.size(); ++f) {
             files.push_back(std::make_unique<CStdioFile>(names[f], CStdioFile::modeCreate | CStdioFile::modeWrite));
-            files.back()->WriteString(f == 0 ? dc : ip);
+            files.back()->WriteString(f == 0 ? dc.Format() : ip.Format());
         }
         for (; committed < files.size(); ++committed)
             files[committed]->Close();

@@ -12,8 +12,7 @@ struct CForwardResult;
 // "obs_ipL.dat" for FWD IPL.
 std::vector<std::string> DataFileNames(CForwardJob::Type type);
 
-// Writes the data files, each line ending in CR LF: "! A B M N V/I(ohm) rho_a(ohm m)" then
-// "%g %g  %g %g  %.6g %.6g" per datum; "! A B M N eta_a" then "%g %g  %g %g  %.6g". All
-// files are written under temporary names first and put in place only when every one is
-// complete; on failure none is left. Raises CEngineError.
+// Writes the data files (formats/DataFile.h), each line ending in CR LF. All files are written
+// under temporary names first and put in place only when every one is complete; on failure none
+// is left. Raises CEngineError.
 void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwardResult& result);

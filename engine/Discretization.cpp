@@ -10,6 +10,11 @@
 
 namespace {
 
+int Corners(const CGrid::CElement& e)
+{
+    return e.Triangle() ? 3 : 4;
+}
+
 // One-dimensional element matrices of a cell of size h: stiffness, and the mean of the lumped and
 // the consistent mass matrices, which makes the stencil the compact fourth-order one.
 double Stiffness1(int a, int b, double h)
@@ -34,84 +39,140 @@ double RectangleMass(int a, int b, double w, double h)
     return Mass1(a & 1, b & 1, w) * Mass1(a >> 1, b >> 1, h);
 }
 
-// Stiffness and mass of one element for a unit conductivity, as 4 x 4 arrays; the number of
-// nodes is returned. A rectangle has them in closed form; any other quadrilateral is mapped
-// from the reference square and integrated with, along each axis, the mean of the two-point
-// Gauss and trapezoidal rules, which is what the closed form is on a rectangle.
-int ElementMatrices(const CGrid& grid, const CGrid::CElement& element, double (&K)[16], double (&M)[16])
+using Corner = double[4];
+using Matrix4 = double[16];
+
+// The linear triangle: exact stiffness, consistent mass.
+void TriangleMatrices(const Corner& x, const Corner& z, Matrix4& K, Matrix4& M)
 {
-    double x[4], z[4];
-    const int count = element.Triangle() ? 3 : 4;
-    for (int a = 0; a < count; ++a) {
-        x[a] = grid.NodeX(element.nodes[a]);
-        z[a] = grid.NodeZ(element.nodes[a]);
+    const double area2 = (x[1] - x[0]) * (z[2] - z[0]) - (x[2] - x[0]) * (z[1] - z[0]);
+    const double area = 0.5 * std::fabs(area2);
+    double b[3], c[3];
+    for (int a = 0; a < 3; ++a) {
+        b[a] = z[(a + 1) % 3] - z[(a + 2) % 3];
+        c[a] = x[(a + 2) % 3] - x[(a + 1) % 3];
     }
-    if (count == 3) {
-        const double area2 = (x[1] - x[0]) * (z[2] - z[0]) - (x[2] - x[0]) * (z[1] - z[0]);
-        const double area = 0.5 * std::fabs(area2);
-        double b[3], c[3];
-        for (int a = 0; a < 3; ++a) {
-            b[a] = z[(a + 1) % 3] - z[(a + 2) % 3];
-            c[a] = x[(a + 2) % 3] - x[(a + 1) % 3];
+    for (int a = 0; a < 3; ++a)
+        for (int d = 0; d < 3; ++d) {
+            K[a * 4 + d] = (b[a] * b[d] + c[a] * c[d]) / (4 * area);
+            M[a * 4 + d] = a == d ? area / 4 : area / 24;
         }
-        for (int a = 0; a < 3; ++a)
-            for (int d = 0; d < 3; ++d) {
-                K[a * 4 + d] = (b[a] * b[d] + c[a] * c[d]) / (4 * area);
-                M[a * 4 + d] = a == d ? area / 4 : area / 24;
-            }
-        return 3;
+}
+
+bool Rectangle(const Corner& x, const Corner& z)
+{
+    return x[0] == x[2] && x[1] == x[3] && z[0] == z[1] && z[2] == z[3];
+}
+
+void RectangleMatrices(const Corner& x, const Corner& z, Matrix4& K, Matrix4& M)
+{
+    const double w = x[1] - x[0], h = z[2] - z[0];
+    for (int a = 0; a < 4; ++a)
+        for (int d = 0; d < 4; ++d) {
+            K[a * 4 + d] = RectangleStiffness(a, d, w, h);
+            M[a * 4 + d] = RectangleMass(a, d, w, h);
+        }
+}
+
+// One point (xi, eta) of the reference square's rule, with weight a quarter.
+void AddQuadraturePoint(double xi, double eta, const Corner& x, const Corner& z, Matrix4& K, Matrix4& M)
+{
+    const double weight = 0.25; // a half along each axis
+    double n[4], dXi[4], dEta[4];
+    double xXi = 0, xEta = 0, zXi = 0, zEta = 0;
+    for (int a = 0; a < 4; ++a) {
+        const double sx = (a & 1) ? 1 : -1, sz = (a >> 1) ? 1 : -1;
+        n[a] = 0.25 * (1 + sx * xi) * (1 + sz * eta);
+        dXi[a] = 0.25 * sx * (1 + sz * eta);
+        dEta[a] = 0.25 * sz * (1 + sx * xi);
+        xXi += dXi[a] * x[a];
+        xEta += dEta[a] * x[a];
+        zXi += dXi[a] * z[a];
+        zEta += dEta[a] * z[a];
     }
-    if (x[0] == x[2] && x[1] == x[3] && z[0] == z[1] && z[2] == z[3]) {
-        const double w = x[1] - x[0], h = z[2] - z[0];
-        for (int a = 0; a < 4; ++a)
-            for (int d = 0; d < 4; ++d) {
-                K[a * 4 + d] = RectangleStiffness(a, d, w, h);
-                M[a * 4 + d] = RectangleMass(a, d, w, h);
-            }
-        return 4;
+    const double det = xXi * zEta - xEta * zXi;
+    double gx[4], gz[4];
+    for (int a = 0; a < 4; ++a) {
+        gx[a] = (zEta * dXi[a] - zXi * dEta[a]) / det;
+        gz[a] = (-xEta * dXi[a] + xXi * dEta[a]) / det;
     }
+    for (int a = 0; a < 4; ++a)
+        for (int d = 0; d < 4; ++d) {
+            K[a * 4 + d] += weight * (gx[a] * gx[d] + gz[a] * gz[d]) * det;
+            M[a * 4 + d] += weight * n[a] * n[d] * det;
+        }
+}
+
+// Any other quadrilateral, mapped from the reference square and integrated with, along each
+// axis, the mean of the two-point Gauss and trapezoidal rules: what the closed form is on a
+// rectangle.
+void MappedMatrices(const Corner& x, const Corner& z, Matrix4& K, Matrix4& M)
+{
     std::fill(K, K + 16, 0.0);
     std::fill(M, M + 16, 0.0);
     static const double g = 1 / std::sqrt(3.0);
     static const double points[4] = {-g, g, -1, 1};
     for (double xi : points)
-        for (double eta : points) {
-            const double weight = 0.25; // a half along each axis
-            double n[4], dXi[4], dEta[4];
-            double xXi = 0, xEta = 0, zXi = 0, zEta = 0;
-            for (int a = 0; a < 4; ++a) {
-                const double sx = (a & 1) ? 1 : -1, sz = (a >> 1) ? 1 : -1;
-                n[a] = 0.25 * (1 + sx * xi) * (1 + sz * eta);
-                dXi[a] = 0.25 * sx * (1 + sz * eta);
-                dEta[a] = 0.25 * sz * (1 + sx * xi);
-                xXi += dXi[a] * x[a];
-                xEta += dEta[a] * x[a];
-                zXi += dXi[a] * z[a];
-                zEta += dEta[a] * z[a];
-            }
-            const double det = xXi * zEta - xEta * zXi;
-            double gx[4], gz[4];
-            for (int a = 0; a < 4; ++a) {
-                gx[a] = (zEta * dXi[a] - zXi * dEta[a]) / det;
-                gz[a] = (-xEta * dXi[a] + xXi * dEta[a]) / det;
-            }
-            for (int a = 0; a < 4; ++a)
-                for (int d = 0; d < 4; ++d) {
-                    K[a * 4 + d] += weight * (gx[a] * gx[d] + gz[a] * gz[d]) * det;
-                    M[a * 4 + d] += weight * n[a] * n[d] * det;
-                }
-        }
-    return 4;
+        for (double eta : points)
+            AddQuadraturePoint(xi, eta, x, z, K, M);
+}
+
+// Stiffness and mass of one element for a unit conductivity, as 4 x 4 arrays; the number of
+// nodes is returned.
+int ElementMatrices(const CGrid& grid, const CGrid::CElement& element, Matrix4& K, Matrix4& M)
+{
+    Corner x, z;
+    const int count = Corners(element);
+    for (int a = 0; a < count; ++a) {
+        x[a] = grid.NodeX(element.nodes[a]);
+        z[a] = grid.NodeZ(element.nodes[a]);
+    }
+    if (count == 3)
+        TriangleMatrices(x, z, K, M);
+    else if (Rectangle(x, z))
+        RectangleMatrices(x, z, K, M);
+    else
+        MappedMatrices(x, z, K, M);
+    return count;
+}
+
+// The outward normal of the edge p-q where it lies on the left or right side or the bottom of
+// the grid; false for any other edge.
+bool BoundaryNormal(const CGrid& grid, int p, int q, double& normalX, double& normalZ)
+{
+    const int stride = grid.Columns() + 1, nx = grid.Columns(), nz = grid.Rows();
+    const int ip = p % stride, iq = q % stride, kp = p / stride, kq = q / stride;
+    normalX = normalZ = 0;
+    if (ip == 0 && iq == 0)
+        normalX = -1;
+    else if (ip == nx && iq == nx)
+        normalX = 1;
+    else if (kp == nz && kq == nz)
+        normalZ = 1;
+    else
+        return false;
+    return true;
 }
 
 } // namespace
 
 CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(grid)
 {
-    const int nx = grid.Columns(), nz = grid.Rows(), stride = nx + 1;
-    const auto& elements = grid.elements;
-    m_unknown.assign(static_cast<size_t>(stride) * (nz + 1), -1);
-    for (const CGrid::CElement& e : elements)
+    const int n = NumberUnknowns();
+    FindNeighbourhoods();
+    m_congruent = congruence && ElectrodesApart(n);
+    BuildPattern(n);
+    LocateElements();
+    AddBoundaryTerms();
+    Order(n);
+}
+
+// Numbers the nodes that some element touches; returns how many.
+int CDiscretization::NumberUnknowns()
+{
+    const int stride = m_grid.Columns() + 1;
+    m_unknown.assign(static_cast<size_t>(stride) * (m_grid.Rows() + 1), -1);
+    for (const CGrid::CElement& e : m_grid.elements)
         for (int node : e.nodes)
             if (node >= 0)
                 m_unknown[node] = 0;
@@ -119,62 +180,80 @@ CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(gr
     for (int& u : m_unknown)
         if (u == 0)
             u = n++;
-    auto count = [](const CGrid::CElement& e) { return e.Triangle() ? 3 : 4; };
+    return n;
+}
 
-    // Each electrode's neighbourhood: the nodes of the elements around it.
+// Each electrode's elements and neighbourhood: the nodes of the elements around it.
+void CDiscretization::FindNeighbourhoods()
+{
+    const auto& elements = m_grid.elements;
     std::vector<int> electrodeOf(m_unknown.size(), -1);
-    for (size_t e = 0; e < grid.electrodeNodes.size(); ++e) {
-        electrodeOf[grid.electrodeNodes[e]] = static_cast<int>(e);
-        m_electrodes.push_back(m_unknown[grid.electrodeNodes[e]]);
+    for (size_t e = 0; e < m_grid.electrodeNodes.size(); ++e) {
+        electrodeOf[m_grid.electrodeNodes[e]] = static_cast<int>(e);
+        m_electrodes.push_back(m_unknown[m_grid.electrodeNodes[e]]);
     }
     m_electrodeElements.resize(m_electrodes.size());
     m_neighbourhoods.resize(m_electrodes.size());
     for (size_t j = 0; j < elements.size(); ++j)
-        for (int a = 0; a < count(elements[j]); ++a)
+        for (int a = 0; a < Corners(elements[j]); ++a)
             if (const int e = electrodeOf[elements[j].nodes[a]]; e >= 0) {
                 m_electrodeElements[e].push_back(static_cast<int>(j));
-                for (int b = 0; b < count(elements[j]); ++b)
+                for (int b = 0; b < Corners(elements[j]); ++b)
                     m_neighbourhoods[e].push_back(m_unknown[elements[j].nodes[b]]);
             }
     for (auto& hood : m_neighbourhoods) {
         std::sort(hood.begin(), hood.end());
         hood.erase(std::unique(hood.begin(), hood.end()), hood.end());
     }
+}
+
+// The congruence needs the corrections of different electrodes to be independent, so no
+// electrode may lie in another's neighbourhood, and none may reach the boundary terms.
+bool CDiscretization::ElectrodesApart(int n) const
+{
+    const int nx = m_grid.Columns(), nz = m_grid.Rows();
     std::vector<char> isElectrode(n, 0), onBoundary(n, 0);
     for (int u : m_electrodes)
         isElectrode[u] = 1;
     for (int k = 0; k <= nz; ++k)
         for (int i = 0; i <= nx; ++i)
-            if ((i == 0 || i == nx || k == nz) && m_unknown[grid.NodeId(i, k)] >= 0)
-                onBoundary[m_unknown[grid.NodeId(i, k)]] = 1;
-    m_congruent = congruence;
+            if ((i == 0 || i == nx || k == nz) && m_unknown[m_grid.NodeId(i, k)] >= 0)
+                onBoundary[m_unknown[m_grid.NodeId(i, k)]] = 1;
     for (size_t e = 0; e < m_electrodes.size(); ++e)
         for (int u : m_neighbourhoods[e])
             if ((u != m_electrodes[e] && isElectrode[u]) || onBoundary[u])
-                m_congruent = false;
+                return false;
+    return true;
+}
 
-    // The pattern, column by column: every pair of nodes of an element and, with the
-    // congruence, every pair in an electrode's neighbourhood. Counted first, then filled.
+// Every pair (row <= column) of nodes of an element and, with the congruence, every pair in an
+// electrode's neighbourhood.
+template <class Visit>
+void CDiscretization::VisitPairs(Visit&& visit) const
+{
+    for (const CGrid::CElement& e : m_grid.elements)
+        for (int a = 0; a < Corners(e); ++a)
+            for (int b = 0; b < Corners(e); ++b) {
+                const int ua = m_unknown[e.nodes[a]], ub = m_unknown[e.nodes[b]];
+                if (ua <= ub)
+                    visit(ua, ub);
+            }
+    if (m_congruent)
+        for (const auto& hood : m_neighbourhoods)
+            for (size_t a = 0; a < hood.size(); ++a)
+                for (size_t b = a; b < hood.size(); ++b)
+                    visit(hood[a], hood[b]);
+}
+
+// The pattern, column by column: the pairs counted first, then filled, sorted and made unique.
+void CDiscretization::BuildPattern(int n)
+{
     std::vector<int> starts(n + 1, 0);
-    auto pairs = [&](auto&& visit) {
-        for (const CGrid::CElement& e : elements)
-            for (int a = 0; a < count(e); ++a)
-                for (int b = 0; b < count(e); ++b) {
-                    const int ua = m_unknown[e.nodes[a]], ub = m_unknown[e.nodes[b]];
-                    if (ua <= ub)
-                        visit(ua, ub);
-                }
-        if (m_congruent)
-            for (const auto& hood : m_neighbourhoods)
-                for (size_t a = 0; a < hood.size(); ++a)
-                    for (size_t b = a; b < hood.size(); ++b)
-                        visit(hood[a], hood[b]);
-    };
-    pairs([&](int, int column) { ++starts[column + 1]; });
+    VisitPairs([&](int, int column) { ++starts[column + 1]; });
     for (int j = 0; j < n; ++j)
         starts[j + 1] += starts[j];
     std::vector<int> rows(starts.back()), fill(starts.begin(), starts.end() - 1);
-    pairs([&](int row, int column) { rows[fill[column]++] = row; });
+    VisitPairs([&](int row, int column) { rows[fill[column]++] = row; });
     m_columnStarts.assign(1, 0);
     m_rowIndices.reserve(static_cast<size_t>(n) * 5);
     for (int j = 0; j < n; ++j) {
@@ -183,21 +262,30 @@ CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(gr
         m_rowIndices.insert(m_rowIndices.end(), begin, std::unique(begin, end));
         m_columnStarts.push_back(static_cast<int>(m_rowIndices.size()));
     }
-    m_elementPositions.reserve(elements.size());
-    for (const CGrid::CElement& e : elements) {
+}
+
+// Where each element's entries go in the pattern, so that assembling needs no search.
+void CDiscretization::LocateElements()
+{
+    m_elementPositions.reserve(m_grid.elements.size());
+    for (const CGrid::CElement& e : m_grid.elements) {
         std::array<int, 16> positions;
         positions.fill(-1);
-        for (int a = 0; a < count(e); ++a)
-            for (int b = 0; b < count(e); ++b) {
+        for (int a = 0; a < Corners(e); ++a)
+            for (int b = 0; b < Corners(e); ++b) {
                 const int ua = m_unknown[e.nodes[a]], ub = m_unknown[e.nodes[b]];
                 if (ua <= ub)
                     positions[a * 4 + b] = Position(ua, ub);
             }
         m_elementPositions.push_back(positions);
     }
+}
 
-    // The mixed boundary condition on the edges along the sides and the bottom, measured from
-    // the electrodes' centre.
+// The mixed boundary condition on the edges along the sides and the bottom, measured from the
+// middle of the electrodes' span at their mean depth.
+void CDiscretization::AddBoundaryTerms()
+{
+    const CGrid& grid = m_grid;
     double xLo = grid.x.back(), xHi = grid.x.front(), zc = 0;
     for (int node : grid.electrodeNodes) {
         xLo = std::min(xLo, grid.NodeX(node));
@@ -208,20 +296,13 @@ CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(gr
     zc /= grid.electrodeNodes.size();
     static const int quadEdges[4][2] = {{0, 1}, {2, 3}, {0, 2}, {1, 3}};
     static const int triangleEdges[3][2] = {{0, 1}, {1, 2}, {0, 2}};
-    for (size_t j = 0; j < elements.size(); ++j) {
-        const CGrid::CElement& e = elements[j];
-        for (int edge = 0; edge < count(e); ++edge) {
+    for (size_t j = 0; j < grid.elements.size(); ++j) {
+        const CGrid::CElement& e = grid.elements[j];
+        for (int edge = 0; edge < Corners(e); ++edge) {
             const int p = e.nodes[e.Triangle() ? triangleEdges[edge][0] : quadEdges[edge][0]];
             const int q = e.nodes[e.Triangle() ? triangleEdges[edge][1] : quadEdges[edge][1]];
-            const int ip = p % stride, iq = q % stride, kp = p / stride, kq = q / stride;
-            double normalX = 0, normalZ = 0;
-            if (ip == 0 && iq == 0)
-                normalX = -1;
-            else if (ip == nx && iq == nx)
-                normalX = 1;
-            else if (kp == nz && kq == nz)
-                normalZ = 1;
-            else
+            double normalX, normalZ;
+            if (!BoundaryNormal(grid, p, q, normalX, normalZ))
                 continue;
             const double half = 0.5 * std::hypot(grid.NodeX(p) - grid.NodeX(q), grid.NodeZ(p) - grid.NodeZ(q));
             for (int node : {p, q}) {
@@ -233,8 +314,13 @@ CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(gr
             }
         }
     }
+}
 
-    // Elimination order: nested dissection of all but the trailing unknowns, then those.
+// Nested dissection of all but the trailing unknowns, its separators clear of the electrodes'
+// rows and columns, then the trailing unknowns.
+void CDiscretization::Order(int n)
+{
+    const int nx = m_grid.Columns(), nz = m_grid.Rows(), stride = nx + 1;
     if (m_congruent) {
         m_trailing = m_electrodes;
     } else {
@@ -249,7 +335,7 @@ CDiscretization::CDiscretization(const CGrid& grid, bool congruence) : m_grid(gr
     std::vector<char> include(m_unknown.size(), 0), avoidColumns(stride, 0), avoidRows(nz + 1, 0);
     for (size_t node = 0; node < m_unknown.size(); ++node)
         include[node] = m_unknown[node] >= 0 && !trailing[m_unknown[node]];
-    for (int node : grid.electrodeNodes) {
+    for (int node : m_grid.electrodeNodes) {
         avoidColumns[node % stride] = 1;
         avoidRows[node / stride] = 1;
     }
@@ -270,14 +356,30 @@ int CDiscretization::Position(int row, int column) const
 
 CDiscretization::COperator CDiscretization::Assemble(const std::vector<double>& elementConductivity) const
 {
-    const CGrid& grid = m_grid;
-    const auto& elements = grid.elements;
     COperator op;
+    AddElementMatrices(elementConductivity, op);
+    for (const CRobinTerm& term : m_robin)
+        op.robin.push_back(elementConductivity[term.element] * term.halfLength);
+    const int m = Electrodes();
+    std::vector<std::vector<double>> weights(m);
+    for (int e = 0; e < m; ++e)
+        weights[e] = ElectrodeWeights(e, elementConductivity);
+    if (m_congruent) {
+        ApplyCongruence(weights, op);
+        op.functionals = Eigen::MatrixXd::Identity(m, m);
+    } else {
+        op.functionals = TrailingFunctionals(weights);
+    }
+    return op;
+}
+
+void CDiscretization::AddElementMatrices(const std::vector<double>& elementConductivity, COperator& op) const
+{
     op.stiffness.assign(m_rowIndices.size(), 0);
     op.mass.assign(m_rowIndices.size(), 0);
     double K[16], M[16];
-    for (size_t j = 0; j < elements.size(); ++j) {
-        const int count = ElementMatrices(grid, elements[j], K, M);
+    for (size_t j = 0; j < m_grid.elements.size(); ++j) {
+        const int count = ElementMatrices(m_grid, m_grid.elements[j], K, M);
         const double sigma = elementConductivity[j];
         const auto& positions = m_elementPositions[j];
         for (int a = 0; a < count; ++a)
@@ -289,72 +391,73 @@ CDiscretization::COperator CDiscretization::Assemble(const std::vector<double>& 
                 op.mass[position] += sigma * M[a * 4 + b];
             }
     }
-    for (const CRobinTerm& term : m_robin)
-        op.robin.push_back(elementConductivity[term.element] * term.halfLength);
+}
 
-    // The electrodes' weights: half the node, half its column of the conductivity-weighted mass
-    // matrix scaled to a unit sum.
-    const int m = Electrodes();
-    std::vector<std::vector<double>> weights(m);
-    for (int e = 0; e < m; ++e) {
+// Electrode e's weights on its neighbourhood: half the node, half its column of the
+// conductivity-weighted mass matrix scaled to a unit sum.
+std::vector<double> CDiscretization::ElectrodeWeights(int e, const std::vector<double>& elementConductivity) const
+{
+    const auto& hood = m_neighbourhoods[e];
+    std::vector<double> s(hood.size(), 0);
+    const int node = m_grid.electrodeNodes[e];
+    double total = 0, K[16], M[16];
+    for (int j : m_electrodeElements[e]) {
+        const CGrid::CElement& element = m_grid.elements[j];
+        const int count = ElementMatrices(m_grid, element, K, M);
+        const int self =
+            static_cast<int>(std::find(element.nodes.begin(), element.nodes.end(), node) - element.nodes.begin());
+        const double sigma = elementConductivity[j];
+        for (int b = 0; b < count; ++b) {
+            const auto at = std::lower_bound(hood.begin(), hood.end(), m_unknown[element.nodes[b]]);
+            s[at - hood.begin()] += sigma * M[b * 4 + self];
+            total += sigma * M[b * 4 + self];
+        }
+    }
+    for (size_t j = 0; j < hood.size(); ++j)
+        s[j] = 0.5 * s[j] / total + (hood[j] == m_electrodes[e] ? 0.5 : 0.0);
+    return s;
+}
+
+// A~ = R A R' with R = T^-1 = I - sum over electrodes of gamma e', gamma being (1 - 1/d) at the
+// electrode's own node and s_j / d at its neighbours, d the own weight. Electrodes are not
+// neighbours, so the corrections of different electrodes only add up, each taken from A.
+void CDiscretization::ApplyCongruence(const std::vector<std::vector<double>>& weights, COperator& op) const
+{
+    const std::vector<double> stiffness = op.stiffness, mass = op.mass;
+    for (int e = 0; e < Electrodes(); ++e) {
         const auto& hood = m_neighbourhoods[e];
-        std::vector<double>& s = weights[e];
-        s.assign(hood.size(), 0);
-        const int node = grid.electrodeNodes[e];
-        double total = 0;
-        for (int j : m_electrodeElements[e]) {
-            const CGrid::CElement& element = elements[j];
-            const int count = ElementMatrices(grid, element, K, M);
-            const int self =
-                static_cast<int>(std::find(element.nodes.begin(), element.nodes.end(), node) - element.nodes.begin());
-            const double sigma = elementConductivity[j];
-            for (int b = 0; b < count; ++b) {
-                const auto at = std::lower_bound(hood.begin(), hood.end(), m_unknown[element.nodes[b]]);
-                s[at - hood.begin()] += sigma * M[b * 4 + self];
-                total += sigma * M[b * 4 + self];
-            }
-        }
+        const int self = m_electrodes[e];
+        const size_t selfAt = std::lower_bound(hood.begin(), hood.end(), self) - hood.begin();
+        const double d = weights[e][selfAt];
+        std::vector<double> gamma(hood.size());
         for (size_t j = 0; j < hood.size(); ++j)
-            s[j] = 0.5 * s[j] / total + (hood[j] == m_electrodes[e] ? 0.5 : 0.0);
-    }
-
-    if (m_congruent) {
-        // A~ = R A R' with R = T^-1 = I - sum over electrodes of gamma e', gamma being
-        // (1 - 1/d) at the electrode's own node and s_j / d at its neighbours, d the own weight.
-        // Electrodes are not neighbours, so the corrections of different electrodes only add up.
-        const std::vector<double> stiffness = op.stiffness, mass = op.mass;
-        for (int e = 0; e < m; ++e) {
-            const auto& hood = m_neighbourhoods[e];
-            const int self = m_electrodes[e];
-            const size_t selfAt = std::lower_bound(hood.begin(), hood.end(), self) - hood.begin();
-            const double d = weights[e][selfAt];
-            std::vector<double> gamma(hood.size());
-            for (size_t j = 0; j < hood.size(); ++j)
-                gamma[j] = j == selfAt ? 1 - 1 / d : weights[e][j] / d;
-            auto original = [&](const std::vector<double>& values, int a, int b) {
-                return values[Position(std::min(a, b), std::max(a, b))];
-            };
-            for (size_t p = 0; p < hood.size(); ++p)
-                for (size_t q = p; q < hood.size(); ++q) {
-                    const int position = Position(hood[p], hood[q]);
-                    for (auto [source, target] : {std::pair{&stiffness, &op.stiffness}, std::pair{&mass, &op.mass}}) {
-                        const double aSS = original(*source, self, self);
-                        const double aSq = original(*source, self, hood[q]);
-                        const double apS = original(*source, hood[p], self);
-                        (*target)[position] += -gamma[p] * aSq - apS * gamma[q] + aSS * gamma[p] * gamma[q];
-                    }
+            gamma[j] = j == selfAt ? 1 - 1 / d : weights[e][j] / d;
+        auto original = [&](const std::vector<double>& values, int a, int b) {
+            return values[Position(std::min(a, b), std::max(a, b))];
+        };
+        for (size_t p = 0; p < hood.size(); ++p)
+            for (size_t q = p; q < hood.size(); ++q) {
+                const int position = Position(hood[p], hood[q]);
+                for (auto [source, target] : {std::pair{&stiffness, &op.stiffness}, std::pair{&mass, &op.mass}}) {
+                    const double aSS = original(*source, self, self);
+                    const double aSq = original(*source, self, hood[q]);
+                    const double apS = original(*source, hood[p], self);
+                    (*target)[position] += -gamma[p] * aSq - apS * gamma[q] + aSS * gamma[p] * gamma[q];
                 }
-        }
-        op.functionals = Eigen::MatrixXd::Identity(m, m);
-    } else {
-        op.functionals = Eigen::MatrixXd::Zero(Trailing(), m);
-        for (int e = 0; e < m; ++e)
-            for (size_t j = 0; j < m_neighbourhoods[e].size(); ++j) {
-                const auto at = std::lower_bound(m_trailing.begin(), m_trailing.end(), m_neighbourhoods[e][j]);
-                op.functionals(at - m_trailing.begin(), e) = weights[e][j];
             }
     }
-    return op;
+}
+
+// Without the congruence, the weights themselves on the trailing unknowns.
+Eigen::MatrixXd CDiscretization::TrailingFunctionals(const std::vector<std::vector<double>>& weights) const
+{
+    Eigen::MatrixXd functionals = Eigen::MatrixXd::Zero(Trailing(), Electrodes());
+    for (int e = 0; e < Electrodes(); ++e)
+        for (size_t j = 0; j < m_neighbourhoods[e].size(); ++j) {
+            const auto at = std::lower_bound(m_trailing.begin(), m_trailing.end(), m_neighbourhoods[e][j]);
+            functionals(at - m_trailing.begin(), e) = weights[e][j];
+        }
+    return functionals;
 }
 
 void CDiscretization::Values(const COperator& op, double k, std::vector<double>& values) const

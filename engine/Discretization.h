@@ -41,6 +41,8 @@ public:
     explicit CDiscretization(const CGrid& grid, bool congruence = true);
 
     int Unknowns() const { return static_cast<int>(m_columnStarts.size()) - 1; }
+    // The unknown of a grid node, or -1 where no element touches it.
+    int Unknown(int node) const { return m_unknown[node]; }
     int Electrodes() const { return static_cast<int>(m_electrodes.size()); }
     // Whether each electrode was turned into one node (see above).
     bool Congruent() const { return m_congruent; }
@@ -66,7 +68,23 @@ private:
         double cosine;
     };
 
+    // The steps of the constructor.
+    int NumberUnknowns();
+    void FindNeighbourhoods();
+    bool ElectrodesApart(int unknowns) const;
+    template <class Visit>
+    void VisitPairs(Visit&& visit) const;
+    void BuildPattern(int unknowns);
+    void LocateElements();
+    void AddBoundaryTerms();
+    void Order(int unknowns);
     int Position(int row, int column) const; // row <= column
+
+    // The steps of Assemble.
+    void AddElementMatrices(const std::vector<double>& elementConductivity, COperator& op) const;
+    std::vector<double> ElectrodeWeights(int electrode, const std::vector<double>& elementConductivity) const;
+    void ApplyCongruence(const std::vector<std::vector<double>>& weights, COperator& op) const;
+    Eigen::MatrixXd TrailingFunctionals(const std::vector<std::vector<double>>& weights) const;
 
     const CGrid& m_grid;
     std::vector<int> m_unknown; // per grid node: its unknown, or -1 where no element touches it

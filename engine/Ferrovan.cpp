@@ -11,8 +11,8 @@
 //   1. Read the input file: the forward type, whose data files of an earlier run go at once,
 //      and the names of the other files.
 //   2. Read the electrode configurations (locations file).
-//   3. Read the mesh with the discretization's own reader, and the air cells from the
-//      topography file with the discretization's own rule.
+//   3. Read the mesh, and the air cells from the topography file with the discretization's own
+//      rule. Every file is read by the readers the model maker and the viewers share (formats/).
 //   4. Read the conductivity model and, for IP and IPL, the chargeability model.
 //   5. Compute the data (ForwardModel.h): 2D problems at a set of wavenumbers along strike, one
 //      factorisation each, superposed into 3D potentials of point electrodes.
@@ -23,13 +23,15 @@
 #include "engine/EngineError.h"
 #include "engine/ForwardModel.h"
 #include "engine/MachineMemory.h"
-#include "engine/ModelFiles.h"
 #include "engine/RunLog.h"
-#include "mesh/MeshFile.h"
+#include "formats/FormatError.h"
+#include "formats/LocationsFile.h"
+#include "formats/MeshFile.h"
+#include "formats/TopographyFile.h"
+#include "formats/ValuesFile.h"
 #include "mesh/Topography.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
-#include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
@@ -39,7 +41,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -64,84 +65,106 @@ const char* const kUsage =
     "  --help           this text\n"
     "  --version        the program's version\n";
 
-// Messages of the shared mesh reader, kept for the log instead of shown in a box.
-class CCollectedMessages {
-public:
-    CCollectedMessages()
-    {
-        m_previous = SetMessageBoxHandler([this](const std::string& text, unsigned) {
-            m_text += (m_text.empty() ? "" : " ") + text;
-            return int(IDOK);
-        });
+// Reads one of the run's files; what keeps it from being read becomes the run's reason.
+template <class Read>
+auto ReadOrRefuse(const std::string& description, const std::string& path, Read read)
+{
+    try {
+        return read();
+    } catch (const CFileException& e) {
+        if (e.m_cause == CFileException::fileNotFound)
+            throw CEngineError("The " + description + " " + path + " does not exist.");
+        throw CEngineError("The " + description + " " + path + " cannot be read: " + std::strerror(e.m_osError) + ".");
+    } catch (const CFormatError& e) {
+        if (e.Line() > 0)
+            throw CEngineError(
+                FormatC("Line %i of the %s %s: %s.", e.Line(), description.c_str(), path.c_str(), e.Reason().c_str()));
+        throw CEngineError("The " + description + " " + path + " cannot be used: " + e.Reason() + ".");
     }
-    ~CCollectedMessages() { SetMessageBoxHandler(m_previous); }
-    CCollectedMessages(const CCollectedMessages&) = delete;
-    CCollectedMessages& operator=(const CCollectedMessages&) = delete;
+}
 
-    std::string Text() const
-    {
-        std::string text = m_text;
-        for (char& c : text)
-            if (c == '\n')
-                c = ' ';
-        return text;
-    }
-
-private:
-    MessageBoxHandler m_previous;
-    std::string m_text;
-};
+double SmallestStep(const std::vector<double>& nodes)
+{
+    double smallest = HUGE_VAL;
+    for (size_t i = 0; i + 1 < nodes.size(); ++i)
+        smallest = std::min(smallest, nodes[i + 1] - nodes[i]);
+    return smallest;
+}
 
 void ReadMesh(CForwardInput& in, CRunLog& log)
 {
     const std::string& path = in.job.meshFile;
-    RequireRegularFile(path, "mesh file");
-    CCollectedMessages messages;
-    double width = 0, thickness = 0;
+    CMeshFile file = ReadOrRefuse("mesh file", path, [&path] { return CMeshFile::Read(path); });
+    CMesh& mesh = in.mesh;
+    mesh.nx = file.x.Cells();
+    mesh.nz = file.z.Cells();
+    mesh.xNodes = std::move(file.x.nodes);
+    mesh.zNodes = std::move(file.z.nodes);
     // The core's edge only sets the mesh's outer columns, which the forward model does not use.
-    if (!ReadMeshFile(in.mesh, path, std::numeric_limits<double>::lowest(), width, thickness)) {
-        if (!FileExists(path))
-            throw CEngineError("The mesh file " + path + " does not exist.");
-        throw CEngineError("The mesh file " + path +
-                           " is not a valid mesh: each axis must be a count of segments followed by their ends and "
-                           "whole cell counts, with positions that increase (" +
-                           messages.Text() + ").");
-    }
-    const CMesh& mesh = in.mesh;
+    mesh.outer = 0;
     log.Info(FormatC("Mesh: %s, %i x %i cells, x %g to %g, depth %g to %g, smallest cell %g x %g", path.c_str(),
                      mesh.nx, mesh.nz, mesh.xNodes.front(), mesh.xNodes.back(), mesh.zNodes.front(), mesh.zNodes.back(),
-                     width, thickness));
+                     SmallestStep(mesh.xNodes), SmallestStep(mesh.zNodes)));
 }
 
 void ReadAirCells(CForwardInput& in, CRunLog& log)
 {
     in.mesh.airPerColumn.assign(in.mesh.nx, 0);
     in.mesh.airCells = 0;
-    if (!in.job.topographyFile.empty()) {
-        ReadTopography(in.job.topographyFile, in.profileX, in.profileE, log);
+    const std::string& path = in.job.topographyFile;
+    if (!path.empty()) {
+        CTopographyFile file = ReadOrRefuse("topography file", path, [&path] { return CTopographyFile::Read(path); });
+        in.profileX = std::move(file.x);
+        in.profileE = std::move(file.elevation);
+        log.Info(FormatC("Topography: %s, %zu points, elevations %g to %g", path.c_str(), in.profileX.size(),
+                         *std::min_element(in.profileE.begin(), in.profileE.end()),
+                         *std::max_element(in.profileE.begin(), in.profileE.end())));
         ComputeAirCells(in.mesh, true, in.profileE, in.profileX);
     }
     in.airPerColumn = in.mesh.airPerColumn;
-    log.Info(in.job.topographyFile.empty() ? std::string("No topography: flat ground at the top of the mesh")
-                                           : FormatC("Air cells: %i", in.mesh.airCells));
+    log.Info(path.empty() ? std::string("No topography: flat ground at the top of the mesh")
+                          : FormatC("Air cells: %i", in.mesh.airCells));
+}
+
+std::vector<double> ReadCellValues(const std::string& path, const char* what, const CForwardInput& in)
+{
+    const std::string description = std::string(what) + " file";
+    CValuesFile file = ReadOrRefuse(description, path, [&path] { return CValuesFile::Read(path); });
+    if (file.nx != in.mesh.nx || file.nz != in.mesh.nz)
+        throw CEngineError(FormatC("The %s %s is made for %i x %i cells, but the mesh file %s has %i x %i: the "
+                                   "model does not belong to this mesh.",
+                                   description.c_str(), path.c_str(), file.nx, file.nz, in.job.meshFile.c_str(),
+                                   in.mesh.nx, in.mesh.nz));
+    return std::move(file.values);
 }
 
 } // namespace
+
+CForwardJob ReadForwardJob(const std::string& path, CRunLog& log,
+                           const std::function<void(CForwardJob::Type)>& typeRead)
+{
+    CForwardJob job = ReadOrRefuse("input file", path, [&] { return CForwardJob::Read(path, typeRead); });
+    for (const auto& [line, text] : job.unknownLines)
+        log.Warning("Line " + std::to_string(line) + " of the input file " + path +
+                    " is not understood and was ignored: " + text);
+    return job;
+}
 
 CForwardInput ReadForwardFiles(const CForwardJob& job, CRunLog& log)
 {
     CForwardInput in;
     in.job = job;
     log.Info(std::string("Forward type: ") + in.job.TypeName());
-    in.survey = CSurvey::Read(in.job.locationsFile, log);
+    const std::string& locations = in.job.locationsFile;
+    in.survey = CSurvey::Build(
+        ReadOrRefuse("electrode locations file", locations, [&locations] { return CLocationsFile::Read(locations); }),
+        locations, log);
     ReadMesh(in, log);
     ReadAirCells(in, log);
-    in.conductivity =
-        ReadCellValues(in.job.conductivityFile, "conductivity", in.mesh.nx, in.mesh.nz, in.job.meshFile, log);
+    in.conductivity = ReadCellValues(in.job.conductivityFile, "conductivity", in);
     log.Info("Conductivity: " + in.job.conductivityFile);
     if (in.job.type != CForwardJob::dc) {
-        in.chargeability =
-            ReadCellValues(in.job.chargeabilityFile, "chargeability", in.mesh.nx, in.mesh.nz, in.job.meshFile, log);
+        in.chargeability = ReadCellValues(in.job.chargeabilityFile, "chargeability", in);
         log.Info("Chargeability: " + in.job.chargeabilityFile);
     }
     return in;
@@ -280,7 +303,7 @@ int RunFerrovan(const std::vector<std::string>& args)
         options.memoryBudget = MemoryBudget(command.maxMemoryBytes, log);
         options.progress = true;
         const CForwardJob job =
-            CForwardJob::Read(command.input, log, [&log](CForwardJob::Type type) { RemoveStaleData(type, log); });
+            ReadForwardJob(command.input, log, [&log](CForwardJob::Type type) { RemoveStaleData(type, log); });
         const CForwardInput in = ReadForwardFiles(job, log);
         log.Stage("reading");
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "engine/ForwardJob.h"
+
+#include <functional>
 #include <string>
 #include <vector>
 
 class CRunLog;
 struct CForwardInput;
-struct CForwardJob;
 
 // The forward-modelling program: "ferrovan [--max-memory MB] INPUT" locks the current folder
 // with "ferrovan.lock" against a second run, reads the input file and the files it names there,
@@ -13,6 +15,11 @@ struct CForwardJob;
 // the exit status: 0 done, 1 failed (the reason on standard error and, unless the folder was
 // locked by another run, in the log), 2 a usage error.
 int RunFerrovan(const std::vector<std::string>& args);
+
+// Reads the input file, logging the lines it skipped; typeRead is called as soon as the forward
+// type has been read. Raises CEngineError.
+CForwardJob ReadForwardJob(const std::string& path, CRunLog& log,
+                           const std::function<void(CForwardJob::Type)>& typeRead = {});
 
 // Reads the files the input file names: locations, mesh, air cells from the topography file,
 // conductivities and, for IP and IPL, chargeabilities. Raises CEngineError.

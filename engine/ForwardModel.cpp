@@ -6,6 +6,7 @@
 #include "engine/RunLog.h"
 #include "engine/SchurSolver.h"
 #include "engine/WavenumberRule.h"
+#include "formats/LocationsFile.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
@@ -186,15 +187,11 @@ void CheckMemory(const CRunSize& size, const CEngineOptions& options, CRunLog& l
                            " are available; use larger cells or a shorter survey, with fewer electrodes.");
 }
 
-// The grid, reaching well beyond the distances the data feel. Data measured against a pole
-// receiver hold the potential against infinity: they feel how far the current spreads, and the
-// cells far away, which grow slowly for them. Dipole receivers cancel it. Before the elements
-// are made, a first estimate of the run's memory: nested dissection of a grid of n nodes fills
-// its factor with about 2.7 n log2 n entries (measured).
-CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, bool poleReceivers, double spreading,
-               const CEngineOptions& options, CRunLog& log)
+// The grid's options: it reaches well beyond the distances the data feel. Data measured against
+// a pole receiver hold the potential against infinity: they feel how far the current spreads,
+// and the cells far away, which grow slowly for them. Dipole receivers cancel it.
+CGrid::Options GridOptions(const CSurvey& survey, bool poleReceivers, double spreading, const CEngineOptions& options)
 {
-    const CSurvey& survey = in.survey;
     const double span = survey.positions.back() - survey.positions.front();
     CGrid::Options gridOptions = options.grid;
     if (poleReceivers)
@@ -204,26 +201,39 @@ CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, bool poleRe
             (poleReceivers ? options.farFactor : options.dipoleFarFactor) * std::max(span, spreading);
     // Rows stay uniform to half the largest electrode distance of the data, where most of their
     // current flows.
-    const std::vector<std::pair<int, int>> pairs = survey.Pairs();
     if (gridOptions.uniformDepth <= 0)
-        for (auto [p, q] : pairs)
+        for (auto [p, q] : survey.Pairs())
             gridOptions.uniformDepth =
                 std::max(gridOptions.uniformDepth, 0.5 * std::fabs(survey.positions[p] - survey.positions[q]));
+    return gridOptions;
+}
+
+// A first estimate of the run's memory, before the grid's elements are made: nested dissection
+// of a grid of n nodes fills its factor with about 2.7 n log2 n entries (measured).
+CRunSize FirstEstimate(const CForwardInput& in, int columns, int rows, const CEngineOptions& options)
+{
+    CRunSize size;
+    size.nodes = double(columns + 1) * (rows + 1);
+    size.elements = double(columns) * rows;
+    size.entries = 5 * size.nodes;
+    size.factorBytes = 8 * 2.5 * size.nodes * std::log2(size.nodes);
+    size.trailing = size.electrodes = static_cast<double>(in.survey.positions.size());
+    size.pairs = static_cast<double>(in.survey.Pairs().size());
+    size.models = in.job.type == CForwardJob::dc ? 1 : 2;
+    size.wavenumbers = 20;
+    size.threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
+    return size;
+}
+
+CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, bool poleReceivers, double spreading,
+               const CEngineOptions& options, CRunLog& log)
+{
+    const CGrid::Options gridOptions = GridOptions(in.survey, poleReceivers, spreading, options);
     CGridModel model{&in.mesh, air, {&in.conductivity}, in.profileX, in.profileE};
     if (in.job.type != CForwardJob::dc)
         model.values.push_back(&in.chargeability);
-    const CGrid grid(model, survey.positions, gridOptions, [&](int columns, int rows) {
-        CRunSize size;
-        size.nodes = double(columns + 1) * (rows + 1);
-        size.elements = double(columns) * rows;
-        size.entries = 5 * size.nodes;
-        size.factorBytes = 8 * 2.5 * size.nodes * std::log2(size.nodes);
-        size.trailing = size.electrodes = static_cast<double>(survey.positions.size());
-        size.pairs = static_cast<double>(pairs.size());
-        size.models = in.job.type == CForwardJob::dc ? 1 : 2;
-        size.wavenumbers = 20;
-        size.threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
-        CheckMemory(size, options, log, false);
+    const CGrid grid(model, in.survey.positions, gridOptions, [&](int columns, int rows) {
+        CheckMemory(FirstEstimate(in, columns, rows, options), options, log, false);
     });
     log.Info(FormatC("Grid: %i x %i cells (the mesh: %i x %i): lines where the model changes, at every electrode and "
                      "every kink of the surface; cells of %g x %g among the electrodes growing by %g of the distance, "
@@ -288,105 +298,147 @@ CWavenumberRule ChooseWavenumbers(const CGrid& grid, const std::vector<std::pair
 
 // The factorisations, one task per model and wavenumber shared among the threads: for each task
 // the potentials of the pairs, and a line of progress when it is done.
-std::vector<std::vector<double>> Factorise(const CDiscretization& discretization,
-                                           const std::vector<CDiscretization::COperator>& operators,
-                                           const CSchurSolver& solver, const CWavenumberRule& rule,
-                                           const std::vector<std::pair<int, int>>& pairs, int threads,
-                                           const std::vector<CTask>& tasks, const CEngineOptions& options, CRunLog& log)
-{
-    const int models = static_cast<int>(operators.size()), nk = static_cast<int>(rule.k.size());
-    std::vector<std::vector<double>> potentials(tasks.size());
-    std::atomic<size_t> next{0};
-    std::atomic<bool> failed{false};
-    std::string failure;
-    std::mutex lock;
-    std::vector<int> finished(models, 0);
-    double factorSeconds = 0, blockSeconds = 0;
-    auto work = [&]() {
+class CFactorisations {
+public:
+    CFactorisations(const CDiscretization& discretization, const std::vector<CDiscretization::COperator>& operators,
+                    const CSchurSolver& solver, const CWavenumberRule& rule,
+                    const std::vector<std::pair<int, int>>& pairs, const std::vector<CTask>& tasks,
+                    const CEngineOptions& options, CRunLog& log)
+        : m_discretization(discretization), m_operators(operators), m_solver(solver), m_rule(rule), m_pairs(pairs),
+          m_tasks(tasks), m_options(options), m_log(log), m_potentials(tasks.size()), m_finished(operators.size(), 0)
+    {
+    }
+
+    // The potentials of every task, in task order.
+    std::vector<std::vector<double>> Run(int threads)
+    {
+        std::vector<std::thread> pool;
+        for (int j = 1; j < threads; ++j)
+            pool.emplace_back([this] { Work(); });
+        Work();
+        for (std::thread& thread : pool)
+            thread.join();
+        if (m_failed)
+            throw CEngineError(m_failure);
+        m_log.Stage(FormatC("factorisations on %i thread%s: %.3f s in CHOLMOD, %.3f s for the potentials from the "
+                            "electrode block (thread time)",
+                            threads, threads > 1 ? "s" : "", m_factorSeconds, m_blockSeconds));
+        return std::move(m_potentials);
+    }
+
+private:
+    // One thread: tasks until none is left or one has failed.
+    void Work()
+    {
         try {
             // OpenMP's limits belong to each thread.
             if (omp_set_max_active_levels)
                 omp_set_max_active_levels(0);
-            CSchurSolver::CWorker worker(solver);
+            CSchurSolver::CWorker worker(m_solver);
             std::vector<double> values;
             Eigen::MatrixXd y;
-            std::string error;
             double factoring = 0, block = 0;
-            for (size_t task; !failed && (task = next++) < tasks.size();) {
-                const CDiscretization::COperator& op = operators[tasks[task].model];
-                discretization.Values(op, rule.k[tasks[task].wavenumber], values);
-                const Clock::time_point start = Clock::now();
-                if (!worker.Factorise(values, op.functionals, y, error))
-                    throw CEngineError(error);
-                const Clock::time_point factored = Clock::now();
-                std::vector<double>& out = potentials[task];
-                out.resize(pairs.size());
-                for (size_t p = 0; p < pairs.size(); ++p)
-                    out[p] = y.col(pairs[p].first).dot(y.col(pairs[p].second));
-                factoring += std::chrono::duration<double>(factored - start).count();
-                block += SecondsSince(factored);
-                std::lock_guard<std::mutex> guard(lock);
-                const int model = tasks[task].model;
-                ++finished[model];
-                if (options.progress)
-                    log.Progress(models > 1 ? FormatC("model %i of %i, wavenumber %i of %i", model + 1, models,
-                                                      finished[model], nk)
-                                            : FormatC("wavenumber %i of %i", finished[model], nk));
+            for (size_t task; !m_failed && (task = m_next++) < m_tasks.size();) {
+                Solve(task, worker, values, y, factoring, block);
+                Finished(m_tasks[task].model);
             }
-            std::lock_guard<std::mutex> guard(lock);
-            factorSeconds += factoring;
-            blockSeconds += block;
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_factorSeconds += factoring;
+            m_blockSeconds += block;
         } catch (const std::exception& e) {
-            std::lock_guard<std::mutex> guard(lock);
-            if (!failed.exchange(true))
-                failure = e.what();
+            std::lock_guard<std::mutex> guard(m_lock);
+            if (!m_failed.exchange(true))
+                m_failure = e.what();
         }
-    };
-    std::vector<std::thread> pool;
-    for (int j = 1; j < threads; ++j)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
-    if (failed)
-        throw CEngineError(failure);
-    log.Stage(FormatC("factorisations on %i thread%s: %.3f s in CHOLMOD, %.3f s for the potentials from the "
-                      "electrode block (thread time)",
-                      threads, threads > 1 ? "s" : "", factorSeconds, blockSeconds));
-    return potentials;
-}
+    }
 
-} // namespace
+    void Solve(size_t task, CSchurSolver::CWorker& worker, std::vector<double>& values, Eigen::MatrixXd& y,
+               double& factoring, double& block)
+    {
+        const CDiscretization::COperator& op = m_operators[m_tasks[task].model];
+        m_discretization.Values(op, m_rule.k[m_tasks[task].wavenumber], values);
+        const Clock::time_point start = Clock::now();
+        std::string error;
+        if (!worker.Factorise(values, op.functionals, y, error))
+            throw CEngineError(error);
+        const Clock::time_point factored = Clock::now();
+        std::vector<double>& out = m_potentials[task];
+        out.resize(m_pairs.size());
+        for (size_t p = 0; p < m_pairs.size(); ++p)
+            out[p] = y.col(m_pairs[p].first).dot(y.col(m_pairs[p].second));
+        factoring += std::chrono::duration<double>(factored - start).count();
+        block += SecondsSince(factored);
+    }
 
-CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineOptions& options)
+    void Finished(int model)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        ++m_finished[model];
+        const int models = static_cast<int>(m_operators.size()), nk = static_cast<int>(m_rule.k.size());
+        if (m_options.progress)
+            m_log.Progress(
+                models > 1 ? FormatC("model %i of %i, wavenumber %i of %i", model + 1, models, m_finished[model], nk)
+                           : FormatC("wavenumber %i of %i", m_finished[model], nk));
+    }
+
+    const CDiscretization& m_discretization;
+    const std::vector<CDiscretization::COperator>& m_operators;
+    const CSchurSolver& m_solver;
+    const CWavenumberRule& m_rule;
+    const std::vector<std::pair<int, int>>& m_pairs;
+    const std::vector<CTask>& m_tasks;
+    const CEngineOptions& m_options;
+    CRunLog& m_log;
+    std::vector<std::vector<double>> m_potentials;
+    std::atomic<size_t> m_next{0};
+    std::atomic<bool> m_failed{false};
+    std::string m_failure;
+    std::mutex m_lock;
+    std::vector<int> m_finished; // tasks done per model
+    double m_factorSeconds = 0, m_blockSeconds = 0;
+};
+
+bool PoleReceivers(const CSurvey& survey)
 {
-    if (openblas_set_num_threads)
-        openblas_set_num_threads(1);
-    const CSurvey& survey = in.survey;
-    const std::vector<int> air = AirCells(in, log);
-    CheckModel(in, air, log);
-    const std::vector<int> cells = EffectiveCells(in.mesh, air);
-
     bool poleReceivers = false;
     for (const CSurvey::Datum& d : survey.data)
         poleReceivers = poleReceivers || d.poleReceiver;
-    const double span = survey.positions.back() - survey.positions.front();
-    const double spreading =
-        std::min(std::max(SpreadingLength(in, air, cells, 0), SpreadingLength(in, air, cells, in.mesh.nx - 1)),
-                 1e4 * std::max(span, in.mesh.zNodes.back() - in.mesh.zNodes.front()));
-    const CGrid grid = MakeGrid(in, air, poleReceivers, spreading, options, log);
-    const std::vector<std::pair<int, int>> pairs = ElectrodePairs(survey, grid);
-    const CWavenumberRule rule = ChooseWavenumbers(grid, pairs, poleReceivers ? spreading : 0, log);
-    const int nk = static_cast<int>(rule.k.size());
+    return poleReceivers;
+}
 
-    const CModels models = ConductivityModels(in, cells);
-    const int modelCount = static_cast<int>(models.sigma.size());
-    const CDiscretization discretization(grid);
+// The spreading length of the model: the larger of its edge columns', within 1e4 times the
+// larger of the survey's extent and the mesh's depth.
+double ModelSpreading(const CForwardInput& in, const std::vector<int>& air, const std::vector<int>& cells)
+{
+    const double span = in.survey.positions.back() - in.survey.positions.front();
+    return std::min(std::max(SpreadingLength(in, air, cells, 0), SpreadingLength(in, air, cells, in.mesh.nx - 1)),
+                    1e4 * std::max(span, in.mesh.zNodes.back() - in.mesh.zNodes.front()));
+}
+
+void LogMethod(const CDiscretization& discretization, CRunLog& log)
+{
     log.Info(FormatC("Method: nodal 2.5D finite elements, %i unknowns, the compact fourth-order (Mehrstellen) stencil "
                      "on rectangles; electrodes inject and measure through conductivity-weighted node weights; no "
                      "current through the ground surface; the mixed condition du/dn = -k K1(kr)/K0(kr) cos(theta) u "
                      "on the sides and the bottom, r from the electrodes' centre",
                      discretization.Unknowns()));
+}
+
+void LogFactor(const CSchurSolver& solver, const CDiscretization& discretization, size_t tasks, int models,
+               int wavenumbers, CRunLog& log)
+{
+    log.Info(FormatC("Cholesky factor: %.4g entries, %.4g flops per factorisation, %zu factorisations (%i model%s x "
+                     "%i wavenumbers); %i electrodes %s",
+                     solver.FactorEntries(), solver.FactorFlops(), tasks, models, models > 1 ? "s" : "", wavenumbers,
+                     discretization.Electrodes(),
+                     discretization.Congruent() ? "eliminated last, each as one unknown"
+                                                : "and their neighbours eliminated last"));
+}
+
+// The operator of every conductivity model, its values taken per element from the mesh cells.
+std::vector<CDiscretization::COperator> AssembleOperators(const CDiscretization& discretization, const CGrid& grid,
+                                                          const CModels& models)
+{
     std::vector<CDiscretization::COperator> operators;
     for (const auto& sigma : models.sigma) {
         std::vector<double> perElement(grid.elements.size());
@@ -394,14 +446,22 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
             perElement[e] = sigma[grid.elements[e].meshCell];
         operators.push_back(discretization.Assemble(perElement));
     }
-    log.Stage("grid, wavenumbers and operators");
+    return operators;
+}
 
-    const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), discretization.Ordering(),
-                              discretization.Trailing());
+std::vector<CTask> Tasks(int models, int wavenumbers)
+{
     std::vector<CTask> tasks;
-    for (int model = 0; model < modelCount; ++model)
-        for (int j = 0; j < nk; ++j)
+    for (int model = 0; model < models; ++model)
+        for (int j = 0; j < wavenumbers; ++j)
             tasks.push_back({model, j});
+    return tasks;
+}
+
+// The run's size once the factor is analysed; one thread per processor, at most one per task.
+CRunSize MeasureRun(const CGrid& grid, const CDiscretization& discretization, const CSchurSolver& solver, size_t pairs,
+                    int models, int wavenumbers, size_t tasks, const CEngineOptions& options)
+{
     CRunSize size;
     size.nodes = double(grid.Columns() + 1) * (grid.Rows() + 1);
     size.elements = static_cast<double>(grid.elements.size());
@@ -410,64 +470,103 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
     size.analysisBytes = solver.AnalysisBytes();
     size.trailing = discretization.Trailing();
     size.electrodes = discretization.Electrodes();
-    size.pairs = static_cast<double>(pairs.size());
-    size.models = modelCount;
-    size.wavenumbers = nk;
+    size.pairs = static_cast<double>(pairs);
+    size.models = models;
+    size.wavenumbers = wavenumbers;
     size.threads =
         std::clamp(options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency()), 1,
-                   static_cast<int>(tasks.size()));
-    log.Info(FormatC("Cholesky factor: %.4g entries, %.4g flops per factorisation, %zu factorisations (%i model%s x "
-                     "%i wavenumbers); %i electrodes %s",
-                     solver.FactorEntries(), solver.FactorFlops(), tasks.size(), modelCount, modelCount > 1 ? "s" : "",
-                     nk, discretization.Electrodes(),
-                     discretization.Congruent() ? "eliminated last, each as one unknown"
-                                                : "and their neighbours eliminated last"));
+                   static_cast<int>(tasks));
+    return size;
+}
+
+// Potentials by superposition over the wavenumbers, per model and pair, summed in task order.
+std::vector<std::vector<double>> Superpose(const std::vector<CTask>& tasks,
+                                           const std::vector<std::vector<double>>& potentials,
+                                           const CWavenumberRule& rule, int models, size_t pairs)
+{
+    std::vector<std::vector<double>> phi(models, std::vector<double>(pairs, 0));
+    for (size_t task = 0; task < tasks.size(); ++task)
+        for (size_t p = 0; p < pairs; ++p)
+            phi[tasks[task].model][p] += rule.w[tasks[task].wavenumber] * potentials[task][p];
+    return phi;
+}
+
+// V/I of a datum from the potentials of one model.
+double Voltage(const std::vector<double>& model, const CSurvey::Datum& d, const CGrid& grid,
+               const std::vector<std::pair<int, int>>& pairs)
+{
+    const auto& e = grid.electrodeOfPosition;
+    auto at = [&](int p, int q) {
+        const std::pair<int, int> key{std::min(e[p], e[q]), std::max(e[p], e[q])};
+        return model[std::lower_bound(pairs.begin(), pairs.end(), key) - pairs.begin()];
+    };
+    const int current[] = {d.ia, d.ib}, potential[] = {d.im, d.in};
+    double v = 0;
+    for (const CPairTerm& t : PairTerms(d.poleSource, d.poleReceiver))
+        v += t.sign * at(current[t.current], potential[t.potential]);
+    return v;
+}
+
+// The data of every datum: V/I, the apparent resistivity and for IP and IPL the apparent
+// chargeability.
+void FormData(const CForwardInput& in, const CGrid& grid, const std::vector<std::pair<int, int>>& pairs,
+              const std::vector<std::vector<double>>& phi, double eps, CForwardResult& result)
+{
+    const bool charged = phi.size() > 1;
+    for (const CSurvey::Datum& d : in.survey.data) {
+        const double v = Voltage(phi[0], d, grid, pairs);
+        result.voltage.push_back(v);
+        result.apparentResistivity.push_back(CSurvey::GeometricFactor(d) * v);
+        if (in.job.type == CForwardJob::ip) {
+            const double vc = Voltage(phi[1], d, grid, pairs);
+            result.apparentChargeability.push_back((vc - v) / vc);
+        } else if (in.job.type == CForwardJob::ipl) {
+            // Seigel's formula for the chargeability eps eta, divided by eps: the linearised form
+            // to first order in eps, and exact for a uniform chargeability.
+            const double vc = charged ? Voltage(phi[1], d, grid, pairs) : v;
+            result.apparentChargeability.push_back(charged ? (vc - v) / (eps * vc) : 0.0);
+        }
+    }
+}
+
+} // namespace
+
+CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineOptions& options)
+{
+    if (openblas_set_num_threads)
+        openblas_set_num_threads(1);
+    const std::vector<int> air = AirCells(in, log);
+    CheckModel(in, air, log);
+    const std::vector<int> cells = EffectiveCells(in.mesh, air);
+    const bool poleReceivers = PoleReceivers(in.survey);
+    const double spreading = ModelSpreading(in, air, cells);
+    const CGrid grid = MakeGrid(in, air, poleReceivers, spreading, options, log);
+    const std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
+    const CWavenumberRule rule = ChooseWavenumbers(grid, pairs, poleReceivers ? spreading : 0, log);
+    const int nk = static_cast<int>(rule.k.size());
+    const CModels models = ConductivityModels(in, cells);
+    const int modelCount = static_cast<int>(models.sigma.size());
+    const CDiscretization discretization(grid);
+    LogMethod(discretization, log);
+    const std::vector<CDiscretization::COperator> operators = AssembleOperators(discretization, grid, models);
+    log.Stage("grid, wavenumbers and operators");
+
+    const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), discretization.Ordering(),
+                              discretization.Trailing());
+    const std::vector<CTask> tasks = Tasks(modelCount, nk);
+    const CRunSize size = MeasureRun(grid, discretization, solver, pairs.size(), modelCount, nk, tasks.size(), options);
+    LogFactor(solver, discretization, tasks.size(), modelCount, nk, log);
     CheckMemory(size, options, log, true);
     log.Stage("ordering and analysis");
 
     const Clock::time_point algebraStart = Clock::now();
     const std::vector<std::vector<double>> potentials =
-        Factorise(discretization, operators, solver, rule, pairs, size.threads, tasks, options, log);
+        CFactorisations(discretization, operators, solver, rule, pairs, tasks, options, log).Run(size.threads);
     CForwardResult result;
     result.algebraSeconds = SecondsSince(algebraStart);
     result.wavenumbers = nk;
     result.unknowns = discretization.Unknowns();
-
-    // Potentials by superposition over the wavenumbers, then the data.
-    std::vector<std::vector<double>> phi(modelCount, std::vector<double>(pairs.size(), 0));
-    for (size_t task = 0; task < tasks.size(); ++task)
-        for (size_t p = 0; p < pairs.size(); ++p)
-            phi[tasks[task].model][p] += rule.w[tasks[task].wavenumber] * potentials[task][p];
-    auto voltage = [&](const std::vector<double>& model, const CSurvey::Datum& d) {
-        const auto& e = grid.electrodeOfPosition;
-        auto at = [&](int p, int q) {
-            const std::pair<int, int> key{std::min(e[p], e[q]), std::max(e[p], e[q])};
-            return model[std::lower_bound(pairs.begin(), pairs.end(), key) - pairs.begin()];
-        };
-        double v = at(d.ia, d.im);
-        if (!d.poleReceiver)
-            v -= at(d.ia, d.in);
-        if (!d.poleSource) {
-            v -= at(d.ib, d.im);
-            if (!d.poleReceiver)
-                v += at(d.ib, d.in);
-        }
-        return v;
-    };
-    for (const CSurvey::Datum& d : survey.data) {
-        const double v = voltage(phi[0], d);
-        result.voltage.push_back(v);
-        result.apparentResistivity.push_back(CSurvey::GeometricFactor(d) * v);
-        if (in.job.type == CForwardJob::ip) {
-            const double charged = voltage(phi[1], d);
-            result.apparentChargeability.push_back((charged - v) / charged);
-        } else if (in.job.type == CForwardJob::ipl) {
-            // Seigel's formula for the chargeability eps eta, divided by eps: the linearised form
-            // to first order in eps, and exact for a uniform chargeability.
-            const double charged = modelCount > 1 ? voltage(phi[1], d) : v;
-            result.apparentChargeability.push_back(modelCount > 1 ? (charged - v) / (models.eps * charged) : 0.0);
-        }
-    }
+    FormData(in, grid, pairs, Superpose(tasks, potentials, rule, modelCount, pairs.size()), models.eps, result);
     log.Stage("data");
     return result;
 }

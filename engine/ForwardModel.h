@@ -2,7 +2,6 @@
 
 #include "engine/ForwardJob.h"
 #include "engine/Grid.h"
-#include "engine/ModelFiles.h"
 #include "engine/Survey.h"
 #include "mesh/Mesh.h"
 
@@ -17,8 +16,9 @@ struct CForwardInput {
     CMesh mesh;
     std::vector<int> airPerColumn;          // air cells at the top of each mesh column
     std::vector<double> profileX, profileE; // the topography file's surface; empty without one
-    CCellValues conductivity;               // S/m
-    CCellValues chargeability;              // IP and IPL
+    // One value per mesh cell, rows from the top down: cell (i, k) is [k * nx + i].
+    std::vector<double> conductivity;  // S/m
+    std::vector<double> chargeability; // IP and IPL
     CSurvey survey;
 };
 

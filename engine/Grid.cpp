@@ -1,6 +1,7 @@
 #include "engine/Grid.h"
 
 #include "engine/EngineError.h"
+#include "formats/TopographyFile.h"
 #include "mesh/Mesh.h"
 #include "platform/TextFormat.h"
 
@@ -159,18 +160,6 @@ std::vector<double> FillLines(const std::vector<double>& lines, const CSizing& s
     return nodes;
 }
 
-// The depth of the surface at x: the profile interpolated, flat beyond its ends.
-double SurfaceDepth(const std::vector<double>& X, const std::vector<double>& E, double x)
-{
-    if (x <= X.front())
-        return -E.front();
-    if (x >= X.back())
-        return -E.back();
-    const size_t j = std::upper_bound(X.begin(), X.end(), x) - X.begin(); // X[j - 1] <= x < X[j]
-    const double t = (x - X[j - 1]) / (X[j] - X[j - 1]);
-    return -(E[j - 1] + t * (E[j] - E[j - 1]));
-}
-
 // The line nearest t.
 int NearestLine(const std::vector<double>& lines, double t)
 {
@@ -188,33 +177,42 @@ int Interval(const std::vector<double>& nodes, double t)
     return std::clamp(j, 0, n - 1);
 }
 
-} // namespace
+// The ground surface as (x, elevation) points; without a profile, the mesh's top.
+struct CProfile {
+    std::vector<double> x, e;
+    double Depth(double at) const { return -ElevationAlong(x, e, at); }
+};
 
-CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, const Options& options,
-             const std::function<void(int, int)>& check)
+CProfile Profile(const CGridModel& model)
 {
     const CMesh& mesh = *model.mesh;
-    const int nx = mesh.nx, nz = mesh.nz;
-    const auto& mx = mesh.xNodes;
-    const auto& mz = mesh.zNodes;
+    if (!model.profileX.empty())
+        return {model.profileX, model.profileE};
+    return {{mesh.xNodes.front(), mesh.xNodes.back()}, {-mesh.zNodes.front(), -mesh.zNodes.front()}};
+}
 
-    std::vector<double> X = model.profileX, E = model.profileE;
-    if (X.empty()) {
-        X = {mx.front(), mx.back()};
-        E = {-mz.front(), -mz.front()};
-    }
+void CheckElectrodes(const CMesh& mesh, const CProfile& profile, const std::vector<double>& electrodes)
+{
+    const auto& mx = mesh.xNodes;
     for (double xe : electrodes) {
         if (xe < mx.front() || xe > mx.back())
             throw CEngineError(FormatC("The electrode at x = %g lies outside the mesh, which spans x = %g to %g.", xe,
                                        mx.front(), mx.back()));
-        if (SurfaceDepth(X, E, xe) >= mz.back())
+        if (profile.Depth(xe) >= mesh.zNodes.back())
             throw CEngineError(FormatC("There is no ground under the electrode at x = %g: the surface there lies "
                                        "below the mesh.",
                                        xe));
     }
+}
 
-    // Which mesh lines carry a change of value.
-    const std::vector<int> cell = EffectiveCells(mesh, model.airPerColumn);
+// Which mesh lines carry a change of value, per vertical (x) and horizontal (z) mesh line.
+struct CChanges {
+    std::vector<char> x, z;
+};
+
+CChanges FindChanges(const CGridModel& model, const std::vector<int>& cell)
+{
+    const int nx = model.mesh->nx, nz = model.mesh->nz;
     auto same = [&](int a, int b) {
         if (a == b)
             return true;
@@ -223,92 +221,152 @@ CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, con
                 return false;
         return true;
     };
-    std::vector<char> xChange(nx + 1, 0), zChange(nz + 1, 0);
+    CChanges changes{std::vector<char>(nx + 1, 0), std::vector<char>(nz + 1, 0)};
     for (int k = 0; k < nz; ++k)
         for (int i = 0; i < nx; ++i) {
             const int c = cell[static_cast<size_t>(k) * nx + i];
             if (i > 0 && !same(cell[static_cast<size_t>(k) * nx + i - 1], c))
-                xChange[i] = 1;
+                changes.x[i] = 1;
             if (k > 0 && !same(cell[static_cast<size_t>(k - 1) * nx + i], c))
-                zChange[k] = 1;
+                changes.z[k] = 1;
         }
+    return changes;
+}
 
-    // The cells among the electrodes, which the grid keeps.
-    const double eLo = electrodes.front(), eHi = electrodes.back();
-    for (int i = std::max(0, Interval(mx, eLo) - 1); i <= std::min(nx - 1, Interval(mx, eHi) + 1); ++i)
-        h = std::max(h, mx[i + 1] - mx[i]);
-    double sLo = HUGE_VAL, sHi = -HUGE_VAL;
+// The cells among the electrodes, which the grid keeps, and how fast cells grow beyond them.
+struct CSizes {
+    double h = 0, hz = 0;                   // cell width and row thickness among the electrodes
+    double sLo = HUGE_VAL, sHi = -HUGE_VAL; // the surface's depth range at the electrodes
+    double growth = 0;
+};
+
+CSizes CellSizes(const CMesh& mesh, const CProfile& profile, const std::vector<double>& electrodes, double growth)
+{
+    const auto& mx = mesh.xNodes;
+    const auto& mz = mesh.zNodes;
+    CSizes sizes;
+    const int first = std::max(0, Interval(mx, electrodes.front()) - 1);
+    for (int i = first; i <= std::min(mesh.nx - 1, Interval(mx, electrodes.back()) + 1); ++i)
+        sizes.h = std::max(sizes.h, mx[i + 1] - mx[i]);
     for (double xe : electrodes) {
-        const double s = SurfaceDepth(X, E, xe);
-        sLo = std::min(sLo, s);
-        sHi = std::max(sHi, s);
+        const double s = profile.Depth(xe);
+        sizes.sLo = std::min(sizes.sLo, s);
+        sizes.sHi = std::max(sizes.sHi, s);
         const int k = Interval(mz, s);
-        hz = std::max(hz, mz[k + 1] - mz[k]);
+        sizes.hz = std::max(sizes.hz, mz[k + 1] - mz[k]);
     }
-    const double xc = 0.5 * (eLo + eHi), zc = 0.5 * (sLo + sHi);
     // Cells finer among the electrodes than three to their spacing grow more slowly too, so that
     // refining the mesh refines the whole grid.
     double gap = HUGE_VAL;
     for (size_t j = 1; j < electrodes.size(); ++j)
         gap = std::min(gap, electrodes[j] - electrodes[j - 1]);
-    const double growth = options.growth * std::clamp(3 * h / gap, 0.25, 1.0);
-    const double far = std::max(options.farDistance, 0.0);
+    sizes.growth = growth * std::clamp(3 * sizes.h / gap, 0.25, 1.0);
+    return sizes;
+}
 
-    // Along x: the electrodes, the lines of change and the kinks of the surface.
+// The width of the cells beside the first and the last electrode: those between the outer two
+// electrodes continued, since the scheme is fourth-order only where cells are uniform.
+std::pair<double, double> GuardWidths(const std::vector<double>& electrodes, double h)
+{
+    auto inner = [&](double span) { return span / std::max(1.0, std::ceil(span / h - 1e-9)); };
+    const size_t last = electrodes.size() - 1;
+    if (last == 0)
+        return {h, h};
+    return {inner(electrodes[1] - electrodes.front()), inner(electrodes.back() - electrodes[last - 1])};
+}
+
+// Along x: the electrodes, the lines of change, the kinks of the surface and uniform cells
+// beside the outer electrodes, filled in and continued to the far distance.
+std::vector<double> LinesAlongX(const CMesh& mesh, const CProfile& profile, const std::vector<double>& electrodes,
+                                const std::vector<char>& xChange, const CSizes& sizes, const CGrid::Options& options)
+{
+    const auto& mx = mesh.xNodes;
+    const double h = sizes.h, eLo = electrodes.front(), eHi = electrodes.back();
     std::vector<CLine> lines{{mx.front(), 1}, {mx.back(), 1}};
     for (double xe : electrodes)
         lines.push_back({xe, 2});
-    for (int i = 1; i < nx; ++i)
+    for (int i = 1; i < mesh.nx; ++i)
         if (xChange[i])
             lines.push_back({mx[i], 1});
-    for (size_t j = 1; j + 1 < X.size(); ++j)
-        if (X[j] > mx.front() && X[j] < mx.back())
-            lines.push_back({X[j], 0});
-    // The scheme is fourth-order only where cells are uniform, so the cells beside the outer
-    // electrodes continue those between them for a few cells before they grow.
-    auto inner = [&](double span) { return span / std::max(1.0, std::ceil(span / h - 1e-9)); };
-    const size_t last = electrodes.size() - 1;
-    const double wLo = last > 0 ? inner(electrodes[1] - eLo) : h;
-    const double wHi = last > 0 ? inner(eHi - electrodes[last - 1]) : h;
+    for (size_t j = 1; j + 1 < profile.x.size(); ++j)
+        if (profile.x[j] > mx.front() && profile.x[j] < mx.back())
+            lines.push_back({profile.x[j], 0});
+    const auto [wLo, wHi] = GuardWidths(electrodes, h);
     for (int j = 1; j <= kGuardCells; ++j) {
         if (eLo - j * wLo > mx.front())
             lines.push_back({eLo - j * wLo, 0});
         if (eHi + j * wHi < mx.back())
             lines.push_back({eHi + j * wHi, 0});
     }
-    x = FillLines(MergeLines(lines, 1e-6 * h, 0.25 * h),
-                  CSizing(h, growth, eLo - kGuardCells * wLo, eHi + kGuardCells * wHi), options.sideRatio, xc - far,
-                  xc + far, true);
+    const double xc = 0.5 * (eLo + eHi), far = std::max(options.farDistance, 0.0);
+    const CSizing sizing(h, sizes.growth, eLo - kGuardCells * wLo, eHi + kGuardCells * wHi);
+    return FillLines(MergeLines(lines, 1e-6 * h, 0.25 * h), sizing, options.sideRatio, xc - far, xc + far, true);
+}
 
-    surface.resize(x.size());
-    double zStart = HUGE_VAL, zLow = -HUGE_VAL;
-    for (size_t i = 0; i < x.size(); ++i) {
-        surface[i] = SurfaceDepth(X, E, x[i]);
-        zStart = std::min(zStart, surface[i]);
-        zLow = std::max(zLow, surface[i]);
-    }
-
-    // Along z: from the highest point of the surface, the lines of change and the mesh's bottom.
-    // Under a surface that is not flat, the rows at the electrodes are halved: the elements
-    // that follow the surface are second-order, and it is there that the data feel them most.
+// Along z: from the highest point of the surface, the lines of change and the mesh's bottom.
+// Under a surface that is not flat, the rows at the electrodes are halved: the elements that
+// follow the surface are second-order, and it is there that the data feel them most.
+std::vector<double> LinesAlongZ(const CMesh& mesh, const std::vector<char>& zChange, const std::vector<double>& surface,
+                                const CSizes& sizes, const CGrid::Options& options)
+{
+    const auto& mz = mesh.zNodes;
+    const double zStart = *std::min_element(surface.begin(), surface.end());
+    const double zLow = *std::max_element(surface.begin(), surface.end());
+    const double hz = sizes.hz, sLo = sizes.sLo, sHi = sizes.sHi;
     std::vector<CLine> zLines{{zStart, 1}, {mz.back(), 1}};
-    for (int k = 1; k < nz; ++k)
+    for (int k = 1; k < mesh.nz; ++k)
         if (zChange[k] && mz[k] > zStart)
             zLines.push_back({mz[k], 1});
-    CSizing zSizing(hz, growth, sLo, sHi + std::max(options.uniformDepth, kGuardCells * hz));
+    CSizing zSizing(hz, sizes.growth, sLo, sHi + std::max(options.uniformDepth, kGuardCells * hz));
     if (zLow > zStart)
         zSizing.Fine(sLo - 2 * hz, sHi + 3 * hz, 0.5);
-    z = FillLines(MergeLines(zLines, 1e-6 * hz, 0), zSizing, options.bottomRatio, zStart, zc + far, false);
-    const int NX = Columns(), NZ = Rows();
-    std::vector<char> change(z.size(), 0);
-    for (int k = 1; k < NZ; ++k) {
-        const int j = static_cast<int>(std::lower_bound(mz.begin(), mz.end(), z[k]) - mz.begin());
-        change[k] = j <= nz && mz[j] == z[k] && zChange[j];
-    }
+    const double zc = 0.5 * (sLo + sHi), far = std::max(options.farDistance, 0.0);
+    return FillLines(MergeLines(zLines, 1e-6 * hz, 0), zSizing, options.bottomRatio, zStart, zc + far, false);
+}
 
-    // The surface node of every vertical line: the nearest node moved onto the surface, by half
-    // a row at most, unless that moves it up across a change of value by more than a quarter of
-    // a row.
+// Per horizontal grid line: whether it is a mesh line that carries a change of value.
+std::vector<char> GridChanges(const CMesh& mesh, const std::vector<char>& zChange, const std::vector<double>& z)
+{
+    const auto& mz = mesh.zNodes;
+    std::vector<char> change(z.size(), 0);
+    for (size_t k = 1; k + 1 < z.size(); ++k) {
+        const int j = static_cast<int>(std::lower_bound(mz.begin(), mz.end(), z[k]) - mz.begin());
+        change[k] = j <= mesh.nz && mz[j] == z[k] && zChange[j];
+    }
+    return change;
+}
+
+} // namespace
+
+CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, const Options& options,
+             const std::function<void(int, int)>& check)
+{
+    const CMesh& mesh = *model.mesh;
+    const CProfile profile = Profile(model);
+    CheckElectrodes(mesh, profile, electrodes);
+    const std::vector<int> cell = EffectiveCells(mesh, model.airPerColumn);
+    const CChanges changes = FindChanges(model, cell);
+    const CSizes sizes = CellSizes(mesh, profile, electrodes, options.growth);
+    h = sizes.h;
+    hz = sizes.hz;
+    x = LinesAlongX(mesh, profile, electrodes, changes.x, sizes, options);
+    surface.resize(x.size());
+    for (size_t i = 0; i < x.size(); ++i)
+        surface[i] = profile.Depth(x[i]);
+    z = LinesAlongZ(mesh, changes.z, surface, sizes, options);
+    const std::vector<char> change = GridChanges(mesh, changes.z, z);
+    PlaceSurfaceNodes(change);
+    FadeBesideElectrodes(electrodes, change);
+    if (check)
+        check(Columns(), Rows());
+    MakeElements(mesh, cell);
+    PlaceElectrodes(electrodes);
+}
+
+// The surface node of every vertical line: the nearest node moved onto the surface, by half a
+// row at most, unless that moves it up across a change of value by more than a quarter of a row.
+void CGrid::PlaceSurfaceNodes(const std::vector<char>& change)
+{
     top.resize(x.size());
     shift.resize(x.size());
     fade.assign(x.size(), 1);
@@ -322,9 +380,12 @@ CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, con
         top[i] = k;
         shift[i] = s - z[k];
     }
-    // Beside an electrode the rows follow the surface from the electrode's node instead, so that
-    // every electrode has the same cells about it whatever the slope; the move fades out over
-    // the rows below, keeping them in order, and must end above a change of value.
+}
+
+// Per vertical line: the electrode's line whose surface node the rows follow (the electrode's
+// own line and the lines next to it, the nearest electrode's where two claim one), or -1.
+std::vector<int> CGrid::ElectrodeAnchors(const std::vector<double>& electrodes) const
+{
     std::vector<int> electrodeLines;
     for (double xe : electrodes) {
         const int i = NearestLine(x, xe);
@@ -333,10 +394,20 @@ CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, con
     }
     std::vector<int> anchor(x.size(), -1);
     for (int e : electrodeLines)
-        for (int i = std::max(0, e - 1); i <= std::min(NX, e + 1); ++i)
+        for (int i = std::max(0, e - 1); i <= std::min(Columns(), e + 1); ++i)
             if (anchor[i] < 0 || std::abs(i - e) < std::abs(i - anchor[i]))
                 anchor[i] = e;
-    for (int i = 0; i <= NX; ++i) {
+    return anchor;
+}
+
+// Beside an electrode the rows follow the surface from the electrode's node instead, so that
+// every electrode has the same cells about it whatever the slope; the move fades out over the
+// rows below, keeping them in order, and must end above a change of value.
+void CGrid::FadeBesideElectrodes(const std::vector<double>& electrodes, const std::vector<char>& change)
+{
+    const int NZ = Rows();
+    const std::vector<int> anchor = ElectrodeAnchors(electrodes);
+    for (int i = 0; i <= Columns(); ++i) {
         if (anchor[i] < 0)
             continue;
         const int k = top[anchor[i]];
@@ -354,19 +425,20 @@ CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, con
         shift[i] = move;
         fade[i] = rows;
     }
+}
 
-    if (check)
-        check(NX, NZ);
-
-    // The mesh cell of each grid column and row; cells beyond the mesh take the edge's.
+// The elements, each taking the values of the mesh cell it lies in; cells beyond the mesh take
+// the edge's.
+void CGrid::MakeElements(const CMesh& mesh, const std::vector<int>& cell)
+{
+    const int NX = Columns(), NZ = Rows();
     meshColumn.resize(NX);
     for (int i = 0; i < NX; ++i)
-        meshColumn[i] = Interval(mx, 0.5 * (x[i] + x[i + 1]));
+        meshColumn[i] = Interval(mesh.xNodes, 0.5 * (x[i] + x[i + 1]));
     std::vector<int> meshRow(NZ);
     for (int k = 0; k < NZ; ++k)
-        meshRow[k] = Interval(mz, 0.5 * (z[k] + z[k + 1]));
-    auto valueCell = [&](int i, int k) { return cell[static_cast<size_t>(meshRow[k]) * nx + meshColumn[i]]; };
-
+        meshRow[k] = Interval(mesh.zNodes, 0.5 * (z[k] + z[k + 1]));
+    auto valueCell = [&](int i, int k) { return cell[static_cast<size_t>(meshRow[k]) * mesh.nx + meshColumn[i]]; };
     for (int i = 0; i < NX; ++i) {
         const int tl = top[i], tr = top[i + 1];
         // Where the surface crosses rows between the two lines, triangles fan out from the
@@ -382,8 +454,11 @@ CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, con
             elements.push_back(
                 {{NodeId(i, k), NodeId(i + 1, k), NodeId(i, k + 1), NodeId(i + 1, k + 1)}, valueCell(i, k)});
     }
+}
 
-    // Electrodes closer than the tolerance share a line, and so a node.
+// Electrodes closer than the tolerance share a line, and so a node.
+void CGrid::PlaceElectrodes(const std::vector<double>& electrodes)
+{
     for (double xe : electrodes) {
         const int i = NearestLine(x, xe);
         const int node = NodeId(i, top[i]);

@@ -67,6 +67,14 @@ public:
     std::vector<double> shift;            // per vertical line: how far its surface node moved
     std::vector<int> fade;                // and over how many rows below the move fades out
     double h = 0, hz = 0;                 // the cell sizes among the electrodes
+
+private:
+    // The steps of the constructor, once the lines are drawn.
+    void PlaceSurfaceNodes(const std::vector<char>& change);
+    std::vector<int> ElectrodeAnchors(const std::vector<double>& electrodes) const;
+    void FadeBesideElectrodes(const std::vector<double>& electrodes, const std::vector<char>& change);
+    void MakeElements(const CMesh& mesh, const std::vector<int>& cell);
+    void PlaceElectrodes(const std::vector<double>& electrodes);
 };
 
 // The mesh cell whose values hold at each mesh cell: the cell itself in the ground, the top

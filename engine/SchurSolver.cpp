@@ -112,9 +112,22 @@ bool CSchurSolver::CWorker::Factorise(const std::vector<double>& values, const E
                 "); a conductivity may be too extreme.";
         return false;
     }
+    const int t = m_solver.m_trailing;
+    GatherTrailingBlock(n - t);
+    for (int j = 0; j < t; ++j)
+        if (!(m_trailingFactor(j, j) > 0) || !std::isfinite(m_trailingFactor(j, j))) {
+            error = "The factorisation gave an unusable electrode block.";
+            return false;
+        }
+    y = m_trailingFactor.triangularView<Eigen::Lower>().solve(functionals);
+    return true;
+}
 
-    // The trailing block of L, gathered from the supernodes that hold its columns.
-    const int t = m_solver.m_trailing, first = n - t;
+// The trailing block of L, from the first trailing column on, gathered from the supernodes that
+// hold its columns.
+void CSchurSolver::CWorker::GatherTrailingBlock(int first)
+{
+    const int t = m_solver.m_trailing;
     m_trailingFactor.setZero(t, t);
     const int* super = static_cast<const int*>(m_factor->super);
     const int* pi = static_cast<const int*>(m_factor->pi);
@@ -133,11 +146,4 @@ bool CSchurSolver::CWorker::Factorise(const std::vector<double>& values, const E
                     m_trailingFactor(row - first, column - first) = x[px[s] + (column - k1) * nrows + r];
             }
     }
-    for (int j = 0; j < t; ++j)
-        if (!(m_trailingFactor(j, j) > 0) || !std::isfinite(m_trailingFactor(j, j))) {
-            error = "The factorisation gave an unusable electrode block.";
-            return false;
-        }
-    y = m_trailingFactor.triangularView<Eigen::Lower>().solve(functionals);
-    return true;
 }

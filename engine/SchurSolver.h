@@ -46,6 +46,8 @@ public:
                        std::string& error);
 
     private:
+        void GatherTrailingBlock(int first);
+
         const CSchurSolver& m_solver;
         std::unique_ptr<cholmod_common_struct> m_common;
         cholmod_factor_struct* m_factor = nullptr;

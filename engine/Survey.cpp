@@ -1,10 +1,9 @@
 #include "engine/Survey.h"
 
 #include "engine/EngineError.h"
-#include "engine/ModelFiles.h"
 #include "engine/RunLog.h"
-#include "platform/FileException.h"
-#include "platform/StdioFile.h"
+#include "formats/LocationsFile.h"
+#include "formats/Text.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
@@ -34,37 +33,11 @@ std::vector<double> Electrodes(const std::vector<double>& sorted, double toleran
 
 } // namespace
 
-CSurvey CSurvey::Read(const std::string& path, CRunLog& log)
+CSurvey CSurvey::Build(const CLocationsFile& file, const std::string& path, CRunLog& log)
 {
-    RequireRegularFile(path, "electrode locations file");
     CSurvey survey;
-    std::vector<std::pair<int, std::string>> lines; // of each datum, for messages
-    try {
-        CStdioFile file(path, CStdioFile::modeRead);
-        std::string line;
-        int lineNumber = 0;
-        while (file.ReadString(line)) {
-            ++lineNumber;
-            const size_t first = line.find_first_not_of(" \t");
-            if (first == std::string::npos || line[first] == '#' || line[first] == '!')
-                continue;
-            Datum d{};
-            if (ScanFields(line, "%lf %lf %lf %lf", &d.a, &d.b, &d.m, &d.n) != 4 ||
-                !std::isfinite(d.a + d.b + d.m + d.n))
-                throw CEngineError(FormatC("Line %i of the locations file %s does not hold four electrode positions "
-                                           "A B M N: %s",
-                                           lineNumber, path.c_str(), line.c_str()));
-            d.poleSource = d.b == d.a;
-            d.poleReceiver = d.n == d.m;
-            survey.data.push_back(d);
-            lines.emplace_back(lineNumber, line);
-        }
-        file.Close();
-    } catch (const CFileException& e) {
-        if (e.m_cause == CFileException::fileNotFound)
-            throw CEngineError("The electrode locations file " + path + " does not exist.");
-        throw CEngineError("The electrode locations file " + path + " cannot be read: " + e.GetErrorMessage());
-    }
+    for (const CQuadrupole& q : file.data)
+        survey.data.push_back({q.a, q.b, q.m, q.n, q.b == q.a, q.n == q.m, 0, 0, 0, 0});
     if (survey.data.empty())
         throw CEngineError("The electrode locations file " + path + " holds no data.");
 
@@ -95,8 +68,9 @@ CSurvey CSurvey::Read(const std::string& path, CRunLog& log)
         else if (d.im == d.ia || d.in == d.ia || d.im == d.ib || d.in == d.ib)
             fault = "puts a potential electrode on a current electrode";
         if (fault)
-            throw CEngineError(FormatC("Line %i of the locations file %s %s: %s", lines[j].first, path.c_str(), fault,
-                                       lines[j].second.c_str()));
+            throw CEngineError(FormatC("Line %i of the locations file %s %s: %s %s  %s %s", file.data[j].line,
+                                       path.c_str(), fault, Exact(d.a).c_str(), Exact(d.b).c_str(), Exact(d.m).c_str(),
+                                       Exact(d.n).c_str()));
     }
     log.Info(FormatC("Locations: %s, %zu data on %zu electrode positions from %g to %g", path.c_str(),
                      survey.data.size(), survey.positions.size(), survey.positions.front(), survey.positions.back()));
@@ -108,14 +82,10 @@ CSurvey CSurvey::Read(const std::string& path, CRunLog& log)
 
 double CSurvey::GeometricFactor(const Datum& d)
 {
-    double sum = 1 / std::fabs(d.m - d.a);
-    if (!d.poleReceiver)
-        sum -= 1 / std::fabs(d.n - d.a);
-    if (!d.poleSource) {
-        sum -= 1 / std::fabs(d.m - d.b);
-        if (!d.poleReceiver)
-            sum += 1 / std::fabs(d.n - d.b);
-    }
+    const double current[] = {d.a, d.b}, potential[] = {d.m, d.n};
+    double sum = 0;
+    for (const CPairTerm& t : PairTerms(d.poleSource, d.poleReceiver))
+        sum += t.sign / std::fabs(potential[t.potential] - current[t.current]);
     return 2 * M_PI / sum;
 }
 
@@ -123,14 +93,9 @@ std::vector<std::pair<int, int>> CSurvey::Pairs() const
 {
     std::vector<std::pair<int, int>> pairs;
     for (const Datum& d : data) {
-        pairs.push_back({d.ia, d.im});
-        if (!d.poleReceiver)
-            pairs.push_back({d.ia, d.in});
-        if (!d.poleSource) {
-            pairs.push_back({d.ib, d.im});
-            if (!d.poleReceiver)
-                pairs.push_back({d.ib, d.in});
-        }
+        const int current[] = {d.ia, d.ib}, potential[] = {d.im, d.in};
+        for (const CPairTerm& t : PairTerms(d.poleSource, d.poleReceiver))
+            pairs.push_back({current[t.current], potential[t.potential]});
     }
     std::sort(pairs.begin(), pairs.end());
     pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());

@@ -4,6 +4,7 @@
 #include <vector>
 
 class CRunLog;
+struct CLocationsFile;
 
 // The data to predict: one electrode configuration per line of the locations file, in its
 // order. Positions are along x; a pole is written as a repeated position (B = A for a pole
@@ -16,12 +17,10 @@ public:
         int ia, ib, im, in; // indices into positions
     };
 
-    // Reads the locations file: lines starting with '#' or '!' and empty lines are skipped, every
-    // other line holds A B M N. Positions closer than 1e-9 of the survey's extent are one
-    // electrode. Raises CEngineError on a line without four numbers, two current or two potential
-    // electrodes of a datum at one position, a potential electrode on a current electrode, or a
-    // file without data.
-    static CSurvey Read(const std::string& path, CRunLog& log);
+    // The survey of a locations file read from path. Positions closer than 1e-9 of the survey's
+    // extent are one electrode. Raises CEngineError on two current or two potential electrodes of
+    // a datum at one position, or a potential electrode on a current electrode.
+    static CSurvey Build(const CLocationsFile& file, const std::string& path, CRunLog& log);
 
     // The flat-ground geometric factor 2 pi / (1/AM - 1/AN - 1/BM + 1/BN), the terms with an
     // electrode at infinity dropped.

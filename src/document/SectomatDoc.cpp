@@ -70,10 +70,9 @@ bool CSectomatDoc::OnNewDocument()
     return true;
 }
 
+// The model file's reader opens the file itself, and only once it knows it is a regular file.
 bool CSectomatDoc::OnOpenDocument(const std::string& path)
 {
-    if (!CDocument::OnOpenDocument(path))
-        return false;
     return ReadModel(path);
 }
 

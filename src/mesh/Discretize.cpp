@@ -1,5 +1,8 @@
 #include "mesh/Discretize.h"
 
+#include "formats/FormatError.h"
+#include "formats/ForwardInputFile.h"
+#include "formats/MeshFile.h"
 #include "mesh/Limits.h"
 #include "mesh/Locations.h"
 #include "mesh/Mesh.h"
@@ -48,7 +51,7 @@ bool CheckDiscretizeChoice(const CDiscretizeChoice& c, double maxASpacing)
         if (c.existingMesh.empty())
             return refuse("Mesh file is missing.");
         // The forward input file names the mesh on a line of its own.
-        if (c.existingMesh.find_first_of("\r\n") != std::string::npos)
+        if (!CForwardInputFile::CanHold(c.existingMesh))
             return refuse("Mesh file:\n" + c.existingMesh +
                           "\nholds a line break, which the forward-modelling input file cannot hold.");
         if (!FileExists(c.existingMesh))
@@ -121,6 +124,12 @@ bool RunDiscretization(CModelData& m, std::string& summary)
                 AfxMessageBox("The mesh would have more cells than this program can handle.\nChoose larger cells.");
                 return false;
             }
+            // Refused before any file is written, as a mesh too large is.
+            if (!MeshFileOf(mesh).FitsItsDecimals()) {
+                AfxMessageBox("The mesh's cells are too small for the mesh file, which keeps two decimals.\n"
+                              "Work in smaller units, such as metres.");
+                return false;
+            }
         }
 
         int n = m.m_n;
@@ -166,6 +175,9 @@ bool RunDiscretization(CModelData& m, std::string& summary)
         return true;
     } catch (const CFileException& e) {
         e.ReportError();
+        return false;
+    } catch (const CFormatError& e) {
+        AfxMessageBox(std::string("Cannot write\n") + e.what());
         return false;
     }
 }

@@ -1,9 +1,9 @@
 #include "mesh/Locations.h"
 
+#include "formats/LocationsFile.h"
 #include "mesh/Limits.h"
 #include "model/ModelData.h"
 #include "platform/MessageBox.h"
-#include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
@@ -24,9 +24,8 @@ bool WriteLocationsFile(CModelData& model, int& n, double& arrayLength, double a
     }
     const int nmax = std::max(0, static_cast<int>(std::trunc(room)));
 
-    CStdioFile file(model.m_locFileName, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    std::string text = FormatC("#%i %g %i %i %g\n", n, a, type, model.m_cellsPerElectrode, model.m_aspectRatio);
-    data = 0;
+    CLocationsFile file;
+    file.header = {n, a, type, model.m_cellsPerElectrode, model.m_aspectRatio};
     if (n > nmax) {
         AfxMessageBox(
             FormatC("The value of %i entered for n is too large for this model.\nIt has been reduced to %i.", n, nmax));
@@ -35,7 +34,6 @@ bool WriteLocationsFile(CModelData& model, int& n, double& arrayLength, double a
     }
     const int spacings = type == 0 ? n : type == 1 ? n + 2 : n + 1;
     arrayLength = spacings * a;
-    text += type == 0 ? "!pole-pole\n" : type == 1 ? "!dipole-dipole\n" : "!pole-dipole\n";
 
     for (int i = 0; i < nmax; ++i) {
         double A, s;
@@ -77,17 +75,17 @@ bool WriteLocationsFile(CModelData& model, int& n, double& arrayLength, double a
                 N = M + a;
                 break;
             }
-            text += FormatC("%g %g  %g %g\n", A, B, M, N);
-            ++data;
-        }
-        // Flush in pieces: a large survey need not sit in memory whole.
-        if (text.size() > (1 << 16)) {
-            file.WriteString(text);
-            text.clear();
+            if (file.data.size() >= static_cast<size_t>(kMaxData)) {
+                AfxMessageBox(FormatC("The survey would have more than %i data.\nChoose a larger a-spacing or a "
+                                      "smaller n.",
+                                      kMaxData));
+                return false;
+            }
+            file.data.push_back({A, B, M, N});
         }
     }
-    file.WriteString(text);
-    file.Close();
+    file.Write(model.m_locFileName);
     transmitters = nmax;
+    data = static_cast<int>(file.data.size());
     return true;
 }

@@ -1,9 +1,8 @@
 #include "mesh/Rasterise.h"
 
+#include "formats/ValuesFile.h"
 #include "mesh/Mesh.h"
 #include "platform/MessageBox.h"
-#include "platform/StdioFile.h"
-#include "platform/TextFormat.h"
 
 #include <algorithm>
 #include <cmath>
@@ -86,26 +85,6 @@ void PaintSheared(const CMesh& mesh, CGrid& grid, CElement& b, float v, double c
     }
 }
 
-void WriteValues(const std::vector<float>& values, int nx, int nz, const std::string& fileName)
-{
-    CStdioFile file(fileName, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    std::string text = FormatC("%i %i\n", nx, nz);
-    for (int k = 0; k < nz; ++k) {
-        const float* row = values.data() + static_cast<size_t>(k) * nx;
-        for (int i = 0; i < nx; ++i) {
-            AppendG(text, row[i]);
-            text += ' ';
-        }
-        text += '\n';
-        if (text.size() > (1 << 16)) {
-            file.WriteString(text);
-            text.clear();
-        }
-    }
-    file.WriteString(text);
-    file.Close();
-}
-
 } // namespace
 
 std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background, CElementList& blocks, double cx1,
@@ -165,5 +144,5 @@ void RasteriseModel(const CMesh& mesh, bool isDC, float background, CElementList
     std::vector<float> values = RasteriseGrid(mesh, isDC, background, blocks, cx1, cz1, s, allFitted);
     if (!allFitted)
         AfxMessageBox("Warning, block(s) could not fit in the mesh.");
-    WriteValues(values, mesh.nx, mesh.nz, fileName);
+    CValuesFile::Write(fileName, mesh.nx, mesh.nz, values);
 }

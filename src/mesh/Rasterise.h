@@ -16,6 +16,6 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background,
 // where the edge column is air) and writes the model file (conductivity for DC,
 // values 10^v; chargeability for IP). Stores in every block the cells it occupies, in logical
 // units. Warns once when a block is too small for the mesh. The mesh must carry its air counts.
-// Raises CFileException when the file cannot be written.
+// Raises CFileException when the file cannot be written, CFormatError when a value is not finite.
 void RasteriseModel(const CMesh& mesh, bool isDC, float background, CElementList& blocks, const std::string& fileName,
                     double cx1, double cz1, double s);

@@ -1,9 +1,8 @@
 #include "mesh/Topography.h"
 
+#include "formats/TopographyFile.h"
 #include "mesh/Mesh.h"
 #include "model/ModelData.h"
-#include "platform/StdioFile.h"
-#include "platform/TextFormat.h"
 
 #include <algorithm>
 
@@ -13,20 +12,6 @@ struct Vertex {
     double x;
     double elevation;
 };
-
-// The surface's elevation at x: along the polyline, flat beyond its ends.
-double ElevationAt(const std::vector<Vertex>& v, double x)
-{
-    if (v.empty())
-        return 0;
-    if (x <= v.front().x)
-        return v.front().elevation;
-    if (x >= v.back().x)
-        return v.back().elevation;
-    auto b = std::upper_bound(v.begin(), v.end(), x, [](double p, const Vertex& q) { return p < q.x; });
-    auto a = std::prev(b);
-    return a->elevation + (b->elevation - a->elevation) * (x - a->x) / (b->x - a->x);
-}
 
 } // namespace
 
@@ -38,25 +23,28 @@ void BuildExtendedProfile(const CModelData& model, double left, double right, st
         v.push_back({p.m_x, 0.0 - p.m_z}); // a depth of 0 is an elevation of 0, not -0
     // Editing keeps the points by increasing x; a file may not.
     std::stable_sort(v.begin(), v.end(), [](const Vertex& a, const Vertex& b) { return a.x < b.x; });
+    std::vector<double> xs, es;
+    for (const Vertex& p : v) {
+        xs.push_back(p.x);
+        es.push_back(p.elevation);
+    }
 
     X.clear();
     E.clear();
-    X.push_back(left);
-    E.push_back(ElevationAt(v, left));
+    auto add = [&](double x, double e) {
+        X.push_back(x);
+        E.push_back(e);
+    };
+    add(left, ElevationAlong(xs, es, left));
     for (const Vertex& p : v) {
-        if (p.x < left) {
-            X.push_back(left);
-            E.push_back(ElevationAt(v, left));
-        } else if (p.x > right) {
-            X.push_back(right);
-            E.push_back(ElevationAt(v, right));
-        } else {
-            X.push_back(p.x);
-            E.push_back(p.elevation);
-        }
+        if (p.x < left)
+            add(left, ElevationAlong(xs, es, left));
+        else if (p.x > right)
+            add(right, ElevationAlong(xs, es, right));
+        else
+            add(p.x, p.elevation);
     }
-    X.push_back(right);
-    E.push_back(ElevationAt(v, right));
+    add(right, ElevationAlong(xs, es, right));
 }
 
 void WriteTopographyFile(const CModelData& model, int N, std::vector<double>& E, std::vector<double>& X, double left,
@@ -64,12 +52,10 @@ void WriteTopographyFile(const CModelData& model, int N, std::vector<double>& E,
 {
     BuildExtendedProfile(model, left, right, E, X);
     (void)N; // the profile's size follows from the points
-    std::string text = FormatC("%i  %g\n", static_cast<int>(X.size()), 0.0);
-    for (size_t j = 0; j < X.size(); ++j)
-        text += FormatC("%g %g\n", X[j], E[j]);
-    CStdioFile file(model.m_topoFileName, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(text);
-    file.Close();
+    CTopographyFile file;
+    file.x = X;
+    file.elevation = E;
+    file.Write(model.m_topoFileName);
 }
 
 void ComputeAirCells(CMesh& mesh, bool topography, const std::vector<double>& E, const std::vector<double>& X)

@@ -15,9 +15,9 @@ CRect LogicalRect(double x1, double z1, double x2, double z2, double x0, double 
 }
 
 // Adds without overflow; logical caches of absurd models saturate instead of wrapping.
-int AddSaturated(int a, int b)
+int AddSaturated(int a, int64_t b)
 {
-    int64_t sum = static_cast<int64_t>(a) + b;
+    int64_t sum = a + b;
     if (sum > INT_MAX)
         return INT_MAX;
     if (sum < INT_MIN)
@@ -73,8 +73,8 @@ void CElement::UpdateCorners(int d)
 {
     const CRect& r = m_rect;
     m_corners[0] = {AddSaturated(r.left, d), r.top};
-    m_corners[1] = {AddSaturated(r.left, -d), r.bottom};
-    m_corners[2] = {AddSaturated(r.right, -d), r.bottom};
+    m_corners[1] = {AddSaturated(r.left, -int64_t(d)), r.bottom};
+    m_corners[2] = {AddSaturated(r.right, -int64_t(d)), r.bottom};
     m_corners[3] = {AddSaturated(r.right, d), r.top};
 }
 
@@ -82,7 +82,7 @@ void CElement::ShearTo(CPoint pt, double s)
 {
     // Integer division truncating toward zero, as the outline's centre is taken in logical units.
     int centre = static_cast<int>((static_cast<int64_t>(m_rect.left) + m_rect.right) / 2);
-    int d = AddSaturated(pt.x, -centre);
+    int d = AddSaturated(pt.x, -int64_t(centre));
     UpdateCorners(d);
     double w = d / s;
     m_xTop1 = m_x1 + w;

@@ -111,27 +111,6 @@ void CStdioFile::Discard() noexcept
     }
 }
 
-bool CStdioFile::ReadString(std::string& line)
-{
-    line.clear();
-    if (!m_file)
-        return false;
-    bool any = false;
-    int c;
-    while ((c = std::getc(m_file)) != EOF) {
-        any = true;
-        if (c == '\n')
-            break;
-        if (line.size() < MaxLineLength)
-            line.push_back(static_cast<char>(c));
-    }
-    if (std::ferror(m_file))
-        throw CFileException::FromErrno(errno, m_path, false);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return any;
-}
-
 void CStdioFile::WriteString(const std::string& text)
 {
     if (!m_file)

@@ -13,7 +13,8 @@
 // keeps the user's link names the file with FollowLink.
 // Each "\n" written becomes CR LF, the line end of the Windows tools these files are shared with.
 //
-// Reading accepts CR LF and LF line ends.
+// Opening for reading only tells whether the file can be read: the shared files are read by
+// formats/Text.h.
 class CStdioFile {
 public:
     enum OpenFlags { modeRead = 0x0, modeWrite = 0x1, modeCreate = 0x1000 };
@@ -24,18 +25,12 @@ public:
     CStdioFile(const CStdioFile&) = delete;
     CStdioFile& operator=(const CStdioFile&) = delete;
 
-    // Reads the next line without its line end; false at the end of the file. Of a very long
-    // line only the first MaxLineLength characters are kept.
-    bool ReadString(std::string& line);
-
     void WriteString(const std::string& text);
     // Writes the bytes as they are, without turning "\n" into CR LF: for a picture, say.
     void Write(const void* data, size_t count);
 
     // Ends a read, or commits a write.
     void Close();
-
-    static constexpr size_t MaxLineLength = 65536;
 
 private:
     void Discard() noexcept;

@@ -36,9 +36,9 @@ bool IsBlank(char c)
 }
 
 // The strto* functions need a terminated string; lines are short, so copy.
-enum class Kind { Int, Float, Double };
+enum class Kind { Int, Double };
 
-// Converts one number at the start of s (after blanks); returns the characters used, 0 if none.
+// Converts one number at the start of s; returns the characters used, 0 if none.
 size_t ConvertNumber(const std::string& s, Kind kind, int base, void* target)
 {
     const char* begin = s.c_str();
@@ -50,13 +50,6 @@ size_t ConvertNumber(const std::string& s, Kind kind, int base, void* target)
         if (end == begin || errno == ERANGE || v < INT_MIN || v > INT_MAX)
             return 0;
         *static_cast<int*>(target) = static_cast<int>(v);
-        break;
-    }
-    case Kind::Float: {
-        float v = strtof_l(begin, &end, CLocale());
-        if (end == begin || !std::isfinite(v))
-            return 0;
-        *static_cast<float*>(target) = v;
         break;
     }
     case Kind::Double: {
@@ -103,75 +96,6 @@ void AppendG(std::string& out, double value)
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
     out.append(buffer, result.ptr);
-}
-
-int ScanFields(std::string_view text, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    // Stop at an embedded NUL, as the C library would.
-    std::string s(text.substr(0, text.find('\0')));
-    size_t pos = 0;
-    int stored = 0;
-    for (const char* f = format; *f; ++f) {
-        if (IsBlank(*f)) {
-            while (pos < s.size() && IsBlank(s[pos]))
-                ++pos;
-            continue;
-        }
-        if (*f != '%') {
-            if (pos >= s.size() || s[pos] != *f)
-                break;
-            ++pos;
-            continue;
-        }
-        ++f;
-        bool isLong = false;
-        if (*f == 'l') {
-            isLong = true;
-            ++f;
-        }
-        Kind kind;
-        int base = 0;
-        switch (*f) {
-        case 'i':
-            kind = Kind::Int;
-            break;
-        case 'd':
-            kind = Kind::Int;
-            base = 10;
-            break;
-        case 'f':
-        case 'g':
-        case 'e':
-            kind = isLong ? Kind::Double : Kind::Float;
-            break;
-        default:
-            va_end(args);
-            return stored; // not a conversion this reader knows
-        }
-        while (pos < s.size() && IsBlank(s[pos]))
-            ++pos;
-        void* target = nullptr;
-        switch (kind) {
-        case Kind::Int:
-            target = va_arg(args, int*);
-            break;
-        case Kind::Float:
-            target = va_arg(args, float*);
-            break;
-        case Kind::Double:
-            target = va_arg(args, double*);
-            break;
-        }
-        size_t used = ConvertNumber(s.substr(pos), kind, base, target);
-        if (used == 0)
-            break;
-        pos += used;
-        ++stored;
-    }
-    va_end(args);
-    return stored;
 }
 
 namespace {

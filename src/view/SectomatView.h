@@ -126,10 +126,9 @@ public:
     CTopoList::iterator m_itNearestTopo;
     bool m_bTracking = false;
     bool m_bFirstDrag = false;
-    bool m_bMoveMode = false;
-    bool m_bSizeMode = false;
-    bool m_bShearMode = false;
-    bool m_bEllipseMode = false;
+    // A block operation chosen from the context menu, waiting for the pointer.
+    enum class PendingOp { none, move, size, shear, ellipse };
+    PendingOp m_pending = PendingOp::none;
     double m_dMin = 0;
     double m_dMax = 0;
     std::array<COLORREF, 61> m_colours;
@@ -151,7 +150,7 @@ private:
     // Every committed edit: the document is modified, its results out of date, and the whole
     // picture is drawn again without a selection.
     void FinishEdit();
-    void StartPending(bool& mode);
+    void StartPending(PendingOp op);
     // Leaves any drag or pending block operation; the caller repaints to remove its preview.
     void EndTracking();
     CPoint ToLogical(CDC& dc, CPoint point) const;

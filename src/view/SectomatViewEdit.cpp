@@ -67,7 +67,7 @@ void CSectomatView::DrawBlockShape(CDC& dc, const CElement& block, CPoint a, CPo
 
 void CSectomatView::OnLButtonDown(unsigned, CPoint point)
 {
-    if (m_bTopoMode || m_bMoveMode || m_bSizeMode || m_bShearMode || m_bEllipseMode || !m_pActiveList)
+    if (m_bTopoMode || m_pending != PendingOp::none || !m_pActiveList)
         return;
     CClientDC dc(this);
     if (HasSelection()) {
@@ -81,7 +81,7 @@ void CSectomatView::OnLButtonDown(unsigned, CPoint point)
 void CSectomatView::OnMouseMove(unsigned flags, CPoint point)
 {
     const bool left = flags & MK_LBUTTON;
-    const bool pending = m_bMoveMode || m_bSizeMode || m_bShearMode || m_bEllipseMode;
+    const bool pending = m_pending != PendingOp::none;
     if (m_bTopoMode || !m_bTracking || (!left && !pending))
         return;
     // The block operations need the block the context menu selected.
@@ -92,10 +92,12 @@ void CSectomatView::OnMouseMove(unsigned flags, CPoint point)
     const int oldRop = dc.SetROP2(R2_NOTXORPEN);
 
     enum { RubberBand, Shear, Ellipse, MoveOrSize } shape;
-    if (left && !m_bMoveMode && !m_bSizeMode)
-        shape = m_bShearMode ? Shear : m_bEllipseMode ? Ellipse : RubberBand;
+    if (m_pending == PendingOp::shear)
+        shape = Shear;
+    else if (m_pending == PendingOp::ellipse)
+        shape = Ellipse;
     else
-        shape = m_bShearMode ? Shear : m_bEllipseMode ? Ellipse : MoveOrSize;
+        shape = pending ? MoveOrSize : RubberBand;
 
     switch (shape) {
     case RubberBand:
@@ -124,7 +126,7 @@ void CSectomatView::OnMouseMove(unsigned flags, CPoint point)
         const CRect& r = m_itSelected->m_rect;
         const CPoint c = Centre(r);
         const int dx = p.x - c.x, dy = p.y - c.y;
-        if (shape == MoveOrSize && m_bMoveMode) {
+        if (m_pending == PendingOp::move) {
             m_ptAnchor = ClampToCore({r.left + dx, r.top + dy});
             m_ptCorner = ClampToCore({r.right + dx, r.bottom + dy});
         } else {
@@ -157,15 +159,15 @@ void CSectomatView::OnLButtonUp(unsigned, CPoint point)
         return;
     if (CFrameWnd* frame = GetParentFrame())
         frame->SetMessageText("");
-    const bool pending = m_bMoveMode || m_bSizeMode || m_bShearMode || m_bEllipseMode;
+    const bool pending = m_pending != PendingOp::none;
     if (pending && !HasSelection())
         return;
     {
         CClientDC dc(this);
-        if (!m_bMoveMode && !m_bSizeMode && !m_bEllipseMode)
+        if (m_pending == PendingOp::none || m_pending == PendingOp::shear)
             m_ptCorner = ClampToCore(ToLogical(dc, point));
     }
-    if (!m_bShearMode) {
+    if (m_pending != PendingOp::shear) {
         if (m_ptAnchor.x == m_ptCorner.x || m_ptAnchor.y == m_ptCorner.y)
             return;
         if (m_ptAnchor.x > m_ptCorner.x)
@@ -182,7 +184,7 @@ void CSectomatView::OnLButtonUp(unsigned, CPoint point)
     dlg.m_z1 = m_ptAnchor.y / m_dScale + z0;
     // A moved block's far corner comes from its rectangle, which takes in the logical column and
     // row of x2 and z2: without taking that back, every move would widen the block by one unit.
-    const bool fromRect = m_bMoveMode;
+    const bool fromRect = m_pending == PendingOp::move;
     const int right = fromRect && m_ptCorner.x < m_nCoreWidth ? m_ptCorner.x - 1 : m_ptCorner.x;
     const int bottom = fromRect && m_ptCorner.y < m_nCoreHeight ? m_ptCorner.y - 1 : m_ptCorner.y;
     dlg.m_x2 = right / m_dScale + x0;
@@ -199,54 +201,52 @@ void CSectomatView::OnLButtonUp(unsigned, CPoint point)
         } else {
             committed = false;
         }
-    } else if (m_bShearMode) {
+    } else if (m_pending == PendingOp::shear) {
         m_itSelected->ShearTo(m_ptCorner, m_dScale);
-        m_bShearMode = false;
     } else {
         CElement& block = *m_itSelected;
         block.SetGeometry(dlg.m_x1, dlg.m_z1, dlg.m_x2, dlg.m_z2, block.m_value, block.m_slope);
         block.SetLogicalRect({m_ptAnchor.x, m_ptAnchor.y, m_ptCorner.x, m_ptCorner.y}, m_dScale);
-        if (m_bEllipseMode)
+        if (m_pending == PendingOp::ellipse)
             block.m_bEllipse = true;
-        m_bMoveMode = m_bSizeMode = m_bEllipseMode = false;
     }
     if (committed)
         doc->CommitEdit();
     m_itSelected = m_pActiveList->end();
-    m_bTracking = m_bFirstDrag = false;
+    EndTracking();
     Invalidate(true);
 }
 
-void CSectomatView::StartPending(bool& mode)
+void CSectomatView::StartPending(PendingOp op)
 {
-    mode = true;
+    m_pending = op;
     m_bTracking = m_bFirstDrag = true;
     setFocus(); // for Escape
 }
 
 void CSectomatView::OnBlockMove()
 {
-    StartPending(m_bMoveMode);
+    StartPending(PendingOp::move);
 }
 
 void CSectomatView::OnBlockSize()
 {
-    StartPending(m_bSizeMode);
+    StartPending(PendingOp::size);
 }
 
 void CSectomatView::OnBlockShear()
 {
-    StartPending(m_bShearMode);
+    StartPending(PendingOp::shear);
 }
 
 void CSectomatView::OnBlockEllipse()
 {
-    StartPending(m_bEllipseMode);
+    StartPending(PendingOp::ellipse);
 }
 
 void CSectomatView::EndTracking()
 {
-    m_bMoveMode = m_bSizeMode = m_bShearMode = m_bEllipseMode = false;
+    m_pending = PendingOp::none;
     m_bTracking = m_bFirstDrag = false;
 }
 
@@ -265,7 +265,7 @@ void CSectomatView::OnKeyDown(unsigned key)
 void CSectomatView::OnContextMenu(CPoint screen)
 {
     // A menu over a pending operation would let a second one start beside it.
-    if (m_bMoveMode || m_bSizeMode || m_bShearMode || m_bEllipseMode || !m_pActiveList)
+    if (m_pending != PendingOp::none || !m_pActiveList)
         return;
     CSectomatDoc* doc = GetDocument();
     CPoint p;

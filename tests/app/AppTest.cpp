@@ -155,7 +155,7 @@ TEST_F(AppTest, StartEndsQuietlyOnCancelAndWithAnExitCodeOnABadStart)
     app.m_args = {dir.File("bad")};
     EXPECT_FALSE(app.InitInstance());
     EXPECT_EQ(app.m_nExitCode, 1);
-    EXPECT_EQ(log.Last(), "Error reading\n" + dir.File("bad"));
+    EXPECT_EQ(log.Last(), "Error reading\n" + dir.File("bad") + "\nThe file ends before DC block 1 of 3.");
     EXPECT_EQ(app.GetDocTemplate()->GetFrame(), nullptr);
 
     for (const std::vector<std::string>& args : {std::vector<std::string>{dir.File("missing")}, {"a", "b"}}) {
@@ -208,7 +208,7 @@ TEST_F(NewModelTest, OpenOffersToSaveThenReplacesTheModel)
     WriteBytes(bad, "0 500 0 50  ! core\r\n1 -2\r\n");
     ModalAnswer openBad = ChooseFile(bad);
     Trigger(ID_FILE_OPEN);
-    EXPECT_EQ(log.Last(), "Error reading\n" + bad);
+    EXPECT_EQ(log.Last(), "Error reading\n" + bad + "\nThe file ends before DC block 1 of 1.");
     EXPECT_EQ(Doc()->m_coreX2, 200);
     EXPECT_EQ(Frame()->windowHandle()->title().toStdString(), title);
     EXPECT_EQ(GetCurrentDirectory(), models.Path());

@@ -153,7 +153,7 @@ TEST(Accuracy, PointSourceOnARidgeAndInAValley)
         EngineScene scene;
         ASSERT_NO_FATAL_FAILURE(WriteWedge(slope, valley, 3, locations));
         CRunLog log;
-        const CForwardInput in = ReadForwardFiles(CForwardJob::Read("ferrovan.inp", log), log);
+        const CForwardInput in = ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
         const CForwardResult result = ComputeData(in, log);
         const double alpha = M_PI + (valley ? 2 : -2) * std::atan(slope);
         const double worst = WorstError(

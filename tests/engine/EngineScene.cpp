@@ -1,12 +1,11 @@
 #include "EngineScene.h"
 
 #include "engine/Ferrovan.h"
-#include "engine/ForwardJob.h"
 #include "engine/RunLog.h"
+#include "formats/MeshFile.h"
+#include "formats/ValuesFile.h"
 #include "forward/ForwardInput.h"
 #include "mesh/Discretize.h"
-#include "mesh/Mesh.h"
-#include "mesh/MeshFile.h"
 #include "platform/TextFormat.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +43,7 @@ bool EngineScene::Discretize(int fwdType)
 CForwardInput EngineScene::Read() const
 {
     CRunLog log;
-    return ReadForwardFiles(CForwardJob::Read(model.m_inpFileName, log), log);
+    return ReadForwardFiles(ReadForwardJob(model.m_inpFileName, log), log);
 }
 
 CForwardResult EngineScene::Compute(int fwdType)
@@ -89,14 +88,9 @@ void WriteWedge(double slope, bool valley, int cells, const std::string& locatio
     const double e = valley ? slope * X : -slope * X;
     WriteBytes("topo2d.txt", FormatC("3  0\n%g %g\n0 0\n%g %g\n", -X, e, X, e));
     WriteBytes("loc2d.txt", locations);
-    CMesh m;
-    double width = 0, thickness = 0;
-    ASSERT_TRUE(ReadMeshFile(m, "mesh2d.txt", -120, width, thickness));
-    std::string values = FormatC("%d %d\n", m.nx, m.nz);
-    for (int k = 0; k < m.nz; ++k)
-        for (int i = 0; i < m.nx; ++i)
-            values += i + 1 < m.nx ? "0.01 " : "0.01\n";
-    WriteBytes("model2d.con", values);
+    const CMeshFile m = CMeshFile::Parse(mesh, "mesh2d.txt");
+    const std::vector<float> values(static_cast<size_t>(m.x.Cells()) * m.z.Cells(), 0.01f);
+    CValuesFile::Write("model2d.con", m.x.Cells(), m.z.Cells(), values);
     WriteBytes("ferrovan.inp", "FWD DC\nMESH FILE mesh2d.txt\nLOC LOC_X loc2d.txt\nCOND FILE model2d.con\n"
                                "TOPO FILE topo2d.txt\n");
 }

@@ -1,5 +1,6 @@
 // The numerical parts of the forward-modelling program on their own: Bessel functions, the
-// wavenumber rule, the grid under a drawn surface, and the electrode block of the inverse.
+// wavenumber rule, the grid under a drawn surface, the elements, and the electrode block of the
+// inverse.
 #include "engine/Bessel.h"
 #include "engine/Discretization.h"
 #include "engine/EngineError.h"
@@ -157,6 +158,105 @@ TEST(Grid, FollowsTheSurfaceKeepsTheModelAndPutsElectrodesWhereTheyAre)
         EXPECT_NEAR(grid.surface[i], scene.Profile(grid.x[i]), 1e-9);
     }
     EXPECT_NEAR(area, expected, 1e-9 * expected);
+}
+
+// y = A u for a symmetric matrix given by its upper triangle on the discretization's pattern.
+std::vector<double> Apply(const CDiscretization& d, const std::vector<double>& a, const std::vector<double>& u)
+{
+    std::vector<double> y(u.size(), 0);
+    const std::vector<int>& starts = d.ColumnStarts();
+    const std::vector<int>& rows = d.RowIndices();
+    for (int j = 0; j < d.Unknowns(); ++j)
+        for (int p = starts[j]; p < starts[j + 1]; ++p) {
+            y[rows[p]] += a[p] * u[j];
+            if (rows[p] != j)
+                y[j] += a[p] * u[rows[p]];
+        }
+    return y;
+}
+
+// f(x, z) at every unknown.
+template <class F>
+std::vector<double> Sample(const CGrid& grid, const CDiscretization& d, F f)
+{
+    std::vector<double> values(d.Unknowns());
+    for (int node = 0; node < (grid.Columns() + 1) * (grid.Rows() + 1); ++node)
+        if (d.Unknown(node) >= 0)
+            values[d.Unknown(node)] = f(grid.NodeX(node), grid.NodeZ(node));
+    return values;
+}
+
+// On uniform cells, here twice as wide as thick, the operator applied to a smooth u differs
+// from the mass operator applied to -div grad u + k^2 u by O(h^4) per unit area: halving the
+// cells divides the difference by 16. The consistent or the lumped mass alone gives 4.
+TEST(Discretization, CompactStencilIsFourthOrderOnUniformRectangles)
+{
+    const double k = 0.2;
+    auto u = [](double x, double z) { return std::sin(0.3 * x + 0.5) * std::exp(-0.2 * z); };
+    auto f = [&](double x, double z) { return (0.09 - 0.04 + k * k) * u(x, z); };
+    double error[2];
+    for (int level : {0, 1}) {
+        const double h = 1.0 / (1 << level);
+        CMesh mesh;
+        mesh.nx = 40 << level;
+        mesh.nz = 40 << level;
+        for (int i = 0; i <= mesh.nx; ++i)
+            mesh.xNodes.push_back(i * h);
+        for (int j = 0; j <= mesh.nz; ++j)
+            mesh.zNodes.push_back(j * h / 2);
+        const std::vector<double> sigma(static_cast<size_t>(mesh.nx) * mesh.nz, 1.0);
+        CGridModel model{&mesh, std::vector<int>(mesh.nx, 0), {&sigma}, {}, {}};
+        CGrid::Options options;
+        options.growth = 0; // cells of the mesh's size everywhere
+        const CGrid grid(model, {10, 30}, options);
+        const CDiscretization d(grid, false);
+        const CDiscretization::COperator op = d.Assemble(std::vector<double>(grid.elements.size(), 1.0));
+        std::vector<double> values;
+        d.Values(op, k, values);
+        const std::vector<double> au = Apply(d, values, Sample(grid, d, u));
+        const std::vector<double> mf = Apply(d, op.mass, Sample(grid, d, f));
+        const int i = static_cast<int>(std::lower_bound(grid.x.begin(), grid.x.end(), 20.0) - grid.x.begin());
+        const int row = static_cast<int>(std::lower_bound(grid.z.begin(), grid.z.end(), 5.0) - grid.z.begin());
+        ASSERT_NEAR(grid.x[i + 1] - grid.x[i - 1], 2 * h, 1e-12);
+        ASSERT_NEAR(grid.z[row + 1] - grid.z[row - 1], h, 1e-12);
+        const int node = d.Unknown(grid.NodeId(i, row));
+        error[level] = std::fabs(au[node] - mf[node]) / (h * h / 2);
+    }
+    EXPECT_NEAR(error[0] / error[1], 16, 1.5);
+}
+
+// The mapped quadrilaterals and the triangles under a sloping surface pass the patch test: a
+// linear field leaves no residual at the interior nodes, and its energy and the mass come out
+// exactly.
+TEST(Discretization, ElementsUnderASlopePassThePatchTest)
+{
+    const ValleyScene scene;
+    CGrid::Options options;
+    options.farDistance = 300;
+    const CGrid grid(scene.model, scene.electrodes, options);
+    const CDiscretization d(grid, false);
+    const CDiscretization::COperator op = d.Assemble(std::vector<double>(grid.elements.size(), 1.0));
+    double area = 0;
+    int mapped = 0, triangles = 0;
+    for (const CGrid::CElement& e : grid.elements) {
+        area += Area(grid, e);
+        triangles += e.Triangle();
+        mapped += !e.Triangle() && grid.NodeZ(e.nodes[0]) != grid.NodeZ(e.nodes[1]);
+    }
+    ASSERT_GT(mapped, 20);
+    ASSERT_GT(triangles, 0);
+    const std::vector<double> u = Sample(grid, d, [](double x, double z) { return 2 + 0.3 * x - 0.7 * z; });
+    const std::vector<double> ku = Apply(d, op.stiffness, u), m1 = Apply(d, op.mass, std::vector<double>(u.size(), 1));
+    for (int i = 1; i < grid.Columns(); ++i)
+        for (int k = grid.top[i] + 1; k < grid.Rows(); ++k)
+            ASSERT_NEAR(ku[d.Unknown(grid.NodeId(i, k))], 0, 1e-10) << i << " " << k;
+    double energy = 0, mass = 0;
+    for (size_t j = 0; j < u.size(); ++j) {
+        energy += u[j] * ku[j];
+        mass += m1[j];
+    }
+    EXPECT_NEAR(energy, (0.09 + 0.49) * area, 1e-10 * area);
+    EXPECT_NEAR(mass, area, 1e-10 * area);
 }
 
 // The electrode block B' A^-1 B from the trailing block of the factor, with and without turning

@@ -25,11 +25,7 @@ TEST(ForwardInputFile, LinesFollowTheTypeAndTopographyAndReplaceAnOldFile)
         std::string mesh, bytes, chgName = "model2d.chg";
     } rows[] = {
         {0, false, "mesh2d.txt", "FWD DC\r\n" + head, "model\n2d.chg"},
-        {1, false, "mesh2d.txt", "FWD IP\r\n" + head + chg},
-        {2, false, "mesh2d.txt", "FWD IPL\r\n" + head + chg},
         {2, true, "mesh2d.txt", "FWD IPL\r\n" + head + chg + topo},
-        {1, false, "/my data/old mesh 1.txt", // an existing mesh, with blanks
-         "FWD IP\r\nMESH FILE /my data/old mesh 1.txt\r\nLOC LOC_X loc2d.txt\r\nCOND FILE model2d.con\r\n" + chg},
         {1, false, "/my data/mesh\r", old},
         {1, false, "mesh2d.txt", old, "model\n2d.chg"},
     };

@@ -1,4 +1,5 @@
 #include "mesh/Locations.h"
+#include "formats/LocationsFile.h"
 #include "mesh/Limits.h"
 #include "model/ModelData.h"
 #include "platform/FileException.h"
@@ -117,18 +118,20 @@ TEST_F(LocationsTest, AFractionalCoreWidthTruncatesTransmittersAndRoom)
     EXPECT_EQ(lines.back(), "205 205  145 135");
 }
 
-TEST_F(LocationsTest, TooManyTransmittersAreRefusedWithoutTouchingTheFileAndFileErrorsRaise)
+TEST_F(LocationsTest, TooManyTransmittersOrDataAreRefusedWithoutTouchingTheFileAndFileErrorsRaise)
 {
     const struct {
         const char* name;
         double x2, a;
-    } rows[] = {{"one transmitter over the limit", 10.0 * (kMaxTransmitters + 1), 10},
-                {"a-spacing of 1e-300", 200, 1e-300}};
+        int n;
+    } rows[] = {{"one transmitter over the limit", 10.0 * (kMaxTransmitters + 1), 10, 6},
+                {"a-spacing of 1e-300", 200, 1e-300, 6},
+                {"n of 11 for 100000 transmitters", 10.0 * kMaxTransmitters, 10, 11}};
     for (const auto& row : rows) {
         m_log.Clear();
         WriteBytes(m_dir.File("loc2d.txt"), "old");
         CModelData m;
-        m.m_coreX2 = row.x2, m.m_aSpacing = row.a, m.m_arrayType = 0;
+        m.m_coreX2 = row.x2, m.m_aSpacing = row.a, m.m_arrayType = 0, m.m_n = row.n;
         EXPECT_FALSE(Write(m).ok) << row.name;
         EXPECT_EQ(m_log.Boxes().size(), 1u) << row.name;
         EXPECT_EQ(ReadBytes(m_dir.File("loc2d.txt")), "old") << row.name;
@@ -146,8 +149,7 @@ TEST_F(LocationsTest, TooManyTransmittersAreRefusedWithoutTouchingTheFileAndFile
     EXPECT_THROW(Write(unwritable), CFileException);
 }
 
-// Surveys on cores whose positions print exactly with six digits, so the file can be checked
-// against the core edges without a tolerance.
+// Every electrode of random surveys, read back as the forward program reads them, lies in the core.
 TEST_F(LocationsTest, RandomSurveysKeepEveryElectrodeInTheCore)
 {
     std::mt19937 random(20240611);
@@ -168,15 +170,13 @@ TEST_F(LocationsTest, RandomSurveysKeepEveryElectrodeInTheCore)
         EXPECT_EQ(m_log.Empty(), r.n == entered) << name << ": a message exactly when n is lowered";
         EXPECT_LE(r.n, entered) << name;
 
-        const std::vector<std::string> lines = File();
-        ASSERT_EQ(lines.size(), size_t(r.data) + 2) << name;
+        const std::vector<CQuadrupole> data = CLocationsFile::Read(m_dir.File("loc2d.txt")).data;
+        ASSERT_EQ(data.size(), size_t(r.data)) << name;
         std::set<double> sources;
-        for (size_t i = 2; i < lines.size(); ++i) {
-            double A, B, M, N;
-            ASSERT_EQ(ScanFields(lines[i], "%lf %lf %lf %lf", &A, &B, &M, &N), 4) << name << ": " << lines[i];
-            for (double x : {A, B, M, N})
-                ASSERT_TRUE(x >= m.m_coreX1 && x <= m.m_coreX2) << name << ": " << lines[i];
-            sources.insert(A);
+        for (const CQuadrupole& q : data) {
+            for (double x : {q.a, q.b, q.m, q.n})
+                ASSERT_TRUE(x >= m.m_coreX1 && x <= m.m_coreX2) << name << ": line " << q.line;
+            sources.insert(q.a);
         }
         EXPECT_EQ(int(sources.size()), r.transmitters) << name;
     }

@@ -128,6 +128,9 @@ TEST(ElementTest, PickingDoesNotOverflowWithHugeCoordinates)
                 {{INT_MIN, 0}, false},
                 {{-2050000000, -1990000000}, false}},
                "huge");
+    // A shift of INT_MIN is negated without overflow for the bottom edge.
+    block.UpdateCorners(INT_MIN);
+    EXPECT_EQ(block.m_corners[1], (CPoint{147483648, 2000000000}));
 }
 
 } // namespace

@@ -23,17 +23,6 @@ unsigned Mode(const std::string& path)
     return st.st_mode & 07777;
 }
 
-std::vector<std::string> ReadLines(const std::string& path)
-{
-    CStdioFile file(path, CStdioFile::modeRead);
-    std::vector<std::string> lines;
-    std::string line;
-    while (file.ReadString(line))
-        lines.push_back(line);
-    file.Close();
-    return lines;
-}
-
 void WriteFile(const std::string& path, const std::vector<std::string>& pieces)
 {
     CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
@@ -48,29 +37,6 @@ TEST(StdioFileTest, EveryLineEndWrittenBecomesCrLf)
     const std::string longLine(5000, 'x'); // beyond the stream's buffer
     WriteFile(dir.File("out.txt"), {"1 2\n3\n", "4", "\n\n", longLine + "\n", "end"});
     EXPECT_EQ(ReadBytes(dir.File("out.txt")), "1 2\r\n3\r\n4\r\n\r\n" + longLine + "\r\nend");
-}
-
-TEST(StdioFileTest, ReadAcceptsCrLfAndLfAndCutsOverlongLines)
-{
-    struct Row {
-        const char* name;
-        std::string bytes;
-        std::vector<std::string> lines;
-    } rows[] = {
-        {"CR LF", "a\r\nb\r\n", {"a", "b"}},
-        {"LF", "a\nb\n", {"a", "b"}},
-        {"last line without end", "a\r\nb", {"a", "b"}},
-        {"empty lines", "\r\n\n", {"", ""}},
-        {"empty file", "", {}},
-        {"line beyond the limit",
-         std::string(CStdioFile::MaxLineLength + 10, 'x') + "\r\nnext\r\n",
-         {std::string(CStdioFile::MaxLineLength, 'x'), "next"}},
-    };
-    TempDir dir;
-    for (const Row& row : rows) {
-        WriteBytes(dir.File("in.txt"), row.bytes);
-        EXPECT_EQ(ReadLines(dir.File("in.txt")), row.lines) << row.name;
-    }
 }
 
 TEST(StdioFileTest, TheTargetChangesOnlyAtCloseAndKeepsItsPermissions)

@@ -1,13 +1,11 @@
 #include "ViewerFixtures.h"
 
+#include "formats/DataFile.h"
+#include "formats/LocationsFile.h"
 #include "mesh/Discretize.h"
 #include "model/ModelData.h"
-#include "platform/TextFormat.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 void DiscretizedModel(int fwdType, bool valley)
 {
@@ -28,19 +26,12 @@ void DiscretizedModel(int fwdType, bool valley)
 int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip,
                   const std::function<double(double a)>& value)
 {
-    std::istringstream in(ReadBytes(locations));
-    std::string text = ip ? "! A B M N eta_a\r\n" : "! A B M N V/I(ohm) rho_a(ohm m)\r\n";
-    int count = 0;
-    for (std::string line; std::getline(in, line);) {
-        double a, b, m, n;
-        if (line.empty() || line[0] == '#' || line[0] == '!' ||
-            ScanFields(line, "%lg %lg %lg %lg", &a, &b, &m, &n) != 4)
-            continue;
-        const double v = value(a);
-        text += ip ? FormatC("%g %g  %g %g  %.6g\r\n", a, b, m, n, v)
-                   : FormatC("%g %g  %g %g  %.6g %.6g\r\n", a, b, m, n, v / 50, v);
-        ++count;
+    CDataFile data;
+    data.ip = ip;
+    for (const CQuadrupole& q : CLocationsFile::Read(locations).data) {
+        const double v = value(q.a);
+        data.data.push_back({q.a, q.b, q.m, q.n, v / 50, v});
     }
-    WriteBytes(dataFile, text);
-    return count;
+    data.Write(dataFile);
+    return static_cast<int>(data.data.size());
 }

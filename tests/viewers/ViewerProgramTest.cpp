@@ -39,12 +39,12 @@ TEST_F(ViewerProgramTest, BadFilesEndWithTheirMessageAndStatus1AndWriteNothing)
     WriteBytes("obs_dc.dat", "! A B M N V/I(ohm) rho_a(ohm m)\r\n0 0  10 20  1\r\n");
     ProgramRun run = RunProgram(VMM_MODEL_VIEWER, {"mesh2d.txt", "model2d.chg", "/ip", "--png", "out.png"});
     EXPECT_EQ(std::make_pair(run.status, run.err),
-              std::make_pair(1, std::string("Model file not found:\nmodel2d.chg\n")));
+              std::make_pair(1, std::string("model2d.chg\nCannot find this file.\nVerify that the correct path and "
+                                            "file name are given.\n")));
     run = RunProgram(VMM_DATA_VIEWER, {"obs_dc.dat", "/dc", "--png", "out.png"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "Line 2 of the data file should hold 6 numbers (A B M N V/I rho_a), not:\n\"0 0  10 20  1\"\nobs_dc.dat\n"
-              "It looks like IP data: start the viewer with /ip.\n");
+    EXPECT_EQ(run.err, "Error reading\nobs_dc.dat\nLine 2: expected 6 numbers (A B M N V/I rho_a), not \"0 0  10 20  "
+                       "1\", which look like IP data.\n");
     EXPECT_FALSE(std::filesystem::exists("out.png"));
 }
 

@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,10 @@ TEST_F(ModelPictureTest, ThePointerDescribesTheCellUnderIt)
                                           "conductivity 0.1 S/m, resistivity 10 ohm m");
     EXPECT_TRUE(picture->Describe({5, 1}).ends_with("air"));
     EXPECT_EQ(picture->Describe({50, 1}), "x 50, depth 1");
+    // Exactly on the mesh's far edges: the last column and row, never a node past the list.
+    EXPECT_TRUE(picture->Describe({40, 20}).starts_with("x 40, depth 20    column 4 of 4, row 3 of 3: x 30 to 40"));
+    EXPECT_TRUE(picture->Describe({0, 0}).starts_with("x 0, depth 0    column 1 of 4, row 1 of 3"));
+    EXPECT_EQ(picture->Describe({std::nextafter(40.0, 41.0), 20}), "x 40, depth 20");
 }
 
 TEST_F(ModelPictureTest, AChargeabilityModelHasGreyAirAtMinusTen)

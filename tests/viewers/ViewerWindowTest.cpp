@@ -128,8 +128,8 @@ TEST_F(ViewerWindows, FilesThatCannotBeShownGiveAnErrorBoxAndNoWindow)
     CDataViewerArgs data;
     data.dataPath = "obs_dc.dat";
     EXPECT_FALSE(OpenDataViewer(data));
-    EXPECT_EQ(messages.Texts(),
-              (std::vector<std::string>{"Mesh file not found:\nmesh2d.txt", "Data file not found:\nobs_dc.dat"}));
+    const std::string missing = "\nCannot find this file.\nVerify that the correct path and file name are given.";
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"mesh2d.txt" + missing, "obs_dc.dat" + missing}));
     for (const auto& box : messages.Boxes())
         EXPECT_EQ(box.style & MB_ICONMASK, unsigned(MB_ICONERROR));
 }

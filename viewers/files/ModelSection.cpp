@@ -1,35 +1,14 @@
 #include "files/ModelSection.h"
 
-#include "mesh/MeshFile.h"
-#include "platform/MessageBox.h"
+#include "files/Refusal.h"
+#include "formats/MeshFile.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <tuple>
 
 namespace {
-
-// Collects what the mesh reader would show in a box.
-class CMessageCatcher {
-public:
-    CMessageCatcher()
-        : m_previous(SetMessageBoxHandler([this](const std::string& text, unsigned) {
-              m_text += m_text.empty() ? text : "\n" + text;
-              return int(IDOK);
-          }))
-    {
-    }
-    ~CMessageCatcher() { SetMessageBoxHandler(m_previous); }
-    CMessageCatcher(const CMessageCatcher&) = delete;
-    CMessageCatcher& operator=(const CMessageCatcher&) = delete;
-
-    const std::string& Text() const { return m_text; }
-
-private:
-    std::string m_text;
-    MessageBoxHandler m_previous;
-};
 
 // The longest run of cells no larger than factor times the smallest, as [first, last).
 std::pair<int, int> LongestFineRun(const std::vector<double>& nodes, double factor)
@@ -55,9 +34,12 @@ std::pair<int, int> LongestFineRun(const std::vector<double>& nodes, double fact
 
 int CellAt(const std::vector<double>& nodes, double position)
 {
-    if (nodes.size() < 2 || !(position >= nodes.front()) || !(position < nodes.back()))
+    if (nodes.size() < 2 || !(position >= nodes.front()) || !(position <= nodes.back()))
         return -1;
-    return static_cast<int>(std::upper_bound(nodes.begin(), nodes.end(), position) - nodes.begin()) - 1;
+    // The far edge belongs to the last cell, as the near edge to the first.
+    const auto cells = static_cast<int>(nodes.size()) - 1;
+    return std::min(static_cast<int>(std::upper_bound(nodes.begin(), nodes.end(), position) - nodes.begin()) - 1,
+                    cells - 1);
 }
 
 } // namespace
@@ -68,22 +50,17 @@ std::string CModelSection::Load(const std::string& meshFile, const std::string& 
     ip = ipModel;
     meshPath = meshFile;
     modelPath = modelFile;
-    {
-        CMessageCatcher catcher;
-        double width = 0, thickness = 0;
-        // The viewer does not know the core's left edge; any position before the mesh will do.
-        if (!ReadMeshFile(mesh, meshFile, -std::numeric_limits<double>::infinity(), width, thickness)) {
-            std::string text = catcher.Text().empty() ? "Error: Invalid mesh." : catcher.Text();
-            if (text.find(meshFile) == std::string::npos)
-                text += "\n" + meshFile;
-            return text;
-        }
-    }
-    if (std::string error = ReadModelGrid(modelFile, grid); !error.empty())
+    CMeshFile mesh;
+    if (std::string error = Refusal([&] { mesh = CMeshFile::Read(meshFile); }, "Error: Invalid mesh."); !error.empty())
         return error;
-    if (grid.nx != mesh.nx || grid.nz != mesh.nz)
+    xNodes = std::move(mesh.x.nodes);
+    zNodes = std::move(mesh.z.nodes);
+    if (std::string error = Refusal([&] { grid = CValuesFile::Read(modelFile); }); !error.empty())
+        return error;
+    const int nx = static_cast<int>(xNodes.size()) - 1, nz = static_cast<int>(zNodes.size()) - 1;
+    if (grid.nx != nx || grid.nz != nz)
         return FormatC("The model does not fit its mesh: the model file has %i x %i cells, the mesh %i x %i.\n",
-                       grid.nx, grid.nz, mesh.nx, mesh.nz) +
+                       grid.nx, grid.nz, nx, nz) +
                modelFile + "\n" + meshFile;
 
     vMin = HUGE_VAL;
@@ -104,8 +81,8 @@ std::string CModelSection::Load(const std::string& meshFile, const std::string& 
     if (!anyGround)
         vMin = vMax = 0;
 
-    std::tie(coreColumn0, coreColumn1) = LongestFineRun(mesh.xNodes, 1.25);
-    std::tie(coreRow0, coreRow1) = LongestFineRun(mesh.zNodes, 1.8);
+    std::tie(coreColumn0, coreColumn1) = LongestFineRun(xNodes, 1.25);
+    std::tie(coreRow0, coreRow1) = LongestFineRun(zNodes, 1.8);
     return "";
 }
 
@@ -122,10 +99,10 @@ double CModelSection::ColourValue(double value) const
 
 int CModelSection::ColumnAt(double x) const
 {
-    return CellAt(mesh.xNodes, x);
+    return CellAt(xNodes, x);
 }
 
 int CModelSection::RowAt(double z) const
 {
-    return CellAt(mesh.zNodes, z);
+    return CellAt(zNodes, z);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "files/ModelGrid.h"
-#include "mesh/Mesh.h"
+#include "formats/ValuesFile.h"
 
 #include <string>
+#include <vector>
 
 // A discretized model on its mesh, as the model viewer shows it.
 class CModelSection {
@@ -22,8 +22,8 @@ public:
     int ColumnAt(double x) const;
     int RowAt(double z) const;
 
-    CMesh mesh;
-    CModelGrid grid;
+    std::vector<double> xNodes, zNodes; // the mesh: nx + 1 and nz + 1 nodes
+    CValuesFile grid;
     bool ip = false;
     std::string meshPath, modelPath;
     // The cells the mesh was designed around, as half-open index ranges: along x the longest

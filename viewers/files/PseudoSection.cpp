@@ -1,6 +1,7 @@
 #include "files/PseudoSection.h"
 
-#include "files/DataFile.h"
+#include "formats/DataFile.h"
+#include "formats/LocationsFile.h"
 #include "platform/Numbers.h"
 #include "platform/TextFormat.h"
 
@@ -16,15 +17,9 @@ double MedianDepth(double a, double b, double m, double n)
         double sign;
     } pairs[4];
     int count = 0;
-    const bool poleSource = b == a, poleReceiver = n == m;
-    pairs[count++] = {std::fabs(m - a), 1};
-    if (!poleReceiver)
-        pairs[count++] = {std::fabs(n - a), -1};
-    if (!poleSource) {
-        pairs[count++] = {std::fabs(m - b), -1};
-        if (!poleReceiver)
-            pairs[count++] = {std::fabs(n - b), 1};
-    }
+    const double current[] = {a, b}, potential[] = {m, n};
+    for (const CPairTerm& t : PairTerms(b == a, n == m))
+        pairs[count++] = {std::fabs(potential[t.potential] - current[t.current]), t.sign};
     double whole = 0, scale = 0, longest = 0;
     for (int i = 0; i < count; ++i) {
         whole += pairs[i].sign / pairs[i].r;
@@ -51,7 +46,7 @@ double MedianDepth(double a, double b, double m, double n)
     return 0.5 * (lo + hi);
 }
 
-std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
+std::string CPseudoSection::Build(const CDataFile& set, const std::string& path)
 {
     *this = CPseudoSection();
     if (set.data.empty())
@@ -59,7 +54,7 @@ std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
 
     // The electrode spacing: the smallest gap between two electrodes of one datum.
     spacing = HUGE_VAL;
-    for (const CDatum& d : set.data) {
+    for (const CDataRecord& d : set.data) {
         const double source[2] = {d.a, d.b}, receiver[2] = {d.m, d.n};
         for (double s : source)
             for (double r : receiver)
@@ -70,9 +65,13 @@ std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
                            path;
         const double gaps[] = {std::fabs(d.b - d.a), std::fabs(d.n - d.m), std::fabs(d.m - d.a),
                                std::fabs(d.n - d.a), std::fabs(d.m - d.b), std::fabs(d.n - d.b)};
-        for (double g : gaps)
+        for (double g : gaps) {
+            if (!std::isfinite(g))
+                return FormatC("Line %i of the data file puts its electrodes too far apart to be drawn:\n", d.line) +
+                       path;
             if (g > 0)
                 spacing = std::min(spacing, g);
+        }
         electrodes.insert(electrodes.end(), {d.a, d.b, d.m, d.n});
     }
     std::sort(electrodes.begin(), electrodes.end());
@@ -82,7 +81,7 @@ std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
     vMin = HUGE_VAL;
     vMax = -HUGE_VAL;
     for (size_t i = 0; i < cells.size(); ++i) {
-        const CDatum& d = set.data[i];
+        const CDataRecord& d = set.data[i];
         CSectionCell& c = cells[i];
         c.x = (d.a + d.b + d.m + d.n) / 4;
         c.depth = MedianDepth(d.a, d.b, d.m, d.n);
@@ -110,8 +109,10 @@ std::string CPseudoSection::Build(const CDataSet& set, const std::string& path)
     std::vector<size_t> levelOf(cells.size());
     const double tolerance = 1e-3 * spacing;
     for (size_t i = 0; i < order.size();) {
-        size_t j = i;
-        double sum = 0;
+        // Each pass takes at least one cell, whatever the depths are.
+        size_t j = i + 1;
+        double sum = cells[order[i]].depth;
+        levelOf[order[i]] = levels.size();
         for (; j < order.size() && cells[order[j]].depth - cells[order[i]].depth <= tolerance; ++j) {
             sum += cells[order[j]].depth;
             levelOf[order[j]] = levels.size();

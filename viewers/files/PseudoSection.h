@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-struct CDataSet;
+struct CDataFile;
 
 // Median depth of investigation of a four-electrode array over a uniform half-space: the depth
 // above which half of the measured signal arises (Edwards, 1977). 0.866 times the spacing for
@@ -26,7 +26,7 @@ struct CSectionCell {
 class CPseudoSection {
 public:
     // Lays out the cells; "" on success, otherwise the message for the user (path names the file).
-    std::string Build(const CDataSet& set, const std::string& path);
+    std::string Build(const CDataFile& set, const std::string& path);
 
     std::vector<CSectionCell> cells; // in the order of the data
     std::vector<double> electrodes;  // every electrode position, increasing, each once

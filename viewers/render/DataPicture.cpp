@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-CDataPicture::CDataPicture(CDataSet data, CPseudoSection section, std::optional<CTopoProfile> topography)
+CDataPicture::CDataPicture(CDataFile data, CPseudoSection section, std::optional<CTopographyFile> topography)
     : m_data(std::move(data)), m_section(std::move(section)), m_topography(std::move(topography))
 {
     // Apparent resistivities are coloured by log10 of apparent conductivity, as the model is,
@@ -99,14 +99,14 @@ void CDataPicture::Render(QPainter& painter, QSize size, const QRectF& window) c
 
 void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping) const
 {
-    const CTopoProfile& topo = *m_topography;
+    const CTopographyFile& topo = *m_topography;
+    auto elevationAt = [&topo](double x) { return topo.ElevationAt(x); };
     const QRect& band = frame.band;
     const QRectF& window = mapping.Window();
     const double left = window.left(), right = window.right();
 
     // Elevations over the visible width, with room above and below the surface.
-    double lo = std::min(topo.ElevationAt(left), topo.ElevationAt(right)),
-           hi = std::max(topo.ElevationAt(left), topo.ElevationAt(right));
+    double lo = std::min(elevationAt(left), elevationAt(right)), hi = std::max(elevationAt(left), elevationAt(right));
     for (size_t i = 0; i < topo.x.size(); ++i)
         if (topo.x[i] > left && topo.x[i] < right) {
             lo = std::min(lo, topo.elevation[i]);
@@ -121,11 +121,11 @@ void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const
     painter.save();
     painter.setClipRect(band.adjusted(0, 0, 1, 1));
     QPolygonF ground;
-    ground << QPointF(band.left(), band.bottom() + 1) << QPointF(band.left(), py(topo.ElevationAt(left)));
+    ground << QPointF(band.left(), band.bottom() + 1) << QPointF(band.left(), py(elevationAt(left)));
     for (size_t i = 0; i < topo.x.size(); ++i)
         if (topo.x[i] > left && topo.x[i] < right)
             ground << QPointF(surface.ToPixelX(topo.x[i]), py(topo.elevation[i]));
-    ground << QPointF(band.right() + 1, py(topo.ElevationAt(right))) << QPointF(band.right() + 1, band.bottom() + 1);
+    ground << QPointF(band.right() + 1, py(elevationAt(right))) << QPointF(band.right() + 1, band.bottom() + 1);
     painter.setPen(QPen(Qt::black, 0));
     painter.setBrush(QColor(222, 205, 170));
     painter.setRenderHint(QPainter::Antialiasing);
@@ -137,7 +137,7 @@ void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const
     for (double x : m_section.electrodes) {
         if (x < left || x > right)
             continue;
-        const QPointF tip(surface.ToPixelX(x), py(topo.ElevationAt(x)));
+        const QPointF tip(surface.ToPixelX(x), py(elevationAt(x)));
         painter.drawPolygon(QPolygonF({tip, tip + QPointF(-s, -1.6 * s), tip + QPointF(s, -1.6 * s)}));
     }
     painter.restore();
@@ -165,7 +165,7 @@ std::string CDataPicture::Describe(QPointF position) const
     const int i = DatumAt(position);
     if (i < 0)
         return text;
-    const CDatum& d = m_data.data[static_cast<size_t>(i)];
+    const CDataRecord& d = m_data.data[static_cast<size_t>(i)];
     const CSectionCell& c = m_section.cells[static_cast<size_t>(i)];
     text = FormatC("A %g  B %g  M %g  N %g    midpoint %.5g, n %i, pseudo-depth %.3g    ", d.a, d.b, d.m, d.n, c.x,
                    c.level, c.depth);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "files/DataFile.h"
 #include "files/PseudoSection.h"
-#include "files/TopoProfile.h"
+#include "formats/DataFile.h"
+#include "formats/TopographyFile.h"
 #include "render/Picture.h"
 
 #include <optional>
@@ -11,7 +11,7 @@
 // n-level, with the ground surface in a band above it when a topography file is given.
 class CDataPicture : public CPicture {
 public:
-    CDataPicture(CDataSet data, CPseudoSection section, std::optional<CTopoProfile> topography);
+    CDataPicture(CDataFile data, CPseudoSection section, std::optional<CTopographyFile> topography);
 
     QRectF WholeWindow() const override;
     QRectF StartWindow() const override { return WholeWindow(); }
@@ -24,7 +24,7 @@ public:
     QRectF CellRect(int index) const;
     QColor CellColour(int index) const;
 
-    const CDataSet& Data() const { return m_data; }
+    const CDataFile& Data() const { return m_data; }
     const CPseudoSection& Section() const { return m_section; }
     QString Title() const;
 
@@ -37,7 +37,7 @@ protected:
 private:
     void DrawSurface(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping) const;
 
-    CDataSet m_data;
+    CDataFile m_data;
     CPseudoSection m_section;
-    std::optional<CTopoProfile> m_topography;
+    std::optional<CTopographyFile> m_topography;
 };

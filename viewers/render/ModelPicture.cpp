@@ -27,15 +27,15 @@ CModelPicture::CModelPicture(CModelSection section) : m_section(std::move(sectio
 
 QRectF CModelPicture::WholeWindow() const
 {
-    const auto& x = m_section.mesh.xNodes;
-    const auto& z = m_section.mesh.zNodes;
+    const auto& x = m_section.xNodes;
+    const auto& z = m_section.zNodes;
     return QRectF(QPointF(x.front(), z.front()), QPointF(x.back(), z.back()));
 }
 
 QRectF CModelPicture::StartWindow() const
 {
-    const auto& x = m_section.mesh.xNodes;
-    const auto& z = m_section.mesh.zNodes;
+    const auto& x = m_section.xNodes;
+    const auto& z = m_section.zNodes;
     return QRectF(QPointF(x[m_section.coreColumn0], z[m_section.coreRow0]),
                   QPointF(x[m_section.coreColumn1], z[m_section.coreRow1]));
 }
@@ -87,8 +87,8 @@ void CModelPicture::DrawCells(QPainter& painter, const CPlotMapping& mapping) co
 void CModelPicture::DrawMeshLines(QPainter& painter, const CPlotMapping& mapping) const
 {
     const QRect& plot = mapping.Plot();
-    const auto& xs = m_section.mesh.xNodes;
-    const auto& zs = m_section.mesh.zNodes;
+    const auto& xs = m_section.xNodes;
+    const auto& zs = m_section.zNodes;
     painter.save();
     painter.setClipRect(plot);
     painter.setPen(QPen(QColor(0, 0, 0, 100), 0));
@@ -126,8 +126,8 @@ std::string CModelPicture::Describe(QPointF position) const
     const int i = m_section.ColumnAt(x), k = m_section.RowAt(z);
     if (i < 0 || k < 0)
         return text;
-    const auto& xs = m_section.mesh.xNodes;
-    const auto& zs = m_section.mesh.zNodes;
+    const auto& xs = m_section.xNodes;
+    const auto& zs = m_section.zNodes;
     text += FormatC("    column %i of %i, row %i of %i: x %.5g to %.5g, depth %.5g to %.5g    ", i + 1,
                     m_section.grid.nx, k + 1, m_section.grid.nz, xs[i], xs[i + 1], zs[k], zs[k + 1]);
     const double v = m_section.grid.At(i, k);

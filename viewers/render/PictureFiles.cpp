@@ -1,9 +1,8 @@
 #include "render/PictureFiles.h"
 
-#include "files/DataFile.h"
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
-#include "files/TopoProfile.h"
+#include "files/Refusal.h"
 #include "platform/FileException.h"
 #include "platform/StdioFile.h"
 #include "render/DataPicture.h"
@@ -25,18 +24,17 @@ std::unique_ptr<CModelPicture> LoadModelPicture(const std::string& meshPath, con
 std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool ip, const std::string& topoPath,
                                               std::string& error)
 {
-    CDataSet data;
-    error = ReadDataFile(dataPath, ip, data);
+    CDataFile data;
+    error = Refusal([&] { data = CDataFile::Read(dataPath, ip); });
     if (!error.empty())
         return nullptr;
     CPseudoSection section;
     error = section.Build(data, dataPath);
     if (!error.empty())
         return nullptr;
-    std::optional<CTopoProfile> topography;
+    std::optional<CTopographyFile> topography;
     if (!topoPath.empty()) {
-        topography.emplace();
-        error = ReadTopoProfile(topoPath, *topography);
+        error = Refusal([&] { topography = CTopographyFile::Read(topoPath); });
         if (!error.empty())
             return nullptr;
     }

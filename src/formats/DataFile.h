@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One datum of a forward run: the electrodes (a pole repeats its position: B = A for a pole
+// source, N = M for a pole receiver) and the predicted values.
+struct CDataRecord {
+    double a = 0, b = 0, m = 0, n = 0;
+    double vi = 0;    // V/I (ohm), DC only
+    double value = 0; // rho_a (ohm m) for DC, eta_a for IP and IPL
+    int line = 0;     // of the file read, for messages
+};
+
+// A data file of the forward-modelling program: obs_dc.dat, obs_ip.dat (FWD IP) or obs_ipL.dat
+// (FWD IPL). A header line, then one line per datum in the locations file's order:
+//   DC   "! A B M N V/I(ohm) rho_a(ohm m)", then "A B  M N  V/I rho_a"
+//   IP   "! A B M N eta_a", then "A B  M N  eta_a"
+// Positions as "%g" writes them unless that loses something (Text.h's AppendExact); the values
+// with six significant digits ("%.6g"). A reader skips blank lines and lines starting with '!'.
+struct CDataFile {
+    bool ip = false;
+    std::vector<CDataRecord> data;
+
+    // Raises CFormatError for a line that does not hold exactly the numbers of its kind (six for
+    // DC, five for IP), a position beyond kMaxCoordinate, more than kMaxData data, or none.
+    static CDataFile Parse(std::string_view text, const std::string& name, bool ip);
+    // Also raises CFileException when the file cannot be read.
+    static CDataFile Read(const std::string& path, bool ip);
+
+    std::string Format() const;
+    // Raises CFileException; a failed write leaves the old file as it was.
+    void Write(const std::string& path) const;
+};

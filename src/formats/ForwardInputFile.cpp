@@ -1,0 +1,101 @@
+#include "formats/ForwardInputFile.h"
+
+#include "formats/FormatError.h"
+#include "formats/Limits.h"
+#include "formats/Text.h"
+#include "platform/StdioFile.h"
+
+namespace {
+
+const char* const kTypeLines[] = {"FWD DC", "FWD IP", "FWD IPL"};
+const char* const kMesh = "MESH FILE ";
+const char* const kLocations = "LOC LOC_X ";
+const char* const kConductivity = "COND FILE ";
+const char* const kChargeability = "CHG FILE ";
+const char* const kTopography = "TOPO FILE ";
+
+// The name after keyword, or false when the line is another one.
+bool NameAfter(std::string_view line, std::string_view keyword, std::string& name)
+{
+    if (!line.starts_with(keyword))
+        return false;
+    name = line.substr(keyword.size());
+    return true;
+}
+
+} // namespace
+
+const char* CForwardInputFile::TypeName() const
+{
+    return kTypeLines[type] + 4;
+}
+
+CForwardInputFile CForwardInputFile::Parse(std::string_view text, const std::string& name,
+                                           const std::function<void(Type)>& typeRead)
+{
+    CForwardInputFile f;
+    bool typed = false;
+    CLines lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        bool known = true;
+        if (line == kTypeLines[dc] || line == kTypeLines[ip] || line == kTypeLines[ipl]) {
+            f.type = line == kTypeLines[ip] ? ip : line == kTypeLines[ipl] ? ipl : dc;
+            typed = true;
+            if (typeRead)
+                typeRead(f.type);
+        } else {
+            known = NameAfter(line, kMesh, f.meshFile) || NameAfter(line, kLocations, f.locationsFile) ||
+                    NameAfter(line, kConductivity, f.conductivityFile) ||
+                    NameAfter(line, kChargeability, f.chargeabilityFile) ||
+                    NameAfter(line, kTopography, f.topographyFile);
+        }
+        if (!known && !IsBlankLine(line))
+            f.unknownLines.emplace_back(lines.Number(), std::string(line));
+    }
+    auto missing = [&name](const std::string& what) { throw CFormatError(name, 0, what + " is missing"); };
+    if (!typed)
+        missing("the forward type (a line FWD DC, FWD IP or FWD IPL)");
+    if (f.meshFile.empty())
+        missing("the mesh file (a line MESH FILE)");
+    if (f.locationsFile.empty())
+        missing("the electrode locations file (a line LOC LOC_X)");
+    if (f.conductivityFile.empty())
+        missing("the conductivity file (a line COND FILE)");
+    if (f.type != dc && f.chargeabilityFile.empty())
+        missing(std::string("the chargeability file (a line CHG FILE), which FWD ") + f.TypeName() + " needs,");
+    return f;
+}
+
+CForwardInputFile CForwardInputFile::Read(const std::string& path, const std::function<void(Type)>& typeRead)
+{
+    return Parse(ReadTextFile(path, kMaxInputFileBytes), path, typeRead);
+}
+
+bool CForwardInputFile::CanHold(const std::string& fileName)
+{
+    return fileName.find_first_of("\r\n") == std::string::npos;
+}
+
+std::string CForwardInputFile::Format() const
+{
+    std::string text = std::string(kTypeLines[type]) + "\n";
+    text += kMesh + meshFile + "\n";
+    text += kLocations + locationsFile + "\n";
+    text += kConductivity + conductivityFile + "\n";
+    if (type != dc)
+        text += kChargeability + chargeabilityFile + "\n";
+    if (!topographyFile.empty())
+        text += kTopography + topographyFile + "\n";
+    return text;
+}
+
+void CForwardInputFile::Write(const std::string& path) const
+{
+    for (const std::string* name : {&meshFile, &locationsFile, &conductivityFile, &chargeabilityFile, &topographyFile})
+        if (!CanHold(*name))
+            throw CFormatError(path, 0, "the file name " + Quoted(*name) + " holds a line break, which it cannot hold");
+    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
+    file.WriteString(Format());
+    file.Close();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// The forward-modelling input file: what one run computes and from which files.
+//   FWD DC | FWD IP | FWD IPL
+//   MESH FILE <name>
+//   LOC LOC_X <name>
+//   COND FILE <name>
+//   CHG FILE <name>     (IP and IPL)
+//   TOPO FILE <name>    (with topography)
+// Each keyword ends in one blank, and the name runs from it to the end of the line, blanks
+// included. The writer writes the lines in this order.
+struct CForwardInputFile {
+    enum Type { dc, ip, ipl };
+
+    Type type = dc;
+    std::string meshFile;
+    std::string locationsFile;
+    std::string conductivityFile;
+    std::string chargeabilityFile; // IP and IPL only
+    std::string topographyFile;    // empty without topography
+    // Lines a reader did not know and skipped: line number and text.
+    std::vector<std::pair<int, std::string>> unknownLines;
+
+    // "DC", "IP" or "IPL".
+    const char* TypeName() const;
+
+    // typeRead is called as soon as the FWD line has been read, before anything can be refused
+    // for the lines after it. Raises CFormatError when a line the type needs is missing (a later
+    // line of the same keyword replaces an earlier one).
+    static CForwardInputFile Parse(std::string_view text, const std::string& name,
+                                   const std::function<void(Type)>& typeRead = {});
+    // Also raises CFileException when the file cannot be read.
+    static CForwardInputFile Read(const std::string& path, const std::function<void(Type)>& typeRead = {});
+
+    // Whether a file name fits on its line: one without a line break.
+    static bool CanHold(const std::string& fileName);
+
+    std::string Format() const;
+    // Raises CFormatError, writing nothing, for a name CanHold refuses; CFileException when the
+    // file cannot be written.
+    void Write(const std::string& path) const;
+};

@@ -1,0 +1,145 @@
+#include "formats/LocationsFile.h"
+
+#include "formats/FormatError.h"
+#include "formats/Limits.h"
+#include "formats/Text.h"
+#include "platform/FileException.h"
+#include "platform/StdioFile.h"
+#include "platform/TextFormat.h"
+
+#include <cmath>
+
+namespace {
+
+const char kHeaderMark = '#';
+const char kCommentMark = '!';
+// Both pole-dipole arrays write the same line.
+const char* const kArrayLines[] = {"!pole-pole\n", "!dipole-dipole\n", "!pole-dipole\n"};
+constexpr size_t kLongestHeader = 4096;
+
+} // namespace
+
+CLocationsHeader CLocationsHeader::Parse(std::string_view line)
+{
+    CLocationsHeader h;
+    h.fields = 0;
+    if (line.empty() || line.front() != kHeaderMark)
+        return h;
+    CTokens tokens(line.substr(1));
+    std::string_view t;
+    auto next = [&tokens, &t] { return tokens.Next(t); };
+    if (!next() || !ParseInteger(t, h.n) || h.n < 1)
+        return h;
+    h.fields = 1;
+    if (!next() || !ParseNumber(t, h.aSpacing) || !(h.aSpacing > 0))
+        return h;
+    h.fields = 2;
+    if (!next() || !ParseInteger(t, h.arrayType) || h.arrayType < 0 || h.arrayType > 3)
+        return h;
+    h.fields = 3;
+    if (!next() || !ParseInteger(t, h.cellsPerElectrode) || h.cellsPerElectrode < 1)
+        return h;
+    h.fields = 4;
+    if (!next() || !ParseNumber(t, h.aspectRatio) || !(h.aspectRatio > 0))
+        return h;
+    h.fields = 5;
+    return h;
+}
+
+CLocationsFile CLocationsFile::Parse(std::string_view text, const std::string& name)
+{
+    CLocationsFile f;
+    CLines lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        if (lines.Number() == 1)
+            f.header = CLocationsHeader::Parse(line);
+        const char first = FirstNonBlank(line);
+        if (first == 0 || first == kHeaderMark || first == kCommentMark)
+            continue;
+        auto refuse = [&](const std::string& reason) { throw CFormatError(name, lines.Number(), reason); };
+        if (f.data.size() >= static_cast<size_t>(kMaxData))
+            refuse(FormatC("the survey has more than the %i data a locations file may hold", kMaxData));
+        CQuadrupole q;
+        q.line = lines.Number();
+        CTokens tokens(line);
+        std::string_view t;
+        for (double* v : {&q.a, &q.b, &q.m, &q.n}) {
+            if (!tokens.Next(t) || !ParseNumber(t, *v))
+                refuse("expected four electrode positions A B M N");
+            if (!(std::fabs(*v) <= kMaxCoordinate))
+                refuse("the position " + Exact(*v) + " lies beyond " + Exact(kMaxCoordinate) + " units");
+        }
+        if (tokens.Next(t))
+            refuse("expected four electrode positions A B M N, but " + Quoted(t) + " follows them");
+        f.data.push_back(q);
+    }
+    if (f.data.empty())
+        throw CFormatError(name, 0, "it holds no data");
+    return f;
+}
+
+CLocationsFile CLocationsFile::Read(const std::string& path)
+{
+    return Parse(ReadTextFile(path, kMaxLocationsFileBytes), path);
+}
+
+CLocationsHeader CLocationsFile::ReadHeader(const std::string& path)
+{
+    std::string start;
+    try {
+        start = ReadTextFileStart(path, kLongestHeader);
+    } catch (const CFileException&) {
+        start.clear();
+    } catch (const CFormatError&) {
+        start.clear(); // the header only saves retyping: nothing to refuse for
+    }
+    std::string_view first;
+    CLines lines(start);
+    if (!lines.Next(first))
+        first = {};
+    return CLocationsHeader::Parse(first);
+}
+
+std::string CLocationsFile::Format() const
+{
+    const CLocationsHeader& h = header;
+    std::string text = FormatC("%c%i ", kHeaderMark, h.n);
+    AppendExact(text, h.aSpacing);
+    text += FormatC(" %i %i ", h.arrayType, h.cellsPerElectrode);
+    AppendExact(text, h.aspectRatio);
+    text += '\n';
+    text += kArrayLines[h.arrayType == 0 ? 0 : h.arrayType == 1 ? 1 : 2];
+    for (const CQuadrupole& q : data) {
+        AppendExact(text, q.a);
+        text += ' ';
+        AppendExact(text, q.b);
+        text += "  ";
+        AppendExact(text, q.m);
+        text += ' ';
+        AppendExact(text, q.n);
+        text += '\n';
+    }
+    return text;
+}
+
+void CLocationsFile::Write(const std::string& path) const
+{
+    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
+    file.WriteString(Format());
+    file.Close();
+}
+
+CPairTerms PairTerms(bool poleSource, bool poleReceiver)
+{
+    CPairTerms t;
+    t.terms[t.count++] = {0, 0, 1};
+    if (!poleReceiver)
+        t.terms[t.count++] = {0, 1, -1};
+    if (!poleSource) {
+        t.terms[t.count++] = {1, 0, -1};
+        if (!poleReceiver)
+            t.terms[t.count++] = {1, 1, 1};
+    }
+    return t;
+}

@@ -1,0 +1,48 @@
+#include "formats/DataFile.h"
+#include "BadFiles.h"
+
+namespace {
+
+TEST(DataFile, WrittenWithSixDigitValuesAndExactPositionsAndReadBack)
+{
+    CommaLocale comma;
+    TempDir dir;
+    CDataFile dc;
+    dc.data = {{0, 0, 10, 20, 1.23456789, 94.24777961}, {500002.5, 500002.5, 500000, 499997.5, 2e-7, -3}};
+    dc.Write(dir.File("obs_dc.dat"));
+    EXPECT_EQ(ReadBytes(dir.File("obs_dc.dat")), "! A B M N V/I(ohm) rho_a(ohm m)\r\n0 0  10 20  1.23457 94.2478\r\n"
+                                                 "500002.5 500002.5  500000 499997.5  2e-07 -3\r\n");
+    CDataFile ip;
+    ip.ip = true;
+    ip.data = {{0, 10, 20, 30, 0, 0.0123456789}};
+    ip.Write(dir.File("obs_ip.dat"));
+    EXPECT_EQ(ReadBytes(dir.File("obs_ip.dat")), "! A B M N eta_a\r\n0 10  20 30  0.0123457\r\n");
+    for (const CDataFile* f : {&dc, &ip}) {
+        const CDataFile back = CDataFile::Read(dir.File(f->ip ? "obs_ip.dat" : "obs_dc.dat"), f->ip);
+        EXPECT_EQ(back.Format(), f->Format());
+        EXPECT_EQ(back.data.back().line, f->ip ? 2 : 3);
+    }
+    EXPECT_EQ(CDataFile::Parse("\n  ! comment\n1 2 3 4 5 6\n", "", false).data[0].line, 3);
+}
+
+TEST(DataFile, BadFilesAreRefusedWithTheirLine)
+{
+    std::string tooMany;
+    for (int i = 0; i <= 1'000'000; ++i)
+        tooMany += "0 0  1 2  0.5\n";
+    ExpectRefused(
+        {
+            {"OnlyTheHeader", "! A B M N eta_a\r\n", "It holds no data.", true},
+            {"FiveNumbersForDc", "0 10  20 30  0.01\r\n",
+             "Line 1: expected 6 numbers (A B M N V/I rho_a), not \"0 10  20 30  0.01\", which look like IP data."},
+            {"SixNumbersForIp", "! A B M N eta_a\r\n0 10  20 30  1 100\r\n",
+             "Line 2: expected 5 numbers (A B M N eta_a), not \"0 10  20 30  1 100\", which look like DC data.", true},
+            {"CommaDecimal", "0 10  20 30  1,5 100\r\n", "Line 1: expected 6 numbers"},
+            {"Infinity", "0 10  20 30  1 inf\r\n", "Line 1: expected 6 numbers"},
+            {"PositionsOf1e308", "-1e308 -1e308 1e308 1e308 1 1\r\n", "Line 1: the position -1e+308 lies beyond"},
+            {"1000001Data", tooMany, "Line 1000001: the file has more than the 1000000 data", true},
+        },
+        [](const std::string& path, bool ip) { CDataFile::Read(path, ip); });
+}
+
+} // namespace

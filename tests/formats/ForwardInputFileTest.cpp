@@ -1,0 +1,54 @@
+#include "formats/ForwardInputFile.h"
+#include "BadFiles.h"
+
+namespace {
+
+TEST(ForwardInputFile, WrittenLineByLineAndReadBack)
+{
+    TempDir dir;
+    CForwardInputFile f;
+    f.type = CForwardInputFile::ip;
+    f.meshFile = "/my data/old mesh 1.txt ";
+    f.locationsFile = "loc2d.txt", f.conductivityFile = "model2d.con", f.chargeabilityFile = "model2d.chg";
+    f.topographyFile = "topo2d.txt";
+    f.Write(dir.File("ferrovan.inp"));
+    EXPECT_EQ(ReadBytes(dir.File("ferrovan.inp")),
+              "FWD IP\r\nMESH FILE /my data/old mesh 1.txt \r\nLOC LOC_X loc2d.txt\r\n"
+              "COND FILE model2d.con\r\nCHG FILE model2d.chg\r\n"
+              "TOPO FILE topo2d.txt\r\n");
+    std::vector<CForwardInputFile::Type> types;
+    const CForwardInputFile back =
+        CForwardInputFile::Read(dir.File("ferrovan.inp"), [&types](CForwardInputFile::Type t) { types.push_back(t); });
+    EXPECT_EQ(back.Format(), f.Format());
+    EXPECT_EQ(types, std::vector{CForwardInputFile::ip});
+
+    // DC needs no chargeability; unknown lines are kept for a warning; a later line wins.
+    const CForwardInputFile dc =
+        CForwardInputFile::Parse("FWD DC\nMESH FILE a\nLOC LOC_X b\nCOND FILE c\nVERSION 2\nMESH FILE d\n", "");
+    EXPECT_EQ(dc.Format(), "FWD DC\nMESH FILE d\nLOC LOC_X b\nCOND FILE c\n");
+    EXPECT_EQ(dc.unknownLines, (std::vector<std::pair<int, std::string>>{{5, "VERSION 2"}}));
+
+    // A name that would break its line is not written.
+    f.chargeabilityFile = "two\nlines";
+    EXPECT_THROW(f.Write(dir.File("broken.inp")), CFormatError);
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"ferrovan.inp"});
+}
+
+TEST(ForwardInputFile, BadFilesAreRefusedNamingTheMissingLine)
+{
+    const std::string rest = "LOC LOC_X loc2d.txt\r\nCOND FILE model2d.con\r\n";
+    ExpectRefused(
+        {
+            {"Empty", "", "The forward type (a line FWD DC, FWD IP or FWD IPL) is missing."},
+            {"LowerCaseType", "fwd dc\r\nMESH FILE m\r\n" + rest, "The forward type"},
+            {"NoMeshLine", "FWD DC\r\n" + rest, "The mesh file (a line MESH FILE) is missing."},
+            {"MeshLineWithoutAName", "FWD DC\r\nMESH FILE \r\n" + rest, "The mesh file (a line MESH FILE) is"},
+            {"NoLocationsLine", "FWD DC\r\nMESH FILE m\r\nCOND FILE c\r\n", "The electrode locations file"},
+            {"NoConductivityLine", "FWD DC\r\nMESH FILE m\r\nLOC LOC_X l\r\n", "The conductivity file"},
+            {"IpWithoutChargeability", "FWD IPL\r\nMESH FILE m\r\n" + rest,
+             "The chargeability file (a line CHG FILE), which FWD IPL needs, is missing."},
+        },
+        [](const std::string& path, bool) { CForwardInputFile::Read(path); });
+}
+
+} // namespace
