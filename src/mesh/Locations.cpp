@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <cmath>
 
-CSurveySize WriteLocationsFile(CModelData& model)
+CSurvey PlanSurvey(CModelData& model)
 {
-    CSurveySize size;
+    CSurvey survey;
+    CSurveySize& size = survey.size;
+    CLocationsFile& file = survey.file;
     int& n = size.n;
     n = model.m_discretize.n;
     const double a = model.m_discretize.aSpacing;
@@ -26,7 +28,6 @@ CSurveySize WriteLocationsFile(CModelData& model)
                                a, kMaxTransmitters));
     const int nmax = std::max(0, static_cast<int>(std::trunc(room)));
 
-    CLocationsFile file;
     file.header = {n, a, static_cast<int>(array), model.m_discretize.cellsPerElectrode, model.m_discretize.aspectRatio};
     if (n > nmax) {
         size.warnings.push_back(
@@ -84,8 +85,14 @@ CSurveySize WriteLocationsFile(CModelData& model)
             file.data.push_back({A, B, M, N});
         }
     }
-    file.Write(model.m_locFileName);
     size.transmitters = nmax;
     size.data = static_cast<int>(file.data.size());
-    return size;
+    return survey;
+}
+
+CSurveySize WriteLocationsFile(CModelData& model)
+{
+    const CSurvey survey = PlanSurvey(model);
+    survey.file.Write(model.m_locFileName);
+    return survey.size;
 }
