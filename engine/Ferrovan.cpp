@@ -32,6 +32,7 @@
 #include "mesh/Topography.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
+#include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
@@ -192,7 +193,8 @@ void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
 // Held for the whole run; the file stays, as removing it would race with the next run's lock.
 class CFolderLock {
 public:
-    CFolderLock() : m_fd(::open(kLockFile, O_RDWR | O_CREAT | O_CLOEXEC, 0666)), m_openError(errno) {}
+    // A link in the lock file's place is replaced, as for every file written in the folder.
+    CFolderLock() : m_fd(OpenReplacingLink(kLockFile, O_RDWR)), m_openError(errno) {}
     ~CFolderLock()
     {
         if (m_fd >= 0)

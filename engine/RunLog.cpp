@@ -1,5 +1,6 @@
 #include "engine/RunLog.h"
 
+#include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 
 #include <cerrno>
@@ -13,8 +14,9 @@ void CRunLog::Open(const std::string& path)
 {
     std::lock_guard lock(m_mutex);
     m_path = path;
-    // Not blocking: a named pipe without a reader in the log's place must not stop the run.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    // Not blocking: a named pipe without a reader in the log's place must not stop the run. A link
+    // in its place is replaced, as it may lead out of the folder.
+    const int fd = OpenReplacingLink(path, O_WRONLY | O_TRUNC | O_NONBLOCK);
     m_file.reset(fd < 0 ? nullptr : ::fdopen(fd, "wb"));
     if (!m_file) {
         std::fprintf(stderr, "ferrovan: The log %s cannot be written: %s.\n", path.c_str(), std::strerror(errno));

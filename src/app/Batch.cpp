@@ -16,6 +16,7 @@
 #include <csignal>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <ostream>
 
@@ -267,7 +268,9 @@ bool IsBatchCommandLine(const std::vector<std::string>& args)
     return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--batch" || a == "--help"; });
 }
 
-int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+namespace {
+
+int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
         out << kUsage;
@@ -343,4 +346,16 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         }
     }
     return 0;
+}
+
+} // namespace
+
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    try {
+        return RunBatchSteps(args, out, err);
+    } catch (const std::bad_alloc&) {
+        err << kNoMemoryMessage << "\n";
+        return 1;
+    }
 }

@@ -17,6 +17,6 @@ bool IsBatchCommandLine(const std::vector<std::string>& args);
 // the discretized model (and, after the forward run, the data) as the viewers would, into
 // PREFIX-model.png and PREFIX-data.png, without any window.
 // The summary and outcomes go to out, every other message to err.
-// Returns the exit status: 0 done, 1 refused or failed, 2 a usage error, 128 + the number of a
-// signal that stopped the forward run.
+// Returns the exit status: 0 done, 1 refused or failed (also when memory ran out, which err is
+// told), 2 a usage error, 128 + the number of a signal that stopped the forward run.
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -66,7 +66,9 @@ int RunSectomatApp(int argc, char** argv)
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i)
         app.m_args.push_back(args[i].toStdString());
-    if (!app.InitInstance())
-        return app.m_nExitCode;
-    return QApplication::exec();
+    // Commands and edits report a failed allocation themselves; this catches the rest (a model
+    // opened from the command line, say).
+    int status = 1;
+    RunReportingNoMemory([&] { status = app.InitInstance() ? QApplication::exec() : app.m_nExitCode; });
+    return status;
 }

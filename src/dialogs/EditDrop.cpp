@@ -1,6 +1,7 @@
 #include "dialogs/EditDrop.h"
 
 #include "platform/Dialog.h"
+#include "platform/FilePath.h"
 
 void CEditDrop::Attach(CDialog* dialog, int id)
 {
@@ -16,7 +17,6 @@ void CEditDrop::OnDropFiles(const std::vector<std::string>& paths)
     m_dialog->SetDlgItemText(m_id, path);
     m_dialog->GotoDlgCtrl(m_id);
     // The name is what the user checks; the folders are usually long and familiar.
-    size_t slash = path.find_last_of("/\\");
-    int start = slash == std::string::npos ? 0 : static_cast<int>(slash + 1);
+    const int start = static_cast<int>(path.size() - FileNamePart(path).size());
     m_dialog->SetEditSel(m_id, start, static_cast<int>(path.size()));
 }

@@ -14,6 +14,7 @@
 #include "platform/FrameWnd.h"
 #include "platform/MessageBox.h"
 #include "platform/Refusal.h"
+#include "platform/StdioFile.h"
 #include "platform/WaitCursor.h"
 #include "platform/WinApp.h"
 

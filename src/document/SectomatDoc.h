@@ -20,9 +20,11 @@ public:
     // where every file of the discretization and the forward run lives.
     void SetPathName(const std::string& path, bool addToRecentFiles = true) override;
 
-    // Reads a model file into the document; on failure the document stays as it was.
+    // Reads a model file into the document; on failure the document stays as it was. A file
+    // named as one the program writes beside the model is refused, as it would be destroyed.
     bool ReadModel(const std::string& path);
-    // Writes the model file; on failure the path, flags and any previous file stay.
+    // Writes the model file, through the user's link if path is one; on failure the path, flags
+    // and any previous file stay. Names are refused as by ReadModel.
     bool WriteModel(const std::string& path);
 
     // Every edit of the model ends here: it is modified, its results are out of date, and the

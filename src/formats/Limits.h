@@ -3,9 +3,10 @@
 #include <cstddef>
 
 // What the shared files may hold. A reader refuses more, checking a count before it allocates
-// anything for it, and the model maker refuses to write more. A mesh of 50 million cells
-// already takes a model file of some 400 MB.
-constexpr long long kMaxMeshCells = 50'000'000;
+// anything for it, and the model maker refuses to write more. A forward run takes some 0.8 KB
+// per cell (861 MB on 1.1 million cells, docs/engine.md), more as the factors fill on larger
+// meshes: on 20 million cells it would need 16 GB and more, beyond the machines it runs on.
+constexpr long long kMaxMeshCells = 20'000'000;
 constexpr int kMaxAxisCells = 10'000'000;
 constexpr int kMaxBlocks = 10'000; // in each of the DC and IP models
 constexpr int kMaxTopographyPoints = 10'000;

@@ -4,12 +4,14 @@
 #include "model/ModelData.h"
 #include "platform/FilePath.h"
 #include "platform/Refusal.h"
+#include "platform/StdioFile.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 namespace {
 
 const char* const kForwardProgram = "ferrovan.exe";
@@ -63,9 +65,12 @@ void CForwardRun::Cancel(int signal)
                 std::filesystem::remove(entry.path(), ec);
         }
     }
-    if (std::FILE* log = std::fopen(m.m_logFileName.c_str(), "ab")) {
-        std::fputs("The run was cancelled by the user.\r\n", log);
-        std::fclose(log);
+    const int log = OpenReplacingLink(m.m_logFileName, O_WRONLY | O_APPEND);
+    if (log >= 0) {
+        static const char kNote[] = "The run was cancelled by the user.\r\n";
+        // A note the log can do without: a failed write is no reason to report.
+        [[maybe_unused]] const ssize_t written = ::write(log, kNote, sizeof kNote - 1);
+        ::close(log);
     }
 }
 

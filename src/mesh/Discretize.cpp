@@ -16,6 +16,7 @@
 #include "platform/TextFormat.h"
 
 #include <algorithm>
+#include <cmath>
 
 const char* const kEraseResultsQuestion =
     "Forward modeling has already been done in this folder.\nDo you want to erase previous results?";
@@ -109,15 +110,13 @@ CDiscretized RunDiscretization(CModelData& m)
     CDiscretized result;
     const CDiscretizeSettings& d = m.m_discretize;
     try {
-        const CSurveySize survey = WriteLocationsFile(m);
-        result.warnings = survey.warnings;
-        const double T = MeanTopographyDepth(m);
-
+        // The survey and the mesh before any file: a refusal leaves the folder as it was.
+        const CSurvey survey = PlanSurvey(m);
+        result.warnings = survey.size.warnings;
         CMesh mesh;
         double dx = 0, dz = 0;
         if (d.mesh == EMeshOption::existing) {
             mesh = ReadMeshFile(d.existingMesh, m.m_coreX1, dx, dz);
-            m.m_meshFileName = d.existingMesh;
         } else {
             if (d.mesh == EMeshOption::cellsPerSpacing) {
                 dx = d.aSpacing / d.cellsPerElectrode;
@@ -126,15 +125,21 @@ CDiscretized RunDiscretization(CModelData& m)
                 dx = d.dx;
                 dz = d.dz;
             }
-            // An existing mesh chosen in an earlier run is never written over.
-            m.m_meshFileName = "mesh2d.txt";
-            if (!mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, survey.arrayLength, dx, dz, T))
+            if (!mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, survey.size.arrayLength, dx, dz,
+                             MeanTopographyDepth(m)))
                 throw CRefusal("The mesh would have more cells than this program can handle.\nChoose larger cells.");
-            const CMeshFile file = MeshFileOf(mesh);
-            if (!file.FitsItsDecimals())
+            if (!MeshFileOf(mesh).FitsItsDecimals())
                 throw CRefusal("The mesh's cells are too small for the mesh file, which keeps two decimals.\n"
                                "Work in smaller units, such as metres.");
-            file.Write(m.m_meshFileName);
+        }
+
+        survey.file.Write(m.m_locFileName);
+        if (d.mesh == EMeshOption::existing) {
+            m.m_meshFileName = d.existingMesh;
+        } else {
+            // An existing mesh chosen in an earlier run is never written over.
+            m.m_meshFileName = CModelData::kMeshFileName;
+            WriteMeshFile(mesh, m.m_meshFileName);
         }
         const int cells = mesh.nx * mesh.nz;
         if (cells > kQuickForwardCells)
@@ -161,11 +166,12 @@ CDiscretized RunDiscretization(CModelData& m)
             rasterise(false, m.m_ipBackground, m.m_ipModel, m.m_chgFileName);
 
         std::string& summary = result.summary;
-        summary = FormatC("Created locations file: %s\nnumber of transmitters: %i\nnumber of data: %i\n\n"
-                          "Created mesh file: %s\nsmallest cell size: %g x %g\ntotal number of cells: %i x %i = %i\n\n"
-                          "number of air cells: %i\nnumber of ground cells: %i\n\nCreated conductivity file: %s\n",
-                          m.m_locFileName.c_str(), survey.transmitters, survey.data, m.m_meshFileName.c_str(), dx, dz,
-                          mesh.nx, mesh.nz, cells, mesh.airCells, cells - mesh.airCells, m.m_conFileName.c_str());
+        summary =
+            FormatC("Created locations file: %s\nnumber of transmitters: %i\nnumber of data: %i\n\n"
+                    "Created mesh file: %s\nsmallest cell size: %g x %g\ntotal number of cells: %i x %i = %i\n\n"
+                    "number of air cells: %i\nnumber of ground cells: %i\n\nCreated conductivity file: %s\n",
+                    m.m_locFileName.c_str(), survey.size.transmitters, survey.size.data, m.m_meshFileName.c_str(), dx,
+                    dz, mesh.nx, mesh.nz, cells, mesh.airCells, cells - mesh.airCells, m.m_conFileName.c_str());
         if (ip)
             summary += FormatC("Created chargeability file: %s\n", m.m_chgFileName.c_str());
         if (m.m_bTopography)

@@ -108,7 +108,7 @@ std::vector<CIndices> ProtocolIndices(const std::string& path, int K, double x1,
 
 // The surveys of the arrays laid on numbered electrodes: Wenner, Wenner-Schlumberger, multiple
 // gradient and a protocol. The array length is the widest spread of a configuration.
-CSurveySize WriteNumberedSurvey(CModelData& model, CLocationsFile& file)
+CSurveySize PlanNumberedSurvey(CModelData& model, CLocationsFile& file)
 {
     CSurveySize size;
     const CDiscretizeSettings& d = model.m_discretize;
@@ -150,17 +150,17 @@ CSurveySize WriteNumberedSurvey(CModelData& model, CLocationsFile& file)
 
 } // namespace
 
-CSurveySize WriteLocationsFile(CModelData& model)
+CSurvey PlanSurvey(CModelData& model)
 {
+    CSurvey survey;
+    CSurveySize& size = survey.size;
+    CLocationsFile& file = survey.file;
     if (IsNumberedArray(model.m_discretize.array)) {
         const CDiscretizeSettings& d = model.m_discretize;
-        CLocationsFile file;
         file.header = {d.n, d.aSpacing, static_cast<int>(d.array), d.cellsPerElectrode, d.aspectRatio};
-        CSurveySize size = WriteNumberedSurvey(model, file);
-        file.Write(model.m_locFileName);
-        return size;
+        size = PlanNumberedSurvey(model, file);
+        return survey;
     }
-    CSurveySize size;
     int& n = size.n;
     n = model.m_discretize.n;
     const double a = model.m_discretize.aSpacing;
@@ -175,7 +175,6 @@ CSurveySize WriteLocationsFile(CModelData& model)
                                a, kMaxTransmitters));
     const int nmax = std::max(0, static_cast<int>(std::trunc(room)));
 
-    CLocationsFile file;
     file.header = {n, a, static_cast<int>(array), model.m_discretize.cellsPerElectrode, model.m_discretize.aspectRatio};
     if (n > nmax) {
         size.warnings.push_back(
@@ -231,8 +230,14 @@ CSurveySize WriteLocationsFile(CModelData& model)
             file.data.push_back({A, B, M, N});
         }
     }
-    file.Write(model.m_locFileName);
     size.transmitters = nmax;
     size.data = static_cast<int>(file.data.size());
-    return size;
+    return survey;
+}
+
+CSurveySize WriteLocationsFile(CModelData& model)
+{
+    const CSurvey survey = PlanSurvey(model);
+    survey.file.Write(model.m_locFileName);
+    return survey.size;
 }

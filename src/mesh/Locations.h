@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/LocationsFile.h"
 #include "platform/Refusal.h"
 
 struct CModelData;
@@ -14,10 +15,17 @@ struct CSurveySize {
     CWarnings warnings;
 };
 
-// Writes the locations file (the model's m_locFileName in the current folder): the header with
-// the discretization's settings, then every configuration, transmitters from left to right,
-// separations increasing. An n too large for the core width is lowered in the model too.
-// Raises CRefusal, with nothing written, when the a-spacing would give more transmitters than
-// the program handles or the survey more data than a locations file holds, and CFileException
-// when the file cannot be written.
+// The survey of the model's discretization settings, planned: the locations file's header, then
+// every configuration, transmitters from left to right, separations increasing. An n too large
+// for the core width is lowered in the model too. Raises CRefusal when the a-spacing would give
+// more transmitters than the program handles or the survey more data than a locations file holds.
+struct CSurvey {
+    CLocationsFile file;
+    CSurveySize size;
+};
+CSurvey PlanSurvey(CModelData& model);
+
+// Plans the survey and writes its locations file (the model's m_locFileName in the current
+// folder); nothing is written when the plan is refused. Raises also CFileException when the file
+// cannot be written.
 CSurveySize WriteLocationsFile(CModelData& model);

@@ -1,11 +1,30 @@
 #include "model/ModelData.h"
 
 #include "platform/FilePath.h"
+#include "platform/StdioFile.h"
 
 bool CModelData::IsReservedFileName(const std::string& path) const
 {
-    std::string name = FileNamePart(path);
-    return SameFileNameNoCase(name, m_conFileName) || SameFileNameNoCase(name, m_chgFileName);
+    return !ReservedNameMessage(path, true).empty();
+}
+
+std::string CModelData::ReservedNameMessage(const std::string& path, bool output) const
+{
+    const char* direction = output ? "output" : "input";
+    // Through a link, the file behind it would be destroyed as well.
+    for (const std::string& name : {FileNamePart(path), FileNamePart(FollowLink(path))}) {
+        if (SameFileNameNoCase(name, m_conFileName) || SameFileNameNoCase(name, m_chgFileName))
+            return "Cannot use \"" + m_conFileName + "\" or \"" + m_chgFileName + "\" as the\n" + direction +
+                   " filenames, since these files are used to store the\ndescretized models used for forward "
+                   "modelling.";
+        for (const std::string& written :
+             {std::string(kMeshFileName), m_locFileName, m_topoFileName, m_inpFileName, m_logFileName,
+              std::string(kLockFileName), m_obsDCFileName, m_obsIPFileName, m_obsIPLFileName})
+            if (SameFileNameNoCase(name, written))
+                return "Cannot use \"" + written + "\" as the\n" + direction +
+                       " filename, since this file is written beside the\nmodel for forward modelling.";
+    }
+    return "";
 }
 
 void CModelData::UpdateLogicalGeometry()

@@ -64,8 +64,13 @@ struct CModelData {
 
     CDiscretizeSettings m_discretize;
 
+    // The mesh file the discretization writes, and the lock the forward-modelling program
+    // keeps, beside the model.
+    static constexpr const char* kMeshFileName = "mesh2d.txt";
+    static constexpr const char* kLockFileName = "ferrovan.lock";
+
     // Files in the model's folder; only the mesh file can become a full path (an existing mesh).
-    std::string m_meshFileName = "mesh2d.txt";
+    std::string m_meshFileName = kMeshFileName;
     std::string m_locFileName = "loc2d.txt";
     std::string m_topoFileName = "topo2d.txt";
     std::string m_conFileName = "model2d.con";
@@ -89,6 +94,10 @@ struct CModelData {
     // A flat surface along the top of the core area: its two ends, placed by the view.
     void FlatTopography();
 
-    // Whether a file name is one of the two kept for the discretized models (case ignored).
+    // Whether a model file may not have this file name, or be a link to a file of such a name
+    // (case ignored): Discretize or the forward run writes a file of that name beside the model.
     bool IsReservedFileName(const std::string& path) const;
+    // The message that refuses path as a model file to read (output false) or to write; "" when
+    // its name is free.
+    std::string ReservedNameMessage(const std::string& path, bool output) const;
 };

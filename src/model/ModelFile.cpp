@@ -6,15 +6,9 @@
 #include "model/ModelData.h"
 #include "platform/FilePath.h"
 #include "platform/Refusal.h"
+#include "platform/StdioFile.h"
 
 namespace {
-
-std::string ReservedNameMessage(const CModelData& model, const char* direction)
-{
-    return "Cannot use \"" + model.m_conFileName + "\" or \"" + model.m_chgFileName + "\" as the\n" + direction +
-           " filenames, since these files are used to store the\n"
-           "descretized models used for forward modelling.";
-}
 
 void TakeBlocks(const std::vector<CBlockRecord>& records, CElementList& blocks, const CModelData& model)
 {
@@ -75,8 +69,8 @@ void TakeLocationsHeader(const std::string& path, CModelData& model)
 
 void ReadModelFile(const std::string& path, CModelData& model)
 {
-    if (model.IsReservedFileName(path))
-        throw CRefusal(ReservedNameMessage(model, "input"));
+    if (const std::string refused = model.ReservedNameMessage(path, false); !refused.empty())
+        throw CRefusal(refused);
     // Read into a copy so that a bad file leaves the open model whole.
     CModelData fresh = model;
     try {
@@ -91,8 +85,8 @@ void ReadModelFile(const std::string& path, CModelData& model)
 
 void WriteModelFile(const std::string& path, const CModelData& model)
 {
-    if (model.IsReservedFileName(path))
-        throw CRefusal(ReservedNameMessage(model, "output"));
+    if (const std::string refused = model.ReservedNameMessage(path, true); !refused.empty())
+        throw CRefusal(refused);
     CModelFile file;
     file.coreX1 = model.m_coreX1;
     file.coreX2 = model.m_coreX2;
@@ -104,5 +98,6 @@ void WriteModelFile(const std::string& path, const CModelData& model)
     file.ipBlocks = Records(model.m_ipModel);
     for (const CTopoPt& p : model.m_topo)
         file.topography.push_back({p.m_x, p.m_z});
-    file.Write(path);
+    // The model file stays behind the user's link, unlike the files written beside it.
+    file.Write(FollowLink(path));
 }

@@ -1,5 +1,7 @@
 #include "platform/CmdTarget.h"
 
+#include "platform/MessageBox.h"
+
 bool CCmdTarget::OnCmdMsg(unsigned id, CmdCode code, CCmdUI* ui)
 {
     return OnOwnCmdMsg(id, code, ui);
@@ -42,5 +44,8 @@ bool CCmdTarget::ExecuteCommand(unsigned id)
     UpdateCommand(ui);
     if (!ui.m_bEnabled)
         return false;
-    return OnCmdMsg(id, CmdCode::Execute, nullptr);
+    // A model too large for the memory ends its command with a message; the open model stays.
+    bool handled = true;
+    RunReportingNoMemory([&] { handled = OnCmdMsg(id, CmdCode::Execute, nullptr); });
+    return handled;
 }

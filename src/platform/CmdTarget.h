@@ -40,7 +40,8 @@ public:
     // is enabled exactly when some target handles it.
     void UpdateCommand(CCmdUI& ui);
 
-    // Runs a command when it is enabled; false when it is not.
+    // Runs a command when it is enabled; false when it is not. An allocation that fails in it
+    // ends the command with a message.
     bool ExecuteCommand(unsigned id);
 
 protected:

@@ -213,13 +213,6 @@ int CDC::SetBkMode(int mode)
     return previous;
 }
 
-COLORREF CDC::SetTextColor(COLORREF colour)
-{
-    COLORREF previous = m_textColour;
-    m_textColour = colour;
-    return previous;
-}
-
 void CDC::ApplyPen()
 {
     if (m_applied.rop != m_rop) {
@@ -402,7 +395,7 @@ void CDC::TextOut(int x, int y, const std::string& text)
     const QFont font = SelectedFont();
     m_painter->setFont(font);
     m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    m_painter->setPen(ToQColor(m_textColour));
+    m_painter->setPen(Qt::black); // text is always black here
     m_applied.rop = R2_COPYPEN;
     m_applied.style = -1; // the text colour replaced the pen
     const QString s = QString::fromStdString(text);

@@ -88,7 +88,6 @@ public:
     // Logical units are world units, taken to the page by the world transform; pen widths and
     // font heights stay in page units, so that a magnified world keeps thin lines thin.
     void SetWorldTransform(const XFORM& xform);
-    const XFORM& GetWorldTransform() const { return m_world; }
     void LPtoDP(CPoint* points, int count = 1) const;
     void DPtoLP(CPoint* points, int count = 1) const;
     void LPtoDP(CRect* rect) const;
@@ -107,7 +106,6 @@ public:
     int SetROP2(int mode);
     unsigned SetTextAlign(unsigned align);
     int SetBkMode(int mode);
-    COLORREF SetTextColor(COLORREF colour);
 
     // Shapes, in logical units. Rectangle and Ellipse cover left..right-1 and top..bottom-1.
     void Rectangle(const CRect& rect);
@@ -138,8 +136,6 @@ public:
     // The area being drawn, in logical units, and whether a logical rectangle touches it.
     CRect GetClipBox() const;
     bool RectVisible(const CRect& rect) const;
-
-    QImage* GetImage() const { return m_image; }
 
 protected:
     // The bounds of the device pixels drawn so far, for a client context to show.
@@ -188,7 +184,6 @@ private:
     int m_rop = R2_COPYPEN;
     unsigned m_textAlign = TA_LEFT | TA_TOP;
     int m_bkMode = OPAQUE;
-    COLORREF m_textColour = RGB(0, 0, 0);
     CPoint m_current;
     bool m_inPath = false;
     QPainterPath m_path;

@@ -397,8 +397,3 @@ void CDialog::SetEditSel(int id, int start, int end)
     if (auto* e = qobject_cast<QLineEdit*>(GetDlgItem(id)))
         e->setSelection(start, end - start);
 }
-
-QDialog* CDialog::GetSafeHwnd() const
-{
-    return m_impl ? m_impl->window : nullptr;
-}

@@ -89,9 +89,6 @@ public:
     // Selects characters start to end - 1 of an edit and scrolls the caret, at end, into view.
     void SetEditSel(int id, int start, int end);
 
-    QDialog* GetSafeHwnd() const;
-    const DlgTemplate& GetTemplate() const { return m_template; }
-
     // Pixel size of dialog units for the template's font.
     static int BaseUnitX(const char* fontName, int pointSize);
     static int BaseUnitY(const char* fontName, int pointSize);

@@ -28,7 +28,6 @@ public:
     void ClearPathName();
 
     virtual void SetTitle(const std::string& title);
-    const std::string& GetTitle() const { return m_strTitle; }
     // The title, or "Untitled" for a document with neither title nor path.
     std::string GetDisplayName() const;
 

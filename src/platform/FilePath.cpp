@@ -12,13 +12,13 @@ namespace fs = std::filesystem;
 
 std::string FileNamePart(const std::string& path)
 {
-    size_t slash = path.find_last_of("/\\");
+    size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string RemoveLastComponent(const std::string& path)
 {
-    size_t slash = path.find_last_of("/\\");
+    size_t slash = path.rfind('/');
     if (slash == std::string::npos)
         return "";
     if (slash == 0)

@@ -2,10 +2,11 @@
 
 #include <string>
 
-// The file-name part of a path: what follows the last '/' or '\'.
+// The file-name part of a path: what follows the last '/'. Only '/' separates folders here; a
+// backslash is part of a name.
 std::string FileNamePart(const std::string& path);
 
-// The path with its last component removed ("" when it has none).
+// The path with its last component removed ("" when it has none), split as FileNamePart does.
 std::string RemoveLastComponent(const std::string& path);
 
 // Compares two file names, ignoring the case of ASCII letters.

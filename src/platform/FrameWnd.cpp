@@ -90,13 +90,6 @@ void CStatusBar::SetPaneText(int index, const std::string& text)
         m_panes[static_cast<size_t>(index)]->setText(ToQt(text));
 }
 
-std::string CStatusBar::GetPaneText(int index) const
-{
-    if (index < 0 || static_cast<size_t>(index) >= m_panes.size())
-        return "";
-    return m_panes[static_cast<size_t>(index)]->text().toStdString();
-}
-
 CFrameWnd::CFrameWnd()
 {
     MapCommand(ID_VIEW_TOOLBAR, &CFrameWnd::OnViewToolBar);

@@ -27,7 +27,6 @@ class CToolBar {
 public:
     bool CreateEx(CFrameWnd* parent, unsigned id = AFX_IDW_TOOLBAR);
     bool LoadToolBar(const FrameResource& resource);
-    QToolBar* GetToolBar() const { return m_toolBar; }
 
 private:
     CFrameWnd* m_parent = nullptr;
@@ -40,7 +39,6 @@ public:
     bool Create(CFrameWnd* parent, unsigned id = AFX_IDW_STATUS_BAR);
     bool SetIndicators(int paneCount);
     void SetPaneText(int index, const std::string& text);
-    std::string GetPaneText(int index) const;
 
 private:
     CFrameWnd* m_parent = nullptr;
@@ -80,7 +78,6 @@ public:
     bool OnCmdMsg(unsigned id, CmdCode code, CCmdUI* ui) override;
 
     const FrameResource* GetResource() const { return m_pResource; }
-    const std::string& GetWindowTitle() const { return m_strTitle; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,6 +1,7 @@
 #include "platform/MessageBox.h"
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -42,6 +43,17 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
     MessageBoxHandler previous = std::move(Handler());
     Handler() = handler ? std::move(handler) : MessageBoxHandler(AnswerOnStandardError);
     return previous;
+}
+
+bool RunReportingNoMemory(const std::function<void()>& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox(kNoMemoryMessage, MB_ICONERROR);
+        return false;
+    }
 }
 
 const std::string& AfxGetAppName()

@@ -31,6 +31,13 @@ int AfxMessageBox(const std::string& text, unsigned style = MB_OK);
 // an empty handler restores the standard-error one. Returns the handler it replaced.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
+// What an allocation that failed is reported as; the forward-modelling program says the same.
+constexpr const char* kNoMemoryMessage = "There is not enough memory for this model.";
+
+// Runs work. An allocation that fails in it ends the work and not the program: kNoMemoryMessage
+// goes to an error box, and the result is false.
+bool RunReportingNoMemory(const std::function<void()>& work);
+
 // The caption of every box.
 const std::string& AfxGetAppName();
 void AfxSetAppName(const std::string& name);

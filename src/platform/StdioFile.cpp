@@ -10,11 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// The file a write should replace: a symbolic link is followed, so that the link stays a link,
-// also when the file it points at does not exist yet.
-std::string ResolveTarget(const std::string& path)
+std::string FollowLink(const std::string& path)
 {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
@@ -29,6 +25,17 @@ std::string ResolveTarget(const std::string& path)
     std::string folder = RemoveLastComponent(path);
     return target[0] == '/' || folder.empty() ? target : folder + "/" + target;
 }
+
+int OpenReplacingLink(const std::string& path, int flags)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::unlink(path.c_str()) != 0)
+        return -1;
+    // A link made again in between makes the open fail rather than be followed.
+    return ::open(path.c_str(), flags | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+namespace {
 
 mode_t NewFileMode()
 {
@@ -54,20 +61,19 @@ CStdioFile::CStdioFile(const std::string& path, unsigned flags) : m_path(path), 
         return;
     }
 
-    m_target = ResolveTarget(path);
     mode_t mode = NewFileMode();
     struct stat st;
-    if (::stat(m_target.c_str(), &st) == 0) {
+    if (::lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
         // Refuse what an in-place write would refuse: a folder, or a file we may not write.
         if (S_ISDIR(st.st_mode))
             throw CFileException(CFileException::accessDenied, path, true, EISDIR);
-        if (::access(m_target.c_str(), W_OK) != 0)
+        if (::access(path.c_str(), W_OK) != 0)
             throw CFileException::FromErrno(errno, path, true);
         mode = st.st_mode & 07777;
     }
 
-    std::string folder = RemoveLastComponent(m_target);
-    std::string name = FileNamePart(m_target);
+    std::string folder = RemoveLastComponent(path);
+    std::string name = FileNamePart(path);
     m_tempPath = (folder.empty() ? std::string() : folder + "/") + "." + name + ".XXXXXX";
     int fd = ::mkstemp(m_tempPath.data());
     if (fd < 0) {
@@ -119,11 +125,23 @@ void CStdioFile::WriteString(const std::string& text)
             break;
         start = end + 1;
     }
-    if (std::ferror(m_file)) {
-        int error = errno;
-        Discard();
-        throw CFileException::FromErrno(error, m_path, true);
-    }
+    if (std::ferror(m_file))
+        FailWrite();
+}
+
+void CStdioFile::Write(const void* data, size_t count)
+{
+    if (!m_file)
+        throw CFileException(CFileException::generic, m_path, true);
+    if (std::fwrite(data, 1, count, m_file) != count)
+        FailWrite();
+}
+
+void CStdioFile::FailWrite()
+{
+    int error = errno;
+    Discard();
+    throw CFileException::FromErrno(error, m_path, true);
 }
 
 void CStdioFile::Close()
@@ -142,7 +160,7 @@ void CStdioFile::Close()
     if (std::fclose(m_file) != 0 && error == 0)
         error = errno;
     m_file = nullptr;
-    if (error == 0 && std::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
+    if (error == 0 && std::rename(m_tempPath.c_str(), m_path.c_str()) != 0)
         error = errno;
     if (error != 0) {
         Discard();

@@ -8,6 +8,9 @@
 // Writing never touches the file it replaces until Close: the text goes to a temporary file in
 // the same folder, which Close flushes to disk and renames over the target. A writer destroyed
 // without Close, or a Close that fails, removes the temporary file and leaves the old one whole.
+// A symbolic link in the target's place is replaced by the file, not written through, so that
+// a folder that arrived with links cannot send the files written in it elsewhere; a writer that
+// keeps the user's link names the file with FollowLink.
 // Each "\n" written becomes CR LF, the line end of the Windows tools these files are shared with.
 //
 // Opening for reading only tells whether the file can be read: the shared files are read by
@@ -23,18 +26,29 @@ public:
     CStdioFile& operator=(const CStdioFile&) = delete;
 
     void WriteString(const std::string& text);
+    // Writes the bytes as they are, without turning "\n" into CR LF: for a picture, say.
+    void Write(const void* data, size_t count);
 
     // Ends a read, or commits a write.
     void Close();
 
-    const std::string& GetFilePath() const { return m_path; }
-
 private:
     void Discard() noexcept;
+    // Raises the error of a failed write, after removing the temporary file.
+    [[noreturn]] void FailWrite();
 
-    std::string m_path;     // as the caller named it, for messages
-    std::string m_target;   // the file a write replaces (symbolic links followed)
+    std::string m_path;     // as the caller named it: the file a write replaces, and for messages
     std::string m_tempPath; // writing only
     std::FILE* m_file = nullptr;
     bool m_writing = false;
 };
+
+// The file path names once symbolic links are followed, also when that file does not exist yet;
+// path itself when it is no link. The model file is written there, so that it stays behind the
+// link the user made.
+std::string FollowLink(const std::string& path);
+
+// Opens path for writing as it goes (a log) with the open(2) flags given and O_CREAT: a symbolic
+// link in its place is replaced by a new file, as CStdioFile does. The descriptor, or -1 with
+// errno set.
+int OpenReplacingLink(const std::string& path, int flags);

@@ -3,7 +3,7 @@
 #include "platform/DC.h"
 #include "platform/Document.h"
 #include "platform/FrameWnd.h"
-
+#include "platform/MessageBox.h"
 #include "platform/Resources.h"
 
 #include <QContextMenuEvent>
@@ -153,36 +153,37 @@ void CView::OnKeyDown(unsigned) {}
 
 void CView::mousePressEvent(QMouseEvent* event)
 {
+    // Edits end here as commands do: an allocation that fails ends the edit, not the program.
     if (event->button() == Qt::LeftButton)
-        OnLButtonDown(Flags(event), Point(event));
+        RunReportingNoMemory([&] { OnLButtonDown(Flags(event), Point(event)); });
 }
 
 void CView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        OnLButtonUp(Flags(event), Point(event));
+        RunReportingNoMemory([&] { OnLButtonUp(Flags(event), Point(event)); });
 }
 
 void CView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        OnLButtonDblClk(Flags(event), Point(event));
+        RunReportingNoMemory([&] { OnLButtonDblClk(Flags(event), Point(event)); });
 }
 
 void CView::mouseMoveEvent(QMouseEvent* event)
 {
-    OnMouseMove(Flags(event), Point(event));
+    RunReportingNoMemory([&] { OnMouseMove(Flags(event), Point(event)); });
 }
 
 void CView::contextMenuEvent(QContextMenuEvent* event)
 {
-    OnContextMenu({event->globalPos().x(), event->globalPos().y()});
+    RunReportingNoMemory([&] { OnContextMenu({event->globalPos().x(), event->globalPos().y()}); });
 }
 
 void CView::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape)
-        OnKeyDown(VK_ESCAPE);
+        RunReportingNoMemory([&] { OnKeyDown(VK_ESCAPE); });
     else
         QWidget::keyPressEvent(event);
 }

@@ -169,7 +169,7 @@ TEST_F(AppTest, StartEndsQuietlyOnCancelAndWithAnExitCodeOnABadStart)
 TEST_F(NewModelTest, NewAndCloseWhileModifiedAskToSave)
 {
     log.Answer(IDCANCEL);
-    Trigger(ID_FILE_NEW);
+    ASSERT_NO_FATAL_FAILURE(Trigger(ID_FILE_NEW));
     EXPECT_EQ(log.Boxes().back().style, unsigned(MB_YESNOCANCEL | MB_ICONQUESTION));
 
     log.Answer(IDNO);

@@ -14,7 +14,9 @@
 
 #include <csignal>
 #include <filesystem>
+#include <new>
 #include <sstream>
+#include <streambuf>
 
 namespace {
 
@@ -99,6 +101,8 @@ TEST_F(BatchTest, ARefusalIsPrintedAndNothingIsWritten)
         {{"--fwd", "ip"},
          "Chargeability should be between 0 and 1.\nFor greater values, make sure IPL option is "
          "selected when forward modelling.\n"},
+        {{"--mesh", "m2", "--dx", "0.01", "--dz", "0.01"},
+         "The mesh would have more cells than this program can handle.\nChoose larger cells.\n"},
     };
     for (const auto& [options, message] : rows) {
         EXPECT_EQ(Run(options), 1) << options[0];
@@ -106,6 +110,27 @@ TEST_F(BatchTest, ARefusalIsPrintedAndNothingIsWritten)
         EXPECT_EQ(out.str(), "") << options[0];
         EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"model.txt"}) << options[0];
     }
+
+    // A model named as a file the run writes beside it would be erased or written over.
+    std::filesystem::rename("model.txt", "obs_dc.dat");
+    EXPECT_EQ(Run({}, "obs_dc.dat"), 1);
+    EXPECT_EQ(err.str(), "Cannot use \"obs_dc.dat\" as the\ninput filename, since this file is written beside the\n"
+                         "model for forward modelling.\n");
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"obs_dc.dat"});
+}
+
+// Memory that runs out ends the run with a message instead of ending the program.
+TEST_F(BatchTest, AnAllocationThatFailsEndsTheRunWithAMessage)
+{
+    // An output that fails as an exhausted memory would, at the summary.
+    struct NoMemory : std::streambuf {
+        int overflow(int) override { throw std::bad_alloc(); }
+    } noMemory;
+    std::ostream full(&noMemory);
+    full.exceptions(std::ios::badbit);
+    WriteBytes("model.txt", CrLf(kNewModel));
+    EXPECT_EQ(RunBatch({"--batch", "model.txt"}, full, err), 1);
+    EXPECT_EQ(err.str(), "There is not enough memory for this model.\n");
 }
 
 TEST_F(BatchTest, WarningsAndTheEraseQuestionArePrintedAndTheRunGoesOn)

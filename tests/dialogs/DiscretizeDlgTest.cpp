@@ -138,7 +138,7 @@ TEST(DiscretizeDlg, ADroppedOrBrowsedFileFillsOnlyTheMeshField)
                             ASSERT_NE(edit, nullptr);
                             DropFiles(edit, {"/data/dir\\with\\mesh.txt", "/data/other.txt"});
                             EXPECT_EQ(edit->text(), "/data/dir\\with\\mesh.txt");
-                            EXPECT_EQ(edit->selectedText(), "mesh.txt");
+                            EXPECT_EQ(edit->selectedText(), "dir\\with\\mesh.txt");
                             EXPECT_EQ(d->focusWidget(), edit);
 
                             ModalAnswer open = OnModal<QFileDialog>([&](QFileDialog* f) {

@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 
@@ -307,6 +308,44 @@ TEST(DiscretizeCommand, TheBatchModeWritesWhatTheDialogsWrite)
     ASSERT_EQ(FileNames(other.Path()), names);
     for (const std::string& name : names)
         EXPECT_EQ(ReadBytes(other.File(name)), s.Read(name.c_str())) << name;
+}
+
+// A model named as a file that Discretize or the forward run writes beside it would be destroyed
+// by them, so it is neither saved nor opened under that name, nor through a link to it.
+TEST(DiscretizeCommand, AModelNamedAsAFileWrittenBesideItIsRefused)
+{
+    MessageLog log;
+    Scene s;
+    auto text = [](const char* name, const char* direction) {
+        return "Cannot use \"" + std::string(name) + "\" as the\n" + direction +
+               " filename, since this file is written beside the\nmodel for forward modelling.";
+    };
+    const std::pair<const char*, const char*> rows[] = {
+        {"loc2d.txt", "loc2d.txt"},       {"MESH2D.TXT", "mesh2d.txt"},     {"topo2d.txt", "topo2d.txt"},
+        {"ferrovan.inp", "ferrovan.inp"}, {"Ferrovan.Log", "ferrovan.log"}, {"ferrovan.lock", "ferrovan.lock"},
+        {"obs_dc.dat", "obs_dc.dat"},     {"obs_ip.dat", "obs_ip.dat"},     {"OBS_IPL.DAT", "obs_ipL.dat"},
+    };
+    for (const auto& [given, written] : rows) {
+        log.Clear();
+        EXPECT_FALSE(s.doc.WriteModel(s.dir.File(given))) << given;
+        EXPECT_TRUE(s.Files().empty()) << given;
+        WriteBytes(s.dir.File(given), "data");
+        EXPECT_FALSE(s.doc.ReadModel(s.dir.File(given))) << given;
+        EXPECT_EQ(log.Texts(), (std::vector<std::string>{text(written, "output"), text(written, "input")})) << given;
+        std::filesystem::remove(s.dir.File(given));
+    }
+    log.Clear();
+    ASSERT_EQ(::symlink("loc2d.txt", s.dir.File("model").c_str()), 0);
+    EXPECT_FALSE(s.doc.WriteModel(s.dir.File("model")));
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{text("loc2d.txt", "output")});
+    EXPECT_TRUE(s.doc.GetPathName().empty());
+
+    // Any other link is saved through and stays.
+    std::filesystem::remove(s.dir.File("model"));
+    ASSERT_EQ(::symlink("real.model", s.dir.File("model").c_str()), 0);
+    EXPECT_TRUE(s.doc.WriteModel(s.dir.File("model")));
+    EXPECT_TRUE(std::filesystem::is_symlink(s.dir.File("model")));
+    EXPECT_EQ(s.Read("real.model").substr(0, 10), "0 200 0 50");
 }
 
 } // namespace

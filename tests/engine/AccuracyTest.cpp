@@ -152,7 +152,7 @@ TEST(Accuracy, PointSourceOnARidgeAndInAValley)
     const double slope = 0.2;
     for (bool valley : {false, true}) {
         EngineScene scene;
-        WriteWedge(slope, valley, 3, locations);
+        ASSERT_NO_FATAL_FAILURE(WriteWedge(slope, valley, 3, locations));
         CRunLog log;
         const CForwardInput in = ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
         const CForwardResult result = ComputeData(in, log);

@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <regex>
 #include <sys/file.h>
@@ -46,8 +47,13 @@ TEST(Ferrovan, WritesTheDataFilesAndTheLogForEachForwardType)
         scene.AddValley(6);
         scene.model.m_ipBackground = 0.1f;
         ASSERT_TRUE(scene.Discretize(type));
+        const std::vector<std::string> links{"ferrovan.log", "ferrovan.lock"}; // as a folder may arrive
+        for (const std::string& name : links)
+            ASSERT_EQ(::symlink(("victim-" + name).c_str(), name.c_str()), 0);
         const ProgramRun run = Ferrovan();
         EXPECT_EQ(run.status, 0) << run.err;
+        for (const std::string& name : links)
+            EXPECT_FALSE(FileExists("victim-" + name) || std::filesystem::is_symlink(name)) << name;
         const std::string dc = ReadBytes("obs_dc.dat");
         EXPECT_TRUE(CrLfText(dc, "! A B M N V/I(ohm) rho_a(ohm m)\r\n"));
         EXPECT_TRUE(std::regex_search(dc, std::regex("\r\n0 0  10 20  [0-9.e+-]+ [0-9.e+-]+\r\n")));

@@ -53,7 +53,7 @@ TEST(MeshFile, BadFilesAreRefusedWithTheirLine)
             {"2147483647Segments", "2147483647\n0 10 2\n 20 2\n" + z, "Line 1: the number of x segments must be"},
             {"XCellsBeyondTheAxisLimit", "2\n0 10 6000000\n 20 6000000\n1\n0 5 1\n", "Line 3: the x axis has more"},
             {"CellsBeyondTheMeshLimit", "1\n0 10 10000\n1\n0 5 10000\n",
-             "It has 10000 x 10000 cells, more than the 50000000 a mesh may have."},
+             "It has 10000 x 10000 cells, more than the 20000000 a mesh may have."},
             {"EqualConsecutivePositions", "2\n0 10 2\n 10 1\n" + z,
              "Line 3: the x positions must increase by at least 1e-06, but 10 follows 10."},
             {"DecreasingZ", "1\n0 10 2\n2\n0 5 5\n 4 1\n", "Line 5: the z positions must increase"},

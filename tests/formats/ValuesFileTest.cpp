@@ -34,7 +34,7 @@ TEST(ValuesFile, BadFilesAreRefusedWithTheirLine)
             {"Empty", "", "It does not start with its numbers of columns and rows."},
             {"ColumnsNotANumber", "x 2\r\n", "Line 1: expected the numbers of columns and rows, from 1 to 10000000"},
             {"NoRows", "2 0\r\n", "Line 1: expected the numbers of columns and rows"},
-            {"100000By100000Cells", "100000 100000\r\n", "Line 1: 100000 x 100000 cells are more than the 50000000"},
+            {"100000By100000Cells", "100000 100000\r\n", "Line 1: 100000 x 100000 cells are more than the 20000000"},
             {"ThreeOfFourValues", "2 2\r\n1 1 \r\n1 ", "It ends after 3 of its 2 x 2 values."},
             {"CommaDecimal", "2 2\r\n1 1,5 \r\n1 1 \r\n",
              "Line 2: the value of the cell in column 2, row 1 is not a finite number: \"1,5\"."},

@@ -106,12 +106,12 @@ TEST_F(ForwardCommandTest, TheModelViewerStartsOnUpdatesOfADiscretizedModelButNo
 TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
 {
     StandIns programs{"ferrovan", "velquor-data-viewer", "velquor-model-viewer", "notepad"};
-    Discretize();
+    ASSERT_NO_FATAL_FAILURE(Discretize());
     EXPECT_EQ(WaitForRuns(dir.Path(), 1),
               (std::vector<Args>{{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}}));
     log.Clear();
     WriteBytes(dir.File("standin-script.txt"), "obs_dc.dat\n");
-    Trigger(ID_FORWARD_MODEL);
+    ASSERT_NO_FATAL_FAILURE(Trigger(ID_FORWARD_MODEL));
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Forward modelling has finished."});
     EXPECT_EQ(RecordedRuns(dir.Path()).back(), (Args{"ferrovan.exe", "ferrovan.inp"}));
 
@@ -124,7 +124,7 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     EXPECT_EQ(log.Last(), "Log file doesn't exist.\nferrovan.log");
     size_t runs = 2;
     for (const auto& [id, args] : commands) {
-        Trigger(id);
+        ASSERT_NO_FATAL_FAILURE(Trigger(id));
         EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), args) << id;
     }
 
@@ -133,7 +133,7 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     Trigger(ID_EDIT_IP_MODEL);
     RemoveFile(dir.File("standin-script.txt")); // the viewer started next must not write them again
     log.Answer(IDYES);                          // erase the previous results
-    Discretize();
+    ASSERT_NO_FATAL_FAILURE(Discretize());
     EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), (Args{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}));
     EXPECT_FALSE(Enabled(ID_VIEW_DATA));
     EXPECT_FALSE(FileExists("obs_dc.dat") || FileExists("ferrovan.log"));

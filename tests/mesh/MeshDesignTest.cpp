@@ -102,6 +102,7 @@ TEST(MeshDesignTest, InputsBeyondTheLimitsGiveAnEmptyMesh)
         {"dx 1e-320", {0, 200, 0, 50, 70, 1e-320, 1, 0}},
         {"core beyond the int range", {0, 1e12, 0, 50, 70, 1, 1, 0}},
         {"6.7e7 cells in all", {0, 1e4, 0, 1e4, 1, 1, 1, 0}},
+        {"core 50 deep at depth 1e6", {0, 200, 1e6, 1e6 + 50, 70, 10.0 / 3, 5.0 / 3, 1e6}}, // 82 x 600035
         {"surface at 1e12", {0, 200, 0, 50, 70, 1, 1, 1e12}},
     };
     for (const auto& row : rows) {

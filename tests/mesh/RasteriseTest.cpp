@@ -73,6 +73,7 @@ TEST(RasteriseTest, BlocksAreSnappedToNodesPaintedInOrderAndCutByTheAir)
         std::vector<int> air;
         std::vector<std::string> picture;
         bool fitted = true;
+        int outer = 2; // 0: the columns of the core reach the mesh's edges
     } rows[] = {
         {"Rectangle", {Block(2, 1, 5, 3, 1)}, {}, {blank, "..|..111.....|..", "..|..111.....|..", blank, blank, blank}},
         {"EdgesHalfwayBetweenNodes",
@@ -114,9 +115,17 @@ TEST(RasteriseTest, BlocksAreSnappedToNodesPaintedInOrderAndCutByTheAir)
          {Block(-4, 1, -2, 3, 1), Block(8, 3, 14, 4, 2), Block(-100, 4.6, 1.4, 100, 3)},
          {},
          {blank, blank, blank, "..|........22|22", blank, "33|3.........|.."}},
+        {"EllipseIntoTheLastColumnAndRowWithoutOuterColumns",
+         {Block(8, 3, 14, 6, 1, 0, true)},
+         {},
+         {"|..............", "|..............", "|..............", "|...........111", "|..........1111",
+          "|...........111"},
+         true,
+         0},
     };
     for (const auto& row : rows) {
-        const CMesh mesh = SmallMesh(row.air);
+        CMesh mesh = SmallMesh(row.air);
+        mesh.outer = row.outer;
         CElementList blocks(row.blocks.begin(), row.blocks.end());
         bool fitted = !row.fitted;
         const std::vector<float> grid = RasteriseGrid(mesh, false, 0, blocks, 0, 0, 1000, fitted);

@@ -6,7 +6,8 @@
 
 namespace {
 
-TEST(FilePathTest, SplitsAtTheLastSlashOrBackslash)
+// A backslash is part of a name: "other\\x.model" is a file here, not a folder "other".
+TEST(FilePathTest, SplitsAtTheLastSlashOnly)
 {
     const struct {
         const char* path;
@@ -15,10 +16,9 @@ TEST(FilePathTest, SplitsAtTheLastSlashOrBackslash)
     } rows[] = {
         {"mesh.txt", "mesh.txt", ""},
         {"/home/geo/mesh.txt", "mesh.txt", "/home/geo"},
-        {"C:\\dir\\mesh.txt", "mesh.txt", "C:\\dir"},
-        {"C:\\dir\\", "", "C:\\dir"},
+        {"other\\x.model", "other\\x.model", ""},
         {"models/", "", "models"},
-        {"a/b\\c.txt", "c.txt", "a/b"},
+        {"a/b\\c.txt", "b\\c.txt", "a"},
         {"a\\b/c.txt", "c.txt", "a\\b"},
         {"/mesh.txt", "mesh.txt", "/"},
         {"", "", ""},

@@ -15,19 +15,23 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr unsigned kShared = 40001;  // handled by every target
-constexpr unsigned kDocOnly = 40002; // handled by the document and the application
-constexpr unsigned kNobody = 40003;  // handled by nobody
-constexpr unsigned kGated = 40004;   // handled, but the view's update handler disables it
+constexpr unsigned kShared = 40001;   // handled by every target
+constexpr unsigned kDocOnly = 40002;  // handled by the document and the application
+constexpr unsigned kNobody = 40003;   // handled by nobody
+constexpr unsigned kGated = 40004;    // handled, but the view's update handler disables it
+constexpr unsigned kNoMemory = 40005; // its handler runs out of memory
 
 std::vector<std::string> g_calls;
 
@@ -38,6 +42,7 @@ public:
         MapCommand(kShared, &TestDoc::OnShared);
         MapCommand(kDocOnly, &TestDoc::OnDocOnly);
         MapCommand(kGated, &TestDoc::OnShared);
+        MapCommand(kNoMemory, &TestDoc::OnNoMemory);
     }
     bool OnSaveDocument(const std::string& path) override
     {
@@ -46,6 +51,7 @@ public:
     }
     void OnShared() { g_calls.push_back("document"); }
     void OnDocOnly() { g_calls.push_back("document"); }
+    void OnNoMemory() { throw std::bad_alloc(); }
 
     std::vector<std::string> saved;
     bool saveSucceeds = true;
@@ -60,6 +66,7 @@ public:
     }
     void OnShared() { g_calls.push_back("view"); }
     void OnUpdateGated(CCmdUI* ui) { ui->Enable(false); }
+    void OnLButtonDown(unsigned, CPoint) override { throw std::bad_alloc(); }
 };
 
 class TestApp : public CWinApp {
@@ -115,6 +122,24 @@ TEST_F(FrameworkTest, CommandsWithoutHandlerOrDisabledByUpdateDoNotRun)
     EXPECT_FALSE(Frame()->ExecuteCommand(kGated));
     Frame()->GetCommandAction(kGated)->trigger();
     EXPECT_TRUE(g_calls.empty());
+}
+
+// A command or an edit that needs more memory than there is ends with a message; the program
+// and its document go on.
+TEST_F(FrameworkTest, AnAllocationThatFailsEndsTheCommandOrEditWithAMessage)
+{
+    const std::pair<const char*, std::function<void()>> rows[] = {
+        {"command", [this] { EXPECT_TRUE(Frame()->ExecuteCommand(kNoMemory)); }},
+        {"click in the view", [this] { QTest::mouseClick(Frame()->GetActiveView(), Qt::LeftButton); }},
+    };
+    for (const auto& [name, run] : rows) {
+        log.Clear();
+        run();
+        EXPECT_EQ(log.Texts(), std::vector<std::string>{"There is not enough memory for this model."}) << name;
+        EXPECT_EQ(log.Boxes().at(0).style, unsigned(MB_ICONERROR)) << name;
+    }
+    EXPECT_TRUE(Frame()->ExecuteCommand(kShared));
+    EXPECT_EQ(g_calls, std::vector<std::string>{"view"});
 }
 
 TEST_F(FrameworkTest, CaptionNamesTheDocumentBeforeTheWindowTitleAndMarksItModified)

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -67,20 +69,45 @@ TEST(StdioFileTest, TheTargetChangesOnlyAtCloseAndKeepsItsPermissions)
     EXPECT_EQ(Mode(dir.File("fresh.txt")), 0640u);
 }
 
-TEST(StdioFileTest, WritingThroughASymbolicLinkKeepsTheLink)
+// A folder that arrived with "mesh2d.txt -> victim.txt": the writers put a file in the link's
+// place and leave the victim alone.
+TEST(StdioFileTest, ALinkInTheFilesPlaceIsReplacedNotWrittenThrough)
+{
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> write;
+    } rows[] = {
+        {"CStdioFile", [](const std::string& path) { WriteFile(path, {"new\n"}); }},
+        {"OpenReplacingLink",
+         [](const std::string& path) {
+             const int fd = OpenReplacingLink(path, O_WRONLY | O_APPEND);
+             EXPECT_EQ(::write(fd, "new\r\n", 5), 5);
+             ::close(fd);
+         }},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        WriteBytes(dir.File("victim.txt"), "old\r\n");
+        ASSERT_EQ(::symlink("victim.txt", dir.File("mesh2d.txt").c_str()), 0);
+        row.write(dir.File("mesh2d.txt"));
+        EXPECT_FALSE(std::filesystem::is_symlink(dir.File("mesh2d.txt"))) << row.name;
+        EXPECT_EQ(ReadBytes(dir.File("mesh2d.txt")), "new\r\n") << row.name;
+        EXPECT_EQ(ReadBytes(dir.File("victim.txt")), "old\r\n") << row.name;
+    }
+}
+
+// The model file the user saves through a link stays behind it, also before the file exists.
+TEST(StdioFileTest, WritingToTheFollowedLinkKeepsTheLink)
 {
     TempDir dir;
     WriteBytes(dir.File("real.txt"), "old\r\n");
     ASSERT_EQ(::symlink("real.txt", dir.File("link.txt").c_str()), 0);
-    WriteFile(dir.File("link.txt"), {"new\n"});
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.txt")));
-    EXPECT_EQ(ReadBytes(dir.File("real.txt")), "new\r\n");
-    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"link.txt", "real.txt"}));
-
-    // A link to a file not written yet stays a link too.
     ASSERT_EQ(::symlink("later.txt", dir.File("dangling.txt").c_str()), 0);
-    WriteFile(dir.File("dangling.txt"), {"first\n"});
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("dangling.txt")));
+    WriteFile(FollowLink(dir.File("link.txt")), {"new\n"});
+    WriteFile(FollowLink(dir.File("dangling.txt")), {"first\n"});
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.txt")) &&
+                std::filesystem::is_symlink(dir.File("dangling.txt")));
+    EXPECT_EQ(ReadBytes(dir.File("real.txt")), "new\r\n");
     EXPECT_EQ(ReadBytes(dir.File("later.txt")), "first\r\n");
 }
 

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 const QSize kSize(900, 600);
@@ -136,7 +139,7 @@ protected:
 
 TEST_F(DataPictureTest, ADatumIsDrawnAtItsMidpointAndPseudoDepthInTheColourOfItsValueAndDescribed)
 {
-    Load();
+    ASSERT_NO_FATAL_FAILURE(Load());
     const Shot depths(*picture, picture->WholeWindow());
     // Coloured as log conductivity: the most resistive datum is the first colour, the least the last;
     // each cell one electrode spacing wide about the midpoint.
@@ -165,7 +168,7 @@ TEST_F(DataPictureTest, ADatumIsDrawnAtItsMidpointAndPseudoDepthInTheColourOfIts
 TEST_F(DataPictureTest, TheSurfaceIsDrawnAboveTheSection)
 {
     WriteBytes(dir.File("topo.txt"), "3  0\r\n-100 0\r\n15 10\r\n100 0\r\n");
-    Load(dir.File("topo.txt"));
+    ASSERT_NO_FATAL_FAILURE(Load(dir.File("topo.txt")));
     const CPlotFrame frame(kSize, true);
     ASSERT_FALSE(frame.band.isEmpty());
     const QImage image = picture->ToImage(kSize, picture->WholeWindow());
@@ -175,14 +178,41 @@ TEST_F(DataPictureTest, TheSurfaceIsDrawnAboveTheSection)
     EXPECT_EQ(PixelAt(image, QPointF(x, frame.band.top() + 1)), kWhite);
 }
 
-// Writing itself shows in the viewers' own tests; here the failure.
-TEST(PictureFiles, APictureThatCannotBeWrittenGivesTheReasonAndLeavesNoFile)
+// Writing itself shows in the viewers' own tests; here the failure, which leaves any earlier
+// picture whole and no file of its own.
+TEST(PictureFiles, APictureThatCannotBeWrittenGivesTheReasonAndLeavesTheOldOne)
 {
     TempDir dir;
     QImage image(64, 48, QImage::Format_RGB32);
-    const std::string message = SavePng(image, dir.File("no/such/folder/p.png"));
-    EXPECT_EQ(message.rfind("Cannot write the picture:\n" + dir.File("no/such/folder/p.png"), 0), 0u) << message;
-    EXPECT_TRUE(FileNames(dir.Path()).empty());
+    for (int i = 0; i < 64 * 48; ++i) // noise, so that the PNG is some kilobytes
+        image.setPixel(i % 64, i / 64, static_cast<QRgb>(i * 2654435761u));
+    const struct {
+        const char* name;
+        std::string path;
+        rlim_t sizeLimit; // as on a nearly full disk; RLIM_INFINITY: none
+        std::string message;
+    } rows[] = {
+        {"missing folder", dir.File("no/such/folder/p.png"), RLIM_INFINITY,
+         "Cannot write the picture:\n" + dir.File("no/such/folder/p.png") +
+             "\nCannot find this file.\nVerify that the correct path and file name are given."},
+        {"file size limit of 1000 bytes", dir.File("p.png"), 1000,
+         "Cannot write the picture:\nAn unexpected error occurred while writing " + dir.File("p.png") + "."},
+    };
+    WriteBytes(dir.File("p.png"), "old picture");
+    for (const auto& row : rows) {
+        rlimit previous{};
+        ::getrlimit(RLIMIT_FSIZE, &previous);
+        auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = previous;
+        lowered.rlim_cur = row.sizeLimit;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+        const std::string message = SavePng(image, row.path);
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        EXPECT_EQ(message, row.message) << row.name;
+        EXPECT_EQ(ReadBytes(dir.File("p.png")), "old picture") << row.name;
+        EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"p.png"}) << row.name;
+    }
 }
 
 } // namespace

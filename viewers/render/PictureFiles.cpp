@@ -3,12 +3,13 @@
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
 #include "files/Refusal.h"
+#include "platform/FileException.h"
+#include "platform/StdioFile.h"
 #include "render/DataPicture.h"
 #include "render/ModelPicture.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QGuiApplication>
-#include <QSaveFile>
 
 std::unique_ptr<CModelPicture> LoadModelPicture(const std::string& meshPath, const std::string& modelPath, bool ip,
                                                 std::string& error)
@@ -42,15 +43,19 @@ std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool 
 
 std::string SavePng(const QImage& image, const std::string& path)
 {
-    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!file.open(QIODevice::WriteOnly))
-        return "Cannot write the picture:\n" + path + "\n" + file.errorString().toStdString();
-    if (!image.save(&file, "PNG")) {
-        file.cancelWriting();
+    // Encoded first, then written as every other file: through a temporary file that replaces
+    // the old picture only once all of it is on the disk.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
         return "Cannot write the picture:\n" + path;
+    try {
+        CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
+        file.Write(png.constData(), static_cast<size_t>(png.size()));
+        file.Close();
+    } catch (const CFileException& e) {
+        return "Cannot write the picture:\n" + e.GetErrorMessage();
     }
-    if (!file.commit())
-        return "Cannot write the picture:\n" + path + "\n" + file.errorString().toStdString();
     return "";
 }
 

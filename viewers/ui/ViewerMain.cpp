@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,13 @@ int RunViewer(const char* name, const char* usage, int argc, char** argv, Parse 
             return 1;
         }
         COffscreenGui gui;
-        if (std::string error = picture(args); !error.empty()) {
+        std::string error;
+        try {
+            error = picture(args);
+        } catch (const std::bad_alloc&) {
+            error = kNoMemoryMessage;
+        }
+        if (!error.empty()) {
             std::cerr << error << "\n";
             return 1;
         }
@@ -86,10 +93,14 @@ int RunViewer(const char* name, const char* usage, int argc, char** argv, Parse 
         std::cout << usage;
         return 0;
     }
-    auto window = open(args);
-    if (!window)
-        return 1;
-    return QApplication::exec();
+    // A picture too large for the memory ends the viewer with a message.
+    int status = 1;
+    RunReportingNoMemory([&] {
+        auto window = open(args);
+        if (window)
+            status = QApplication::exec();
+    });
+    return status;
 }
 
 } // namespace

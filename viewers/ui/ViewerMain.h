@@ -8,8 +8,9 @@ class CModelViewerWindow;
 class CDataViewerWindow;
 
 // The viewers' programs: with --png they write the picture and end, without any window;
-// otherwise they open a window. A file that cannot be shown gives its message (on standard error
-// with --png, in a box otherwise) and exit status 1; a wrong command line gives status 2.
+// otherwise they open a window. A file that cannot be shown, or a picture that needs more memory
+// than there is, gives its message (on standard error with --png, in a box otherwise) and exit
+// status 1; a wrong command line gives status 2.
 int ModelViewerMain(int argc, char** argv);
 int DataViewerMain(int argc, char** argv);
 
