@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cmath>
 
-CSurvey PlanSurvey(CModelData& model)
+CSurveyPlan PlanSurvey(CModelData& model)
 {
-    CSurvey survey;
+    CSurveyPlan survey;
     CSurveySize& size = survey.size;
     CLocationsFile& file = survey.file;
     int& n = size.n;
@@ -92,7 +92,7 @@ CSurvey PlanSurvey(CModelData& model)
 
 CSurveySize WriteLocationsFile(CModelData& model)
 {
-    const CSurvey survey = PlanSurvey(model);
+    const CSurveyPlan survey = PlanSurvey(model);
     survey.file.Write(model.m_locFileName);
     return survey.size;
 }
