@@ -111,7 +111,7 @@ CDiscretized RunDiscretization(CModelData& m)
     const CDiscretizeSettings& d = m.m_discretize;
     try {
         // The survey and the mesh before any file: a refusal leaves the folder as it was.
-        const CSurvey survey = PlanSurvey(m);
+        const CSurveyPlan survey = PlanSurvey(m);
         result.warnings = survey.size.warnings;
         CMesh mesh;
         double dx = 0, dz = 0;

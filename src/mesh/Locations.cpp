@@ -150,9 +150,9 @@ CSurveySize PlanNumberedSurvey(CModelData& model, CLocationsFile& file)
 
 } // namespace
 
-CSurvey PlanSurvey(CModelData& model)
+CSurveyPlan PlanSurvey(CModelData& model)
 {
-    CSurvey survey;
+    CSurveyPlan survey;
     CSurveySize& size = survey.size;
     CLocationsFile& file = survey.file;
     if (IsNumberedArray(model.m_discretize.array)) {
@@ -237,7 +237,7 @@ CSurvey PlanSurvey(CModelData& model)
 
 CSurveySize WriteLocationsFile(CModelData& model)
 {
-    const CSurvey survey = PlanSurvey(model);
+    const CSurveyPlan survey = PlanSurvey(model);
     survey.file.Write(model.m_locFileName);
     return survey.size;
 }

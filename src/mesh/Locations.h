@@ -19,11 +19,11 @@ struct CSurveySize {
 // every configuration, transmitters from left to right, separations increasing. An n too large
 // for the core width is lowered in the model too. Raises CRefusal when the a-spacing would give
 // more transmitters than the program handles or the survey more data than a locations file holds.
-struct CSurvey {
+struct CSurveyPlan {
     CLocationsFile file;
     CSurveySize size;
 };
-CSurvey PlanSurvey(CModelData& model);
+CSurveyPlan PlanSurvey(CModelData& model);
 
 // Plans the survey and writes its locations file (the model's m_locFileName in the current
 // folder); nothing is written when the plan is refused. Raises also CFileException when the file
