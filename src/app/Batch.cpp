@@ -1,6 +1,7 @@
 #include "app/Batch.h"
 
 #include "document/SectomatDoc.h"
+#include "forward/Export.h"
 #include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
 #include "model/ModelData.h"
@@ -13,6 +14,7 @@
 #include "render/PictureFiles.h"
 
 #include <algorithm>
+#include <charconv>
 #include <csignal>
 #include <map>
 #include <memory>
@@ -39,6 +41,15 @@ const char* const kUsage =
     "  --dx DX  --dz DZ     smallest cell width and thickness (m2)\n"
     "  --fwd dc|ip|ipl      type of forward modelling\n"
     "  --forward            then run the forward modelling on the discretized model\n"
+    "  --export-pygimli FILE   after --forward, the data for pyGIMLi/BERT (unified data format)\n"
+    "  --export-res2dinv FILE  ... for Res2DInv (general array, resistances)\n"
+    "  --export-resipy FILE    ... for ResIPy (Res2DInv general array with remote electrodes)\n"
+    "  --export-r2 FILE        ... as R2/cR2's protocol.dat, with FILE's stem + _electrodes.csv for ResIPy\n"
+    "  --noise PCT[,FLOOR_MV[,CURRENT_A]]  Gaussian noise of PCT % of V/I plus FLOOR_MV mV at CURRENT_A A\n"
+    "                       (1 A if not given); the error columns hold its standard deviation\n"
+    "  --ip-noise MVV       Gaussian noise of the chargeability, in mV/V\n"
+    "  --seed N             the noise's seed: the same seed gives the same files (0 if not given)\n"
+    "  --phase-factor F     cR2's phase in mrad is -F times the chargeability in mV/V (1 if not given)\n"
     "  --png PREFIX         draw the discretized model into PREFIX-model.png and, with --forward,\n"
     "                       the predicted data into PREFIX-data.png (and for IP PREFIX-model-ip.png\n"
     "                       and PREFIX-data-ip.png), as the viewers show them\n"
@@ -54,6 +65,8 @@ struct Options {
     std::optional<double> a, aspect, dx, dz;
     std::string meshPath;
     std::string protocolPath;
+    std::vector<std::pair<EExportFormat, std::string>> exports; // absolute paths
+    CExportSettings exportSettings;                             // the noise and the phase factor
     bool forward = false;
     std::string pngPrefix; // absolute; empty: no pictures
 };
@@ -68,6 +81,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
                                                   {"wenner", EArray::wenner},
                                                   {"wenner-schlumberger", EArray::wennerSchlumberger},
                                                   {"gradient", EArray::gradient}};
+    const std::map<std::string, EExportFormat> exportFormats = {{"--export-pygimli", EExportFormat::pygimli},
+                                                                {"--export-res2dinv", EExportFormat::res2dinv},
+                                                                {"--export-resipy", EExportFormat::res2dinvResipy},
+                                                                {"--export-r2", EExportFormat::r2}};
     const std::map<std::string, EForwardType> types = {
         {"dc", EForwardType::dc}, {"ip", EForwardType::dcIp}, {"ipl", EForwardType::dcIpl}};
     auto fail = [&err](const std::string& message) {
@@ -112,6 +129,32 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             target = it->second;
             return true;
         };
+        // A number that is not negative (or, with zeroAllowed false, positive).
+        auto positive = [&](double& target, const std::string& text = "", bool zeroAllowed = true) {
+            double v = 0;
+            if (!ParseDoubleC(text.empty() ? value : text, v) || v < 0 || (!zeroAllowed && v == 0))
+                return fail(arg + " " + value +
+                            (zeroAllowed ? ": Enter a number not below 0." : ": Enter a number above 0."));
+            target = v;
+            return true;
+        };
+        // PCT[,FLOOR_MV[,CURRENT_A]]
+        auto noise = [&] {
+            CNoiseModel& n = o.exportSettings.noise;
+            std::vector<std::string> parts;
+            for (size_t start = 0;;) {
+                const size_t comma = value.find(',', start);
+                parts.push_back(value.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+                if (comma == std::string::npos)
+                    break;
+                start = comma + 1;
+            }
+            if (parts.size() > 3)
+                return fail(arg + " " + value + ": Give PERCENT[,FLOOR_MV[,CURRENT_A]].");
+            return positive(n.relativePercent, parts[0]) &&
+                   (parts.size() < 2 || positive(n.floorMillivolts, parts[1])) &&
+                   (parts.size() < 3 || positive(n.currentAmps, parts[2], false));
+        };
         bool ok = true;
         if (arg == "--array")
             ok = choose(arrays, o.array);
@@ -129,7 +172,21 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             ok = number(o.dz);
         else if (arg == "--fwd")
             ok = choose(types, o.fwd);
-        else if (arg == "--protocol") {
+        else if (const auto format = exportFormats.find(arg); format != exportFormats.end())
+            o.exports.emplace_back(format->second, AbsolutePath(value));
+        else if (arg == "--noise")
+            ok = noise();
+        else if (arg == "--ip-noise")
+            ok = positive(o.exportSettings.noise.ipMillivoltsPerVolt);
+        else if (arg == "--phase-factor")
+            ok = positive(o.exportSettings.phaseFactor);
+        else if (arg == "--seed") {
+            unsigned long long seed = 0;
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
+            if (ec != std::errc() || end != value.data() + value.size())
+                return fail(arg + " " + value + ": Enter a whole number from 0.");
+            o.exportSettings.noise.seed = seed;
+        } else if (arg == "--protocol") {
             o.array = EArray::protocol;
             o.protocolPath = AbsolutePath(value); // the model's folder becomes the current one
         } else if (arg == "--png")
@@ -148,6 +205,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
     }
     if (o.model.empty())
         return fail("No model file given.");
+    if (!o.exports.empty() && !o.forward)
+        return fail("An export needs the data of --forward.");
     return true;
 }
 
@@ -343,6 +402,15 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
                  !pictures.Data(d.forward == EForwardType::dcIpl ? m.m_obsIPLFileName : m.m_obsIPFileName, true,
                                 topography)))
                 return 1;
+        }
+        for (const auto& [format, path] : o.exports) {
+            CExportSettings settings = o.exportSettings;
+            settings.format = format;
+            settings.path = path;
+            std::string summary;
+            if (!Attempt([&] { summary = ExportData(m, settings); }))
+                return 1;
+            out << summary;
         }
     }
     return 0;

@@ -143,3 +143,48 @@ std::vector<std::string> WriteExport(const CExportSurvey& survey, EExportFormat 
     }
     return {path};
 }
+
+namespace {
+
+// Which program reads an exported file, and how.
+std::string ReadBy(EExportFormat format, const std::string& file, const std::string& electrodes)
+{
+    switch (format) {
+    case EExportFormat::pygimli:
+        return "for pyGIMLi: pygimli.physics.ert.load(\"" + file + "\"); for BERT as it is";
+    case EExportFormat::res2dinv:
+        return "for Res2DInv: File > Read data file";
+    case EExportFormat::res2dinvResipy:
+        return "for ResIPy: Project.createSurvey(\"" + file + "\", ftype=\"ResInv\")";
+    case EExportFormat::r2:
+        break;
+    }
+    return "for R2 or cR2 beside their R2.in; for ResIPy: Project.createSurvey(\"" + file +
+           "\", ftype=\"Protocol\") then Project.importElec(\"" + electrodes + "\")";
+}
+
+} // namespace
+
+std::string ExportData(const CModelData& model, const CExportSettings& settings)
+{
+    const CExportSurvey survey = BuildExportSurvey(model, settings.noise);
+    const CNoiseModel& n = settings.noise;
+    CExportOptions options;
+    options.errors = n.relativePercent > 0 || n.floorMillivolts > 0 || n.ipMillivoltsPerVolt > 0;
+    options.phaseFactor = settings.phaseFactor;
+    const std::string path = settings.path.empty() ? DefaultExportFileName(settings.format) : settings.path;
+    const std::vector<std::string> written = WriteExport(survey, settings.format, path, options);
+    std::string summary;
+    for (const std::string& file : written)
+        summary += "Created " + file + "\n";
+    const std::string electrodes = settings.format == EExportFormat::r2 ? ElectrodeFilePath(path) : "";
+    summary += ReadBy(settings.format, FileNamePart(path), FileNamePart(electrodes));
+    summary += FormatC("\n%zu data, %zu electrodes", survey.data.size(), survey.electrodes.size());
+    if (options.errors)
+        summary += FormatC("; noise %g %% + %g mV at %g A", n.relativePercent, n.floorMillivolts, n.currentAmps) +
+                   (survey.ip ? FormatC(", IP %g mV/V", n.ipMillivoltsPerVolt) : std::string()) +
+                   FormatC(", seed %llu", static_cast<unsigned long long>(n.seed));
+    else
+        summary += "; no noise";
+    return summary + "\n";
+}

@@ -33,3 +33,18 @@ std::string ElectrodeFilePath(const std::string& protocolPath);
 
 // A file name for each format ("protocol.dat" is the name R2 reads).
 const char* DefaultExportFileName(EExportFormat format);
+
+// What File > Export data and the batch mode's options choose; the document keeps it for the
+// next export of the model.
+struct CExportSettings {
+    EExportFormat format = EExportFormat::pygimli;
+    std::string path; // empty: the format's default name in the model's folder
+    CNoiseModel noise;
+    double phaseFactor = 1; // cR2's phase in mrad per mV/V of chargeability
+};
+
+// Builds the survey of the last forward run with the settings' noise and writes it; gives the
+// summary for the user: each file written and the program and command that read it. Without any
+// noise no error column is written, since a zero error would stop an inversion. Raises as
+// BuildExportSurvey and WriteExport do.
+std::string ExportData(const CModelData& model, const CExportSettings& settings);

@@ -81,6 +81,11 @@ TEST_F(BatchTest, HelpListsTheOptionsAndUsageErrorsExitWith2)
         {{"--batch", "model.txt", "--a", "1,5"}, "--a 1,5: Enter a number."},
         {{"--batch", "model.txt", "--fwd"}, "The option --fwd needs a value."},
         {{"--batch", "model.txt", "other.txt"}, "Only one model file can be given."},
+        {{"--batch", "model.txt", "--export-r2", "p.dat"}, "An export needs the data of --forward."},
+        {{"--batch", "model.txt", "--noise", "2,0.1,0"}, "--noise 2,0.1,0: Enter a number above 0."},
+        {{"--batch", "model.txt", "--noise", "-2"}, "--noise -2: Enter a number not below 0."},
+        {{"--batch", "model.txt", "--noise", "1,2,3,4"}, "--noise 1,2,3,4: Give PERCENT[,FLOOR_MV[,CURRENT_A]]."},
+        {{"--batch", "model.txt", "--seed", "-1"}, "--seed -1: Enter a whole number from 0."},
     };
     for (const auto& [args, says] : rows) {
         std::ostringstream o, e;
@@ -190,13 +195,33 @@ TEST_F(BatchTest, TheForwardRunReportsItsOutcomeAndDrawsTheDataForBothModels)
     EXPECT_EQ(err.str(), "ferrovan.exe not found.\n");
 
     std::filesystem::copy_file(VMM_FERROVAN, programs.File("ferrovan"));
-    EXPECT_EQ(Run({"--fwd", "ipl", "--forward", "--png", "run"}), 0) << err.str();
-    SetProgramFolder("");
+    const std::vector<std::string> exports = {"--export-pygimli", "a.ohm", "--export-r2", "p.dat",
+                                              "--noise",          "2,0.1", "--seed",      "5"};
+    std::vector<std::string> options = {"--fwd", "ipl", "--forward", "--png", "run"};
+    options.insert(options.end(), exports.begin(), exports.end());
+    EXPECT_EQ(Run(options), 0) << err.str();
     EXPECT_EQ(err.str(), "");
+    // The same seed gives the same noisy files.
+    const std::string first = ReadBytes("a.ohm") + ReadBytes("p.dat") + ReadBytes("p_electrodes.csv");
+    out.str("");
+    EXPECT_EQ(Run(options), 0) << err.str();
+    EXPECT_EQ(ReadBytes("a.ohm") + ReadBytes("p.dat") + ReadBytes("p_electrodes.csv"), first);
+    SetProgramFolder("");
     const std::vector<std::string> lines = Lines(out.str());
     const std::vector<std::string> tail = {
-        "Created picture: " + dir.File("run-model-ip.png"), "", "Forward modelling has finished.",
-        "Created picture: " + dir.File("run-data.png"), "Created picture: " + dir.File("run-data-ip.png")};
+        "Created picture: " + dir.File("run-model-ip.png"),
+        "",
+        "Forward modelling has finished.",
+        "Created picture: " + dir.File("run-data.png"),
+        "Created picture: " + dir.File("run-data-ip.png"),
+        "Created " + dir.File("a.ohm"),
+        "for pyGIMLi: pygimli.physics.ert.load(\"a.ohm\"); for BERT as it is",
+        "99 data, 21 electrodes; noise 2 % + 0.1 mV at 1 A, IP 0 mV/V, seed 5",
+        "Created " + dir.File("p.dat"),
+        "Created " + dir.File("p_electrodes.csv"),
+        "for R2 or cR2 beside their R2.in; for ResIPy: Project.createSurvey(\"p.dat\", ftype=\"Protocol\") then "
+        "Project.importElec(\"p_electrodes.csv\")",
+        "99 data, 21 electrodes; noise 2 % + 0.1 mV at 1 A, IP 0 mV/V, seed 5"};
     ASSERT_GE(lines.size(), tail.size());
     EXPECT_EQ(std::vector<std::string>(lines.end() - long(tail.size()), lines.end()), tail);
 }
