@@ -14,6 +14,7 @@ constexpr unsigned IDD_MODPROP = 131;
 constexpr unsigned IDD_DISCRETIZE = 132;
 constexpr unsigned IDD_FWDTYPE = 137;
 constexpr unsigned IDD_EXAGGERATION = 138;
+constexpr unsigned IDD_EXPORT = 139;
 
 // The program's commands.
 constexpr unsigned ID_BLOCK_PROPERTIES = 32771;
@@ -37,6 +38,7 @@ constexpr unsigned ID_BLOCK_SHEAR = 32792;
 constexpr unsigned ID_BLOCK_ELLIPSE = 32793;
 constexpr unsigned ID_VIEW_LOG_FILE = 32794;
 constexpr unsigned ID_EDIT_MODEL_PROPERTIES = 32795;
+constexpr unsigned ID_FILE_EXPORT_DATA = 32796;
 
 // Zoom and vertical exaggeration of the section.
 constexpr unsigned ID_VIEW_EXAGGERATION_1 = 32810;

@@ -2,6 +2,7 @@
 
 #include "dialogs/DiscretizeDlg.h"
 #include "dialogs/DlgFwdType.h"
+#include "dialogs/ExportDlg.h"
 #include "dialogs/ForwardProgressDlg.h"
 #include "dialogs/LogWindow.h"
 #include "dialogs/ModPropDlg.h"
@@ -27,6 +28,8 @@ CSectomatDoc::CSectomatDoc()
     MapUpdate(ID_FORWARD_MODEL, &CSectomatDoc::OnUpdateForwardModel);
     MapCommand(ID_VIEW_LOG_FILE, &CSectomatDoc::OnLogFile);
     MapUpdate(ID_VIEW_LOG_FILE, &CSectomatDoc::OnUpdateLogFile);
+    MapCommand(ID_FILE_EXPORT_DATA, &CSectomatDoc::OnExportData);
+    MapUpdate(ID_FILE_EXPORT_DATA, &CSectomatDoc::OnUpdateExportData);
     MapCommand(ID_EDIT_UNDO, &CSectomatDoc::OnEditUndo);
     MapUpdate(ID_EDIT_UNDO, &CSectomatDoc::OnUpdateEditUndo);
     MapCommand(ID_EDIT_REDO, &CSectomatDoc::OnEditRedo);
@@ -235,6 +238,40 @@ void CSectomatDoc::OnForwardModel()
         return;
     if (Attempt([&] { run.Finish(); }))
         AnnounceForwardFinished();
+}
+
+void CSectomatDoc::OnExportData()
+{
+    CExportDlg dlg;
+    dlg.m_settings = m_export;
+    // Proposed beside the model, as the other files are.
+    if (dlg.m_settings.path.empty())
+        dlg.m_settings.path = AbsolutePath(DefaultExportFileName(dlg.m_settings.format));
+    if (dlg.DoModal() != IDOK)
+        return;
+    m_export = dlg.m_settings;
+    const std::string& path = m_export.path;
+    if (IsSameFile(path, GetPathName())) {
+        AfxMessageBox("Cannot export the data over the model file.");
+        return;
+    }
+    if (!Attempt([&] { CheckExportPath(*this, path); }))
+        return;
+    if (FileExists(path) &&
+        AfxMessageBox(path + " already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    std::string summary;
+    {
+        CWaitCursor wait;
+        if (!Attempt([&] { summary = ExportData(*this, m_export); }))
+            return;
+    }
+    AfxMessageBox(summary, MB_ICONINFORMATION);
+}
+
+void CSectomatDoc::OnUpdateExportData(CCmdUI* ui)
+{
+    ui->Enable(!IsModified() && m_bForwardDone);
 }
 
 bool ErasePreviousResults(CModelData& model)

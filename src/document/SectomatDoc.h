@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forward/Export.h"
 #include "model/ModelData.h"
 #include "model/ModelHistory.h"
 #include "platform/Document.h"
@@ -50,6 +51,12 @@ public:
     // View > Log file: the forward-modelling program's log in a window of its own.
     void OnLogFile();
     void OnUpdateLogFile(CCmdUI* ui);
+    // File > Export data: the predicted data with noise, for an inversion program.
+    void OnExportData();
+    void OnUpdateExportData(CCmdUI* ui);
+
+    // The last export's choices, offered again for the next.
+    CExportSettings m_export;
 
 protected:
     void OnFileOpen();

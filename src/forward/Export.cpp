@@ -165,14 +165,37 @@ std::string ReadBy(EExportFormat format, const std::string& file, const std::str
 
 } // namespace
 
+CVerdict CheckExportSettings(const CExportSettings& s)
+{
+    CVerdict v;
+    const CNoiseModel& n = s.noise;
+    if (!(n.relativePercent >= 0 && n.floorMillivolts >= 0 && n.ipMillivoltsPerVolt >= 0))
+        return v.Refuse("Noise should not be negative.");
+    if (!(n.currentAmps > 0))
+        return v.Refuse("Current should be greater than 0.");
+    if (!(s.phaseFactor > 0))
+        return v.Refuse("Phase factor should be greater than 0.");
+    if (s.path.empty())
+        return v.Refuse("File name is missing.");
+    return v;
+}
+
+void CheckExportPath(const CModelData& model, const std::string& path)
+{
+    for (const std::string& file : {path, ElectrodeFilePath(path)})
+        if (const std::string refused = model.ReservedNameMessage(file, true); !refused.empty())
+            throw CRefusal(refused);
+}
+
 std::string ExportData(const CModelData& model, const CExportSettings& settings)
 {
+    const std::string path = settings.path.empty() ? DefaultExportFileName(settings.format) : settings.path;
+    CheckExportPath(model, path);
     const CExportSurvey survey = BuildExportSurvey(model, settings.noise);
     const CNoiseModel& n = settings.noise;
     CExportOptions options;
     options.errors = n.relativePercent > 0 || n.floorMillivolts > 0 || n.ipMillivoltsPerVolt > 0;
     options.phaseFactor = settings.phaseFactor;
-    const std::string path = settings.path.empty() ? DefaultExportFileName(settings.format) : settings.path;
     const std::vector<std::string> written = WriteExport(survey, settings.format, path, options);
     std::string summary;
     for (const std::string& file : written)

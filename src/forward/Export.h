@@ -2,6 +2,7 @@
 
 #include "formats/ExportFiles.h"
 #include "forward/Noise.h"
+#include "platform/Refusal.h"
 
 #include <string>
 #include <vector>
@@ -43,8 +44,15 @@ struct CExportSettings {
     double phaseFactor = 1; // cR2's phase in mrad per mV/V of chargeability
 };
 
+// The export dialog's checks: noise not negative, a current and a phase factor above 0, a file.
+CVerdict CheckExportSettings(const CExportSettings& settings);
+
+// Raises CRefusal when path, or the electrode file beside a protocol there, has the name of a file
+// the program writes beside the model.
+void CheckExportPath(const CModelData& model, const std::string& path);
+
 // Builds the survey of the last forward run with the settings' noise and writes it; gives the
 // summary for the user: each file written and the program and command that read it. Without any
-// noise no error column is written, since a zero error would stop an inversion. Raises as
-// BuildExportSurvey and WriteExport do.
+// noise no error column is written, since a zero error would stop an inversion. A file name the
+// program writes beside the model is refused. Raises as BuildExportSurvey and WriteExport do.
 std::string ExportData(const CModelData& model, const CExportSettings& settings);

@@ -81,3 +81,9 @@ std::string TempDirectory()
     fs::path p = fs::temp_directory_path(ec);
     return ec ? std::string("/tmp") : p.string();
 }
+
+bool IsSameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}

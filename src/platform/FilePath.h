@@ -11,6 +11,8 @@ std::string RemoveLastComponent(const std::string& path);
 
 // Compares two file names, ignoring the case of ASCII letters.
 bool SameFileNameNoCase(const std::string& a, const std::string& b);
+// Whether both paths name one existing file, through links and other names of its folder.
+bool IsSameFile(const std::string& a, const std::string& b);
 
 // An absolute form of path, without resolving symbolic links.
 std::string AbsolutePath(const std::string& path);

@@ -1,5 +1,6 @@
 // The forward model, Log file, Data and Model commands in the running program.
 #include "app/Resource.h"
+#include "dialogs/ExportDlg.h"
 #include "forward/StandIns.h"
 #include "platform/FilePath.h"
 #include "support/AppFixture.h"
@@ -137,6 +138,43 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), (Args{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}));
     EXPECT_FALSE(Enabled(ID_VIEW_DATA));
     EXPECT_FALSE(FileExists("obs_dc.dat") || FileExists("ferrovan.log"));
+}
+
+// File > Export data after a run: the file for the chosen program, with a summary; an existing
+// file is replaced only when the user says so, and the program's own files never.
+TEST_F(ForwardCommandTest, ExportWritesTheChosenFormatBesideTheModel)
+{
+    StandIns programs{"ferrovan", "velquor-model-viewer"};
+    ASSERT_NO_FATAL_FAILURE(Discretize());
+    EXPECT_FALSE(Enabled(ID_FILE_EXPORT_DATA));
+    WriteBytes(dir.File("standin-script.txt"), "obs_dc.dat\n");
+    ASSERT_NO_FATAL_FAILURE(Trigger(ID_FORWARD_MODEL));
+    WriteBytes(dir.File("obs_dc.dat"), "0 0  10 20  0.0795775 100\r\n10 10  20 30  0.0795775 100\r\n");
+    auto exportAs = [&](std::vector<Step> steps) {
+        ModalAnswer dialog = OnModal<QDialog>([&](QDialog* d) {
+            Do(d, steps);
+            ClickItem(d, IDOK);
+        });
+        log.Clear();
+        Trigger(ID_FILE_EXPORT_DATA);
+        EXPECT_TRUE(dialog.Answered());
+    };
+    exportAs({{IDC_EXPORT_R2}, {IDC_EXPORT_RELATIVE, "2"}});
+    const std::string protocol = dir.File("protocol.dat");
+    // Electrode 5 is B at infinity; 2 % noise of seed 0.
+    EXPECT_EQ(ReadBytes(protocol), "2\r\n1\t1\t5\t2\t3\t0.0826218\t0.00159155\r\n"
+                                   "2\t2\t5\t3\t4\t0.0794271\t0.00159155\r\n");
+    EXPECT_EQ(log.Last().substr(0, log.Last().find('\n')), "Created " + protocol);
+    EXPECT_NE(log.Last().find("ftype=\"Protocol\""), std::string::npos) << log.Last();
+
+    WriteBytes(protocol, "kept");
+    log.Answer(IDNO);
+    exportAs({});
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{protocol + " already exists.\nDo you want to replace it?"});
+    EXPECT_EQ(ReadBytes(protocol), "kept");
+    exportAs({{IDC_EXPORT_FILE, "obs_dc.dat"}});
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Cannot use \"obs_dc.dat\" as the\noutput filename, since this "
+                                                    "file is written beside the\nmodel for forward modelling."});
 }
 
 // The log in a window of the program, read again as it changes and when asked for again.
