@@ -34,7 +34,7 @@ const DlgTemplate kTemplate = {
     254,
     {
         {DlgItemKind::GroupBox, IDC_STATIC, "electrode geometry", 7, 6, 141, 45},
-        {DlgItemKind::GroupBox, IDC_STATIC, "electrodes x1 + (k - 1) a", 155, 6, 143, 88},
+        {DlgItemKind::GroupBox, IDC_STATIC, "more arrays", 155, 6, 143, 88},
         {DlgItemKind::AutoRadioButton, IDC_ARRAY_POLE_POLE, "pole-pole", 13, 19, 45, 10, WS_GROUP},
         {DlgItemKind::AutoRadioButton, IDC_ARRAY_DIPOLE_DIPOLE, "dipole-dipole", 13, 34, 56, 10},
         {DlgItemKind::AutoRadioButton, IDC_ARRAY_POLE_DIPOLE_R, "pole-dipole(R)", 82, 19, 60, 10},
