@@ -148,23 +148,23 @@ void CDiscretizeDlg::OnArray()
 
 void CDiscretizeDlg::OnBrowseProtocol()
 {
-    CFileDialog dlg(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER, "Protocol||");
-    dlg.m_strTitle = "Open protocol file";
-    if (dlg.DoModal() != IDOK)
-        return;
-    m_settings.protocolFile = dlg.GetPathName();
-    SetDlgItemText(IDC_PROTOCOL_FILE, m_settings.protocolFile);
+    Browse(IDC_PROTOCOL_FILE, "Open protocol file", "Protocol||", m_settings.protocolFile);
 }
 
 void CDiscretizeDlg::OnBrowse()
 {
-    CFileDialog dlg(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER, "Mesh||");
-    dlg.m_strTitle = "Open mesh file";
+    Browse(IDC_MESH_FILE, "Open mesh file", "Mesh||", m_settings.existingMesh);
+}
+
+// Only the file's field changes: what the user typed elsewhere stays.
+void CDiscretizeDlg::Browse(int edit, const char* title, const char* filter, std::string& path)
+{
+    CFileDialog dlg(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER, filter);
+    dlg.m_strTitle = title;
     if (dlg.DoModal() != IDOK)
         return;
-    // Only the mesh field changes: what the user typed elsewhere stays.
-    m_settings.existingMesh = dlg.GetPathName();
-    SetDlgItemText(IDC_MESH_FILE, m_settings.existingMesh);
+    path = dlg.GetPathName();
+    SetDlgItemText(edit, path);
 }
 
 void CDiscretizeDlg::OnOK()

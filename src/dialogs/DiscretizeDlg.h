@@ -31,6 +31,7 @@ protected:
 private:
     void EnableMeshOption(EMeshOption option);
     void EnableProtocol(bool enable);
+    void Browse(int edit, const char* title, const char* filter, std::string& path);
 
     CEditDrop m_meshEdit;
     CEditDrop m_protocolEdit;
