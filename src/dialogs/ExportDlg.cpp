@@ -3,8 +3,8 @@
 #include "dialogs/ResourceIds.h"
 #include "platform/DataExchange.h"
 #include "platform/FileDialog.h"
-#include "platform/MessageBox.h"
 #include "platform/FilePath.h"
+#include "platform/MessageBox.h"
 #include "platform/Refusal.h"
 
 #include <algorithm>
