@@ -159,6 +159,11 @@ TEST(ExportFiles, ReadersRefuseWhatTheWritersNeverWrite)
         {[&] { CExportSurvey::ParseProtocol(s.FormatProtocol(), csv, "p", true); }, "expected label,x,y,z"},
         {[&] { CExportSurvey::ParseProtocol(s.FormatProtocol(), s.FormatProtocolElectrodes(), "p", false); },
          "expected 7 numbers"},
+        // Found by fuzzing: a count alone must not allocate for the data it announces.
+        {[&] { CExportSurvey::ParseProtocol("31612628", "label,x,y,z,remote,buried\r\n", "p", false); },
+         "Line 1: the number of data is 31612628, but only 0 lines follow"},
+        {[&] { CExportSurvey::ParseUnified("100000000\n# x y z\n", "u"); },
+         "Line 1: the number of electrodes is 100000000, but only 2 lines follow"},
     };
     for (const auto& row : rows)
         try {
