@@ -1,0 +1,48 @@
+// The Export data dialog driven through its real controls.
+#include "dialogs/ExportDlg.h"
+#include "support/MessageLog.h"
+#include "support/ModalDriver.h"
+
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ExportDlg, ChecksTheNoiseAndTheFileAndTheProposedNameFollowsTheFormat)
+{
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<std::string> messages;
+    } rows[] = {
+        {"as proposed", {}, {}},
+        {"noise and seed", {{IDC_EXPORT_RELATIVE, "2.5"}, {IDC_EXPORT_FLOOR, "0.1"}, {IDC_EXPORT_SEED, "42"}}, {}},
+        {"negative relative noise", {{IDC_EXPORT_RELATIVE, "-1"}}, {"Noise should not be negative."}},
+        {"negative IP noise", {{IDC_EXPORT_IP, "-0.5"}}, {"Noise should not be negative."}},
+        {"no current", {{IDC_EXPORT_CURRENT, "0"}}, {"Current should be greater than 0."}},
+        {"no phase factor", {{IDC_EXPORT_PHASE, "0"}}, {"Phase factor should be greater than 0."}},
+        {"no file", {{IDC_EXPORT_FILE, ""}}, {"File name is missing."}},
+        {"a comma", {{IDC_EXPORT_FLOOR, "0,1"}}, {"Enter a number."}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        MessageLog log;
+        CExportDlg dlg;
+        dlg.m_settings.path = "/data/line 1/predicted.ohm";
+        EXPECT_EQ(RunDialog(dlg, row.steps), row.messages.empty() ? IDOK : IDCANCEL);
+        EXPECT_EQ(log.Texts(), row.messages);
+    }
+
+    // The proposed name follows the format; a name of the user's own stays.
+    CExportDlg dlg;
+    dlg.m_settings.path = "/data/line 1/predicted.ohm";
+    RunDialog(dlg, {{IDC_EXPORT_R2}});
+    EXPECT_EQ(dlg.m_settings.path, "/data/line 1/protocol.dat");
+    EXPECT_EQ(dlg.m_settings.format, EExportFormat::r2);
+    RunDialog(dlg, {{IDC_EXPORT_FILE, "mine.txt"}, {IDC_EXPORT_RESIPY}});
+    EXPECT_EQ(dlg.m_settings.path, "mine.txt");
+    EXPECT_EQ(dlg.m_settings.format, EExportFormat::res2dinvResipy);
+    EXPECT_EQ(dlg.m_settings.noise.seed, 0u);
+}
+
+} // namespace
