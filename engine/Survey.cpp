@@ -82,11 +82,7 @@ CSurvey CSurvey::Build(const CLocationsFile& file, const std::string& path, CRun
 
 double CSurvey::GeometricFactor(const Datum& d)
 {
-    const double current[] = {d.a, d.b}, potential[] = {d.m, d.n};
-    double sum = 0;
-    for (const CPairTerm& t : PairTerms(d.poleSource, d.poleReceiver))
-        sum += t.sign / std::fabs(potential[t.potential] - current[t.current]);
-    return 2 * M_PI / sum;
+    return ::GeometricFactor(d.a, d.b, d.m, d.n, d.poleSource, d.poleReceiver);
 }
 
 std::vector<std::pair<int, int>> CSurvey::Pairs() const

@@ -84,7 +84,5 @@ std::string CDataFile::Format() const
 
 void CDataFile::Write(const std::string& path) const
 {
-    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(Format());
-    file.Close();
+    WriteTextFile(path, Format());
 }

@@ -95,7 +95,5 @@ void CForwardInputFile::Write(const std::string& path) const
     for (const std::string* name : {&meshFile, &locationsFile, &conductivityFile, &chargeabilityFile, &topographyFile})
         if (!CanHold(*name))
             throw CFormatError(path, 0, "the file name " + Quoted(*name) + " holds a line break, which it cannot hold");
-    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(Format());
-    file.Close();
+    WriteTextFile(path, Format());
 }

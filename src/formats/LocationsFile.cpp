@@ -127,9 +127,7 @@ std::string CLocationsFile::Format() const
 
 void CLocationsFile::Write(const std::string& path) const
 {
-    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(Format());
-    file.Close();
+    WriteTextFile(path, Format());
 }
 
 CPairTerms PairTerms(bool poleSource, bool poleReceiver)
@@ -144,4 +142,13 @@ CPairTerms PairTerms(bool poleSource, bool poleReceiver)
             t.terms[t.count++] = {1, 1, 1};
     }
     return t;
+}
+
+double GeometricFactor(double a, double b, double m, double n, bool poleSource, bool poleReceiver)
+{
+    const double current[] = {a, b}, potential[] = {m, n};
+    double sum = 0;
+    for (const CPairTerm& t : PairTerms(poleSource, poleReceiver))
+        sum += t.sign / std::fabs(potential[t.potential] - current[t.current]);
+    return 2 * M_PI / sum;
 }

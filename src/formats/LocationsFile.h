@@ -48,6 +48,10 @@ struct CPairTerms {
 };
 CPairTerms PairTerms(bool poleSource, bool poleReceiver);
 
+// The geometric factor of a configuration over flat ground, 2 pi / (1/AM - 1/AN - 1/BM + 1/BN)
+// with horizontal distances and the terms of an electrode at infinity dropped.
+double GeometricFactor(double a, double b, double m, double n, bool poleSource, bool poleReceiver);
+
 // The locations file: the header line, the array line ("!pole-pole", "!dipole-dipole",
 // "!pole-dipole", "!wenner", "!wenner-schlumberger", "!gradient" or "!protocol"), then one line
 // "A B  M N" per datum. A reader skips blank lines and lines

@@ -142,10 +142,7 @@ std::string CMeshFile::Format() const
 
 void CMeshFile::Write(const std::string& path) const
 {
-    const std::string text = Format();
-    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(text);
-    file.Close();
+    WriteTextFile(path, Format());
 }
 
 bool CMeshFile::FitsItsDecimals() const

@@ -200,7 +200,5 @@ std::string CModelFile::Format() const
 
 void CModelFile::Write(const std::string& path) const
 {
-    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(Format());
-    file.Close();
+    WriteTextFile(path, Format());
 }

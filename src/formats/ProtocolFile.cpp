@@ -76,7 +76,5 @@ std::string CProtocolFile::Format() const
 
 void CProtocolFile::Write(const std::string& path) const
 {
-    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(Format());
-    file.Close();
+    WriteTextFile(path, Format());
 }

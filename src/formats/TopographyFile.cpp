@@ -85,9 +85,7 @@ std::string CTopographyFile::Format() const
 
 void CTopographyFile::Write(const std::string& path) const
 {
-    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(Format());
-    file.Close();
+    WriteTextFile(path, Format());
 }
 
 double ElevationAlong(const std::vector<double>& x, const std::vector<double>& elevation, double position)

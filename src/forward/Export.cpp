@@ -21,23 +21,6 @@ void RequireFile(const std::string& name, const char* what)
             FormatC("The forward run's %s %s is missing. Run the forward modelling first.", what, name.c_str()));
 }
 
-// The engine's: 2 pi / (1/AM - 1/AN - 1/BM + 1/BN), horizontal distances, pole terms dropped.
-double GeometricFactor(const CDataRecord& d)
-{
-    const double current[] = {d.a, d.b}, potential[] = {d.m, d.n};
-    double sum = 0;
-    for (const CPairTerm& t : PairTerms(d.b == d.a, d.n == d.m))
-        sum += t.sign / std::fabs(potential[t.potential] - current[t.current]);
-    return 2 * M_PI / sum;
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(text);
-    file.Close();
-}
-
 } // namespace
 
 CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& noise)
@@ -86,7 +69,7 @@ CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& nois
         e.b = d.b == d.a ? 0 : number(d.b);
         e.m = number(d.m);
         e.n = d.n == d.m ? 0 : number(d.n);
-        e.k = GeometricFactor(d);
+        e.k = GeometricFactor(d.a, d.b, d.m, d.n, d.b == d.a, d.n == d.m); // the engine's
         if (!std::isfinite(e.k) || e.k == 0)
             throw CRefusal(FormatC("The datum on line %i of %s has no geometric factor: its electrodes measure "
                                    "nothing or share a position.",
@@ -130,15 +113,15 @@ std::vector<std::string> WriteExport(const CExportSurvey& survey, EExportFormat 
 {
     switch (format) {
     case EExportFormat::pygimli:
-        WriteText(path, survey.FormatUnified(options));
+        WriteTextFile(path, survey.FormatUnified(options));
         break;
     case EExportFormat::res2dinv:
     case EExportFormat::res2dinvResipy:
-        WriteText(path, survey.FormatRes2dinv(format == EExportFormat::res2dinvResipy));
+        WriteTextFile(path, survey.FormatRes2dinv(format == EExportFormat::res2dinvResipy));
         break;
     case EExportFormat::r2:
-        WriteText(path, survey.FormatProtocol(options));
-        WriteText(ElectrodeFilePath(path), survey.FormatProtocolElectrodes());
+        WriteTextFile(path, survey.FormatProtocol(options));
+        WriteTextFile(ElectrodeFilePath(path), survey.FormatProtocolElectrodes());
         return {path, ElectrodeFilePath(path)};
     }
     return {path};

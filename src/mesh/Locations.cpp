@@ -14,10 +14,16 @@
 
 namespace {
 
-void RefuseTooManyData()
+[[noreturn]] void RefuseTooManyData()
 {
     throw CRefusal(
         FormatC("The survey would have more than %i data.\nChoose a larger a-spacing or a smaller n.", kMaxData));
+}
+
+[[noreturn]] void RefuseTooManyTransmitters(double a)
+{
+    throw CRefusal(FormatC("The a-spacing of %g is too small for this model:\nit would give more than %i transmitters.",
+                           a, kMaxTransmitters));
 }
 
 // The electrode positions x1 + k a that lie in the core, k from 0.
@@ -25,9 +31,7 @@ int ElectrodesInCore(double x1, double x2, double a)
 {
     const double R = (x2 - x1) / a;
     if (!(R < kMaxTransmitters))
-        throw CRefusal(FormatC("The a-spacing of %g is too small for this model:\nit would give more than %i "
-                               "transmitters.",
-                               a, kMaxTransmitters));
+        RefuseTooManyTransmitters(a);
     // A rounding error must not lose the electrode on the core's right edge.
     return static_cast<int>(std::floor(R + 1e-9)) + 1;
 }
@@ -170,9 +174,7 @@ CSurveyPlan PlanSurvey(CModelData& model)
     // Transmitter positions that leave room for at least one receiver.
     const double room = array == EArray::polePole ? R : array == EArray::dipoleDipole ? R - 2 : R - 1;
     if (!(room < kMaxTransmitters + 1.0))
-        throw CRefusal(FormatC("The a-spacing of %g is too small for this model:\nit would give more than %i "
-                               "transmitters.",
-                               a, kMaxTransmitters));
+        RefuseTooManyTransmitters(a);
     const int nmax = std::max(0, static_cast<int>(std::trunc(room)));
 
     file.header = {n, a, static_cast<int>(array), model.m_discretize.cellsPerElectrode, model.m_discretize.aspectRatio};

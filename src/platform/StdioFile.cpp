@@ -168,3 +168,10 @@ void CStdioFile::Close()
     }
     m_tempPath.clear();
 }
+
+void WriteTextFile(const std::string& path, const std::string& text)
+{
+    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
+    file.WriteString(text);
+    file.Close();
+}

@@ -43,6 +43,10 @@ private:
     bool m_writing = false;
 };
 
+// Writes text to path as CStdioFile does: CR LF line ends, through a temporary file renamed over
+// it. Raises CFileException.
+void WriteTextFile(const std::string& path, const std::string& text);
+
 // The file path names once symbolic links are followed, also when that file does not exist yet;
 // path itself when it is no link. The model file is written there, so that it stays behind the
 // link the user made.
