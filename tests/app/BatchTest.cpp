@@ -83,7 +83,6 @@ TEST_F(BatchTest, HelpListsTheOptionsAndUsageErrorsExitWith2)
         {{"--batch", "model.txt", "other.txt"}, "Only one model file can be given."},
         {{"--batch", "model.txt", "--export-r2", "p.dat"}, "An export needs the data of --forward."},
         {{"--batch", "model.txt", "--noise", "2,0.1,0"}, "--noise 2,0.1,0: Enter a number above 0."},
-        {{"--batch", "model.txt", "--noise", "-2"}, "--noise -2: Enter a number not below 0."},
         {{"--batch", "model.txt", "--noise", "1,2,3,4"}, "--noise 1,2,3,4: Give PERCENT[,FLOOR_MV[,CURRENT_A]]."},
         {{"--batch", "model.txt", "--seed", "-1"}, "--seed -1: Enter a whole number from 0."},
     };

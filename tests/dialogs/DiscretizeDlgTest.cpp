@@ -74,7 +74,6 @@ TEST(DiscretizeDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
          {{IDC_CELLS, "0"}, {IDC_MESH_M2}, {IDC_DX, "0"}, {IDC_MESH_EXISTING}, {IDC_MESH_FILE, mesh.c_str()}},
          {},
          true},
-        {"Wenner", {{IDC_ARRAY_WENNER}}, {}, true},
         {"protocol file empty", {{IDC_ARRAY_PROTOCOL}}, {"Protocol file is missing."}, false},
         {"protocol file not there",
          {{IDC_ARRAY_PROTOCOL}, {IDC_PROTOCOL_FILE, missing.c_str()}},

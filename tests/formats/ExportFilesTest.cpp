@@ -24,14 +24,6 @@ CExportSurvey Tiny()
     return s;
 }
 
-std::string Written(const std::string& path, const std::string& text)
-{
-    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-    file.WriteString(text);
-    file.Close();
-    return ReadBytes(path);
-}
-
 TEST(ExportFiles, TinySurveyWrittenAsEachInversionProgramReadsIt)
 {
     CommaLocale comma;
@@ -47,8 +39,10 @@ TEST(ExportFiles, TinySurveyWrittenAsEachInversionProgramReadsIt)
         {"tiny_electrodes.csv", s.FormatProtocolElectrodes()},
     };
     TempDir dir;
-    for (const auto& [name, text] : files)
-        EXPECT_EQ(Written(dir.File(name), text), ReadBytes(std::string(VMM_GOLDEN) + "/" + name)) << name;
+    for (const auto& [name, text] : files) {
+        WriteTextFile(dir.File(name), text);
+        EXPECT_EQ(ReadBytes(dir.File(name)), ReadBytes(std::string(VMM_GOLDEN) + "/" + name)) << name;
+    }
 }
 
 TEST(ExportFiles, NumbersHaveAPointAndNoExponent)
