@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 namespace {
 
@@ -148,24 +147,6 @@ TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramS
     EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")) || FileExists(s.dir.File("ferrovan.inp")));
     EXPECT_EQ(s.DataFiles(), "obs_dc.dat (old) obs_ip.dat (old) obs_ipL.dat (old) ");
     EXPECT_TRUE(s.m.m_bForwardDone);
-}
-
-// The forward program beside this one wins over a planted "ferrovan.exe" in the model's folder
-// or on PATH.
-TEST(ForwardRun, APlantedFerrovanExeIsNotRun)
-{
-    Scene s(0);
-    s.Writes("obs_dc.dat\n");
-    TempDir path;
-    for (const std::string& planted : {s.dir.File("ferrovan.exe"), path.File("ferrovan.exe")}) {
-        WriteBytes(planted, "#!/bin/sh\ntouch planted\n");
-        std::filesystem::permissions(planted, std::filesystem::perms::owner_all);
-    }
-    const std::string previous = std::getenv("PATH");
-    ::setenv("PATH", (path.Path() + ":" + previous).c_str(), 1);
-    EXPECT_TRUE(s.Run());
-    ::setenv("PATH", previous.c_str(), 1);
-    EXPECT_FALSE(FileExists(s.dir.File("planted")));
 }
 
 } // namespace

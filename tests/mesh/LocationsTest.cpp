@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <set>
@@ -92,22 +93,13 @@ TEST_F(LocationsTest, TheArraysOnNumberedElectrodesGiveTheirHandMadeLists)
         EArray array;
         int n, transmitters;
         double length;
-        std::vector<std::string> data; // after the header line
+        const char* data; // the lines after the header, joined by '|'
     } rows[] = {
-        {"Wenner", EArray::wenner, 1, 3, 30, {"!wenner", "0 30  10 20", "10 40  20 30", "20 50  30 40"}},
-        {"Wenner-Schlumberger",
-         EArray::wennerSchlumberger,
-         2,
-         4,
-         50,
-         {"!wenner-schlumberger", "0 30  10 20", "0 50  20 30", "10 40  20 30", "20 50  30 40"}},
-        {"multiple gradient",
-         EArray::gradient,
-         2,
-         2,
-         40,
-         {"!gradient", "0 40  10 20", "0 40  20 30", "10 50  20 30", "10 50  30 40"}},
-        {"protocol", EArray::protocol, 6, 3, 30, {"!protocol", "0 0  10 10", "20 50  30 40", "10 10  30 20"}},
+        {"Wenner", EArray::wenner, 1, 3, 30, "!wenner|0 30  10 20|10 40  20 30|20 50  30 40"},
+        {"Wenner-Schlumberger", EArray::wennerSchlumberger, 2, 4, 50,
+         "!wenner-schlumberger|0 30  10 20|0 50  20 30|10 40  20 30|20 50  30 40"},
+        {"gradient", EArray::gradient, 2, 2, 40, "!gradient|0 40  10 20|0 40  20 30|10 50  20 30|10 50  30 40"},
+        {"protocol", EArray::protocol, 6, 3, 30, "!protocol|0 0  10 10|20 50  30 40|10 10  30 20"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -116,11 +108,13 @@ TEST_F(LocationsTest, TheArraysOnNumberedElectrodesGiveTheirHandMadeLists)
         m.m_discretize.protocolFile = "protocol.txt";
         const Result r = Write(m);
         ASSERT_TRUE(r.ok) << m_log.Last();
-        EXPECT_EQ((std::vector<double>{double(r.transmitters), r.length, double(r.data)}),
-                  (std::vector<double>{double(row.transmitters), row.length, double(row.data.size() - 1)}));
         const std::vector<std::string> lines = File();
+        EXPECT_EQ((std::vector<double>{double(r.transmitters), r.length, double(r.data)}),
+                  (std::vector<double>{double(row.transmitters), row.length, double(lines.size() - 2)}));
         EXPECT_EQ(lines[0], FormatC("#%i 10 %i 3 2", row.n, int(row.array)));
-        EXPECT_EQ(std::vector(lines.begin() + 1, lines.end()), row.data);
+        std::string data = row.data;
+        std::replace(data.begin(), data.end(), '|', '\n');
+        EXPECT_EQ(std::vector(lines.begin() + 1, lines.end()), Lines(data));
     }
     EXPECT_TRUE(m_log.Empty()) << m_log.Last();
 

@@ -2,7 +2,6 @@
 #include "mesh/Discretize.h"
 #include "mesh/Mesh.h"
 #include "model/ModelData.h"
-#include "platform/FileException.h"
 #include "platform/Refusal.h"
 #include "support/MessageLog.h"
 #include "support/TempDir.h"
