@@ -117,15 +117,6 @@ TEST_F(NewModelTest, ToolbarAndStatusBarToggleWithTheirCheckMarks)
     EXPECT_TRUE(Frame()->statusBar()->isHidden());
 }
 
-TEST_F(NewModelTest, CtrlVDoesNothing)
-{
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Frame()));
-    ModalAnswer guard = NoModalExpected();
-    QTest::keyClick(Frame(), Qt::Key_V, Qt::ControlModifier);
-    ProcessEvents();
-    EXPECT_TRUE(log.Empty());
-}
-
 TEST_F(AppTest, StartWithAModelFileOpensItWithoutAsking)
 {
     TempDir models;

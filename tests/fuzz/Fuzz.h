@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // What the fuzz programs share. A refusal (CFormatError) is the usual end of a run; any other
@@ -34,5 +35,15 @@ inline void ExpectReadBack(bool same, const char* what)
     if (!same) {
         std::fprintf(stderr, "%s does not read back as it was written\n", what);
         std::abort();
+    }
+}
+
+// Parses the text as a File; one it takes must read back as itself once its writer wrote it.
+template <class File>
+void ExpectTakenFileReadsBack(std::string_view text, const char* what)
+{
+    if (const auto f = Parsed([&] { return File::Parse(text, "fuzz"); })) {
+        const std::string written = f->Format();
+        ExpectReadBack(File::Parse(written, "written").Format() == written, what);
     }
 }
