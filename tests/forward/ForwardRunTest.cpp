@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 // The lines follow the forward type and the topography; a name that would break its line is
