@@ -129,31 +129,25 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             target = it->second;
             return true;
         };
-        // A number that is not negative (or, with zeroAllowed false, positive).
-        auto positive = [&](double& target, const std::string& text = "", bool zeroAllowed = true) {
-            double v = 0;
-            if (!ParseDoubleC(text.empty() ? value : text, v) || v < 0 || (!zeroAllowed && v == 0))
-                return fail(arg + " " + value +
-                            (zeroAllowed ? ": Enter a number not below 0." : ": Enter a number above 0."));
-            target = v;
+        auto real = [&](double& target, const std::string& text) {
+            if (!ParseDoubleC(text, target))
+                return fail(arg + " " + value + ": Enter a number.");
             return true;
         };
-        // PCT[,FLOOR_MV[,CURRENT_A]]
+        // PERCENT[,FLOOR_MV[,CURRENT_A]]
         auto noise = [&] {
             CNoiseModel& n = o.exportSettings.noise;
-            std::vector<std::string> parts;
-            for (size_t start = 0;;) {
+            double* const parts[] = {&n.relativePercent, &n.floorMillivolts, &n.currentAmps};
+            size_t start = 0;
+            for (double* part : parts) {
                 const size_t comma = value.find(',', start);
-                parts.push_back(value.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+                if (!real(*part, value.substr(start, comma - start)))
+                    return false;
                 if (comma == std::string::npos)
-                    break;
+                    return true;
                 start = comma + 1;
             }
-            if (parts.size() > 3)
-                return fail(arg + " " + value + ": Give PERCENT[,FLOOR_MV[,CURRENT_A]].");
-            return positive(n.relativePercent, parts[0]) &&
-                   (parts.size() < 2 || positive(n.floorMillivolts, parts[1])) &&
-                   (parts.size() < 3 || positive(n.currentAmps, parts[2], false));
+            return fail(arg + " " + value + ": Give PERCENT[,FLOOR_MV[,CURRENT_A]].");
         };
         bool ok = true;
         if (arg == "--array")
@@ -177,9 +171,9 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
         else if (arg == "--noise")
             ok = noise();
         else if (arg == "--ip-noise")
-            ok = positive(o.exportSettings.noise.ipMillivoltsPerVolt);
+            ok = real(o.exportSettings.noise.ipMillivoltsPerVolt, value);
         else if (arg == "--phase-factor")
-            ok = positive(o.exportSettings.phaseFactor);
+            ok = real(o.exportSettings.phaseFactor, value);
         else if (arg == "--seed") {
             unsigned long long seed = 0;
             const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
@@ -340,6 +334,13 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         return 2;
 
     CBatchMessages messages(out, err);
+    // The noise is judged before any work, as the export dialog judges it.
+    if (!o.exports.empty()) {
+        CExportSettings settings = o.exportSettings;
+        settings.path = o.exports.front().second;
+        if (!ShowVerdict(CheckExportSettings(settings)))
+            return 1;
+    }
     CModelData m;
     const std::string path = AbsolutePath(o.model);
     if (!Attempt([&] { ReadModelFile(path, m); }))

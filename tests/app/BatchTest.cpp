@@ -82,7 +82,7 @@ TEST_F(BatchTest, HelpListsTheOptionsAndUsageErrorsExitWith2)
         {{"--batch", "model.txt", "--fwd"}, "The option --fwd needs a value."},
         {{"--batch", "model.txt", "other.txt"}, "Only one model file can be given."},
         {{"--batch", "model.txt", "--export-r2", "p.dat"}, "An export needs the data of --forward."},
-        {{"--batch", "model.txt", "--noise", "2,0.1,0"}, "--noise 2,0.1,0: Enter a number above 0."},
+        {{"--batch", "model.txt", "--noise", "2,x"}, "--noise 2,x: Enter a number."},
         {{"--batch", "model.txt", "--noise", "1,2,3,4"}, "--noise 1,2,3,4: Give PERCENT[,FLOOR_MV[,CURRENT_A]]."},
         {{"--batch", "model.txt", "--seed", "-1"}, "--seed -1: Enter a whole number from 0."},
     };
@@ -107,6 +107,7 @@ TEST_F(BatchTest, ARefusalIsPrintedAndNothingIsWritten)
          "selected when forward modelling.\n"},
         {{"--mesh", "m2", "--dx", "0.01", "--dz", "0.01"},
          "The mesh would have more cells than this program can handle.\nChoose larger cells.\n"},
+        {{"--forward", "--export-r2", "p.dat", "--noise", "2,0.1,0"}, "Current should be greater than 0.\n"},
     };
     for (const auto& [options, message] : rows) {
         EXPECT_EQ(Run(options), 1) << options[0];
