@@ -195,17 +195,11 @@ TEST_F(BatchTest, TheForwardRunReportsItsOutcomeAndDrawsTheDataForBothModels)
     EXPECT_EQ(err.str(), "ferrovan.exe not found.\n");
 
     std::filesystem::copy_file(VMM_FERROVAN, programs.File("ferrovan"));
-    const std::vector<std::string> exports = {"--export-pygimli", "a.ohm", "--export-r2", "p.dat",
-                                              "--noise",          "2,0.1", "--seed",      "5"};
-    std::vector<std::string> options = {"--fwd", "ipl", "--forward", "--png", "run"};
-    options.insert(options.end(), exports.begin(), exports.end());
-    EXPECT_EQ(Run(options), 0) << err.str();
+    EXPECT_EQ(Run({"--fwd", "ipl", "--forward", "--png", "run", "--export-pygimli", "a.ohm", "--export-r2", "p.dat",
+                   "--noise", "2,0.1", "--seed", "5"}),
+              0)
+        << err.str();
     EXPECT_EQ(err.str(), "");
-    // The same seed gives the same noisy files.
-    const std::string first = ReadBytes("a.ohm") + ReadBytes("p.dat") + ReadBytes("p_electrodes.csv");
-    out.str("");
-    EXPECT_EQ(Run(options), 0) << err.str();
-    EXPECT_EQ(ReadBytes("a.ohm") + ReadBytes("p.dat") + ReadBytes("p_electrodes.csv"), first);
     SetProgramFolder("");
     const std::vector<std::string> lines = Lines(out.str());
     const std::vector<std::string> tail = {

@@ -66,7 +66,6 @@ TEST(Export, MissingOrMismatchedFilesAreRefused)
     } rows[] = {
         {EForwardType::dcIp, "", "The data files obs_dc.dat and obs_ip.dat are not of the same forward run."},
         {EForwardType::dcIpl, "topo2d.txt", "The forward run's topography file topo2d.txt is missing."},
-        {EForwardType::dcIpl, "obs_ipL.dat", "The forward run's data file obs_ipL.dat is missing."},
         {EForwardType::dc, "obs_dc.dat", "The forward run's data file obs_dc.dat is missing. Run the forward"},
     };
     for (const auto& row : rows) {

@@ -178,19 +178,4 @@ TEST(StdioFileTest, FilesThatCannotBeOpenedRaiseTheStandardMessages)
     EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"folder"});
 }
 
-TEST(StdioFileTest, FilesWithoutPermissionRaiseTheStandardMessages)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may read and write any file";
-    TempDir dir;
-    const std::string readOnly = dir.File("readonly.txt"), unreadable = dir.File("unreadable.txt");
-    WriteBytes(readOnly, "keep\r\n");
-    WriteBytes(unreadable, "secret\r\n");
-    ASSERT_TRUE(::chmod(readOnly.c_str(), 0444) == 0 && ::chmod(unreadable.c_str(), 0) == 0);
-    EXPECT_EQ(OpenError(readOnly, true),
-              "Unable to write to " + readOnly + ", it is read-only or opened by someone else.");
-    EXPECT_EQ(ReadBytes(readOnly), "keep\r\n");
-    EXPECT_EQ(OpenError(unreadable, false), "Unable to read from " + unreadable + ", it is opened by someone else.");
-}
-
 } // namespace

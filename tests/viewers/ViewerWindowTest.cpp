@@ -119,21 +119,6 @@ TEST_F(ViewerWindows, SaveImageWritesThePictureAsShown)
 }
 
 // The messages themselves are the readers'; here they reach an error box.
-TEST_F(ViewerWindows, FilesThatCannotBeShownGiveAnErrorBoxAndNoWindow)
-{
-    CModelViewerArgs model;
-    model.meshPath = "mesh2d.txt";
-    model.modelPath = "model2d.con";
-    EXPECT_FALSE(OpenModelViewer(model));
-    CDataViewerArgs data;
-    data.dataPath = "obs_dc.dat";
-    EXPECT_FALSE(OpenDataViewer(data));
-    const std::string missing = "\nCannot find this file.\nVerify that the correct path and file name are given.";
-    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"mesh2d.txt" + missing, "obs_dc.dat" + missing}));
-    for (const auto& box : messages.Boxes())
-        EXPECT_EQ(box.style & MB_ICONMASK, unsigned(MB_ICONERROR));
-}
-
 TEST_F(ViewerWindows, TheDataViewerSwitchesBetweenPseudoDepthAndLevels)
 {
     DiscretizedModel(0, true);
