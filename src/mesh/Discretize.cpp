@@ -7,6 +7,7 @@
 #include "mesh/Locations.h"
 #include "mesh/Mesh.h"
 #include "mesh/MeshFile.h"
+#include "mesh/MovedBoundaries.h"
 #include "mesh/Rasterise.h"
 #include "mesh/Topography.h"
 #include "model/ModelData.h"
@@ -115,6 +116,7 @@ CDiscretized RunDiscretization(CModelData& m)
         result.warnings = survey.size.warnings;
         CMesh mesh;
         double dx = 0, dz = 0;
+        const double T = MeanTopographyDepth(m);
         if (d.mesh == EMeshOption::existing) {
             mesh = ReadMeshFile(d.existingMesh, m.m_coreX1, dx, dz);
         } else {
@@ -125,8 +127,7 @@ CDiscretized RunDiscretization(CModelData& m)
                 dx = d.dx;
                 dz = d.dz;
             }
-            if (!mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, survey.size.arrayLength, dx, dz,
-                             MeanTopographyDepth(m)))
+            if (!mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, survey.size.arrayLength, dx, dz, T))
                 throw CRefusal("The mesh would have more cells than this program can handle.\nChoose larger cells.");
             if (!MeshFileOf(mesh).FitsItsDecimals())
                 throw CRefusal("The mesh's cells are too small for the mesh file, which keeps two decimals.\n"
@@ -176,6 +177,21 @@ CDiscretized RunDiscretization(CModelData& m)
             summary += FormatC("Created chargeability file: %s\n", m.m_chgFileName.c_str());
         if (m.m_bTopography)
             summary += FormatC("Created topography file: %s\n", m.m_topoFileName.c_str());
+
+        // A boundary moved by the mesh changes the data without a word otherwise; the offered
+        // cell size is tried on the mesh that it would design.
+        CRedesign redesign;
+        if (d.mesh != EMeshOption::existing)
+            redesign = [&](double otherDx, double otherDz) -> std::optional<CMesh> {
+                CMesh other;
+                if (!other.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, survey.size.arrayLength, otherDx,
+                                  otherDz, T))
+                    return std::nullopt;
+                return other;
+            };
+        const std::string moved = DescribeMovedBoundaries(FindMovedBoundaries(mesh, m, ip, dx, dz, redesign));
+        if (!moved.empty())
+            summary += "\n" + moved;
         return result;
     } catch (const CFormatError& e) {
         throw CRefusal(std::string("Cannot write\n") + e.what());

@@ -1,0 +1,146 @@
+#include "mesh/MovedBoundaries.h"
+#include "mesh/Discretize.h"
+#include "model/ModelData.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Columns of 2 outside a core of ten unit columns (x 0..10), six unit rows.
+CMesh SmallMesh()
+{
+    CMesh m;
+    m.xNodes = {-4, -2, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 14};
+    m.zNodes = {0, 1, 2, 3, 4, 5, 6};
+    m.nx = 14, m.nz = 6, m.outer = 2;
+    return m;
+}
+
+CElement Block(double x1, double z1, double x2, double z2, double slope = 0, bool ellipse = false)
+{
+    CElement e(x1, z1, x2, z2, 1, slope, 0, 0, 1000);
+    e.m_bEllipse = ellipse;
+    return e;
+}
+
+std::string Left(const char* block, const char* from, const char* cell)
+{
+    return std::string("The mesh moves the left edge of ") + block + " from x " + from + ": cells of dx = " + cell +
+           " or smaller keep it within a quarter of its width.\n";
+}
+
+std::string Level(const char* edge, const char* block, const char* from, const char* cell)
+{
+    return std::string("The mesh moves the ") + edge + " of " + block + " from depth " + from +
+           ": cells of dz = " + cell + " or smaller keep it within a quarter of its thickness.\n";
+}
+
+TEST(MovedBoundariesTest, EachEdgeMovedBeyondAQuarterOfTheBlockIsNamed)
+{
+    const struct {
+        const char* name;
+        std::vector<CElement> dc, ip;
+        std::string said;
+    } rows[] = {
+        {"OnMeshLines", {Block(2, 1, 5, 3), Block(0, 0, 10, 2)}, {}, ""},
+        {"LeftAndTopMoveRightAndBottomStay",
+         {Block(2.4, 1.4, 3.8, 2.8)},
+         {},
+         Left("DC block 1", "2.4 to 2", "0.35") + Level("top", "DC block 1", "1.4 to 1", "0.35")},
+        {"RightAndBottomMoveLeftAndTopStay",
+         {Block(2.2, 1.2, 3.4, 2.4)},
+         {},
+         "The mesh moves the right edge of DC block 1 from x 3.4 to 3: cells of dx = 0.3 or smaller keep it within a "
+         "quarter of its width.\n" +
+             Level("bottom", "DC block 1", "2.4 to 2", "0.3")},
+        {"ALayerByItsTopAndBottomOnly",
+         {Block(-1.4, 0.1, 10, 1.4)},
+         {},
+         Level("bottom", "DC block 1 (a layer)", "1.4 to 1", "0.32")},
+        {"EllipseByTheCellsWhoseCentresItHolds",
+         {Block(1, 0, 9, 6, 0, true), Block(2, 1, 5, 2.4, 0, true)},
+         {},
+         Level("bottom", "DC block 2 (an ellipse)", "2.4 to 2", "0.35")},
+        {"ShearedByItsRows",
+         {Block(3, 0, 6, 4, 1.0), Block(3, 1, 6, 2.4, 1.0), Block(3, 1, 4.2, 3, 0.5)},
+         {},
+         Level("bottom", "DC block 2 (sheared)", "2.4 to 2", "0.35") +
+             "The mesh moves the right edge of DC block 3 (sheared) at depth 1.5 from x 4.45 to 4: cells of dx = 0.3 "
+             "or smaller keep it within a quarter of its width.\n"},
+        {"NoCellAtAll",
+         {Block(3.1, 1, 3.4, 3), Block(2, 1, 3, 1.2, 0, true), Block(3, 1.1, 4, 1.2, 2)},
+         {},
+         "The mesh gives DC block 1 no cell: cells of dx = 0.075 or smaller keep it.\n"
+         "The mesh gives DC block 2 (an ellipse) no cell: cells of dz = 0.05 or smaller keep it.\n"
+         "The mesh gives DC block 3 (sheared) no cell: cells of dz = 0.025 or smaller keep it.\n"},
+        {"EdgesOutsideTheCoreOrBeyondTheMesh",
+         {Block(-3.4, 1, -2.2, 2.4), Block(-0.6, 1, 0.6, 2.4), Block(2, 5.4, 3, 6.6), Block(11.4, 1, 13, 3)},
+         {},
+         "The mesh moves the right edge of DC block 2 from x 0.6 to 1: cells of dx = 0.3 or smaller keep it within a "
+         "quarter of its width.\n" +
+             Level("bottom", "DC block 2", "2.4 to 2", "0.35") + Level("top", "DC block 3", "5.4 to 5", "0.3")},
+        {"TheIPModelCountsItsOwnBlocks",
+         {Block(2.4, 1, 3.8, 3)},
+         {Block(2, 1, 5, 3), Block(2.4, 1, 3.8, 3)},
+         Left("DC block 1", "2.4 to 2", "0.35") + Left("IP block 2", "2.4 to 2", "0.35")},
+    };
+    for (const auto& row : rows) {
+        CModelData m;
+        m.m_coreX1 = 0, m.m_coreX2 = 10, m.m_coreZ1 = 0, m.m_coreZ2 = 6;
+        m.m_dcModel.assign(row.dc.begin(), row.dc.end());
+        m.m_ipModel.assign(row.ip.begin(), row.ip.end());
+        EXPECT_EQ(DescribeMovedBoundaries(FindMovedBoundaries(SmallMesh(), m, true, 1, 1, nullptr)), row.said)
+            << row.name;
+    }
+}
+
+TEST(MovedBoundariesTest, TheFirstTenAreNamedAndTheRestCounted)
+{
+    std::string ten;
+    for (int i = 0; i < 10; ++i)
+        ten += "The mesh gives DC block 0 no cell.\n";
+    EXPECT_EQ(DescribeMovedBoundaries(std::vector<CMovedBoundary>(11)), ten + "The mesh moves one more boundary.\n");
+    EXPECT_EQ(DescribeMovedBoundaries(std::vector<CMovedBoundary>(12)), ten + "The mesh moves 2 more boundaries.\n");
+}
+
+// The default model's mesh (dz 1.66667) under a surface layer, through the whole command: the
+// cell size offered keeps the layer when discretized again.
+TEST(MovedBoundariesTest, TheSummaryNamesAThinLayerAndItsCellSizeKeepsIt)
+{
+    const struct {
+        double bottom;
+        std::string said; // after the conductivity file's line
+        double dz;        // offered
+    } rows[] = {
+        // 0.333 off a thickness of 2 stays within the quarter.
+        {2, "", 0},
+        {1,
+         "\nThe mesh moves the bottom of DC block 1 (a layer) from depth 1 to 1.66667: cells of dz = 0.25 or smaller "
+         "keep it within a quarter of its thickness.\n",
+         0.25},
+        {0.7, "\nThe mesh gives DC block 1 (a layer) no cell: cells of dz = 0.17 or smaller keep it.\n", 0.17},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        CurrentDirGuard cwd{dir.Path()};
+        CModelData m;
+        m.m_dcModel.emplace_back(0, 0, 200, row.bottom, 0.5229f, 0, 0, 0, m.LogicalScale());
+        m.m_discretize = ProposedSettings(m);
+        const std::string summary = RunDiscretization(m).summary;
+        const std::string tail = summary.substr(summary.find("model2d.con\n") + 12);
+        EXPECT_EQ(tail, row.said) << row.bottom;
+        if (row.dz > 0) {
+            m.m_discretize.mesh = EMeshOption::cellSize;
+            m.m_discretize.dx = 10.0 / 3;
+            m.m_discretize.dz = row.dz;
+            const std::string again = RunDiscretization(m).summary;
+            EXPECT_EQ(again.substr(again.find("model2d.con\n") + 12), "") << row.bottom;
+        }
+    }
+}
+
+} // namespace
