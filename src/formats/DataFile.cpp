@@ -11,11 +11,97 @@
 namespace {
 
 const char* const kDcHeader = "! A B M N V/I(ohm) rho_a(ohm m)\n";
+const char* const kErrorDcHeader = "! A B M N error_of_V/I(%)\n";
+const char* const kErrorIpHeader = "! A B M N error_of_V/I(%) error_of_eta_a\n";
 const char* const kIpHeader = "! A B M N eta_a\n";
 const char kCommentMark = '!';
 constexpr int kDcFields = 6, kIpFields = 5;
 
+// The lines of a file of data, each with `fields` numbers, the first four positions.
+template <class Take>
+void ParseRows(std::string_view text, const std::string& name, int fields, const char* names, size_t& count,
+               const Take& take)
+{
+    CLines lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        const char first = FirstNonBlank(line);
+        if (first == 0 || first == kCommentMark)
+            continue;
+        auto refuse = [&](const std::string& reason) { throw CFormatError(name, lines.Number(), reason); };
+        if (count >= static_cast<size_t>(kMaxData))
+            refuse(FormatC("the file has more than the %i data a data file may hold", kMaxData));
+        double v[8] = {};
+        int found = 0;
+        bool numbers = true;
+        CTokens tokens(line);
+        for (std::string_view t; tokens.Next(t); ++found)
+            numbers = numbers && found < fields && ParseNumber(t, v[found]);
+        if (!numbers || found != fields)
+            refuse(FormatC("expected %i numbers (%s), not %s", fields, names, Quoted(line).c_str()));
+        for (int i = 0; i < 4; ++i)
+            if (!(std::fabs(v[i]) <= kMaxCoordinate))
+                refuse("the position " + Exact(v[i]) + " lies beyond " + Exact(kMaxCoordinate) + " units");
+        take(v, lines.Number(), refuse);
+        ++count;
+    }
+    if (count == 0)
+        throw CFormatError(name, 0, "it holds no data");
+}
+
+void AppendPositions(std::string& text, double a, double b, double m, double n)
+{
+    AppendExact(text, a);
+    text += ' ';
+    AppendExact(text, b);
+    text += "  ";
+    AppendExact(text, m);
+    text += ' ';
+    AppendExact(text, n);
+    text += "  ";
+}
+
 } // namespace
+
+const char* const kErrorFileName = "obs_err.dat";
+
+CErrorFile CErrorFile::Parse(std::string_view text, const std::string& name, bool ip)
+{
+    CErrorFile f;
+    f.ip = ip;
+    size_t count = 0;
+    ParseRows(text, name, ip ? 6 : 5, ip ? "A B M N dV deta" : "A B M N dV", count,
+              [&](const double* v, int line, const auto& refuse) {
+                  for (int i = 4; i < (ip ? 6 : 5); ++i)
+                      if (!(v[i] >= 0) || !std::isfinite(v[i]))
+                          refuse("an error must be a number of 0 or more, not " + Exact(v[i]));
+                  f.data.push_back({v[0], v[1], v[2], v[3], v[4], ip ? v[5] : 0, line});
+              });
+    return f;
+}
+
+CErrorFile CErrorFile::Read(const std::string& path, bool ip)
+{
+    return Parse(ReadTextFile(path, kMaxDataFileBytes), path, ip);
+}
+
+std::string CErrorFile::Format() const
+{
+    std::string text = ip ? kErrorIpHeader : kErrorDcHeader;
+    for (const CErrorRecord& d : data) {
+        AppendPositions(text, d.a, d.b, d.m, d.n);
+        text += FormatC("%.3g", d.percent);
+        if (ip)
+            text += FormatC(" %.3g", d.chargeability);
+        text += '\n';
+    }
+    return text;
+}
+
+void CErrorFile::Write(const std::string& path) const
+{
+    WriteTextFile(path, Format());
+}
 
 CDataFile CDataFile::Parse(std::string_view text, const std::string& name, bool ip)
 {
@@ -64,14 +150,7 @@ std::string CDataFile::Format() const
 {
     std::string text = ip ? kIpHeader : kDcHeader;
     for (const CDataRecord& d : data) {
-        AppendExact(text, d.a);
-        text += ' ';
-        AppendExact(text, d.b);
-        text += "  ";
-        AppendExact(text, d.m);
-        text += ' ';
-        AppendExact(text, d.n);
-        text += "  ";
+        AppendPositions(text, d.a, d.b, d.m, d.n);
         if (!ip) {
             AppendG(text, d.vi);
             text += ' ';

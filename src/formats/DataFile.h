@@ -33,3 +33,32 @@ struct CDataFile {
     // Raises CFileException; a failed write leaves the old file as it was.
     void Write(const std::string& path) const;
 };
+
+// The accuracy a forward run estimated for its data, obs_err.dat beside them: a header line, then
+// one line per datum in the data files' order:
+//   "A B  M N  dV" (DC) or "A B  M N  dV deta" (IP and IPL)
+// with dV the estimated relative error of V/I and rho_a in percent and deta the estimated error
+// of eta_a (absolute, as eta_a is written); three significant digits.
+struct CErrorRecord {
+    double a = 0, b = 0, m = 0, n = 0;
+    double percent = 0;       // of V/I and rho_a
+    double chargeability = 0; // IP and IPL
+    int line = 0;
+};
+
+struct CErrorFile {
+    bool ip = false;
+    std::vector<CErrorRecord> data;
+
+    // Raises CFormatError for a line that does not hold five numbers (six with ip), a position
+    // beyond kMaxCoordinate, an error that is negative or not a number, more than kMaxData data,
+    // or none.
+    static CErrorFile Parse(std::string_view text, const std::string& name, bool ip);
+    static CErrorFile Read(const std::string& path, bool ip);
+
+    std::string Format() const;
+    void Write(const std::string& path) const;
+};
+
+// The name of the estimate's file, written beside the data files.
+extern const char* const kErrorFileName;

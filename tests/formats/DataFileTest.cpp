@@ -45,4 +45,36 @@ TEST(DataFile, BadFilesAreRefusedWithTheirLine)
         [](const std::string& path, bool ip) { CDataFile::Read(path, ip); });
 }
 
+TEST(ErrorFile, WrittenWithThreeDigitsAndReadBack)
+{
+    CommaLocale comma;
+    TempDir dir;
+    CErrorFile dc, ip;
+    dc.data = {{0, 0, 10, 20, 0.0123456}, {500002.5, 500002.5, 500000, 499997.5, 12.3456}};
+    ip.ip = true;
+    ip.data = {{0, 10, 20, 30, 0.5, 1.23456e-5}};
+    dc.Write(dir.File("dc"));
+    ip.Write(dir.File("ip"));
+    EXPECT_EQ(ReadBytes(dir.File("dc")), "! A B M N error_of_V/I(%)\r\n0 0  10 20  0.0123\r\n"
+                                         "500002.5 500002.5  500000 499997.5  12.3\r\n");
+    EXPECT_EQ(ReadBytes(dir.File("ip")), "! A B M N error_of_V/I(%) error_of_eta_a\r\n0 10  20 30  0.5 1.23e-05\r\n");
+    for (const CErrorFile* f : {&dc, &ip})
+        EXPECT_EQ(CErrorFile::Read(dir.File(f->ip ? "ip" : "dc"), f->ip).Format(), f->Format());
+}
+
+TEST(ErrorFile, BadFilesAreRefusedWithTheirLine)
+{
+    ExpectRefused(
+        {
+            {"OnlyTheHeader", "! A B M N error_of_V/I(%)\r\n", "It holds no data."},
+            {"SixNumbersForDc", "0 10  20 30  0.1 0.2\r\n", "Line 1: expected 5 numbers (A B M N dV)"},
+            {"FiveNumbersForIp", "0 10  20 30  0.1\r\n", "Line 1: expected 6 numbers (A B M N dV deta)", true},
+            {"NegativeError", "0 10  20 30  -0.1\r\n", "Line 1: an error must be a number of 0 or more, not -0.1"},
+            {"NegativeIpError", "0 10  20 30  0.1 -1e-3\r\n", "Line 1: an error must be a number of 0 or more", true},
+            {"Infinity", "0 10  20 30  inf\r\n", "Line 1: expected 5 numbers"},
+            {"PositionOf1e13", "1e13 0  20 30  0.1\r\n", "Line 1: the position 1e+13 lies beyond"},
+        },
+        [](const std::string& path, bool ip) { CErrorFile::Read(path, ip); });
+}
+
 } // namespace
