@@ -240,7 +240,8 @@ struct CSizes {
     double growth = 0;
 };
 
-CSizes CellSizes(const CMesh& mesh, const CProfile& profile, const std::vector<double>& electrodes, double growth)
+CSizes CellSizes(const CMesh& mesh, const CProfile& profile, const std::vector<double>& electrodes, double growth,
+                 double scale)
 {
     const auto& mx = mesh.xNodes;
     const auto& mz = mesh.zNodes;
@@ -260,8 +261,16 @@ CSizes CellSizes(const CMesh& mesh, const CProfile& profile, const std::vector<d
     double gap = HUGE_VAL;
     for (size_t j = 1; j < electrodes.size(); ++j)
         gap = std::min(gap, electrodes[j] - electrodes[j - 1]);
-    sizes.growth = growth * std::clamp(3 * sizes.h / gap, 0.25, 1.0);
+    sizes.growth = growth * std::clamp(3 * sizes.h / gap, 0.25, 1.0) * scale;
+    sizes.h *= scale;
+    sizes.hz *= scale;
     return sizes;
+}
+
+// The uniform cells beside the outer electrodes cover the same distance on a refined grid.
+int GuardCells(const CGrid::Options& options)
+{
+    return std::max(1, static_cast<int>(std::lround(kGuardCells / options.scale)));
 }
 
 // The width of the cells beside the first and the last electrode: those between the outer two
@@ -292,15 +301,17 @@ std::vector<double> LinesAlongX(const CMesh& mesh, const CProfile& profile, cons
         if (profile.x[j] > mx.front() && profile.x[j] < mx.back())
             lines.push_back({profile.x[j], 0});
     const auto [wLo, wHi] = GuardWidths(electrodes, h);
-    for (int j = 1; j <= kGuardCells; ++j) {
+    const int guard = GuardCells(options);
+    for (int j = 1; j <= guard; ++j) {
         if (eLo - j * wLo > mx.front())
             lines.push_back({eLo - j * wLo, 0});
         if (eHi + j * wHi < mx.back())
             lines.push_back({eHi + j * wHi, 0});
     }
     const double xc = 0.5 * (eLo + eHi), far = std::max(options.farDistance, 0.0);
-    const CSizing sizing(h, sizes.growth, eLo - kGuardCells * wLo, eHi + kGuardCells * wHi);
-    return FillLines(MergeLines(lines, 1e-6 * h, 0.25 * h), sizing, options.sideRatio, xc - far, xc + far, true);
+    const CSizing sizing(h, sizes.growth, eLo - guard * wLo, eHi + guard * wHi);
+    return FillLines(MergeLines(lines, 1e-6 * h, 0.25 * h), sizing, std::pow(options.sideRatio, options.scale),
+                     xc - far, xc + far, true);
 }
 
 // Along z: from the highest point of the surface, the lines of change and the mesh's bottom.
@@ -317,11 +328,13 @@ std::vector<double> LinesAlongZ(const CMesh& mesh, const std::vector<char>& zCha
     for (int k = 1; k < mesh.nz; ++k)
         if (zChange[k] && mz[k] > zStart)
             zLines.push_back({mz[k], 1});
-    CSizing zSizing(hz, sizes.growth, sLo, sHi + std::max(options.uniformDepth, kGuardCells * hz));
+    const double hz0 = hz / options.scale; // the regions below keep their size when the grid is refined
+    CSizing zSizing(hz, sizes.growth, sLo, sHi + std::max(options.uniformDepth, kGuardCells * hz0));
     if (zLow > zStart)
-        zSizing.Fine(sLo - 2 * hz, sHi + 3 * hz, 0.5);
+        zSizing.Fine(sLo - 2 * hz0, sHi + 3 * hz0, 0.5);
     const double zc = 0.5 * (sLo + sHi), far = std::max(options.farDistance, 0.0);
-    return FillLines(MergeLines(zLines, 1e-6 * hz, 0), zSizing, options.bottomRatio, zStart, zc + far, false);
+    return FillLines(MergeLines(zLines, 1e-6 * hz, 0), zSizing, std::pow(options.bottomRatio, options.scale), zStart,
+                     zc + far, false);
 }
 
 // Per horizontal grid line: whether it is a mesh line that carries a change of value.
@@ -346,7 +359,7 @@ CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, con
     CheckElectrodes(mesh, profile, electrodes);
     const std::vector<int> cell = EffectiveCells(mesh, model.airPerColumn);
     const CChanges changes = FindChanges(model, cell);
-    const CSizes sizes = CellSizes(mesh, profile, electrodes, options.growth);
+    const CSizes sizes = CellSizes(mesh, profile, electrodes, options.growth, options.scale);
     h = sizes.h;
     hz = sizes.hz;
     x = LinesAlongX(mesh, profile, electrodes, changes.x, sizes, options);

@@ -35,6 +35,9 @@ public:
         double bottomRatio = 1.3; // and below it
         double farDistance = 0;   // how far from the electrodes the grid must reach; 0: the mesh
         double uniformDepth = 0;  // depth below the electrodes down to which rows stay uniform
+        // Every cell size times this: 0.5 halves the cells everywhere, 2 doubles them, so that a
+        // datum can be compared with itself on a finer or a coarser grid.
+        double scale = 1;
     };
 
     // One element: a quadrilateral (nodes top left, top right, bottom left, bottom right) or a

@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-CRunLog::CRunLog() : m_start(Clock::now()), m_stageStart(m_start) {}
+CRunLog::CRunLog(bool quiet) : m_start(Clock::now()), m_stageStart(m_start), m_quiet(quiet) {}
 
 void CRunLog::Open(const std::string& path)
 {
@@ -56,7 +56,8 @@ void CRunLog::Warning(const std::string& line)
 {
     ++m_warnings;
     Add("Warning: " + line);
-    std::fprintf(stderr, "ferrovan: warning: %s\n", line.c_str());
+    if (!m_quiet)
+        std::fprintf(stderr, "ferrovan: warning: %s\n", line.c_str());
 }
 
 void CRunLog::Error(const std::string& line)

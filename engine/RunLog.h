@@ -13,7 +13,8 @@
 // run goes, so that a failed or killed run leaves a log that says how far it got.
 class CRunLog {
 public:
-    CRunLog();
+    // A quiet log keeps its warnings to itself: a run's side computations log there.
+    explicit CRunLog(bool quiet = false);
 
     // Starts the log file afresh with the lines logged so far; every later line is written and
     // flushed at once, ending in CR LF. When the file cannot be opened or written, says so once on
@@ -47,4 +48,5 @@ private:
     Clock::time_point m_stageStart;
     std::string m_path;
     std::atomic<int> m_warnings = 0;
+    bool m_quiet = false;
 };

@@ -19,12 +19,13 @@ constexpr double kHighEnd = 20;
 
 } // namespace
 
-CWavenumberRule CWavenumberRule::Design(double rLo, double rHi)
+CWavenumberRule CWavenumberRule::Design(double rLo, double rHi, double fineness)
 {
     CWavenumberRule rule;
+    const double kStep = ::kStep * fineness;
     rule.step = kStep;
-    const double tLo = std::log(kLowEnd / rHi);
-    const double tHi = std::log(kHighEnd / rLo);
+    const double tLo = std::log(kLowEnd * fineness * fineness / rHi);
+    const double tHi = std::log(kHighEnd / fineness / rLo);
     const int last = std::max(2, static_cast<int>(std::ceil((tHi - tLo) / kStep)));
     for (int j = 0; j <= last; ++j) {
         const double k = std::exp(tLo + j * kStep);

@@ -13,8 +13,10 @@
 // smallest wavenumbers.
 class CWavenumberRule {
 public:
-    // A rule for the distances rLo .. rHi (0 < rLo <= rHi).
-    static CWavenumberRule Design(double rLo, double rHi);
+    // A rule for the distances rLo .. rHi (0 < rLo <= rHi); a finer rule (0 < fineness < 1), to
+    // check a rule's error, has its spacing times fineness and reaches 1 / fineness times higher
+    // and 1 / fineness^2 times lower.
+    static CWavenumberRule Design(double rLo, double rHi, double fineness = 1);
 
     // Largest relative error of sum_i w_i K0(k_i r) against 1 / (2 r) for r in [rLo, rHi].
     double MaxError(double rLo, double rHi) const;
