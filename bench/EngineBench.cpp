@@ -47,6 +47,7 @@ struct Case {
     int array, n, cells, fwdType;
     double aSpacing = 10;
     double hill = 0;
+    double accuracy = 0; // the estimate's target; 0: off
 };
 
 const Case kDefault{"default", 200, 50, 2, 6, 3, 0};
@@ -55,6 +56,10 @@ const Case kLargeIpl{"large-ipl", 2000, 100, 1, 10, 4, 2};
 const Case kLargeHill{"large-hill", 2000, 100, 1, 10, 4, 0, 10, 50};
 const Case kLargePolePole{"large-pole-pole", 2000, 100, 0, 10, 4, 0};
 const Case kMany{"many", 2000, 100, 1, 10, 2, 0, 1};
+// With the estimate of every datum's error, as the program runs by default.
+const Case kDefaultEstimate{"default-estimate", 200, 50, 2, 6, 3, 0, 10, 0, 0.005};
+const Case kLargeEstimate{"large-estimate", 2000, 100, 1, 10, 4, 0, 10, 0, 0.005};
+const Case kLargeHillEstimate{"large-hill-estimate", 2000, 100, 1, 10, 4, 0, 10, 50, 0.005};
 
 // Discretizes the case into its own folder under the temporary folder and makes it current.
 void Prepare(const Case& c)
@@ -110,7 +115,9 @@ void BM_Ferrovan(benchmark::State& state, const Case& c)
     for (auto _ : state) {
         CRunLog log;
         in = ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
-        result = ComputeData(in, log);
+        CEngineOptions options;
+        options.accuracy = c.accuracy;
+        result = ComputeData(in, log, options);
         WriteDataFiles(in.job.type, in.survey, result);
         algebra += result.algebraSeconds;
     }
@@ -136,6 +143,10 @@ void BM_Ferrovan(benchmark::State& state, const Case& c)
         state.counters["max_error_%"] = 100 * worst;
     state.counters["peak_MB"] = peak;
     state.counters["estimate_MB"] = estimate;
+    if (result.estimate.done) {
+        state.counters["worst_estimate_%"] = 100 * result.estimate.worst;
+        state.counters["grid_scale"] = result.estimate.scale;
+    }
 }
 
 BENCHMARK_CAPTURE(BM_Ferrovan, default_dc, kDefault)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -143,6 +154,9 @@ BENCHMARK_CAPTURE(BM_Ferrovan, large_dc, kLarge)->Unit(benchmark::kMillisecond)-
 BENCHMARK_CAPTURE(BM_Ferrovan, large_ipl, kLargeIpl)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, large_hill, kLargeHill)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, large_pole_pole, kLargePolePole)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Ferrovan, default_estimate, kDefaultEstimate)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Ferrovan, large_estimate, kLargeEstimate)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Ferrovan, large_hill_estimate, kLargeHillEstimate)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, many_electrodes, kMany)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 } // namespace

@@ -20,17 +20,35 @@ std::vector<std::string> DataFileNames(CForwardJob::Type type)
     return names;
 }
 
+std::vector<std::string> WrittenFileNames(CForwardJob::Type type, const CForwardResult& result)
+{
+    std::vector<std::string> names = DataFileNames(type);
+    if (result.estimate.done)
+        names.push_back(kErrorFileName);
+    return names;
+}
+
 void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwardResult& result)
 {
-    const std::vector<std::string> names = DataFileNames(type);
+    const std::vector<std::string> names = WrittenFileNames(type, result);
     CDataFile dc, ip;
-    ip.ip = true;
+    CErrorFile error;
+    ip.ip = error.ip = type != CForwardJob::dc;
+    const CAccuracyEstimate& estimate = result.estimate;
     for (size_t j = 0; j < survey.data.size(); ++j) {
         const CSurvey::Datum& d = survey.data[j];
         dc.data.push_back({d.a, d.b, d.m, d.n, result.voltage[j], result.apparentResistivity[j]});
         if (type != CForwardJob::dc)
             ip.data.push_back({d.a, d.b, d.m, d.n, 0, result.apparentChargeability[j]});
+        if (estimate.done)
+            error.data.push_back({d.a, d.b, d.m, d.n, 100 * estimate.voltage[j],
+                                  estimate.chargeability.empty() ? 0.0 : estimate.chargeability[j]});
     }
+    std::vector<std::string> contents{dc.Format()};
+    if (type != CForwardJob::dc)
+        contents.push_back(ip.Format());
+    if (estimate.done)
+        contents.push_back(error.Format());
 
     // Each file goes to a temporary name when written; all are complete before any is renamed.
     std::vector<std::unique_ptr<CStdioFile>> files;
@@ -38,7 +56,7 @@ void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwar
     try {
         for (size_t f = 0; f < names.size(); ++f) {
             files.push_back(std::make_unique<CStdioFile>(names[f], CStdioFile::modeCreate | CStdioFile::modeWrite));
-            files.back()->WriteString(f == 0 ? dc.Format() : ip.Format());
+            files.back()->WriteString(contents[f]);
         }
         for (; committed < files.size(); ++committed)
             files[committed]->Close();

@@ -12,6 +12,9 @@ struct CForwardResult;
 // "obs_ipL.dat" for FWD IPL.
 std::vector<std::string> DataFileNames(CForwardJob::Type type);
 
+// The files a run writes: its data files and, with an estimate, obs_err.dat.
+std::vector<std::string> WrittenFileNames(CForwardJob::Type type, const CForwardResult& result);
+
 // Writes the data files (formats/DataFile.h), each line ending in CR LF. All files are written
 // under temporary names first and put in place only when every one is complete; on failure none
 // is left. Raises CEngineError.

@@ -24,6 +24,7 @@
 #include "engine/ForwardModel.h"
 #include "engine/MachineMemory.h"
 #include "engine/RunLog.h"
+#include "formats/DataFile.h"
 #include "formats/FormatError.h"
 #include "formats/LocationsFile.h"
 #include "formats/MeshFile.h"
@@ -51,7 +52,7 @@ const char* const kLogFile = "ferrovan.log";
 const char* const kLockFile = "ferrovan.lock";
 
 const char* const kUsage =
-    "Usage: ferrovan [--max-memory MB] INPUT\n"
+    "Usage: ferrovan [--max-memory MB] [--accuracy PCT|off] INPUT\n"
     "Computes DC resistivity and IP data over a 2D model (2.5D: point electrodes on a model that does\n"
     "not change along strike). INPUT is the forward-modelling input file written by Velquor Model Maker:\n"
     "  FWD DC | FWD IP | FWD IPL\n"
@@ -61,8 +62,11 @@ const char* const kUsage =
     "  CHG FILE <chargeability file>      (IP and IPL)\n"
     "  TOPO FILE <topography file>        (with topography)\n"
     "File names are relative to the current folder. Writes obs_dc.dat and, for IP, obs_ip.dat or, for IPL,\n"
-    "obs_ipL.dat, and the log ferrovan.log, in the current folder.\n"
+    "obs_ipL.dat, the estimated error of every datum in obs_err.dat, and the log ferrovan.log, in the\n"
+    "current folder.\n"
     "  --max-memory MB  use at most MB megabytes (2^20 bytes), less when less is available\n"
+    "  --accuracy PCT   refine the grid until every datum's estimated error is within PCT percent\n"
+    "                   (default 0.5); off: one grid, no estimate and no obs_err.dat\n"
     "  --help           this text\n"
     "  --version        the program's version\n";
 
@@ -177,7 +181,9 @@ namespace {
 // outlives a failed or killed run.
 void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
 {
-    for (const std::string& name : DataFileNames(type)) {
+    std::vector<std::string> names = DataFileNames(type);
+    names.push_back(kErrorFileName); // an estimate of other data
+    for (const std::string& name : names) {
         if (!FileExists(name))
             continue;
         try {
@@ -223,7 +229,16 @@ private:
 struct CCommandLine {
     std::string input;
     double maxMemoryBytes = 0; // 0: not given
+    double accuracy = 0.005;   // 0: off
 };
+
+// A positive finite number, the whole text.
+bool ParsePositive(const std::string& value, double& number)
+{
+    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
+    return !value.empty() && ec == std::errc() && end == value.data() + value.size() && std::isfinite(number) &&
+           number > 0;
+}
 
 // False on a usage error, whose reason, if any beyond the usage text, goes to reason.
 bool ParseCommandLine(const std::vector<std::string>& args, CCommandLine& line, std::string& reason)
@@ -232,13 +247,23 @@ bool ParseCommandLine(const std::vector<std::string>& args, CCommandLine& line, 
         if (args[i] == "--max-memory") {
             const std::string value = i + 1 < args.size() ? args[++i] : std::string();
             double megabytes = 0;
-            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), megabytes);
-            if (value.empty() || ec != std::errc() || end != value.data() + value.size() || !std::isfinite(megabytes) ||
-                megabytes <= 0) {
+            if (!ParsePositive(value, megabytes)) {
                 reason = "The value of --max-memory must be a positive number of megabytes, not \"" + value + "\".";
                 return false;
             }
             line.maxMemoryBytes = megabytes * 1024 * 1024;
+        } else if (args[i] == "--accuracy") {
+            const std::string value = i + 1 < args.size() ? args[++i] : std::string();
+            double percent = 0;
+            if (value == "off") {
+                line.accuracy = 0;
+            } else if (ParsePositive(value, percent) && percent <= 100) {
+                line.accuracy = percent / 100;
+            } else {
+                reason = "The value of --accuracy must be a percentage above 0 and at most 100, or off, not \"" +
+                         value + "\".";
+                return false;
+            }
         } else if (args[i].empty() || args[i][0] == '-' || !line.input.empty()) {
             return false;
         } else {
@@ -304,6 +329,7 @@ int RunFerrovan(const std::vector<std::string>& args)
         CEngineOptions options;
         options.memoryBudget = MemoryBudget(command.maxMemoryBytes, log);
         options.progress = true;
+        options.accuracy = command.accuracy;
         const CForwardJob job =
             ReadForwardJob(command.input, log, [&log](CForwardJob::Type type) { RemoveStaleData(type, log); });
         const CForwardInput in = ReadForwardFiles(job, log);
@@ -313,7 +339,7 @@ int RunFerrovan(const std::vector<std::string>& args)
         WriteDataFiles(in.job.type, in.survey, result);
         log.Stage("writing the data files");
         std::string written;
-        for (const std::string& name : DataFileNames(in.job.type))
+        for (const std::string& name : WrittenFileNames(in.job.type, result))
             written += (written.empty() ? "" : ", ") + name;
         log.Info(FormatC("Done in %.3f s (linear algebra %.3f s): %zu data in %s", log.Seconds(), result.algebraSeconds,
                          in.survey.data.size(), written.c_str()));

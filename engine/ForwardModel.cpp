@@ -190,7 +190,8 @@ void CheckMemory(const CRunSize& size, const CEngineOptions& options, CRunLog& l
 // The grid's options: it reaches well beyond the distances the data feel. Data measured against
 // a pole receiver hold the potential against infinity: they feel how far the current spreads,
 // and the cells far away, which grow slowly for them. Dipole receivers cancel it.
-CGrid::Options GridOptions(const CSurvey& survey, bool poleReceivers, double spreading, const CEngineOptions& options)
+CGrid::Options GridOptions(const CSurvey& survey, bool poleReceivers, double spreading, double far,
+                           const CEngineOptions& options)
 {
     const double span = survey.positions.back() - survey.positions.front();
     CGrid::Options gridOptions = options.grid;
@@ -199,6 +200,7 @@ CGrid::Options GridOptions(const CSurvey& survey, bool poleReceivers, double spr
     if (gridOptions.farDistance <= 0)
         gridOptions.farDistance =
             (poleReceivers ? options.farFactor : options.dipoleFarFactor) * std::max(span, spreading);
+    gridOptions.farDistance *= far;
     // Rows stay uniform to half the largest electrode distance of the data, where most of their
     // current flows.
     if (gridOptions.uniformDepth <= 0)
@@ -225,10 +227,10 @@ CRunSize FirstEstimate(const CForwardInput& in, int columns, int rows, const CEn
     return size;
 }
 
-CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, bool poleReceivers, double spreading,
+CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, bool poleReceivers, double spreading, double far,
                const CEngineOptions& options, CRunLog& log)
 {
-    const CGrid::Options gridOptions = GridOptions(in.survey, poleReceivers, spreading, options);
+    const CGrid::Options gridOptions = GridOptions(in.survey, poleReceivers, spreading, far, options);
     CGridModel model{&in.mesh, air, {&in.conductivity}, in.profileX, in.profileE};
     if (in.job.type != CForwardJob::dc)
         model.values.push_back(&in.chargeability);
@@ -267,7 +269,7 @@ std::vector<std::pair<int, int>> ElectrodePairs(const CSurvey& survey, const CGr
 // length for pole receivers; warns when the nearest electrodes have fewer than three cells
 // between them.
 CWavenumberRule ChooseWavenumbers(const CGrid& grid, const std::vector<std::pair<int, int>>& pairs, double spreading,
-                                  CRunLog& log)
+                                  double fineness, CRunLog& log)
 {
     double rLo = HUGE_VAL, rHi = 0;
     for (auto [a, b] : pairs) {
@@ -287,7 +289,7 @@ CWavenumberRule ChooseWavenumbers(const CGrid& grid, const std::vector<std::pair
                             "electrodes, expect errors of a percent or more in the data nearest the sources.",
                             rLo / cell));
     rHi = std::max(rHi, spreading);
-    const CWavenumberRule rule = CWavenumberRule::Design(rLo, rHi);
+    const CWavenumberRule rule = CWavenumberRule::Design(rLo, rHi, fineness);
     log.Info(FormatC("Wavenumbers: %zu, trapezoidal in ln k with step %g for electrode distances %g to %g, "
                      "logarithmic below the smallest; largest error of sum w K0(k r) against 1/(2r) there: %.1e",
                      rule.k.size(), rule.step, rLo, rHi, rule.MaxError(rLo, rHi)));
@@ -303,9 +305,10 @@ public:
     CFactorisations(const CDiscretization& discretization, const std::vector<CDiscretization::COperator>& operators,
                     const CSchurSolver& solver, const CWavenumberRule& rule,
                     const std::vector<std::pair<int, int>>& pairs, const std::vector<CTask>& tasks,
-                    const CEngineOptions& options, CRunLog& log)
+                    const CEngineOptions& options, const std::string& progressPrefix, CRunLog& log)
         : m_discretization(discretization), m_operators(operators), m_solver(solver), m_rule(rule), m_pairs(pairs),
-          m_tasks(tasks), m_options(options), m_log(log), m_potentials(tasks.size()), m_finished(operators.size(), 0)
+          m_tasks(tasks), m_options(options), m_prefix(progressPrefix), m_log(log), m_potentials(tasks.size()),
+          m_finished(operators.size(), 0)
     {
     }
 
@@ -376,9 +379,9 @@ private:
         ++m_finished[model];
         const int models = static_cast<int>(m_operators.size()), nk = static_cast<int>(m_rule.k.size());
         if (m_options.progress)
-            m_log.Progress(
-                models > 1 ? FormatC("model %i of %i, wavenumber %i of %i", model + 1, models, m_finished[model], nk)
-                           : FormatC("wavenumber %i of %i", m_finished[model], nk));
+            m_log.Progress(m_prefix + (models > 1 ? FormatC("model %i of %i, wavenumber %i of %i", model + 1, models,
+                                                            m_finished[model], nk)
+                                                  : FormatC("wavenumber %i of %i", m_finished[model], nk)));
     }
 
     const CDiscretization& m_discretization;
@@ -388,6 +391,7 @@ private:
     const std::vector<std::pair<int, int>>& m_pairs;
     const std::vector<CTask>& m_tasks;
     const CEngineOptions& m_options;
+    const std::string m_prefix;
     CRunLog& m_log;
     std::vector<std::vector<double>> m_potentials;
     std::atomic<size_t> m_next{0};
@@ -507,48 +511,77 @@ double Voltage(const std::vector<double>& model, const CSurvey::Datum& d, const 
     return v;
 }
 
-// The data of every datum: V/I, the apparent resistivity and for IP and IPL the apparent
-// chargeability.
-void FormData(const CForwardInput& in, const CGrid& grid, const std::vector<std::pair<int, int>>& pairs,
-              const std::vector<std::vector<double>>& phi, double eps, CForwardResult& result)
+} // namespace
+
+// What every grid of a run shares: the air, the cells whose values hold, the conductivity models
+// and how far the current spreads.
+struct CRunModel {
+    std::vector<int> air, cells;
+    bool poleReceivers = false;
+    double spreading = 0;
+    CModels models;
+};
+
+namespace {
+
+CRunModel PrepareRun(const CForwardInput& in, CRunLog& log)
 {
-    const bool charged = phi.size() > 1;
-    for (const CSurvey::Datum& d : in.survey.data) {
-        const double v = Voltage(phi[0], d, grid, pairs);
+    CRunModel run;
+    run.air = AirCells(in, log);
+    CheckModel(in, run.air, log);
+    run.cells = EffectiveCells(in.mesh, run.air);
+    run.poleReceivers = PoleReceivers(in.survey);
+    run.spreading = ModelSpreading(in, run.air, run.cells);
+    run.models = ConductivityModels(in, run.cells);
+    return run;
+}
+
+// The data of every datum: V/I, the apparent resistivity and for IP and IPL the apparent
+// chargeability, from V/I on each conductivity model.
+void FormData(const CForwardInput& in, const std::vector<std::vector<double>>& voltage, double eps,
+              CForwardResult& result)
+{
+    const bool charged = voltage.size() > 1;
+    for (size_t j = 0; j < in.survey.data.size(); ++j) {
+        const double v = voltage[0][j];
         result.voltage.push_back(v);
-        result.apparentResistivity.push_back(CSurvey::GeometricFactor(d) * v);
-        if (in.job.type == CForwardJob::ip) {
-            const double vc = Voltage(phi[1], d, grid, pairs);
-            result.apparentChargeability.push_back((vc - v) / vc);
-        } else if (in.job.type == CForwardJob::ipl) {
-            // Seigel's formula for the chargeability eps eta, divided by eps: the linearised form
-            // to first order in eps, and exact for a uniform chargeability.
-            const double vc = charged ? Voltage(phi[1], d, grid, pairs) : v;
-            result.apparentChargeability.push_back(charged ? (vc - v) / (eps * vc) : 0.0);
-        }
+        result.apparentResistivity.push_back(CSurvey::GeometricFactor(in.survey.data[j]) * v);
+        if (in.job.type != CForwardJob::dc)
+            result.apparentChargeability.push_back(
+                ApparentChargeability(in.job.type, v, charged ? voltage[1][j] : v, eps));
     }
 }
 
 } // namespace
 
-CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineOptions& options)
+double ApparentChargeability(CForwardJob::Type type, double v, double vc, double eps)
 {
-    if (openblas_set_num_threads)
-        openblas_set_num_threads(1);
-    const std::vector<int> air = AirCells(in, log);
-    CheckModel(in, air, log);
-    const std::vector<int> cells = EffectiveCells(in.mesh, air);
-    const bool poleReceivers = PoleReceivers(in.survey);
-    const double spreading = ModelSpreading(in, air, cells);
-    const CGrid grid = MakeGrid(in, air, poleReceivers, spreading, options, log);
+    if (type == CForwardJob::ip)
+        return (vc - v) / vc;
+    // Seigel's formula for the chargeability eps eta, divided by eps: the linearised form to first
+    // order in eps, and exact for a uniform chargeability.
+    return eps > 0 ? (vc - v) / (eps * vc) : 0.0;
+}
+
+double RunEps(const CRunModel& run)
+{
+    return run.models.eps;
+}
+
+CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGridLevel& level,
+                      const CEngineOptions& options, CRunLog& log, const std::string& progressPrefix)
+{
+    const Clock::time_point start = Clock::now();
+    CEngineOptions gridOptions = options;
+    gridOptions.grid.scale *= level.scale;
+    const CGrid grid = MakeGrid(in, run.air, run.poleReceivers, run.spreading, level.far, gridOptions, log);
     const std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
-    const CWavenumberRule rule = ChooseWavenumbers(grid, pairs, poleReceivers ? spreading : 0, log);
+    const CWavenumberRule rule = ChooseWavenumbers(grid, pairs, run.poleReceivers ? run.spreading : 0, level.rule, log);
     const int nk = static_cast<int>(rule.k.size());
-    const CModels models = ConductivityModels(in, cells);
-    const int modelCount = static_cast<int>(models.sigma.size());
+    const int modelCount = static_cast<int>(run.models.sigma.size());
     const CDiscretization discretization(grid);
     LogMethod(discretization, log);
-    const std::vector<CDiscretization::COperator> operators = AssembleOperators(discretization, grid, models);
+    const std::vector<CDiscretization::COperator> operators = AssembleOperators(discretization, grid, run.models);
     log.Stage("grid, wavenumbers and operators");
 
     const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), discretization.Ordering(),
@@ -561,12 +594,39 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
 
     const Clock::time_point algebraStart = Clock::now();
     const std::vector<std::vector<double>> potentials =
-        CFactorisations(discretization, operators, solver, rule, pairs, tasks, options, log).Run(size.threads);
-    CForwardResult result;
-    result.algebraSeconds = SecondsSince(algebraStart);
-    result.wavenumbers = nk;
-    result.unknowns = discretization.Unknowns();
-    FormData(in, grid, pairs, Superpose(tasks, potentials, rule, modelCount, pairs.size()), models.eps, result);
+        CFactorisations(discretization, operators, solver, rule, pairs, tasks, options, progressPrefix, log)
+            .Run(size.threads);
+    CGridData data;
+    data.algebraSeconds = SecondsSince(algebraStart);
+    data.wavenumbers = nk;
+    data.unknowns = discretization.Unknowns();
+    data.columns = grid.Columns();
+    data.rows = grid.Rows();
+    const int stride = grid.Columns() + 1;
+    data.spanColumns = grid.electrodeNodes.back() % stride - grid.electrodeNodes.front() % stride;
+    data.bytes = 1.1 * size.Bytes() + 40e6;
+    for (const std::vector<double>& phi : Superpose(tasks, potentials, rule, modelCount, pairs.size())) {
+        std::vector<double>& v = data.voltage.emplace_back();
+        for (const CSurvey::Datum& d : in.survey.data)
+            v.push_back(Voltage(phi, d, grid, pairs));
+    }
+    data.seconds = SecondsSince(start);
+    return data;
+}
+
+CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineOptions& options)
+{
+    if (openblas_set_num_threads)
+        openblas_set_num_threads(1);
+    const CRunModel run = PrepareRun(in, log);
+    CGridData data = SolveOnGrid(in, run, CGridLevel{}, options, log, "");
     log.Stage("data");
+    CForwardResult result;
+    if (options.accuracy > 0)
+        data = EstimateAccuracy(in, run, std::move(data), options, log, result.estimate);
+    result.algebraSeconds = data.algebraSeconds;
+    result.wavenumbers = data.wavenumbers;
+    result.unknowns = data.unknowns;
+    FormData(in, data.voltage, run.models.eps, result);
     return result;
 }

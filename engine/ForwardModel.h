@@ -22,6 +22,22 @@ struct CForwardInput {
     CSurvey survey;
 };
 
+// How accurate the data are: per datum an estimate of the error of V/I (relative) and of the
+// apparent chargeability (absolute), from the same data on a coarser grid and on one that reaches
+// farther, refined until every datum is within the target or the budget is spent.
+struct CAccuracyEstimate {
+    bool done = false;                 // false when no estimate was asked for
+    double target = 0;                 // relative error of V/I
+    std::vector<double> voltage;       // estimated relative error of V/I and rho_a, per datum
+    std::vector<double> chargeability; // estimated error of eta_a, per datum (IP and IPL)
+    double worst = 0;                  // the largest relative estimate, on either model
+    int worstDatum = -1;
+    int above = 0;             // data above the target
+    std::string limit;         // what stopped the refinement short of the target
+    double scale = 1, far = 1; // the grid the data come from, against the first
+    double seconds = 0;        // what the estimate and the refinement cost
+};
+
 // The predicted data, one entry per datum in the survey's order.
 struct CForwardResult {
     std::vector<double> voltage;               // V/I, ohm
@@ -30,6 +46,7 @@ struct CForwardResult {
     double algebraSeconds = 0;                 // wall time of the factorisations
     int wavenumbers = 0;
     int unknowns = 0;
+    CAccuracyEstimate estimate;
 };
 
 struct CEngineOptions {
@@ -43,6 +60,9 @@ struct CEngineOptions {
     double farFactor = 20;
     double dipoleFarFactor = 3;
     double poleRatio = 1.08;
+    // The relative error of V/I the run must reach on every datum, by its own estimate; 0: no
+    // estimate, the data of the first grid (the program asks for 0.005 unless told otherwise).
+    double accuracy = 0;
 };
 
 // Solves the 2.5D DC problem for every electrode on the input's model (and for IP, on the
@@ -52,3 +72,39 @@ struct CEngineOptions {
 // electrode outside the mesh or where the surface lies below it, a run that would need more
 // memory than the budget.
 CForwardResult ComputeData(const CForwardInput& input, CRunLog& log, const CEngineOptions& options = {});
+
+// The steps of ComputeData, for the estimate of its accuracy.
+struct CRunModel;
+
+// A grid of the run: its cells (CGrid::Options::scale) and how far it reaches, both as multiples
+// of the first grid's.
+struct CGridLevel {
+    double scale = 1;
+    double far = 1;
+    double rule = 1; // the wavenumber rule's fineness (CWavenumberRule::Design)
+};
+
+// V/I of every datum on one grid, per conductivity model.
+struct CGridData {
+    std::vector<std::vector<double>> voltage;
+    double algebraSeconds = 0, seconds = 0;
+    double bytes = 0; // the memory estimate of the grid's run
+    int wavenumbers = 0, unknowns = 0, columns = 0, rows = 0;
+    int spanColumns = 0; // grid columns between the outer electrodes
+};
+
+// Solves on one grid; raises as ComputeData does, among others when the grid needs more memory
+// than the budget.
+CGridData SolveOnGrid(const CForwardInput& input, const CRunModel& run, const CGridLevel& level,
+                      const CEngineOptions& options, CRunLog& log, const std::string& progressPrefix);
+
+// Estimates the accuracy of the first grid's data and refines until the target is reached or the
+// budget spent; returns the data of the grid it ended on.
+CGridData EstimateAccuracy(const CForwardInput& input, const CRunModel& run, CGridData first,
+                           const CEngineOptions& options, CRunLog& log, CAccuracyEstimate& estimate);
+
+// eta_a of FWD IP from V/I on sigma and on sigma (1 - eta); of FWD IPL from V/I on sigma and on
+// sigma (1 - eps eta).
+double ApparentChargeability(CForwardJob::Type type, double v, double vc, double eps);
+// The chargeability factor eps of an IPL run (0 otherwise).
+double RunEps(const CRunModel& run);

@@ -1,5 +1,7 @@
 #include "forward/ForwardRun.h"
 
+#include "formats/DataFile.h"
+
 #include "forward/ForwardInput.h"
 #include "model/ModelData.h"
 #include "platform/FilePath.h"
@@ -36,11 +38,19 @@ std::vector<std::string> CForwardRun::DataFileNames() const
     return names;
 }
 
+// The data files and the estimate of their accuracy, which a new run makes stale.
+std::vector<std::string> CForwardRun::ResultFileNames() const
+{
+    std::vector<std::string> names = DataFileNames();
+    names.push_back(kErrorFileName);
+    return names;
+}
+
 void CForwardRun::Start()
 {
     // A name the input file cannot hold stops the run while the old results are still there.
     CheckForwardInputNames(m);
-    for (const std::string& name : DataFileNames())
+    for (const std::string& name : ResultFileNames())
         RemoveIfExists(name);
     // The results the Data command would show are gone now.
     m.m_bForwardDone = false;
@@ -55,7 +65,7 @@ void CForwardRun::Cancel(int signal)
     m_cancelled = true;
     // The program writes each data file under a temporary name (".obs_dc.dat.AbC123") and
     // renames it when complete; a killed run may leave either.
-    const std::vector<std::string> names = DataFileNames();
+    const std::vector<std::string> names = ResultFileNames();
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
         const std::string file = entry.path().filename().string();

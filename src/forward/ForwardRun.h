@@ -35,6 +35,7 @@ public:
 
 private:
     std::vector<std::string> DataFileNames() const;
+    std::vector<std::string> ResultFileNames() const;
 
     CModelData& m;
     CChildProcess m_process;

@@ -1,5 +1,7 @@
 #include "mesh/Discretize.h"
 
+#include "formats/DataFile.h"
+
 #include "formats/FormatError.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/MeshFile.h"
@@ -90,8 +92,9 @@ bool HasPreviousResults(const CModelData& m)
 
 void RemovePreviousResults(const CModelData& m)
 {
+    const std::string error = kErrorFileName;
     for (const std::string* name :
-         {&m.m_obsDCFileName, &m.m_obsIPFileName, &m.m_obsIPLFileName, &m.m_inpFileName, &m.m_logFileName})
+         {&m.m_obsDCFileName, &m.m_obsIPFileName, &m.m_obsIPLFileName, &error, &m.m_inpFileName, &m.m_logFileName})
         if (FileExists(*name))
             RemoveFile(*name);
 }

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <regex>
 
 namespace {
 
@@ -262,3 +263,117 @@ TEST(Accuracy, ReciprocityOfSourceAndReceiver)
 }
 
 } // namespace
+
+namespace {
+
+CForwardResult ComputeWithEstimate(const CForwardInput& in, double accuracy = 0.005)
+{
+    CRunLog log;
+    CEngineOptions options;
+    options.accuracy = accuracy;
+    return ComputeData(in, log, options);
+}
+
+// Every datum's estimate bounds its true error and, where that is above 0.05 %, is within three
+// times it.
+void ExpectEstimateBounds(const CForwardInput& in, const CForwardResult& result, const Potential& phi,
+                          const std::string& name)
+{
+    ASSERT_TRUE(result.estimate.done) << name;
+    ASSERT_EQ(result.estimate.voltage.size(), in.survey.data.size()) << name;
+    for (size_t j = 0; j < in.survey.data.size(); ++j) {
+        const double truth = std::fabs(result.voltage[j] / Voltage(in.survey.data[j], phi) - 1);
+        const double estimate = result.estimate.voltage[j];
+        EXPECT_GE(estimate, truth) << name << ", datum " << j + 1;
+        if (truth > 5e-4) {
+            EXPECT_LE(estimate, 3 * truth) << name << ", datum " << j + 1;
+        }
+        EXPECT_LE(truth, 0.005) << name << ", datum " << j + 1;
+    }
+}
+
+} // namespace
+
+TEST(Accuracy, EstimateBoundsTheErrorOfEarthsWithExactAnswers)
+{
+    struct Case {
+        const char* name;
+        EArray array;
+        std::function<void(EngineScene&)> build;
+        Potential phi;
+    };
+    const Case cases[] = {
+        {"half-space, pole-pole", EArray::polePole, [](EngineScene&) {},
+         [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); }},
+        {"half-space, dipole-dipole", EArray::dipoleDipole, [](EngineScene&) {},
+         [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); }},
+        {"10 ohm m over 10000, pole-pole", EArray::polePole,
+         [](EngineScene& scene) {
+             scene.model.m_dcBackground = -1;
+             scene.AddBlock(-1e6, 10, 1e6, 1e6, -4);
+         },
+         Layered({10, 10000}, {10})},
+        {"10000 ohm m over 10, dipole-dipole", EArray::dipoleDipole,
+         [](EngineScene& scene) {
+             scene.model.m_dcBackground = -4;
+             scene.AddBlock(-1e6, 10, 1e6, 1e6, -1);
+         },
+         Layered({10000, 10}, {10})},
+        {"vertical contact, pole-dipole", EArray::poleDipoleRight,
+         [](EngineScene& scene) {
+             scene.model.m_dcBackground = -3;
+             scene.AddBlock(100, -1e6, 1e6, 1e6, -2);
+         },
+         [](double s, double r) { return ContactPotential(1000, 100, 100, s, r); }},
+    };
+    for (const Case& c : cases) {
+        EngineScene scene;
+        scene.model.m_discretize.array = c.array;
+        c.build(scene);
+        ASSERT_TRUE(scene.Discretize()) << c.name;
+        const CForwardInput in = scene.Read();
+        ExpectEstimateBounds(in, ComputeWithEstimate(in), c.phi, c.name);
+    }
+}
+
+TEST(Accuracy, ARefinedRunMovesNoDatumBeyondTheCoarserEstimate)
+{
+    // A conductive and a resistive block under a valley: the data of a tighter target, from
+    // finer grids, stay within what the looser run estimated for its own.
+    EngineScene scene;
+    scene.AddValley(6);
+    scene.AddBlock(40, 10, 80, 25, -1);
+    scene.AddBlock(110, 5, 150, 30, -3.5f);
+    ASSERT_TRUE(scene.Discretize());
+    const CForwardInput in = scene.Read();
+    const CForwardResult loose = ComputeWithEstimate(in, 0.03), tight = ComputeWithEstimate(in, 0.003);
+    ASSERT_LT(tight.estimate.scale, loose.estimate.scale);
+    for (size_t j = 0; j < loose.voltage.size(); ++j)
+        EXPECT_LE(std::fabs(tight.voltage[j] / loose.voltage[j] - 1), loose.estimate.voltage[j]) << "datum " << j + 1;
+}
+
+TEST(Accuracy, ARunShortOfItsTargetSaysWhichDataAndWhy)
+{
+    // A conductive dike under the electrodes converges slowly: 0.1 % is out of reach.
+    EngineScene scene;
+    scene.model.m_discretize.array = EArray::dipoleDipole;
+    scene.model.m_dcBackground = -4;
+    scene.AddBlock(90, 5, 110, 1e6, 0);
+    ASSERT_TRUE(scene.Discretize());
+    CRunLog log;
+    CEngineOptions options;
+    options.accuracy = 0.001;
+    const CForwardResult result = ComputeData(scene.Read(), log, options);
+    const CAccuracyEstimate& e = result.estimate;
+    ASSERT_TRUE(e.done);
+    EXPECT_GT(e.above, 0);
+    EXPECT_GT(e.worst, 0.001);
+    EXPECT_LT(e.scale, 1);
+    std::string warning;
+    for (const std::string& line : log.Lines())
+        if (line.starts_with("Warning: "))
+            warning = line;
+    EXPECT_TRUE(std::regex_search(warning, std::regex("^Warning: [0-9]+ of 93 data may be off by more than the target "
+                                                      "of 0.1%, limited by .+\\. The worst: datum [0-9]+ \\(A ")))
+        << warning;
+}

@@ -135,7 +135,13 @@ TEST(Ferrovan, CommandLine)
                                                {"ferrovan.inp", "--max-memory"},
                                                {"--max-memory", "0", "ferrovan.inp"},
                                                {"--max-memory", "12MB", "ferrovan.inp"},
-                                               {"--max-memory", "-5", "ferrovan.inp"}})
+                                               {"--max-memory", "-5", "ferrovan.inp"},
+                                               {"--accuracy"},
+                                               {"--accuracy", "0", "ferrovan.inp"},
+                                               {"--accuracy", "101", "ferrovan.inp"},
+                                               {"--accuracy", "0.5%", "ferrovan.inp"},
+                                               {"--accuracy", "nan", "ferrovan.inp"},
+                                               {"--accuracy", "Off", "ferrovan.inp"}})
         EXPECT_EQ(Ferrovan(args).status, 2) << ::testing::PrintToString(args);
     ProgramRun run = Ferrovan({"--max-memory", "abc", "ferrovan.inp"});
     EXPECT_TRUE(run.err.starts_with(
@@ -157,8 +163,28 @@ TEST(Ferrovan, CommandLine)
     const double available = AvailableMemoryBytes();
     EXPECT_TRUE(std::isfinite(available) && available > 0) << available;
 
+    run = Ferrovan({"--accuracy", "abc", "ferrovan.inp"});
+    EXPECT_TRUE(run.err.starts_with("ferrovan: The value of --accuracy must be a percentage above 0 and at most 100, "
+                                    "or off, not \"abc\".\nUsage:"))
+        << run.err;
+
+    // The estimate beside the data; off, one grid and no estimate, an earlier one removed.
+    run = Ferrovan({"--accuracy", "2", "ferrovan.inp"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string error = ReadBytes("obs_err.dat");
+    EXPECT_TRUE(CrLfText(error, "! A B M N error_of_V/I(%)\r\n"));
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 100);
+    EXPECT_TRUE(std::regex_search(ReadBytes("ferrovan.log"), std::regex("Accuracy: largest estimated error [0-9.e-]+% "
+                                                                        "at datum [0-9]+ \\(A ")));
+    EXPECT_NE(run.out.find("obs_err.dat"), std::string::npos) << run.out;
+    run = Ferrovan({"--accuracy", "off", "ferrovan.inp"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(FileExists("obs_err.dat"));
+    EXPECT_EQ(ReadBytes("ferrovan.log").find("Accuracy"), std::string::npos);
+
     run = Ferrovan({"--help"});
-    EXPECT_TRUE(run.status == 0 && run.out.find("Usage: ferrovan [--max-memory MB] INPUT") != std::string::npos)
+    EXPECT_TRUE(run.status == 0 &&
+                run.out.find("Usage: ferrovan [--max-memory MB] [--accuracy PCT|off] INPUT") != std::string::npos)
         << run.out;
     run = Ferrovan({"--version"});
     EXPECT_TRUE(run.status == 0 && run.out.starts_with("ferrovan ")) << run.out;
@@ -179,19 +205,25 @@ TEST(Ferrovan, ASecondRunInTheFolderIsRefusedAndTouchesNothing)
     EXPECT_EQ(ReadBytes("ferrovan.log"), "the running run's log\n");
     ::close(running);
 
-    // A line of progress per wavenumber, counting up, then the summary.
+    // A line of progress per wavenumber, counting up on each grid, then the summary.
     run = Ferrovan();
     EXPECT_EQ(run.status, 0) << run.err;
     std::smatch last;
     EXPECT_TRUE(std::regex_search(run.out, last,
-                                  std::regex("wavenumber ([0-9]+) of \\1\n"
-                                             "ferrovan: 99 data written to obs_dc.dat in [0-9.]+ s\n$")))
+                                  std::regex("checking the accuracy, finer grid: wavenumber ([0-9]+) of \\1\n"
+                                             "ferrovan: 99 data written to obs_dc.dat, obs_err.dat in [0-9.]+ s\n$")))
         << run.out;
-    int count = 0;
-    const std::regex progress("wavenumber ([0-9]+) of ");
-    for (std::sregex_iterator line(run.out.begin(), run.out.end(), progress), end; line != end; ++line)
-        EXPECT_EQ(std::stoi((*line)[1]), ++count);
-    EXPECT_GT(count, 10);
+    int count = 0, grids = 0;
+    const std::regex progress("(checking the accuracy, [a-z ,]+: )?wavenumber ([0-9]+) of ");
+    for (std::sregex_iterator line(run.out.begin(), run.out.end(), progress), end; line != end; ++line) {
+        if ((*line)[2] == "1") {
+            count = 0;
+            ++grids;
+        }
+        EXPECT_EQ(std::stoi((*line)[2]), ++count);
+        EXPECT_EQ((*line)[1].matched, grids > 1) << (*line)[0];
+    }
+    EXPECT_GT(grids, 3); // the first, coarse, with a finer rule, farther, finer
 }
 
 TEST(Ferrovan, TheLogIsOnDiskLineByLineAndProgressGoesToStandardOutputOnly)

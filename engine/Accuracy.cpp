@@ -1,0 +1,252 @@
+// The accuracy of a run's data, estimated by the run itself. The grid is the engine's own, so the
+// same data can be computed on other grids: on one whose cells are smaller (the discretization
+// error, by the change, for the order the scheme reaches near contrasts and under the surface)
+// and on a coarse one that reaches four times as far (the truncation of the far field, which
+// hardly depends on the cells). Where a datum stays above the target, the grid reaches farther
+// or is refined again, until every datum is within it or the memory or time budget is spent.
+#include "engine/EngineError.h"
+#include "engine/ForwardModel.h"
+#include "engine/RunLog.h"
+#include "platform/TextFormat.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace {
+
+// The order of convergence the estimate assumes: the least the grid's elements reach where the
+// data converge (near corners of strong contrasts); smooth parts converge faster, and are then
+// overestimated, never under.
+constexpr double kOrder = 1;
+// Each refinement shrinks the cells by about this much.
+constexpr double kRefine = 0.7;
+// The far field is taken as settled when moving the boundary four times as far changes no datum
+// by more than this part of the target.
+constexpr double kFarShare = 0.25;
+// A truncation error falls at least as 1 / distance: four times as far leaves a third of the
+// change still to come.
+constexpr double kFarFactor = 4.0 / 3.0;
+// What no check shows: the condition on the far boundary and the rule's error beyond its own
+// check, which leave up to 0.03 % on a half-space.
+constexpr double kFloor = 4e-4;
+constexpr int kMaxFarSteps = 6; // 4^6: from a few km to several thousand
+constexpr int kMaxRefinements = 4;
+
+using Clock = std::chrono::steady_clock;
+
+double Relative(double a, double b)
+{
+    const double scale = std::max(std::fabs(a), std::fabs(b));
+    return scale > 0 ? std::fabs(a - b) / scale : 0.0;
+}
+
+// The largest relative change between two grids' V/I over every model, per datum.
+std::vector<double> Change(const CGridData& a, const CGridData& b)
+{
+    std::vector<double> change(a.voltage[0].size(), 0.0);
+    for (size_t m = 0; m < a.voltage.size(); ++m)
+        for (size_t j = 0; j < change.size(); ++j)
+            change[j] = std::max(change[j], Relative(a.voltage[m][j], b.voltage[m][j]));
+    return change;
+}
+
+double Largest(const std::vector<double>& values)
+{
+    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
+}
+
+// One grid more of the estimate; its own log is kept quiet (a coarse grid warns of what the run
+// does not use) and one line goes to the run's.
+struct CSolver {
+    const CForwardInput& in;
+    const CRunModel& run;
+    const CEngineOptions& options;
+    CRunLog& log;
+
+    CGridData operator()(const CGridLevel& level, const char* purpose) const
+    {
+        CRunLog quiet(true);
+        const std::string prefix = options.progress ? std::string("checking the accuracy, ") + purpose + ": " : "";
+        CGridData data = SolveOnGrid(in, run, level, options, quiet, prefix);
+        log.Info(FormatC("  %s: %i x %i cells (cells x %.3g, reaching x %g), %i unknowns, %.3f s", purpose,
+                         data.columns, data.rows, level.scale, level.far, data.unknowns, data.seconds));
+        return data;
+    }
+};
+
+// eta_a of every datum on one grid (IP and IPL).
+std::vector<double> Chargeabilities(const CForwardInput& in, const CGridData& data, double eps)
+{
+    std::vector<double> eta;
+    const size_t n = data.voltage[0].size();
+    for (size_t j = 0; j < n; ++j)
+        eta.push_back(ApparentChargeability(in.job.type, data.voltage[0][j],
+                                            data.voltage.size() > 1 ? data.voltage[1][j] : data.voltage[0][j], eps));
+    return eta;
+}
+
+std::string DatumName(const CSurvey& survey, int j)
+{
+    const CSurvey::Datum& d = survey.data[j];
+    std::string name = FormatC("datum %i (A %g", j + 1, d.a);
+    if (!d.poleSource)
+        name += FormatC(", B %g", d.b);
+    name += FormatC(", M %g", d.m);
+    if (!d.poleReceiver)
+        name += FormatC(", N %g", d.n);
+    return name + ")";
+}
+
+// Logs the largest estimate and, when the target was not reached, warns with the worst data
+// and what stopped the refinement.
+void Report(const CForwardInput& in, const CAccuracyEstimate& estimate, CRunLog& log)
+{
+    const std::vector<double>& error = estimate.voltage;
+    log.Info(FormatC("Accuracy: largest estimated error %.2g%% at %s; the data come from a grid with cells x %.3g "
+                     "reaching x %g as far as the first; the estimate took %.3f s",
+                     100 * estimate.worst, DatumName(in.survey, estimate.worstDatum).c_str(), estimate.scale,
+                     estimate.far, estimate.seconds));
+    if (estimate.above == 0)
+        return;
+    std::vector<int> order(error.size());
+    for (size_t j = 0; j < order.size(); ++j)
+        order[j] = static_cast<int>(j);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return error[a] > error[b]; });
+    std::string worst;
+    for (int k = 0; k < std::min(estimate.above, 5); ++k)
+        worst +=
+            FormatC("%s%s %.2g%%", k > 0 ? "; " : "", DatumName(in.survey, order[k]).c_str(), 100 * error[order[k]]);
+    log.Warning(FormatC("%i of %zu data may be off by more than the target of %g%%, limited by %s. The worst: %s.",
+                        estimate.above, error.size(), 100 * estimate.target,
+                        estimate.limit.empty() ? "the number of refinements" : estimate.limit.c_str(), worst.c_str()));
+}
+
+} // namespace
+
+CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridData first,
+                           const CEngineOptions& options, CRunLog& log, CAccuracyEstimate& estimate)
+{
+    const Clock::time_point start = Clock::now();
+    const double target = options.accuracy;
+    const double budget = std::max(60.0, 20 * first.seconds); // seconds the refinement may take
+    const bool charged = in.job.type != CForwardJob::dc;
+    const double eps = RunEps(run);
+    const CSolver solve{in, run, options, log};
+    estimate.done = true;
+    estimate.target = target;
+    log.Info(FormatC("Accuracy: estimating the error of every datum against a target of %g%%", 100 * target));
+
+    // The far field: coarse grids, moved out fourfold until the data no longer feel it.
+    CGridLevel level;
+    std::vector<double> truncation, etaTruncation;
+    CGridData coarsest; // the first grid's cells doubled, as far as the first
+    try {
+        CGridData near = solve({2, 1}, "coarse grid");
+        coarsest = near;
+        // The wavenumber rule, by one with half its spacing reaching twice as high and four times
+        // as low: its error falls exponentially with the spacing, so the change is the error.
+        const CGridData fineRule = solve({2, 1, 0.5}, "coarse grid, finer wavenumber rule");
+        const std::vector<double> rule = Change(fineRule, near);
+        std::vector<double> etaRule;
+        if (charged) {
+            const std::vector<double> a = Chargeabilities(in, fineRule, eps), b = Chargeabilities(in, near, eps);
+            for (size_t j = 0; j < a.size(); ++j)
+                etaRule.push_back(std::fabs(a[j] - b[j]));
+        }
+        for (int step = 0;; ++step) {
+            CGridData far = solve({2, level.far * 4}, "coarse grid reaching farther");
+            truncation = Change(far, near);
+            for (double& t : truncation)
+                t *= kFarFactor;
+            if (charged) {
+                const std::vector<double> a = Chargeabilities(in, far, eps), b = Chargeabilities(in, near, eps);
+                etaTruncation.resize(a.size());
+                for (size_t j = 0; j < a.size(); ++j)
+                    etaTruncation[j] = kFarFactor * std::fabs(a[j] - b[j]);
+            }
+            if (Largest(truncation) <= kFarShare * target || step + 1 == kMaxFarSteps) {
+                for (size_t j = 0; j < truncation.size(); ++j) {
+                    truncation[j] += rule[j];
+                    if (charged)
+                        etaTruncation[j] += etaRule[j];
+                }
+                break;
+            }
+            level.far *= 4;
+            near = std::move(far);
+        }
+    } catch (const CEngineError& e) {
+        estimate.limit = e.what();
+    }
+
+    // The discretization: the data on smaller cells, refined again while a datum is above the
+    // target and the budget allows.
+    const size_t count = first.voltage[0].size();
+    CGridData coarse = level.far > 1 ? solve({1, level.far}, "first grid reaching farther") : first;
+    CGridData best = coarse;
+    std::vector<double> error, etaError;
+    // The estimate from two grids whose cells differ by the ratio r.
+    auto estimateFrom = [&](const CGridData& fine, const CGridData& rough) {
+        const double r = fine.spanColumns > 0 && rough.spanColumns > 0
+                             ? std::max(1.1, double(fine.spanColumns) / rough.spanColumns)
+                             : 1 / kRefine;
+        const double divisor = std::pow(r, kOrder) - 1;
+        error = Change(fine, rough);
+        for (size_t j = 0; j < count; ++j)
+            error[j] = error[j] / divisor + (truncation.empty() ? 0.0 : truncation[j]) + kFloor;
+        if (charged) {
+            const std::vector<double> a = Chargeabilities(in, fine, eps), b = Chargeabilities(in, rough, eps);
+            etaError.resize(count);
+            for (size_t j = 0; j < count; ++j)
+                etaError[j] = std::fabs(a[j] - b[j]) / divisor + (etaTruncation.empty() ? 0.0 : etaTruncation[j]);
+        }
+    };
+    for (int refinement = 0; refinement < kMaxRefinements; ++refinement) {
+        const CGridLevel finer{level.scale * kRefine, level.far};
+        // Half as many cells again along each axis: about three times the work.
+        const double projected = coarse.seconds * std::pow(1 / (kRefine * kRefine), 1.5);
+        const double spent = std::chrono::duration<double>(Clock::now() - start).count();
+        if (refinement > 0 && spent + projected > budget) {
+            estimate.limit = FormatC("the time budget of %.0f s", budget);
+            break;
+        }
+        CGridData fine;
+        try {
+            fine = solve(finer, refinement == 0 ? "finer grid" : "refined grid");
+        } catch (const CEngineError& e) {
+            estimate.limit = e.what();
+            break;
+        }
+        estimateFrom(fine, coarse);
+        best = fine;
+        level = finer;
+        if (Largest(error) <= target)
+            break;
+        coarse = std::move(fine);
+    }
+    // Not even one finer grid: the first grid's data, judged against the coarse grid's.
+    if (error.empty() && !coarsest.voltage.empty())
+        estimateFrom(first, coarsest);
+    if (error.empty()) {
+        estimate.done = false;
+        log.Warning("The accuracy of the data could not be estimated: " + estimate.limit);
+        return first;
+    }
+
+    estimate.voltage = error;
+    estimate.chargeability = etaError;
+    estimate.scale = level.scale;
+    estimate.far = level.far;
+    for (size_t j = 0; j < count; ++j) {
+        if (estimate.worstDatum < 0 || error[j] > estimate.worst) {
+            estimate.worst = error[j];
+            estimate.worstDatum = static_cast<int>(j);
+        }
+        if (error[j] > target)
+            ++estimate.above;
+    }
+    estimate.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    Report(in, estimate, log);
+    return best;
+}
