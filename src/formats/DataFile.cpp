@@ -18,9 +18,10 @@ const char kCommentMark = '!';
 constexpr int kDcFields = 6, kIpFields = 5;
 
 // The lines of a file of data, each with `fields` numbers, the first four positions.
+// A line with otherCount numbers is said to look like otherKind.
 template <class Take>
 void ParseRows(std::string_view text, const std::string& name, int fields, const char* names, size_t& count,
-               const Take& take)
+               const Take& take, int otherCount = -1, const char* otherKind = "")
 {
     CLines lines(text);
     std::string_view line;
@@ -38,7 +39,8 @@ void ParseRows(std::string_view text, const std::string& name, int fields, const
         for (std::string_view t; tokens.Next(t); ++found)
             numbers = numbers && found < fields && ParseNumber(t, v[found]);
         if (!numbers || found != fields)
-            refuse(FormatC("expected %i numbers (%s), not %s", fields, names, Quoted(line).c_str()));
+            refuse(FormatC("expected %i numbers (%s), not %s", fields, names, Quoted(line).c_str()) +
+                   (found == otherCount ? std::string(", which look like ") + otherKind : ""));
         for (int i = 0; i < 4; ++i)
             if (!(std::fabs(v[i]) <= kMaxCoordinate))
                 refuse("the position " + Exact(v[i]) + " lies beyond " + Exact(kMaxCoordinate) + " units");
@@ -107,37 +109,13 @@ CDataFile CDataFile::Parse(std::string_view text, const std::string& name, bool 
 {
     CDataFile f;
     f.ip = ip;
-    const int fields = ip ? kIpFields : kDcFields;
-    const char* const names = ip ? "A B M N eta_a" : "A B M N V/I rho_a";
-    CLines lines(text);
-    std::string_view line;
-    while (lines.Next(line)) {
-        const char first = FirstNonBlank(line);
-        if (first == 0 || first == kCommentMark)
-            continue;
-        auto refuse = [&](const std::string& reason) { throw CFormatError(name, lines.Number(), reason); };
-        if (f.data.size() >= static_cast<size_t>(kMaxData))
-            refuse(FormatC("the file has more than the %i data a data file may hold", kMaxData));
-        double v[kDcFields] = {};
-        int count = 0;
-        bool numbers = true;
-        CTokens tokens(line);
-        for (std::string_view t; tokens.Next(t); ++count)
-            numbers = numbers && count < fields && ParseNumber(t, v[count]);
-        if (!numbers || count != fields) {
-            std::string reason = FormatC("expected %i numbers (%s), not %s", fields, names, Quoted(line).c_str());
-            if (count == kDcFields + kIpFields - fields)
-                reason += ip ? ", which look like DC data" : ", which look like IP data";
-            refuse(reason);
-        }
-        for (int i = 0; i < 4; ++i)
-            if (!(std::fabs(v[i]) <= kMaxCoordinate))
-                refuse("the position " + Exact(v[i]) + " lies beyond " + Exact(kMaxCoordinate) + " units");
-        CDataRecord d{v[0], v[1], v[2], v[3], ip ? 0 : v[4], ip ? v[4] : v[5], lines.Number()};
-        f.data.push_back(d);
-    }
-    if (f.data.empty())
-        throw CFormatError(name, 0, "it holds no data");
+    size_t count = 0;
+    ParseRows(
+        text, name, ip ? kIpFields : kDcFields, ip ? "A B M N eta_a" : "A B M N V/I rho_a", count,
+        [&](const double* v, int line, const auto&) {
+            f.data.push_back({v[0], v[1], v[2], v[3], ip ? 0 : v[4], ip ? v[4] : v[5], line});
+        },
+        ip ? kDcFields : kIpFields, ip ? "DC data" : "IP data");
     return f;
 }
 
