@@ -21,11 +21,12 @@ namespace {
 constexpr double kOrder = 1;
 // Each refinement shrinks the cells by about this much.
 constexpr double kRefine = 0.7;
+// The coarse grids of the far field and the rule.
+constexpr double kCoarse = 2;
 // The far field is taken as settled when moving the boundary four times as far changes no datum
 // by more than this part of the target.
 constexpr double kFarShare = 0.25;
-// A truncation error falls at least as 1 / distance: four times as far leaves a third of the
-// change still to come.
+// Four times as far leaves a third of the change still to come.
 constexpr double kFarFactor = 4.0 / 3.0;
 // What no check shows: the condition on the far boundary and the rule's error beyond its own
 // check, which leave up to 0.03 % on a half-space.
@@ -76,14 +77,25 @@ struct CSolver {
 };
 
 // eta_a of every datum on one grid (IP and IPL).
-std::vector<double> Chargeabilities(const CForwardInput& in, const CGridData& data, double eps)
+std::vector<double> Chargeabilities(const CForwardInput& in, const CGridData& data)
 {
     std::vector<double> eta;
     const size_t n = data.voltage[0].size();
     for (size_t j = 0; j < n; ++j)
         eta.push_back(ApparentChargeability(in.job.type, data.voltage[0][j],
-                                            data.voltage.size() > 1 ? data.voltage[1][j] : data.voltage[0][j], eps));
+                                            data.voltage.size() > 1 ? data.voltage[1][j] : data.voltage[0][j],
+                                            data.eps));
     return eta;
+}
+
+// The change of eta_a between two grids, per datum.
+std::vector<double> ChargeabilityChange(const CForwardInput& in, const CGridData& a, const CGridData& b)
+{
+    const std::vector<double> etaA = Chargeabilities(in, a), etaB = Chargeabilities(in, b);
+    std::vector<double> change(etaA.size());
+    for (size_t j = 0; j < change.size(); ++j)
+        change[j] = std::fabs(etaA[j] - etaB[j]);
+    return change;
 }
 
 std::string DatumName(const CSurvey& survey, int j)
@@ -131,7 +143,6 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     const double target = options.accuracy;
     const double budget = std::max(60.0, 20 * first.seconds); // seconds the refinement may take
     const bool charged = in.job.type != CForwardJob::dc;
-    const double eps = RunEps(run);
     const CSolver solve{in, run, options, log};
     estimate.done = true;
     estimate.target = target;
@@ -142,39 +153,29 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     std::vector<double> truncation, etaTruncation;
     CGridData coarsest; // the first grid's cells doubled, as far as the first
     try {
-        CGridData near = solve({2, 1}, "coarse grid");
+        CGridData near = solve({kCoarse, 1}, "coarse grid");
         coarsest = near;
         // The wavenumber rule, by one with half its spacing reaching twice as high and four times
         // as low: its error falls exponentially with the spacing, so the change is the error.
-        const CGridData fineRule = solve({2, 1, 0.5}, "coarse grid, finer wavenumber rule");
+        const CGridData fineRule = solve({kCoarse, 1, 0.5}, "coarse grid, finer wavenumber rule");
         const std::vector<double> rule = Change(fineRule, near);
-        std::vector<double> etaRule;
-        if (charged) {
-            const std::vector<double> a = Chargeabilities(in, fineRule, eps), b = Chargeabilities(in, near, eps);
-            for (size_t j = 0; j < a.size(); ++j)
-                etaRule.push_back(std::fabs(a[j] - b[j]));
-        }
+        const std::vector<double> etaRule = charged ? ChargeabilityChange(in, fineRule, near) : rule;
         for (int step = 0;; ++step) {
-            CGridData far = solve({2, level.far * 4}, "coarse grid reaching farther");
+            CGridData far = solve({kCoarse, level.far * 4}, "coarse grid reaching farther");
             truncation = Change(far, near);
-            for (double& t : truncation)
-                t *= kFarFactor;
-            if (charged) {
-                const std::vector<double> a = Chargeabilities(in, far, eps), b = Chargeabilities(in, near, eps);
-                etaTruncation.resize(a.size());
-                for (size_t j = 0; j < a.size(); ++j)
-                    etaTruncation[j] = kFarFactor * std::fabs(a[j] - b[j]);
-            }
-            if (Largest(truncation) <= kFarShare * target || step + 1 == kMaxFarSteps) {
-                for (size_t j = 0; j < truncation.size(); ++j) {
-                    truncation[j] += rule[j];
-                    if (charged)
-                        etaTruncation[j] += etaRule[j];
-                }
+            if (charged)
+                etaTruncation = ChargeabilityChange(in, far, near);
+            if (Largest(truncation) * kFarFactor <= kFarShare * target || step + 1 == kMaxFarSteps)
                 break;
-            }
             level.far *= 4;
             near = std::move(far);
+        }
+        // A truncation error falls at least as 1 / distance: a third of the last change is still
+        // to come.
+        for (size_t j = 0; j < truncation.size(); ++j) {
+            truncation[j] = kFarFactor * truncation[j] + rule[j];
+            if (charged)
+                etaTruncation[j] = kFarFactor * etaTruncation[j] + etaRule[j];
         }
     } catch (const CEngineError& e) {
         estimate.limit = e.what();
@@ -183,7 +184,7 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     // The discretization: the data on smaller cells, refined again while a datum is above the
     // target and the budget allows.
     const size_t count = first.voltage[0].size();
-    CGridData coarse = level.far > 1 ? solve({1, level.far}, "first grid reaching farther") : first;
+    CGridData coarse = level.far > 1 ? solve(level, "first grid reaching farther") : first;
     CGridData best = coarse;
     std::vector<double> error, etaError;
     // The estimate from two grids whose cells differ by the ratio r.
@@ -196,15 +197,14 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
         for (size_t j = 0; j < count; ++j)
             error[j] = error[j] / divisor + (truncation.empty() ? 0.0 : truncation[j]) + kFloor;
         if (charged) {
-            const std::vector<double> a = Chargeabilities(in, fine, eps), b = Chargeabilities(in, rough, eps);
-            etaError.resize(count);
+            etaError = ChargeabilityChange(in, fine, rough);
             for (size_t j = 0; j < count; ++j)
-                etaError[j] = std::fabs(a[j] - b[j]) / divisor + (etaTruncation.empty() ? 0.0 : etaTruncation[j]);
+                etaError[j] = etaError[j] / divisor + (etaTruncation.empty() ? 0.0 : etaTruncation[j]);
         }
     };
     for (int refinement = 0; refinement < kMaxRefinements; ++refinement) {
-        const CGridLevel finer{level.scale * kRefine, level.far};
-        // Half as many cells again along each axis: about three times the work.
+        const CGridLevel finer{level.scale * kRefine, level.far, level.rule};
+        // Twice as many cells: about three times the work.
         const double projected = coarse.seconds * std::pow(1 / (kRefine * kRefine), 1.5);
         const double spent = std::chrono::duration<double>(Clock::now() - start).count();
         if (refinement > 0 && spent + projected > budget) {
@@ -225,13 +225,13 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
             break;
         coarse = std::move(fine);
     }
-    // Not even one finer grid: the first grid's data, judged against the coarse grid's.
+    // Not even one finer grid: the data kept, judged against the coarse grid's.
     if (error.empty() && !coarsest.voltage.empty())
-        estimateFrom(first, coarsest);
+        estimateFrom(best, coarsest);
     if (error.empty()) {
         estimate.done = false;
         log.Warning("The accuracy of the data could not be estimated: " + estimate.limit);
-        return first;
+        return best;
     }
 
     estimate.voltage = error;

@@ -563,11 +563,6 @@ double ApparentChargeability(CForwardJob::Type type, double v, double vc, double
     return eps > 0 ? (vc - v) / (eps * vc) : 0.0;
 }
 
-double RunEps(const CRunModel& run)
-{
-    return run.models.eps;
-}
-
 CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGridLevel& level,
                       const CEngineOptions& options, CRunLog& log, const std::string& progressPrefix)
 {
@@ -604,7 +599,7 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
     data.rows = grid.Rows();
     const int stride = grid.Columns() + 1;
     data.spanColumns = grid.electrodeNodes.back() % stride - grid.electrodeNodes.front() % stride;
-    data.bytes = 1.1 * size.Bytes() + 40e6;
+    data.eps = run.models.eps;
     for (const std::vector<double>& phi : Superpose(tasks, potentials, rule, modelCount, pairs.size())) {
         std::vector<double>& v = data.voltage.emplace_back();
         for (const CSurvey::Datum& d : in.survey.data)
@@ -627,6 +622,6 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
     result.algebraSeconds = data.algebraSeconds;
     result.wavenumbers = data.wavenumbers;
     result.unknowns = data.unknowns;
-    FormData(in, data.voltage, run.models.eps, result);
+    FormData(in, data.voltage, data.eps, result);
     return result;
 }

@@ -23,8 +23,9 @@ struct CForwardInput {
 };
 
 // How accurate the data are: per datum an estimate of the error of V/I (relative) and of the
-// apparent chargeability (absolute), from the same data on a coarser grid and on one that reaches
-// farther, refined until every datum is within the target or the budget is spent.
+// apparent chargeability (absolute), from the same data on finer grids, on coarse ones that reach
+// farther or use more wavenumbers, refined until every datum is within the target or the budget is
+// spent.
 struct CAccuracyEstimate {
     bool done = false;                 // false when no estimate was asked for
     double target = 0;                 // relative error of V/I
@@ -88,7 +89,7 @@ struct CGridLevel {
 struct CGridData {
     std::vector<std::vector<double>> voltage;
     double algebraSeconds = 0, seconds = 0;
-    double bytes = 0; // the memory estimate of the grid's run
+    double eps = 0; // the chargeability factor of FWD IPL's second model
     int wavenumbers = 0, unknowns = 0, columns = 0, rows = 0;
     int spanColumns = 0; // grid columns between the outer electrodes
 };
@@ -106,5 +107,3 @@ CGridData EstimateAccuracy(const CForwardInput& input, const CRunModel& run, CGr
 // eta_a of FWD IP from V/I on sigma and on sigma (1 - eta); of FWD IPL from V/I on sigma and on
 // sigma (1 - eps eta).
 double ApparentChargeability(CForwardJob::Type type, double v, double vc, double eps);
-// The chargeability factor eps of an IPL run (0 otherwise).
-double RunEps(const CRunModel& run);
