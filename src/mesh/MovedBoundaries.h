@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-// A block boundary that the mesh moves by more than a quarter of the block's width (left and
+// A block boundary that the mesh moves by more than a tenth of the block's width (left and
 // right edges) or thickness (top and bottom), or a block left without any cell.
 struct CMovedBoundary {
     enum EEdge { left, right, top, bottom, noCell };
@@ -32,7 +32,7 @@ using CRedesign = std::function<std::optional<CMesh>(double dx, double dz)>;
 // Compares every block of the DC model, and of the IP model when withIP, with the cells the
 // rasterisation gives it on the mesh. Edges outside the core or beyond the mesh do not count; a
 // rectangle across the whole core is a layer, judged by its top and bottom. The cell size offered
-// is the largest of two significant digits within a quarter of the block's size and below the
+// is the largest of two significant digits within a tenth of the block's size and below the
 // mesh's own dx and dz; with a redesign it is halved until the redesigned mesh keeps the edge.
 std::vector<CMovedBoundary> FindMovedBoundaries(const CMesh& mesh, const CModelData& model, bool withIP, double dx,
                                                 double dz, const CRedesign& redesign);

@@ -30,16 +30,16 @@ CElement Block(double x1, double z1, double x2, double z2, double slope = 0, boo
 std::string Left(const char* block, const char* from, const char* cell)
 {
     return std::string("The mesh moves the left edge of ") + block + " from x " + from + ": cells of dx = " + cell +
-           " or smaller keep it within a quarter of its width.\n";
+           " or smaller keep it within a tenth of its width.\n";
 }
 
 std::string Level(const char* edge, const char* block, const char* from, const char* cell)
 {
     return std::string("The mesh moves the ") + edge + " of " + block + " from depth " + from +
-           ": cells of dz = " + cell + " or smaller keep it within a quarter of its thickness.\n";
+           ": cells of dz = " + cell + " or smaller keep it within a tenth of its thickness.\n";
 }
 
-TEST(MovedBoundariesTest, EachEdgeMovedBeyondAQuarterOfTheBlockIsNamed)
+TEST(MovedBoundariesTest, EachEdgeMovedBeyondATenthOfTheBlockIsNamed)
 {
     const struct {
         const char* name;
@@ -47,46 +47,58 @@ TEST(MovedBoundariesTest, EachEdgeMovedBeyondAQuarterOfTheBlockIsNamed)
         std::string said;
     } rows[] = {
         {"OnMeshLines", {Block(2, 1, 5, 3), Block(0, 0, 10, 2)}, {}, ""},
+        // 0.4 off 3.9 is beyond a tenth, 0.1 off 2.5 within it.
         {"LeftAndTopMoveRightAndBottomStay",
-         {Block(2.4, 1.4, 3.8, 2.8)},
+         {Block(2.4, 1.4, 4.9, 3.9)},
          {},
-         Left("DC block 1", "2.4 to 2", "0.35") + Level("top", "DC block 1", "1.4 to 1", "0.35")},
+         Left("DC block 1", "2.4 to 2", "0.25") + Level("top", "DC block 1", "1.4 to 1", "0.25")},
         {"RightAndBottomMoveLeftAndTopStay",
-         {Block(2.2, 1.2, 3.4, 2.4)},
+         {Block(2.1, 1.1, 4.4, 3.4)},
          {},
-         "The mesh moves the right edge of DC block 1 from x 3.4 to 3: cells of dx = 0.3 or smaller keep it within a "
-         "quarter of its width.\n" +
-             Level("bottom", "DC block 1", "2.4 to 2", "0.3")},
+         "The mesh moves the right edge of DC block 1 from x 4.4 to 4: cells of dx = 0.23 or smaller keep it within a "
+         "tenth of its width.\n" +
+             Level("bottom", "DC block 1", "3.4 to 3", "0.23")},
+        // 0.1 off 0.9 is just beyond a tenth, 0.1 off 1.1 just within it.
+        {"JustBeyondAndJustWithinATenth",
+         {Block(2.1, 1, 3, 2), Block(2, 1.1, 3, 2), Block(1.9, 1, 3, 2), Block(2, 0.9, 3, 2)},
+         {},
+         Left("DC block 1", "2.1 to 2", "0.09") + Level("top", "DC block 2", "1.1 to 1", "0.09")},
         {"ALayerByItsTopAndBottomOnly",
          {Block(-1.4, 0.1, 10, 1.4)},
          {},
-         Level("bottom", "DC block 1 (a layer)", "1.4 to 1", "0.32")},
+         Level("bottom", "DC block 1 (a layer)", "1.4 to 1", "0.13")},
         {"EllipseByTheCellsWhoseCentresItHolds",
          {Block(1, 0, 9, 6, 0, true), Block(2, 1, 5, 2.4, 0, true)},
          {},
-         Level("bottom", "DC block 2 (an ellipse)", "2.4 to 2", "0.35")},
+         Level("bottom", "DC block 2 (an ellipse)", "2.4 to 2", "0.14")},
         {"ShearedByItsRows",
          {Block(3, 0, 6, 4, 1.0), Block(3, 1, 6, 2.4, 1.0), Block(3, 1, 4.2, 3, 0.5)},
          {},
-         Level("bottom", "DC block 2 (sheared)", "2.4 to 2", "0.35") +
-             "The mesh moves the right edge of DC block 3 (sheared) at depth 1.5 from x 4.45 to 4: cells of dx = 0.3 "
-             "or smaller keep it within a quarter of its width.\n"},
+         "The mesh moves the left edge of DC block 1 (sheared) at depth 0.5 from x 4.5 to 4: cells of dx = 0.3 or "
+         "smaller keep it within a tenth of its width.\n"
+         "The mesh moves the right edge of DC block 1 (sheared) at depth 0.5 from x 7.5 to 7: cells of dx = 0.3 or "
+         "smaller keep it within a tenth of its width.\n" +
+             Level("bottom", "DC block 2 (sheared)", "2.4 to 2", "0.14") +
+             "The mesh moves the left edge of DC block 3 (sheared) at depth 1.5 from x 3.25 to 3: cells of dx = 0.12 "
+             "or smaller keep it within a tenth of its width.\n"
+             "The mesh moves the right edge of DC block 3 (sheared) at depth 1.5 from x 4.45 to 4: cells of dx = 0.12 "
+             "or smaller keep it within a tenth of its width.\n"},
         {"NoCellAtAll",
          {Block(3.1, 1, 3.4, 3), Block(2, 1, 3, 1.2, 0, true), Block(3, 1.1, 4, 1.2, 2)},
          {},
-         "The mesh gives DC block 1 no cell: cells of dx = 0.075 or smaller keep it.\n"
-         "The mesh gives DC block 2 (an ellipse) no cell: cells of dz = 0.05 or smaller keep it.\n"
-         "The mesh gives DC block 3 (sheared) no cell: cells of dz = 0.025 or smaller keep it.\n"},
+         "The mesh gives DC block 1 no cell: cells of dx = 0.03 or smaller keep it.\n"
+         "The mesh gives DC block 2 (an ellipse) no cell: cells of dz = 0.02 or smaller keep it.\n"
+         "The mesh gives DC block 3 (sheared) no cell: cells of dz = 0.01 or smaller keep it.\n"},
         {"EdgesOutsideTheCoreOrBeyondTheMesh",
          {Block(-3.4, 1, -2.2, 2.4), Block(-0.6, 1, 0.6, 2.4), Block(2, 5.4, 3, 6.6), Block(11.4, 1, 13, 3)},
          {},
-         "The mesh moves the right edge of DC block 2 from x 0.6 to 1: cells of dx = 0.3 or smaller keep it within a "
-         "quarter of its width.\n" +
-             Level("bottom", "DC block 2", "2.4 to 2", "0.35") + Level("top", "DC block 3", "5.4 to 5", "0.3")},
+         "The mesh moves the right edge of DC block 2 from x 0.6 to 1: cells of dx = 0.12 or smaller keep it within a "
+         "tenth of its width.\n" +
+             Level("bottom", "DC block 2", "2.4 to 2", "0.14") + Level("top", "DC block 3", "5.4 to 5", "0.12")},
         {"TheIPModelCountsItsOwnBlocks",
-         {Block(2.4, 1, 3.8, 3)},
-         {Block(2, 1, 5, 3), Block(2.4, 1, 3.8, 3)},
-         Left("DC block 1", "2.4 to 2", "0.35") + Left("IP block 2", "2.4 to 2", "0.35")},
+         {Block(2.4, 1, 4.9, 3)},
+         {Block(2, 1, 5, 3), Block(2.4, 1, 4.9, 3)},
+         Left("DC block 1", "2.4 to 2", "0.25") + Left("IP block 2", "2.4 to 2", "0.25")},
     };
     for (const auto& row : rows) {
         CModelData m;
@@ -116,13 +128,17 @@ TEST(MovedBoundariesTest, TheSummaryNamesAThinLayerAndItsCellSizeKeepsIt)
         std::string said; // after the conductivity file's line
         double dz;        // offered
     } rows[] = {
-        // 0.333 off a thickness of 2 stays within the quarter.
-        {2, "", 0},
+        // A sixth of the thickness off: the data of such a layer change by a fifth.
+        {2,
+         "\nThe mesh moves the bottom of DC block 1 (a layer) from depth 2 to 1.66667: cells of dz = 0.2 or smaller "
+         "keep it within a tenth of its thickness.\n",
+         0.2},
         {1,
-         "\nThe mesh moves the bottom of DC block 1 (a layer) from depth 1 to 1.66667: cells of dz = 0.25 or smaller "
-         "keep it within a quarter of its thickness.\n",
-         0.25},
-        {0.7, "\nThe mesh gives DC block 1 (a layer) no cell: cells of dz = 0.17 or smaller keep it.\n", 0.17},
+         "\nThe mesh moves the bottom of DC block 1 (a layer) from depth 1 to 1.66667: cells of dz = 0.1 or smaller "
+         "keep it within a tenth of its thickness.\n",
+         0.1},
+        {0.7, "\nThe mesh gives DC block 1 (a layer) no cell: cells of dz = 0.07 or smaller keep it.\n", 0.07},
+        {5, "", 0},
     };
     for (const auto& row : rows) {
         TempDir dir;
