@@ -168,32 +168,17 @@ void Suggest(B& f, const CMove& move, const CElement& b, const CModelData& m, do
     }
 }
 
+// By the enums' order.
 const char* EdgeName(B::EEdge e)
 {
-    switch (e) {
-    case B::left:
-        return "left edge";
-    case B::right:
-        return "right edge";
-    case B::top:
-        return "top";
-    default:
-        return "bottom";
-    }
+    static const char* const kNames[] = {"left edge", "right edge", "top", "bottom", "bottom"};
+    return kNames[e];
 }
 
 const char* ShapeName(B::EShape s)
 {
-    switch (s) {
-    case B::layer:
-        return " (a layer)";
-    case B::ellipse:
-        return " (an ellipse)";
-    case B::sheared:
-        return " (sheared)";
-    default:
-        return "";
-    }
+    static const char* const kNames[] = {"", " (a layer)", " (an ellipse)", " (sheared)"};
+    return kNames[s];
 }
 
 std::string Line(const B& f)
