@@ -395,7 +395,7 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
             return 128 + CStopSignals::Noted();
         if (!done)
             return 1;
-        AnnounceForwardFinished();
+        AnnounceForwardFinished(m);
         const std::string topography = m.m_bTopography ? m.m_topoFileName : "";
         if (!o.pngPrefix.empty()) {
             if (!pictures.Data(m.m_obsDCFileName, false, topography) ||

@@ -237,7 +237,7 @@ void CSectomatDoc::OnForwardModel()
     if (run.Cancelled() && frame && !frame->isVisible())
         return;
     if (Attempt([&] { run.Finish(); }))
-        AnnounceForwardFinished();
+        AnnounceForwardFinished(*this);
 }
 
 void CSectomatDoc::OnExportData()
@@ -283,10 +283,14 @@ bool ErasePreviousResults(CModelData& model)
     return Attempt([&] { RemovePreviousResults(model); });
 }
 
-void AnnounceForwardFinished()
+void AnnounceForwardFinished(const CModelData& model)
 {
     MessageBeep();
-    AfxMessageBox("Forward modelling has finished.", MB_ICONINFORMATION);
+    const std::string note = ForwardAccuracyNote(model);
+    if (note.empty())
+        AfxMessageBox("Forward modelling has finished.", MB_ICONINFORMATION);
+    else
+        AfxMessageBox("Forward modelling has finished.\n" + note, MB_ICONEXCLAMATION);
 }
 
 void CSectomatDoc::OnUpdateForwardModel(CCmdUI* ui)

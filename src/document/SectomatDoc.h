@@ -73,5 +73,6 @@ private:
 // Before a new discretization: when a forward run left results in the current folder, asks
 // whether to erase them and does. False when the user said no or one could not be removed.
 bool ErasePreviousResults(CModelData& model);
-// Says that a forward run succeeded: the beep and the box.
-void AnnounceForwardFinished();
+// Says that a forward run succeeded, and how many data its estimate puts above the target: the
+// beep and the box.
+void AnnounceForwardFinished(const CModelData& model);

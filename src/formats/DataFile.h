@@ -62,3 +62,5 @@ struct CErrorFile {
 
 // The name of the estimate's file, written beside the data files.
 extern const char* const kErrorFileName;
+// The error of V/I the forward-modelling program refines for unless told otherwise, in percent.
+constexpr double kDefaultAccuracyPercent = 0.5;

@@ -7,6 +7,7 @@
 #include "platform/FilePath.h"
 #include "platform/Refusal.h"
 #include "platform/StdioFile.h"
+#include "platform/TextFormat.h"
 
 #include <algorithm>
 #include <cctype>
@@ -116,6 +117,28 @@ void RunForwardModel(CModelData& m, const std::function<void(const std::string&)
         }
     }
     run.Finish();
+}
+
+std::string ForwardAccuracyNote(const CModelData& m)
+{
+    if (!FileExists(kErrorFileName))
+        return std::string();
+    try {
+        const CErrorFile estimate = CErrorFile::Read(kErrorFileName, m.m_discretize.forward != EForwardType::dc);
+        size_t above = 0;
+        double worst = 0;
+        for (const CErrorRecord& r : estimate.data) {
+            above += r.percent > kDefaultAccuracyPercent;
+            worst = std::max(worst, r.percent);
+        }
+        if (above == 0)
+            return std::string();
+        return FormatC("The estimated error of %zu of %zu data is above %g %%, up to %.2g %%.\nThe estimate of every "
+                       "datum is in %s, the worst data are named in the log file.",
+                       above, estimate.data.size(), kDefaultAccuracyPercent, worst, kErrorFileName);
+    } catch (const std::exception&) {
+        return std::string(); // the data stand without it
+    }
 }
 
 void LaunchProgram(const std::string& commandLine)

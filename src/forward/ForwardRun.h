@@ -52,6 +52,11 @@ void RunForwardModel(CModelData& model, const std::function<void(const std::stri
 // the program's name when it cannot be started.
 void LaunchProgram(const std::string& commandLine);
 
+// After a finished run: a line saying how many data the program estimates to be off by more than
+// its target, from the estimate beside the data in the current folder; empty when none is (or
+// there is no readable estimate).
+std::string ForwardAccuracyNote(const CModelData& model);
+
 // The viewers' command lines for the model shown (DC or IP), every file name quoted.
 std::string DataViewerCommandLine(const CModelData& model, bool dcModel);
 std::string ModelViewerCommandLine(const CModelData& model, bool dcModel);

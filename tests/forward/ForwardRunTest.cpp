@@ -148,4 +148,32 @@ TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramS
     EXPECT_TRUE(s.m.m_bForwardDone);
 }
 
+// The box after a run names the data the program's estimate puts above its target; a missing
+// or unreadable estimate says nothing.
+TEST(ForwardRun, TheAccuracyNoteCountsTheDataAboveTheTarget)
+{
+    TempDir dir;
+    CurrentDirGuard cwd(dir.Path());
+    CModelData m;
+    EXPECT_EQ(ForwardAccuracyNote(m), "");
+    const struct {
+        EForwardType type;
+        std::string file, note;
+    } rows[] = {
+        {EForwardType::dc, "0 0  10 20  0.5\n0 0  20 30  0.1\n", ""},
+        {EForwardType::dc, "0 0  10 20  0.51\n0 0  20 30  0.1\n0 0  30 40  2.25\n",
+         "The estimated error of 2 of 3 data is above 0.5 %, up to 2.2 %.\nThe estimate of every datum is in "
+         "obs_err.dat, the worst data are named in the log file."},
+        {EForwardType::dcIp, "0 0  10 20  0.6 0.001\n",
+         "The estimated error of 1 of 1 data is above 0.5 %, up to 0.6 %."},
+        {EForwardType::dcIp, "0 0  10 20  0.6\n", ""}, // a DC estimate for an IP run
+    };
+    for (const auto& row : rows) {
+        WriteBytes("obs_err.dat", row.file);
+        m.m_discretize.forward = row.type;
+        EXPECT_EQ(ForwardAccuracyNote(m).substr(0, row.note.size()), row.note) << row.file;
+        EXPECT_EQ(ForwardAccuracyNote(m).empty(), row.note.empty()) << row.file;
+    }
+}
+
 } // namespace
