@@ -228,8 +228,8 @@ private:
 
 struct CCommandLine {
     std::string input;
-    double maxMemoryBytes = 0; // 0: not given
-    double accuracy = 0.005;   // 0: off
+    double maxMemoryBytes = 0;                       // 0: not given
+    double accuracy = kDefaultAccuracyPercent / 100; // 0: off
 };
 
 // A positive finite number, the whole text.
