@@ -151,10 +151,9 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     // The far field: coarse grids, moved out fourfold until the data no longer feel it.
     CGridLevel level;
     std::vector<double> truncation, etaTruncation;
-    CGridData coarsest; // the first grid's cells doubled, as far as the first
+    CGridData coarsest; // the first grid's cells doubled, as far as the data's grid reaches
     try {
         CGridData near = solve({kCoarse, 1}, "coarse grid");
-        coarsest = near;
         // The wavenumber rule, by one with half its spacing reaching twice as high and four times
         // as low: its error falls exponentially with the spacing, so the change is the error.
         const CGridData fineRule = solve({kCoarse, 1, 0.5}, "coarse grid, finer wavenumber rule");
@@ -170,6 +169,7 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
             level.far *= 4;
             near = std::move(far);
         }
+        coarsest = std::move(near);
         // A truncation error falls at least as 1 / distance: a third of the last change is still
         // to come.
         for (size_t j = 0; j < truncation.size(); ++j) {
@@ -202,7 +202,17 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
                 etaError[j] = etaError[j] / divisor + (etaTruncation.empty() ? 0.0 : etaTruncation[j]);
         }
     };
-    for (int refinement = 0; refinement < kMaxRefinements; ++refinement) {
+    // The first grid against the coarse one: where that already puts every datum within the
+    // target, no finer grid is needed: the change over cells twice as large, divided by r - 1,
+    // bounds the error of every datum that converges at first order or faster.
+    bool settled = false;
+    if (!coarsest.voltage.empty()) {
+        estimateFrom(coarse, coarsest);
+        settled = Largest(error) <= target;
+        log.Info(FormatC("  against the coarse grid, the data's largest estimated error is %.2g%%%s",
+                         100 * Largest(error), settled ? "" : ": refining"));
+    }
+    for (int refinement = 0; !settled && refinement < kMaxRefinements; ++refinement) {
         const CGridLevel finer{level.scale * kRefine, level.far, level.rule};
         // Twice as many cells: about three times the work.
         const double projected = coarse.seconds * std::pow(1 / (kRefine * kRefine), 1.5);
@@ -225,9 +235,6 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
             break;
         coarse = std::move(fine);
     }
-    // Not even one finer grid: the data kept, judged against the coarse grid's.
-    if (error.empty() && !coarsest.voltage.empty())
-        estimateFrom(best, coarsest);
     if (error.empty()) {
         estimate.done = false;
         log.Warning("The accuracy of the data could not be estimated: " + estimate.limit);
