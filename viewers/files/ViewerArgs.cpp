@@ -64,6 +64,12 @@ bool PictureOption(const std::vector<std::string>& words, size_t& i, CPictureOpt
 
 } // namespace
 
+std::string ErrorPictureName(const std::string& png)
+{
+    const bool suffix = png.size() > 4 && Lower(png.substr(png.size() - 4)) == ".png";
+    return (suffix ? png.substr(0, png.size() - 4) : png) + "-error.png";
+}
+
 std::string ParseModelViewerArgs(const std::vector<std::string>& words, CModelViewerArgs& args)
 {
     args = CModelViewerArgs();
