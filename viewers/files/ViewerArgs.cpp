@@ -19,7 +19,8 @@ const char* const kDataViewerUsage =
     "  /topo=FILE        draw the ground surface of a topography file above the section\n"
     "  --png PICTURE     write the picture as a PNG file instead of opening a window\n"
     "  --size WxH        its size in pixels (default 1200x700)\n"
-    "  --n-level         plot by n-level rather than by pseudo-depth\n";
+    "  --n-level         plot by n-level rather than by pseudo-depth\n"
+    "With obs_err.dat beside the data file, --png data.png also writes its estimated error to data-error.png.\n";
 
 namespace {
 
