@@ -1,6 +1,7 @@
 // Reading what the viewers show: the model on its mesh, the data and their pseudo-section,
 // the topography, and the command lines the main program starts the viewers with.
 #include "ViewerFixtures.h"
+#include "files/DataEstimate.h"
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
 #include "files/ViewerArgs.h"
@@ -12,9 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <map>
+#include <optional>
 
 namespace {
+
+using namespace std::string_literals;
 
 class ViewerFiles : public ::testing::Test {
 protected:
@@ -117,6 +122,44 @@ TEST_F(ViewerFiles, FilesThatCannotBeShownAreRefusedWithAMessageNamingTheFile)
               "Line 2 of the data file puts its electrodes too far apart to be drawn:\nobs");
 }
 
+// obs_err.dat beside the data: shown when it fits them, otherwise the data alone and a note why.
+TEST_F(ViewerFiles, TheEstimateBesideTheDataIsTakenOnlyWhenItFitsThem)
+{
+    const std::string notShown = "The estimated error in obs_err.dat is not shown";
+    ASSERT_TRUE(std::filesystem::create_directory("run"));
+    WriteBytes("run/obs_dc.dat", "! A B M N V/I(ohm) rho_a(ohm m)\n0 0  10 20  1 100\n0 0  20 30  1 10\n");
+    WriteBytes("run/obs_ip.dat", "! A B M N eta_a\n0 0  10 20  0.1\n0 0  20 30  0.2\n");
+    const std::string dc = "! A B M N error_of_V/I(%)\r\n0 0  10 20  0.0511\r\n0 0  20 30  2.5\r\n";
+    const struct {
+        std::optional<std::string> estimate;
+        bool ip;
+        std::vector<double> percent;
+        std::string note; // its start
+    } rows[] = {
+        {std::nullopt, false, {}, ""},
+        {dc, false, {0.0511, 2.5}, ""},
+        {"0 0 10 20 0.05 1e-7\n0 0 20 30 3 2e-7\n", false, {0.05, 3}, ""}, // an IP run's beside obs_dc.dat
+        {dc, true, {}, notShown + ". Line 2: expected 6 numbers (A B M N dV deta), not \"0 0  10 20  0.0511\"."},
+        {"0 0 10 20 0.05 1e-7\n0 0 20 30 -1 0\n", false, {}, notShown + ". Line 2: an error must be a number of 0"},
+        {"0 0 10 20 0.05\n", false, {}, notShown + ": it holds 1 data, the data file 2."},
+        {"0 0 10 20 0.05\n0 0 20 40 0.05\n",
+         false,
+         {},
+         notShown + ": its line 2 is for A 0 B 0 M 20 N 40, line 3 of the data file for A 0 B 0 M 20 N 30."},
+        {"\x89PNG\r\n\x1a\n\0\xff"s, false, {}, notShown + ". Line 1: expected 5 numbers (A B M N dV), not \""},
+        {"", false, {}, notShown + ": it holds no data."},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove("run/obs_err.dat");
+        if (row.estimate)
+            WriteBytes("run/obs_err.dat", *row.estimate);
+        const std::string data = row.ip ? "run/obs_ip.dat" : "run/obs_dc.dat";
+        const CDataEstimate got = LoadDataEstimate(CDataFile::Read(data, row.ip), data);
+        EXPECT_EQ(got.percent, row.percent) << row.note;
+        EXPECT_TRUE(got.note.starts_with(row.note) && got.note.empty() == row.note.empty()) << got.note;
+    }
+}
+
 // Windows-style switches in any case, and the picture options.
 TEST(ViewerCommandLines, SwitchesAndPictureOptionsAreRead)
 {
@@ -129,6 +172,7 @@ TEST(ViewerCommandLines, SwitchesAndPictureOptionsAreRead)
     EXPECT_EQ(data.picture.png, "out.png");
     EXPECT_EQ(std::make_pair(data.picture.width, data.picture.height), std::make_pair(800, 600));
     EXPECT_TRUE(data.nLevel);
+    EXPECT_EQ(ErrorPictureName("out/Data.PNG") + ErrorPictureName("data"), "out/Data-error.pngdata-error.png");
     CModelViewerArgs model;
     ASSERT_EQ(ParseModelViewerArgs({"m.txt", "c.con", "--png", "p.png", "--whole", "--no-mesh-lines"}, model), "");
     EXPECT_FALSE(model.ip);

@@ -35,3 +35,13 @@ int WriteDataFile(const std::string& locations, const std::string& dataFile, boo
     data.Write(dataFile);
     return static_cast<int>(data.data.size());
 }
+
+void WriteErrorFile(const std::string& dataFile, bool ip, double percent, size_t drop)
+{
+    CErrorFile estimate;
+    estimate.ip = ip;
+    for (const CDataRecord& d : CDataFile::Read(dataFile, ip).data)
+        estimate.data.push_back({d.a, d.b, d.m, d.n, percent, percent / 1000});
+    estimate.data.resize(estimate.data.size() - drop);
+    estimate.Write(kErrorFileName);
+}

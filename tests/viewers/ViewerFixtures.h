@@ -14,3 +14,6 @@ void DiscretizedModel(int fwdType = 0, bool valley = false);
 // value(A) (rho_a for DC, eta_a for IP). Gives the number of data.
 int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip,
                   const std::function<double(double a)>& value);
+// obs_err.dat in the current folder for all but the last drop data of a data file, every
+// estimate percent (and deta with ip).
+void WriteErrorFile(const std::string& dataFile, bool ip, double percent, size_t drop = 0);

@@ -30,6 +30,27 @@ TEST_F(ViewerProgramTest, PicturesAreWrittenWithoutAnyDisplay)
         RunProgram(VMM_DATA_VIEWER, {"obs_ip.dat", "/ip", "/topo=topo2d.txt", "--png", "data.png", "--n-level"}, true);
     EXPECT_EQ(std::make_pair(run.status, run.err), std::make_pair(0, std::string()));
     EXPECT_EQ(QImage("data.png").size(), QSize(1200, 700));
+    EXPECT_FALSE(std::filesystem::exists("data-error.png"));
+}
+
+TEST_F(ViewerProgramTest, TheEstimateBesideTheDataIsDrawnTooOrSaysWhyNot)
+{
+    DiscretizedModel(0);
+    WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double a) { return 100 + a; });
+    WriteErrorFile("obs_dc.dat", false, 0.25);
+    ProgramRun run = RunProgram(VMM_DATA_VIEWER, {"obs_dc.dat", "/dc", "--png", "data.png", "--size", "640x400"});
+    EXPECT_EQ(std::make_pair(run.status, run.err), std::make_pair(0, std::string()));
+    EXPECT_EQ(QImage("data-error.png").size(), QSize(640, 400));
+    EXPECT_NE(QImage("data-error.png"), QImage("data.png"));
+
+    WriteBytes("obs_err.dat", std::string("\xfe\0\n", 3));
+    std::filesystem::remove("data-error.png");
+    run = RunProgram(VMM_DATA_VIEWER, {"obs_dc.dat", "/dc", "--png", "data.png"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err.rfind("The estimated error in obs_err.dat is not shown. Line 1: expected 5 numbers", 0), 0u)
+        << run.err;
+    EXPECT_TRUE(std::filesystem::exists("data.png"));
+    EXPECT_FALSE(std::filesystem::exists("data-error.png"));
 }
 
 // The messages themselves are the readers'; here they reach standard error.

@@ -1,5 +1,6 @@
 // The viewers' windows, driven as a user would: keys, the wheel, drags, the pointer and File.
 #include "ViewerFixtures.h"
+#include "platform/TextFormat.h"
 #include "render/DataPicture.h"
 #include "render/ModelPicture.h"
 #include "support/MessageLog.h"
@@ -143,6 +144,36 @@ TEST_F(ViewerWindows, TheDataViewerSwitchesBetweenPseudoDepthAndLevels)
     EXPECT_FALSE(picture.nLevel);
     QTest::keyClick(window.get(), Qt::Key_W);
     EXPECT_EQ(plot->ShownWindow(), picture.WholeWindow());
+    EXPECT_TRUE(messages.Empty());
+}
+
+TEST_F(ViewerWindows, EShowsTheEstimatedErrorWhenItFitsTheDataAndTheStatusBarSaysWhyNot)
+{
+    DiscretizedModel(0);
+    const int count = WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double a) { return 100 + a; });
+    WriteErrorFile("obs_dc.dat", false, 0.25);
+    CDataViewerArgs args;
+    args.dataPath = "obs_dc.dat";
+    auto window = OpenDataViewer(args);
+    ASSERT_NO_FATAL_FAILURE(Show(window));
+    EXPECT_EQ(window->StatusText(), "");
+    QTest::keyClick(window.get(), Qt::Key_E);
+    EXPECT_EQ(window->Picture().Title(), "Estimated Error of V/I");
+    QTest::keyClick(window.get(), Qt::Key_L); // the error's bar has no such toggle
+    EXPECT_FALSE(window->Picture().display.log10);
+    QTest::mouseMove(window->Plot(), Pixel(window->Plot(), {7.5, MedianDepth(0, 0, 10, 20)}));
+    EXPECT_TRUE(window->StatusText().endsWith("estimated error of V/I 0.25 %")) << window->StatusText().toStdString();
+    QTest::keyClick(window.get(), Qt::Key_E);
+    EXPECT_EQ(window->Picture().Title(), "Apparent Resistivity");
+
+    WriteErrorFile("obs_dc.dat", false, 0.25, 1);
+    window = OpenDataViewer(args);
+    ASSERT_NO_FATAL_FAILURE(Show(window));
+    EXPECT_EQ(window->StatusText().toStdString(),
+              FormatC("The estimated error in obs_err.dat is not shown: it holds %i data, the data file %i.", count - 1,
+                      count));
+    QTest::keyClick(window.get(), Qt::Key_E);
+    EXPECT_EQ(window->Picture().Title(), "Apparent Resistivity");
     EXPECT_TRUE(messages.Empty());
 }
 

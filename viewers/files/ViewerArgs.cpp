@@ -19,7 +19,8 @@ const char* const kDataViewerUsage =
     "  /topo=FILE        draw the ground surface of a topography file above the section\n"
     "  --png PICTURE     write the picture as a PNG file instead of opening a window\n"
     "  --size WxH        its size in pixels (default 1200x700)\n"
-    "  --n-level         plot by n-level rather than by pseudo-depth\n";
+    "  --n-level         plot by n-level rather than by pseudo-depth\n"
+    "With obs_err.dat beside the data file, --png data.png also writes its estimated error to data-error.png.\n";
 
 namespace {
 
@@ -63,6 +64,12 @@ bool PictureOption(const std::vector<std::string>& words, size_t& i, CPictureOpt
 }
 
 } // namespace
+
+std::string ErrorPictureName(const std::string& png)
+{
+    const bool suffix = png.size() > 4 && Lower(png.substr(png.size() - 4)) == ".png";
+    return (suffix ? png.substr(0, png.size() - 4) : png) + "-error.png";
+}
 
 std::string ParseModelViewerArgs(const std::vector<std::string>& words, CModelViewerArgs& args)
 {

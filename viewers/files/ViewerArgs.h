@@ -34,6 +34,10 @@ struct CDataViewerArgs {
     CPictureOptions picture;
 };
 
+// The picture of the estimated error that the data viewer's --png PICTURE writes beside it:
+// PICTURE without ".png", then "-error.png".
+std::string ErrorPictureName(const std::string& png);
+
 extern const char* const kModelViewerUsage;
 extern const char* const kDataViewerUsage;
 

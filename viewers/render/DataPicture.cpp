@@ -27,8 +27,22 @@ QRectF CDataPicture::WholeWindow() const
     return QRectF(QPointF(left, 0), QPointF(right, m_section.maxDepth));
 }
 
+void CDataPicture::SetEstimate(CDataEstimate estimate)
+{
+    m_estimate = std::move(estimate);
+    m_errorMin = HUGE_VAL;
+    m_errorMax = -HUGE_VAL;
+    for (double p : m_estimate.percent)
+        if (p > 0)
+            FoldIntoRange(std::log10(p), m_errorMin, m_errorMax);
+    if (m_errorMin > m_errorMax)
+        m_errorMin = m_errorMax = 0;
+}
+
 QString CDataPicture::Title() const
 {
+    if (ShowsError())
+        return "Estimated Error of V/I";
     if (m_data.ip)
         return "Apparent Chargeability";
     return QString(display.log10 ? "Log " : "") +
@@ -44,11 +58,25 @@ QRectF CDataPicture::CellRect(int index) const
     return QRectF(QPointF(c.x - half, c.top), QPointF(c.x + half, c.bottom));
 }
 
+bool CDataPicture::ColourValue(int index, double& value) const
+{
+    const size_t i = static_cast<size_t>(index);
+    if (ShowsError()) {
+        value = m_estimate.percent[i] > 0 ? std::log10(m_estimate.percent[i]) : 0;
+        return m_estimate.percent[i] > 0;
+    }
+    value = m_section.cells[i].colourValue;
+    return m_section.cells[i].valid;
+}
+
 QColor CDataPicture::CellColour(int index) const
 {
-    const CSectionCell& c = m_section.cells[static_cast<size_t>(index)];
     static const auto table = BuildColourTable();
-    return ToQColor(table[static_cast<size_t>(ColourIndex(c.colourValue, m_section.vMin, m_section.vMax))]);
+    double v = 0;
+    ColourValue(index, v);
+    const int k =
+        ShowsError() ? ColourIndex(v, m_errorMin, m_errorMax) : ColourIndex(v, m_section.vMin, m_section.vMax);
+    return ToQColor(table[static_cast<size_t>(k)]);
 }
 
 int CDataPicture::DatumAt(QPointF position) const
@@ -82,7 +110,8 @@ void CDataPicture::Render(QPainter& painter, QSize size, const QRectF& window) c
         const QRect cell(left, top, std::max(1, right - left), std::max(1, bottom - top));
         if (!cell.intersects(frame.plot))
             continue;
-        if (m_section.cells[static_cast<size_t>(i)].valid) {
+        double value = 0;
+        if (ColourValue(i, value)) {
             painter.fillRect(cell, CellColour(i));
         } else {
             painter.fillRect(cell, Qt::white);
@@ -94,7 +123,10 @@ void CDataPicture::Render(QPainter& painter, QSize size, const QRectF& window) c
     DrawAxes(painter, frame, mapping, "x (midpoint)", nLevel ? "n-level" : "pseudo-depth", nLevel);
     if (m_topography)
         DrawSurface(painter, frame, mapping);
-    DrawColourBar(painter, frame, BuildColourTable(), m_section.vMin, m_section.vMax, display);
+    if (ShowsError()) // labelled as conductivities are, 10 to the colour value
+        DrawColourBar(painter, frame, BuildColourTable(), m_errorMin, m_errorMax, CColourDisplay(), "% (log)");
+    else
+        DrawColourBar(painter, frame, BuildColourTable(), m_section.vMin, m_section.vMax, display);
 }
 
 void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping) const
@@ -173,6 +205,11 @@ std::string CDataPicture::Describe(QPointF position) const
         text += FormatC("eta_a %.5g", d.value);
     else
         text += FormatC("rho_a %.5g ohm m, V/I %.5g ohm", d.value, d.vi) +
-                (c.valid ? "" : "  (not coloured: no logarithm)");
+                (c.valid || ShowsError() ? "" : "  (not coloured: no logarithm)");
+    if (HasEstimate()) {
+        const double p = m_estimate.percent[static_cast<size_t>(i)];
+        text += FormatC("    estimated error of V/I %.3g %%", p) +
+                (p > 0 || !ShowsError() ? "" : "  (not coloured: no logarithm)");
+    }
     return text;
 }

@@ -1,5 +1,6 @@
 #include "render/PictureFiles.h"
 
+#include "files/DataEstimate.h"
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
 #include "files/Refusal.h"
@@ -38,7 +39,10 @@ std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool 
         if (!error.empty())
             return nullptr;
     }
-    return std::make_unique<CDataPicture>(std::move(data), std::move(section), std::move(topography));
+    CDataEstimate estimate = LoadDataEstimate(data, dataPath);
+    auto picture = std::make_unique<CDataPicture>(std::move(data), std::move(section), std::move(topography));
+    picture->SetEstimate(std::move(estimate));
+    return picture;
 }
 
 std::string SavePng(const QImage& image, const std::string& path)
@@ -71,7 +75,7 @@ std::string WriteModelPng(const CModelViewerArgs& args)
     return SavePng(picture->ToImage(size, window), args.picture.png);
 }
 
-std::string WriteDataPng(const CDataViewerArgs& args)
+std::string WriteDataPng(const CDataViewerArgs& args, std::string* note)
 {
     std::string error;
     auto picture = LoadDataPicture(args.dataPath, args.ip, args.topoPath, error);
@@ -79,7 +83,14 @@ std::string WriteDataPng(const CDataViewerArgs& args)
         return error;
     picture->nLevel = args.nLevel;
     const QSize size(args.picture.width, args.picture.height);
-    return SavePng(picture->ToImage(size, picture->StartWindow()), args.picture.png);
+    error = SavePng(picture->ToImage(size, picture->StartWindow()), args.picture.png);
+    if (!error.empty() || !note)
+        return error;
+    *note = picture->Estimate().note;
+    if (!picture->HasEstimate())
+        return "";
+    picture->showError = true;
+    return SavePng(picture->ToImage(size, picture->StartWindow()), ErrorPictureName(args.picture.png));
 }
 
 namespace {

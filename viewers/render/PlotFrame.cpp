@@ -120,7 +120,7 @@ void DrawAxes(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& ma
 }
 
 void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const std::array<COLORREF, 61>& colours, double min,
-                   double max, const CColourDisplay& display)
+                   double max, const CColourDisplay& display, const QString& caption)
 {
     painter.save();
     const QRect& bar = frame.bar;
@@ -135,11 +135,12 @@ void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const std::array<
     painter.setPen(QPen(Qt::black, 0));
     painter.setFont(frame.font);
     const int f = frame.fontPixels;
-    if (display.dcValues) {
-        const QString unit = display.conductivity ? "S/m" : "ohm m";
+    QString unit = caption;
+    if (unit.isEmpty() && display.dcValues)
+        unit = QString(display.log10 ? "log10 " : "") + (display.conductivity ? "S/m" : "ohm m");
+    if (!unit.isEmpty())
         painter.drawText(QRect(bar.left(), bar.top() - 2 * f - f / 2, 10 * f, 2 * f), Qt::AlignLeft | Qt::AlignBottom,
-                         display.log10 ? "log10 " + unit : unit);
-    }
+                         unit);
     for (int j : ColourBarLabelRows(min, max, display.dcValues, display.conductivity, display.log10)) {
         const int Y = bar.top() + RoundToInt(H - j * (H / 6));
         painter.drawLine(bar.right() + 1, Y, bar.right() + f / 2, Y);

@@ -49,6 +49,6 @@ void DrawAxes(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& ma
               const QString& yCaption, bool levels);
 
 // The 61 bands from the bottom up (turned over for resistivity) and the seven labels, as the
-// main view draws its bar.
+// main view draws its bar; caption, when given, stands above it instead of the unit.
 void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const std::array<COLORREF, 61>& colours, double min,
-                   double max, const CColourDisplay& display);
+                   double max, const CColourDisplay& display, const QString& caption = QString());

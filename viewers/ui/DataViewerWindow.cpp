@@ -1,5 +1,7 @@
 #include "ui/DataViewerWindow.h"
 
+#include "files/ViewerArgs.h"
+#include "formats/DataFile.h"
 #include "platform/FilePath.h"
 #include "render/DataPicture.h"
 #include "ui/PlotWidget.h"
@@ -37,12 +39,32 @@ CDataViewerWindow::CDataViewerWindow(std::unique_ptr<CDataPicture> picture, cons
     group->addAction(m_levelAction);
     if (!m_data->Data().ip) {
         AddSeparator();
-        AddViewAction(
+        m_dataOnlyActions.push_back(AddViewAction(
             "Log10", "Toggle log values on the colourbar", QKeySequence(Qt::Key_L), [this] { ToggleLog10(); }, true,
-            false);
-        AddViewAction("Cond / Res", "Toggle conductivity / resistivity", QKeySequence(Qt::Key_R),
-                      [this] { ToggleConductivity(); });
+            false));
+        m_dataOnlyActions.push_back(AddViewAction("Cond / Res", "Toggle conductivity / resistivity",
+                                                  QKeySequence(Qt::Key_R), [this] { ToggleConductivity(); }));
     }
+    AddSeparator();
+    m_errorAction = AddViewAction(
+        "Estimated error",
+        m_data->HasEstimate() ? QString("Toggle the data / their estimated error from ") + kErrorFileName
+                              : QString("Shown when ") + kErrorFileName + " beside the data file fits them",
+        QKeySequence(Qt::Key_E), [this] { ShowError(!m_data->showError); }, true, false);
+    m_errorAction->setEnabled(m_data->HasEstimate());
+    m_dataImageName = ImageName(dataPath).toStdString();
+    SetNote(QString::fromStdString(m_data->Estimate().note));
+}
+
+void CDataViewerWindow::ShowError(bool error)
+{
+    error = error && m_data->HasEstimate();
+    m_errorAction->setChecked(error);
+    for (QAction* action : m_dataOnlyActions)
+        action->setEnabled(!error);
+    m_data->showError = error;
+    SetImageName(QString::fromStdString(error ? ErrorPictureName(m_dataImageName) : m_dataImageName));
+    Redraw();
 }
 
 void CDataViewerWindow::ShowWholeSection()

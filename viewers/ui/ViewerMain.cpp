@@ -141,6 +141,14 @@ int ModelViewerMain(int argc, char** argv)
 
 int DataViewerMain(int argc, char** argv)
 {
+    // An estimate that cannot be drawn leaves the data's picture standing; say why.
+    auto pictures = [](const CDataViewerArgs& args) {
+        std::string note;
+        const std::string error = WriteDataPng(args, &note);
+        if (!note.empty())
+            std::cerr << note << "\n";
+        return error;
+    };
     return RunViewer<CDataViewerArgs>("velquor-data-viewer", kDataViewerUsage, argc, argv, ParseDataViewerArgs,
-                                      WriteDataPng, OpenDataViewer);
+                                      pictures, OpenDataViewer);
 }

@@ -7,7 +7,8 @@
 class CModelViewerWindow;
 class CDataViewerWindow;
 
-// The viewers' programs: with --png they write the picture and end, without any window;
+// The viewers' programs: with --png they write the picture and end, without any window (the
+// data viewer also the estimated error's, naming on standard error an estimate it cannot draw);
 // otherwise they open a window. A file that cannot be shown, or a picture that needs more memory
 // than there is, gives its message (on standard error with --png, in a box otherwise) and exit
 // status 1; a wrong command line gives status 2.

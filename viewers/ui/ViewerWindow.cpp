@@ -23,7 +23,9 @@ CViewerWindow::CViewerWindow(CPicture& picture, const QString& caption, const QS
     m_status = new QLabel(this);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusBar()->addWidget(m_status, 1);
-    m_plot->onDescribe = [this](const std::string& text) { m_status->setText(QString::fromStdString(text)); };
+    m_plot->onDescribe = [this](const std::string& text) {
+        m_status->setText(text.empty() ? m_note : QString::fromStdString(text));
+    };
 
     QMenu* file = menuBar()->addMenu("&File");
     QAction* save = file->addAction("&Save image...", this, &CViewerWindow::OnSaveImage);
@@ -53,6 +55,12 @@ CViewerWindow::~CViewerWindow() = default;
 QString CViewerWindow::StatusText() const
 {
     return m_status->text();
+}
+
+void CViewerWindow::SetNote(const QString& note)
+{
+    m_note = note;
+    m_status->setText(note);
 }
 
 QAction* CViewerWindow::AddViewAction(const QString& text, const QString& tip, const QKeySequence& key,

@@ -26,6 +26,8 @@ public:
     CPlotWidget* Plot() const { return m_plot; }
     // The status bar's text.
     QString StatusText() const;
+    // Stands in the status bar whenever the pointer describes nothing.
+    void SetNote(const QString& note);
 
     // Writes the picture as shown, at the size of the plot; a message box on failure.
     bool SaveImage(const std::string& path);
@@ -38,6 +40,7 @@ protected:
                            std::function<void()> handler, bool checkable = false, bool checked = false);
     void AddSeparator();
     void Redraw();
+    void SetImageName(const QString& name) { m_imageName = name; }
 
 private:
     CPicture& m_picture;
@@ -46,4 +49,5 @@ private:
     QToolBar* m_toolBar;
     QLabel* m_status;
     QString m_imageName;
+    QString m_note;
 };
