@@ -1,6 +1,7 @@
 #include "app/Batch.h"
 
 #include "document/SectomatDoc.h"
+#include "formats/DataFile.h"
 #include "forward/Export.h"
 #include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
@@ -41,6 +42,8 @@ const char* const kUsage =
     "  --dx DX  --dz DZ     smallest cell width and thickness (m2)\n"
     "  --fwd dc|ip|ipl      type of forward modelling\n"
     "  --forward            then run the forward modelling on the discretized model\n"
+    "  --accuracy PCT|off   refine until every datum's estimated error is within PCT % of V/I (0.5 if\n"
+    "                       not given); off: one grid, no estimate and no obs_err.dat\n"
     "  --export-pygimli FILE   after --forward, the data for pyGIMLi/BERT (unified data format)\n"
     "  --export-res2dinv FILE  ... for Res2DInv (general array, resistances)\n"
     "  --export-resipy FILE    ... for ResIPy (Res2DInv general array with remote electrodes)\n"
@@ -68,7 +71,8 @@ struct Options {
     std::vector<std::pair<EExportFormat, std::string>> exports; // absolute paths
     CExportSettings exportSettings;                             // the noise and the phase factor
     bool forward = false;
-    std::string pngPrefix; // absolute; empty: no pictures
+    std::optional<double> accuracyPercent; // 0: off; none: the forward program's default
+    std::string pngPrefix;                 // absolute; empty: no pictures
 };
 
 // Reads the options; on a mistake writes it to err and gives false.
@@ -174,7 +178,13 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             ok = real(o.exportSettings.noise.ipMillivoltsPerVolt, value);
         else if (arg == "--phase-factor")
             ok = real(o.exportSettings.phaseFactor, value);
-        else if (arg == "--seed") {
+        else if (arg == "--accuracy") {
+            // As the forward program reads it: a value it would refuse stops this before any work.
+            double percent = 0;
+            if (!ParseAccuracyPercent(value, percent))
+                return fail(arg + " " + value + ": Enter " + kAccuracyValues + ".");
+            o.accuracyPercent = percent;
+        } else if (arg == "--seed") {
             unsigned long long seed = 0;
             const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
             if (ec != std::errc() || end != value.data() + value.size())
@@ -201,6 +211,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
         return fail("No model file given.");
     if (!o.exports.empty() && !o.forward)
         return fail("An export needs the data of --forward.");
+    if (o.accuracyPercent && !o.forward)
+        return fail("--accuracy is for the run of --forward.");
     return true;
 }
 
@@ -388,7 +400,7 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         CStopSignals stopSignals;
         const bool done = Attempt([&] {
             RunForwardModel(
-                m, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted);
+                m, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted, o.accuracyPercent);
         });
         // Ended by a signal, the exit status says so as the shell's would.
         if (CStopSignals::Noted() != 0)
