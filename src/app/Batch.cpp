@@ -53,6 +53,8 @@ const char* const kUsage =
     "  --ip-noise MVV       Gaussian noise of the chargeability, in mV/V\n"
     "  --seed N             the noise's seed: the same seed gives the same files (0 if not given)\n"
     "  --phase-factor F     cR2's phase in mrad is -F times the chargeability in mV/V (1 if not given)\n"
+    "  --add-modelling-error  add the forward run's estimated error of each datum (obs_err.dat) to the\n"
+    "                       noise's in the error columns (pyGIMLi and R2 only)\n"
     "  --png PREFIX         draw the discretized model into PREFIX-model.png and, with --forward,\n"
     "                       the predicted data into PREFIX-data.png (and for IP PREFIX-model-ip.png\n"
     "                       and PREFIX-data-ip.png), as the viewers show them\n"
@@ -69,7 +71,7 @@ struct Options {
     std::string meshPath;
     std::string protocolPath;
     std::vector<std::pair<EExportFormat, std::string>> exports; // absolute paths
-    CExportSettings exportSettings;                             // the noise and the phase factor
+    CExportSettings exportSettings; // the noise, the phase factor and whether to add the modelling error
     bool forward = false;
     std::optional<double> accuracyPercent; // 0: off; none: the forward program's default
     std::string pngPrefix;                 // absolute; empty: no pictures
@@ -101,6 +103,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             continue;
         if (arg == "--forward") {
             o.forward = true;
+            continue;
+        }
+        if (arg == "--add-modelling-error") {
+            o.exportSettings.addModellingError = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0) {
@@ -213,6 +219,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
         return fail("An export needs the data of --forward.");
     if (o.accuracyPercent && !o.forward)
         return fail("--accuracy is for the run of --forward.");
+    if (o.exportSettings.addModellingError && o.exports.empty())
+        return fail("--add-modelling-error is for an export.");
+    if (o.exportSettings.addModellingError && o.accuracyPercent == 0.0)
+        return fail("--add-modelling-error needs the estimate that --accuracy off leaves out.");
     return true;
 }
 
@@ -346,10 +356,11 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         return 2;
 
     CBatchMessages messages(out, err);
-    // The noise is judged before any work, as the export dialog judges it.
-    if (!o.exports.empty()) {
+    // The noise and the formats are judged before any work, as the export dialog judges them.
+    for (const auto& [format, path] : o.exports) {
         CExportSettings settings = o.exportSettings;
-        settings.path = o.exports.front().second;
+        settings.format = format;
+        settings.path = path;
         if (!ShowVerdict(CheckExportSettings(settings)))
             return 1;
     }

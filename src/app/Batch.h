@@ -10,7 +10,7 @@ bool IsBatchCommandLine(const std::vector<std::string>& args);
 // Discretizes a model without any window:
 //   --batch MODEL [--array ...] [--n N] [--a A] [--mesh m1|m2|PATH] [--cells C] [--aspect R]
 //   [--dx DX] [--dz DZ] [--fwd dc|ip|ipl] [--forward [--accuracy PCT|off]] [--export-... FILE]
-//   [--noise ...] [--png PREFIX]
+//   [--noise ...] [--add-modelling-error] [--png PREFIX]
 // MODEL is opened as Open does, the options go over its parameters, the Discretize dialog's
 // checks run with their messages, and the files are written beside the model; --forward then
 // runs the forward modelling, its progress lines going to err; SIGINT and SIGTERM then cancel
