@@ -255,15 +255,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CCommandLine& line, 
         } else if (args[i] == "--accuracy") {
             const std::string value = i + 1 < args.size() ? args[++i] : std::string();
             double percent = 0;
-            if (value == "off") {
-                line.accuracy = 0;
-            } else if (ParsePositive(value, percent) && percent <= 100) {
-                line.accuracy = percent / 100;
-            } else {
-                reason = "The value of --accuracy must be a percentage above 0 and at most 100, or off, not \"" +
-                         value + "\".";
+            if (!ParseAccuracyPercent(value, percent)) {
+                reason = std::string("The value of --accuracy must be ") + kAccuracyValues + ", not \"" + value + "\".";
                 return false;
             }
+            line.accuracy = percent / 100;
         } else if (args[i].empty() || args[i][0] == '-' || !line.input.empty()) {
             return false;
         } else {

@@ -1,6 +1,7 @@
 #include "app/Batch.h"
 
 #include "document/SectomatDoc.h"
+#include "formats/DataFile.h"
 #include "forward/Export.h"
 #include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
@@ -41,6 +42,8 @@ const char* const kUsage =
     "  --dx DX  --dz DZ     smallest cell width and thickness (m2)\n"
     "  --fwd dc|ip|ipl      type of forward modelling\n"
     "  --forward            then run the forward modelling on the discretized model\n"
+    "  --accuracy PCT|off   refine until every datum's estimated error is within PCT % of V/I (0.5 if\n"
+    "                       not given); off: one grid, no estimate and no obs_err.dat\n"
     "  --export-pygimli FILE   after --forward, the data for pyGIMLi/BERT (unified data format)\n"
     "  --export-res2dinv FILE  ... for Res2DInv (general array, resistances)\n"
     "  --export-resipy FILE    ... for ResIPy (Res2DInv general array with remote electrodes)\n"
@@ -50,6 +53,8 @@ const char* const kUsage =
     "  --ip-noise MVV       Gaussian noise of the chargeability, in mV/V\n"
     "  --seed N             the noise's seed: the same seed gives the same files (0 if not given)\n"
     "  --phase-factor F     cR2's phase in mrad is -F times the chargeability in mV/V (1 if not given)\n"
+    "  --add-modelling-error  add the forward run's estimated error of each datum (obs_err.dat) to the\n"
+    "                       noise's in the error columns (pyGIMLi and R2 only)\n"
     "  --png PREFIX         draw the discretized model into PREFIX-model.png and, with --forward,\n"
     "                       the predicted data into PREFIX-data.png (and for IP PREFIX-model-ip.png\n"
     "                       and PREFIX-data-ip.png), as the viewers show them\n"
@@ -66,9 +71,10 @@ struct Options {
     std::string meshPath;
     std::string protocolPath;
     std::vector<std::pair<EExportFormat, std::string>> exports; // absolute paths
-    CExportSettings exportSettings;                             // the noise and the phase factor
+    CExportSettings exportSettings; // the noise, the phase factor and whether to add the modelling error
     bool forward = false;
-    std::string pngPrefix; // absolute; empty: no pictures
+    std::optional<double> accuracyPercent; // 0: off; none: the forward program's default
+    std::string pngPrefix;                 // absolute; empty: no pictures
 };
 
 // Reads the options; on a mistake writes it to err and gives false.
@@ -97,6 +103,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             continue;
         if (arg == "--forward") {
             o.forward = true;
+            continue;
+        }
+        if (arg == "--add-modelling-error") {
+            o.exportSettings.addModellingError = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0) {
@@ -174,7 +184,13 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             ok = real(o.exportSettings.noise.ipMillivoltsPerVolt, value);
         else if (arg == "--phase-factor")
             ok = real(o.exportSettings.phaseFactor, value);
-        else if (arg == "--seed") {
+        else if (arg == "--accuracy") {
+            // As the forward program reads it: a value it would refuse stops this before any work.
+            double percent = 0;
+            if (!ParseAccuracyPercent(value, percent))
+                return fail(arg + " " + value + ": Enter " + kAccuracyValues + ".");
+            o.accuracyPercent = percent;
+        } else if (arg == "--seed") {
             unsigned long long seed = 0;
             const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
             if (ec != std::errc() || end != value.data() + value.size())
@@ -201,6 +217,12 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
         return fail("No model file given.");
     if (!o.exports.empty() && !o.forward)
         return fail("An export needs the data of --forward.");
+    if (o.accuracyPercent && !o.forward)
+        return fail("--accuracy is for the run of --forward.");
+    if (o.exportSettings.addModellingError && o.exports.empty())
+        return fail("--add-modelling-error is for an export.");
+    if (o.exportSettings.addModellingError && o.accuracyPercent == 0.0)
+        return fail("--add-modelling-error needs the estimate that --accuracy off leaves out.");
     return true;
 }
 
@@ -334,10 +356,11 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         return 2;
 
     CBatchMessages messages(out, err);
-    // The noise is judged before any work, as the export dialog judges it.
-    if (!o.exports.empty()) {
+    // The noise and the formats are judged before any work, as the export dialog judges them.
+    for (const auto& [format, path] : o.exports) {
         CExportSettings settings = o.exportSettings;
-        settings.path = o.exports.front().second;
+        settings.format = format;
+        settings.path = path;
         if (!ShowVerdict(CheckExportSettings(settings)))
             return 1;
     }
@@ -388,7 +411,7 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         CStopSignals stopSignals;
         const bool done = Attempt([&] {
             RunForwardModel(
-                m, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted);
+                m, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted, o.accuracyPercent);
         });
         // Ended by a signal, the exit status says so as the shell's would.
         if (CStopSignals::Noted() != 0)

@@ -14,6 +14,8 @@ namespace {
 const char* const kTipNoise = "Gaussian noise: this percentage of |V/I| plus the floor voltage divided by the current.";
 const char* const kTipSeed = "The same seed gives the same noise, and so the same file.";
 const char* const kTipPhase = "cR2 takes a phase: -factor times the chargeability in mV/V, in mrad.";
+const char* const kTipModelling = "The forward run's estimate of its own error of each datum (obs_err.dat), combined "
+                                  "with the noise's in the error column. Not for Res2DInv, which has none.";
 
 const DlgTemplate kTemplate = {
     IDD_EXPORT,
@@ -21,7 +23,7 @@ const DlgTemplate kTemplate = {
     "MS Sans Serif",
     8,
     250,
-    222,
+    238,
     {
         {DlgItemKind::GroupBox, IDC_STATIC, "file for", 7, 6, 236, 62},
         {DlgItemKind::AutoRadioButton, IDC_EXPORT_PYGIMLI, "pyGIMLi / BERT: unified data (.ohm)", 13, 18, 220, 10,
@@ -44,11 +46,13 @@ const DlgTemplate kTemplate = {
         {DlgItemKind::Edit, IDC_EXPORT_SEED, nullptr, 88, 120, 40, 14, ES_NUMBER | ES_AUTOHSCROLL, kTipSeed},
         {DlgItemKind::RText, IDC_STATIC, "cR2 phase factor", 112, 141, 75, 8, 0, kTipPhase},
         {DlgItemKind::Edit, IDC_EXPORT_PHASE, nullptr, 192, 138, 40, 14, ES_AUTOHSCROLL, kTipPhase},
-        {DlgItemKind::LText, IDC_STATIC, "file", 7, 172, 30, 8},
-        {DlgItemKind::Edit, IDC_EXPORT_FILE, nullptr, 7, 182, 196, 14, ES_AUTOHSCROLL},
-        {DlgItemKind::PushButton, IDC_EXPORT_BROWSE, "Browse", 207, 182, 36, 14},
-        {DlgItemKind::DefPushButton, IDOK, "OK", 75, 202, 45, 14, WS_GROUP},
-        {DlgItemKind::PushButton, IDCANCEL, "Cancel", 130, 202, 45, 14},
+        {DlgItemKind::AutoCheckBox, IDC_EXPORT_MODELLING_ERROR, "Add the estimated modelling error to the data error",
+         7, 170, 236, 10, 0, kTipModelling},
+        {DlgItemKind::LText, IDC_STATIC, "file", 7, 188, 30, 8},
+        {DlgItemKind::Edit, IDC_EXPORT_FILE, nullptr, 7, 198, 196, 14, ES_AUTOHSCROLL},
+        {DlgItemKind::PushButton, IDC_EXPORT_BROWSE, "Browse", 207, 198, 36, 14},
+        {DlgItemKind::DefPushButton, IDOK, "OK", 75, 218, 45, 14, WS_GROUP},
+        {DlgItemKind::PushButton, IDCANCEL, "Cancel", 130, 218, 45, 14},
     },
 };
 
@@ -73,6 +77,7 @@ void CExportDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_EXPORT_IP, n.ipMillivoltsPerVolt);
     DDX_Text(pDX, IDC_EXPORT_SEED, m_seed);
     DDX_Text(pDX, IDC_EXPORT_PHASE, m_settings.phaseFactor);
+    DDX_Check(pDX, IDC_EXPORT_MODELLING_ERROR, m_settings.addModellingError);
     DDX_Text(pDX, IDC_EXPORT_FILE, m_settings.path);
     if (pDX->m_bSaveAndValidate)
         n.seed = static_cast<uint64_t>(std::max(0, m_seed));

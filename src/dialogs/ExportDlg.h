@@ -3,7 +3,8 @@
 #include "forward/Export.h"
 #include "platform/Dialog.h"
 
-// File > Export data: the format of the inversion program, the noise added and the file.
+// File > Export data: the format of the inversion program, the noise added, whether the forward
+// run's estimate of its error goes into the error column, and the file.
 class CExportDlg : public CDialog {
 public:
     CExportDlg();
@@ -34,4 +35,5 @@ enum : int {
     IDC_EXPORT_PHASE = 1009,
     IDC_EXPORT_FILE = 1010,
     IDC_EXPORT_BROWSE = 1011,
+    IDC_EXPORT_MODELLING_ERROR = 1012,
 };

@@ -6,6 +6,7 @@
 #include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -66,6 +67,22 @@ void AppendPositions(std::string& text, double a, double b, double m, double n)
 } // namespace
 
 const char* const kErrorFileName = "obs_err.dat";
+const char* const kAccuracyValues = "a percentage above 0 and at most 100, or off";
+
+bool ParseAccuracyPercent(std::string_view text, double& percent)
+{
+    if (text == "off") {
+        percent = 0;
+        return true;
+    }
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v) || !(v > 0) ||
+        v > 100)
+        return false;
+    percent = v;
+    return true;
+}
 
 CErrorFile CErrorFile::Parse(std::string_view text, const std::string& name, bool ip)
 {

@@ -64,3 +64,8 @@ struct CErrorFile {
 extern const char* const kErrorFileName;
 // The error of V/I the forward-modelling program refines for unless told otherwise, in percent.
 constexpr double kDefaultAccuracyPercent = 0.5;
+// What the forward-modelling program's --accuracy takes, for the messages that refuse a value.
+extern const char* const kAccuracyValues;
+// A value of --accuracy, the whole text: a percentage above 0 and at most 100, or "off", given
+// as 0. False for anything else. The model maker checks with it what it passes on.
+bool ParseAccuracyPercent(std::string_view text, double& percent);

@@ -21,9 +21,34 @@ void RequireFile(const std::string& name, const char* what)
             FormatC("The forward run's %s %s is missing. Run the forward modelling first.", what, name.c_str()));
 }
 
+// The run's estimate of its own error, one row for each datum of dc.
+std::vector<CErrorRecord> ReadModellingError(const CModelData& model, const CDataFile& dc)
+{
+    if (!FileExists(kErrorFileName))
+        throw CRefusal(FormatC("The forward run has no error estimate: %s is missing. Run the forward modelling with "
+                               "the estimate on.",
+                               kErrorFileName));
+    const CErrorFile estimate = CErrorFile::Read(kErrorFileName, model.m_discretize.forward != EForwardType::dc);
+    const char* const data = model.m_obsDCFileName.c_str();
+    for (size_t i = 0; i < std::max(estimate.data.size(), dc.data.size()); ++i) {
+        const CErrorRecord* e = i < estimate.data.size() ? &estimate.data[i] : nullptr;
+        const CDataRecord* d = i < dc.data.size() ? &dc.data[i] : nullptr;
+        if (e && d && e->a == d->a && e->b == d->b && e->m == d->m && e->n == d->n)
+            continue;
+        const std::string where =
+            !e   ? FormatC("The error estimate %s has no line for the datum on line %i of %s", kErrorFileName, d->line,
+                           data)
+            : !d ? FormatC("Line %i of the error estimate %s has no datum in %s", e->line, kErrorFileName, data)
+                 : FormatC("Line %i of the error estimate %s is not for the datum on line %i of %s", e->line,
+                           kErrorFileName, d->line, data);
+        throw CRefusal(where + ". Run the forward modelling again.");
+    }
+    return estimate.data;
+}
+
 } // namespace
 
-CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& noise)
+CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& noise, bool addModellingError)
 {
     CExportSurvey s;
     s.ip = model.m_discretize.forward != EForwardType::dc;
@@ -42,6 +67,8 @@ CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& nois
             throw CRefusal("The data files " + model.m_obsDCFileName + " and " + name +
                            " are not of the same forward run. Run the forward modelling again.");
     }
+    const std::vector<CErrorRecord> modelling =
+        addModellingError ? ReadModellingError(model, dc) : std::vector<CErrorRecord>();
     CTopographyFile topography; // flat without points
     if (model.m_bTopography) {
         RequireFile(model.m_topoFileName, "topography file");
@@ -80,6 +107,13 @@ CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& nois
         if (s.ip) {
             e.etaSd = noise.ipMillivoltsPerVolt;
             e.eta = ip.data[i].value + e.etaSd / 1000 * gaussian.Next();
+        }
+        // The data already carry their modelling error, so only the error they are given grows. It
+        // and the noise are independent, so their variances add; taken relative to the resistance
+        // written, so that a relative error column holds exactly sqrt(noise^2 + estimate^2).
+        if (!modelling.empty()) {
+            e.rSd = std::hypot(e.rSd, modelling[i].percent / 100 * std::fabs(e.r));
+            e.etaSd = std::hypot(e.etaSd, 1000 * modelling[i].chargeability);
         }
         s.data.push_back(e);
     }
@@ -160,6 +194,9 @@ CVerdict CheckExportSettings(const CExportSettings& s)
         return v.Refuse("Phase factor should be greater than 0.");
     if (s.path.empty())
         return v.Refuse("File name is missing.");
+    if (s.addModellingError && (s.format == EExportFormat::res2dinv || s.format == EExportFormat::res2dinvResipy))
+        return v.Refuse("The Res2DInv general array has no error column for the modelling error.\nChoose pyGIMLi or "
+                        "R2, or leave the modelling error out.");
     return v;
 }
 
@@ -172,12 +209,18 @@ void CheckExportPath(const CModelData& model, const std::string& path)
 
 std::string ExportData(const CModelData& model, const CExportSettings& settings)
 {
-    const std::string path = settings.path.empty() ? DefaultExportFileName(settings.format) : settings.path;
+    CExportSettings checked = settings;
+    if (checked.path.empty())
+        checked.path = DefaultExportFileName(settings.format);
+    const std::string& path = checked.path;
+    if (const CVerdict verdict = CheckExportSettings(checked); verdict.refusal)
+        throw *verdict.refusal;
     CheckExportPath(model, path);
-    const CExportSurvey survey = BuildExportSurvey(model, settings.noise);
+    const CExportSurvey survey = BuildExportSurvey(model, settings.noise, settings.addModellingError);
     const CNoiseModel& n = settings.noise;
+    const bool noise = n.relativePercent > 0 || n.floorMillivolts > 0 || n.ipMillivoltsPerVolt > 0;
     CExportOptions options;
-    options.errors = n.relativePercent > 0 || n.floorMillivolts > 0 || n.ipMillivoltsPerVolt > 0;
+    options.errors = noise || settings.addModellingError;
     options.phaseFactor = settings.phaseFactor;
     const std::vector<std::string> written = WriteExport(survey, settings.format, path, options);
     std::string summary;
@@ -186,11 +229,13 @@ std::string ExportData(const CModelData& model, const CExportSettings& settings)
     const std::string electrodes = settings.format == EExportFormat::r2 ? ElectrodeFilePath(path) : "";
     summary += ReadBy(settings.format, FileNamePart(path), FileNamePart(electrodes));
     summary += FormatC("\n%zu data, %zu electrodes", survey.data.size(), survey.electrodes.size());
-    if (options.errors)
+    if (noise)
         summary += FormatC("; noise %g %% + %g mV at %g A", n.relativePercent, n.floorMillivolts, n.currentAmps) +
                    (survey.ip ? FormatC(", IP %g mV/V", n.ipMillivoltsPerVolt) : std::string()) +
                    FormatC(", seed %llu", static_cast<unsigned long long>(n.seed));
     else
         summary += "; no noise";
+    if (settings.addModellingError)
+        summary += FormatC("; with the modelling error of %s", kErrorFileName);
     return summary + "\n";
 }

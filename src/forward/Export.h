@@ -19,10 +19,11 @@ enum class EExportFormat { pygimli, res2dinv, res2dinvResipy, r2 };
 // elevation of the topography file the run used (0 without topography), the flat-ground
 // geometric factor of the engine, and Gaussian noise of the noise model added to each
 // resistance and chargeability (drawn in the data's order, resistance first), whose standard
-// deviations the survey keeps. The data files stay as they are. Raises CRefusal when a file of
-// the run is missing or the files do not belong together, CFormatError or CFileException when
-// one cannot be read.
-CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& noise);
+// deviations the survey keeps. With addModellingError the run's own estimate of its error
+// (obs_err.dat) goes into those standard deviations too. The data files stay as they are. Raises
+// CRefusal when a file of the run is missing or the files do not belong together, CFormatError or
+// CFileException when one cannot be read.
+CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& noise, bool addModellingError = false);
 
 // Writes the survey in a format to path, for r2 also the electrode file ElectrodeFilePath(path);
 // gives the paths written. Raises CFileException.
@@ -41,10 +42,12 @@ struct CExportSettings {
     EExportFormat format = EExportFormat::pygimli;
     std::string path; // empty: the format's default name in the model's folder
     CNoiseModel noise;
-    double phaseFactor = 1; // cR2's phase in mrad per mV/V of chargeability
+    double phaseFactor = 1;         // cR2's phase in mrad per mV/V of chargeability
+    bool addModellingError = false; // the run's estimate of its error goes into the error columns
 };
 
-// The export dialog's checks: noise not negative, a current and a phase factor above 0, a file.
+// The export dialog's checks: noise not negative, a current and a phase factor above 0, a file,
+// and a format with an error column when the modelling error is to be added.
 CVerdict CheckExportSettings(const CExportSettings& settings);
 
 // Raises CRefusal when path, or the electrode file beside a protocol there, has the name of a file
@@ -53,6 +56,7 @@ void CheckExportPath(const CModelData& model, const std::string& path);
 
 // Builds the survey of the last forward run with the settings' noise and writes it; gives the
 // summary for the user: each file written and the program and command that read it. Without any
-// noise no error column is written, since a zero error would stop an inversion. A file name the
-// program writes beside the model is refused. Raises as BuildExportSurvey and WriteExport do.
+// noise or modelling error no error column is written, since a zero error would stop an
+// inversion. A file name the program writes beside the model, and settings CheckExportSettings
+// refuses, are refused. Raises as BuildExportSurvey and WriteExport do.
 std::string ExportData(const CModelData& model, const CExportSettings& settings);

@@ -1,6 +1,7 @@
 #include "forward/ForwardRun.h"
 
 #include "formats/DataFile.h"
+#include "formats/Text.h"
 
 #include "forward/ForwardInput.h"
 #include "model/ModelData.h"
@@ -56,7 +57,10 @@ void CForwardRun::Start()
     // The results the Data command would show are gone now.
     m.m_bForwardDone = false;
     WriteForwardInputFile(m, m.m_inpFileName);
-    if (!m_process.Start(std::string(kForwardProgram) + " " + QuoteArgument(m.m_inpFileName)))
+    std::string command = kForwardProgram;
+    if (m_accuracyPercent)
+        command += " --accuracy " + (*m_accuracyPercent > 0 ? Exact(*m_accuracyPercent) : std::string("off"));
+    if (!m_process.Start(command + " " + QuoteArgument(m.m_inpFileName)))
         throw CRefusal(std::string(kForwardProgram) + " not found.", CRefusal::error);
 }
 
@@ -100,9 +104,9 @@ void CForwardRun::Finish()
 }
 
 void RunForwardModel(CModelData& m, const std::function<void(const std::string&)>& progress,
-                     const std::function<int()>& stop)
+                     const std::function<int()>& stop, std::optional<double> accuracyPercent)
 {
-    CForwardRun run(m);
+    CForwardRun run(m, accuracyPercent);
     run.Start();
     std::vector<std::string> lines;
     for (bool running = true; running;) {

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,11 @@ struct CModelData;
 // One run of the forward-modelling program on the discretized model in the current folder.
 class CForwardRun {
 public:
-    explicit CForwardRun(CModelData& model) : m(model) {}
+    // accuracyPercent: the program's --accuracy, 0 for off; none leaves the program's default.
+    explicit CForwardRun(CModelData& model, std::optional<double> accuracyPercent = {})
+        : m(model), m_accuracyPercent(accuracyPercent)
+    {
+    }
 
     // Removes the old data files, writes the input file and starts "ferrovan.exe" with it, its
     // standard output to this. Raises CRefusal or CFileException when it cannot. Once old data
@@ -38,6 +43,7 @@ private:
     std::vector<std::string> ResultFileNames() const;
 
     CModelData& m;
+    std::optional<double> m_accuracyPercent;
     CChildProcess m_process;
     bool m_cancelled = false;
 };
@@ -46,7 +52,7 @@ private:
 // ten times a second, gives a signal that cancels the run (0 lets it go on). Raises as Start and
 // Finish do.
 void RunForwardModel(CModelData& model, const std::function<void(const std::string&)>& progress = {},
-                     const std::function<int()>& stop = {});
+                     const std::function<int()>& stop = {}, std::optional<double> accuracyPercent = {});
 
 // Starts a command line without waiting; raises CRefusal with "Could not execute program: " and
 // the program's name when it cannot be started.

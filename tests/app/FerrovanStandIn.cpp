@@ -1,6 +1,7 @@
 // Stands in for the forward-modelling program: reads the input file named on its command line
 // and writes a data file for every configuration of its locations file, DC always and IP or IPL
-// as the input asks, in the program's own format. The values vary smoothly with the electrodes.
+// as the input asks, in the program's own format. The values vary smoothly with the electrodes;
+// the estimated error of each is the target of --accuracy, and with off there is no estimate.
 #include "formats/DataFile.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/LocationsFile.h"
@@ -10,15 +11,20 @@ int main(int argc, char** argv)
     if (argc < 2)
         return 2;
     try {
-        const CForwardInputFile input = CForwardInputFile::Read(argv[1]);
+        const std::string target = argc == 4 && std::string(argv[1]) == "--accuracy" ? argv[2] : "0.5";
+        const CForwardInputFile input = CForwardInputFile::Read(argv[argc - 1]);
         CDataFile dc, ip;
-        ip.ip = true;
+        CErrorFile error;
+        ip.ip = error.ip = input.type != CForwardInputFile::dc;
         for (const CQuadrupole& q : CLocationsFile::Read(input.locationsFile).data) {
             const double rho = 100 + q.a, eta = 0.01 + q.m / 10000;
             dc.data.push_back({q.a, q.b, q.m, q.n, rho / 50, rho});
             ip.data.push_back({q.a, q.b, q.m, q.n, 0, eta});
+            error.data.push_back({q.a, q.b, q.m, q.n, target == "off" ? 0 : std::stod(target)});
         }
         dc.Write("obs_dc.dat");
+        if (target != "off")
+            error.Write(kErrorFileName);
         if (input.type != CForwardInputFile::dc)
             ip.Write(input.type == CForwardInputFile::ip ? "obs_ip.dat" : "obs_ipL.dat");
     } catch (...) {

@@ -39,6 +39,8 @@ TEST(ExportDlg, ChecksTheNoiseAndTheFileAndTheProposedNameFollowsTheFormat)
     EXPECT_EQ(dlg.m_settings.path, "mine.txt");
     EXPECT_EQ(dlg.m_settings.format, EExportFormat::res2dinvResipy);
     EXPECT_EQ(dlg.m_settings.noise.seed, 0u);
+    EXPECT_EQ(RunDialog(dlg, {{IDC_EXPORT_R2}, {IDC_EXPORT_MODELLING_ERROR}}), IDOK);
+    EXPECT_TRUE(dlg.m_settings.addModellingError);
 }
 
 } // namespace

@@ -137,8 +137,6 @@ TEST(Ferrovan, CommandLine)
                                                {"--max-memory", "12MB", "ferrovan.inp"},
                                                {"--max-memory", "-5", "ferrovan.inp"},
                                                {"--accuracy"},
-                                               {"--accuracy", "0", "ferrovan.inp"},
-                                               {"--accuracy", "101", "ferrovan.inp"},
                                                {"--accuracy", "0.5%", "ferrovan.inp"},
                                                {"--accuracy", "nan", "ferrovan.inp"},
                                                {"--accuracy", "Off", "ferrovan.inp"}})

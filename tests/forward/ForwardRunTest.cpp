@@ -95,7 +95,6 @@ TEST(ForwardRun, JudgedByTheDataFilesOfTheTypeAndOnlyThoseAreRemoved)
         {"DC writing nothing", 0, "", false, "obs_ip.dat (old) obs_ipL.dat (old) "},
         {"DC writing DC but exiting 1", 0, "obs_dc.dat\nexit 1\n", false,
          "obs_dc.dat obs_ip.dat (old) obs_ipL.dat (old) "},
-        {"IP writing only DC", 1, "obs_dc.dat\n", false, "obs_dc.dat obs_ipL.dat (old) "},
         {"IPL writing DC and IP", 2, "obs_dc.dat\nobs_ip.dat\n", false, "obs_dc.dat obs_ip.dat "},
     };
     for (const auto& row : rows) {

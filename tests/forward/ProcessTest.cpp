@@ -166,8 +166,6 @@ TEST(ViewerCommandLines, NameTheFilesOfTheModelShown)
         int fwdType;
         const char *data, *model;
     } rows[] = {
-        {true, false, 0, R"(velquor-data-viewer.exe "obs_dc.dat" /dc)",
-         R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")"},
         {true, true, 2, R"(velquor-data-viewer.exe "obs_dc.dat" /dc /topo="topo2d.txt")",
          R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")"},
         {false, false, 1, R"(velquor-data-viewer.exe "obs_ip.dat" /ip)",
