@@ -56,8 +56,9 @@ const char* const kUsage =
     "  --add-modelling-error  add the forward run's estimated error of each datum (obs_err.dat) to the\n"
     "                       noise's in the error columns (pyGIMLi and R2 only)\n"
     "  --png PREFIX         draw the discretized model into PREFIX-model.png and, with --forward,\n"
-    "                       the predicted data into PREFIX-data.png (and for IP PREFIX-model-ip.png\n"
-    "                       and PREFIX-data-ip.png), as the viewers show them\n"
+    "                       the predicted data into PREFIX-data.png and their estimated error into\n"
+    "                       PREFIX-data-error.png (and for IP PREFIX-model-ip.png and\n"
+    "                       PREFIX-data-ip.png), as the viewers show them\n"
     "The summary goes to standard output, messages and the forward run's progress to standard error.\n"
     "Exit status: 0 done, 1 refused, 2 usage error, 128 + the signal's number when stopped by one.\n";
 
@@ -312,7 +313,18 @@ public:
         args.ip = ip;
         args.topoPath = topography;
         args.picture.png = m_prefix + (ip ? "-data-ip.png" : "-data.png");
-        return Written(args.picture.png, [&args] { return WriteDataPng(args); });
+        if (ip)
+            return Written(args.picture.png, [&args] { return WriteDataPng(args); });
+        // The estimated error of V/I beside the DC data, as the data viewer draws it.
+        std::string note;
+        bool errorDrawn = false;
+        if (!Written(args.picture.png, [&] { return WriteDataPng(args, &note, &errorDrawn); }))
+            return false;
+        if (!note.empty())
+            m_err << note << "\n";
+        if (errorDrawn)
+            m_out << "Created picture: " << ErrorPictureName(args.picture.png) << "\n";
+        return true;
     }
 
 private:

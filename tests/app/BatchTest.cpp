@@ -215,6 +215,7 @@ TEST_F(BatchTest, TheForwardRunReportsItsOutcomeAndDrawsTheDataForBothModels)
         "",
         "Forward modelling has finished.",
         "Created picture: " + dir.File("run-data.png"),
+        "Created picture: " + dir.File("run-data-error.png"),
         "Created picture: " + dir.File("run-data-ip.png"),
         "Created " + dir.File("a.ohm"),
         "for pyGIMLi: pygimli.physics.ert.load(\"a.ohm\"); for BERT as it is",

@@ -75,7 +75,7 @@ std::string WriteModelPng(const CModelViewerArgs& args)
     return SavePng(picture->ToImage(size, window), args.picture.png);
 }
 
-std::string WriteDataPng(const CDataViewerArgs& args, std::string* note)
+std::string WriteDataPng(const CDataViewerArgs& args, std::string* note, bool* errorDrawn)
 {
     std::string error;
     auto picture = LoadDataPicture(args.dataPath, args.ip, args.topoPath, error);
@@ -90,7 +90,10 @@ std::string WriteDataPng(const CDataViewerArgs& args, std::string* note)
     if (!picture->HasEstimate())
         return "";
     picture->showError = true;
-    return SavePng(picture->ToImage(size, picture->StartWindow()), ErrorPictureName(args.picture.png));
+    error = SavePng(picture->ToImage(size, picture->StartWindow()), ErrorPictureName(args.picture.png));
+    if (errorDrawn)
+        *errorDrawn = error.empty();
+    return error;
 }
 
 namespace {

@@ -25,8 +25,9 @@ std::string SavePng(const QImage& image, const std::string& path);
 // A graphical application object must exist (see COffscreenGui).
 std::string WriteModelPng(const CModelViewerArgs& args);
 // With note, as the data viewer's --png: also the estimated error beside the data file, when it
-// fits the data, as ErrorPictureName; note says why one lying there is not drawn.
-std::string WriteDataPng(const CDataViewerArgs& args, std::string* note = nullptr);
+// fits the data, as ErrorPictureName; note says why one lying there is not drawn, and errorDrawn
+// whether it was.
+std::string WriteDataPng(const CDataViewerArgs& args, std::string* note = nullptr, bool* errorDrawn = nullptr);
 
 // Makes drawing possible without a window system: creates a QGuiApplication on the offscreen
 // platform unless an application object exists already, and ends it on destruction.
