@@ -10,6 +10,9 @@
 
 namespace {
 
+// A turn of the surface by more than this at an electrode is a kink.
+constexpr double kKinkAngle = 5 * M_PI / 180;
+
 int Corners(const CGrid::CElement& e)
 {
     return e.Triangle() ? 3 : 4;
@@ -400,6 +403,7 @@ std::vector<double> CDiscretization::ElectrodeWeights(int e, const std::vector<d
     const auto& hood = m_neighbourhoods[e];
     std::vector<double> s(hood.size(), 0);
     const int node = m_grid.electrodeNodes[e];
+    std::vector<int> hoodNodes(hood.size());
     double total = 0, K[16], M[16];
     for (int j : m_electrodeElements[e]) {
         const CGrid::CElement& element = m_grid.elements[j];
@@ -410,12 +414,53 @@ std::vector<double> CDiscretization::ElectrodeWeights(int e, const std::vector<d
         for (int b = 0; b < count; ++b) {
             const auto at = std::lower_bound(hood.begin(), hood.end(), m_unknown[element.nodes[b]]);
             s[at - hood.begin()] += sigma * M[b * 4 + self];
+            hoodNodes[at - hood.begin()] = element.nodes[b];
             total += sigma * M[b * 4 + self];
         }
     }
     for (size_t j = 0; j < hood.size(); ++j)
         s[j] = 0.5 * s[j] / total + (hood[j] == m_electrodes[e] ? 0.5 : 0.0);
+    CentreOnBisector(node, hoodNodes, s);
     return s;
+}
+
+// At a kink of the surface the mass column leans to one side of the ground's angle, which moves
+// the electrode along the surface by a part of a cell: an error of first order that no refinement
+// of the rows removes. The weights are tilted (keeping their sum) until their centre lies on the
+// bisector of the angle, where the first of the wedge's modes vanishes. On flat ground and on
+// planes the column is balanced already.
+void CDiscretization::CentreOnBisector(int node, const std::vector<int>& hoodNodes, std::vector<double>& s) const
+{
+    const int stride = m_grid.Columns() + 1, i = node % stride;
+    if (i == 0 || i == m_grid.Columns())
+        return;
+    const double xe = m_grid.x[i], ze = m_grid.NodeZ(node);
+    const double lx = m_grid.x[i - 1] - xe, lz = m_grid.surface[i - 1] - ze;
+    const double rx = m_grid.x[i + 1] - xe, rz = m_grid.surface[i + 1] - ze;
+    const double turn = std::atan2(lx * rz - lz * rx, lx * rx + lz * rz);
+    if (std::fabs(M_PI - std::fabs(turn)) < kKinkAngle)
+        return;
+    // The inward normals of the two flanks add up along the bisector.
+    const double l = std::hypot(lx, lz), r = std::hypot(rx, rz);
+    double bx = lz / l - rz / r, bz = -lx / l + rx / r;
+    const double b = std::hypot(bx, bz);
+    if (b < 1e-9)
+        return;
+    bx /= b;
+    bz /= b;
+    // Each neighbour's distance across the bisector, and the weights' centre.
+    std::vector<double> across(s.size());
+    for (size_t j = 0; j < s.size(); ++j)
+        across[j] = -bz * (m_grid.NodeX(hoodNodes[j]) - xe) + bx * (m_grid.NodeZ(hoodNodes[j]) - ze);
+    double mean = 0, spread = 0;
+    for (size_t j = 0; j < s.size(); ++j)
+        mean += s[j] * across[j];
+    for (size_t j = 0; j < s.size(); ++j)
+        spread += s[j] * (across[j] - mean) * (across[j] - mean);
+    if (spread <= 0)
+        return;
+    for (size_t j = 0; j < s.size(); ++j)
+        s[j] -= s[j] * mean / spread * (across[j] - mean);
 }
 
 // A~ = R A R' with R = T^-1 = I - sum over electrodes of gamma e', gamma being (1 - 1/d) at the

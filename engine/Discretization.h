@@ -83,6 +83,7 @@ private:
     // The steps of Assemble.
     void AddElementMatrices(const std::vector<double>& elementConductivity, COperator& op) const;
     std::vector<double> ElectrodeWeights(int electrode, const std::vector<double>& elementConductivity) const;
+    void CentreOnBisector(int node, const std::vector<int>& hoodNodes, std::vector<double>& weights) const;
     void ApplyCongruence(const std::vector<std::vector<double>>& weights, COperator& op) const;
     Eigen::MatrixXd TrailingFunctionals(const std::vector<std::vector<double>>& weights) const;
 

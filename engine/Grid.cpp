@@ -42,6 +42,10 @@ namespace {
 constexpr int kGuardCells = 4;
 // Rows below the surface over which the move of a surface node beside an electrode fades out.
 constexpr int kFadeRows = 3;
+// On steep ground the columns near the electrodes are narrowed until the surface crosses at most
+// this many of the rows there (halved under a surface that is not flat) between two lines.
+constexpr double kSteepRows = 2;
+constexpr int kMostSteepParts = 16;
 
 // The distance of t from the span lo..hi.
 double Distance(double t, double lo, double hi)
@@ -284,6 +288,22 @@ std::pair<double, double> GuardWidths(const std::vector<double>& electrodes, dou
     return {inner(electrodes[1] - electrodes.front()), inner(electrodes.back() - electrodes[last - 1])};
 }
 
+// Where the surface crosses several rows between two lines, the elements that follow it are a
+// fan of slivers, and on a cliff the data oscillate as the grid is refined: the columns near the
+// electrodes (no wider than 2 h) are split until the surface falls by at most rise in each.
+std::vector<double> SteepColumns(const std::vector<double>& x, const CProfile& profile, double h, double rise)
+{
+    std::vector<double> lines{x.front()};
+    for (size_t i = 1; i < x.size(); ++i) {
+        const double w = x[i] - x[i - 1], fall = std::fabs(profile.Depth(x[i]) - profile.Depth(x[i - 1]));
+        const int parts = w <= 2 * h ? std::min(kMostSteepParts, static_cast<int>(std::ceil(fall / rise - 1e-9))) : 1;
+        for (int j = 1; j < parts; ++j)
+            lines.push_back(x[i - 1] + w * j / parts);
+        lines.push_back(x[i]);
+    }
+    return lines;
+}
+
 // Along x: the electrodes, the lines of change, the kinks of the surface and uniform cells
 // beside the outer electrodes, filled in and continued to the far distance.
 std::vector<double> LinesAlongX(const CMesh& mesh, const CProfile& profile, const std::vector<double>& electrodes,
@@ -310,8 +330,9 @@ std::vector<double> LinesAlongX(const CMesh& mesh, const CProfile& profile, cons
     }
     const double xc = 0.5 * (eLo + eHi), far = std::max(options.farDistance, 0.0);
     const CSizing sizing(h, sizes.growth, eLo - guard * wLo, eHi + guard * wHi);
-    return FillLines(MergeLines(lines, 1e-6 * h, 0.25 * h), sizing, std::pow(options.sideRatio, options.scale),
-                     xc - far, xc + far, true);
+    return SteepColumns(FillLines(MergeLines(lines, 1e-6 * h, 0.25 * h), sizing,
+                                  std::pow(options.sideRatio, options.scale), xc - far, xc + far, true),
+                        profile, h, kSteepRows * 0.5 * sizes.hz);
 }
 
 // Along z: from the highest point of the surface, the lines of change and the mesh's bottom.

@@ -143,25 +143,50 @@ TEST(Accuracy, ElectrodesBetweenTheMeshNodes)
         }
 }
 
-TEST(Accuracy, PointSourceOnARidgeAndInAValley)
+// A source at the apex of a wedge of interior angle alpha: V = rho / (2 alpha r), r along the
+// flank (a plane is a wedge of angle pi). Pole receivers and dipoles on both flanks; the largest
+// error over them.
+double WedgeError(double leftRise, double rightRise, int cells)
 {
-    // A source at the apex of a wedge of interior angle alpha: V = rho / (2 alpha r), r along the
-    // flank. Pole receivers on one flank, dipoles on the other.
     std::string locations;
     for (int m = 10; m <= 60; m += 10)
-        locations += FormatC("0 0  %d %d\n0 0  %d %d\n", m, m, -m, -m - 10);
-    const double slope = 0.2;
-    for (bool valley : {false, true}) {
-        EngineScene scene;
-        ASSERT_NO_FATAL_FAILURE(WriteWedge(slope, valley, 3, locations));
-        CRunLog log;
-        const CForwardInput in = ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
-        const CForwardResult result = ComputeData(in, log);
-        const double alpha = M_PI + (valley ? 2 : -2) * std::atan(slope);
-        const double worst = WorstError(
-            in, result, [&](double, double x) { return 100 / (2 * alpha * std::fabs(x) * std::hypot(1, slope)); });
-        EXPECT_LT(worst, valley ? 0.0085 : 0.004) << (valley ? "valley" : "ridge");
-    }
+        locations += FormatC("0 0  %d %d\n0 0  %d %d\n0 0  %d %d\n0 0  %d %d\n", m, m, -m, -m, m, m + 10, -m, -m - 10);
+    EngineScene scene;
+    WriteWedge(leftRise, rightRise, cells, locations);
+    CRunLog log;
+    const CForwardInput in = ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
+    const CForwardResult result = ComputeData(in, log);
+    const double alpha = M_PI + std::atan(leftRise) + std::atan(rightRise);
+    return WorstError(in, result, [&](double, double x) {
+        return 100 / (2 * alpha * std::fabs(x) * std::hypot(1, x < 0 ? leftRise : rightRise));
+    });
+}
+
+constexpr double kCliff = 1.9626; // 63 degrees
+
+TEST(Accuracy, PointSourceAtTheApexOfWedgesAndKinks)
+{
+    struct Case {
+        const char* name;
+        double leftRise, rightRise, tolerance;
+    };
+    const Case cases[] = {
+        {"ridge 11 degrees", -0.2, -0.2, 0.004},
+        {"valley 11 degrees", 0.2, 0.2, 0.005},
+        {"plane 45 degrees", -1, 1, 0.0065},
+        {"ridge 45 degrees", -1, -1, 0.007},
+        {"valley 45 degrees", 1, 1, 0.017},
+        {"flat, then falling 45 degrees", 0, -1, 0.014},
+        {"flat, then rising 45 degrees", 0, 1, 0.009},
+        {"plane 63 degrees", -kCliff, kCliff, 0.008},
+        {"flat, then a cliff falling", 0, -kCliff, 0.021},
+        {"flat, then a cliff rising", 0, kCliff, 0.011},
+    };
+    for (const Case& c : cases)
+        EXPECT_LT(WedgeError(c.leftRise, c.rightRise, 3), c.tolerance) << c.name;
+    // At a cliff the error falls with the cells, and does not swing from one side to the other.
+    for (double rise : {-kCliff, kCliff})
+        EXPECT_LT(WedgeError(0, rise, 6), 0.5 * WedgeError(0, rise, 3)) << "cliff " << rise;
 }
 
 TEST(Accuracy, HalfSpaceUnderTheHillOnTheDefaultMeshAsOnAFineOne)
@@ -338,8 +363,9 @@ TEST(Accuracy, EstimateBoundsTheErrorOfEarthsWithExactAnswers)
         const CForwardInput in = scene.Read();
         const CForwardResult result = ComputeWithEstimate(in);
         ExpectEstimateBounds(in, result, c.phi, c.name);
-        if (c.cells > 3)
+        if (c.cells > 3) {
             EXPECT_EQ(result.estimate.scale, 1) << c.name;
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 EngineScene::EngineScene() : m_guard(dir.Path())
@@ -75,18 +76,19 @@ double ContactPotential(double rho1, double rho2, double x0, double xs, double x
     return xr > x0 ? rho2 / (2 * M_PI) * (1 / r - k / image) : rho2 / (2 * M_PI) * (1 - k) / r;
 }
 
-void WriteWedge(double slope, bool valley, int cells, const std::string& locations)
+void WriteWedge(double leftRise, double rightRise, int cells, const std::string& locations)
 {
     const double X = 3000, dx = 10.0 / cells, dz = dx / 2;
-    const int core = static_cast<int>(std::lround(240 / dx)), fine = static_cast<int>(std::lround(140 / dz));
-    // Coarse columns out to the edges; the rows fine from 80 above the apex to 60 below it.
+    const double rise = std::max({leftRise, rightRise, 0.0}), fall = std::max({-leftRise, -rightRise, 0.0});
+    // Fine rows over the electrodes' surface, to 60 from the apex along x, and 60 below it.
+    const double up = 60 * rise + 40, down = 60 * fall + 60;
+    const int core = static_cast<int>(std::lround(240 / dx)), fine = static_cast<int>(std::lround((up + down) / dz));
     std::string mesh = FormatC("9\n-3000 -1500 1\n -700 1\n -330 1\n -120 1\n 120 %d\n 330 1\n 700 1\n 1500 1\n"
                                " 3000 1\n\n",
                                core);
-    mesh += FormatC("4\n%g -200 1\n -80 1\n 60 %d\n %g 1\n", -X * slope - 300, fine, X * slope + 3000);
+    mesh += FormatC("4\n%g %g 1\n %g 1\n %g %d\n %g 1\n", -X * rise - 300, -up - 120, -up, down, fine, X * fall + 3000);
     WriteBytes("mesh2d.txt", mesh);
-    const double e = valley ? slope * X : -slope * X;
-    WriteBytes("topo2d.txt", FormatC("3  0\n%g %g\n0 0\n%g %g\n", -X, e, X, e));
+    WriteBytes("topo2d.txt", FormatC("3  0\n%g %g\n0 0\n%g %g\n", -X, leftRise * X, X, rightRise * X));
     WriteBytes("loc2d.txt", locations);
     const CMeshFile m = CMeshFile::Parse(mesh, "mesh2d.txt");
     const std::vector<float> values(static_cast<size_t>(m.x.Cells()) * m.z.Cells(), 0.01f);

@@ -30,11 +30,11 @@ private:
     CurrentDirGuard m_guard;
 };
 
-// Writes the files of a homogeneous earth of 100 ohm m under a wedge whose apex is at x = 0,
-// depth 0, and whose flanks rise (valley) or fall (ridge) with the given slope to the mesh's
-// edges at x = -3000 and 3000; the mesh has `cells` cells per 10 about the apex. The input file
-// is "ferrovan.inp"; the locations file holds lines.
-void WriteWedge(double slope, bool valley, int cells, const std::string& locations);
+// Writes the files of a homogeneous earth of 100 ohm m under a surface through x = 0, depth 0,
+// whose flanks rise by leftRise per unit of distance to x = -3000 and by rightRise to 3000 (a
+// wedge of interior angle pi + atan(leftRise) + atan(rightRise)); the mesh has `cells` cells per
+// 10 about the apex. The input file is "ferrovan.inp"; the locations file holds lines.
+void WriteWedge(double leftRise, double rightRise, int cells, const std::string& locations);
 
 // Potentials of a unit current at distance r on the surface of analytic earths (V/A).
 // rho1 over rho2, the interface at depth h: the image series.
