@@ -46,7 +46,7 @@ public:
         // to endCell of their size where such a line ends (corners) and to lineCell on the rest,
         // and grow back by gradingRatio; contrast 0: no grading. Straight contacts right across
         // are left alone: their uniform cells keep them fourth-order, and grading them made the
-        // layered earths and the vertical contact 3 to 7 times worse.
+        // layered earths and the vertical contact up to six times worse.
         double contrast = 10;
         double endCell = 0.1;
         double lineCell = 1;
