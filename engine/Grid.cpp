@@ -398,7 +398,7 @@ int GradeTowardContrasts(CSizing& sizing, std::vector<CContrast> contrasts, doub
 // Graded cells can end beside an electrode with cells of two sizes; the compact stencil is
 // fourth-order at a source only between equal cells (unequal ones put the dipoles across a
 // conductive dike off by several times as much), so the larger is cut to the smaller, unless
-// its far line is one the grid must have.
+// its far line is one the grid must have or the smaller is a sliver beside such a line.
 void EvenCellsBesideElectrodes(std::vector<double>& x, const std::vector<double>& kept,
                                const std::vector<double>& electrodes)
 {
@@ -408,6 +408,8 @@ void EvenCellsBesideElectrodes(std::vector<double>& x, const std::vector<double>
         if (i < 2 || i > last - 2)
             continue;
         const double w = std::min(x[i] - x[i - 1], x[i + 1] - x[i]);
+        if (2 * w < std::max(x[i] - x[i - 1], x[i + 1] - x[i]))
+            continue;
         for (int side : {-1, 1}) {
             double& line = x[i + side];
             if (std::fabs(line - xe) > 1.0001 * w && !std::binary_search(kept.begin(), kept.end(), line))
