@@ -227,11 +227,13 @@ CRunSize FirstEstimate(const CForwardInput& in, int columns, int rows, const CEn
     return size;
 }
 
-CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, bool poleReceivers, double spreading, double far,
-               const CEngineOptions& options, CRunLog& log)
+CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, const std::vector<std::vector<double>>& sigma,
+               bool poleReceivers, double spreading, double far, const CEngineOptions& options, CRunLog& log)
 {
     const CGrid::Options gridOptions = GridOptions(in.survey, poleReceivers, spreading, far, options);
-    CGridModel model{&in.mesh, air, {&in.conductivity}, in.profileX, in.profileE};
+    CGridModel model{&in.mesh, air, {&in.conductivity}, in.profileX, in.profileE, {}};
+    for (const std::vector<double>& s : sigma)
+        model.conductivity.push_back(&s);
     if (in.job.type != CForwardJob::dc)
         model.values.push_back(&in.chargeability);
     const CGrid grid(model, in.survey.positions, gridOptions, [&](int columns, int rows) {
@@ -244,6 +246,10 @@ CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, bool poleRe
                      grid.Columns(), grid.Rows(), in.mesh.nx, in.mesh.nz, grid.h, grid.hz, gridOptions.growth,
                      gridOptions.sideRatio, gridOptions.bottomRatio, gridOptions.farDistance, grid.x.front(),
                      grid.x.back(), grid.z.back()));
+    if (grid.graded > 0)
+        log.Info(FormatC("Grid: cells shrink toward %i lines where the conductivity changes by a factor of %g or more, "
+                         "most at their corners",
+                         grid.graded, gridOptions.contrast));
     if (!in.profileX.empty())
         log.Info("Ground surface: the topography profile; the top row of elements follows it");
     return grid;
@@ -569,7 +575,8 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
     const Clock::time_point start = Clock::now();
     CEngineOptions gridOptions = options;
     gridOptions.grid.scale *= level.scale;
-    const CGrid grid = MakeGrid(in, run.air, run.poleReceivers, run.spreading, level.far, gridOptions, log);
+    const CGrid grid =
+        MakeGrid(in, run.air, run.models.sigma, run.poleReceivers, run.spreading, level.far, gridOptions, log);
     const std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
     const CWavenumberRule rule = ChooseWavenumbers(grid, pairs, run.poleReceivers ? run.spreading : 0, level.rule, log);
     const int nk = static_cast<int>(rule.k.size());

@@ -46,6 +46,8 @@ constexpr int kFadeRows = 3;
 // this many of the rows there (halved under a surface that is not flat) between two lines.
 constexpr double kSteepRows = 2;
 constexpr int kMostSteepParts = 16;
+// The most contrasts per axis the grid is graded toward.
+constexpr int kMaxGraded = 8;
 
 // The distance of t from the span lo..hi.
 double Distance(double t, double lo, double hi)
@@ -65,6 +67,17 @@ public:
         m_fine = fraction;
     }
 
+    // Cells shrinking toward at, to smallest there, growing by ratio away from it until they are
+    // the size they would have been (base): more cells on top of the others.
+    void Grade(double at, double smallest, double base, double ratio)
+    {
+        if (smallest < base && ratio > 1)
+            m_graded.push_back({at, smallest, base, ratio - 1});
+    }
+    bool Graded() const { return !m_graded.empty(); }
+    // The size of the cells at t without the graded ones.
+    double Size(double t) const { return m_h + m_g * Distance(t, m_lo, m_hi); }
+
     // The number of cells from a to b: the integral of 1 / size.
     double Count(double a, double b) const
     {
@@ -83,6 +96,16 @@ public:
         const double overlap = std::min(b, m_fineHi) - std::max(a, m_fineLo);
         if (overlap > 0)
             n += (1 / m_fine - 1) * overlap / m_h;
+        // Graded cells of s0 + c d at distance d from their point, 1 / (s0 + c d) - 1 / base more
+        // cells per length than without, which is a geometric series of ratio 1 + c.
+        for (const CGraded& g : m_graded) {
+            const double reach = (g.base - g.s0) / g.c;
+            auto extra = [&](double d) {
+                const double u = std::min(std::fabs(d), reach);
+                return std::copysign(std::log1p(g.c * u / g.s0) / g.c - u / g.base, d);
+            };
+            n += extra(b - g.at) - extra(a - g.at);
+        }
         return n;
     }
 
@@ -104,8 +127,12 @@ public:
     }
 
 private:
+    struct CGraded {
+        double at, s0, base, c;
+    };
     double m_h, m_g, m_lo, m_hi;
     double m_fineLo = 0, m_fineHi = 0, m_fine = 1;
+    std::vector<CGraded> m_graded;
 };
 
 // A line the grid must have; where two come closer than the tolerance, the one of higher rank
@@ -237,6 +264,61 @@ CChanges FindChanges(const CGridModel& model, const std::vector<int>& cell)
     return changes;
 }
 
+// Where the conductivity jumps by the contrast or more between neighbouring cells of any model:
+// per axis the mesh lines across which it does (x: vertical lines) and the ends of such stretches
+// inside the mesh, the corners where the field is singular and converges slowly.
+struct CContrast {
+    double at;
+    bool end;
+};
+struct CContrasts {
+    std::vector<CContrast> x, z;
+};
+
+CContrasts FindContrasts(const CGridModel& model, const std::vector<int>& cell, double contrast)
+{
+    const int nx = model.mesh->nx, nz = model.mesh->nz;
+    const auto& mx = model.mesh->xNodes;
+    const auto& mz = model.mesh->zNodes;
+    auto strong = [&](int i1, int k1, int i2, int k2) {
+        const int a = cell[static_cast<size_t>(k1) * nx + i1], b = cell[static_cast<size_t>(k2) * nx + i2];
+        for (const std::vector<double>* sigma : model.conductivity) {
+            const double p = (*sigma)[a], q = (*sigma)[b];
+            if (std::max(p, q) >= contrast * (1 - 1e-6) * std::min(p, q)) // values from log10 round
+                return true;
+        }
+        return false;
+    };
+    if (contrast <= 1 || model.conductivity.empty())
+        return {};
+    std::vector<char> xLine(nx + 1, 0), zLine(nz + 1, 0), xEnd(nx + 1, 0), zEnd(nz + 1, 0);
+    // Along each vertical line the rows where it is strong, and where that starts or stops.
+    for (int i = 1; i < nx; ++i)
+        for (int k = 0, before = 0; k < nz; ++k) {
+            const int now = strong(i - 1, k, i, k);
+            xLine[i] |= now;
+            if (k > 0 && now != before)
+                zEnd[k] = xEnd[i] = 1;
+            before = now;
+        }
+    for (int k = 1; k < nz; ++k)
+        for (int i = 0, before = 0; i < nx; ++i) {
+            const int now = strong(i, k - 1, i, k);
+            zLine[k] |= now;
+            if (i > 0 && now != before)
+                xEnd[i] = zEnd[k] = 1;
+            before = now;
+        }
+    CContrasts contrasts;
+    for (int i = 1; i < nx; ++i)
+        if (xLine[i] || xEnd[i])
+            contrasts.x.push_back({mx[i], xEnd[i] != 0});
+    for (int k = 1; k < nz; ++k)
+        if (zLine[k] || zEnd[k])
+            contrasts.z.push_back({mz[k], zEnd[k] != 0});
+    return contrasts;
+}
+
 // The cells among the electrodes, which the grid keeps, and how fast cells grow beyond them.
 struct CSizes {
     double h = 0, hz = 0;                   // cell width and row thickness among the electrodes
@@ -304,10 +386,63 @@ std::vector<double> SteepColumns(const std::vector<double>& x, const CProfile& p
     return lines;
 }
 
+// Grades the cells toward the contrasts, to options.endCell of their size at the ends of the
+// lines and options.lineCell on the rest: at a corner the field is singular, and uniform cells
+// converge there at first order. A tensor grid refines whole rows and columns, so it is ends
+// first, the nearest to the electrodes first, and at most kMaxGraded (each adds some 16 lines);
+// none whose graded cells reach first or last, the mesh's edges, where the far field's growth
+// starts from the last cell.
+int GradeTowardContrasts(CSizing& sizing, std::vector<CContrast> contrasts, double lo, double hi, double first,
+                         double last, const CGrid::Options& options)
+{
+    std::stable_sort(contrasts.begin(), contrasts.end(), [&](const CContrast& a, const CContrast& b) {
+        if (a.end != b.end)
+            return a.end;
+        return Distance(a.at, lo, hi) < Distance(b.at, lo, hi);
+    });
+    const double ratio = std::pow(options.gradingRatio, options.scale);
+    int graded = 0;
+    for (const CContrast& c : contrasts) {
+        if (graded == kMaxGraded)
+            break;
+        const double base = sizing.Size(c.at), s0 = (c.end ? options.endCell : options.lineCell) * base;
+        const double reach = s0 < base && ratio > 1 ? (base - s0) / (ratio - 1) : 0;
+        if (reach == 0 || c.at - reach - base < first || c.at + reach + base > last)
+            continue;
+        sizing.Grade(c.at, s0, base, ratio);
+        ++graded;
+    }
+    return graded;
+}
+
+// Graded cells can end beside an electrode with cells of two sizes; the compact stencil is
+// fourth-order at a source only between equal cells (unequal ones put the dipoles across a
+// conductive dike off by several times as much), so the larger is cut to the smaller, unless
+// its far line is one the grid must have or the smaller is a sliver beside such a line.
+void EvenCellsBesideElectrodes(std::vector<double>& x, const std::vector<double>& kept,
+                               const std::vector<double>& electrodes)
+{
+    const int last = static_cast<int>(x.size()) - 1;
+    for (double xe : electrodes) {
+        const int i = NearestLine(x, xe);
+        if (i < 2 || i > last - 2)
+            continue;
+        const double w = std::min(x[i] - x[i - 1], x[i + 1] - x[i]);
+        if (2 * w < std::max(x[i] - x[i - 1], x[i + 1] - x[i]))
+            continue;
+        for (int side : {-1, 1}) {
+            double& line = x[i + side];
+            if (std::fabs(line - xe) > 1.0001 * w && !std::binary_search(kept.begin(), kept.end(), line))
+                line = xe + side * w;
+        }
+    }
+}
+
 // Along x: the electrodes, the lines of change, the kinks of the surface and uniform cells
 // beside the outer electrodes, filled in and continued to the far distance.
 std::vector<double> LinesAlongX(const CMesh& mesh, const CProfile& profile, const std::vector<double>& electrodes,
-                                const std::vector<char>& xChange, const CSizes& sizes, const CGrid::Options& options)
+                                const std::vector<char>& xChange, const std::vector<CContrast>& contrasts,
+                                const CSizes& sizes, const CGrid::Options& options, int& graded)
 {
     const auto& mx = mesh.xNodes;
     const double h = sizes.h, eLo = electrodes.front(), eHi = electrodes.back();
@@ -329,17 +464,22 @@ std::vector<double> LinesAlongX(const CMesh& mesh, const CProfile& profile, cons
             lines.push_back({eHi + j * wHi, 0});
     }
     const double xc = 0.5 * (eLo + eHi), far = std::max(options.farDistance, 0.0);
-    const CSizing sizing(h, sizes.growth, eLo - guard * wLo, eHi + guard * wHi);
-    return SteepColumns(FillLines(MergeLines(lines, 1e-6 * h, 0.25 * h), sizing,
-                                  std::pow(options.sideRatio, options.scale), xc - far, xc + far, true),
-                        profile, h, kSteepRows * 0.5 * sizes.hz);
+    CSizing sizing(h, sizes.growth, eLo - guard * wLo, eHi + guard * wHi);
+    graded += GradeTowardContrasts(sizing, contrasts, eLo, eHi, mx.front(), mx.back(), options);
+    const std::vector<double> kept = MergeLines(lines, 1e-6 * h, 0.25 * h);
+    std::vector<double> x =
+        FillLines(kept, sizing, std::pow(options.sideRatio, options.scale), xc - far, xc + far, true);
+    if (sizing.Graded())
+        EvenCellsBesideElectrodes(x, kept, electrodes);
+    return SteepColumns(x, profile, h, kSteepRows * 0.5 * sizes.hz);
 }
 
 // Along z: from the highest point of the surface, the lines of change and the mesh's bottom.
 // Under a surface that is not flat, the rows at the electrodes are halved: the elements that
 // follow the surface are second-order, and it is there that the data feel them most.
-std::vector<double> LinesAlongZ(const CMesh& mesh, const std::vector<char>& zChange, const std::vector<double>& surface,
-                                const CSizes& sizes, const CGrid::Options& options)
+std::vector<double> LinesAlongZ(const CMesh& mesh, const std::vector<char>& zChange,
+                                const std::vector<CContrast>& contrasts, const std::vector<double>& surface,
+                                const CSizes& sizes, const CGrid::Options& options, int& graded)
 {
     const auto& mz = mesh.zNodes;
     const double zStart = *std::min_element(surface.begin(), surface.end());
@@ -353,6 +493,13 @@ std::vector<double> LinesAlongZ(const CMesh& mesh, const std::vector<char>& zCha
     CSizing zSizing(hz, sizes.growth, sLo, sHi + std::max(options.uniformDepth, kGuardCells * hz0));
     if (zLow > zStart)
         zSizing.Fine(sLo - 2 * hz0, sHi + 3 * hz0, 0.5);
+    // Not where the surface crosses the rows: thin rows there keep the surface nodes from
+    // following it beside the electrodes, and the data then jump about as the grid is refined.
+    std::vector<CContrast> below;
+    for (const CContrast& c : contrasts)
+        if (c.at > (zLow > zStart ? zLow + 3 * hz0 : zStart))
+            below.push_back(c);
+    graded += GradeTowardContrasts(zSizing, below, sLo, sHi, -HUGE_VAL, mz.back(), options);
     const double zc = 0.5 * (sLo + sHi), far = std::max(options.farDistance, 0.0);
     return FillLines(MergeLines(zLines, 1e-6 * hz, 0), zSizing, std::pow(options.bottomRatio, options.scale), zStart,
                      zc + far, false);
@@ -380,14 +527,15 @@ CGrid::CGrid(const CGridModel& model, const std::vector<double>& electrodes, con
     CheckElectrodes(mesh, profile, electrodes);
     const std::vector<int> cell = EffectiveCells(mesh, model.airPerColumn);
     const CChanges changes = FindChanges(model, cell);
+    const CContrasts contrasts = FindContrasts(model, cell, options.contrast);
     const CSizes sizes = CellSizes(mesh, profile, electrodes, options.growth, options.scale);
     h = sizes.h;
     hz = sizes.hz;
-    x = LinesAlongX(mesh, profile, electrodes, changes.x, sizes, options);
+    x = LinesAlongX(mesh, profile, electrodes, changes.x, contrasts.x, sizes, options, graded);
     surface.resize(x.size());
     for (size_t i = 0; i < x.size(); ++i)
         surface[i] = profile.Depth(x[i]);
-    z = LinesAlongZ(mesh, changes.z, surface, sizes, options);
+    z = LinesAlongZ(mesh, changes.z, contrasts.z, surface, sizes, options, graded);
     const std::vector<char> change = GridChanges(mesh, changes.z, z);
     PlaceSurfaceNodes(change);
     FadeBesideElectrodes(electrodes, change);

@@ -85,7 +85,7 @@ struct ValleyScene {
                 if (mesh.xNodes[i] >= 60 && mesh.xNodes[i + 1] <= 80 && mesh.zNodes[k] >= 10 &&
                     mesh.zNodes[k + 1] <= 20)
                     sigma[static_cast<size_t>(k) * mesh.nx + i] = 0.1;
-        model.values = {&sigma};
+        model.values = model.conductivity = {&sigma};
     }
 
     double Profile(double x) const
@@ -132,6 +132,20 @@ TEST(Grid, FollowsTheSurfaceKeepsTheModelAndPutsElectrodesWhereTheyAre)
     }
     EXPECT_GE(grid.x.front(), -1000 - 500);
     EXPECT_LE(grid.x.front(), 100 - 1000);
+    // The block is ten times as conductive: cells shrink toward its corners, but not at 10, just
+    // under the valley's bottom, and stay even beside an electrode the grading reaches.
+    auto beside = [](const std::vector<double>& lines, double at) {
+        const size_t i = std::lower_bound(lines.begin(), lines.end(), at) - lines.begin();
+        return std::max(lines[i + 1] - at, at - lines[i - 1]);
+    };
+    for (double at : {60, 80})
+        EXPECT_LT(beside(grid.x, at), 2 * options.endCell * grid.h) << at;
+    EXPECT_LT(beside(grid.z, 20), 2 * options.endCell * grid.hz);
+    EXPECT_GT(beside(grid.z, 10), 0.4 * grid.hz);
+    for (double xe : {52.5, 100.0}) {
+        const size_t i = std::lower_bound(grid.x.begin(), grid.x.end(), xe) - grid.x.begin();
+        EXPECT_NEAR(grid.x[i + 1] - xe, xe - grid.x[i - 1], 1e-9) << xe;
+    }
 
     // The elements tile the ground under the surface, every one turning the right way, and a
     // rectangle takes the value of the mesh cell it lies in.
@@ -205,7 +219,7 @@ TEST(Discretization, CompactStencilIsFourthOrderOnUniformRectangles)
         for (int j = 0; j <= mesh.nz; ++j)
             mesh.zNodes.push_back(j * h / 2);
         const std::vector<double> sigma(static_cast<size_t>(mesh.nx) * mesh.nz, 1.0);
-        CGridModel model{&mesh, std::vector<int>(mesh.nx, 0), {&sigma}, {}, {}};
+        CGridModel model{&mesh, std::vector<int>(mesh.nx, 0), {&sigma}, {}, {}, {}};
         CGrid::Options options;
         options.growth = 0; // cells of the mesh's size everywhere
         const CGrid grid(model, {10, 30}, options);
