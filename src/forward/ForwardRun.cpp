@@ -137,9 +137,11 @@ std::string ForwardAccuracyNote(const CModelData& m)
         }
         if (above == 0)
             return std::string();
-        return FormatC("The estimated error of %zu of %zu data is above %g %%, up to %.2g %%.\nThe estimate of every "
+        // Two digits, never in exponent form: "up to 1e+02 %" reads as a fault.
+        const std::string upTo = FormatC(worst < 9.95 ? "%.2g" : "%.0f", worst);
+        return FormatC("The estimated error of %zu of %zu data is above %g %%, up to %s %%.\nThe estimate of every "
                        "datum is in %s, the worst data are named in the log file.",
-                       above, estimate.data.size(), kDefaultAccuracyPercent, worst, kErrorFileName);
+                       above, estimate.data.size(), kDefaultAccuracyPercent, upTo.c_str(), kErrorFileName);
     } catch (const std::exception&) {
         return std::string(); // the data stand without it
     }
