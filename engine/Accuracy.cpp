@@ -19,6 +19,12 @@ namespace {
 // data converge (near corners of strong contrasts); smooth parts converge faster, and are then
 // overestimated, never under.
 constexpr double kOrder = 1;
+// Once two refinements agree on a faster order for a datum (changes of one sign, falling), that
+// order is taken, up to the elements' second order and with Roache's safety factor for an order
+// read from three grids. The coarse grid never counts here: with two cells between electrodes it
+// is far from any order.
+constexpr double kBestOrder = 2;
+constexpr double kSafety = 1.25;
 // Each refinement shrinks the cells by about this much.
 constexpr double kRefine = 0.7;
 // The coarse grids of the far field and the rule.
@@ -40,6 +46,18 @@ double Relative(double a, double b)
 {
     const double scale = std::max(std::fabs(a), std::fabs(b));
     return scale > 0 ? std::fabs(a - b) / scale : 0.0;
+}
+
+// The signed relative change of V/I on the first model, per datum: its trend shows the order.
+std::vector<double> Trend(const CGridData& fine, const CGridData& rough)
+{
+    std::vector<double> trend(fine.voltage[0].size(), 0.0);
+    for (size_t j = 0; j < trend.size(); ++j) {
+        const double a = fine.voltage[0][j], b = rough.voltage[0][j];
+        const double scale = std::max(std::fabs(a), std::fabs(b));
+        trend[j] = scale > 0 ? (a - b) / scale : 0.0;
+    }
+    return trend;
 }
 
 // The largest relative change between two grids' V/I over every model, per datum.
@@ -188,26 +206,38 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     CGridData best = coarse;
     std::vector<double> error, etaError;
     // The estimate from two grids whose cells differ by the ratio r.
-    auto estimateFrom = [&](const CGridData& fine, const CGridData& rough) {
+    std::vector<double> previous; // the trend of the refinement before
+    auto estimateFrom = [&](const CGridData& fine, const CGridData& rough, bool refinement) {
         const double r = fine.spanColumns > 0 && rough.spanColumns > 0
                              ? std::max(1.1, double(fine.spanColumns) / rough.spanColumns)
                              : 1 / kRefine;
-        const double divisor = std::pow(r, kOrder) - 1;
+        const std::vector<double> trend = Trend(fine, rough);
+        std::vector<double> divisor(count, std::pow(r, kOrder) - 1);
+        for (size_t j = 0; j < count && !previous.empty(); ++j) {
+            const double now = trend[j], before = previous[j];
+            if (now * before > 0 && std::fabs(now) < std::fabs(before)) {
+                // Changes fall by r^p from one refinement to the next.
+                const double p = std::clamp(std::log(before / now) / std::log(r), kOrder, kBestOrder);
+                divisor[j] = std::max(divisor[j], (std::pow(r, p) - 1) / kSafety);
+            }
+        }
         error = Change(fine, rough);
         for (size_t j = 0; j < count; ++j)
-            error[j] = error[j] / divisor + (truncation.empty() ? 0.0 : truncation[j]) + kFloor;
+            error[j] = error[j] / divisor[j] + (truncation.empty() ? 0.0 : truncation[j]) + kFloor;
         if (charged) {
             etaError = ChargeabilityChange(in, fine, rough);
             for (size_t j = 0; j < count; ++j)
-                etaError[j] = etaError[j] / divisor + (etaTruncation.empty() ? 0.0 : etaTruncation[j]);
+                etaError[j] = etaError[j] / divisor[j] + (etaTruncation.empty() ? 0.0 : etaTruncation[j]);
         }
+        if (refinement)
+            previous = trend;
     };
     // The first grid against the coarse one: where that already puts every datum within the
     // target, no finer grid is needed: the change over cells twice as large, divided by r - 1,
     // bounds the error of every datum that converges at first order or faster.
     bool settled = false;
     if (!coarsest.voltage.empty()) {
-        estimateFrom(coarse, coarsest);
+        estimateFrom(coarse, coarsest, false);
         settled = Largest(error) <= target;
         log.Info(FormatC("  against the coarse grid, the data's largest estimated error is %.2g%%%s",
                          100 * Largest(error), settled ? "" : ": refining"));
@@ -228,7 +258,7 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
             estimate.limit = e.what();
             break;
         }
-        estimateFrom(fine, coarse);
+        estimateFrom(fine, coarse, true);
         best = fine;
         level = finer;
         if (Largest(error) <= target)
