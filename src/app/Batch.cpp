@@ -430,7 +430,7 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
             return 128 + CStopSignals::Noted();
         if (!done)
             return 1;
-        AnnounceForwardFinished(m);
+        AnnounceForwardFinished(m, o.accuracyPercent.value_or(kDefaultAccuracyPercent));
         const std::string topography = m.m_bTopography ? m.m_topoFileName : "";
         if (!o.pngPrefix.empty()) {
             if (!pictures.Data(m.m_obsDCFileName, false, topography) ||

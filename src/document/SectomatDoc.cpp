@@ -283,10 +283,10 @@ bool ErasePreviousResults(CModelData& model)
     return Attempt([&] { RemovePreviousResults(model); });
 }
 
-void AnnounceForwardFinished(const CModelData& model)
+void AnnounceForwardFinished(const CModelData& model, double targetPercent)
 {
     MessageBeep();
-    const std::string note = ForwardAccuracyNote(model);
+    const std::string note = ForwardAccuracyNote(model, targetPercent);
     if (note.empty())
         AfxMessageBox("Forward modelling has finished.", MB_ICONINFORMATION);
     else

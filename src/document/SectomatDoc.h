@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/DataFile.h"
 #include "forward/Export.h"
 #include "model/ModelData.h"
 #include "model/ModelHistory.h"
@@ -75,4 +76,4 @@ private:
 bool ErasePreviousResults(CModelData& model);
 // Says that a forward run succeeded, and how many data its estimate puts above the target: the
 // beep and the box.
-void AnnounceForwardFinished(const CModelData& model);
+void AnnounceForwardFinished(const CModelData& model, double targetPercent = kDefaultAccuracyPercent);

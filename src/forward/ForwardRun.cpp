@@ -123,16 +123,16 @@ void RunForwardModel(CModelData& m, const std::function<void(const std::string&)
     run.Finish();
 }
 
-std::string ForwardAccuracyNote(const CModelData& m)
+std::string ForwardAccuracyNote(const CModelData& m, double targetPercent)
 {
-    if (!FileExists(kErrorFileName))
+    if (targetPercent <= 0 || !FileExists(kErrorFileName))
         return std::string();
     try {
         const CErrorFile estimate = CErrorFile::Read(kErrorFileName, m.m_discretize.forward != EForwardType::dc);
         size_t above = 0;
         double worst = 0;
         for (const CErrorRecord& r : estimate.data) {
-            above += r.percent > kDefaultAccuracyPercent;
+            above += r.percent > targetPercent;
             worst = std::max(worst, r.percent);
         }
         if (above == 0)
@@ -141,7 +141,7 @@ std::string ForwardAccuracyNote(const CModelData& m)
         const std::string upTo = FormatC(worst < 9.95 ? "%.2g" : "%.0f", worst);
         return FormatC("The estimated error of %zu of %zu data is above %g %%, up to %s %%.\nThe estimate of every "
                        "datum is in %s, the worst data are named in the log file.",
-                       above, estimate.data.size(), kDefaultAccuracyPercent, upTo.c_str(), kErrorFileName);
+                       above, estimate.data.size(), targetPercent, upTo.c_str(), kErrorFileName);
     } catch (const std::exception&) {
         return std::string(); // the data stand without it
     }

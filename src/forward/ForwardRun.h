@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/DataFile.h"
 #include "platform/Process.h"
 
 #include <csignal>
@@ -59,9 +60,9 @@ void RunForwardModel(CModelData& model, const std::function<void(const std::stri
 void LaunchProgram(const std::string& commandLine);
 
 // After a finished run: a line saying how many data the program estimates to be off by more than
-// its target, from the estimate beside the data in the current folder; empty when none is (or
-// there is no readable estimate).
-std::string ForwardAccuracyNote(const CModelData& model);
+// the run's target (percent), from the estimate beside the data in the current folder; empty when
+// none is (or there is no readable estimate).
+std::string ForwardAccuracyNote(const CModelData& model, double targetPercent = kDefaultAccuracyPercent);
 
 // The viewers' command lines for the model shown (DC or IP), every file name quoted.
 std::string DataViewerCommandLine(const CModelData& model, bool dcModel);
