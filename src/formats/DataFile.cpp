@@ -6,6 +6,7 @@
 #include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -82,6 +83,18 @@ bool ParseAccuracyPercent(std::string_view text, double& percent)
         return false;
     percent = v;
     return true;
+}
+
+int FirstMismatch(const CErrorFile& estimate, const CDataFile& data)
+{
+    const size_t common = std::min(estimate.data.size(), data.data.size());
+    for (size_t i = 0; i < common; ++i) {
+        const CErrorRecord& e = estimate.data[i];
+        const CDataRecord& d = data.data[i];
+        if (e.a != d.a || e.b != d.b || e.m != d.m || e.n != d.n)
+            return static_cast<int>(i);
+    }
+    return estimate.data.size() == data.data.size() ? -1 : static_cast<int>(common);
 }
 
 CErrorFile CErrorFile::Parse(std::string_view text, const std::string& name, bool ip)

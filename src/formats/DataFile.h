@@ -60,6 +60,10 @@ struct CErrorFile {
     void Write(const std::string& path) const;
 };
 
+// Where an estimate stops belonging to the data: the first row whose electrodes differ, the
+// shorter one's length when one ends early, or -1 when every row matches.
+int FirstMismatch(const CErrorFile& estimate, const CDataFile& data);
+
 // The name of the estimate's file, written beside the data files.
 extern const char* const kErrorFileName;
 // The error of V/I the forward-modelling program refines for unless told otherwise, in percent.

@@ -30,11 +30,9 @@ std::vector<CErrorRecord> ReadModellingError(const CModelData& model, const CDat
                                kErrorFileName));
     const CErrorFile estimate = CErrorFile::Read(kErrorFileName, model.m_discretize.forward != EForwardType::dc);
     const char* const data = model.m_obsDCFileName.c_str();
-    for (size_t i = 0; i < std::max(estimate.data.size(), dc.data.size()); ++i) {
-        const CErrorRecord* e = i < estimate.data.size() ? &estimate.data[i] : nullptr;
-        const CDataRecord* d = i < dc.data.size() ? &dc.data[i] : nullptr;
-        if (e && d && e->a == d->a && e->b == d->b && e->m == d->m && e->n == d->n)
-            continue;
+    if (const int i = FirstMismatch(estimate, dc); i >= 0) {
+        const CErrorRecord* e = size_t(i) < estimate.data.size() ? &estimate.data[i] : nullptr;
+        const CDataRecord* d = size_t(i) < dc.data.size() ? &dc.data[i] : nullptr;
         const std::string where =
             !e   ? FormatC("The error estimate %s has no line for the datum on line %i of %s", kErrorFileName, d->line,
                            data)

@@ -64,15 +64,12 @@ CDataEstimate LoadDataEstimate(const CDataFile& data, const std::string& dataPat
                               data.data.size());
         return result;
     }
-    for (size_t i = 0; i < data.data.size(); ++i) {
+    if (const int i = FirstMismatch(estimate, data); i >= 0) {
         const CDataRecord& d = data.data[i];
         const CErrorRecord& e = estimate.data[i];
-        if (e.a != d.a || e.b != d.b || e.m != d.m || e.n != d.n) {
-            result.note =
-                FormatC("%s: its line %i is for %s, line %i of the data file for %s.", notShown.c_str(), e.line,
-                        Electrodes(e.a, e.b, e.m, e.n).c_str(), d.line, Electrodes(d.a, d.b, d.m, d.n).c_str());
-            return result;
-        }
+        result.note = FormatC("%s: its line %i is for %s, line %i of the data file for %s.", notShown.c_str(), e.line,
+                              Electrodes(e.a, e.b, e.m, e.n).c_str(), d.line, Electrodes(d.a, d.b, d.m, d.n).c_str());
+        return result;
     }
     for (const CErrorRecord& e : estimate.data)
         result.percent.push_back(e.percent);
