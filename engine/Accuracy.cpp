@@ -152,6 +152,18 @@ void Report(const CForwardInput& in, const CAccuracyEstimate& estimate, CRunLog&
                         estimate.limit.empty() ? "the number of refinements" : estimate.limit.c_str(), worst.c_str()));
 }
 
+
+// The data of a grid under the check of its wavenumber rule, from those of the grid itself.
+CGridData RuleCheck(const CSolver& solve, CGridLevel level, const CGridData& own, const char* purpose)
+{
+    level.ruleCheck = true;
+    CGridData check = solve(level, purpose);
+    for (size_t m = 0; m < check.voltage.size(); ++m)
+        for (size_t j = 0; j < check.voltage[m].size(); ++j)
+            check.voltage[m][j] += 0.5 * own.voltage[m][j];
+    return check;
+}
+
 } // namespace
 
 CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridData first,
@@ -166,23 +178,29 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     estimate.target = target;
     log.Info(FormatC("Accuracy: estimating the error of every datum against a target of %g%%", 100 * target));
 
+    // The parts of every datum's estimate, of V/I (relative) and of eta_a (absolute).
+    const size_t count = first.voltage[0].size();
+    struct CPart {
+        std::vector<double> voltage, eta;
+    };
+    const std::vector<double> none(count, 0.0);
+    CPart truncation{none, none}, rule{none, none}, discretization;
+
     // The far field: coarse grids, moved out fourfold until the data no longer feel it.
     CGridLevel level;
-    std::vector<double> truncation, etaTruncation;
     CGridData coarsest; // the first grid's cells doubled, as far as the data's grid reaches
+    auto change = [&](const CGridData& a, const CGridData& b) {
+        return CPart{Change(a, b), charged ? ChargeabilityChange(in, a, b) : none};
+    };
     try {
         CGridData near = solve({kCoarse, 1}, "coarse grid");
         // The wavenumber rule, by one with half its spacing reaching twice as high and four times
         // as low: its error falls exponentially with the spacing, so the change is the error.
-        const CGridData fineRule = solve({kCoarse, 1, 0.5}, "coarse grid, finer wavenumber rule");
-        const std::vector<double> rule = Change(fineRule, near);
-        const std::vector<double> etaRule = charged ? ChargeabilityChange(in, fineRule, near) : rule;
+        rule = change(RuleCheck(solve, {kCoarse, 1}, near, "coarse grid, finer wavenumber rule"), near);
         for (int step = 0;; ++step) {
             CGridData far = solve({kCoarse, level.far * 4}, "coarse grid reaching farther");
-            truncation = Change(far, near);
-            if (charged)
-                etaTruncation = ChargeabilityChange(in, far, near);
-            if (Largest(truncation) * kFarFactor <= kFarShare * target || step + 1 == kMaxFarSteps)
+            truncation = change(far, near);
+            if (Largest(truncation.voltage) * kFarFactor <= kFarShare * target || step + 1 == kMaxFarSteps)
                 break;
             level.far *= 4;
             near = std::move(far);
@@ -190,10 +208,9 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
         coarsest = std::move(near);
         // A truncation error falls at least as 1 / distance: a third of the last change is still
         // to come.
-        for (size_t j = 0; j < truncation.size(); ++j) {
-            truncation[j] = kFarFactor * truncation[j] + rule[j];
-            if (charged)
-                etaTruncation[j] = kFarFactor * etaTruncation[j] + etaRule[j];
+        for (size_t j = 0; j < count; ++j) {
+            truncation.voltage[j] *= kFarFactor;
+            truncation.eta[j] *= kFarFactor;
         }
     } catch (const CEngineError& e) {
         estimate.limit = e.what();
@@ -201,10 +218,19 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
 
     // The discretization: the data on smaller cells, refined again while a datum is above the
     // target and the budget allows.
-    const size_t count = first.voltage[0].size();
+    const CGridLevel firstLevel = level;
     CGridData coarse = level.far > 1 ? solve(level, "first grid reaching farther") : first;
+    const CGridData firstGrid = coarse;
     CGridData best = coarse;
     std::vector<double> error, etaError;
+    auto sum = [&] {
+        error.assign(count, kFloor);
+        etaError.assign(count, 0.0);
+        for (size_t j = 0; j < count; ++j) {
+            error[j] += discretization.voltage[j] + truncation.voltage[j] + rule.voltage[j];
+            etaError[j] += discretization.eta[j] + truncation.eta[j] + rule.eta[j];
+        }
+    };
     // The estimate from two grids whose cells differ by the ratio r.
     std::vector<double> previous; // the trend of the refinement before
     auto estimateFrom = [&](const CGridData& fine, const CGridData& rough, bool refinement) {
@@ -221,16 +247,38 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
                 divisor[j] = std::max(divisor[j], (std::pow(r, p) - 1) / kSafety);
             }
         }
-        error = Change(fine, rough);
-        for (size_t j = 0; j < count; ++j)
-            error[j] = error[j] / divisor[j] + (truncation.empty() ? 0.0 : truncation[j]) + kFloor;
-        if (charged) {
-            etaError = ChargeabilityChange(in, fine, rough);
-            for (size_t j = 0; j < count; ++j)
-                etaError[j] = etaError[j] / divisor[j] + (etaTruncation.empty() ? 0.0 : etaTruncation[j]);
+        discretization = change(fine, rough);
+        for (size_t j = 0; j < count; ++j) {
+            discretization.voltage[j] /= divisor[j];
+            discretization.eta[j] /= divisor[j];
         }
         if (refinement)
             previous = trend;
+        sum();
+    };
+    // On the coarse grid the nearest electrodes are only two cells apart, and the rule's check
+    // there also sees that grid's error at high wavenumbers, up to ten times the rule's own. Where
+    // the rule's part is all that keeps data above the target, it is checked again on the first
+    // grid.
+    bool ruleOnFirst = coarsest.voltage.empty();
+    auto checkRuleOnFirst = [&] {
+        bool above = false;
+        for (size_t j = 0; j < count; ++j) {
+            if (error[j] > target) {
+                above = true;
+                if (error[j] - rule.voltage[j] > target)
+                    return;
+            }
+        }
+        if (!above || ruleOnFirst)
+            return;
+        ruleOnFirst = true;
+        try {
+            rule = change(RuleCheck(solve, firstLevel, firstGrid, "first grid, finer wavenumber rule"), firstGrid);
+        } catch (const CEngineError&) {
+            return; // the coarse grid's check stands
+        }
+        sum();
     };
     // The first grid against the coarse one: where that already puts every datum within the
     // target, no finer grid is needed: the change over cells twice as large, divided by r - 1,
@@ -238,12 +286,13 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     bool settled = false;
     if (!coarsest.voltage.empty()) {
         estimateFrom(coarse, coarsest, false);
+        checkRuleOnFirst();
         settled = Largest(error) <= target;
         log.Info(FormatC("  against the coarse grid, the data's largest estimated error is %.2g%%%s",
                          100 * Largest(error), settled ? "" : ": refining"));
     }
     for (int refinement = 0; !settled && refinement < kMaxRefinements; ++refinement) {
-        const CGridLevel finer{level.scale * kRefine, level.far, level.rule};
+        const CGridLevel finer{level.scale * kRefine, level.far};
         // Twice as many cells: about three times the work.
         const double projected = coarse.seconds * std::pow(1 / (kRefine * kRefine), 1.5);
         const double spent = std::chrono::duration<double>(Clock::now() - start).count();
@@ -261,6 +310,7 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
         estimateFrom(fine, coarse, true);
         best = fine;
         level = finer;
+        checkRuleOnFirst();
         if (Largest(error) <= target)
             break;
         coarse = std::move(fine);
@@ -272,7 +322,8 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     }
 
     estimate.voltage = error;
-    estimate.chargeability = etaError;
+    if (charged)
+        estimate.chargeability = etaError;
     estimate.scale = level.scale;
     estimate.far = level.far;
     for (size_t j = 0; j < count; ++j) {

@@ -275,7 +275,7 @@ std::vector<std::pair<int, int>> ElectrodePairs(const CSurvey& survey, const CGr
 // length for pole receivers; warns when the nearest electrodes have fewer than three cells
 // between them.
 CWavenumberRule ChooseWavenumbers(const CGrid& grid, const std::vector<std::pair<int, int>>& pairs, double spreading,
-                                  double fineness, CRunLog& log)
+                                  CRunLog& log)
 {
     double rLo = HUGE_VAL, rHi = 0;
     for (auto [a, b] : pairs) {
@@ -295,7 +295,7 @@ CWavenumberRule ChooseWavenumbers(const CGrid& grid, const std::vector<std::pair
                             "electrodes, expect errors of a percent or more in the data nearest the sources.",
                             rLo / cell));
     rHi = std::max(rHi, spreading);
-    const CWavenumberRule rule = CWavenumberRule::Design(rLo, rHi, fineness);
+    const CWavenumberRule rule = CWavenumberRule::Design(rLo, rHi);
     log.Info(FormatC("Wavenumbers: %zu, trapezoidal in ln k with step %g for electrode distances %g to %g, "
                      "logarithmic below the smallest; largest error of sum w K0(k r) against 1/(2r) there: %.1e",
                      rule.k.size(), rule.step, rLo, rHi, rule.MaxError(rLo, rHi)));
@@ -578,7 +578,9 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
     const CGrid grid =
         MakeGrid(in, run.air, run.models.sigma, run.poleReceivers, run.spreading, level.far, gridOptions, log);
     const std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
-    const CWavenumberRule rule = ChooseWavenumbers(grid, pairs, run.poleReceivers ? run.spreading : 0, level.rule, log);
+    CWavenumberRule rule = ChooseWavenumbers(grid, pairs, run.poleReceivers ? run.spreading : 0, log);
+    if (level.ruleCheck)
+        rule = rule.CheckAdditions();
     const int nk = static_cast<int>(rule.k.size());
     const int modelCount = static_cast<int>(run.models.sigma.size());
     const CDiscretization discretization(grid);

@@ -82,7 +82,9 @@ struct CRunModel;
 struct CGridLevel {
     double scale = 1;
     double far = 1;
-    double rule = 1; // the wavenumber rule's fineness (CWavenumberRule::Design)
+    // Only the wavenumbers that a check of the grid's rule adds (CWavenumberRule::CheckAdditions):
+    // half the grid's own data added to these are the check's.
+    bool ruleCheck = false;
 };
 
 // V/I of every datum on one grid, per conductivity model.

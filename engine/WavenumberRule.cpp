@@ -17,17 +17,12 @@ constexpr double kLowEnd = 0.01;
 // discrete solutions at the nearest electrodes keep weight up to about 20.
 constexpr double kHighEnd = 20;
 
-} // namespace
-
-CWavenumberRule CWavenumberRule::Design(double rLo, double rHi, double fineness)
+// The trapezoidal rule in ln k from tLo with `count` nodes, continued below its smallest node.
+CWavenumberRule Trapezoidal(double tLo, double kStep, int count)
 {
     CWavenumberRule rule;
-    const double kStep = ::kStep * fineness;
     rule.step = kStep;
-    const double tLo = std::log(kLowEnd * fineness * fineness / rHi);
-    const double tHi = std::log(kHighEnd / fineness / rLo);
-    const int last = std::max(2, static_cast<int>(std::ceil((tHi - tLo) / kStep)));
-    for (int j = 0; j <= last; ++j) {
+    for (int j = 0; j < count; ++j) {
         const double k = std::exp(tLo + j * kStep);
         rule.k.push_back(k);
         rule.w.push_back(kStep * k);
@@ -46,6 +41,39 @@ CWavenumberRule CWavenumberRule::Design(double rLo, double rHi, double fineness)
     for (double& w : rule.w)
         w /= M_PI;
     return rule;
+}
+
+} // namespace
+
+CWavenumberRule CWavenumberRule::Design(double rLo, double rHi)
+{
+    const double tLo = std::log(kLowEnd / rHi), tHi = std::log(kHighEnd / rLo);
+    return Trapezoidal(tLo, kStep, std::max(2, static_cast<int>(std::ceil((tHi - tLo) / kStep))) + 1);
+}
+
+CWavenumberRule CWavenumberRule::CheckAdditions() const
+{
+    // Nodes of the check below and above this rule's: 4x lower and 2x higher at half the spacing.
+    const int below = static_cast<int>(std::ceil(std::log(4.0) / (step / 2)));
+    const int above = static_cast<int>(std::ceil(std::log(2.0) / (step / 2)));
+    const int count = static_cast<int>(k.size());
+    const CWavenumberRule check = Trapezoidal(std::log(k[0]) - below * step / 2, step / 2, below + 2 * count - 1 + above);
+    CWavenumberRule additions;
+    additions.step = check.step;
+    for (int j = 0; j < static_cast<int>(check.k.size()); ++j) {
+        const int own = j - below; // this rule's node own / 2, where own is even and in range
+        if (own < 0 || own % 2 != 0 || own / 2 >= count) {
+            additions.k.push_back(check.k[j]);
+            additions.w.push_back(check.w[j]);
+        }
+    }
+    // This rule's nodes carry half their trapezoidal weight in the check; their weights here
+    // also hold the continuation below k[0], which half of this rule's sum must give back.
+    for (int j = 0; j < std::min(2, count); ++j) {
+        additions.k.push_back(k[j]);
+        additions.w.push_back(-0.5 * (w[j] - step * k[j] / M_PI));
+    }
+    return additions;
 }
 
 double CWavenumberRule::MaxError(double rLo, double rHi) const

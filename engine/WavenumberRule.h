@@ -13,10 +13,13 @@
 // smallest wavenumbers.
 class CWavenumberRule {
 public:
-    // A rule for the distances rLo .. rHi (0 < rLo <= rHi); a finer rule (0 < fineness < 1), to
-    // check a rule's error, has its spacing times fineness and reaches 1 / fineness times higher
-    // and 1 / fineness^2 times lower.
-    static CWavenumberRule Design(double rLo, double rHi, double fineness = 1);
+    // A rule for the distances rLo .. rHi (0 < rLo <= rHi).
+    static CWavenumberRule Design(double rLo, double rHi);
+
+    // What checks this rule: a rule of half its spacing on the same lattice, reaching twice as
+    // high and four times as low. Its wavenumbers include these, so only the others are solved:
+    // the check's sum is the sum of the returned rule plus half this one's.
+    CWavenumberRule CheckAdditions() const;
 
     // Largest relative error of sum_i w_i K0(k_i r) against 1 / (2 r) for r in [rLo, rHi].
     double MaxError(double rLo, double rHi) const;
