@@ -218,9 +218,7 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
 
     // The discretization: the data on smaller cells, refined again while a datum is above the
     // target and the budget allows.
-    const CGridLevel firstLevel = level;
     CGridData coarse = level.far > 1 ? solve(level, "first grid reaching farther") : first;
-    const CGridData firstGrid = coarse;
     CGridData best = coarse;
     std::vector<double> error, etaError;
     auto sum = [&] {
@@ -258,10 +256,11 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     };
     // On the coarse grid the nearest electrodes are only two cells apart, and the rule's check
     // there also sees that grid's error at high wavenumbers, up to ten times the rule's own. Where
-    // the rule's part is all that keeps data above the target, it is checked again on the first
-    // grid.
-    bool ruleOnFirst = coarsest.voltage.empty();
-    auto checkRuleOnFirst = [&] {
+    // the rule's part is all that keeps data above the target, it is checked again on the last
+    // grid before the data's (on the first grid when the data would be its own). That part falls
+    // fast with the cells, so a check there also holds for the finer grid.
+    double ruleScale = coarsest.voltage.empty() ? 0 : kCoarse; // the cells of the rule's check
+    auto checkRuleAgain = [&](const CGridLevel& on, const CGridData& data) {
         bool above = false;
         for (size_t j = 0; j < count; ++j) {
             if (error[j] > target) {
@@ -270,13 +269,13 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
                     return;
             }
         }
-        if (!above || ruleOnFirst)
+        if (!above || on.scale >= ruleScale)
             return;
-        ruleOnFirst = true;
+        ruleScale = on.scale;
         try {
-            rule = change(RuleCheck(solve, firstLevel, firstGrid, "first grid, finer wavenumber rule"), firstGrid);
+            rule = change(RuleCheck(solve, on, data, "finer wavenumber rule again"), data);
         } catch (const CEngineError&) {
-            return; // the coarse grid's check stands
+            return; // the coarser grid's check stands
         }
         sum();
     };
@@ -286,7 +285,7 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     bool settled = false;
     if (!coarsest.voltage.empty()) {
         estimateFrom(coarse, coarsest, false);
-        checkRuleOnFirst();
+        checkRuleAgain(level, coarse);
         settled = Largest(error) <= target;
         log.Info(FormatC("  against the coarse grid, the data's largest estimated error is %.2g%%%s",
                          100 * Largest(error), settled ? "" : ": refining"));
@@ -308,9 +307,9 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
             break;
         }
         estimateFrom(fine, coarse, true);
+        checkRuleAgain(level, coarse);
         best = fine;
         level = finer;
-        checkRuleOnFirst();
         if (Largest(error) <= target)
             break;
         coarse = std::move(fine);

@@ -352,7 +352,7 @@ namespace {
 // Every datum's estimate bounds its true error and, where that is above 0.05 %, is within three
 // times it.
 void ExpectEstimateBounds(const CForwardInput& in, const CForwardResult& result, const Potential& phi,
-                          const std::string& name)
+                          const std::string& name, double within = 3)
 {
     ASSERT_TRUE(result.estimate.done) << name;
     ASSERT_EQ(result.estimate.voltage.size(), in.survey.data.size()) << name;
@@ -361,7 +361,7 @@ void ExpectEstimateBounds(const CForwardInput& in, const CForwardResult& result,
         const double estimate = result.estimate.voltage[j];
         EXPECT_GE(estimate, truth) << name << ", datum " << j + 1;
         if (truth > 5e-4) {
-            EXPECT_LE(estimate, 3 * truth) << name << ", datum " << j + 1;
+            EXPECT_LE(estimate, within * truth) << name << ", datum " << j + 1;
         }
         EXPECT_LE(truth, 0.005) << name << ", datum " << j + 1;
     }
@@ -378,6 +378,9 @@ TEST(Accuracy, EstimateBoundsTheErrorOfEarthsWithExactAnswers)
         Potential phi;
         int cells = 3; // 6: fine enough that the coarse grid's check settles it on the first grid
         double target = 0.005; // tighter: refined several times, the order read from the trend
+        // From 1 cell the changes fall fourfold per refinement, where the estimate takes at most
+        // second order: about six times the error.
+        double within = 3;
     };
     const Case cases[] = {
         {"half-space, pole-pole", EArray::polePole, [](EngineScene&) {},
@@ -386,6 +389,8 @@ TEST(Accuracy, EstimateBoundsTheErrorOfEarthsWithExactAnswers)
          [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); }},
         {"half-space, dipole-dipole, 6 cells", EArray::dipoleDipole, [](EngineScene&) {},
          [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); }, 6},
+        {"half-space, pole-dipole, 1 cell", EArray::poleDipoleRight, [](EngineScene&) {},
+         [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); }, 1, 0.005, 8},
         {"10 ohm m over 10000, pole-pole", EArray::polePole,
          [](EngineScene& scene) {
              scene.model.m_dcBackground = -1;
@@ -422,7 +427,10 @@ TEST(Accuracy, EstimateBoundsTheErrorOfEarthsWithExactAnswers)
         if (c.target < 0.005) {
             EXPECT_LT(result.estimate.scale, 0.5) << c.name;
         }
-        ExpectEstimateBounds(in, result, c.phi, c.name);
+        ExpectEstimateBounds(in, result, c.phi, c.name, c.within);
+        if (c.target == 0.005) {
+            EXPECT_EQ(result.estimate.above, 0) << c.name;
+        }
         if (c.cells > 3) {
             EXPECT_EQ(result.estimate.scale, 1) << c.name;
         }
