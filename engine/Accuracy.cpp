@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -39,6 +40,8 @@ constexpr double kFarFactor = 4.0 / 3.0;
 constexpr double kFloor = 4e-4;
 constexpr int kMaxFarSteps = 6; // 4^6: from a few km to several thousand
 constexpr int kMaxRefinements = 4;
+// From this many cells between the nearest electrodes, the rule's check no longer sees the grid.
+constexpr double kRuleCells = 2.5;
 
 using Clock = std::chrono::steady_clock;
 
@@ -254,28 +257,34 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
             previous = trend;
         sum();
     };
-    // On the coarse grid the nearest electrodes are only two cells apart, and the rule's check
-    // there also sees that grid's error at high wavenumbers, up to ten times the rule's own. Where
-    // the rule's part is all that keeps data above the target, it is checked again on the last
-    // grid before the data's (on the first grid when the data would be its own). That part falls
-    // fast with the cells, so a check there also holds for the finer grid.
-    double ruleScale = coarsest.voltage.empty() ? 0 : kCoarse; // the cells of the rule's check
-    auto checkRuleAgain = [&](const CGridLevel& on, const CGridData& data) {
-        bool above = false;
+    // The rule's check sees a grid's own error at high wavenumbers where the nearest electrodes
+    // are fewer than about three cells apart: on the coarse grid of a mesh of three or four cells,
+    // up to ten times the rule's own error. Where the rule's part is the larger one of a datum
+    // above the target, or all that keeps the data above it, the rule is checked again, once,
+    // on the coarsest grid solved with kRuleCells or more between the nearest electrodes.
+    std::optional<std::pair<CGridLevel, CGridData>> ruleGrid;
+    bool ruleAgain = coarsest.voltage.empty();
+    auto offer = [&](const CGridLevel& on, const CGridData& data) {
+        if (!ruleGrid && data.nearestCells >= kRuleCells)
+            ruleGrid.emplace(on, data);
+    };
+    auto checkRuleAgain = [&] {
+        bool above = false, larger = false, alone = true;
         for (size_t j = 0; j < count; ++j) {
             if (error[j] > target) {
                 above = true;
-                if (error[j] - rule.voltage[j] > target)
-                    return;
+                larger = larger || rule.voltage[j] >= discretization.voltage[j];
+                alone = alone && error[j] - rule.voltage[j] <= target;
             }
         }
-        if (!above || on.scale >= ruleScale)
+        if (ruleAgain || !ruleGrid || !above || !(larger || alone))
             return;
-        ruleScale = on.scale;
+        ruleAgain = true;
         try {
+            const auto& [on, data] = *ruleGrid;
             rule = change(RuleCheck(solve, on, data, "finer wavenumber rule again"), data);
         } catch (const CEngineError&) {
-            return; // the coarser grid's check stands
+            return; // the coarse grid's check stands
         }
         sum();
     };
@@ -284,8 +293,9 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     // bounds the error of every datum that converges at first order or faster.
     bool settled = false;
     if (!coarsest.voltage.empty()) {
+        offer(level, coarse);
         estimateFrom(coarse, coarsest, false);
-        checkRuleAgain(level, coarse);
+        checkRuleAgain();
         settled = Largest(error) <= target;
         log.Info(FormatC("  against the coarse grid, the data's largest estimated error is %.2g%%%s",
                          100 * Largest(error), settled ? "" : ": refining"));
@@ -306,8 +316,9 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
             estimate.limit = e.what();
             break;
         }
+        offer(finer, fine);
         estimateFrom(fine, coarse, true);
-        checkRuleAgain(level, coarse);
+        checkRuleAgain();
         best = fine;
         level = finer;
         if (Largest(error) <= target)

@@ -271,30 +271,39 @@ std::vector<std::pair<int, int>> ElectrodePairs(const CSurvey& survey, const CGr
     return pairs;
 }
 
-// Wavenumbers for the distances between the electrodes of the pairs, down to the spreading
-// length for pole receivers; warns when the nearest electrodes have fewer than three cells
-// between them.
-CWavenumberRule ChooseWavenumbers(const CGrid& grid, const std::vector<std::pair<int, int>>& pairs, double spreading,
-                                  CRunLog& log)
+// The shortest and longest distance between the electrodes of a pair, and the widest cell beside
+// an electrode.
+struct CPairSpan {
+    double rLo = HUGE_VAL, rHi = 0, cell = 0;
+};
+
+CPairSpan PairSpan(const CGrid& grid, const std::vector<std::pair<int, int>>& pairs)
 {
-    double rLo = HUGE_VAL, rHi = 0;
+    CPairSpan span;
     for (auto [a, b] : pairs) {
         const int na = grid.electrodeNodes[a], nb = grid.electrodeNodes[b];
         const double r = std::hypot(grid.NodeX(na) - grid.NodeX(nb), grid.NodeZ(na) - grid.NodeZ(nb));
-        rLo = std::min(rLo, r);
-        rHi = std::max(rHi, r);
+        span.rLo = std::min(span.rLo, r);
+        span.rHi = std::max(span.rHi, r);
     }
     const int stride = grid.Columns() + 1;
-    double cell = 0; // the widest cell beside an electrode
     for (int node : grid.electrodeNodes) {
         const int i = node % stride;
-        cell = std::max(cell, 0.5 * (grid.x[std::min(i + 1, grid.Columns())] - grid.x[std::max(i - 1, 0)]));
+        span.cell = std::max(span.cell, 0.5 * (grid.x[std::min(i + 1, grid.Columns())] - grid.x[std::max(i - 1, 0)]));
     }
-    if (rLo < 2.99 * cell)
+    return span;
+}
+
+// Wavenumbers for the distances between the electrodes of the pairs, down to the spreading
+// length for pole receivers; warns when the nearest electrodes have fewer than three cells
+// between them.
+CWavenumberRule ChooseWavenumbers(const CPairSpan& span, double spreading, CRunLog& log)
+{
+    const double rLo = span.rLo, rHi = std::max(span.rHi, spreading);
+    if (rLo < 2.99 * span.cell)
         log.Warning(FormatC("The nearest electrodes are only %.3g cells apart; with fewer than three cells between "
                             "electrodes, expect errors of a percent or more in the data nearest the sources.",
-                            rLo / cell));
-    rHi = std::max(rHi, spreading);
+                            rLo / span.cell));
     const CWavenumberRule rule = CWavenumberRule::Design(rLo, rHi);
     log.Info(FormatC("Wavenumbers: %zu, trapezoidal in ln k with step %g for electrode distances %g to %g, "
                      "logarithmic below the smallest; largest error of sum w K0(k r) against 1/(2r) there: %.1e",
@@ -578,7 +587,8 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
     const CGrid grid =
         MakeGrid(in, run.air, run.models.sigma, run.poleReceivers, run.spreading, level.far, gridOptions, log);
     const std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
-    CWavenumberRule rule = ChooseWavenumbers(grid, pairs, run.poleReceivers ? run.spreading : 0, log);
+    const CPairSpan span = PairSpan(grid, pairs);
+    CWavenumberRule rule = ChooseWavenumbers(span, run.poleReceivers ? run.spreading : 0, log);
     if (level.ruleCheck)
         rule = rule.CheckAdditions();
     const int nk = static_cast<int>(rule.k.size());
@@ -608,6 +618,7 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
     data.rows = grid.Rows();
     const int stride = grid.Columns() + 1;
     data.spanColumns = grid.electrodeNodes.back() % stride - grid.electrodeNodes.front() % stride;
+    data.nearestCells = span.rLo / span.cell;
     data.eps = run.models.eps;
     for (const std::vector<double>& phi : Superpose(tasks, potentials, rule, modelCount, pairs.size())) {
         std::vector<double>& v = data.voltage.emplace_back();

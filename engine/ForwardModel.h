@@ -94,6 +94,7 @@ struct CGridData {
     double eps = 0; // the chargeability factor of FWD IPL's second model
     int wavenumbers = 0, unknowns = 0, columns = 0, rows = 0;
     int spanColumns = 0; // grid columns between the outer electrodes
+    double nearestCells = 0; // cells between the nearest electrodes of a pair
 };
 
 // Solves on one grid; raises as ComputeData does, among others when the grid needs more memory
