@@ -3,15 +3,17 @@
 #include "model/ModelData.h"
 #include "platform/Dialog.h"
 
-// What the forward-modelling program is to compute: DC, DC and IP, or DC and IPL.
+// What the forward-modelling program is to compute, DC, DC and IP, or DC and IPL, and how
+// accurate its data are to be.
 class CDlgFwdType : public CDialog {
 public:
     CDlgFwdType();
 
     EForwardType m_fwdType = EForwardType::dc;
+    double m_accuracyPercent = kDefaultAccuracyPercent; // 0: off
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
 };
 
-enum : int { IDC_FWD_DC = 1017, IDC_FWD_DC_IP = 1018, IDC_FWD_DC_IPL = 1019 };
+enum : int { IDC_FWD_DC = 1017, IDC_FWD_DC_IP = 1018, IDC_FWD_DC_IPL = 1019, IDC_FWD_ACCURACY = 1020 };

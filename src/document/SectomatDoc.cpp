@@ -204,9 +204,11 @@ void CSectomatDoc::OnDiscretize()
 
     CDlgFwdType type;
     type.m_fwdType = m_discretize.forward;
+    type.m_accuracyPercent = m_discretize.accuracyPercent;
     if (type.DoModal() != IDOK)
         return;
     m_discretize.forward = type.m_fwdType;
+    m_discretize.accuracyPercent = type.m_accuracyPercent;
     if (!ShowVerdict(CheckChargeabilities(*this)))
         return;
 
@@ -224,7 +226,7 @@ void CSectomatDoc::OnDiscretize()
 
 void CSectomatDoc::OnForwardModel()
 {
-    CForwardRun run(*this);
+    CForwardRun run(*this, m_discretize.accuracyPercent);
     {
         CWaitCursor wait;
         if (!Attempt([&] { run.Start(); }))
@@ -237,7 +239,7 @@ void CSectomatDoc::OnForwardModel()
     if (run.Cancelled() && frame && !frame->isVisible())
         return;
     if (Attempt([&] { run.Finish(); }))
-        AnnounceForwardFinished(*this);
+        AnnounceForwardFinished(*this, m_discretize.accuracyPercent);
 }
 
 void CSectomatDoc::OnExportData()

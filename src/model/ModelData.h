@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/DataFile.h"
 #include "model/Element.h"
 #include "platform/Geometry.h"
 
@@ -43,6 +44,9 @@ struct CDiscretizeSettings {
     std::string existingMesh;
     std::string protocolFile; // of the protocol array
     EForwardType forward = EForwardType::dc;
+    // The forward run's --accuracy, 0 for off. Kept for the session only: the model file is
+    // shared with other tools and stays as it is.
+    double accuracyPercent = kDefaultAccuracyPercent;
 };
 
 using CElementList = std::list<CElement>;

@@ -1,6 +1,7 @@
-// The Discretize dialog driven through its real controls; the forward type dialog is driven by
-// the command test.
+// The Discretize dialog and the accuracy target of the forward type dialog driven through their
+// real controls; the forward type itself is driven by the command test.
 #include "dialogs/DiscretizeDlg.h"
+#include "dialogs/DlgFwdType.h"
 #include "support/MessageLog.h"
 #include "support/ModalDriver.h"
 #include "support/TempDir.h"
@@ -158,6 +159,29 @@ TEST(DiscretizeDlg, ADroppedOrBrowsedFileFillsOnlyTheMeshField)
     EXPECT_EQ(dlg.m_settings.existingMesh, mesh);
     EXPECT_EQ(dlg.m_settings.aSpacing, 12);
     EXPECT_TRUE(log.Empty());
+}
+
+// The target takes what the batch mode's --accuracy takes; a refusal keeps the dialog open and
+// the earlier target.
+TEST(DlgFwdType, TheAccuracyTargetIsAPercentageUpTo100OrOff)
+{
+    const std::string refused = "Enter a percentage above 0 and at most 100, or off.";
+    const std::pair<const char*, double> rows[] = {{"0.5", 0.5}, {"2", 2},         {"100", 100},  {"off", 0},
+                                                   {"0", -1},    {"0.001", 0.001}, {"100.5", -1}, {"abc", -1},
+                                                   {"", -1},     {"nan", -1},      {"2 %", -1}};
+    for (const auto& [typed, taken] : rows) {
+        SCOPED_TRACE(typed);
+        MessageLog log;
+        CDlgFwdType dlg;
+        dlg.m_accuracyPercent = 7;
+        EXPECT_EQ(RunDialog(dlg, {{IDC_FWD_ACCURACY, typed}}), taken < 0 ? IDCANCEL : IDOK);
+        EXPECT_EQ(log.Texts(), taken < 0 ? std::vector<std::string>{refused} : std::vector<std::string>{});
+        EXPECT_EQ(dlg.m_accuracyPercent, taken < 0 ? 7 : taken);
+    }
+    CDlgFwdType off;
+    off.m_accuracyPercent = 0;
+    EXPECT_EQ(RunDialog(off, {}, [](QDialog* d) { EXPECT_EQ(DialogItemText(d, IDC_FWD_ACCURACY), "off"); }), IDOK);
+    EXPECT_EQ(off.m_accuracyPercent, 0);
 }
 
 } // namespace

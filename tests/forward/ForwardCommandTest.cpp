@@ -1,5 +1,6 @@
 // The forward model, Log file, Data and Model commands in the running program.
 #include "app/Resource.h"
+#include "dialogs/DlgFwdType.h"
 #include "dialogs/ExportDlg.h"
 #include "forward/StandIns.h"
 #include "platform/FilePath.h"
@@ -23,14 +24,18 @@ namespace {
 class ForwardCommandTest : public AppFixture {
 protected:
     void SetUp() override { StartWith(CrLf(kNewModel)); }
-    // Data > discretize with the dialogs' proposals.
-    void Discretize()
+    // Data > discretize with the dialogs' proposals, or this accuracy target.
+    void Discretize(const char* accuracy = nullptr)
     {
-        auto ok = [](const char* title) {
+        auto ok = [](const char* title, const char* accuracy) {
             return ModalAnswer([title](QWidget* w) { return w->windowTitle() == title; },
-                               [](QWidget* w) { ClickItem(w, IDOK); });
+                               [accuracy](QWidget* w) {
+                                   if (accuracy)
+                                       TypeInto(w, IDC_FWD_ACCURACY, accuracy);
+                                   ClickItem(w, IDOK);
+                               });
         };
-        ModalAnswer first = ok("Discretize model"), second = ok("Type of 2D Forwad Modelling");
+        ModalAnswer first = ok("Discretize model", nullptr), second = ok("Type of 2D Forwad Modelling", accuracy);
         Trigger(ID_DISCRETIZE);
         EXPECT_TRUE(first.Answered() && second.Answered());
     }
@@ -114,6 +119,7 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     WriteBytes(dir.File("standin-script.txt"), "obs_dc.dat\n");
     ASSERT_NO_FATAL_FAILURE(Trigger(ID_FORWARD_MODEL));
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Forward modelling has finished."});
+    EXPECT_EQ(RecordedRuns(dir.Path()).at(1), (Args{"ferrovan.exe", "--accuracy", "0.5", "ferrovan.inp"}));
 
     // One program at a time, so that the records keep their order.
     const std::pair<unsigned, Args> commands[] = {
@@ -137,6 +143,29 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), (Args{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}));
     EXPECT_FALSE(Enabled(ID_VIEW_DATA));
     EXPECT_FALSE(FileExists("obs_dc.dat") || FileExists("ferrovan.log"));
+}
+
+// The target set beside the forward type goes to the program and to the box after the run, which
+// counts the data the estimate puts above it; off asks for no estimate and the box names none.
+TEST_F(ForwardCommandTest, TheAccuracyTargetGoesToTheProgramAndToTheBoxAfterTheRun)
+{
+    StandIns programs{"ferrovan"};
+    const std::pair<const char*, std::string> rows[] = {
+        {"2", "Forward modelling has finished.\nThe estimated error of 1 of 2 data is above 2 %, up to 2.5 %.\nThe "
+              "estimate of every datum is in obs_err.dat, the worst data are named in the log file."},
+        {"off", "Forward modelling has finished."}};
+    for (const auto& [typed, box] : rows) {
+        SCOPED_TRACE(typed);
+        ASSERT_NO_FATAL_FAILURE(Discretize(typed));
+        log.Clear();
+        // An estimate shows up during either run, so that only the target decides what the box says.
+        ForwardModel("obs_dc.dat\n> estimating\nsleep 1000\n", "estimating", [this](QDialog*) {
+            WriteBytes(dir.File("obs_err.dat"), "0 0  10 20  0.6\r\n0 0  20 30  2.5\r\n");
+        });
+        EXPECT_EQ(log.Last(), box);
+        EXPECT_EQ(RecordedRuns(dir.Path()).back(), (Args{"ferrovan.exe", "--accuracy", typed, "ferrovan.inp"}));
+        RemoveFile(dir.File("obs_dc.dat")); // nothing for the next Discretize to ask about
+    }
 }
 
 // File > Export data after a run: the file for the chosen program, with a summary; an existing
