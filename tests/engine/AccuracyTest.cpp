@@ -383,53 +383,37 @@ TEST(Accuracy, EstimateBoundsTheErrorOfEarthsWithExactAnswers)
         // rule's check reads up to 0.2 % on data within 0.06 %.
         double within = 3;
     };
+    const auto halfSpace = [](EngineScene&) {};
+    const Potential uniform = [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); };
+    const auto hardOverSoft = [](EngineScene& scene) {
+        scene.model.m_dcBackground = -4;
+        scene.AddBlock(-1e6, 10, 1e6, 1e6, -1);
+    };
+    const Potential hardOverSoftPhi = Layered({10000, 10}, {10});
+    const auto contact = [](EngineScene& scene) {
+        scene.model.m_dcBackground = -3;
+        scene.AddBlock(100, -1e6, 1e6, 1e6, -2);
+    };
+    const Potential contactPhi = [](double s, double r) { return ContactPotential(1000, 100, 100, s, r); };
     const Case cases[] = {
-        {"half-space, pole-pole", EArray::polePole, [](EngineScene&) {},
-         [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); }},
-        {"half-space, dipole-dipole", EArray::dipoleDipole, [](EngineScene&) {},
-         [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); }},
-        {"half-space, dipole-dipole, 6 cells", EArray::dipoleDipole, [](EngineScene&) {},
-         [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); }, 6},
-        {"half-space, dipole-dipole, 4 cells", EArray::dipoleDipole, [](EngineScene&) {},
-         [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); }, 4, 0.005, 5},
-        {"10000 ohm m over 10, dipole-dipole, 4 cells", EArray::dipoleDipole,
-         [](EngineScene& scene) {
-             scene.model.m_dcBackground = -4;
-             scene.AddBlock(-1e6, 10, 1e6, 1e6, -1);
-         },
-         Layered({10000, 10}, {10}), 4, 0.005, 5},
-        {"vertical contact, pole-dipole, 4 cells", EArray::poleDipoleRight,
-         [](EngineScene& scene) {
-             scene.model.m_dcBackground = -3;
-             scene.AddBlock(100, -1e6, 1e6, 1e6, -2);
-         },
-         [](double s, double r) { return ContactPotential(1000, 100, 100, s, r); }, 4},
-        {"half-space, pole-dipole, 1 cell", EArray::poleDipoleRight, [](EngineScene&) {},
-         [](double s, double r) { return 100 / (2 * M_PI * std::fabs(s - r)); }, 1, 0.005, 8},
+        {"half-space, pole-pole", EArray::polePole, halfSpace, uniform},
+        {"half-space, dipole-dipole", EArray::dipoleDipole, halfSpace, uniform},
+        {"half-space, dipole-dipole, 6 cells", EArray::dipoleDipole, halfSpace, uniform, 6},
+        {"half-space, dipole-dipole, 4 cells", EArray::dipoleDipole, halfSpace, uniform, 4, 0.005, 5},
+        {"half-space, pole-dipole, 1 cell", EArray::poleDipoleRight, halfSpace, uniform, 1, 0.005, 8},
         {"10 ohm m over 10000, pole-pole", EArray::polePole,
          [](EngineScene& scene) {
              scene.model.m_dcBackground = -1;
              scene.AddBlock(-1e6, 10, 1e6, 1e6, -4);
          },
          Layered({10, 10000}, {10})},
-        {"10000 ohm m over 10, dipole-dipole", EArray::dipoleDipole,
-         [](EngineScene& scene) {
-             scene.model.m_dcBackground = -4;
-             scene.AddBlock(-1e6, 10, 1e6, 1e6, -1);
-         },
-         Layered({10000, 10}, {10})},
-        {"10000 ohm m over 10, dipole-dipole, target 0.1 %", EArray::dipoleDipole,
-         [](EngineScene& scene) {
-             scene.model.m_dcBackground = -4;
-             scene.AddBlock(-1e6, 10, 1e6, 1e6, -1);
-         },
-         Layered({10000, 10}, {10}), 3, 0.001},
-        {"vertical contact, pole-dipole", EArray::poleDipoleRight,
-         [](EngineScene& scene) {
-             scene.model.m_dcBackground = -3;
-             scene.AddBlock(100, -1e6, 1e6, 1e6, -2);
-         },
-         [](double s, double r) { return ContactPotential(1000, 100, 100, s, r); }},
+        {"10000 ohm m over 10, dipole-dipole", EArray::dipoleDipole, hardOverSoft, hardOverSoftPhi},
+        {"10000 ohm m over 10, dipole-dipole, 4 cells", EArray::dipoleDipole, hardOverSoft, hardOverSoftPhi, 4, 0.005,
+         5},
+        {"10000 ohm m over 10, dipole-dipole, target 0.1 %", EArray::dipoleDipole, hardOverSoft, hardOverSoftPhi, 3,
+         0.001},
+        {"vertical contact, pole-dipole", EArray::poleDipoleRight, contact, contactPhi},
+        {"vertical contact, pole-dipole, 4 cells", EArray::poleDipoleRight, contact, contactPhi, 4},
     };
     for (const Case& c : cases) {
         EngineScene scene;
