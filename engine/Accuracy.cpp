@@ -311,7 +311,12 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
         log.Info(FormatC("  against the coarse grid, the data's largest estimated error is %.2g%%%s",
                          100 * Largest(error), settled ? "" : ": refining"));
     }
-    for (int refinement = 0; !settled && refinement < kMaxRefinements; ++refinement) {
+    // Refinements from grids with fewer than kRuleCells between the nearest electrodes (meshes of
+    // one or two cells) do not count: there the data are still far from any order.
+    int counted = 0;
+    for (int refinement = 0; !settled && counted < kMaxRefinements; ++refinement) {
+        if (coarse.nearestCells >= kRuleCells)
+            ++counted;
         const CGridLevel finer{level.scale * kRefine, level.far};
         // Twice as many cells: about three times the work.
         const double projected = coarse.seconds * std::pow(1 / (kRefine * kRefine), 1.5);

@@ -185,6 +185,20 @@ TEST(Accuracy, StrongContrastsNearTheirConvergedData)
         const std::string graded = FormatC("Grid: cells shrink toward %d lines where", c.dike ? 3 : 4);
         EXPECT_TRUE(std::ranges::any_of(log.Lines(), [&](const std::string& l) { return l.starts_with(graded); }));
     }
+    // From a mesh of 2 cells the estimate refines the dike's grid until the target is reached:
+    // the refinements of grids too coarse for any order do not count.
+    EngineScene scene;
+    scene.model.m_discretize.array = EArray::dipoleDipole;
+    scene.model.m_discretize.cellsPerElectrode = 2;
+    scene.model.m_dcBackground = cases[0].background;
+    scene.AddBlock(90, 5, 110, 1e6, cases[0].body);
+    ASSERT_TRUE(scene.Discretize());
+    const CForwardResult result = ComputeWithEstimate(scene.Read());
+    EXPECT_EQ(result.estimate.above, 0);
+    std::istringstream reference(cases[0].reference);
+    int datum;
+    for (double value; reference >> datum >> value;)
+        EXPECT_LE(std::fabs(result.voltage[datum - 1] / value - 1), result.estimate.voltage[datum - 1]) << datum;
 }
 
 // A source at the apex of a wedge of interior angle alpha: V = rho / (2 alpha r), r along the
