@@ -159,7 +159,7 @@ TEST_F(ForwardCommandTest, TheAccuracyTargetGoesToTheProgramAndToTheBoxAfterTheR
         ASSERT_NO_FATAL_FAILURE(Discretize(typed));
         log.Clear();
         // An estimate shows up during either run, so that only the target decides what the box says.
-        ForwardModel("obs_dc.dat\n> estimating\nsleep 1000\n", "estimating", [this](QDialog*) {
+        ForwardModel("obs_dc.dat\n> estimating\nsleep 2000\n", "estimating", [this](QDialog*) {
             WriteBytes(dir.File("obs_err.dat"), "0 0  10 20  0.6\r\n0 0  20 30  2.5\r\n");
         });
         EXPECT_EQ(log.Last(), box);
