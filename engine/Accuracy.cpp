@@ -44,7 +44,8 @@ constexpr double kFarFactor = 4.0 / 3.0;
 constexpr double kFloor = 4e-4;
 constexpr int kMaxFarSteps = 6; // 4^6: from a few km to several thousand
 constexpr int kMaxRefinements = 4;
-// From this many cells between the nearest electrodes, the rule's check no longer sees the grid.
+// From this many cells between the nearest electrodes the data follow an order and the rule's
+// check no longer sees the grid's own error.
 constexpr double kRuleCells = 2.5;
 
 using Clock = std::chrono::steady_clock;
@@ -55,6 +56,7 @@ double Relative(double a, double b)
     return scale > 0 ? std::fabs(a - b) / scale : 0.0;
 }
 
+// Three cells where that is a step of a quarter or more from the first grid, else twice the first's.
 double CoarseScale(double nearestCells)
 {
     const double scale = nearestCells / kCoarseCells;
@@ -165,7 +167,6 @@ void Report(const CForwardInput& in, const CAccuracyEstimate& estimate, CRunLog&
                         estimate.limit.empty() ? "the number of refinements" : estimate.limit.c_str(), worst.c_str()));
 }
 
-
 // The data of a grid under the check of its wavenumber rule, from those of the grid itself.
 CGridData RuleCheck(const CSolver& solve, CGridLevel level, const CGridData& own, const char* purpose)
 {
@@ -202,7 +203,7 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     // The far field: coarse grids, moved out fourfold until the data no longer feel it.
     CGridLevel level;
     const double coarseScale = CoarseScale(first.nearestCells);
-    CGridData coarsest; // the first grid's cells doubled, as far as the data's grid reaches
+    CGridData coarsest; // the coarse grid, as far as the data's grid reaches
     auto change = [&](const CGridData& a, const CGridData& b) {
         return CPart{Change(a, b), charged ? ChargeabilityChange(in, a, b) : none};
     };
