@@ -166,9 +166,9 @@ TEST(DiscretizeDlg, ADroppedOrBrowsedFileFillsOnlyTheMeshField)
 TEST(DlgFwdType, TheAccuracyTargetIsAPercentageUpTo100OrOff)
 {
     const std::string refused = "Enter a percentage above 0 and at most 100, or off.";
-    const std::pair<const char*, double> rows[] = {{"0.5", 0.5}, {"2", 2},         {"100", 100},  {"off", 0},
-                                                   {"0", -1},    {"0.001", 0.001}, {"100.5", -1}, {"abc", -1},
-                                                   {"", -1},     {"nan", -1},      {"2 %", -1}};
+    // Each side of the range; the parser's other refusals are the program's own tests.
+    const std::pair<const char*, double> rows[] = {{"0.001", 0.001}, {"100", 100},   {"off", 0},
+                                                   {"0", -1},        {"100.5", -1}, {"", -1}};
     for (const auto& [typed, taken] : rows) {
         SCOPED_TRACE(typed);
         MessageLog log;

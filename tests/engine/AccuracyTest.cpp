@@ -427,7 +427,6 @@ TEST(Accuracy, EstimateBoundsTheErrorOfEarthsWithExactAnswers)
         {"10000 ohm m over 10, dipole-dipole, target 0.1 %", EArray::dipoleDipole, hardOverSoft, hardOverSoftPhi, 3,
          0.001},
         {"vertical contact, pole-dipole", EArray::poleDipoleRight, contact, contactPhi},
-        {"vertical contact, pole-dipole, 4 cells", EArray::poleDipoleRight, contact, contactPhi, 4},
     };
     for (const Case& c : cases) {
         EngineScene scene;
