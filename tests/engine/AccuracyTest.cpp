@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <regex>
@@ -245,6 +246,40 @@ TEST(Accuracy, PointSourceAtTheApexOfWedgesAndKinks)
     // At a cliff the error falls with the cells, and does not swing from one side to the other.
     for (double rise : {-kCliff, kCliff})
         EXPECT_LT(WedgeError(0, rise, 6), 0.5 * WedgeError(0, rise, 3)) << "cliff " << rise;
+}
+
+TEST(Accuracy, GroundTooSteepForTheEstimateIsSaid)
+{
+    // 19 and 21 degrees on both sides of the source; flat, then rising 45 degrees from the
+    // electrode at 0, which sees both.
+    struct Row {
+        double leftRise, rightRise;
+        const char* said; // nullptr: nothing
+    } const rows[] = {
+        {-0.3443, 0.3443, nullptr},
+        {-0.3839, 0.3839, "The ground beside 15 of 15 electrodes is steeper than 20 degrees (21 degrees at x = -70)."},
+        {0, 1, "The ground beside 8 of 15 electrodes is steeper than 20 degrees (45 degrees at x = 0)."},
+    };
+    std::string locations;
+    for (int m = 10; m <= 60; m += 10)
+        locations += FormatC("0 0  %d %d\n0 0  %d %d\n", m, m + 10, -m, -m - 10);
+    for (const Row& row : rows) {
+        EngineScene scene;
+        WriteWedge(row.leftRise, row.rightRise, 1, locations);
+        CRunLog log;
+        const CForwardInput in = ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
+        CEngineOptions options;
+        options.accuracy = 0.05;
+        ComputeData(in, log, options);
+        std::string steep;
+        for (const std::string& line : log.Lines())
+            if (line.find("steeper") != std::string::npos)
+                steep = line;
+        if (row.said)
+            EXPECT_EQ(steep.substr(0, 9 + std::strlen(row.said)), std::string("Warning: ") + row.said);
+        else
+            EXPECT_EQ(steep, "");
+    }
 }
 
 TEST(Accuracy, HalfSpaceUnderTheHillOnTheDefaultMeshAsOnAFineOne)
