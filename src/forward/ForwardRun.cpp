@@ -5,6 +5,7 @@
 
 #include "forward/ForwardInput.h"
 #include "model/ModelData.h"
+#include "platform/FileException.h"
 #include "platform/FilePath.h"
 #include "platform/Refusal.h"
 #include "platform/StdioFile.h"
@@ -123,7 +124,39 @@ void RunForwardModel(CModelData& m, const std::function<void(const std::string&)
     run.Finish();
 }
 
-std::string ForwardAccuracyNote(const CModelData& m, double targetPercent)
+namespace {
+
+// The warnings of the program's log, but its own count of the data above the target, which the
+// note gives from the estimate; the first few, and how many more.
+std::string ProgramWarnings(const std::string& logPath)
+{
+    constexpr int kShown = 3;
+    std::string text;
+    try {
+        text = ReadTextFile(logPath, 16 << 20);
+    } catch (const std::exception&) {
+        return std::string();
+    } catch (const CFileException&) {
+        return std::string(); // no log, or none to read: the note does without
+    }
+    std::string shown;
+    int count = 0;
+    CLines lines(text);
+    for (std::string_view line; lines.Next(line);) {
+        static constexpr std::string_view kWarning = "Warning: ";
+        if (line.substr(0, kWarning.size()) != kWarning ||
+            line.find("data may be off by more than the target") != std::string_view::npos)
+            continue;
+        if (++count <= kShown)
+            shown += "\n" + std::string(line.substr(kWarning.size()));
+    }
+    if (count > kShown)
+        shown += FormatC("\n%d more in the log file.", count - kShown);
+    return count > 0 ? "The forward-modelling program warned:" + shown : std::string();
+}
+
+// The count of the data the estimate puts above the target.
+std::string DataAboveTarget(const CModelData& m, double targetPercent)
 {
     if (targetPercent <= 0 || !FileExists(kErrorFileName))
         return std::string();
@@ -137,14 +170,28 @@ std::string ForwardAccuracyNote(const CModelData& m, double targetPercent)
         }
         if (above == 0)
             return std::string();
-        // Two digits, never in exponent form: "up to 1e+02 %" reads as a fault.
-        const std::string upTo = FormatC(worst < 9.95 ? "%.2g" : "%.0f", worst);
+        // Two digits, never in exponent form: "up to 1e+02 %" reads as a fault; more where two
+        // would round the worst down to the target ("above 0.5 %, up to 0.5 %").
+        std::string upTo = FormatC(worst < 9.95 ? "%.2g" : "%.0f", worst);
+        double shown = worst;
+        for (int digits = 3; digits <= 6 && ParseDoubleC(upTo, shown) && shown <= targetPercent; ++digits)
+            upTo = FormatC("%.*g", digits, worst);
         return FormatC("The estimated error of %zu of %zu data is above %g %%, up to %s %%.\nThe estimate of every "
                        "datum is in %s, the worst data are named in the log file.",
                        above, estimate.data.size(), targetPercent, upTo.c_str(), kErrorFileName);
     } catch (const std::exception&) {
         return std::string(); // the data stand without it
+    } catch (const CFileException&) {
+        return std::string();
     }
+}
+
+} // namespace
+
+std::string ForwardAccuracyNote(const CModelData& m, double targetPercent)
+{
+    const std::string above = DataAboveTarget(m, targetPercent), warned = ProgramWarnings(m.m_logFileName);
+    return above + (!above.empty() && !warned.empty() ? "\n\n" : "") + warned;
 }
 
 void LaunchProgram(const std::string& commandLine)

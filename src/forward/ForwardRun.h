@@ -60,8 +60,8 @@ void RunForwardModel(CModelData& model, const std::function<void(const std::stri
 void LaunchProgram(const std::string& commandLine);
 
 // After a finished run: a line saying how many data the program estimates to be off by more than
-// the run's target (percent), from the estimate beside the data in the current folder; empty when
-// none is (or there is no readable estimate).
+// the run's target (percent), from the estimate beside the data in the current folder, and the
+// warnings of the program's log; empty when there is neither.
 std::string ForwardAccuracyNote(const CModelData& model, double targetPercent = kDefaultAccuracyPercent);
 
 // The viewers' command lines for the model shown (DC or IP), every file name quoted.

@@ -147,8 +147,8 @@ TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramS
     EXPECT_TRUE(s.m.m_bForwardDone);
 }
 
-// The box after a run names the data the program's estimate puts above its target; a missing
-// or unreadable estimate says nothing. Another target, and off, are followed through the command.
+// The box after a run names the data the program's estimate puts above its target and the
+// program's warnings; a missing or unreadable estimate says nothing. Another target, and off, are followed through the command.
 TEST(ForwardRun, TheAccuracyNoteCountsTheDataAboveTheTarget)
 {
     TempDir dir;
@@ -166,6 +166,9 @@ TEST(ForwardRun, TheAccuracyNoteCountsTheDataAboveTheTarget)
         {EForwardType::dcIp, "0 0  10 20  0.6 0.001\n",
          "The estimated error of 1 of 1 data is above 0.5 %, up to 0.6 %."},
         {EForwardType::dc, "0 0  10 20  9.96\n", "The estimated error of 1 of 1 data is above 0.5 %, up to 10 %."},
+        {EForwardType::dc, "0 0  10 20  0.503\n", "The estimated error of 1 of 1 data is above 0.5 %, up to 0.503 %."},
+        {EForwardType::dc, "0 0  10 20  0.500001\n",
+         "The estimated error of 1 of 1 data is above 0.5 %, up to 0.500001 %."},
         {EForwardType::dc, "0 0  10 20  100\n", "The estimated error of 1 of 1 data is above 0.5 %, up to 100 %."},
         {EForwardType::dcIp, "0 0  10 20  0.6\n", ""}, // a DC estimate for an IP run
     };
@@ -175,6 +178,19 @@ TEST(ForwardRun, TheAccuracyNoteCountsTheDataAboveTheTarget)
         EXPECT_EQ(ForwardAccuracyNote(m).substr(0, row.note.size()), row.note) << row.file;
         EXPECT_EQ(ForwardAccuracyNote(m).empty(), row.note.empty()) << row.file;
     }
+
+    // The program's warnings follow, the first three, but its own count of the data above the
+    // target; they come with the estimate off too.
+    WriteBytes("ferrovan.log", "Grid: 10 x 10\r\nWarning: one\r\nWarning: 2 of 3 data may be off by more than the "
+                               "target of 0.5%.\r\n Warning: not one\r\nWarning: two\r\nWarning: three\r\n");
+    EXPECT_EQ(ForwardAccuracyNote(m, 0), "The forward-modelling program warned:\none\ntwo\nthree");
+    WriteBytes("ferrovan.log", "Warning: one\nWarning: two\nWarning: three\nWarning: four\nWarning: five\n");
+    WriteBytes("obs_err.dat", "0 0  10 20  0.6\n");
+    m.m_discretize.forward = EForwardType::dc;
+    EXPECT_EQ(ForwardAccuracyNote(m),
+              "The estimated error of 1 of 1 data is above 0.5 %, up to 0.6 %.\nThe estimate of every datum is in "
+              "obs_err.dat, the worst data are named in the log file.\n\nThe forward-modelling program warned:\none\n"
+              "two\nthree\n2 more in the log file.");
 }
 
 } // namespace
