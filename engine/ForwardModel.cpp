@@ -296,14 +296,16 @@ CPairSpan PairSpan(const CGrid& grid, const std::vector<std::pair<int, int>>& pa
 
 // Wavenumbers for the distances between the electrodes of the pairs, down to the spreading
 // length for pole receivers; warns when the nearest electrodes have fewer than three cells
-// between them.
-CWavenumberRule ChooseWavenumbers(const CPairSpan& span, double spreading, CRunLog& log)
+// between them, unless the run estimates its error, which then says what the data's is.
+CWavenumberRule ChooseWavenumbers(const CPairSpan& span, double spreading, bool warn, CRunLog& log)
 {
     const double rLo = span.rLo, rHi = std::max(span.rHi, spreading);
-    if (rLo < 2.99 * span.cell)
-        log.Warning(FormatC("The nearest electrodes are only %.3g cells apart; with fewer than three cells between "
+    if (warn && rLo < 2.99 * span.cell) {
+        const std::string cells = FormatC("%.3g", rLo / span.cell);
+        log.Warning(FormatC("The nearest electrodes are only %s cell%s apart; with fewer than three cells between "
                             "electrodes, expect errors of a percent or more in the data nearest the sources.",
-                            rLo / span.cell));
+                            cells.c_str(), cells == "1" ? "" : "s"));
+    }
     const CWavenumberRule rule = CWavenumberRule::Design(rLo, rHi);
     log.Info(FormatC("Wavenumbers: %zu, trapezoidal in ln k with step %g for electrode distances %g to %g, "
                      "logarithmic below the smallest; largest error of sum w K0(k r) against 1/(2r) there: %.1e",
@@ -588,7 +590,7 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
         MakeGrid(in, run.air, run.models.sigma, run.poleReceivers, run.spreading, level.far, gridOptions, log);
     const std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
     const CPairSpan span = PairSpan(grid, pairs);
-    CWavenumberRule rule = ChooseWavenumbers(span, run.poleReceivers ? run.spreading : 0, log);
+    CWavenumberRule rule = ChooseWavenumbers(span, run.poleReceivers ? run.spreading : 0, options.accuracy <= 0, log);
     if (level.ruleCheck)
         rule = rule.CheckAdditions();
     const int nk = static_cast<int>(rule.k.size());

@@ -282,6 +282,35 @@ TEST(Accuracy, GroundTooSteepForTheEstimateIsSaid)
     }
 }
 
+TEST(Accuracy, ElectrodesTooCloseAreSaidOnlyWithoutTheEstimate)
+{
+    struct Row {
+        int cells;
+        double accuracy;
+        const char* said; // nullptr: nothing
+    } const rows[] = {
+        {1, 0, "Warning: The nearest electrodes are only 1 cell apart;"},
+        {2, 0, "Warning: The nearest electrodes are only 2 cells apart;"},
+        {3, 0, nullptr},
+        {2, 0.05, nullptr},
+    };
+    for (const Row& row : rows) {
+        EngineScene scene;
+        scene.model.m_discretize.cellsPerElectrode = row.cells;
+        ASSERT_TRUE(scene.Discretize());
+        CRunLog log;
+        CEngineOptions options;
+        options.accuracy = row.accuracy;
+        ComputeData(scene.Read(), log, options);
+        std::string close;
+        for (const std::string& line : log.Lines())
+            if (line.find("cells apart") != std::string::npos || line.find("cell apart") != std::string::npos)
+                close = line;
+        EXPECT_EQ(close.substr(0, row.said ? std::strlen(row.said) : 0), row.said ? row.said : "") << row.cells;
+        EXPECT_EQ(close.empty(), !row.said) << row.cells;
+    }
+}
+
 TEST(Accuracy, HalfSpaceUnderTheHillOnTheDefaultMeshAsOnAFineOne)
 {
     // The hill of examples/hill-and-two-blocks.model over 1000 ohm m, pole-dipole a = 5, n = 6.
