@@ -190,10 +190,12 @@ CSteepGround SteepGround(const CForwardInput& in)
 void Report(const CForwardInput& in, const CAccuracyEstimate& estimate, CRunLog& log)
 {
     const std::vector<double>& error = estimate.voltage;
-    log.Info(FormatC("Accuracy: largest estimated error %.2g%% at %s; the data come from a grid with cells x %.3g "
+    const double target = 100 * estimate.target;
+    log.Info(FormatC("Accuracy: largest estimated error %s%% at %s; the data come from a grid with cells x %.3g "
                      "reaching x %g as far as the first; the estimate took %.3f s",
-                     100 * estimate.worst, DatumName(in.survey, estimate.worstDatum).c_str(), estimate.scale,
-                     estimate.far, estimate.seconds));
+                     FormatPercent(100 * estimate.worst, target).c_str(),
+                     DatumName(in.survey, estimate.worstDatum).c_str(), estimate.scale, estimate.far,
+                     estimate.seconds));
     const CSteepGround steep = SteepGround(in);
     if (steep.electrodes > 0)
         log.Warning(FormatC("The ground beside %i of %zu electrodes is steeper than %g degrees (%.0f degrees at x = %g). "
@@ -208,10 +210,10 @@ void Report(const CForwardInput& in, const CAccuracyEstimate& estimate, CRunLog&
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return error[a] > error[b]; });
     std::string worst;
     for (int k = 0; k < std::min(estimate.above, 5); ++k)
-        worst +=
-            FormatC("%s%s %.2g%%", k > 0 ? "; " : "", DatumName(in.survey, order[k]).c_str(), 100 * error[order[k]]);
+        worst += FormatC("%s%s %s%%", k > 0 ? "; " : "", DatumName(in.survey, order[k]).c_str(),
+                         FormatPercent(100 * error[order[k]], target).c_str());
     log.Warning(FormatC("%i of %zu data may be off by more than the target of %g%%, limited by %s. The worst: %s.",
-                        estimate.above, error.size(), 100 * estimate.target,
+                        estimate.above, error.size(), target,
                         estimate.limit.empty() ? "the number of refinements" : estimate.limit.c_str(), worst.c_str()));
 }
 

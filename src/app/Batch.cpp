@@ -430,7 +430,8 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
             return 128 + CStopSignals::Noted();
         if (!done)
             return 1;
-        AnnounceForwardFinished(m, o.accuracyPercent.value_or(kDefaultAccuracyPercent));
+        // The program's warnings went by on standard error with its other lines.
+        AnnounceForwardFinished(m, o.accuracyPercent.value_or(kDefaultAccuracyPercent), false);
         const std::string topography = m.m_bTopography ? m.m_topoFileName : "";
         if (!o.pngPrefix.empty()) {
             if (!pictures.Data(m.m_obsDCFileName, false, topography) ||

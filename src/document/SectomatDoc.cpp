@@ -285,10 +285,10 @@ bool ErasePreviousResults(CModelData& model)
     return Attempt([&] { RemovePreviousResults(model); });
 }
 
-void AnnounceForwardFinished(const CModelData& model, double targetPercent)
+void AnnounceForwardFinished(const CModelData& model, double targetPercent, bool programWarnings)
 {
     MessageBeep();
-    const std::string note = ForwardAccuracyNote(model, targetPercent);
+    const std::string note = ForwardAccuracyNote(model, targetPercent, programWarnings);
     if (note.empty())
         AfxMessageBox("Forward modelling has finished.", MB_ICONINFORMATION);
     else

@@ -74,6 +74,7 @@ private:
 // Before a new discretization: when a forward run left results in the current folder, asks
 // whether to erase them and does. False when the user said no or one could not be removed.
 bool ErasePreviousResults(CModelData& model);
-// Says that a forward run succeeded, and how many data its estimate puts above the target: the
-// beep and the box.
-void AnnounceForwardFinished(const CModelData& model, double targetPercent = kDefaultAccuracyPercent);
+// Says that a forward run succeeded, how many data its estimate puts above the target and, unless
+// they were shown already, the program's warnings: the beep and the box.
+void AnnounceForwardFinished(const CModelData& model, double targetPercent = kDefaultAccuracyPercent,
+                             bool programWarnings = true);

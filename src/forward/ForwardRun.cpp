@@ -170,12 +170,7 @@ std::string DataAboveTarget(const CModelData& m, double targetPercent)
         }
         if (above == 0)
             return std::string();
-        // Two digits, never in exponent form: "up to 1e+02 %" reads as a fault; more where two
-        // would round the worst down to the target ("above 0.5 %, up to 0.5 %").
-        std::string upTo = FormatC(worst < 9.95 ? "%.2g" : "%.0f", worst);
-        double shown = worst;
-        for (int digits = 3; digits <= 6 && ParseDoubleC(upTo, shown) && shown <= targetPercent; ++digits)
-            upTo = FormatC("%.*g", digits, worst);
+        const std::string upTo = FormatPercent(worst, targetPercent);
         return FormatC("The estimated error of %zu of %zu data is above %g %%, up to %s %%.\nThe estimate of every "
                        "datum is in %s, the worst data are named in the log file.",
                        above, estimate.data.size(), targetPercent, upTo.c_str(), kErrorFileName);
@@ -188,9 +183,10 @@ std::string DataAboveTarget(const CModelData& m, double targetPercent)
 
 } // namespace
 
-std::string ForwardAccuracyNote(const CModelData& m, double targetPercent)
+std::string ForwardAccuracyNote(const CModelData& m, double targetPercent, bool programWarnings)
 {
-    const std::string above = DataAboveTarget(m, targetPercent), warned = ProgramWarnings(m.m_logFileName);
+    const std::string above = DataAboveTarget(m, targetPercent);
+    const std::string warned = programWarnings ? ProgramWarnings(m.m_logFileName) : std::string();
     return above + (!above.empty() && !warned.empty() ? "\n\n" : "") + warned;
 }
 

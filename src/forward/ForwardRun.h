@@ -61,8 +61,9 @@ void LaunchProgram(const std::string& commandLine);
 
 // After a finished run: a line saying how many data the program estimates to be off by more than
 // the run's target (percent), from the estimate beside the data in the current folder, and the
-// warnings of the program's log; empty when there is neither.
-std::string ForwardAccuracyNote(const CModelData& model, double targetPercent = kDefaultAccuracyPercent);
+// warnings of the program's log unless they were shown already; empty when there is neither.
+std::string ForwardAccuracyNote(const CModelData& model, double targetPercent = kDefaultAccuracyPercent,
+                                bool programWarnings = true);
 
 // The viewers' command lines for the model shown (DC or IP), every file name quoted.
 std::string DataViewerCommandLine(const CModelData& model, bool dcModel);

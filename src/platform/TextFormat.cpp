@@ -138,3 +138,12 @@ bool ParseIntC(std::string_view text, int& value)
 {
     return ParseWhole(text, Kind::Int, 10, value);
 }
+
+std::string FormatPercent(double value, double limit)
+{
+    std::string text = FormatC(value < 9.95 ? "%.2g" : "%.0f", value);
+    double shown = value;
+    for (int digits = 3; digits <= 6 && value > limit && ParseDoubleC(text, shown) && shown <= limit; ++digits)
+        text = FormatC("%.*g", digits, value);
+    return text;
+}

@@ -9,6 +9,11 @@
 // printf into a string.
 std::string FormatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// A percentage for the user: two significant digits, no exponent from 10 on ("up to 1e+02 %"
+// reads as a fault), and more, up to six, where two would round a value above limit down to it
+// ("above 0.5 %, up to 0.5 %").
+std::string FormatPercent(double value, double limit);
+
 // Appends value exactly as printf "%g" writes it, without touching the locale.
 void AppendG(std::string& out, double value);
 

@@ -184,6 +184,7 @@ TEST(ForwardRun, TheAccuracyNoteCountsTheDataAboveTheTarget)
     WriteBytes("ferrovan.log", "Grid: 10 x 10\r\nWarning: one\r\nWarning: 2 of 3 data may be off by more than the "
                                "target of 0.5%.\r\n Warning: not one\r\nWarning: two\r\nWarning: three\r\n");
     EXPECT_EQ(ForwardAccuracyNote(m, 0), "The forward-modelling program warned:\none\ntwo\nthree");
+    EXPECT_EQ(ForwardAccuracyNote(m, 0, false), ""); // the batch mode has shown them
     WriteBytes("ferrovan.log", "Warning: one\nWarning: two\nWarning: three\nWarning: four\nWarning: five\n");
     WriteBytes("obs_err.dat", "0 0  10 20  0.6\n");
     m.m_discretize.forward = EForwardType::dc;

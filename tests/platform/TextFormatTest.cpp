@@ -29,6 +29,20 @@ TEST_F(TextFormatTest, FormatCWritesAPointWhateverTheLocale)
     EXPECT_EQ(FormatC("%s|%g", longText.c_str(), 1.5), longText + "|1.5") << "longer than the first buffer";
 }
 
+TEST_F(TextFormatTest, PercentsShowTwoDigitsOrWhatPutsThemAboveTheLimit)
+{
+    const struct {
+        double value, limit;
+        const char* text;
+    } rows[] = {
+        {0.49, 0.5, "0.49"},  {0.5, 0.5, "0.5"},    {0.503, 0.5, "0.503"}, {0.50004, 0.5, "0.50004"},
+        {2.25, 0.5, "2.2"},   {9.96, 0.5, "10"},    {123.4, 0.5, "123"},   {10.004, 10, "10.004"},
+        {0.0312, 0.03, "0.031"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(FormatPercent(row.value, row.limit), row.text) << row.value;
+}
+
 TEST_F(TextFormatTest, ParseDoubleCAndParseIntCTakeTheWholeText)
 {
     struct Row {
