@@ -148,7 +148,8 @@ TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramS
 }
 
 // The box after a run names the data the program's estimate puts above its target and the
-// program's warnings; a missing or unreadable estimate says nothing. Another target, and off, are followed through the command.
+// program's warnings; a missing or unreadable estimate says nothing. Another target, and off,
+// are followed through the command.
 TEST(ForwardRun, TheAccuracyNoteCountsTheDataAboveTheTarget)
 {
     TempDir dir;
