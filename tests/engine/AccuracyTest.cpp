@@ -211,18 +211,24 @@ TEST(Accuracy, StrongContrastsNearTheirConvergedData)
         EXPECT_LE(std::fabs(result.voltage[datum - 1] / value - 1), result.estimate.voltage[datum - 1]) << datum;
 }
 
-// A source at the apex of a wedge of interior angle alpha: V = rho / (2 alpha r), r along the
-// flank (a plane is a wedge of angle pi). Pole receivers and dipoles on both flanks; the largest
-// error over them.
-double WedgeError(double leftRise, double rightRise, int cells)
+// A source at the apex of a wedge, pole receivers and dipoles on both flanks: the files written
+// in the current folder and read.
+CForwardInput WedgeInput(double leftRise, double rightRise, int cells, CRunLog& log)
 {
     std::string locations;
     for (int m = 10; m <= 60; m += 10)
         locations += FormatC("0 0  %d %d\n0 0  %d %d\n0 0  %d %d\n0 0  %d %d\n", m, m, -m, -m, m, m + 10, -m, -m - 10);
-    EngineScene scene;
     WriteWedge(leftRise, rightRise, cells, locations);
+    return ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
+}
+
+// Against V = rho / (2 alpha r), alpha the wedge's interior angle and r along the flank (a plane
+// is a wedge of angle pi): the largest error.
+double WedgeError(double leftRise, double rightRise, int cells)
+{
+    EngineScene scene;
     CRunLog log;
-    const CForwardInput in = ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
+    const CForwardInput in = WedgeInput(leftRise, rightRise, cells, log);
     const CForwardResult result = ComputeData(in, log);
     const double alpha = M_PI + std::atan(leftRise) + std::atan(rightRise);
     return WorstError(in, result, [&](double, double x) {
@@ -260,7 +266,7 @@ TEST(Accuracy, PointSourceAtTheApexOfWedgesAndKinks)
 TEST(Accuracy, GroundTooSteepForTheEstimateIsSaid)
 {
     // 19 and 21 degrees on both sides of the source; flat, then rising 45 degrees from the
-    // electrode at 0, which sees both.
+    // electrode at 0, which sees both. The warning does not depend on the target: a loose one.
     const struct {
         double leftRise, rightRise;
         std::string said; // empty: nothing
@@ -270,16 +276,12 @@ TEST(Accuracy, GroundTooSteepForTheEstimateIsSaid)
          "Warning: The ground beside 15 of 15 electrodes is steeper than 20 degrees (21 degrees at x = -70)."},
         {0, 1, "Warning: The ground beside 8 of 15 electrodes is steeper than 20 degrees (45 degrees at x = 0)."},
     };
-    std::string locations;
-    for (int m = 10; m <= 60; m += 10)
-        locations += FormatC("0 0  %d %d\n0 0  %d %d\n", m, m + 10, -m, -m - 10);
     for (const auto& row : rows) {
         EngineScene scene;
-        WriteWedge(row.leftRise, row.rightRise, 1, locations);
         CRunLog log;
         CEngineOptions options;
-        options.accuracy = 0.05;
-        ComputeData(ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log), log, options);
+        options.accuracy = 0.5;
+        ComputeData(WedgeInput(row.leftRise, row.rightRise, 1, log), log, options);
         const std::string line = LastLineWith(log, "steeper");
         EXPECT_TRUE(line.starts_with(row.said) && line.empty() == row.said.empty()) << line;
     }
