@@ -1,15 +1,12 @@
-// The program as the forward model command runs it: its files, its refusals, and a whole run
-// started by the command.
+// The program as the forward model command runs it: its files, its refusals, its command line
+// and its log.
 #include "EngineScene.h"
 
 #include "engine/MachineMemory.h"
 #include "engine/RunLog.h"
 #include "engine/Survey.h"
 #include "formats/LocationsFile.h"
-#include "forward/ForwardRun.h"
 #include "platform/FilePath.h"
-#include "platform/Process.h"
-#include "platform/Refusal.h"
 #include "support/Program.h"
 
 #include <gtest/gtest.h>
@@ -260,21 +257,6 @@ TEST(Ferrovan, PositionsWithinABillionthOfTheSurveysExtentAreOneElectrode)
     const CSurvey::Datum& d = survey.data[1];
     EXPECT_TRUE(d.poleSource && d.ia == 1 && d.ib == 1 && d.im == 2 && d.in == 3);
     EXPECT_EQ(survey.data[2].in, 4);
-}
-
-TEST(Ferrovan, TheForwardModelCommandRunsItToTheEnd)
-{
-    EngineScene scene;
-    scene.AddBlock(40, 10, 80, 20, -1);
-    ASSERT_TRUE(scene.Discretize(2));
-    scene.model.m_bDiscretized = true;
-    const std::string previous = GetProgramFolder();
-    SetProgramFolder(RemoveLastComponent(VMM_FERROVAN)); // "ferrovan.exe" is found there as ferrovan
-    EXPECT_TRUE(Attempt([&] { RunForwardModel(scene.model); }));
-    SetProgramFolder(previous);
-    EXPECT_TRUE(scene.messages.Empty()) << scene.messages.Last();
-    for (const char* file : {"obs_dc.dat", "obs_ipL.dat", "ferrovan.log"})
-        EXPECT_TRUE(FileExists(file)) << file;
 }
 
 } // namespace
