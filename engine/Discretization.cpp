@@ -313,7 +313,7 @@ void CDiscretization::AddBoundaryTerms()
                 const double r = std::hypot(dx, dz);
                 const double cosine = std::max(0.0, (dx * normalX + dz * normalZ) / r);
                 const int u = m_unknown[node];
-                m_robin.push_back({Position(u, u), static_cast<int>(j), half, r, cosine});
+                m_robin.push_back({Position(u, u), node, static_cast<int>(j), half, r, cosine});
             }
         }
     }
@@ -514,5 +514,82 @@ void CDiscretization::Values(const COperator& op, double k, std::vector<double>&
     for (size_t t = 0; t < m_robin.size(); ++t) {
         const CRobinTerm& term = m_robin[t];
         values[term.position] += op.robin[t] * k * BesselK1OverK0(k * term.r) * term.cosine;
+    }
+}
+
+void CDiscretization::AddDerivatives(const std::vector<double>& elementConductivity, double k, double weight,
+                                     const Eigen::MatrixXd& fields, const CDerivativeData& d,
+                                     std::vector<double>& out) const
+{
+    const int combinations = static_cast<int>(d.combinations.size());
+    const size_t data = d.data.size();
+    // The field of every combination, a column per unknown.
+    Eigen::MatrixXd mix = Eigen::MatrixXd::Zero(Electrodes(), combinations);
+    for (int c = 0; c < combinations; ++c)
+        for (const auto& [electrode, coefficient] : d.combinations[c])
+            mix(electrode, c) += coefficient;
+    const Eigen::MatrixXd field = mix.transpose() * fields.transpose();
+
+    // The boundary terms of each element, on its diagonal.
+    const double k2 = k * k;
+    std::vector<std::vector<std::pair<int, double>>> robin(m_grid.elements.size());
+    for (const CRobinTerm& term : m_robin)
+        robin[term.element].emplace_back(term.node,
+                                         term.halfLength * k * BesselK1OverK0(k * term.r) * term.cosine);
+
+    // Without the weights' change: -P' (dA / dsigma) Q for the current and potential fields P, Q.
+    Eigen::Matrix<double, 4, Eigen::Dynamic> local(4, combinations), applied(4, combinations);
+    double K[16], M[16];
+    for (size_t j = 0; j < m_grid.elements.size(); ++j) {
+        const CGrid::CElement& element = m_grid.elements[j];
+        const int count = ElementMatrices(m_grid, element, K, M);
+        for (const auto& [node, value] : robin[j])
+            for (int a = 0; a < count; ++a)
+                if (element.nodes[a] == node)
+                    K[a * 4 + a] += value;
+        local.setZero();
+        for (int a = 0; a < count; ++a)
+            local.row(a) = field.col(m_unknown[element.nodes[a]]).transpose();
+        Eigen::Matrix4d derivative = Eigen::Matrix4d::Zero();
+        for (int a = 0; a < count; ++a)
+            for (int b = 0; b < count; ++b)
+                derivative(a, b) = K[a * 4 + b] + k2 * M[a * 4 + b];
+        applied.noalias() = derivative * local;
+        double* cell = out.data() + static_cast<size_t>(element.meshCell) * data;
+        for (size_t i = 0; i < data; ++i)
+            cell[i] -= weight * local.col(d.data[i].second).dot(applied.col(d.data[i].first));
+    }
+
+    // The weights' change, by central differences: they are rational in the conductivities.
+    std::vector<std::vector<std::pair<size_t, double>>> uses(Electrodes()); // (datum * 2 + side, coefficient)
+    for (size_t i = 0; i < data; ++i)
+        for (int side = 0; side < 2; ++side)
+            for (const auto& [electrode, coefficient] :
+                 d.combinations[side == 0 ? d.data[i].first : d.data[i].second])
+                uses[electrode].emplace_back(i * 2 + side, coefficient);
+    std::vector<double> sigma = elementConductivity;
+    constexpr double kStep = 1e-5;
+    for (int e = 0; e < Electrodes(); ++e) {
+        if (uses[e].empty())
+            continue;
+        const auto& hood = m_neighbourhoods[e];
+        for (int j : m_electrodeElements[e]) {
+            const double original = sigma[j];
+            sigma[j] = original * (1 + kStep);
+            const std::vector<double> up = ElectrodeWeights(e, sigma);
+            sigma[j] = original * (1 - kStep);
+            const std::vector<double> down = ElectrodeWeights(e, sigma);
+            sigma[j] = original;
+            // The change of the weights times each combination's field on the neighbourhood.
+            Eigen::VectorXd change = Eigen::VectorXd::Zero(combinations);
+            for (size_t h = 0; h < hood.size(); ++h)
+                change += (up[h] - down[h]) / (2 * kStep * original) * field.col(hood[h]);
+            double* cell = out.data() + static_cast<size_t>(m_grid.elements[j].meshCell) * data;
+            for (const auto& [use, coefficient] : uses[e]) {
+                const size_t i = use / 2;
+                const int other = use % 2 == 0 ? d.data[i].second : d.data[i].first;
+                cell[i] += weight * coefficient * change[other];
+            }
+        }
     }
 }

@@ -59,9 +59,25 @@ public:
     // The matrix values at wavenumber k.
     void Values(const COperator& op, double k, std::vector<double>& values) const;
 
+    // For the sensitivities: sums of electrodes' unit currents, (electrode, coefficient), and per
+    // datum the index of its current and of its potential combination.
+    using CCombination = std::vector<std::pair<int, double>>;
+    struct CDerivativeData {
+        std::vector<CCombination> combinations;
+        std::vector<std::pair<int, int>> data;
+    };
+    // Adds weight times the derivative of every datum's potential at wavenumber k with respect to
+    // the conductivity of each element, summed over the elements of each mesh cell, to
+    // out[cell * data + datum]. fields: A^-1 S on the operator of elementConductivity, a row per
+    // unknown and a column per electrode. The electrodes' weights follow the conductivity, so
+    // their change is part of it.
+    void AddDerivatives(const std::vector<double>& elementConductivity, double k, double weight,
+                        const Eigen::MatrixXd& fields, const CDerivativeData& d, std::vector<double>& out) const;
+
 private:
     struct CRobinTerm {
         int position; // of the diagonal entry
+        int node;
         int element;
         double halfLength;
         double r;

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -227,11 +228,21 @@ CRunSize FirstEstimate(const CForwardInput& in, int columns, int rows, const CEn
     return size;
 }
 
+// everyMeshLine: a grid line on every line of the mesh, so that each grid element lies in one
+// mesh cell and a cell's sensitivity is the sum of its elements'.
 CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, const std::vector<std::vector<double>>& sigma,
-               bool poleReceivers, double spreading, double far, const CEngineOptions& options, CRunLog& log)
+               bool poleReceivers, double spreading, double far, const CEngineOptions& options, CRunLog& log,
+               bool everyMeshLine = false)
 {
     const CGrid::Options gridOptions = GridOptions(in.survey, poleReceivers, spreading, far, options);
     CGridModel model{&in.mesh, air, {&in.conductivity}, in.profileX, in.profileE, {}};
+    std::vector<double> cellNumbers; // a value that changes across every line
+    if (everyMeshLine) {
+        cellNumbers.resize(static_cast<size_t>(in.mesh.nx) * in.mesh.nz);
+        for (size_t c = 0; c < cellNumbers.size(); ++c)
+            cellNumbers[c] = static_cast<double>(c);
+        model.values.push_back(&cellNumbers);
+    }
     for (const std::vector<double>& s : sigma)
         model.conductivity.push_back(&s);
     if (in.job.type != CForwardJob::dc)
@@ -631,6 +642,98 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
     return data;
 }
 
+namespace {
+
+// Each datum as a combination of unit currents and one of potential electrodes; a pole has one
+// electrode.
+CDiscretization::CDerivativeData DerivativeData(const CSurvey& survey, const CGrid& grid)
+{
+    CDiscretization::CDerivativeData d;
+    std::map<CDiscretization::CCombination, int> index;
+    auto combination = [&](int p, int q, bool pole) {
+        CDiscretization::CCombination c{{grid.electrodeOfPosition[p], 1.0}};
+        if (!pole)
+            c.emplace_back(grid.electrodeOfPosition[q], -1.0);
+        const auto [at, added] = index.emplace(c, static_cast<int>(d.combinations.size()));
+        if (added)
+            d.combinations.push_back(c);
+        return at->second;
+    };
+    for (const CSurvey::Datum& datum : survey.data)
+        d.data.emplace_back(combination(datum.ia, datum.ib, datum.poleSource),
+                            combination(datum.im, datum.in, datum.poleReceiver));
+    return d;
+}
+
+// The sensitivities on the first grid. The fields of every electrode come from a factorisation
+// without the congruence (the weights stay on their nodes) and one solve per wavenumber.
+CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run, const CEngineOptions& options,
+                                   CRunLog& log)
+{
+    const Clock::time_point start = Clock::now();
+    const std::vector<double>& sigma = run.models.sigma[0];
+    // Graded toward the contrasts of every model, as the data's grid is.
+    const CGrid grid =
+        MakeGrid(in, run.air, run.models.sigma, run.poleReceivers, run.spreading, 1, options, log, true);
+    const std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
+    const CWavenumberRule rule =
+        ChooseWavenumbers(PairSpan(grid, pairs), run.poleReceivers ? run.spreading : 0, false, log);
+    const CDiscretization discretization(grid, false);
+    std::vector<double> perElement(grid.elements.size());
+    for (size_t e = 0; e < perElement.size(); ++e)
+        perElement[e] = sigma[grid.elements[e].meshCell];
+    const CDiscretization::COperator op = discretization.Assemble(perElement);
+    const CDiscretization::CDerivativeData d = DerivativeData(in.survey, grid);
+
+    CSensitivities result;
+    result.data = static_cast<int>(in.survey.data.size());
+    result.cells = in.mesh.nx * in.mesh.nz;
+    const int n = discretization.Unknowns(), electrodes = discretization.Electrodes();
+    const double bytes = 8.0 * (double(result.cells) * result.data +
+                                double(n) * (2 * electrodes + d.combinations.size()));
+    if (options.memoryBudget > 0 && bytes > options.memoryBudget)
+        throw CEngineError(FormatC("The sensitivities need about %s, more than the %s this run may use.",
+                                   Bytes(bytes).c_str(), Bytes(options.memoryBudget).c_str()));
+    result.values.assign(static_cast<size_t>(result.cells) * result.data, 0.0);
+
+    // The weights S on every unknown: the sources whose fields A^-1 S are wanted.
+    Eigen::MatrixXd sources = Eigen::MatrixXd::Zero(n, electrodes);
+    const std::vector<int>& order = discretization.Ordering();
+    for (int r = 0; r < discretization.Trailing(); ++r)
+        sources.row(order[n - discretization.Trailing() + r]) = op.functionals.row(r);
+    const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), order,
+                              discretization.Trailing());
+    CSchurSolver::CWorker worker(solver);
+    std::vector<double> values;
+    Eigen::MatrixXd y;
+    std::vector<double> voltage(d.data.size(), 0.0);
+    for (size_t j = 0; j < rule.k.size(); ++j) {
+        discretization.Values(op, rule.k[j], values);
+        std::string error;
+        if (!worker.Factorise(values, op.functionals, y, error))
+            throw CEngineError(error);
+        const Eigen::MatrixXd fields = worker.Solve(sources);
+        const Eigen::MatrixXd potentials = sources.transpose() * fields;
+        for (size_t i = 0; i < d.data.size(); ++i)
+            for (const auto& [a, ca] : d.combinations[d.data[i].first])
+                for (const auto& [m, cm] : d.combinations[d.data[i].second])
+                    voltage[i] += rule.w[j] * ca * cm * potentials(a, m);
+        discretization.AddDerivatives(perElement, rule.k[j], rule.w[j], fields, d, result.values);
+        if (options.progress)
+            log.Progress(FormatC("sensitivities, wavenumber %zu of %zu", j + 1, rule.k.size()));
+    }
+    // d ln V / d ln sigma.
+    for (int c = 0; c < result.cells; ++c)
+        for (int i = 0; i < result.data; ++i)
+            result.values[static_cast<size_t>(c) * result.data + i] *= sigma[c] / voltage[i];
+    result.seconds = SecondsSince(start);
+    log.Stage(FormatC("sensitivities of %i data to %i cells on the first grid, %zu wavenumbers", result.data,
+                      result.cells, rule.k.size()));
+    return result;
+}
+
+} // namespace
+
 CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineOptions& options)
 {
     if (openblas_set_num_threads)
@@ -645,5 +748,7 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
     result.wavenumbers = data.wavenumbers;
     result.unknowns = data.unknowns;
     FormData(in, data.voltage, data.eps, result);
+    if (options.sensitivities)
+        result.sensitivities = SensitivitiesOnGrid(in, run, options, log);
     return result;
 }

@@ -39,6 +39,15 @@ struct CAccuracyEstimate {
     double seconds = 0;        // what the estimate and the refinement cost
 };
 
+// How each datum depends on the conductivity of each mesh cell: J_ij = d ln V_i / d ln sigma_j,
+// on the run's first grid, with V_i the data of that grid. Cells whose value no grid element takes
+// (air) have 0.
+struct CSensitivities {
+    int data = 0, cells = 0;
+    std::vector<double> values; // [cell * data + datum]
+    double seconds = 0;
+};
+
 // The predicted data, one entry per datum in the survey's order.
 struct CForwardResult {
     std::vector<double> voltage;               // V/I, ohm
@@ -48,6 +57,7 @@ struct CForwardResult {
     int wavenumbers = 0;
     int unknowns = 0;
     CAccuracyEstimate estimate;
+    CSensitivities sensitivities; // when asked for
 };
 
 struct CEngineOptions {
@@ -64,6 +74,8 @@ struct CEngineOptions {
     // The relative error of V/I the run must reach on every datum, by its own estimate; 0: no
     // estimate, the data of the first grid (the program asks for 0.005 unless told otherwise).
     double accuracy = 0;
+    // Whether to compute the sensitivities of the data too.
+    bool sensitivities = false;
 };
 
 // Solves the 2.5D DC problem for every electrode on the input's model (and for IP, on the

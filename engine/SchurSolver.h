@@ -45,6 +45,10 @@ public:
         bool Factorise(const std::vector<double>& values, const Eigen::MatrixXd& functionals, Eigen::MatrixXd& y,
                        std::string& error);
 
+        // After Factorise: X = A^-1 B for a matrix B of every unknown's rows (the fields of the
+        // sources B holds). Raises CEngineError when CHOLMOD fails.
+        Eigen::MatrixXd Solve(const Eigen::MatrixXd& b) const;
+
     private:
         void GatherTrailingBlock(int first);
 

@@ -1,0 +1,147 @@
+// The sensitivities d ln V / d ln sigma against the data themselves (finite differences), the sum
+// rule of a uniform earth, reciprocity and the half-space's closed form.
+#include "engine/Ferrovan.h"
+#include "engine/ForwardModel.h"
+#include "engine/RunLog.h"
+#include "formats/MeshFile.h"
+#include "formats/ValuesFile.h"
+#include "platform/TextFormat.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numeric>
+#include <random>
+
+namespace {
+
+// A flat earth on a mesh of square cells from -60 to 60 and 0 to 60, conductivity per cell from
+// value(cell), read as the program reads it.
+CForwardInput FlatEarth(const std::string& locations, const std::function<float(int)>& value, double cell = 5)
+{
+    TempDir dir;
+    CurrentDirGuard guard(dir.Path());
+    const int across = static_cast<int>(std::lround(120 / cell)), down = across / 2;
+    const std::string mesh = FormatC("5\n-1000 -300 1\n -60 1\n 60 %d\n 300 1\n 1000 1\n\n3\n0 60 %d\n 200 1\n 1000 1\n",
+                                     across, down);
+    WriteBytes("mesh2d.txt", mesh);
+    WriteBytes("loc2d.txt", "!protocol\n" + locations);
+    const CMeshFile m = CMeshFile::Parse(mesh, "mesh2d.txt");
+    std::vector<float> values(static_cast<size_t>(m.x.Cells()) * m.z.Cells());
+    for (size_t c = 0; c < values.size(); ++c)
+        values[c] = value(static_cast<int>(c));
+    CValuesFile::Write("model2d.con", m.x.Cells(), m.z.Cells(), values);
+    WriteBytes("ferrovan.inp", "FWD DC\nMESH FILE mesh2d.txt\nLOC LOC_X loc2d.txt\nCOND FILE model2d.con\n");
+    CRunLog log;
+    return ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
+}
+
+CForwardResult Solve(const CForwardInput& in, bool sensitivities)
+{
+    CRunLog log;
+    CEngineOptions options;
+    options.sensitivities = sensitivities;
+    return ComputeData(in, log, options);
+}
+
+double J(const CSensitivities& s, int datum, int cell)
+{
+    return s.values[static_cast<size_t>(cell) * s.data + datum];
+}
+
+const char* const kData = "-30 -20  0 10\n-10 -10  10 10\n-20 -20  0 10\n20 30  -10 -20\n";
+
+TEST(Sensitivity, MatchesFiniteDifferencesOfTheData)
+{
+    // Every cell its own value, so that a cell changed by 1 % draws no new line in the grid.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> within(0.005f, 0.015f);
+    const CForwardInput in = FlatEarth(kData, [&](int) { return within(random); });
+    const CForwardResult result = Solve(in, true);
+    const CSensitivities& s = result.sensitivities;
+    ASSERT_EQ(s.data, 4);
+    for (int i = 0; i < s.data; ++i) {
+        // The cells that carry most of the datum's sensitivity, and one that carries little.
+        std::vector<int> cells(s.cells);
+        std::iota(cells.begin(), cells.end(), 0);
+        std::sort(cells.begin(), cells.end(), [&](int a, int b) { return std::fabs(J(s, i, a)) > std::fabs(J(s, i, b)); });
+        for (int rank : {0, 1, 2, 5, 40}) {
+            const int c = cells[rank];
+            CForwardInput changed = in;
+            changed.conductivity[c] *= 1.01;
+            const double up = Solve(changed, false).voltage[i];
+            changed.conductivity[c] = in.conductivity[c] * 0.99;
+            const double down = Solve(changed, false).voltage[i];
+            const double difference = std::log(up / down) / std::log(1.01 / 0.99);
+            EXPECT_NEAR(J(s, i, c), difference, 0.01 * std::fabs(difference) + 1e-7)
+                << "datum " << i << ", cell " << c << " (rank " << rank << ")";
+        }
+    }
+}
+
+TEST(Sensitivity, SumToMinusOneOnAUniformEarthAndAreReciprocal)
+{
+    // Scaling every conductivity scales every potential inversely; swapping source and receiver
+    // leaves the datum, and so its sensitivities, unchanged.
+    const CForwardInput in = FlatEarth(std::string(kData) + "0 10  -30 -20\n10 10  -10 -10\n", [](int) { return 0.01f; });
+    const CSensitivities s = Solve(in, true).sensitivities;
+    for (int i = 0; i < s.data; ++i) {
+        double sum = 0;
+        for (int c = 0; c < s.cells; ++c)
+            sum += J(s, i, c);
+        EXPECT_NEAR(sum, -1, 1e-6) << "datum " << i;
+    }
+    for (auto [i, k] : {std::pair{0, 4}, {1, 5}})
+        for (int c = 0; c < s.cells; ++c)
+            EXPECT_NEAR(J(s, i, c), J(s, k, c), 1e-9) << "data " << i << " and " << k << ", cell " << c;
+}
+
+// The half-space's pole-pole sensitivity of the cell x0..x1, z0..z1, electrodes at a and m:
+// J = -(r / 2 pi) times the integral over the cell and along strike of grad(1/rA).grad(1/rM),
+// r = |a - m|.
+double HalfSpacePolePole(double a, double m, double x0, double x1, double z0, double z1)
+{
+    // Gauss-Legendre, 8 points, on each of 4 x 4 parts of the cell; along strike y = t / (1 - t).
+    static const double node[] = {0.1834346424956498, 0.5255324099163290, 0.7966664774136267, 0.9602898564975363};
+    static const double weight[] = {0.3626837833783620, 0.3137066458778873, 0.2223810344533745, 0.1012285362903763};
+    auto rule = [&](double lo, double hi, int parts, const std::function<double(double)>& f) {
+        double sum = 0;
+        const double width = (hi - lo) / parts;
+        for (int p = 0; p < parts; ++p)
+            for (int j = 0; j < 8; ++j) {
+                const double u = (j % 2 ? 1 : -1) * node[j / 2];
+                sum += 0.5 * width * weight[j / 2] * f(lo + width * (p + 0.5 + 0.5 * u));
+            }
+        return sum;
+    };
+    const double integral = rule(x0, x1, 4, [&](double x) {
+        return rule(z0, z1, 4, [&](double z) {
+            return 2 * rule(0, 1, 64, [&](double t) {
+                const double y = t / (1 - t), dy = 1 / ((1 - t) * (1 - t));
+                const double ra = std::sqrt((x - a) * (x - a) + y * y + z * z);
+                const double rm = std::sqrt((x - m) * (x - m) + y * y + z * z);
+                return ((x - a) * (x - m) + y * y + z * z) / (ra * ra * ra * rm * rm * rm) * dy;
+            });
+        });
+    });
+    return -std::fabs(a - m) / (2 * M_PI) * integral;
+}
+
+TEST(Sensitivity, HalfSpacePolePoleAsItsClosedForm)
+{
+    // Cells of 2.5 m, eight between the electrodes: with four the cells are 3 % off.
+    const CForwardInput in = FlatEarth("-10 -10  10 10\n", [](int) { return 0.01f; }, 2.5);
+    const CSensitivities s = Solve(in, true).sensitivities;
+    const CMesh& mesh = in.mesh;
+    // Cells beside, between, under and beyond the electrodes, down to 1.5 times their distance.
+    for (auto [i, k] : {std::pair{22, 4}, {18, 2}, {26, 6}, {14, 8}, {30, 12}}) {
+        const double exact = HalfSpacePolePole(-10, 10, mesh.xNodes[i], mesh.xNodes[i + 1], mesh.zNodes[k],
+                                               mesh.zNodes[k + 1]);
+        EXPECT_NEAR(J(s, 0, k * mesh.nx + i), exact, 0.015 * std::fabs(exact)) << "cell " << i << ", " << k;
+    }
+}
+
+} // namespace
