@@ -24,6 +24,7 @@
 #include "engine/ForwardModel.h"
 #include "engine/MachineMemory.h"
 #include "engine/RunLog.h"
+#include "engine/SensitivityFiles.h"
 #include "formats/DataFile.h"
 #include "formats/FormatError.h"
 #include "formats/LocationsFile.h"
@@ -61,6 +62,9 @@ const char* const kUsage =
     "  COND FILE <conductivity file, S/m>\n"
     "  CHG FILE <chargeability file>      (IP and IPL)\n"
     "  TOPO FILE <topography file>        (with topography)\n"
+    "  SENS FILE <name>                   (optional: cumulative sensitivity per cell, written)\n"
+    "  JACOBIAN FILE <name>               (optional: every datum's sensitivity to every cell)\n"
+    "  DOI FILE <name>                    (optional: depth of investigation along the line)\n"
     "File names are relative to the current folder. Writes obs_dc.dat and, for IP, obs_ip.dat or, for IPL,\n"
     "obs_ipL.dat, the estimated error of every datum in obs_err.dat, and the log ferrovan.log, in the\n"
     "current folder.\n"
@@ -179,10 +183,11 @@ namespace {
 
 // Data files of an earlier run of this type go before anything can fail, so that no data file
 // outlives a failed or killed run.
-void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
+void RemoveStaleData(CForwardJob::Type type, CRunLog& log, const std::vector<std::string>& more = {})
 {
     std::vector<std::string> names = DataFileNames(type);
     names.push_back(kErrorFileName); // an estimate of other data
+    names.insert(names.end(), more.begin(), more.end());
     for (const std::string& name : names) {
         if (!FileExists(name))
             continue;
@@ -328,14 +333,27 @@ int RunFerrovan(const std::vector<std::string>& args)
         options.accuracy = command.accuracy;
         const CForwardJob job =
             ReadForwardJob(command.input, log, [&log](CForwardJob::Type type) { RemoveStaleData(type, log); });
+        // Sensitivity files of an earlier run go too, once their names are known to be no other
+        // file's.
+        std::vector<std::string> runFiles = DataFileNames(job.type);
+        runFiles.insert(runFiles.end(), {kErrorFileName, kLogFile, kLockFile});
+        CheckSensitivityFileNames(job, command.input, runFiles);
+        RemoveStaleData(job.type, log, SensitivityFileNames(job));
+        options.sensitivities = !SensitivityFileNames(job).empty();
         const CForwardInput in = ReadForwardFiles(job, log);
         log.Stage("reading");
 
         const CForwardResult result = ComputeData(in, log, options);
+        // Before the data, so that a run whose files cannot all be written leaves no data file.
+        if (options.sensitivities)
+            WriteSensitivityFiles(in, result.sensitivities);
         WriteDataFiles(in.job.type, in.survey, result);
         log.Stage("writing the data files");
+        std::vector<std::string> names = WrittenFileNames(in.job.type, result);
+        for (const std::string& name : SensitivityFileNames(job))
+            names.push_back(name);
         std::string written;
-        for (const std::string& name : WrittenFileNames(in.job.type, result))
+        for (const std::string& name : names)
             written += (written.empty() ? "" : ", ") + name;
         log.Info(FormatC("Done in %.3f s (linear algebra %.3f s): %zu data in %s", log.Seconds(), result.algebraSeconds,
                          in.survey.data.size(), written.c_str()));

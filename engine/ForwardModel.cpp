@@ -689,12 +689,17 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
     result.data = static_cast<int>(in.survey.data.size());
     result.cells = in.mesh.nx * in.mesh.nz;
     const int n = discretization.Unknowns(), electrodes = discretization.Electrodes();
-    const double bytes = 8.0 * (double(result.cells) * result.data +
-                                double(n) * (2 * electrodes + d.combinations.size()));
-    if (options.memoryBudget > 0 && bytes > options.memoryBudget)
+    const int nk = static_cast<int>(rule.k.size());
+    // Each thread sums its own share of the wavenumbers, where the budget holds a sum per thread.
+    const double sumBytes = 8.0 * result.cells * result.data;
+    const double threadBytes = 8.0 * n * (2.0 * electrodes + d.combinations.size()) + 2 * sumBytes;
+    int threads = std::clamp(options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency()),
+                             1, nk);
+    if (options.memoryBudget > 0)
+        threads = std::clamp(static_cast<int>(options.memoryBudget / threadBytes), 1, threads);
+    if (options.memoryBudget > 0 && threadBytes > options.memoryBudget)
         throw CEngineError(FormatC("The sensitivities need about %s, more than the %s this run may use.",
-                                   Bytes(bytes).c_str(), Bytes(options.memoryBudget).c_str()));
-    result.values.assign(static_cast<size_t>(result.cells) * result.data, 0.0);
+                                   Bytes(threadBytes).c_str(), Bytes(options.memoryBudget).c_str()));
 
     // The weights S on every unknown: the sources whose fields A^-1 S are wanted.
     Eigen::MatrixXd sources = Eigen::MatrixXd::Zero(n, electrodes);
@@ -703,24 +708,58 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
         sources.row(order[n - discretization.Trailing() + r]) = op.functionals.row(r);
     const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), order,
                               discretization.Trailing());
-    CSchurSolver::CWorker worker(solver);
-    std::vector<double> values;
-    Eigen::MatrixXd y;
-    std::vector<double> voltage(d.data.size(), 0.0);
-    for (size_t j = 0; j < rule.k.size(); ++j) {
-        discretization.Values(op, rule.k[j], values);
-        std::string error;
-        if (!worker.Factorise(values, op.functionals, y, error))
-            throw CEngineError(error);
-        const Eigen::MatrixXd fields = worker.Solve(sources);
-        const Eigen::MatrixXd potentials = sources.transpose() * fields;
-        for (size_t i = 0; i < d.data.size(); ++i)
-            for (const auto& [a, ca] : d.combinations[d.data[i].first])
-                for (const auto& [m, cm] : d.combinations[d.data[i].second])
-                    voltage[i] += rule.w[j] * ca * cm * potentials(a, m);
-        discretization.AddDerivatives(perElement, rule.k[j], rule.w[j], fields, d, result.values);
-        if (options.progress)
-            log.Progress(FormatC("sensitivities, wavenumber %zu of %zu", j + 1, rule.k.size()));
+    std::vector<std::vector<double>> sums(threads), voltages(threads);
+    std::vector<std::string> failures(threads);
+    std::atomic<int> done{0};
+    std::mutex progress;
+    auto work = [&](int t) {
+        try {
+            if (omp_set_max_active_levels)
+                omp_set_max_active_levels(0);
+            CSchurSolver::CWorker worker(solver);
+            std::vector<double> values;
+            Eigen::MatrixXd y;
+            sums[t].assign(static_cast<size_t>(result.cells) * result.data, 0.0);
+            voltages[t].assign(d.data.size(), 0.0);
+            for (int j = t; j < nk; j += threads) {
+                discretization.Values(op, rule.k[j], values);
+                std::string error;
+                if (!worker.Factorise(values, op.functionals, y, error))
+                    throw CEngineError(error);
+                const Eigen::MatrixXd fields = worker.Solve(sources);
+                const Eigen::MatrixXd potentials = sources.transpose() * fields;
+                for (size_t i = 0; i < d.data.size(); ++i)
+                    for (const auto& [a, ca] : d.combinations[d.data[i].first])
+                        for (const auto& [m, cm] : d.combinations[d.data[i].second])
+                            voltages[t][i] += rule.w[j] * ca * cm * potentials(a, m);
+                discretization.AddDerivatives(perElement, rule.k[j], rule.w[j], fields, d, sums[t]);
+                if (options.progress) {
+                    std::lock_guard<std::mutex> guard(progress);
+                    log.Progress(FormatC("sensitivities, wavenumber %i of %i", ++done, nk));
+                }
+            }
+        } catch (const std::exception& e) {
+            failures[t] = e.what();
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(work, t);
+    work(0);
+    for (std::thread& thread : pool)
+        thread.join();
+    for (const std::string& failure : failures)
+        if (!failure.empty())
+            throw CEngineError(failure);
+    // Summed in thread order, so that a run is reproducible for its number of threads.
+    result.values = std::move(sums[0]);
+    std::vector<double> voltage = std::move(voltages[0]);
+    for (int t = 1; t < threads; ++t) {
+        for (size_t v = 0; v < result.values.size(); ++v)
+            result.values[v] += sums[t][v];
+        for (size_t i = 0; i < voltage.size(); ++i)
+            voltage[i] += voltages[t][i];
+        std::vector<double>().swap(sums[t]);
     }
     // d ln V / d ln sigma.
     for (int c = 0; c < result.cells; ++c)

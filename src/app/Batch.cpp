@@ -44,6 +44,10 @@ const char* const kUsage =
     "  --forward            then run the forward modelling on the discretized model\n"
     "  --accuracy PCT|off   refine until every datum's estimated error is within PCT % of V/I (0.5 if\n"
     "                       not given); off: one grid, no estimate and no obs_err.dat\n"
+    "  --sensitivity        the run also writes each cell's sensitivity (sens2d.con, the sum over the\n"
+    "                       data of |d ln V / d ln sigma| over the cell's area, the largest 1) and the\n"
+    "                       depth of investigation along the line (doi2d.txt)\n"
+    "  --jacobian           ... and every datum's sensitivity to every cell (jacobian.bin, float64)\n"
     "  --export-pygimli FILE   after --forward, the data for pyGIMLi/BERT (unified data format)\n"
     "  --export-res2dinv FILE  ... for Res2DInv (general array, resistances)\n"
     "  --export-resipy FILE    ... for ResIPy (Res2DInv general array with remote electrodes)\n"
@@ -75,6 +79,7 @@ struct Options {
     CExportSettings exportSettings; // the noise, the phase factor and whether to add the modelling error
     bool forward = false;
     std::optional<double> accuracyPercent; // 0: off; none: the forward program's default
+    bool sensitivities = false, jacobian = false;
     std::string pngPrefix;                 // absolute; empty: no pictures
 };
 
@@ -108,6 +113,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
         }
         if (arg == "--add-modelling-error") {
             o.exportSettings.addModellingError = true;
+            continue;
+        }
+        if (arg == "--sensitivity" || arg == "--jacobian") {
+            (arg == "--sensitivity" ? o.sensitivities : o.jacobian) = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0) {
@@ -220,6 +229,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
         return fail("An export needs the data of --forward.");
     if (o.accuracyPercent && !o.forward)
         return fail("--accuracy is for the run of --forward.");
+    if ((o.sensitivities || o.jacobian) && !o.forward)
+        return fail(std::string(o.sensitivities ? "--sensitivity" : "--jacobian") + " is for the run of --forward.");
     if (o.exportSettings.addModellingError && o.exports.empty())
         return fail("--add-modelling-error is for an export.");
     if (o.exportSettings.addModellingError && o.accuracyPercent == 0.0)
@@ -403,6 +414,8 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
     d.dx = o.dx.value_or(d.dx);
     d.dz = o.dz.value_or(d.dz);
     d.forward = o.fwd.value_or(d.forward);
+    d.sensitivities = o.sensitivities;
+    d.jacobian = o.jacobian;
     if (!ShowVerdict(CheckDiscretizeSettings(d, m.m_coreX2 - m.m_coreX1)) || !ShowVerdict(CheckChargeabilities(m)))
         return 1;
 

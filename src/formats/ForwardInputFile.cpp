@@ -5,6 +5,10 @@
 #include "formats/Text.h"
 #include "platform/StdioFile.h"
 
+const char* const kSensitivityFileName = "sens2d.con";
+const char* const kJacobianFileName = "jacobian.bin";
+const char* const kDoiFileName = "doi2d.txt";
+
 namespace {
 
 const char* const kTypeLines[] = {"FWD DC", "FWD IP", "FWD IPL"};
@@ -13,6 +17,9 @@ const char* const kLocations = "LOC LOC_X ";
 const char* const kConductivity = "COND FILE ";
 const char* const kChargeability = "CHG FILE ";
 const char* const kTopography = "TOPO FILE ";
+const char* const kSensitivity = "SENS FILE ";
+const char* const kJacobian = "JACOBIAN FILE ";
+const char* const kDoi = "DOI FILE ";
 
 // The name after keyword, or false when the line is another one.
 bool NameAfter(std::string_view line, std::string_view keyword, std::string& name)
@@ -48,7 +55,8 @@ CForwardInputFile CForwardInputFile::Parse(std::string_view text, const std::str
             known = NameAfter(line, kMesh, f.meshFile) || NameAfter(line, kLocations, f.locationsFile) ||
                     NameAfter(line, kConductivity, f.conductivityFile) ||
                     NameAfter(line, kChargeability, f.chargeabilityFile) ||
-                    NameAfter(line, kTopography, f.topographyFile);
+                    NameAfter(line, kTopography, f.topographyFile) || NameAfter(line, kSensitivity, f.sensitivityFile) ||
+                    NameAfter(line, kJacobian, f.jacobianFile) || NameAfter(line, kDoi, f.doiFile);
         }
         if (!known && !IsBlankLine(line))
             f.unknownLines.emplace_back(lines.Number(), std::string(line));
@@ -87,12 +95,16 @@ std::string CForwardInputFile::Format() const
         text += kChargeability + chargeabilityFile + "\n";
     if (!topographyFile.empty())
         text += kTopography + topographyFile + "\n";
+    for (const auto& [keyword, name] : {std::pair{kSensitivity, &sensitivityFile}, {kJacobian, &jacobianFile}, {kDoi, &doiFile}})
+        if (!name->empty())
+            text += keyword + *name + "\n";
     return text;
 }
 
 void CForwardInputFile::Write(const std::string& path) const
 {
-    for (const std::string* name : {&meshFile, &locationsFile, &conductivityFile, &chargeabilityFile, &topographyFile})
+    for (const std::string* name : {&meshFile, &locationsFile, &conductivityFile, &chargeabilityFile, &topographyFile,
+                                    &sensitivityFile, &jacobianFile, &doiFile})
         if (!CanHold(*name))
             throw CFormatError(path, 0, "the file name " + Quoted(*name) + " holds a line break, which it cannot hold");
     WriteTextFile(path, Format());

@@ -6,6 +6,11 @@
 #include <utility>
 #include <vector>
 
+// The names the model maker gives the sensitivity files in the model's folder.
+extern const char* const kSensitivityFileName; // "sens2d.con"
+extern const char* const kJacobianFileName;    // "jacobian.bin"
+extern const char* const kDoiFileName;         // "doi2d.txt"
+
 // The forward-modelling input file: what one run computes and from which files.
 //   FWD DC | FWD IP | FWD IPL
 //   MESH FILE <name>
@@ -13,6 +18,9 @@
 //   COND FILE <name>
 //   CHG FILE <name>     (IP and IPL)
 //   TOPO FILE <name>    (with topography)
+//   SENS FILE <name>    (optional: the cumulative sensitivity per cell, written by the run)
+//   JACOBIAN FILE <name> (optional: every datum's sensitivity to every cell, binary)
+//   DOI FILE <name>     (optional: the depth of investigation along the line)
 // Each keyword ends in one blank, and the name runs from it to the end of the line, blanks
 // included. The writer writes the lines in this order.
 struct CForwardInputFile {
@@ -24,6 +32,8 @@ struct CForwardInputFile {
     std::string conductivityFile;
     std::string chargeabilityFile; // IP and IPL only
     std::string topographyFile;    // empty without topography
+    // What the run writes besides the data, when named.
+    std::string sensitivityFile, jacobianFile, doiFile;
     // Lines a reader did not know and skipped: line number and text.
     std::vector<std::pair<int, std::string>> unknownLines;
 

@@ -18,6 +18,12 @@ CForwardInputFile InputFileOf(const CModelData& m)
         f.chargeabilityFile = m.m_chgFileName;
     if (m.m_bTopography)
         f.topographyFile = m.m_topoFileName;
+    if (m.m_discretize.sensitivities) {
+        f.sensitivityFile = kSensitivityFileName;
+        f.doiFile = kDoiFileName;
+    }
+    if (m.m_discretize.jacobian)
+        f.jacobianFile = kJacobianFileName;
     return f;
 }
 

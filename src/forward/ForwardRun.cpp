@@ -1,6 +1,7 @@
 #include "forward/ForwardRun.h"
 
 #include "formats/DataFile.h"
+#include "formats/ForwardInputFile.h"
 #include "formats/Text.h"
 
 #include "forward/ForwardInput.h"
@@ -46,6 +47,8 @@ std::vector<std::string> CForwardRun::ResultFileNames() const
 {
     std::vector<std::string> names = DataFileNames();
     names.push_back(kErrorFileName);
+    for (const char* name : {kSensitivityFileName, kJacobianFileName, kDoiFileName})
+        names.push_back(name);
     return names;
 }
 

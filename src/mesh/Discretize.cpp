@@ -92,9 +92,10 @@ bool HasPreviousResults(const CModelData& m)
 
 void RemovePreviousResults(const CModelData& m)
 {
-    const std::string error = kErrorFileName;
-    for (const std::string* name :
-         {&m.m_obsDCFileName, &m.m_obsIPFileName, &m.m_obsIPLFileName, &error, &m.m_inpFileName, &m.m_logFileName})
+    const std::string error = kErrorFileName, sensitivity = kSensitivityFileName, jacobian = kJacobianFileName,
+                      doi = kDoiFileName;
+    for (const std::string* name : {&m.m_obsDCFileName, &m.m_obsIPFileName, &m.m_obsIPLFileName, &error,
+                                    &sensitivity, &jacobian, &doi, &m.m_inpFileName, &m.m_logFileName})
         if (FileExists(*name))
             RemoveFile(*name);
 }

@@ -47,6 +47,10 @@ struct CDiscretizeSettings {
     // The forward run's --accuracy, 0 for off. Kept for the session only: the model file is
     // shared with other tools and stays as it is.
     double accuracyPercent = kDefaultAccuracyPercent;
+    // Whether the run also writes the sensitivities and the depth of investigation, and the whole
+    // matrix of sensitivities; for the session only, as the accuracy.
+    bool sensitivities = false;
+    bool jacobian = false;
 };
 
 using CElementList = std::list<CElement>;

@@ -3,8 +3,11 @@
 #include "engine/Ferrovan.h"
 #include "engine/ForwardModel.h"
 #include "engine/RunLog.h"
+#include "engine/EngineError.h"
+#include "engine/SensitivityFiles.h"
 #include "formats/MeshFile.h"
 #include "formats/ValuesFile.h"
+#include "platform/FilePath.h"
 #include "platform/TextFormat.h"
 #include "support/TempDir.h"
 
@@ -15,15 +18,15 @@
 #include <functional>
 #include <numeric>
 #include <random>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
 // A flat earth on a mesh of square cells from -60 to 60 and 0 to 60, conductivity per cell from
 // value(cell), read as the program reads it.
-CForwardInput FlatEarth(const std::string& locations, const std::function<float(int)>& value, double cell = 5)
+void WriteFlatEarth(const std::string& locations, const std::function<float(int)>& value, double cell)
 {
-    TempDir dir;
-    CurrentDirGuard guard(dir.Path());
     const int across = static_cast<int>(std::lround(120 / cell)), down = across / 2;
     const std::string mesh = FormatC("5\n-1000 -300 1\n -60 1\n 60 %d\n 300 1\n 1000 1\n\n3\n0 60 %d\n 200 1\n 1000 1\n",
                                      across, down);
@@ -35,6 +38,13 @@ CForwardInput FlatEarth(const std::string& locations, const std::function<float(
         values[c] = value(static_cast<int>(c));
     CValuesFile::Write("model2d.con", m.x.Cells(), m.z.Cells(), values);
     WriteBytes("ferrovan.inp", "FWD DC\nMESH FILE mesh2d.txt\nLOC LOC_X loc2d.txt\nCOND FILE model2d.con\n");
+}
+
+CForwardInput FlatEarth(const std::string& locations, const std::function<float(int)>& value, double cell = 5)
+{
+    TempDir dir;
+    CurrentDirGuard guard(dir.Path());
+    WriteFlatEarth(locations, value, cell);
     CRunLog log;
     return ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
 }
@@ -142,6 +152,59 @@ TEST(Sensitivity, HalfSpacePolePoleAsItsClosedForm)
                                                mesh.zNodes[k + 1]);
         EXPECT_NEAR(J(s, 0, k * mesh.nx + i), exact, 0.015 * std::fabs(exact)) << "cell " << i << ", " << k;
     }
+}
+
+TEST(Sensitivity, MedianDepthsOfAHalfSpaceAreEdwards)
+{
+    // Edwards (1977): pole-pole 0.867 a, dipole-dipole n = 1 0.416 a, Wenner 0.519 a.
+    const CForwardInput in = FlatEarth("-10 -10  10 10\n-15 -5  5 15\n-15 15  -5 5\n", [](int) { return 0.01f; }, 2.5);
+    const std::vector<double> depth = MedianDepths(in, Solve(in, true).sensitivities);
+    const double expected[] = {0.867 * 20, 0.416 * 10, 0.519 * 10};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(depth[i], expected[i], 0.02 * expected[i]) << "datum " << i;
+}
+
+TEST(Sensitivity, TheProgramWritesItsFilesAndRefusesNamesTakenByOthers)
+{
+    TempDir dir;
+    CurrentDirGuard guard(dir.Path());
+    WriteFlatEarth("-30 -20  0 10\n-10 -10  10 10\n", [](int) { return 0.01f; }, 5);
+    const std::string job = "FWD DC\nMESH FILE mesh2d.txt\nLOC LOC_X loc2d.txt\nCOND FILE model2d.con\n";
+    WriteBytes("ferrovan.inp", job + "SENS FILE sens2d.con\nJACOBIAN FILE jacobian.bin\nDOI FILE doi2d.txt\n");
+    ASSERT_EQ(RunFerrovan({"ferrovan", "--accuracy", "off", "ferrovan.inp"}), 0);
+    const CValuesFile sens = CValuesFile::Read("sens2d.con");
+    EXPECT_EQ(*std::max_element(sens.values.begin(), sens.values.end()), 1);
+    const std::string bytes = ReadBytes("jacobian.bin");
+    const int nx = 28, nz = 14;
+    ASSERT_EQ(bytes.size(), 24u + 8u * 2 * nx * nz);
+    EXPECT_EQ(bytes.substr(0, 8), "FERROJAC");
+    std::uint32_t header[4];
+    std::memcpy(header, bytes.data() + 8, sizeof header);
+    EXPECT_EQ(std::vector<std::uint32_t>(header, header + 4), (std::vector<std::uint32_t>{1, 2, nx, nz}));
+    const std::string doi = ReadBytes("doi2d.txt");
+    EXPECT_EQ(doi.rfind("! depth of investigation", 0), 0u);
+    EXPECT_EQ(std::count(doi.begin(), doi.end(), '\n'), std::count(doi.begin(), doi.end(), '\r'));
+
+    // Each file the run reads or writes, by its name or another path to it.
+    const std::pair<const char*, const char*> taken[] = {
+        {"ferrovan.inp", "the input file"},     {"./mesh2d.txt", "the mesh file"},
+        {"loc2d.txt", "the electrode locations file"}, {"model2d.con", "the conductivity file"},
+        {"obs_dc.dat", "a file of the run"},     {"ferrovan.log", "a file of the run"},
+        {"ferrovan.lock", "a file of the run"},  {"obs_err.dat", "a file of the run"}};
+    for (const char* key : {"SENS", "JACOBIAN", "DOI"})
+        for (const auto& [name, role] : taken) {
+            WriteBytes("ferrovan.inp", job + key + " FILE " + name + "\n");
+            CForwardJob parsed = CForwardJob::Read("ferrovan.inp");
+            try {
+                CheckSensitivityFileNames(parsed, "ferrovan.inp", {"obs_dc.dat", "obs_err.dat", "ferrovan.log", "ferrovan.lock"});
+                ADD_FAILURE() << key << " " << name << " was accepted";
+            } catch (const CEngineError& e) {
+                EXPECT_NE(std::string(e.what()).find(std::string("is also ") + role), std::string::npos) << e.what();
+            }
+        }
+    WriteBytes("ferrovan.inp", job + "SENS FILE a.con\nDOI FILE ./a.con\n");
+    EXPECT_NE(RunFerrovan({"ferrovan", "ferrovan.inp"}), 0);
+    EXPECT_FALSE(FileExists("obs_dc.dat"));
 }
 
 } // namespace

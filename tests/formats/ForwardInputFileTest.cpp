@@ -11,11 +11,12 @@ TEST(ForwardInputFile, WrittenLineByLineAndReadBack)
     f.meshFile = "/my data/old mesh 1.txt ";
     f.locationsFile = "loc2d.txt", f.conductivityFile = "model2d.con", f.chargeabilityFile = "model2d.chg";
     f.topographyFile = "topo2d.txt";
+    f.sensitivityFile = "sens2d.con", f.jacobianFile = "jacobian.bin", f.doiFile = "doi2d.txt";
     f.Write(dir.File("ferrovan.inp"));
     EXPECT_EQ(ReadBytes(dir.File("ferrovan.inp")),
               "FWD IP\r\nMESH FILE /my data/old mesh 1.txt \r\nLOC LOC_X loc2d.txt\r\n"
               "COND FILE model2d.con\r\nCHG FILE model2d.chg\r\n"
-              "TOPO FILE topo2d.txt\r\n");
+              "TOPO FILE topo2d.txt\r\nSENS FILE sens2d.con\r\nJACOBIAN FILE jacobian.bin\r\nDOI FILE doi2d.txt\r\n");
     std::vector<CForwardInputFile::Type> types;
     const CForwardInputFile back =
         CForwardInputFile::Read(dir.File("ferrovan.inp"), [&types](CForwardInputFile::Type t) { types.push_back(t); });
@@ -30,6 +31,8 @@ TEST(ForwardInputFile, WrittenLineByLineAndReadBack)
 
     // A name that would break its line is not written.
     f.chargeabilityFile = "two\nlines";
+    EXPECT_THROW(f.Write(dir.File("broken.inp")), CFormatError);
+    f.chargeabilityFile = "model2d.chg", f.doiFile = "doi\r";
     EXPECT_THROW(f.Write(dir.File("broken.inp")), CFormatError);
     EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"ferrovan.inp"});
 }
