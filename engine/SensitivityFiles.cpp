@@ -109,12 +109,12 @@ std::vector<double> MedianDepths(const CForwardInput& in, const CSensitivities& 
     return median;
 }
 
-std::vector<CDepthPoint> DepthOfInvestigation(const CForwardInput& in, const CSensitivities& s)
+CDoiFile DepthOfInvestigation(const CForwardInput& in, const CSensitivities& s)
 {
     const std::vector<double> median = MedianDepths(in, s);
     const CMesh& mesh = in.mesh;
     const std::vector<double>& positions = in.survey.positions;
-    std::vector<CDepthPoint> points;
+    CDoiFile doi;
     for (int i = 0; i < mesh.nx; ++i) {
         const double x = 0.5 * (mesh.xNodes[i] + mesh.xNodes[i + 1]);
         if (positions.empty() || x < positions.front() || x > positions.back())
@@ -130,9 +130,9 @@ std::vector<CDepthPoint> DepthOfInvestigation(const CForwardInput& in, const CSe
         if (deepest < 0)
             continue;
         const int air = in.airPerColumn.empty() ? 0 : std::min(in.airPerColumn[i], mesh.nz);
-        points.push_back({x, mesh.zNodes[air] + deepest, deepest});
+        doi.points.push_back({x, mesh.zNodes[air] + deepest, deepest});
     }
-    return points;
+    return doi;
 }
 
 std::string FormatJacobian(const CForwardInput& in, const CSensitivities& s)
@@ -148,15 +148,6 @@ std::string FormatJacobian(const CForwardInput& in, const CSensitivities& s)
             AppendLittleEndian(bytes, &value, 8);
         }
     return bytes;
-}
-
-std::string FormatDepthOfInvestigation(const std::vector<CDepthPoint>& points)
-{
-    std::string text = "! depth of investigation: the median depth of the data's sensitivity (Edwards 1977) on this "
-                       "earth, the deepest of the data over each column\n! x z depth\n";
-    for (const CDepthPoint& p : points)
-        text += FormatC("%g %g %g\n", p.x, p.z, p.depth);
-    return text;
 }
 
 std::vector<std::string> SensitivityFileNames(const CForwardJob& job)
@@ -211,7 +202,7 @@ void WriteSensitivityFiles(const CForwardInput& in, const CSensitivities& s)
         }
         if (!job.doiFile.empty()) {
             current = job.doiFile;
-            WriteTextFile(current, FormatDepthOfInvestigation(DepthOfInvestigation(in, s)));
+            DepthOfInvestigation(in, s).Write(current);
         }
     } catch (const CFileException& e) {
         throw CEngineError("The file " + e.m_strFileName + " cannot be written: " + e.GetErrorMessage());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ForwardJob.h"
+#include "formats/DoiFile.h"
 
 #include <string>
 #include <vector>
@@ -17,19 +18,12 @@ std::vector<float> CumulativeSensitivity(const CForwardInput& in, const CSensiti
 // whole is 1 on any earth, since scaling every conductivity scales every potential inversely.
 std::vector<double> MedianDepths(const CForwardInput& in, const CSensitivities& s);
 
-// The depth of investigation under each mesh column between the outer electrodes: the deepest
-// median depth of the data whose electrodes span the column's middle.
-struct CDepthPoint {
-    double x = 0;     // the column's middle
-    double z = 0;     // of the line, as the mesh counts it
-    double depth = 0; // below the ground
-};
-std::vector<CDepthPoint> DepthOfInvestigation(const CForwardInput& in, const CSensitivities& s);
+// The depth of investigation under the middle of each mesh column between the outer electrodes:
+// the deepest median depth of the data whose electrodes span it.
+CDoiFile DepthOfInvestigation(const CForwardInput& in, const CSensitivities& s);
 
-// The files: the cumulative sensitivity as a values file, the matrix as little-endian binary
-// (the "FERROJAC" header, docs/file-formats.md), the depth of investigation as text.
+// The matrix as little-endian binary (the "FERROJAC" header, docs/file-formats.md).
 std::string FormatJacobian(const CForwardInput& in, const CSensitivities& s);
-std::string FormatDepthOfInvestigation(const std::vector<CDepthPoint>& points);
 
 // The sensitivity files the input file names.
 std::vector<std::string> SensitivityFileNames(const CForwardJob& job);

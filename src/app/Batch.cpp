@@ -2,6 +2,7 @@
 
 #include "document/SectomatDoc.h"
 #include "formats/DataFile.h"
+#include "formats/ForwardInputFile.h"
 #include "forward/Export.h"
 #include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
@@ -62,7 +63,8 @@ const char* const kUsage =
     "  --png PREFIX         draw the discretized model into PREFIX-model.png and, with --forward,\n"
     "                       the predicted data into PREFIX-data.png and their estimated error into\n"
     "                       PREFIX-data-error.png (and for IP PREFIX-model-ip.png and\n"
-    "                       PREFIX-data-ip.png), as the viewers show them\n"
+    "                       PREFIX-data-ip.png; with --sensitivity PREFIX-sensitivity.png), as the\n"
+    "                       viewers show them\n"
     "The summary goes to standard output, messages and the forward run's progress to standard error.\n"
     "Exit status: 0 done, 1 refused, 2 usage error, 128 + the signal's number when stopped by one.\n";
 
@@ -317,6 +319,18 @@ public:
         return Written(args.picture.png, [&args] { return WriteModelPng(args); });
     }
 
+    // The cumulative sensitivity with the depth of investigation over it.
+    bool Sensitivity(const std::string& mesh, const std::string& sensitivity, const std::string& doi)
+    {
+        CModelViewerArgs args;
+        args.meshPath = mesh;
+        args.modelPath = sensitivity;
+        args.sensitivity = true;
+        args.doiPath = doi;
+        args.picture.png = m_prefix + "-sensitivity.png";
+        return Written(args.picture.png, [&args] { return WriteModelPng(args); });
+    }
+
     bool Data(const std::string& data, bool ip, const std::string& topography)
     {
         CDataViewerArgs args;
@@ -450,7 +464,8 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
             if (!pictures.Data(m.m_obsDCFileName, false, topography) ||
                 (d.forward != EForwardType::dc &&
                  !pictures.Data(d.forward == EForwardType::dcIpl ? m.m_obsIPLFileName : m.m_obsIPFileName, true,
-                                topography)))
+                                topography)) ||
+                (d.sensitivities && !pictures.Sensitivity(m.m_meshFileName, kSensitivityFileName, kDoiFileName)))
                 return 1;
         }
         for (const auto& [format, path] : o.exports) {

@@ -90,6 +90,8 @@ TEST_F(BatchTest, HelpListsTheOptionsAndUsageErrorsExitWith2)
         {{"--batch", "model.txt", "--forward", "--accuracy", "100.5"},
          "--accuracy 100.5: Enter a percentage above 0 and at most 100, or off."},
         {{"--batch", "model.txt", "--accuracy", "100"}, "--accuracy is for the run of --forward."},
+        {{"--batch", "model.txt", "--sensitivity"}, "--sensitivity is for the run of --forward."},
+        {{"--batch", "model.txt", "--jacobian"}, "--jacobian is for the run of --forward."},
         {{"--batch", "model.txt", "--forward", "--add-modelling-error"}, "--add-modelling-error is for an export."},
         {{"--batch", "model.txt", "--forward", "--export-r2", "p.dat", "--add-modelling-error", "--accuracy", "off"},
          "--add-modelling-error needs the estimate that --accuracy off leaves out."},
@@ -229,6 +231,14 @@ TEST_F(BatchTest, TheForwardRunReportsItsOutcomeAndDrawsTheDataForBothModels)
     ASSERT_GE(lines.size(), tail.size());
     EXPECT_EQ(std::vector<std::string>(lines.end() - long(tail.size()), lines.end()), tail);
     EXPECT_TRUE(Run({"--forward", "--accuracy", "off"}) == 0 && !FileExists("obs_err.dat")) << err.str();
+
+    // The sensitivities are asked of the program by the input file, and drawn.
+    ASSERT_EQ(Run({"--forward", "--sensitivity", "--jacobian", "--png", "run"}), 0) << err.str();
+    const std::string input = ReadBytes("ferrovan.inp");
+    EXPECT_NE(input.find("SENS FILE sens2d.con\r\nJACOBIAN FILE jacobian.bin\r\nDOI FILE doi2d.txt\r\n"),
+              std::string::npos)
+        << input;
+    EXPECT_TRUE(FileExists("run-sensitivity.png"));
 }
 
 // The program itself, started without a shell or a display in a folder holding only a model.

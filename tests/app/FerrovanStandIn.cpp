@@ -2,9 +2,13 @@
 // and writes a data file for every configuration of its locations file, DC always and IP or IPL
 // as the input asks, in the program's own format. The values vary smoothly with the electrodes;
 // the estimated error of each is the target of --accuracy, and with off there is no estimate.
+// Sensitivity files named by the input get 1 in every cell and a depth of investigation of 10.
 #include "formats/DataFile.h"
 #include "formats/ForwardInputFile.h"
+#include "formats/DoiFile.h"
 #include "formats/LocationsFile.h"
+#include "formats/MeshFile.h"
+#include "formats/ValuesFile.h"
 
 int main(int argc, char** argv)
 {
@@ -27,6 +31,13 @@ int main(int argc, char** argv)
             error.Write(kErrorFileName);
         if (input.type != CForwardInputFile::dc)
             ip.Write(input.type == CForwardInputFile::ip ? "obs_ip.dat" : "obs_ipL.dat");
+        if (!input.sensitivityFile.empty()) {
+            const CMeshFile mesh = CMeshFile::Read(input.meshFile);
+            const std::vector<float> ones(static_cast<size_t>(mesh.x.Cells()) * mesh.z.Cells(), 1.0f);
+            CValuesFile::Write(input.sensitivityFile, mesh.x.Cells(), mesh.z.Cells(), ones);
+        }
+        if (!input.doiFile.empty())
+            CDoiFile{{{0, 10, 10}, {100, 10, 10}}}.Write(input.doiFile);
     } catch (...) {
         return 1;
     }

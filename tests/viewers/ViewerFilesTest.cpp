@@ -179,6 +179,9 @@ TEST(ViewerCommandLines, SwitchesAndPictureOptionsAreRead)
     EXPECT_TRUE(model.wholeMesh);
     EXPECT_FALSE(model.meshLines);
     EXPECT_EQ(model.picture.width, 1200);
+    ASSERT_EQ(ParseModelViewerArgs({"m.txt", "s.con", "/SENS", "/doi=doi 2d.txt"}, model), "");
+    EXPECT_TRUE(model.sensitivity);
+    EXPECT_EQ(model.doiPath, "doi 2d.txt");
 }
 
 TEST(ViewerCommandLines, WrongCommandLinesSayWhatIsWrong)
@@ -195,6 +198,8 @@ TEST(ViewerCommandLines, WrongCommandLinesSayWhatIsWrong)
         {true, {"a", "b", "--png", "p.png", "--size", "800"}, "--size 800: give the width and height"},
         {true, {"a", "b", "--png", "p.png", "--size", "10x10"}, "--size 10x10: give"},
         {true, {"a", "b", "--whole"}, "--whole and --no-mesh-lines go with --png."},
+        {true, {"a", "b", "/ip", "/sens"}, "Give only one of /ip and /sens."},
+        {true, {"a", "b", "/doi="}, "/doi= needs the name of the depth of investigation file."},
         {false, {}, "Name the data file."},
         {false, {"obs_dc.dat"}, "Say whether the data are DC (/dc) or IP (/ip)."},
         {false, {"obs_dc.dat", "/dc", "/ip"}, "Give only one of /dc and /ip."},

@@ -49,8 +49,22 @@ protected:
         WriteBytes(dir.File("model.con"),
                    "4 3\r\n1e-08 1e-08 0.01 0.01 \r\n0.001 0.01 0.1 1 \r\n0.001 0.001 0.001 0.001 \r\n");
         std::string error;
-        picture = LoadModelPicture(dir.File("mesh.txt"), dir.File("model.con"), false, error);
+        picture = Load("model.con");
         ASSERT_TRUE(picture) << error;
+    }
+    std::unique_ptr<CModelPicture> Load(const std::string& model, bool ip = false, bool sensitivity = false,
+                                        const std::string& doi = "")
+    {
+        CModelViewerArgs args;
+        args.meshPath = dir.File("mesh.txt");
+        args.modelPath = dir.File(model);
+        args.ip = ip;
+        args.sensitivity = sensitivity;
+        args.doiPath = doi.empty() ? "" : dir.File(doi);
+        std::string error;
+        auto loaded = LoadModelPicture(args, error);
+        EXPECT_TRUE(loaded) << error;
+        return loaded;
     }
     static double X(int column) { return 5 + 10 * column; }
     static double Z(int row) { return row == 2 ? 15 : 2.5 + 5 * row; }
@@ -108,14 +122,40 @@ TEST_F(ModelPictureTest, ThePointerDescribesTheCellUnderIt)
 TEST_F(ModelPictureTest, AChargeabilityModelHasGreyAirAtMinusTen)
 {
     WriteBytes(dir.File("model.chg"), "4 3\r\n-10 -10 0 0 \r\n0 0.25 0.5 0.5 \r\n0 0 0 0 \r\n");
-    std::string error;
-    auto ip = LoadModelPicture(dir.File("mesh.txt"), dir.File("model.chg"), true, error);
-    ASSERT_TRUE(ip) << error;
+    auto ip = Load("model.chg", true);
+    ASSERT_TRUE(ip);
     EXPECT_EQ(
         (std::vector<QRgb>{ip->CellColour(0, 0), ip->CellColour(2, 0), ip->CellColour(1, 1), ip->CellColour(3, 1)}),
         (std::vector<QRgb>{kAirColour, Table(0), Table(30), Table(60)}));
     EXPECT_EQ(ip->Title(), "Chargeability Model");
     EXPECT_TRUE(ip->Describe({15, 7}).ends_with("    chargeability 0.25"));
+}
+
+TEST_F(ModelPictureTest, SensitivitiesSpanFourDecadesUnderTheirDepthOfInvestigation)
+{
+    // Cells without sensitivity are grey; below 1e-4 of the largest all take the first colour.
+    WriteBytes(dir.File("sens.con"), "4 3\r\n0 0 1 0.1 \r\n0.01 0.001 0.0001 1e-05 \r\n1e-09 0 0 0 \r\n");
+    WriteBytes(dir.File("doi.txt"), "! x z depth\r\n5 7.5 7.5\r\n35 7.5 7.5\r\n");
+    auto sens = Load("sens.con", false, true, "doi.txt");
+    ASSERT_TRUE(sens);
+    EXPECT_EQ((std::vector<QRgb>{sens->CellColour(0, 0), sens->CellColour(2, 0), sens->CellColour(3, 0),
+                                 sens->CellColour(0, 1), sens->CellColour(1, 1), sens->CellColour(2, 1),
+                                 sens->CellColour(3, 1), sens->CellColour(0, 2)}),
+              (std::vector<QRgb>{kAirColour, Table(60), Table(45), Table(30), Table(15), Table(0), Table(0),
+                                 Table(0)}));
+    EXPECT_EQ(sens->Title(), "Cumulative sensitivity");
+    EXPECT_TRUE(sens->Describe({25, 2}).ends_with("sensitivity 1 of the largest"));
+    // The line at depth 7.5 runs across the cells, and goes with its toggle.
+    sens->meshLines = false;
+    EXPECT_NE(Shot(*sens, sens->WholeWindow()).At(15, 7.5), Table(15));
+    sens->doiLine = false;
+    EXPECT_EQ(Shot(*sens, sens->WholeWindow()).At(15, 7.5), Table(15));
+
+    WriteBytes(dir.File("bad.con"), "4 3\r\n0 0 1 -0.1 \r\n0 0 0 0 \r\n0 0 0 0 \r\n");
+    CModelSection section;
+    EXPECT_EQ(section.Load(dir.File("mesh.txt"), dir.File("bad.con"), false, true).rfind(
+                  "The sensitivity of the cell in column 4, row 1 is below 0 (-0.1):", 0),
+              0u);
 }
 
 // Three pole-dipole data with n = 1, 2, 1; the first has the highest apparent resistivity.

@@ -44,10 +44,12 @@ int CellAt(const std::vector<double>& nodes, double position)
 
 } // namespace
 
-std::string CModelSection::Load(const std::string& meshFile, const std::string& modelFile, bool ipModel)
+std::string CModelSection::Load(const std::string& meshFile, const std::string& modelFile, bool ipModel,
+                                bool sensitivityModel)
 {
     *this = CModelSection();
     ip = ipModel;
+    sensitivity = sensitivityModel;
     meshPath = meshFile;
     modelPath = modelFile;
     CMeshFile mesh;
@@ -67,9 +69,13 @@ std::string CModelSection::Load(const std::string& meshFile, const std::string& 
     vMax = -HUGE_VAL;
     for (size_t j = 0; j < grid.values.size(); ++j) {
         const double v = grid.values[j];
-        if (!ip && !(v > 0))
+        if (!ip && !sensitivity && !(v > 0))
             return FormatC("The conductivity of the cell in column %zu, row %zu is not above 0 (%g):\n",
                            j % grid.nx + 1, j / grid.nx + 1, v) +
+                   modelFile;
+        if (sensitivity && v < 0)
+            return FormatC("The sensitivity of the cell in column %zu, row %zu is below 0 (%g):\n", j % grid.nx + 1,
+                           j / grid.nx + 1, v) +
                    modelFile;
         if (IsAir(v))
             continue;
@@ -80,6 +86,9 @@ std::string CModelSection::Load(const std::string& meshFile, const std::string& 
     }
     if (!anyGround)
         vMin = vMax = 0;
+    // Four decades below the largest: what the survey sees, the rest as the deepest colour.
+    if (sensitivity)
+        vMin = std::max(vMin, vMax - kSensitivityDecades);
 
     std::tie(coreColumn0, coreColumn1) = LongestFineRun(xNodes, 1.25);
     std::tie(coreRow0, coreRow1) = LongestFineRun(zNodes, 1.8);
@@ -89,12 +98,14 @@ std::string CModelSection::Load(const std::string& meshFile, const std::string& 
 bool CModelSection::IsAir(double value) const
 {
     // The files hold the float nearest to 1e-8, written with six digits.
+    if (sensitivity)
+        return !(value > 0);
     return ip ? value == -10 : static_cast<float>(value) == 1e-8f;
 }
 
 double CModelSection::ColourValue(double value) const
 {
-    return ip ? value : std::log10(value);
+    return ip && !sensitivity ? value : std::log10(value);
 }
 
 int CModelSection::ColumnAt(double x) const

@@ -6,8 +6,11 @@
 #include <cctype>
 
 const char* const kModelViewerUsage =
-    "Usage: velquor-model-viewer MESH-FILE MODEL-FILE [/ip] [--png PICTURE [--size WxH] [--whole] [--no-mesh-lines]]\n"
-    "Shows a conductivity model (or with /ip a chargeability model) on its mesh.\n"
+    "Usage: velquor-model-viewer MESH-FILE MODEL-FILE [/ip|/sens] [/doi=DOI-FILE] [--png PICTURE [--size WxH]\n"
+    "                            [--whole] [--no-mesh-lines]]\n"
+    "Shows a conductivity model (or with /ip a chargeability model, with /sens the cumulative sensitivity\n"
+    "that ferrovan writes, on a log scale) on its mesh.\n"
+    "  /doi=FILE         draw the depth of investigation that ferrovan writes over the model\n"
     "  --png PICTURE     write the picture as a PNG file instead of opening a window\n"
     "  --size WxH        its size in pixels (default 1200x700)\n"
     "  --whole           show the whole mesh rather than its core region\n"
@@ -84,6 +87,12 @@ std::string ParseModelViewerArgs(const std::vector<std::string>& words, CModelVi
                 return error;
         } else if (Lower(word) == "/ip") {
             args.ip = true;
+        } else if (Lower(word) == "/sens") {
+            args.sensitivity = true;
+        } else if (Lower(word).rfind("/doi=", 0) == 0) {
+            args.doiPath = word.substr(5);
+            if (args.doiPath.empty())
+                return "/doi= needs the name of the depth of investigation file.";
         } else if (word == "--whole") {
             args.wholeMesh = pictureOnly = true;
         } else if (word == "--no-mesh-lines") {
@@ -103,6 +112,8 @@ std::string ParseModelViewerArgs(const std::vector<std::string>& words, CModelVi
         return files.size() < 2 ? "Name the mesh file and the model file." : "Too many file names: " + files[2];
     if (pictureOnly && args.picture.png.empty())
         return "--whole and --no-mesh-lines go with --png.";
+    if (args.ip && args.sensitivity)
+        return "Give only one of /ip and /sens.";
     args.meshPath = files[0];
     args.modelPath = files[1];
     return "";

@@ -13,11 +13,14 @@ struct CPictureOptions {
     int height = 700;
 };
 
-// velquor-model-viewer MESH MODEL [/ip] [--png FILE [--size WxH] [--whole] [--no-mesh-lines]]
+// velquor-model-viewer MESH MODEL [/ip|/sens] [/doi=FILE] [--png FILE [--size WxH] [--whole]
+// [--no-mesh-lines]]
 struct CModelViewerArgs {
     std::string meshPath;
     std::string modelPath;
     bool ip = false;
+    bool sensitivity = false; // the model is ferrovan's cumulative sensitivity
+    std::string doiPath;      // a depth of investigation to draw over the model; empty: none
     bool wholeMesh = false;
     bool meshLines = true;
     bool help = false;

@@ -10,7 +10,7 @@
 
 CModelPicture::CModelPicture(CModelSection section) : m_section(std::move(section))
 {
-    display.dcValues = !m_section.ip;
+    display.dcValues = !m_section.ip && !m_section.sensitivity;
     const auto table = BuildColourTable();
     const auto& values = m_section.grid.values;
     m_cellColours.resize(values.size());
@@ -42,6 +42,8 @@ QRectF CModelPicture::StartWindow() const
 
 QString CModelPicture::Title() const
 {
+    if (m_section.sensitivity)
+        return "Cumulative sensitivity";
     return QString::fromStdString(ModelTitle(!m_section.ip, display.conductivity, display.log10));
 }
 
@@ -54,8 +56,29 @@ void CModelPicture::Render(QPainter& painter, QSize size, const QRectF& window) 
     DrawCells(painter, mapping);
     if (meshLines)
         DrawMeshLines(painter, mapping);
+    if (doiLine)
+        DrawDoi(painter, mapping);
     DrawAxes(painter, frame, mapping, "x", "depth", false);
-    DrawColourBar(painter, frame, BuildColourTable(), m_section.vMin, m_section.vMax, display);
+    DrawColourBar(painter, frame, BuildColourTable(), m_section.vMin, m_section.vMax, display,
+                  m_section.sensitivity ? "log10" : "");
+}
+
+void CModelPicture::DrawDoi(QPainter& painter, const CPlotMapping& mapping) const
+{
+    if (doi.size() < 2)
+        return;
+    QPolygonF line;
+    for (const QPointF& p : doi)
+        line << QPointF(mapping.ToPixelX(p.x()), mapping.ToPixelY(p.y()));
+    painter.save();
+    painter.setClipRect(mapping.Plot());
+    painter.setRenderHint(QPainter::Antialiasing);
+    // White under black dashes: seen on every colour of the scale.
+    painter.setPen(QPen(Qt::white, 4));
+    painter.drawPolyline(line);
+    painter.setPen(QPen(Qt::black, 2, Qt::DashLine));
+    painter.drawPolyline(line);
+    painter.restore();
 }
 
 void CModelPicture::DrawCells(QPainter& painter, const CPlotMapping& mapping) const
@@ -131,7 +154,9 @@ std::string CModelPicture::Describe(QPointF position) const
     text += FormatC("    column %i of %i, row %i of %i: x %.5g to %.5g, depth %.5g to %.5g    ", i + 1,
                     m_section.grid.nx, k + 1, m_section.grid.nz, xs[i], xs[i + 1], zs[k], zs[k + 1]);
     const double v = m_section.grid.At(i, k);
-    if (m_section.IsAir(v))
+    if (m_section.sensitivity)
+        text += m_section.IsAir(v) ? "no sensitivity" : FormatC("sensitivity %.3g of the largest", v);
+    else if (m_section.IsAir(v))
         text += "air";
     else if (m_section.ip)
         text += FormatC("chargeability %.5g", v);

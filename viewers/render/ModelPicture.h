@@ -28,6 +28,9 @@ public:
     }
 
     bool meshLines = true;
+    // The depth of investigation drawn over the cells, as (x, z); empty: none.
+    std::vector<QPointF> doi;
+    bool doiLine = true;
 
 protected:
     bool Isotropic() const override { return true; }
@@ -35,6 +38,7 @@ protected:
 private:
     void DrawCells(QPainter& painter, const CPlotMapping& mapping) const;
     void DrawMeshLines(QPainter& painter, const CPlotMapping& mapping) const;
+    void DrawDoi(QPainter& painter, const CPlotMapping& mapping) const;
 
     CModelSection m_section;
     std::vector<QRgb> m_cellColours; // the colours never depend on the display toggles

@@ -1,6 +1,7 @@
 #include "render/PictureFiles.h"
 
 #include "files/DataEstimate.h"
+#include "formats/DoiFile.h"
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
 #include "files/Refusal.h"
@@ -12,14 +13,20 @@
 #include <QBuffer>
 #include <QGuiApplication>
 
-std::unique_ptr<CModelPicture> LoadModelPicture(const std::string& meshPath, const std::string& modelPath, bool ip,
-                                                std::string& error)
+std::unique_ptr<CModelPicture> LoadModelPicture(const CModelViewerArgs& args, std::string& error)
 {
     CModelSection section;
-    error = section.Load(meshPath, modelPath, ip);
+    error = section.Load(args.meshPath, args.modelPath, args.ip, args.sensitivity);
     if (!error.empty())
         return nullptr;
-    return std::make_unique<CModelPicture>(std::move(section));
+    CDoiFile doi;
+    if (!args.doiPath.empty() && !(error = Refusal([&] { doi = CDoiFile::Read(args.doiPath); })).empty())
+        return nullptr;
+    auto picture = std::make_unique<CModelPicture>(std::move(section));
+    for (const CDoiFile::CPoint& p : doi.points)
+        picture->doi.emplace_back(p.x, p.z);
+    picture->meshLines = args.meshLines;
+    return picture;
 }
 
 std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool ip, const std::string& topoPath,
@@ -66,10 +73,9 @@ std::string SavePng(const QImage& image, const std::string& path)
 std::string WriteModelPng(const CModelViewerArgs& args)
 {
     std::string error;
-    auto picture = LoadModelPicture(args.meshPath, args.modelPath, args.ip, error);
+    auto picture = LoadModelPicture(args, error);
     if (!picture)
         return error;
-    picture->meshLines = args.meshLines;
     const QSize size(args.picture.width, args.picture.height);
     const QRectF window = args.wholeMesh ? picture->WholeWindow() : picture->StartWindow();
     return SavePng(picture->ToImage(size, window), args.picture.png);

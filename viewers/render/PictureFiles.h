@@ -12,8 +12,7 @@ class CDataPicture;
 class QGuiApplication;
 
 // Reads the files a viewer names and builds its picture; null with the message in error.
-std::unique_ptr<CModelPicture> LoadModelPicture(const std::string& meshPath, const std::string& modelPath, bool ip,
-                                                std::string& error);
+std::unique_ptr<CModelPicture> LoadModelPicture(const CModelViewerArgs& args, std::string& error);
 std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool ip, const std::string& topoPath,
                                               std::string& error);
 

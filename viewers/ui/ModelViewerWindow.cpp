@@ -19,7 +19,7 @@ QString ImageName(const CModelSection& s)
     std::string name = FileNamePart(s.modelPath);
     const size_t dot = name.rfind('.');
     return QString::fromStdString((dot == std::string::npos || dot == 0 ? name : name.substr(0, dot)) +
-                                  (s.ip ? "-chg.png" : "-con.png"));
+                                  (s.sensitivity ? "-sens.png" : s.ip ? "-chg.png" : "-con.png"));
 }
 
 } // namespace
@@ -27,7 +27,7 @@ QString ImageName(const CModelSection& s)
 CModelViewerWindow::CModelViewerWindow(std::unique_ptr<CModelPicture> picture)
     : CViewerWindow(*picture, Caption(picture->Section()), ImageName(picture->Section())), m_model(std::move(picture))
 {
-    const bool dc = !m_model->Section().ip;
+    const bool dc = !m_model->Section().ip && !m_model->Section().sensitivity;
     AddViewAction("Core region", "Show the region of uniform cells", QKeySequence(Qt::Key_C),
                   [this] { ShowCoreRegion(); });
     AddViewAction("Whole mesh", "Show the whole mesh with its padding", QKeySequence(Qt::Key_W),
@@ -36,6 +36,10 @@ CModelViewerWindow::CModelViewerWindow(std::unique_ptr<CModelPicture> picture)
     AddViewAction(
         "Mesh lines", "Show or hide the mesh lines", QKeySequence(Qt::Key_M), [this] { ToggleMeshLines(); }, true,
         Picture().meshLines);
+    if (!m_model->doi.empty())
+        AddViewAction(
+            "Depth of investigation", "Show or hide the depth of investigation", QKeySequence(Qt::Key_D),
+            [this] { ToggleDoi(); }, true, m_model->doiLine);
     if (dc) {
         AddViewAction(
             "Log10", "Toggle log values on the colourbar", QKeySequence(Qt::Key_L), [this] { ToggleLog10(); }, true,
@@ -58,6 +62,12 @@ void CModelViewerWindow::ShowWholeMesh()
 void CModelViewerWindow::ToggleMeshLines()
 {
     Picture().meshLines = !Picture().meshLines;
+    Redraw();
+}
+
+void CModelViewerWindow::ToggleDoi()
+{
+    m_model->doiLine = !m_model->doiLine;
     Redraw();
 }
 

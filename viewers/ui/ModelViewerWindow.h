@@ -18,6 +18,7 @@ public:
     void ShowWholeMesh();
     void ToggleMeshLines();
     void ToggleLog10();
+    void ToggleDoi();
     void ToggleConductivity();
 
 private:

@@ -108,12 +108,11 @@ int RunViewer(const char* name, const char* usage, int argc, char** argv, Parse 
 std::unique_ptr<CModelViewerWindow> OpenModelViewer(const CModelViewerArgs& args)
 {
     std::string error;
-    auto picture = LoadModelPicture(args.meshPath, args.modelPath, args.ip, error);
+    auto picture = LoadModelPicture(args, error);
     if (!picture) {
         AfxMessageBox(error, MB_ICONERROR);
         return nullptr;
     }
-    picture->meshLines = args.meshLines;
     auto window = std::make_unique<CModelViewerWindow>(std::move(picture));
     window->show();
     return window;
