@@ -14,7 +14,8 @@
 // Each iteration reads the files, computes and writes the data files, as a run does. Counters:
 // algebra_s, the factorisations' wall time; peak_MB, the peak memory of one run of the ferrovan
 // program on the same files, and estimate_MB what that run estimated before its factorisations;
-// max_error_%, the largest error of the apparent resistivities (not for the hill).
+// max_error_%, the largest error of the apparent resistivities (not for the hill). The
+// _sensitivity cases also compute every datum's sensitivity to every cell (not written).
 #include "engine/DataFiles.h"
 #include "engine/Ferrovan.h"
 #include "engine/ForwardModel.h"
@@ -48,6 +49,7 @@ struct Case {
     double aSpacing = 10;
     double hill = 0;
     double accuracy = 0; // the estimate's target; 0: off
+    bool sensitivities = false;
 };
 
 const Case kDefault{"default", 200, 50, 2, 6, 3, 0};
@@ -60,6 +62,9 @@ const Case kMany{"many", 2000, 100, 1, 10, 2, 0, 1};
 const Case kDefaultEstimate{"default-estimate", 200, 50, 2, 6, 3, 0, 10, 0, 0.005};
 const Case kLargeEstimate{"large-estimate", 2000, 100, 1, 10, 4, 0, 10, 0, 0.005};
 const Case kLargeHillEstimate{"large-hill-estimate", 2000, 100, 1, 10, 4, 0, 10, 50, 0.005};
+// With the sensitivities of every datum to every cell, against the plain runs.
+const Case kDefaultSensitivity{"default-sensitivity", 200, 50, 2, 6, 3, 0, 10, 0, 0, true};
+const Case kLargeSensitivity{"large-sensitivity", 2000, 100, 1, 10, 4, 0, 10, 0, 0, true};
 
 // Discretizes the case into its own folder under the temporary folder and makes it current.
 void Prepare(const Case& c)
@@ -117,6 +122,7 @@ void BM_Ferrovan(benchmark::State& state, const Case& c)
         in = ReadForwardFiles(ReadForwardJob("ferrovan.inp", log), log);
         CEngineOptions options;
         options.accuracy = c.accuracy;
+        options.sensitivities = c.sensitivities;
         result = ComputeData(in, log, options);
         WriteDataFiles(in.job.type, in.survey, result);
         algebra += result.algebraSeconds;
@@ -157,6 +163,8 @@ BENCHMARK_CAPTURE(BM_Ferrovan, large_pole_pole, kLargePolePole)->Unit(benchmark:
 BENCHMARK_CAPTURE(BM_Ferrovan, default_estimate, kDefaultEstimate)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, large_estimate, kLargeEstimate)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, large_hill_estimate, kLargeHillEstimate)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Ferrovan, default_sensitivity, kDefaultSensitivity)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Ferrovan, large_sensitivity, kLargeSensitivity)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, many_electrodes, kMany)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 } // namespace

@@ -364,7 +364,8 @@ CDiscretization::COperator CDiscretization::Assemble(const std::vector<double>& 
     for (const CRobinTerm& term : m_robin)
         op.robin.push_back(elementConductivity[term.element] * term.halfLength);
     const int m = Electrodes();
-    std::vector<std::vector<double>> weights(m);
+    std::vector<std::vector<double>>& weights = op.weights;
+    weights.resize(m);
     for (int e = 0; e < m; ++e)
         weights[e] = ElectrodeWeights(e, elementConductivity);
     if (m_congruent) {
@@ -493,6 +494,26 @@ void CDiscretization::ApplyCongruence(const std::vector<std::vector<double>>& we
     }
 }
 
+void CDiscretization::UndoCongruence(const COperator& op, Eigen::MatrixXd& fields) const
+{
+    // R' = I - sum of e gamma', gamma as in ApplyCongruence: row a becomes
+    // (y_a - sum over the neighbours j of s_j y_j) / d. Electrodes are not neighbours, so each
+    // row is taken from the fields as they came.
+    for (int e = 0; e < Electrodes(); ++e) {
+        const auto& hood = m_neighbourhoods[e];
+        const int self = m_electrodes[e];
+        Eigen::RowVectorXd row = fields.row(self);
+        double d = 1;
+        for (size_t j = 0; j < hood.size(); ++j) {
+            if (hood[j] == self)
+                d = op.weights[e][j];
+            else
+                row -= op.weights[e][j] * fields.row(hood[j]);
+        }
+        fields.row(self) = row / d;
+    }
+}
+
 // Without the congruence, the weights themselves on the trailing unknowns.
 Eigen::MatrixXd CDiscretization::TrailingFunctionals(const std::vector<std::vector<double>>& weights) const
 {
@@ -523,12 +544,12 @@ void CDiscretization::AddDerivatives(const std::vector<double>& elementConductiv
 {
     const int combinations = static_cast<int>(d.combinations.size());
     const size_t data = d.data.size();
-    // The field of every combination, a column per unknown.
-    Eigen::MatrixXd mix = Eigen::MatrixXd::Zero(Electrodes(), combinations);
+    // The field of every combination, a column per unknown; a combination has one or two
+    // electrodes.
+    Eigen::MatrixXd field = Eigen::MatrixXd::Zero(combinations, fields.rows());
     for (int c = 0; c < combinations; ++c)
         for (const auto& [electrode, coefficient] : d.combinations[c])
-            mix(electrode, c) += coefficient;
-    const Eigen::MatrixXd field = mix.transpose() * fields.transpose();
+            field.row(c) += coefficient * fields.col(electrode).transpose();
 
     // The boundary terms of each element, on its diagonal.
     const double k2 = k * k;
@@ -537,27 +558,44 @@ void CDiscretization::AddDerivatives(const std::vector<double>& elementConductiv
         robin[term.element].emplace_back(term.node,
                                          term.halfLength * k * BesselK1OverK0(k * term.r) * term.cosine);
 
-    // Without the weights' change: -P' (dA / dsigma) Q for the current and potential fields P, Q.
-    Eigen::Matrix<double, 4, Eigen::Dynamic> local(4, combinations), applied(4, combinations);
-    double K[16], M[16];
+    // Without the weights' change: -P' (dA / dsigma) Q for the current and potential fields P, Q,
+    // the element's matrix applied to the current combinations only.
+    std::vector<int> column(combinations, -1), currents;
+    for (const auto& [current, potential] : d.data)
+        if (column[current] < 0) {
+            column[current] = static_cast<int>(currents.size());
+            currents.push_back(current);
+        }
+    std::vector<double> applied(4 * currents.size());
+    double K[16], M[16], D[16];
     for (size_t j = 0; j < m_grid.elements.size(); ++j) {
         const CGrid::CElement& element = m_grid.elements[j];
         const int count = ElementMatrices(m_grid, element, K, M);
+        for (int a = 0; a < 16; ++a)
+            D[a] = K[a] + k2 * M[a];
         for (const auto& [node, value] : robin[j])
             for (int a = 0; a < count; ++a)
                 if (element.nodes[a] == node)
-                    K[a * 4 + a] += value;
-        local.setZero();
+                    D[a * 4 + a] += value;
+        const double* f[4];
         for (int a = 0; a < count; ++a)
-            local.row(a) = field.col(m_unknown[element.nodes[a]]).transpose();
-        Eigen::Matrix4d derivative = Eigen::Matrix4d::Zero();
-        for (int a = 0; a < count; ++a)
-            for (int b = 0; b < count; ++b)
-                derivative(a, b) = K[a * 4 + b] + k2 * M[a * 4 + b];
-        applied.noalias() = derivative * local;
+            f[a] = field.data() + static_cast<size_t>(m_unknown[element.nodes[a]]) * combinations;
+        for (size_t q = 0; q < currents.size(); ++q)
+            for (int a = 0; a < count; ++a) {
+                double sum = 0;
+                for (int b = 0; b < count; ++b)
+                    sum += D[a * 4 + b] * f[b][currents[q]];
+                applied[q * 4 + a] = sum;
+            }
         double* cell = out.data() + static_cast<size_t>(element.meshCell) * data;
-        for (size_t i = 0; i < data; ++i)
-            cell[i] -= weight * local.col(d.data[i].second).dot(applied.col(d.data[i].first));
+        for (size_t i = 0; i < data; ++i) {
+            const double* p = applied.data() + 4 * column[d.data[i].first];
+            const int potential = d.data[i].second;
+            double sum = 0;
+            for (int a = 0; a < count; ++a)
+                sum += f[a][potential] * p[a];
+            cell[i] -= weight * sum;
+        }
     }
 
     // The weights' change, by central differences: they are rational in the conductivities.

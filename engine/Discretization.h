@@ -34,6 +34,7 @@ public:
         std::vector<double> mass;
         std::vector<double> robin;   // per boundary term: sigma times the boundary length
         Eigen::MatrixXd functionals; // trailing unknowns x electrodes: the weights S
+        std::vector<std::vector<double>> weights; // per electrode, on its neighbourhood
     };
 
     // congruence: whether electrodes may be turned into single unknowns; without it the
@@ -58,6 +59,10 @@ public:
 
     // The matrix values at wavenumber k.
     void Values(const COperator& op, double k, std::vector<double>& values) const;
+
+    // The fields A^-1 S of the electrodes from A~^-1 E, the fields of the operator with the
+    // congruence: A^-1 S = R' A~^-1 E, which changes only the electrodes' own rows.
+    void UndoCongruence(const COperator& op, Eigen::MatrixXd& fields) const;
 
     // For the sensitivities: sums of electrodes' unit currents, (electrode, coefficient), and per
     // datum the index of its current and of its potential combination.

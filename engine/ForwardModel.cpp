@@ -678,7 +678,7 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
     const std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
     const CWavenumberRule rule =
         ChooseWavenumbers(PairSpan(grid, pairs), run.poleReceivers ? run.spreading : 0, false, log);
-    const CDiscretization discretization(grid, false);
+    const CDiscretization discretization(grid);
     std::vector<double> perElement(grid.elements.size());
     for (size_t e = 0; e < perElement.size(); ++e)
         perElement[e] = sigma[grid.elements[e].meshCell];
@@ -701,11 +701,7 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
         throw CEngineError(FormatC("The sensitivities need about %s, more than the %s this run may use.",
                                    Bytes(threadBytes).c_str(), Bytes(options.memoryBudget).c_str()));
 
-    // The weights S on every unknown: the sources whose fields A^-1 S are wanted.
-    Eigen::MatrixXd sources = Eigen::MatrixXd::Zero(n, electrodes);
     const std::vector<int>& order = discretization.Ordering();
-    for (int r = 0; r < discretization.Trailing(); ++r)
-        sources.row(order[n - discretization.Trailing() + r]) = op.functionals.row(r);
     const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), order,
                               discretization.Trailing());
     std::vector<std::vector<double>> sums(threads), voltages(threads);
@@ -726,8 +722,12 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
                 std::string error;
                 if (!worker.Factorise(values, op.functionals, y, error))
                     throw CEngineError(error);
-                const Eigen::MatrixXd fields = worker.Solve(sources);
-                const Eigen::MatrixXd potentials = sources.transpose() * fields;
+                // The trailing unknowns carry the weights (or, with the congruence, each electrode
+                // is one), and are eliminated last.
+                Eigen::MatrixXd fields = worker.FieldsOfTrailing(y);
+                if (discretization.Congruent())
+                    discretization.UndoCongruence(op, fields);
+                const Eigen::MatrixXd potentials = y.transpose() * y;
                 for (size_t i = 0; i < d.data.size(); ++i)
                     for (const auto& [a, ca] : d.combinations[d.data[i].first])
                         for (const auto& [m, cm] : d.combinations[d.data[i].second])

@@ -144,6 +144,32 @@ Eigen::MatrixXd CSchurSolver::CWorker::Solve(const Eigen::MatrixXd& b) const
     return result;
 }
 
+Eigen::MatrixXd CSchurSolver::CWorker::FieldsOfTrailing(const Eigen::MatrixXd& y) const
+{
+    const int n = static_cast<int>(m_factor->n), t = m_solver.m_trailing;
+    Eigen::MatrixXd z = Eigen::MatrixXd::Zero(n, y.cols());
+    z.bottomRows(t) = y;
+    cholmod_dense view{};
+    view.nrow = static_cast<size_t>(n);
+    view.ncol = static_cast<size_t>(y.cols());
+    view.nzmax = view.nrow * view.ncol;
+    view.d = view.nrow;
+    view.x = z.data();
+    view.xtype = CHOLMOD_REAL;
+    view.dtype = CHOLMOD_DOUBLE;
+    cholmod_dense* back = cholmod_solve(CHOLMOD_Lt, m_factor, &view, m_common.get());
+    cholmod_dense* x = back ? cholmod_solve(CHOLMOD_Pt, m_factor, back, m_common.get()) : nullptr;
+    cholmod_free_dense(&back, m_common.get());
+    if (!x)
+        throw CEngineError(m_common->status == CHOLMOD_OUT_OF_MEMORY
+                               ? "There is not enough memory to factorise the matrix of this mesh."
+                               : "The fields could not be solved for (CHOLMOD status " +
+                                     std::to_string(m_common->status) + ").");
+    Eigen::MatrixXd result = Eigen::Map<const Eigen::MatrixXd>(static_cast<const double*>(x->x), n, y.cols());
+    cholmod_free_dense(&x, m_common.get());
+    return result;
+}
+
 // The trailing block of L, from the first trailing column on, gathered from the supernodes that
 // hold its columns.
 void CSchurSolver::CWorker::GatherTrailingBlock(int first)
