@@ -104,8 +104,11 @@ BENCHMARK(BM_ReadModel)->Apply(ModelSizes);
 void BM_DrawModel(benchmark::State& state)
 {
     const std::string base = ModelFiles(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    CModelViewerArgs args;
+    args.meshPath = base + ".mesh";
+    args.modelPath = base + ".con";
     std::string error;
-    auto picture = LoadModelPicture(base + ".mesh", base + ".con", false, error);
+    auto picture = LoadModelPicture(args, error);
     for (auto _ : state) {
         QImage image = picture->ToImage(kPicture, picture->WholeWindow());
         benchmark::DoNotOptimize(image.constBits());
