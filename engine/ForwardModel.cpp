@@ -326,6 +326,13 @@ CWavenumberRule ChooseWavenumbers(const CPairSpan& span, double spreading, bool 
     return rule;
 }
 
+// CHOLMOD's OpenMP loops stay off inside a worker thread; OpenMP's limits belong to each thread.
+void KeepOpenMpOff()
+{
+    if (omp_set_max_active_levels)
+        omp_set_max_active_levels(0);
+}
+
 // The factorisations, one task per model and wavenumber shared among the threads: for each task
 // the potentials of the pairs, and a line of progress when it is done.
 class CFactorisations {
@@ -362,9 +369,7 @@ private:
     void Work()
     {
         try {
-            // OpenMP's limits belong to each thread.
-            if (omp_set_max_active_levels)
-                omp_set_max_active_levels(0);
+            KeepOpenMpOff();
             CSchurSolver::CWorker worker(m_solver);
             std::vector<double> values;
             Eigen::MatrixXd y;
@@ -710,8 +715,7 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
     std::mutex progress;
     auto work = [&](int t) {
         try {
-            if (omp_set_max_active_levels)
-                omp_set_max_active_levels(0);
+            KeepOpenMpOff();
             CSchurSolver::CWorker worker(solver);
             std::vector<double> values;
             Eigen::MatrixXd y;

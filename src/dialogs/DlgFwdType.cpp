@@ -16,10 +16,10 @@ const DlgTemplate kTemplate = {
     "MS Shell Dlg",
     8,
     133,
-    128,
+    146,
     {
-        {DlgItemKind::DefPushButton, IDOK, "OK", 13, 107, 42, 14},
-        {DlgItemKind::PushButton, IDCANCEL, "Cancel", 66, 107, 42, 14},
+        {DlgItemKind::DefPushButton, IDOK, "OK", 13, 125, 42, 14},
+        {DlgItemKind::PushButton, IDCANCEL, "Cancel", 66, 125, 42, 14},
         {DlgItemKind::AutoRadioButton, IDC_FWD_DC, "DC", 35, 20, 51, 10, WS_GROUP},
         {DlgItemKind::AutoRadioButton, IDC_FWD_DC_IP, "DC and IP", 35, 40, 51, 10, 0,
          "Also compute apparent chargeabilities (IP) from a second run in which the chargeabilities lower the "
@@ -29,6 +29,9 @@ const DlgTemplate kTemplate = {
          "more."},
         {DlgItemKind::RText, IDC_STATIC, "Accuracy target (%)", 7, 85, 76, 8, 0, kTipAccuracy},
         {DlgItemKind::Edit, IDC_FWD_ACCURACY, nullptr, 87, 82, 36, 14, ES_AUTOHSCROLL, kTipAccuracy},
+        {DlgItemKind::AutoCheckBox, IDC_FWD_SENSITIVITY, "Sensitivities", 35, 104, 80, 10, 0,
+         "Also compute how much every datum depends on every cell, and the depth of investigation; View > "
+         "Sensitivity shows them."},
     },
 };
 
@@ -39,6 +42,7 @@ CDlgFwdType::CDlgFwdType() : CDialog(kTemplate) {}
 void CDlgFwdType::DoDataExchange(CDataExchange* pDX)
 {
     DDX_Radio(pDX, IDC_FWD_DC, m_fwdType);
+    DDX_Check(pDX, IDC_FWD_SENSITIVITY, m_sensitivities);
     if (!pDX->m_bSaveAndValidate) {
         SetDlgItemText(IDC_FWD_ACCURACY, m_accuracyPercent > 0 ? Exact(m_accuracyPercent) : std::string("off"));
         return;

@@ -205,10 +205,12 @@ void CSectomatDoc::OnDiscretize()
     CDlgFwdType type;
     type.m_fwdType = m_discretize.forward;
     type.m_accuracyPercent = m_discretize.accuracyPercent;
+    type.m_sensitivities = m_discretize.sensitivities;
     if (type.DoModal() != IDOK)
         return;
     m_discretize.forward = type.m_fwdType;
     m_discretize.accuracyPercent = type.m_accuracyPercent;
+    m_discretize.sensitivities = type.m_sensitivities;
     if (!ShowVerdict(CheckChargeabilities(*this)))
         return;
 

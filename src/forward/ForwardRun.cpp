@@ -209,7 +209,8 @@ std::string FileArgument(const std::string& name)
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
     if (!name.empty() && name[0] == '-')
         return QuoteArgument("./" + name);
-    if (lower == "/ip" || lower == "/dc" || lower.rfind("/topo=", 0) == 0)
+    if (lower == "/ip" || lower == "/dc" || lower == "/sens" || lower.rfind("/topo=", 0) == 0 ||
+        lower.rfind("/doi=", 0) == 0)
         return QuoteArgument("/" + name);
     return QuoteArgument(name);
 }
@@ -234,5 +235,22 @@ std::string ModelViewerCommandLine(const CModelData& m, bool dcModel)
 {
     std::string line = "velquor-model-viewer.exe " + FileArgument(m.m_meshFileName) + " ";
     line += dcModel ? FileArgument(m.m_conFileName) : FileArgument(m.m_chgFileName) + " /ip";
+    // The depth of investigation of the last run, over the model.
+    if (m.m_bForwardDone && FileExists(kDoiFileName))
+        line += " /doi=" + QuoteArgument(kDoiFileName);
+    return line;
+}
+
+bool HasSensitivities(const CModelData& m)
+{
+    return m.m_bForwardDone && FileExists(kSensitivityFileName);
+}
+
+std::string SensitivityViewerCommandLine(const CModelData& m)
+{
+    std::string line = "velquor-model-viewer.exe " + FileArgument(m.m_meshFileName) + " " +
+                       FileArgument(kSensitivityFileName) + " /sens";
+    if (FileExists(kDoiFileName))
+        line += " /doi=" + QuoteArgument(kDoiFileName);
     return line;
 }

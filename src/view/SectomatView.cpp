@@ -25,6 +25,8 @@ CSectomatView::CSectomatView(QWidget* parent) : CView(parent), m_colours(BuildCo
     MapUpdate(ID_VIEW_DATA, &CSectomatView::OnUpdateViewData);
     MapCommand(ID_VIEW_MODEL, &CSectomatView::OnViewModel);
     MapUpdate(ID_VIEW_MODEL, &CSectomatView::OnUpdateViewModel);
+    MapCommand(ID_VIEW_SENSITIVITY, &CSectomatView::OnViewSensitivity);
+    MapUpdate(ID_VIEW_SENSITIVITY, &CSectomatView::OnUpdateViewSensitivity);
     MapCommand(ID_BLOCK_MOVE, &CSectomatView::OnBlockMove);
     MapCommand(ID_BLOCK_SIZE, &CSectomatView::OnBlockSize);
     MapCommand(ID_BLOCK_SHEAR, &CSectomatView::OnBlockShear);
@@ -560,4 +562,15 @@ void CSectomatView::OnUpdateViewModel(CCmdUI* ui)
     const CSectomatDoc* doc = GetDocument();
     ui->Enable(!doc->IsModified() && doc->m_bDiscretized &&
                (m_bDCModel || doc->m_discretize.forward != EForwardType::dc));
+}
+
+void CSectomatView::OnViewSensitivity()
+{
+    Attempt([this] { LaunchProgram(SensitivityViewerCommandLine(*GetDocument())); });
+}
+
+void CSectomatView::OnUpdateViewSensitivity(CCmdUI* ui)
+{
+    const CSectomatDoc* doc = GetDocument();
+    ui->Enable(!doc->IsModified() && HasSensitivities(*doc));
 }

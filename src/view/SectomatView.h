@@ -62,6 +62,8 @@ public:
     void OnUpdateViewData(CCmdUI* ui);
     void OnViewModel();
     void OnUpdateViewModel(CCmdUI* ui);
+    void OnViewSensitivity();
+    void OnUpdateViewSensitivity(CCmdUI* ui);
 
     // View > Vertical exaggeration and View > Fit.
     void OnViewExaggeration(unsigned id);

@@ -182,6 +182,10 @@ TEST(DlgFwdType, TheAccuracyTargetIsAPercentageUpTo100OrOff)
     off.m_accuracyPercent = 0;
     EXPECT_EQ(RunDialog(off, {}, [](QDialog* d) { EXPECT_EQ(DialogItemText(d, IDC_FWD_ACCURACY), "off"); }), IDOK);
     EXPECT_EQ(off.m_accuracyPercent, 0);
+    // The sensitivities, off until asked for, and kept as asked.
+    EXPECT_FALSE(off.m_sensitivities);
+    EXPECT_EQ(RunDialog(off, {{IDC_FWD_SENSITIVITY}}), IDOK);
+    EXPECT_TRUE(off.m_sensitivities);
 }
 
 } // namespace

@@ -59,6 +59,8 @@ TEST(QuoteArgument, ViewerFileNamesNeverReadAsOptions)
                                                         {"/ip", "//ip"},
                                                         {"/DC", "//DC"},
                                                         {"/topo=t.txt", "//topo=t.txt"},
+                                                        {"/Sens", "//Sens"},
+                                                        {"/doi=d.txt", "//doi=d.txt"},
                                                         {"/data/ip", "/data/ip"},
                                                         {"mesh-1.txt", "mesh-1.txt"}};
     for (const auto& [name, word] : rows) {
@@ -180,6 +182,22 @@ TEST(ViewerCommandLines, NameTheFilesOfTheModelShown)
         EXPECT_EQ(DataViewerCommandLine(m, row.dcModel), row.data);
         EXPECT_EQ(ModelViewerCommandLine(m, row.dcModel), row.model);
     }
+
+    // The sensitivity and the depth of investigation of a finished run that wrote them.
+    TempDir dir;
+    CurrentDirGuard cwd{dir.Path()};
+    CModelData m;
+    m.m_bForwardDone = true;
+    EXPECT_FALSE(HasSensitivities(m));
+    WriteBytes("sens2d.con", "1 1\r\n1\r\n");
+    WriteBytes("doi2d.txt", "0 1 1\r\n");
+    EXPECT_TRUE(HasSensitivities(m));
+    EXPECT_EQ(SensitivityViewerCommandLine(m),
+              R"(velquor-model-viewer.exe "mesh2d.txt" "sens2d.con" /sens /doi="doi2d.txt")");
+    EXPECT_EQ(ModelViewerCommandLine(m, true), R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con" /doi="doi2d.txt")");
+    m.m_bForwardDone = false;
+    EXPECT_FALSE(HasSensitivities(m));
+    EXPECT_EQ(ModelViewerCommandLine(m, true), R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")");
 }
 
 } // namespace
