@@ -40,6 +40,7 @@ constexpr unsigned ID_VIEW_LOG_FILE = 32794;
 constexpr unsigned ID_EDIT_MODEL_PROPERTIES = 32795;
 constexpr unsigned ID_FILE_EXPORT_DATA = 32796;
 constexpr unsigned ID_VIEW_SENSITIVITY = 32797;
+constexpr unsigned ID_VIEW_DEPTH_OF_INVESTIGATION = 32798;
 
 // Zoom and vertical exaggeration of the section.
 constexpr unsigned ID_VIEW_EXAGGERATION_1 = 32810;

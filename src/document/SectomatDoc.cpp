@@ -240,8 +240,11 @@ void CSectomatDoc::OnForwardModel()
     // A run cancelled because the window closed has nobody left to tell.
     if (run.Cancelled() && frame && !frame->isVisible())
         return;
-    if (Attempt([&] { run.Finish(); }))
+    if (Attempt([&] { run.Finish(); })) {
+        // The depth of investigation of the run, drawn over the model.
+        UpdateAllViews(nullptr);
         AnnounceForwardFinished(*this, m_discretize.accuracyPercent);
+    }
 }
 
 void CSectomatDoc::OnExportData()

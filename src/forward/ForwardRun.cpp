@@ -1,6 +1,7 @@
 #include "forward/ForwardRun.h"
 
 #include "formats/DataFile.h"
+#include "formats/DoiFile.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/Text.h"
 
@@ -105,6 +106,16 @@ void CForwardRun::Finish()
         throw CRefusal("Error occured during forward modelling.\nLook in the log file for more information.",
                        CRefusal::error);
     m.m_bForwardDone = true;
+    // A line the view draws over the model; one it cannot read is simply not drawn.
+    m.m_depthOfInvestigation.clear();
+    if (FileExists(kDoiFileName)) {
+        try {
+            for (const CDoiFile::CPoint& p : CDoiFile::Read(kDoiFileName).points)
+                m.m_depthOfInvestigation.emplace_back(p.x, p.z);
+        } catch (const std::exception&) {
+            m.m_depthOfInvestigation.clear();
+        }
+    }
 }
 
 void RunForwardModel(CModelData& m, const std::function<void(const std::string&)>& progress,

@@ -93,6 +93,8 @@ struct CModelData {
     bool m_bForwardDone = false;       // forward modelled and not edited since
     bool m_bTopography = false;        // the topography is not flat
     std::vector<CPoint> m_meshSurface; // discretized ground surface, logical units
+    // The last run's depth of investigation, (x, z) in model units; empty when it wrote none.
+    std::vector<std::pair<double, double>> m_depthOfInvestigation;
 
     // Logical units per model unit.
     double LogicalScale() const { return kCoreLogicalWidth / (m_coreX2 - m_coreX1); }

@@ -26,6 +26,13 @@ CBrush CBrush::Hollow()
     return b;
 }
 
+CBrush CBrush::Hatched(COLORREF colour)
+{
+    CBrush b(colour);
+    b.m_hatched = true;
+    return b;
+}
+
 CDC::CDC(QImage* image, const QRegion& clip)
     : m_image(image), m_clip(clip), m_pen(&m_defaultPen), m_brush(&m_defaultBrush), m_font(&m_defaultFont)
 {
@@ -249,16 +256,17 @@ void CDC::ApplyPen()
 
 void CDC::ApplyBrush()
 {
-    if (m_applied.brushSet && m_applied.hollow == m_brush->m_hollow &&
+    if (m_applied.brushSet && m_applied.hollow == m_brush->m_hollow && m_applied.hatched == m_brush->m_hatched &&
         (m_brush->m_hollow || m_applied.fill == m_brush->m_colour))
         return;
     m_applied.brushSet = true;
     m_applied.hollow = m_brush->m_hollow;
+    m_applied.hatched = m_brush->m_hatched;
     m_applied.fill = m_brush->m_colour;
     if (m_brush->m_hollow)
         m_painter->setBrush(Qt::NoBrush);
     else
-        m_painter->setBrush(ToQColor(m_brush->m_colour));
+        m_painter->setBrush(QBrush(ToQColor(m_brush->m_colour), m_brush->m_hatched ? Qt::BDiagPattern : Qt::SolidPattern));
 }
 
 void CDC::Touch(const QRect& r)

@@ -46,14 +46,17 @@ public:
     COLORREF m_colour = RGB(0, 0, 0);
 };
 
-// A solid brush, or the hollow one that fills nothing.
+// A solid brush, the hollow one that fills nothing, or one of diagonal lines that leaves what
+// lies between them.
 class CBrush {
 public:
     CBrush() = default;
     explicit CBrush(COLORREF colour) : m_colour(colour), m_hollow(false) {}
     static CBrush Hollow();
+    static CBrush Hatched(COLORREF colour);
     COLORREF m_colour = RGB(255, 255, 255);
     bool m_hollow = false;
+    bool m_hatched = false;
 };
 
 // A font whose height is given in logical units.
@@ -197,6 +200,7 @@ private:
         int width = -1;
         COLORREF colour = 0;
         bool hollow = false;
+        bool hatched = false;
         COLORREF fill = 0;
         bool brushSet = false;
     } m_applied;

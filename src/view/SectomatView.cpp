@@ -26,6 +26,8 @@ CSectomatView::CSectomatView(QWidget* parent) : CView(parent), m_colours(BuildCo
     MapCommand(ID_VIEW_MODEL, &CSectomatView::OnViewModel);
     MapUpdate(ID_VIEW_MODEL, &CSectomatView::OnUpdateViewModel);
     MapCommand(ID_VIEW_SENSITIVITY, &CSectomatView::OnViewSensitivity);
+    MapCommand(ID_VIEW_DEPTH_OF_INVESTIGATION, &CSectomatView::OnViewDepthOfInvestigation);
+    MapUpdate(ID_VIEW_DEPTH_OF_INVESTIGATION, &CSectomatView::OnUpdateViewDepthOfInvestigation);
     MapUpdate(ID_VIEW_SENSITIVITY, &CSectomatView::OnUpdateViewSensitivity);
     MapCommand(ID_BLOCK_MOVE, &CSectomatView::OnBlockMove);
     MapCommand(ID_BLOCK_SIZE, &CSectomatView::OnBlockSize);
@@ -290,6 +292,33 @@ void CSectomatView::DrawModelBody(CDC* pDC)
         for (size_t i = 1; i < doc->m_meshSurface.size(); ++i)
             pDC->LineTo(doc->m_meshSurface[i].x, doc->m_meshSurface[i].y);
     }
+    if (m_bShowDepthOfInvestigation && doc->m_bForwardDone && doc->m_depthOfInvestigation.size() >= 2)
+        DrawDepthOfInvestigation(pDC);
+}
+
+// The last run's depth of investigation, and below it the part of the model its data hardly see,
+// hatched in grey.
+void CSectomatView::DrawDepthOfInvestigation(CDC* pDC)
+{
+    const CSectomatDoc* doc = GetDocument();
+    const double s = doc->LogicalScale();
+    std::vector<CPoint> line;
+    for (const auto& [x, z] : doc->m_depthOfInvestigation)
+        line.push_back({RoundToInt((x - doc->m_coreX1) * s), RoundToInt((z - doc->m_coreZ1) * s)});
+    const int bottom = RoundToInt((doc->m_coreZ2 - doc->m_coreZ1) * s);
+    std::vector<CPoint> below = line;
+    below.push_back({line.back().x, std::max(bottom, line.back().y)});
+    below.push_back({line.front().x, std::max(bottom, line.front().y)});
+    CBrush hatch = CBrush::Hatched(RGB(96, 96, 96));
+    CBrush* oldBrush = pDC->SelectObject(&hatch);
+    CPen* oldPen = nullptr;
+    pDC->SelectStockObject(NULL_PEN, &oldPen);
+    pDC->Polygon(below.data(), static_cast<int>(below.size()));
+    CPen dashed(PS_DASH, 0, RGB(0, 0, 0));
+    pDC->SelectObject(&dashed);
+    pDC->Polyline(line.data(), static_cast<int>(line.size()));
+    pDC->SelectObject(oldPen);
+    pDC->SelectObject(oldBrush);
 }
 
 void CSectomatView::DrawSelection(CDC* pDC)
@@ -573,4 +602,17 @@ void CSectomatView::OnUpdateViewSensitivity(CCmdUI* ui)
 {
     const CSectomatDoc* doc = GetDocument();
     ui->Enable(!doc->IsModified() && HasSensitivities(*doc));
+}
+
+void CSectomatView::OnViewDepthOfInvestigation()
+{
+    m_bShowDepthOfInvestigation = !m_bShowDepthOfInvestigation;
+    Invalidate();
+}
+
+void CSectomatView::OnUpdateViewDepthOfInvestigation(CCmdUI* ui)
+{
+    const CSectomatDoc* doc = GetDocument();
+    ui->Enable(doc->m_bForwardDone && doc->m_depthOfInvestigation.size() >= 2);
+    ui->SetCheck(m_bShowDepthOfInvestigation);
 }

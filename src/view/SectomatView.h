@@ -64,6 +64,9 @@ public:
     void OnUpdateViewModel(CCmdUI* ui);
     void OnViewSensitivity();
     void OnUpdateViewSensitivity(CCmdUI* ui);
+    void OnViewDepthOfInvestigation();
+    void OnUpdateViewDepthOfInvestigation(CCmdUI* ui);
+    void DrawDepthOfInvestigation(CDC* pDC);
 
     // View > Vertical exaggeration and View > Fit.
     void OnViewExaggeration(unsigned id);
@@ -112,6 +115,7 @@ public:
     void OnTopoRemove();
 
     bool m_bDCModel = true;      // the DC model is shown and edited, otherwise the IP model
+    bool m_bShowDepthOfInvestigation = true;
     bool m_bConductivity = true; // DC labels as conductivity, otherwise resistivity
     bool m_bLog10 = false;       // DC labels as log10 values
     float m_fBackground = 0;

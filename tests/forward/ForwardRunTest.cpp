@@ -112,6 +112,18 @@ TEST(ForwardRun, JudgedByTheDataFilesOfTheTypeAndOnlyThoseAreRemoved)
     }
 }
 
+// The depth of investigation the run wrote is kept for the view; one it cannot read is left out.
+TEST(ForwardRun, TheDepthOfInvestigationOfTheRunIsRead)
+{
+    for (const auto& [written, points] : {std::pair{"doi2d.txt = 5 12 11", 1}, {"doi2d.txt", 0}, {"", 0}}) {
+        Scene s(0);
+        s.m.m_depthOfInvestigation = {{0, 1}, {2, 3}, {4, 5}};
+        s.Writes(std::string("obs_dc.dat\n") + written + "\n");
+        EXPECT_TRUE(s.Run()) << written;
+        EXPECT_EQ(s.m.m_depthOfInvestigation.size(), size_t(points)) << written;
+    }
+}
+
 TEST(ForwardRun, WithoutTheProgramTheOldResultsAreGoneAndSoIsTheFlag)
 {
     Scene s(1, {});

@@ -192,6 +192,34 @@ TEST(ViewDraw, SelectionHighlightDrawnTwiceLeavesThePictureUnchanged)
     }
 }
 
+// Core 1000 x 500 drawn 10000 x 5000: the line at depth 200 is at logical 2000.
+TEST(ViewDraw, TheDepthOfInvestigationHatchesWhatLiesBelowItAndGoesWithItsToggle)
+{
+    Scene s;
+    s.doc.m_depthOfInvestigation = {{100, 200}, {900, 200}};
+    const QRgb hatch = qRgb(96, 96, 96);
+    auto below = [&] { return s.Count(s.Device(2000, 2500).x(), s.Device(2000, 2500).y(), s.Device(8000, 4800).x(),
+                                      s.Device(8000, 4800).y(), hatch); };
+    auto above = [&] { return s.Count(s.Device(2000, 200).x(), s.Device(2000, 200).y(), s.Device(8000, 1800).x(),
+                                      s.Device(8000, 1800).y(), hatch); };
+    s.Paint();
+    EXPECT_EQ(below(), 0); // not forward modelled
+    EXPECT_FALSE(s.State(ID_VIEW_DEPTH_OF_INVESTIGATION).m_bEnabled);
+    s.doc.m_bForwardDone = true;
+    s.Repaint();
+    EXPECT_GT(below(), 100);
+    EXPECT_EQ(above(), 0);
+    // Beside the line's ends nothing is hatched.
+    EXPECT_EQ(s.Count(s.Device(100, 2500).x(), s.Device(100, 2500).y(), s.Device(900, 4800).x(),
+                      s.Device(900, 4800).y(), hatch),
+              0);
+    const CCmdUI shown = s.State(ID_VIEW_DEPTH_OF_INVESTIGATION);
+    EXPECT_TRUE(shown.m_bEnabled && shown.m_bChecked);
+    s.view.ExecuteCommand(ID_VIEW_DEPTH_OF_INVESTIGATION);
+    s.Repaint();
+    EXPECT_EQ(below(), 0);
+}
+
 TEST(ViewDraw, PictureKeepsItsAspectWithTheSpareSpaceRightOrBelow)
 {
     Scene s;
