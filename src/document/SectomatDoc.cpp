@@ -242,7 +242,7 @@ void CSectomatDoc::OnForwardModel()
         return;
     if (Attempt([&] { run.Finish(); })) {
         // The depth of investigation of the run, drawn over the model.
-        UpdateAllViews(nullptr);
+        UpdateAllViews(nullptr, kHintResults);
         AnnounceForwardFinished(*this, m_discretize.accuracyPercent);
     }
 }

@@ -8,6 +8,9 @@
 
 #include <string>
 
+// The hint of UpdateAllViews when only the results of a run changed: the model is as it was.
+constexpr long kHintResults = 1;
+
 // The one document: owns the model and hosts the commands that read, write and process it.
 class CSectomatDoc : public CDocument, public CModelData {
 public:

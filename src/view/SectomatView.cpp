@@ -95,6 +95,10 @@ void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
     CSectomatDoc* doc = GetDocument();
     if (!doc)
         return;
+    if (hint == kHintResults) {
+        Invalidate();
+        return;
+    }
     UseModel(m_bDCModel);
     const double width = doc->m_coreX2 - doc->m_coreX1;
     m_dScale = m_nCoreWidth / width;
