@@ -649,6 +649,9 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
 
 namespace {
 
+// A datum's potential below this part of its terms' counts as zero: what is left is rounding.
+constexpr double kZeroPotential = 1e-9;
+
 // Each datum as a combination of unit currents and one of potential electrodes; a pole has one
 // electrode.
 CDiscretization::CDerivativeData DerivativeData(const CSurvey& survey, const CGrid& grid)
@@ -709,7 +712,8 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
     const std::vector<int>& order = discretization.Ordering();
     const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), order,
                               discretization.Trailing());
-    std::vector<std::vector<double>> sums(threads), voltages(threads);
+    // Per thread the sums, the data's potentials and the size of their terms.
+    std::vector<std::vector<double>> sums(threads), voltages(threads), magnitudes(threads);
     std::vector<std::string> failures(threads);
     std::atomic<int> done{0};
     std::mutex progress;
@@ -721,6 +725,7 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
             Eigen::MatrixXd y;
             sums[t].assign(static_cast<size_t>(result.cells) * result.data, 0.0);
             voltages[t].assign(d.data.size(), 0.0);
+            magnitudes[t].assign(d.data.size(), 0.0);
             for (int j = t; j < nk; j += threads) {
                 discretization.Values(op, rule.k[j], values);
                 std::string error;
@@ -734,8 +739,10 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
                 const Eigen::MatrixXd potentials = y.transpose() * y;
                 for (size_t i = 0; i < d.data.size(); ++i)
                     for (const auto& [a, ca] : d.combinations[d.data[i].first])
-                        for (const auto& [m, cm] : d.combinations[d.data[i].second])
+                        for (const auto& [m, cm] : d.combinations[d.data[i].second]) {
                             voltages[t][i] += rule.w[j] * ca * cm * potentials(a, m);
+                            magnitudes[t][i] += rule.w[j] * std::fabs(potentials(a, m));
+                        }
                 discretization.AddDerivatives(perElement, rule.k[j], rule.w[j], fields, d, sums[t]);
                 if (options.progress) {
                     std::lock_guard<std::mutex> guard(progress);
@@ -757,18 +764,36 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
             throw CEngineError(failure);
     // Summed in thread order, so that a run is reproducible for its number of threads.
     result.values = std::move(sums[0]);
-    std::vector<double> voltage = std::move(voltages[0]);
+    std::vector<double> voltage = std::move(voltages[0]), magnitude = std::move(magnitudes[0]);
     for (int t = 1; t < threads; ++t) {
         for (size_t v = 0; v < result.values.size(); ++v)
             result.values[v] += sums[t][v];
-        for (size_t i = 0; i < voltage.size(); ++i)
+        for (size_t i = 0; i < voltage.size(); ++i) {
             voltage[i] += voltages[t][i];
+            magnitude[i] += magnitudes[t][i];
+        }
         std::vector<double>().swap(sums[t]);
     }
-    // d ln V / d ln sigma.
+    // d ln V / d ln sigma. A datum whose terms cancel on this earth (a pole receiver midway between
+    // A and B on flat ground) has no relative sensitivity: its row is left at 0.
+    std::vector<double> inverse(voltage.size(), 0.0);
+    std::vector<int> zero;
+    for (size_t i = 0; i < voltage.size(); ++i) {
+        if (std::fabs(voltage[i]) > kZeroPotential * magnitude[i])
+            inverse[i] = 1 / voltage[i];
+        else
+            zero.push_back(static_cast<int>(i) + 1);
+    }
     for (int c = 0; c < result.cells; ++c)
         for (int i = 0; i < result.data; ++i)
-            result.values[static_cast<size_t>(c) * result.data + i] *= sigma[c] / voltage[i];
+            result.values[static_cast<size_t>(c) * result.data + i] *= sigma[c] * inverse[i];
+    if (zero.size() == 1)
+        log.Warning(FormatC("The sensitivities of datum %i are left at 0: its potential is zero on this earth.",
+                            zero.front()));
+    else if (zero.size() > 1)
+        log.Warning(FormatC("The sensitivities of %zu data are left at 0: their potential is zero on this earth "
+                            "(the first: datum %i).",
+                            zero.size(), zero.front()));
     result.seconds = SecondsSince(start);
     log.Stage(FormatC("sensitivities of %i data to %i cells on the first grid, %zu wavenumbers", result.data,
                       result.cells, rule.k.size()));

@@ -93,9 +93,10 @@ std::vector<double> MedianDepths(const CForwardInput& in, const CSensitivities& 
             density[at(ranges[c].top)] += rate;
             density[at(ranges[c].bottom)] -= rate;
         }
-        // Up from the shallowest break until half the whole lies above.
+        // Up from the shallowest break until half the whole lies above; -1 for a datum whose
+        // sensitivities were left at 0.
         double rate = 0, above = 0;
-        median[d] = breaks.back();
+        median[d] = -1;
         for (size_t b = 0; b + 1 < breaks.size(); ++b) {
             rate += density[b];
             const double width = breaks[b + 1] - breaks[b], next = above + rate * width;
@@ -121,6 +122,8 @@ CDoiFile DepthOfInvestigation(const CForwardInput& in, const CSensitivities& s)
             continue;
         double deepest = -1;
         for (size_t d = 0; d < in.survey.data.size(); ++d) {
+            if (median[d] < 0)
+                continue;
             const CSurvey::Datum& datum = in.survey.data[d];
             const double lo = std::min({datum.a, datum.b, datum.m, datum.n});
             const double hi = std::max({datum.a, datum.b, datum.m, datum.n});

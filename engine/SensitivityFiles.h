@@ -16,6 +16,7 @@ std::vector<float> CumulativeSensitivity(const CForwardInput& in, const CSensiti
 // The median depth of each datum's sensitivity below the ground (Edwards 1977, on the model's
 // own earth rather than a half-space): the depth above which half of -sum_j J_ij lies. The
 // whole is 1 on any earth, since scaling every conductivity scales every potential inversely.
+// -1 for a datum whose sensitivities are all 0 (its potential is zero on this earth).
 std::vector<double> MedianDepths(const CForwardInput& in, const CSensitivities& s);
 
 // The depth of investigation under the middle of each mesh column between the outer electrodes:

@@ -206,6 +206,16 @@ TEST(Sensitivity, TheProgramWritesItsFilesAndRefusesNamesTakenByOthers)
                 EXPECT_NE(std::string(e.what()).find(std::string("is also ") + role), std::string::npos) << e.what();
             }
         }
+    // A pole receiver midway between A and B sees nothing on flat ground: its row stays 0, with a
+    // warning, and the files are written.
+    WriteBytes("loc2d.txt", "!protocol\n-20 -10  10 20\n-10 10  0 0\n");
+    WriteBytes("ferrovan.inp", job + "SENS FILE sens2d.con\nDOI FILE doi2d.txt\n");
+    ASSERT_EQ(RunFerrovan({"ferrovan", "--accuracy", "off", "ferrovan.inp"}), 0);
+    EXPECT_NE(ReadBytes("ferrovan.log").find("The sensitivities of datum 2 are left at 0: its potential is zero on "
+                                             "this earth."),
+              std::string::npos);
+    EXPECT_FALSE(CDoiFile::Read("doi2d.txt").points.empty());
+
     WriteBytes("ferrovan.inp", job + "SENS FILE a.con\nDOI FILE ./a.con\n");
     EXPECT_NE(RunFerrovan({"ferrovan", "ferrovan.inp"}), 0);
     EXPECT_FALSE(FileExists("obs_dc.dat"));
