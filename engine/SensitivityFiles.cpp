@@ -138,19 +138,23 @@ CDoiFile DepthOfInvestigation(const CForwardInput& in, const CSensitivities& s)
     return doi;
 }
 
-std::string FormatJacobian(const CForwardInput& in, const CSensitivities& s)
+void WriteJacobian(const std::string& path, const CForwardInput& in, const CSensitivities& s)
 {
+    CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
     std::string bytes = "FERROJAC";
-    bytes.reserve(24 + 8 * s.values.size());
     for (std::uint32_t field : {1u, static_cast<std::uint32_t>(s.data), static_cast<std::uint32_t>(in.mesh.nx),
                                 static_cast<std::uint32_t>(in.mesh.nz)})
         AppendLittleEndian(bytes, &field, 4);
-    for (int d = 0; d < s.data; ++d)
+    file.Write(bytes.data(), bytes.size());
+    for (int d = 0; d < s.data; ++d) {
+        bytes.clear();
         for (int c = 0; c < s.cells; ++c) {
             const double value = Value(s, d, c);
             AppendLittleEndian(bytes, &value, 8);
         }
-    return bytes;
+        file.Write(bytes.data(), bytes.size());
+    }
+    file.Close();
 }
 
 std::vector<std::string> SensitivityFileNames(const CForwardJob& job)
@@ -198,10 +202,7 @@ void WriteSensitivityFiles(const CForwardInput& in, const CSensitivities& s)
         }
         if (!job.jacobianFile.empty()) {
             current = job.jacobianFile;
-            CStdioFile file(current, CStdioFile::modeCreate | CStdioFile::modeWrite);
-            const std::string bytes = FormatJacobian(in, s);
-            file.Write(bytes.data(), bytes.size());
-            file.Close();
+            WriteJacobian(current, in, s);
         }
         if (!job.doiFile.empty()) {
             current = job.doiFile;

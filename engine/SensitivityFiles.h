@@ -23,8 +23,9 @@ std::vector<double> MedianDepths(const CForwardInput& in, const CSensitivities& 
 // the deepest median depth of the data whose electrodes span it.
 CDoiFile DepthOfInvestigation(const CForwardInput& in, const CSensitivities& s);
 
-// The matrix as little-endian binary (the "FERROJAC" header, docs/file-formats.md).
-std::string FormatJacobian(const CForwardInput& in, const CSensitivities& s);
+// Writes the matrix as little-endian binary (the "FERROJAC" header, docs/file-formats.md), a
+// datum's row at a time: on the large survey it is a gigabyte. Raises CFileException.
+void WriteJacobian(const std::string& path, const CForwardInput& in, const CSensitivities& s);
 
 // The sensitivity files the input file names.
 std::vector<std::string> SensitivityFileNames(const CForwardJob& job);
