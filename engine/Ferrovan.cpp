@@ -181,13 +181,11 @@ CForwardInput ReadForwardFiles(const CForwardJob& job, CRunLog& log)
 
 namespace {
 
-// Data files of an earlier run of this type go before anything can fail, so that no data file
-// outlives a failed or killed run.
-void RemoveStaleData(CForwardJob::Type type, CRunLog& log, const std::vector<std::string>& more = {})
+// Files of an earlier run go before anything can fail, so that none outlives a failed or killed
+// run: the data files of the type as soon as it is known, the sensitivity files once their names
+// are known to be no other file's.
+void RemoveStale(const std::vector<std::string>& names, const char* what, CRunLog& log)
 {
-    std::vector<std::string> names = DataFileNames(type);
-    names.push_back(kErrorFileName); // an estimate of other data
-    names.insert(names.end(), more.begin(), more.end());
     for (const std::string& name : names) {
         if (!FileExists(name))
             continue;
@@ -195,10 +193,17 @@ void RemoveStaleData(CForwardJob::Type type, CRunLog& log, const std::vector<std
             RemoveFile(name);
             log.Info("Removed " + name + " of an earlier run.");
         } catch (const CFileException& e) {
-            throw CEngineError("The data file " + name +
+            throw CEngineError(std::string("The ") + what + " " + name +
                                " of an earlier run cannot be removed: " + e.GetErrorMessage());
         }
     }
+}
+
+void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
+{
+    std::vector<std::string> names = DataFileNames(type);
+    names.push_back(kErrorFileName); // an estimate of other data
+    RemoveStale(names, "data file", log);
 }
 
 // Held for the whole run; the file stays, as removing it would race with the next run's lock.
@@ -333,13 +338,12 @@ int RunFerrovan(const std::vector<std::string>& args)
         options.accuracy = command.accuracy;
         const CForwardJob job =
             ReadForwardJob(command.input, log, [&log](CForwardJob::Type type) { RemoveStaleData(type, log); });
-        // Sensitivity files of an earlier run go too, once their names are known to be no other
-        // file's.
         std::vector<std::string> runFiles = DataFileNames(job.type);
         runFiles.insert(runFiles.end(), {kErrorFileName, kLogFile, kLockFile});
         CheckSensitivityFileNames(job, command.input, runFiles);
-        RemoveStaleData(job.type, log, SensitivityFileNames(job));
-        options.sensitivities = !SensitivityFileNames(job).empty();
+        const std::vector<std::string> sensitivityFiles = SensitivityFileNames(job);
+        RemoveStale(sensitivityFiles, "sensitivity file", log);
+        options.sensitivities = !sensitivityFiles.empty();
         const CForwardInput in = ReadForwardFiles(job, log);
         log.Stage("reading");
 
@@ -350,8 +354,7 @@ int RunFerrovan(const std::vector<std::string>& args)
         WriteDataFiles(in.job.type, in.survey, result);
         log.Stage("writing the data files");
         std::vector<std::string> names = WrittenFileNames(in.job.type, result);
-        for (const std::string& name : SensitivityFileNames(job))
-            names.push_back(name);
+        names.insert(names.end(), sensitivityFiles.begin(), sensitivityFiles.end());
         std::string written;
         for (const std::string& name : names)
             written += (written.empty() ? "" : ", ") + name;

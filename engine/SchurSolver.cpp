@@ -123,27 +123,6 @@ bool CSchurSolver::CWorker::Factorise(const std::vector<double>& values, const E
     return true;
 }
 
-Eigen::MatrixXd CSchurSolver::CWorker::Solve(const Eigen::MatrixXd& b) const
-{
-    cholmod_dense view{};
-    view.nrow = static_cast<size_t>(b.rows());
-    view.ncol = static_cast<size_t>(b.cols());
-    view.nzmax = view.nrow * view.ncol;
-    view.d = view.nrow;
-    view.x = const_cast<double*>(b.data());
-    view.xtype = CHOLMOD_REAL;
-    view.dtype = CHOLMOD_DOUBLE;
-    cholmod_dense* x = cholmod_solve(CHOLMOD_A, m_factor, &view, m_common.get());
-    if (!x)
-        throw CEngineError(m_common->status == CHOLMOD_OUT_OF_MEMORY
-                               ? "There is not enough memory to factorise the matrix of this mesh."
-                               : "The fields could not be solved for (CHOLMOD status " +
-                                     std::to_string(m_common->status) + ").");
-    Eigen::MatrixXd result = Eigen::Map<const Eigen::MatrixXd>(static_cast<const double*>(x->x), b.rows(), b.cols());
-    cholmod_free_dense(&x, m_common.get());
-    return result;
-}
-
 Eigen::MatrixXd CSchurSolver::CWorker::FieldsOfTrailing(const Eigen::MatrixXd& y) const
 {
     const int n = static_cast<int>(m_factor->n), t = m_solver.m_trailing;

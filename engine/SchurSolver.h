@@ -45,9 +45,6 @@ public:
         bool Factorise(const std::vector<double>& values, const Eigen::MatrixXd& functionals, Eigen::MatrixXd& y,
                        std::string& error);
 
-        // After Factorise: X = A^-1 B for a matrix B of every unknown's rows (the fields of the
-        // sources B holds). Raises CEngineError when CHOLMOD fails.
-        Eigen::MatrixXd Solve(const Eigen::MatrixXd& b) const;
         // After Factorise gave y for trailing-rows functionals B: X = A^-1 B' for B' the matrix
         // that is B on the trailing unknowns and 0 elsewhere. The trailing unknowns are
         // eliminated last, so the forward solve is y itself and only the backward one is left.

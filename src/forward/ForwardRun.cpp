@@ -247,7 +247,7 @@ std::string ModelViewerCommandLine(const CModelData& m, bool dcModel)
     std::string line = "velquor-model-viewer.exe " + FileArgument(m.m_meshFileName) + " ";
     line += dcModel ? FileArgument(m.m_conFileName) : FileArgument(m.m_chgFileName) + " /ip";
     // The depth of investigation of the last run, over the model.
-    if (m.m_bForwardDone && FileExists(kDoiFileName))
+    if (m.m_bForwardDone && !m.m_depthOfInvestigation.empty())
         line += " /doi=" + QuoteArgument(kDoiFileName);
     return line;
 }
@@ -261,7 +261,7 @@ std::string SensitivityViewerCommandLine(const CModelData& m)
 {
     std::string line = "velquor-model-viewer.exe " + FileArgument(m.m_meshFileName) + " " +
                        FileArgument(kSensitivityFileName) + " /sens";
-    if (FileExists(kDoiFileName))
+    if (!m.m_depthOfInvestigation.empty())
         line += " /doi=" + QuoteArgument(kDoiFileName);
     return line;
 }

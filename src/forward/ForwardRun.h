@@ -67,7 +67,7 @@ std::string ForwardAccuracyNote(const CModelData& model, double targetPercent = 
 
 // The viewers' command lines for the model shown (DC or IP), every file name quoted.
 std::string DataViewerCommandLine(const CModelData& model, bool dcModel);
-// The model's, with the depth of investigation of the last run when it wrote one.
+// The model's, with the depth of investigation the last run wrote when it could be read.
 std::string ModelViewerCommandLine(const CModelData& model, bool dcModel);
 // The model viewer on the last run's cumulative sensitivity, when it wrote one.
 bool HasSensitivities(const CModelData& model);

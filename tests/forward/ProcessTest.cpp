@@ -190,7 +190,7 @@ TEST(ViewerCommandLines, NameTheFilesOfTheModelShown)
     m.m_bForwardDone = true;
     EXPECT_FALSE(HasSensitivities(m));
     WriteBytes("sens2d.con", "1 1\r\n1\r\n");
-    WriteBytes("doi2d.txt", "0 1 1\r\n");
+    m.m_depthOfInvestigation = {{0, 1}};
     EXPECT_TRUE(HasSensitivities(m));
     EXPECT_EQ(SensitivityViewerCommandLine(m),
               R"(velquor-model-viewer.exe "mesh2d.txt" "sens2d.con" /sens /doi="doi2d.txt")");
