@@ -21,6 +21,13 @@ double Value(const CSensitivities& s, int datum, int cell)
     return s.values[static_cast<size_t>(cell) * s.data + datum];
 }
 
+// The top of the ground in a mesh column: the bottom of its air cells.
+double GroundTop(const CForwardInput& in, int column)
+{
+    const CMesh& mesh = in.mesh;
+    return mesh.zNodes[in.airPerColumn.empty() ? 0 : std::min(in.airPerColumn[column], mesh.nz)];
+}
+
 // The depth range of each cell below the ground of its column.
 struct CDepthRange {
     double top, bottom;
@@ -30,8 +37,7 @@ std::vector<CDepthRange> DepthRanges(const CForwardInput& in)
     const CMesh& mesh = in.mesh;
     std::vector<CDepthRange> ranges(static_cast<size_t>(mesh.nx) * mesh.nz);
     for (int i = 0; i < mesh.nx; ++i) {
-        const int air = in.airPerColumn.empty() ? 0 : std::min(in.airPerColumn[i], mesh.nz);
-        const double ground = mesh.zNodes[air];
+        const double ground = GroundTop(in, i);
         for (int k = 0; k < mesh.nz; ++k)
             ranges[static_cast<size_t>(k) * mesh.nx + i] = {mesh.zNodes[k] - ground, mesh.zNodes[k + 1] - ground};
     }
@@ -132,8 +138,7 @@ CDoiFile DepthOfInvestigation(const CForwardInput& in, const CSensitivities& s)
         }
         if (deepest < 0)
             continue;
-        const int air = in.airPerColumn.empty() ? 0 : std::min(in.airPerColumn[i], mesh.nz);
-        doi.points.push_back({x, mesh.zNodes[air] + deepest, deepest});
+        doi.points.push_back({x, GroundTop(in, i) + deepest, deepest});
     }
     return doi;
 }

@@ -78,7 +78,7 @@ TEST(Sensitivity, MatchesFiniteDifferencesOfTheData)
         std::vector<int> cells(s.cells);
         std::iota(cells.begin(), cells.end(), 0);
         std::sort(cells.begin(), cells.end(), [&](int a, int b) { return std::fabs(J(s, i, a)) > std::fabs(J(s, i, b)); });
-        for (int rank : {0, 1, 2, 5, 40}) {
+        for (int rank : {0, 2, 40}) {
             const int c = cells[rank];
             CForwardInput changed = in;
             changed.conductivity[c] *= 1.01;
