@@ -8,6 +8,7 @@
 const char* const kSensitivityFileName = "sens2d.con";
 const char* const kJacobianFileName = "jacobian.bin";
 const char* const kDoiFileName = "doi2d.txt";
+const char* const kSensitivityFileNames[3] = {kSensitivityFileName, kJacobianFileName, kDoiFileName};
 
 namespace {
 

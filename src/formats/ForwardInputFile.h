@@ -10,6 +10,8 @@
 extern const char* const kSensitivityFileName; // "sens2d.con"
 extern const char* const kJacobianFileName;    // "jacobian.bin"
 extern const char* const kDoiFileName;         // "doi2d.txt"
+// The three, as an earlier run's results that a new run or discretization removes.
+extern const char* const kSensitivityFileNames[3];
 
 // The forward-modelling input file: what one run computes and from which files.
 //   FWD DC | FWD IP | FWD IPL

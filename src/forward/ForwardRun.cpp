@@ -48,8 +48,7 @@ std::vector<std::string> CForwardRun::ResultFileNames() const
 {
     std::vector<std::string> names = DataFileNames();
     names.push_back(kErrorFileName);
-    for (const char* name : {kSensitivityFileName, kJacobianFileName, kDoiFileName})
-        names.push_back(name);
+    names.insert(names.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
     return names;
 }
 

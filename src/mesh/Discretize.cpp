@@ -92,12 +92,12 @@ bool HasPreviousResults(const CModelData& m)
 
 void RemovePreviousResults(const CModelData& m)
 {
-    const std::string error = kErrorFileName, sensitivity = kSensitivityFileName, jacobian = kJacobianFileName,
-                      doi = kDoiFileName;
-    for (const std::string* name : {&m.m_obsDCFileName, &m.m_obsIPFileName, &m.m_obsIPLFileName, &error,
-                                    &sensitivity, &jacobian, &doi, &m.m_inpFileName, &m.m_logFileName})
-        if (FileExists(*name))
-            RemoveFile(*name);
+    std::vector<std::string> names{m.m_obsDCFileName, m.m_obsIPFileName, m.m_obsIPLFileName, kErrorFileName,
+                                   m.m_inpFileName, m.m_logFileName};
+    names.insert(names.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
+    for (const std::string& name : names)
+        if (FileExists(name))
+            RemoveFile(name);
 }
 
 CDiscretizeSettings ProposedSettings(const CModelData& m)
