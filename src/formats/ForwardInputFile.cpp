@@ -53,11 +53,22 @@ CForwardInputFile CForwardInputFile::Parse(std::string_view text, const std::str
             if (typeRead)
                 typeRead(f.type);
         } else {
-            known = NameAfter(line, kMesh, f.meshFile) || NameAfter(line, kLocations, f.locationsFile) ||
-                    NameAfter(line, kConductivity, f.conductivityFile) ||
-                    NameAfter(line, kChargeability, f.chargeabilityFile) ||
-                    NameAfter(line, kTopography, f.topographyFile) || NameAfter(line, kSensitivity, f.sensitivityFile) ||
-                    NameAfter(line, kJacobian, f.jacobianFile) || NameAfter(line, kDoi, f.doiFile);
+            known = false;
+            for (const auto& [keyword, target] :
+                 {std::pair{kMesh, &f.meshFile}, {kLocations, &f.locationsFile}, {kConductivity, &f.conductivityFile},
+                  {kChargeability, &f.chargeabilityFile}, {kTopography, &f.topographyFile},
+                  {kSensitivity, &f.sensitivityFile}, {kJacobian, &f.jacobianFile}, {kDoi, &f.doiFile}}) {
+                if (!NameAfter(line, keyword, *target))
+                    continue;
+                // A carriage return left at the end (a line ending in CR CR LF) would not come back
+                // once written, and the writer cannot hold one anywhere in a name.
+                if (!CanHold(*target))
+                    throw CFormatError(name, lines.Number(),
+                                       "the file name " + Quoted(*target) + " holds a carriage return, which a file "
+                                       "name here cannot hold");
+                known = true;
+                break;
+            }
         }
         if (!known && !IsBlankLine(line))
             f.unknownLines.emplace_back(lines.Number(), std::string(line));

@@ -50,6 +50,11 @@ TEST(ForwardInputFile, BadFilesAreRefusedNamingTheMissingLine)
             {"NoConductivityLine", "FWD DC\r\nMESH FILE m\r\nLOC LOC_X l\r\n", "The conductivity file"},
             {"IpWithoutChargeability", "FWD IPL\r\nMESH FILE m\r\n" + rest,
              "The chargeability file (a line CHG FILE), which FWD IPL needs, is missing."},
+            // Found by fuzzing: a CR left before CR LF did not come back once written.
+            {"NameEndingInCarriageReturn", "FWD DC\r\nMESH FILE a\r\r\n" + rest,
+             "Line 2: the file name \"a\r\" holds a carriage return"},
+            {"CarriageReturnInAName", "FWD DC\r\nMESH FILE m\r\n" + rest + "SENS FILE s\r2.con\r\n",
+             "Line 5: the file name \"s\r2.con\" holds a carriage return"},
         },
         [](const std::string& path, bool) { CForwardInputFile::Read(path); });
 }
