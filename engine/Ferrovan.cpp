@@ -25,6 +25,7 @@
 #include "engine/MachineMemory.h"
 #include "engine/RunLog.h"
 #include "engine/SensitivityFiles.h"
+#include "engine/SurveyDesign.h"
 #include "formats/DataFile.h"
 #include "formats/FormatError.h"
 #include "formats/LocationsFile.h"
@@ -65,6 +66,11 @@ const char* const kUsage =
     "  SENS FILE <name>                   (optional: cumulative sensitivity per cell, written)\n"
     "  JACOBIAN FILE <name>               (optional: every datum's sensitivity to every cell)\n"
     "  DOI FILE <name>                    (optional: depth of investigation along the line)\n"
+    "  OPTIMIZE SURVEY <count> <spacing> <x1> <x2> <z1> <z2>\n"
+    "                                     (optional: instead of data, choose count configurations that\n"
+    "                                     best resolve the section x1..x2, z1..z2 on electrodes x1 + k spacing)\n"
+    "  PROTOCOL FILE <name>               (with a design: the chosen configurations, written)\n"
+    "  DESIGN FILE <name>                 (with a design: its report, written)\n"
     "File names are relative to the current folder. Writes obs_dc.dat and, for IP, obs_ip.dat or, for IPL,\n"
     "obs_ipL.dat, the estimated error of every datum in obs_err.dat, and the log ferrovan.log, in the\n"
     "current folder.\n"
@@ -346,6 +352,19 @@ int RunFerrovan(const std::vector<std::string>& args)
         options.sensitivities = !sensitivityFiles.empty();
         const CForwardInput in = ReadForwardFiles(job, log);
         log.Stage("reading");
+        if (job.design.count > 0) {
+            const std::vector<std::string> designFiles{job.protocolFile, job.designFile};
+            RemoveStale(designFiles, "survey design file", log);
+            const std::string report = DesignSurvey(in, job, log, options);
+            size_t start = 0;
+            for (size_t end; (end = report.find('\n', start)) != std::string::npos; start = end + 1)
+                log.Info(report.substr(start, end - start));
+            log.Info(FormatC("Done in %.3f s: %i configurations in %s, the report in %s", log.Seconds(),
+                             job.design.count, job.protocolFile.c_str(), job.designFile.c_str()));
+            std::printf("ferrovan: %i configurations written to %s in %.2f s\n", job.design.count,
+                        job.protocolFile.c_str(), log.Seconds());
+            return 0;
+        }
 
         const CForwardResult result = ComputeData(in, log, options);
         // Before the data, so that a run whose files cannot all be written leaves no data file.

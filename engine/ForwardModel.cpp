@@ -22,6 +22,12 @@ extern "C" void openblas_set_num_threads(int) __attribute__((weak));
 // Nor CHOLMOD's OpenMP loops: the workers already keep every processor busy.
 extern "C" void omp_set_max_active_levels(int) __attribute__((weak));
 
+std::string Bytes(double bytes)
+{
+    const double mb = 1024.0 * 1024.0;
+    return bytes >= 1024 * mb ? FormatC("%.1f GB", bytes / (1024 * mb)) : FormatC("%.0f MB", std::ceil(bytes / mb));
+}
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -151,13 +157,6 @@ struct CTask {
     int model;
     int wavenumber;
 };
-
-// Megabytes and gigabytes of 2^20 and 2^30 bytes, as the --max-memory option counts them.
-std::string Bytes(double bytes)
-{
-    const double mb = 1024.0 * 1024.0;
-    return bytes >= 1024 * mb ? FormatC("%.1f GB", bytes / (1024 * mb)) : FormatC("%.0f MB", std::ceil(bytes / mb));
-}
 
 // What a run holds at its peak: the grid, the pattern, the operators and the potentials, and
 // per worker a factor, CHOLMOD's workspace and the dense electrode block.
@@ -673,17 +672,42 @@ CDiscretization::CDerivativeData DerivativeData(const CSurvey& survey, const CGr
     return d;
 }
 
-// The sensitivities on the first grid. The fields of every electrode come from a factorisation
-// without the congruence (the weights stay on their nodes) and one solve per wavenumber.
-CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run, const CEngineOptions& options,
-                                   CRunLog& log)
+// Per datum of d, summed over the wavenumbers of the first grid: dV / d ln sigma of every mesh
+// cell ([cell * data + datum]), V itself and the size of its terms. The fields of every electrode
+// come from one factorisation and one backward solve per wavenumber. Without a survey, d holds
+// every pair of the survey's electrodes as pole-pole data.
+struct CDerivativeSums {
+    int data = 0, cells = 0;
+    std::vector<double> values, voltage, magnitude;
+    size_t wavenumbers = 0;
+};
+
+CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run, const CEngineOptions& options,
+                                  CRunLog& log, bool everyPair)
 {
-    const Clock::time_point start = Clock::now();
     const std::vector<double>& sigma = run.models.sigma[0];
     // Graded toward the contrasts of every model, as the data's grid is.
     const CGrid grid =
         MakeGrid(in, run.air, run.models.sigma, run.poleReceivers, run.spreading, 1, options, log, true);
-    const std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
+    std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
+    CDiscretization::CDerivativeData d;
+    if (everyPair) {
+        const int positions = static_cast<int>(in.survey.positions.size());
+        for (int p = 0; p < positions; ++p)
+            d.combinations.push_back({{grid.electrodeOfPosition[p], 1.0}});
+        for (int p = 0; p < positions; ++p)
+            for (int q = p + 1; q < positions; ++q) {
+                const int a = grid.electrodeOfPosition[p], b = grid.electrodeOfPosition[q];
+                if (a == b)
+                    throw CEngineError(FormatC("The electrodes at x = %g and x = %g are too close together to be told "
+                                               "apart.",
+                                               in.survey.positions[p], in.survey.positions[q]));
+                d.data.emplace_back(p, q);
+                pairs.push_back({std::min(a, b), std::max(a, b)});
+            }
+    } else {
+        d = DerivativeData(in.survey, grid);
+    }
     const CWavenumberRule rule =
         ChooseWavenumbers(PairSpan(grid, pairs), run.poleReceivers ? run.spreading : 0, false, log);
     const CDiscretization discretization(grid);
@@ -691,11 +715,11 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
     for (size_t e = 0; e < perElement.size(); ++e)
         perElement[e] = sigma[grid.elements[e].meshCell];
     const CDiscretization::COperator op = discretization.Assemble(perElement);
-    const CDiscretization::CDerivativeData d = DerivativeData(in.survey, grid);
 
-    CSensitivities result;
-    result.data = static_cast<int>(in.survey.data.size());
+    CDerivativeSums result;
+    result.data = static_cast<int>(d.data.size());
     result.cells = in.mesh.nx * in.mesh.nz;
+    result.wavenumbers = rule.k.size();
     const int n = discretization.Unknowns(), electrodes = discretization.Electrodes();
     const int nk = static_cast<int>(rule.k.size());
     // Each thread sums its own share of the wavenumbers, where the budget holds a sum per thread.
@@ -764,29 +788,45 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
             throw CEngineError(failure);
     // Summed in thread order, so that a run is reproducible for its number of threads.
     result.values = std::move(sums[0]);
-    std::vector<double> voltage = std::move(voltages[0]), magnitude = std::move(magnitudes[0]);
+    result.voltage = std::move(voltages[0]);
+    result.magnitude = std::move(magnitudes[0]);
     for (int t = 1; t < threads; ++t) {
         for (size_t v = 0; v < result.values.size(); ++v)
             result.values[v] += sums[t][v];
-        for (size_t i = 0; i < voltage.size(); ++i) {
-            voltage[i] += voltages[t][i];
-            magnitude[i] += magnitudes[t][i];
+        for (size_t i = 0; i < result.voltage.size(); ++i) {
+            result.voltage[i] += voltages[t][i];
+            result.magnitude[i] += magnitudes[t][i];
         }
         std::vector<double>().swap(sums[t]);
     }
+    for (int c = 0; c < result.cells; ++c)
+        for (int i = 0; i < result.data; ++i)
+            result.values[static_cast<size_t>(c) * result.data + i] *= sigma[c];
+    return result;
+}
+
+CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run, const CEngineOptions& options,
+                                   CRunLog& log)
+{
+    const Clock::time_point start = Clock::now();
+    CDerivativeSums sums = DerivativesOnGrid(in, run, options, log, false);
+    CSensitivities result;
+    result.data = sums.data;
+    result.cells = sums.cells;
+    result.values = std::move(sums.values);
     // d ln V / d ln sigma. A datum whose terms cancel on this earth (a pole receiver midway between
     // A and B on flat ground) has no relative sensitivity: its row is left at 0.
-    std::vector<double> inverse(voltage.size(), 0.0);
+    std::vector<double> inverse(sums.voltage.size(), 0.0);
     std::vector<int> zero;
-    for (size_t i = 0; i < voltage.size(); ++i) {
-        if (std::fabs(voltage[i]) > kZeroPotential * magnitude[i])
-            inverse[i] = 1 / voltage[i];
+    for (size_t i = 0; i < sums.voltage.size(); ++i) {
+        if (std::fabs(sums.voltage[i]) > kZeroPotential * sums.magnitude[i])
+            inverse[i] = 1 / sums.voltage[i];
         else
             zero.push_back(static_cast<int>(i) + 1);
     }
     for (int c = 0; c < result.cells; ++c)
         for (int i = 0; i < result.data; ++i)
-            result.values[static_cast<size_t>(c) * result.data + i] *= sigma[c] * inverse[i];
+            result.values[static_cast<size_t>(c) * result.data + i] *= inverse[i];
     if (zero.size() == 1)
         log.Warning(FormatC("The sensitivities of datum %i are left at 0: its potential is zero on this earth.",
                             zero.front()));
@@ -796,7 +836,7 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
                             zero.size(), zero.front()));
     result.seconds = SecondsSince(start);
     log.Stage(FormatC("sensitivities of %i data to %i cells on the first grid, %zu wavenumbers", result.data,
-                      result.cells, rule.k.size()));
+                      result.cells, sums.wavenumbers));
     return result;
 }
 
@@ -818,5 +858,22 @@ CForwardResult ComputeData(const CForwardInput& in, CRunLog& log, const CEngineO
     FormData(in, data.voltage, data.eps, result);
     if (options.sensitivities)
         result.sensitivities = SensitivitiesOnGrid(in, run, options, log);
+    return result;
+}
+
+CPolePoleSensitivities PolePoleSensitivities(const CForwardInput& in, CRunLog& log, const CEngineOptions& options)
+{
+    if (openblas_set_num_threads)
+        openblas_set_num_threads(1);
+    const CRunModel run = PrepareRun(in, log);
+    CDerivativeSums sums = DerivativesOnGrid(in, run, options, log, true);
+    CPolePoleSensitivities result;
+    result.electrodes = static_cast<int>(in.survey.positions.size());
+    result.cells = sums.cells;
+    result.values = std::move(sums.values);
+    result.potential = std::move(sums.voltage);
+    result.magnitude = std::move(sums.magnitude);
+    log.Stage(FormatC("sensitivities of the %i pairs of %i electrodes to %i cells, %zu wavenumbers",
+                      static_cast<int>(result.potential.size()), result.electrodes, result.cells, sums.wavenumbers));
     return result;
 }

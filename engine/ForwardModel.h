@@ -6,6 +6,7 @@
 #include "mesh/Mesh.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class CRunLog;
@@ -48,6 +49,24 @@ struct CSensitivities {
     double seconds = 0;
 };
 
+// Every pair (p, q), p < q, of the survey's electrode positions as a pole-pole datum, in the
+// order (0, 1), (0, 2), ..., (1, 2), ...: V/I with p the current and q the potential electrode,
+// the size of the terms summed into it, and d (V/I) / d ln sigma_j per mesh cell
+// ([cell * pairs + pair]). By linearity every four-electrode datum on the same grid is a sum of
+// four of them.
+struct CPolePoleSensitivities {
+    int electrodes = 0, cells = 0;
+    std::vector<double> potential, magnitude;
+    std::vector<double> values;
+
+    static size_t Pair(int p, int q, int electrodes)
+    {
+        if (p > q)
+            std::swap(p, q);
+        return static_cast<size_t>(p) * (2 * electrodes - p - 1) / 2 + (q - p - 1);
+    }
+};
+
 // The predicted data, one entry per datum in the survey's order.
 struct CForwardResult {
     std::vector<double> voltage;               // V/I, ohm
@@ -85,6 +104,14 @@ struct CEngineOptions {
 // electrode outside the mesh or where the surface lies below it, a run that would need more
 // memory than the budget.
 CForwardResult ComputeData(const CForwardInput& input, CRunLog& log, const CEngineOptions& options = {});
+
+// The pole-pole sensitivities of the input's electrodes on the grid ComputeData would take first
+// for its survey. Raises as ComputeData does.
+CPolePoleSensitivities PolePoleSensitivities(const CForwardInput& input, CRunLog& log,
+                                             const CEngineOptions& options = {});
+
+// Megabytes and gigabytes of 2^20 and 2^30 bytes, as the --max-memory option counts them.
+std::string Bytes(double bytes);
 
 // The steps of ComputeData, for the estimate of its accuracy.
 struct CRunModel;

@@ -184,7 +184,9 @@ void CheckSensitivityFileNames(const CForwardJob& job, const std::string& inputF
         taken.emplace_back(name, "a file of the run");
     const std::pair<const std::string*, const char*> outputs[] = {{&job.sensitivityFile, "sensitivity file"},
                                                                   {&job.jacobianFile, "Jacobian file"},
-                                                                  {&job.doiFile, "depth of investigation file"}};
+                                                                  {&job.doiFile, "depth of investigation file"},
+                                                                  {&job.protocolFile, "survey design's protocol"},
+                                                                  {&job.designFile, "survey design's report"}};
     for (const auto& [name, what] : outputs) {
         if (name->empty())
             continue;

@@ -31,4 +31,5 @@ public:
 
     std::vector<Datum> data;
     std::vector<double> positions; // the distinct electrode positions, increasing, one per electrode
+    bool fromProtocol = false;     // the locations file's array is an instrument's protocol
 };

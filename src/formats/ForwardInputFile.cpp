@@ -5,10 +5,14 @@
 #include "formats/Text.h"
 #include "platform/StdioFile.h"
 
+#include <cmath>
+
 const char* const kSensitivityFileName = "sens2d.con";
 const char* const kJacobianFileName = "jacobian.bin";
 const char* const kDoiFileName = "doi2d.txt";
 const char* const kSensitivityFileNames[3] = {kSensitivityFileName, kJacobianFileName, kDoiFileName};
+const char* const kDesignProtocolFileName = "protocol_optimized.txt";
+const char* const kDesignReportFileName = "survey_design.txt";
 
 namespace {
 
@@ -21,6 +25,9 @@ const char* const kTopography = "TOPO FILE ";
 const char* const kSensitivity = "SENS FILE ";
 const char* const kJacobian = "JACOBIAN FILE ";
 const char* const kDoi = "DOI FILE ";
+const char* const kDesign = "OPTIMIZE SURVEY ";
+const char* const kProtocol = "PROTOCOL FILE ";
+const char* const kReport = "DESIGN FILE ";
 
 // The name after keyword, or false when the line is another one.
 bool NameAfter(std::string_view line, std::string_view keyword, std::string& name)
@@ -29,6 +36,26 @@ bool NameAfter(std::string_view line, std::string_view keyword, std::string& nam
         return false;
     name = line.substr(keyword.size());
     return true;
+}
+
+// The numbers of a design line, by the rules Parse gives.
+CForwardInputFile::CDesign ParseDesign(std::string_view numbers, const std::string& name, int line)
+{
+    CForwardInputFile::CDesign d;
+    CTokens tokens(numbers);
+    std::string_view token;
+    double values[5];
+    bool ok = tokens.Next(token) && ParseInteger(token, d.count) && d.count >= 1 && d.count <= kMaxData;
+    for (double& value : values)
+        ok = ok && tokens.Next(token) && ParseNumber(token, value) && std::fabs(value) <= kMaxCoordinate;
+    ok = ok && !tokens.Next(token);
+    d.spacing = values[0], d.x1 = values[1], d.x2 = values[2], d.z1 = values[3], d.z2 = values[4];
+    if (!ok || d.spacing < kMinLength || d.x2 - d.x1 < kMinLength || d.z2 - d.z1 < kMinLength)
+        throw CFormatError(name, line,
+                           "a survey design is a count from 1 to " + std::to_string(kMaxData) +
+                               ", the electrode spacing and the section x1 x2 z1 z2, each at most " + Exact(kMaxCoordinate) +
+                               " in size, not " + Quoted(numbers));
+    return d;
 }
 
 } // namespace
@@ -54,11 +81,17 @@ CForwardInputFile CForwardInputFile::Parse(std::string_view text, const std::str
                 typeRead(f.type);
         } else {
             known = false;
+            std::string design;
+            if (NameAfter(line, kDesign, design)) {
+                f.design = ParseDesign(design, name, lines.Number());
+                known = true;
+            }
             for (const auto& [keyword, target] :
                  {std::pair{kMesh, &f.meshFile}, {kLocations, &f.locationsFile}, {kConductivity, &f.conductivityFile},
                   {kChargeability, &f.chargeabilityFile}, {kTopography, &f.topographyFile},
-                  {kSensitivity, &f.sensitivityFile}, {kJacobian, &f.jacobianFile}, {kDoi, &f.doiFile}}) {
-                if (!NameAfter(line, keyword, *target))
+                  {kSensitivity, &f.sensitivityFile}, {kJacobian, &f.jacobianFile}, {kDoi, &f.doiFile},
+                  {kProtocol, &f.protocolFile}, {kReport, &f.designFile}}) {
+                if (known || !NameAfter(line, keyword, *target))
                     continue;
                 // A carriage return left at the end (a line ending in CR CR LF) would not come back
                 // once written, and the writer cannot hold one anywhere in a name.
@@ -84,6 +117,8 @@ CForwardInputFile CForwardInputFile::Parse(std::string_view text, const std::str
         missing("the conductivity file (a line COND FILE)");
     if (f.type != dc && f.chargeabilityFile.empty())
         missing(std::string("the chargeability file (a line CHG FILE), which FWD ") + f.TypeName() + " needs,");
+    if (f.design.count > 0 && (f.protocolFile.empty() || f.designFile.empty()))
+        missing("the file a survey design writes (a line PROTOCOL FILE and a line DESIGN FILE)");
     return f;
 }
 
@@ -110,13 +145,21 @@ std::string CForwardInputFile::Format() const
     for (const auto& [keyword, name] : {std::pair{kSensitivity, &sensitivityFile}, {kJacobian, &jacobianFile}, {kDoi, &doiFile}})
         if (!name->empty())
             text += keyword + *name + "\n";
+    if (design.count > 0) {
+        text += kDesign + std::to_string(design.count);
+        for (double value : {design.spacing, design.x1, design.x2, design.z1, design.z2})
+            text += " " + Exact(value);
+        text += "\n";
+        text += kProtocol + protocolFile + "\n";
+        text += kReport + designFile + "\n";
+    }
     return text;
 }
 
 void CForwardInputFile::Write(const std::string& path) const
 {
     for (const std::string* name : {&meshFile, &locationsFile, &conductivityFile, &chargeabilityFile, &topographyFile,
-                                    &sensitivityFile, &jacobianFile, &doiFile})
+                                    &sensitivityFile, &jacobianFile, &doiFile, &protocolFile, &designFile})
         if (!CanHold(*name))
             throw CFormatError(path, 0, "the file name " + Quoted(*name) + " holds a line break, which it cannot hold");
     WriteTextFile(path, Format());

@@ -12,6 +12,9 @@ extern const char* const kJacobianFileName;    // "jacobian.bin"
 extern const char* const kDoiFileName;         // "doi2d.txt"
 // The three, as an earlier run's results that a new run or discretization removes.
 extern const char* const kSensitivityFileNames[3];
+// The names it gives a survey design's protocol and report.
+extern const char* const kDesignProtocolFileName; // "protocol_optimized.txt"
+extern const char* const kDesignReportFileName;   // "survey_design.txt"
 
 // The forward-modelling input file: what one run computes and from which files.
 //   FWD DC | FWD IP | FWD IPL
@@ -23,6 +26,10 @@ extern const char* const kSensitivityFileNames[3];
 //   SENS FILE <name>    (optional: the cumulative sensitivity per cell, written by the run)
 //   JACOBIAN FILE <name> (optional: every datum's sensitivity to every cell, binary)
 //   DOI FILE <name>     (optional: the depth of investigation along the line)
+//   OPTIMIZE SURVEY <count> <spacing> <x1> <x2> <z1> <z2>
+//                       (optional: a survey design instead of data, below)
+//   PROTOCOL FILE <name> (the design's chosen configurations, written)
+//   DESIGN FILE <name>  (the design's report, written)
 // Each keyword ends in one blank, and the name runs from it to the end of the line, blanks
 // included. The writer writes the lines in this order.
 struct CForwardInputFile {
@@ -36,6 +43,15 @@ struct CForwardInputFile {
     std::string topographyFile;    // empty without topography
     // What the run writes besides the data, when named.
     std::string sensitivityFile, jacobianFile, doiFile;
+    // A run with a design chooses count configurations that best resolve the section
+    // [x1, x2] x [z1, z2] instead of computing data; its electrode k lies at x1 + (k - 1) spacing,
+    // as a protocol numbers them. count 0: no design.
+    struct CDesign {
+        int count = 0;
+        double spacing = 0, x1 = 0, x2 = 0, z1 = 0, z2 = 0;
+    };
+    CDesign design;
+    std::string protocolFile, designFile; // both named with a design
     // Lines a reader did not know and skipped: line number and text.
     std::vector<std::pair<int, std::string>> unknownLines;
 
@@ -44,7 +60,9 @@ struct CForwardInputFile {
 
     // typeRead is called as soon as the FWD line has been read, before anything can be refused
     // for the lines after it. Raises CFormatError when a line the type needs is missing (a later
-    // line of the same keyword replaces an earlier one).
+    // line of the same keyword replaces an earlier one), or a design line whose numbers are not
+    // a count from 1 to kMaxData, a positive spacing and a section of positive width and depth,
+    // all within kMaxCoordinate, or a design without its two file names.
     static CForwardInputFile Parse(std::string_view text, const std::string& name,
                                    const std::function<void(Type)>& typeRead = {});
     // Also raises CFileException when the file cannot be read.

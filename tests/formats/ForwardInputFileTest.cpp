@@ -23,6 +23,14 @@ TEST(ForwardInputFile, WrittenLineByLineAndReadBack)
     EXPECT_EQ(back.Format(), f.Format());
     EXPECT_EQ(types, std::vector{CForwardInputFile::ip});
 
+    // A survey design, its numbers written exactly.
+    f.design = {1000, 2.5, -57.5, 60, 0, 0.1};
+    f.protocolFile = "protocol_optimized.txt", f.designFile = "survey_design.txt";
+    const std::string design = "OPTIMIZE SURVEY 1000 2.5 -57.5 60 0 0.1\nPROTOCOL FILE protocol_optimized.txt\n"
+                               "DESIGN FILE survey_design.txt\n";
+    EXPECT_NE(f.Format().find(design), std::string::npos);
+    EXPECT_EQ(CForwardInputFile::Parse(f.Format(), "").Format(), f.Format());
+
     // DC needs no chargeability; unknown lines are kept for a warning; a later line wins.
     const CForwardInputFile dc =
         CForwardInputFile::Parse("FWD DC\nMESH FILE a\nLOC LOC_X b\nCOND FILE c\nVERSION 2\nMESH FILE d\n", "");
@@ -40,6 +48,12 @@ TEST(ForwardInputFile, WrittenLineByLineAndReadBack)
 TEST(ForwardInputFile, BadFilesAreRefusedNamingTheMissingLine)
 {
     const std::string rest = "LOC LOC_X loc2d.txt\r\nCOND FILE model2d.con\r\n";
+    auto design = [&rest](const std::string& numbers) {
+        return "FWD DC\r\nMESH FILE m\r\n" + rest + "OPTIMIZE SURVEY " + numbers +
+               "\r\nPROTOCOL FILE p\r\nDESIGN FILE d\r\n";
+    };
+    const char* const kDesign = "Line 5: a survey design is a count from 1 to 1000000, the electrode spacing and the "
+                                "section x1 x2 z1 z2";
     ExpectRefused(
         {
             {"Empty", "", "The forward type (a line FWD DC, FWD IP or FWD IPL) is missing."},
@@ -53,6 +67,22 @@ TEST(ForwardInputFile, BadFilesAreRefusedNamingTheMissingLine)
             // Found by fuzzing: a CR left before CR LF did not come back once written.
             {"NameEndingInCarriageReturn", "FWD DC\r\nMESH FILE a\r\r\n" + rest,
              "Line 2: the file name \"a\r\" holds a carriage return"},
+            // Each number of a design line on each side of what it may be.
+            {"DesignCountZero", design("0 1 0 10 0 5"), kDesign},
+            {"DesignCountAboveTheLimit", design("1000001 1 0 10 0 5"), kDesign},
+            {"DesignCountNotAnInteger", design("1.5 1 0 10 0 5"), kDesign},
+            {"DesignSpacingZero", design("10 0 0 10 0 5"), kDesign},
+            {"DesignSpacingTooLarge", design("10 2e12 0 10 0 5"), kDesign},
+            {"DesignSectionWithoutWidth", design("10 1 10 10 0 5"), kDesign},
+            {"DesignSectionBeyondTheLimit", design("10 1 0 2e12 0 5"), kDesign},
+            {"DesignSectionWithoutDepth", design("10 1 0 10 5 5"), kDesign},
+            {"DesignNumberMissing", design("10 1 0 10 0"), kDesign},
+            {"DesignNumberTooMany", design("10 1 0 10 0 5 6"), kDesign},
+            {"DesignNotANumber", design("10 1 0 10 0 five"), kDesign},
+            {"DesignWithoutProtocol", "FWD DC\r\nMESH FILE m\r\n" + rest + "OPTIMIZE SURVEY 10 1 0 10 0 5\r\n"
+                                      "DESIGN FILE d\r\n", "The file a survey design writes"},
+            {"DesignWithoutReport", "FWD DC\r\nMESH FILE m\r\n" + rest + "OPTIMIZE SURVEY 10 1 0 10 0 5\r\n"
+                                    "PROTOCOL FILE p\r\n", "The file a survey design writes"},
             {"CarriageReturnInAName", "FWD DC\r\nMESH FILE m\r\n" + rest + "SENS FILE s\r2.con\r\n",
              "Line 5: the file name \"s\r2.con\" holds a carriage return"},
         },
