@@ -45,6 +45,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -342,8 +343,19 @@ int RunFerrovan(const std::vector<std::string>& args)
         options.memoryBudget = MemoryBudget(command.maxMemoryBytes, log);
         options.progress = true;
         options.accuracy = command.accuracy;
-        const CForwardJob job =
-            ReadForwardJob(command.input, log, [&log](CForwardJob::Type type) { RemoveStaleData(type, log); });
+        // A run's data files go as soon as its type is known, also when the rest of the input is
+        // refused; a survey design leaves them, as it computes no data.
+        std::optional<CForwardJob::Type> typeRead;
+        CForwardJob job;
+        try {
+            job = ReadForwardJob(command.input, log, [&typeRead](CForwardJob::Type type) { typeRead = type; });
+        } catch (const CEngineError&) {
+            if (typeRead)
+                RemoveStaleData(*typeRead, log);
+            throw;
+        }
+        if (job.design.count == 0)
+            RemoveStaleData(job.type, log);
         std::vector<std::string> runFiles = DataFileNames(job.type);
         runFiles.insert(runFiles.end(), {kErrorFileName, kLogFile, kLockFile});
         CheckSensitivityFileNames(job, command.input, runFiles);

@@ -3,6 +3,7 @@
 #include "document/SectomatDoc.h"
 #include "formats/DataFile.h"
 #include "formats/ForwardInputFile.h"
+#include "formats/Limits.h"
 #include "forward/Export.h"
 #include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
@@ -49,6 +50,11 @@ const char* const kUsage =
     "                       data of |d ln V / d ln sigma| over the cell's area, the largest 1) and the\n"
     "                       depth of investigation along the line (doi2d.txt)\n"
     "  --jacobian           ... and every datum's sensitivity to every cell (jacobian.bin, float64)\n"
+    "  --optimize-survey K  instead of --forward, choose the K configurations that best resolve the core\n"
+    "                       area on this model (compare-R), from every four electrodes of the survey's\n"
+    "                       (or the lines of --protocol), into protocol_optimized.txt for --protocol;\n"
+    "                       the report, beside dipole-dipole, Wenner and Wenner-Schlumberger, in\n"
+    "                       survey_design.txt\n"
     "  --export-pygimli FILE   after --forward, the data for pyGIMLi/BERT (unified data format)\n"
     "  --export-res2dinv FILE  ... for Res2DInv (general array, resistances)\n"
     "  --export-resipy FILE    ... for ResIPy (Res2DInv general array with remote electrodes)\n"
@@ -82,6 +88,7 @@ struct Options {
     bool forward = false;
     std::optional<double> accuracyPercent; // 0: off; none: the forward program's default
     bool sensitivities = false, jacobian = false;
+    std::optional<int> design; // configurations of --optimize-survey
     std::string pngPrefix;                 // absolute; empty: no pictures
 };
 
@@ -188,6 +195,12 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             ok = number(o.dz);
         else if (arg == "--fwd")
             ok = choose(types, o.fwd);
+        else if (arg == "--optimize-survey") {
+            int count = 0;
+            if (!ParseIntC(value, count) || count < 1 || count > kMaxData)
+                return fail(arg + " " + value + ": Enter a whole number from 1 to " + std::to_string(kMaxData) + ".");
+            o.design = count;
+        }
         else if (const auto format = exportFormats.find(arg); format != exportFormats.end())
             o.exports.emplace_back(format->second, AbsolutePath(value));
         else if (arg == "--noise")
@@ -233,6 +246,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
         return fail("--accuracy is for the run of --forward.");
     if ((o.sensitivities || o.jacobian) && !o.forward)
         return fail(std::string(o.sensitivities ? "--sensitivity" : "--jacobian") + " is for the run of --forward.");
+    if (o.design && o.forward)
+        return fail("--optimize-survey is a run of its own, without --forward.");
     if (o.exportSettings.addModellingError && o.exports.empty())
         return fail("--add-modelling-error is for an export.");
     if (o.exportSettings.addModellingError && o.accuracyPercent == 0.0)
@@ -444,6 +459,21 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         if (!pictures.Model(m.m_meshFileName, m.m_conFileName, false) ||
             (d.forward != EForwardType::dc && !pictures.Model(m.m_meshFileName, m.m_chgFileName, true)))
             return 1;
+    }
+    if (o.design) {
+        out << "\n";
+        CStopSignals stopSignals;
+        std::string report;
+        const bool done = Attempt([&] {
+            report = RunSurveyDesign(
+                m, *o.design, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted);
+        });
+        if (CStopSignals::Noted() != 0)
+            return 128 + CStopSignals::Noted();
+        if (!done)
+            return 1;
+        out << report << "Created protocol: " << AbsolutePath(kDesignProtocolFileName) << "\n";
+        return 0;
     }
     if (o.forward) {
         out << "\n";

@@ -6,7 +6,7 @@
 
 namespace {
 
-CForwardInputFile InputFileOf(const CModelData& m)
+CForwardInputFile InputFileOf(const CModelData& m, int designCount = 0)
 {
     CForwardInputFile f;
     // The input file numbers the forward types as the model does.
@@ -24,6 +24,12 @@ CForwardInputFile InputFileOf(const CModelData& m)
     }
     if (m.m_discretize.jacobian)
         f.jacobianFile = kJacobianFileName;
+    if (designCount > 0) {
+        f.sensitivityFile.clear(), f.doiFile.clear(), f.jacobianFile.clear();
+        f.design = {designCount, m.m_discretize.aSpacing, m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2};
+        f.protocolFile = kDesignProtocolFileName;
+        f.designFile = kDesignReportFileName;
+    }
     return f;
 }
 
@@ -40,8 +46,8 @@ void CheckForwardInputNames(const CModelData& m)
     }
 }
 
-void WriteForwardInputFile(const CModelData& m, const std::string& fileName)
+void WriteForwardInputFile(const CModelData& m, const std::string& fileName, int designCount)
 {
     CheckForwardInputNames(m);
-    InputFileOf(m).Write(fileName);
+    InputFileOf(m, designCount).Write(fileName);
 }

@@ -3,6 +3,7 @@
 #include "formats/DataFile.h"
 #include "formats/DoiFile.h"
 #include "formats/ForwardInputFile.h"
+#include "formats/Limits.h"
 #include "formats/Text.h"
 
 #include "forward/ForwardInput.h"
@@ -35,6 +36,8 @@ void RemoveIfExists(const std::string& name)
 
 std::vector<std::string> CForwardRun::DataFileNames() const
 {
+    if (m_designCount > 0)
+        return {kDesignProtocolFileName, kDesignReportFileName};
     std::vector<std::string> names = {m.m_obsDCFileName};
     if (m.m_discretize.forward == EForwardType::dcIp)
         names.push_back(m.m_obsIPFileName);
@@ -47,6 +50,8 @@ std::vector<std::string> CForwardRun::DataFileNames() const
 std::vector<std::string> CForwardRun::ResultFileNames() const
 {
     std::vector<std::string> names = DataFileNames();
+    if (m_designCount > 0)
+        return names;
     names.push_back(kErrorFileName);
     names.insert(names.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
     return names;
@@ -58,9 +63,10 @@ void CForwardRun::Start()
     CheckForwardInputNames(m);
     for (const std::string& name : ResultFileNames())
         RemoveIfExists(name);
-    // The results the Data command would show are gone now.
-    m.m_bForwardDone = false;
-    WriteForwardInputFile(m, m.m_inpFileName);
+    // The results the Data command would show are gone now; a design leaves them.
+    if (m_designCount == 0)
+        m.m_bForwardDone = false;
+    WriteForwardInputFile(m, m.m_inpFileName, m_designCount);
     std::string command = kForwardProgram;
     if (m_accuracyPercent)
         command += " --accuracy " + (*m_accuracyPercent > 0 ? Exact(*m_accuracyPercent) : std::string("off"));
@@ -95,15 +101,21 @@ void CForwardRun::Cancel(int signal)
 
 void CForwardRun::Finish()
 {
+    const bool design = m_designCount > 0;
     if (m_cancelled)
-        throw CRefusal("Forward modelling was cancelled.", CRefusal::news);
+        throw CRefusal(design ? "The survey design was cancelled." : "Forward modelling was cancelled.",
+                       CRefusal::news);
     // A program that failed may still have left data files; they are not its results.
     bool ok = m_process.ExitStatus() == 0;
     for (const std::string& name : DataFileNames())
         ok = ok && FileExists(name);
     if (!ok)
-        throw CRefusal("Error occured during forward modelling.\nLook in the log file for more information.",
+        throw CRefusal(design ? "An error occurred during the survey design.\nLook in the log file for more "
+                                "information."
+                              : "Error occured during forward modelling.\nLook in the log file for more information.",
                        CRefusal::error);
+    if (design)
+        return;
     m.m_bForwardDone = true;
     // A line the view draws over the model; one it cannot read is simply not drawn.
     m.m_depthOfInvestigation.clear();
@@ -117,24 +129,41 @@ void CForwardRun::Finish()
     }
 }
 
-void RunForwardModel(CModelData& m, const std::function<void(const std::string&)>& progress,
-                     const std::function<int()>& stop, std::optional<double> accuracyPercent)
+void CForwardRun::Wait(const std::function<void(const std::string&)>& progress, const std::function<int()>& stop)
 {
-    CForwardRun run(m, accuracyPercent);
-    run.Start();
     std::vector<std::string> lines;
     for (bool running = true; running;) {
-        running = run.ReadLines(100, lines);
+        running = ReadLines(100, lines);
         for (const std::string& line : lines)
             if (progress)
                 progress(line);
         lines.clear();
         if (const int signal = running && stop ? stop() : 0) {
-            run.Cancel(signal);
+            Cancel(signal);
             running = false;
         }
     }
+}
+
+void RunForwardModel(CModelData& m, const std::function<void(const std::string&)>& progress,
+                     const std::function<int()>& stop, std::optional<double> accuracyPercent)
+{
+    CForwardRun run(m, accuracyPercent);
+    run.Start();
+    run.Wait(progress, stop);
     run.Finish();
+}
+
+std::string RunSurveyDesign(CModelData& m, int count, const std::function<void(const std::string&)>& progress,
+                            const std::function<int()>& stop)
+{
+    CForwardRun run(m, {}, count);
+    run.Start();
+    run.Wait(progress, stop);
+    run.Finish();
+    std::string report = ReadTextFile(kDesignReportFileName, kMaxInputFileBytes);
+    std::erase(report, '\r');
+    return report;
 }
 
 namespace {

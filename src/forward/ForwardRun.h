@@ -15,8 +15,11 @@ struct CModelData;
 class CForwardRun {
 public:
     // accuracyPercent: the program's --accuracy, 0 for off; none leaves the program's default.
-    explicit CForwardRun(CModelData& model, std::optional<double> accuracyPercent = {})
-        : m(model), m_accuracyPercent(accuracyPercent)
+    // designCount: a run that chooses that many configurations by their resolution over the core
+    // area instead of computing data; it leaves the data files as they are and writes a protocol
+    // and a report.
+    explicit CForwardRun(CModelData& model, std::optional<double> accuracyPercent = {}, int designCount = 0)
+        : m(model), m_accuracyPercent(accuracyPercent), m_designCount(designCount)
     {
     }
 
@@ -35,9 +38,12 @@ public:
     bool Cancelled() const { return m_cancelled; }
     pid_t ProcessGroup() const { return m_process.ProcessGroup(); }
     // How the ended run went. It succeeded when the program exited with 0 and left the data files
-    // of the forward type; then the results flag is set. Otherwise raises CRefusal with the text
-    // for a cancelled or a failed run.
+    // of the forward type (a design: its protocol and report); then the results flag is set.
+    // Otherwise raises CRefusal with the text for a cancelled or a failed run.
     void Finish();
+    // Passes each line the program prints to progress until it ends, asking stop about ten times
+    // a second for a signal that cancels the run (0 lets it go on).
+    void Wait(const std::function<void(const std::string&)>& progress, const std::function<int()>& stop);
 
 private:
     std::vector<std::string> DataFileNames() const;
@@ -45,6 +51,7 @@ private:
 
     CModelData& m;
     std::optional<double> m_accuracyPercent;
+    int m_designCount = 0;
     CChildProcess m_process;
     bool m_cancelled = false;
 };
@@ -54,6 +61,12 @@ private:
 // Finish do.
 void RunForwardModel(CModelData& model, const std::function<void(const std::string&)>& progress = {},
                      const std::function<int()>& stop = {}, std::optional<double> accuracyPercent = {});
+
+// A survey design of count configurations on the discretized model, waited for as
+// RunForwardModel waits; returns its report, lines ending in LF. The protocol is kDesignProtocolFileName beside the
+// model.
+std::string RunSurveyDesign(CModelData& model, int count, const std::function<void(const std::string&)>& progress = {},
+                            const std::function<int()>& stop = {});
 
 // Starts a command line without waiting; raises CRefusal with "Could not execute program: " and
 // the program's name when it cannot be started.

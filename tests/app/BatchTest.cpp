@@ -92,6 +92,12 @@ TEST_F(BatchTest, HelpListsTheOptionsAndUsageErrorsExitWith2)
         {{"--batch", "model.txt", "--accuracy", "100"}, "--accuracy is for the run of --forward."},
         {{"--batch", "model.txt", "--sensitivity"}, "--sensitivity is for the run of --forward."},
         {{"--batch", "model.txt", "--jacobian"}, "--jacobian is for the run of --forward."},
+        {{"--batch", "model.txt", "--optimize-survey", "0"}, "--optimize-survey 0: Enter a whole number from 1 to 1000000."},
+        {{"--batch", "model.txt", "--optimize-survey", "1000001"},
+         "--optimize-survey 1000001: Enter a whole number from 1 to 1000000."},
+        {{"--batch", "model.txt", "--optimize-survey", "1e3"}, "--optimize-survey 1e3: Enter a whole number from 1 to 1000000."},
+        {{"--batch", "model.txt", "--optimize-survey", "10", "--forward"},
+         "--optimize-survey is a run of its own, without --forward."},
         {{"--batch", "model.txt", "--forward", "--add-modelling-error"}, "--add-modelling-error is for an export."},
         {{"--batch", "model.txt", "--forward", "--export-r2", "p.dat", "--add-modelling-error", "--accuracy", "off"},
          "--add-modelling-error needs the estimate that --accuracy off leaves out."},
@@ -239,6 +245,30 @@ TEST_F(BatchTest, TheForwardRunReportsItsOutcomeAndDrawsTheDataForBothModels)
               std::string::npos)
         << input;
     EXPECT_TRUE(FileExists("run-sensitivity.png"));
+}
+
+// A survey design written as a protocol that the batch mode reads back and forward models.
+TEST_F(BatchTest, ASurveyDesignIsAProtocolForTheNextRun)
+{
+    TempDir programs;
+    WriteBytes("model.txt", CrLf(kNewModel));
+    SetProgramFolder(programs.Path());
+    std::filesystem::copy_file(VMM_FERROVAN, programs.File("ferrovan"));
+    ASSERT_EQ(Run({"--array", "wenner", "--a", "20", "--optimize-survey", "6"}), 0) << err.str();
+    const std::vector<std::string> tail = {"", "Survey design of the stand-in: 6 configurations",
+                                           "Created protocol: " + dir.File("protocol_optimized.txt")};
+    std::vector<std::string> lines = Lines(out.str());
+    ASSERT_GE(lines.size(), tail.size());
+    EXPECT_EQ(std::vector<std::string>(lines.end() - long(tail.size()), lines.end()), tail);
+    EXPECT_NE(ReadBytes("ferrovan.inp").find("OPTIMIZE SURVEY 6 20 0 200 0 50\r\n"), std::string::npos);
+    EXPECT_FALSE(FileExists("obs_dc.dat"));
+
+    ASSERT_EQ(Run({"--protocol", "protocol_optimized.txt", "--a", "20", "--forward", "--accuracy", "off"}), 0)
+        << err.str();
+    SetProgramFolder("");
+    lines = Lines(ReadBytes("obs_dc.dat"));
+    ASSERT_EQ(lines.size(), 7u); // the header and the 6 configurations
+    EXPECT_EQ(lines[1].rfind("0 60  20 40 ", 0), 0u);
 }
 
 // The program itself, started without a shell or a display in a folder holding only a model.

@@ -3,12 +3,15 @@
 // as the input asks, in the program's own format. The values vary smoothly with the electrodes;
 // the estimated error of each is the target of --accuracy, and with off there is no estimate.
 // Sensitivity files named by the input get 1 in every cell and a depth of investigation of 10.
+// A survey design writes the configurations k, k + 3, k + 1, k + 2 from k = 1 as its protocol.
 #include "formats/DataFile.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/DoiFile.h"
 #include "formats/LocationsFile.h"
 #include "formats/MeshFile.h"
+#include "formats/ProtocolFile.h"
 #include "formats/ValuesFile.h"
+#include "platform/StdioFile.h"
 
 int main(int argc, char** argv)
 {
@@ -17,6 +20,15 @@ int main(int argc, char** argv)
     try {
         const std::string target = argc == 4 && std::string(argv[1]) == "--accuracy" ? argv[2] : "0.5";
         const CForwardInputFile input = CForwardInputFile::Read(argv[argc - 1]);
+        if (input.design.count > 0) {
+            CProtocolFile protocol;
+            for (int k = 1; k <= input.design.count; ++k)
+                protocol.data.push_back({k, k + 3, k + 1, k + 2, 0});
+            protocol.Write(input.protocolFile);
+            WriteTextFile(input.designFile, "Survey design of the stand-in: " + std::to_string(input.design.count) +
+                                                " configurations\n");
+            return 0;
+        }
         CDataFile dc, ip;
         CErrorFile error;
         ip.ip = error.ip = input.type != CForwardInputFile::dc;
