@@ -45,7 +45,11 @@ inline const FrameResource kMainFrameResource = {
           {nullptr, 0},
           {"&Toolbar", ID_VIEW_TOOLBAR},
           {"&Status Bar", ID_VIEW_STATUS_BAR}}},
-        {"Data", {{"discretize ...", ID_DISCRETIZE}, {"forward model", ID_FORWARD_MODEL}}},
+        {"Data",
+         {{"discretize ...", ID_DISCRETIZE},
+          {"forward model", ID_FORWARD_MODEL},
+          {nullptr, 0},
+          {"optimize survey ...", ID_OPTIMIZE_SURVEY}}},
         {"&Help", {{"&About Velquor Model Maker ...", ID_APP_ABOUT}}},
     },
     {{ID_FILE_NEW, "Ctrl+N"},
@@ -65,6 +69,7 @@ inline const FrameResource kMainFrameResource = {
 // Command prompts ("status-bar prompt\ntooltip") and the application's strings.
 inline const std::vector<StringEntry> kStringTable = {
     {ID_FORWARD_MODEL, "Forward model to calculate the data.\nforward model"},
+    {ID_OPTIMIZE_SURVEY, "Choose the configurations that best resolve the core area on this model.\noptimize survey"},
     {ID_EDIT_DC_MODEL, "Edit the DC model.\nDC model"},
     {ID_EDIT_IP_MODEL, "Edit the IP model.\nIP model"},
     {ID_BLOCK_COPY, "Copy the block to the other model."},

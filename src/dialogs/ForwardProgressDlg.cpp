@@ -15,11 +15,11 @@ CForwardProgressDlg* g_running = nullptr;
 
 } // namespace
 
-CForwardProgressDlg::CForwardProgressDlg(CForwardRun& run, QWidget* parent)
-    : QDialog(parent), m_run(run), m_text(new QLabel("Forward modelling is running.")), m_bar(new QProgressBar),
+CForwardProgressDlg::CForwardProgressDlg(CForwardRun& run, QWidget* parent, const char* title)
+    : QDialog(parent), m_run(run), m_text(new QLabel(QString(title) + " is running.")), m_bar(new QProgressBar),
       m_timer(new QTimer(this))
 {
-    setWindowTitle("Forward modelling");
+    setWindowTitle(title);
     setMinimumWidth(380);
     m_text->setTextFormat(Qt::PlainText);
     m_bar->setRange(0, 0); // busy until the first line says how far it is

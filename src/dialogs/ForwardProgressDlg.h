@@ -15,7 +15,8 @@ class QTimer;
 // program ends; Cancel, Escape and closing the dialog cancel the run.
 class CForwardProgressDlg : public QDialog {
 public:
-    explicit CForwardProgressDlg(CForwardRun& run, QWidget* parent = nullptr);
+    // title names what runs: "Forward modelling" or "Survey design".
+    explicit CForwardProgressDlg(CForwardRun& run, QWidget* parent = nullptr, const char* title = "Forward modelling");
     ~CForwardProgressDlg() override;
 
     // Cancels the run whose dialog is showing, if any: the program is not to outlive the window.

@@ -15,6 +15,7 @@ constexpr unsigned IDD_DISCRETIZE = 132;
 constexpr unsigned IDD_FWDTYPE = 137;
 constexpr unsigned IDD_EXAGGERATION = 138;
 constexpr unsigned IDD_EXPORT = 139;
+constexpr unsigned IDD_OPTIMIZE_SURVEY = 140;
 
 // The program's commands.
 constexpr unsigned ID_BLOCK_PROPERTIES = 32771;
@@ -41,6 +42,7 @@ constexpr unsigned ID_EDIT_MODEL_PROPERTIES = 32795;
 constexpr unsigned ID_FILE_EXPORT_DATA = 32796;
 constexpr unsigned ID_VIEW_SENSITIVITY = 32797;
 constexpr unsigned ID_VIEW_DEPTH_OF_INVESTIGATION = 32798;
+constexpr unsigned ID_OPTIMIZE_SURVEY = 32799;
 
 // Zoom and vertical exaggeration of the section.
 constexpr unsigned ID_VIEW_EXAGGERATION_1 = 32810;

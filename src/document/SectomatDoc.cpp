@@ -6,7 +6,9 @@
 #include "dialogs/ForwardProgressDlg.h"
 #include "dialogs/LogWindow.h"
 #include "dialogs/ModPropDlg.h"
+#include "dialogs/OptimizeSurveyDlg.h"
 #include "dialogs/ResourceIds.h"
+#include "formats/ForwardInputFile.h"
 #include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
 #include "model/ModelFile.h"
@@ -16,6 +18,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Refusal.h"
 #include "platform/StdioFile.h"
+#include "platform/TextFormat.h"
 #include "platform/WaitCursor.h"
 #include "platform/WinApp.h"
 
@@ -26,6 +29,8 @@ CSectomatDoc::CSectomatDoc()
     MapCommand(ID_DISCRETIZE, &CSectomatDoc::OnDiscretize);
     MapCommand(ID_FORWARD_MODEL, &CSectomatDoc::OnForwardModel);
     MapUpdate(ID_FORWARD_MODEL, &CSectomatDoc::OnUpdateForwardModel);
+    MapCommand(ID_OPTIMIZE_SURVEY, &CSectomatDoc::OnOptimizeSurvey);
+    MapUpdate(ID_OPTIMIZE_SURVEY, &CSectomatDoc::OnUpdateForwardModel);
     MapCommand(ID_VIEW_LOG_FILE, &CSectomatDoc::OnLogFile);
     MapUpdate(ID_VIEW_LOG_FILE, &CSectomatDoc::OnUpdateLogFile);
     MapCommand(ID_FILE_EXPORT_DATA, &CSectomatDoc::OnExportData);
@@ -245,6 +250,52 @@ void CSectomatDoc::OnForwardModel()
         UpdateAllViews(nullptr, kHintResults);
         AnnounceForwardFinished(*this, m_discretize.accuracyPercent);
     }
+}
+
+std::string DesignCandidates(const CModelData& m)
+{
+    const CDiscretizeSettings& d = m.m_discretize;
+    const std::string aim = "are chosen for the resolution of the core area on this model, from ";
+    if (d.array == EArray::protocol)
+        return "The configurations " + aim + "the lines of the protocol\n" + d.protocolFile + ".";
+    return "The configurations " + aim +
+           FormatC("every four of the survey's electrodes (a = %g from x = %g), without those whose geometric "
+                   "factor exceeds dipole-dipole's with n = 6.",
+                   d.aSpacing, m.m_coreX1);
+}
+
+void CSectomatDoc::OnOptimizeSurvey()
+{
+    COptimizeSurveyDlg dlg;
+    dlg.m_count = m_designCount;
+    dlg.m_candidates = DesignCandidates(*this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    m_designCount = dlg.m_count;
+    CForwardRun run(*this, {}, m_designCount);
+    {
+        CWaitCursor wait;
+        if (!Attempt([&] { run.Start(); }))
+            return;
+    }
+    QWidget* frame = AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr;
+    CForwardProgressDlg progress(run, frame, "Survey design");
+    progress.exec();
+    if (run.Cancelled() && frame && !frame->isVisible())
+        return;
+    std::string report;
+    if (!Attempt([&] {
+            run.Finish();
+            report = SurveyDesignReport();
+        }))
+        return;
+    const std::string protocol = AbsolutePath(kDesignProtocolFileName);
+    if (AfxMessageBox(report + "\nThe configurations are in\n" + protocol +
+                          "\nUse them as the protocol of the next discretization?",
+                      MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    m_discretize.array = EArray::protocol;
+    m_discretize.protocolFile = protocol;
 }
 
 void CSectomatDoc::OnExportData()

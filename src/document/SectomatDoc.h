@@ -52,6 +52,10 @@ public:
     // under a progress dialog that can cancel it.
     void OnForwardModel();
     void OnUpdateForwardModel(CCmdUI* ui);
+    // Data > optimize survey: how many configurations, then the survey design on the discretized
+    // model under the progress dialog, its report, and whether its protocol is to be the survey
+    // of the next discretization.
+    void OnOptimizeSurvey();
     // View > Log file: the forward-modelling program's log in a window of its own.
     void OnLogFile();
     void OnUpdateLogFile(CCmdUI* ui);
@@ -59,8 +63,9 @@ public:
     void OnExportData();
     void OnUpdateExportData(CCmdUI* ui);
 
-    // The last export's choices, offered again for the next.
+    // The last export's choices, offered again for the next; the last design's count.
     CExportSettings m_export;
+    int m_designCount = 1000;
 
 protected:
     void OnFileOpen();
@@ -73,6 +78,9 @@ private:
 
     CModelHistory m_history;
 };
+
+// What a survey design on the model's discretization chooses from, for its dialog.
+std::string DesignCandidates(const CModelData& model);
 
 // Before a new discretization: when a forward run left results in the current folder, asks
 // whether to erase them and does. False when the user said no or one could not be removed.

@@ -32,6 +32,23 @@ void RemoveIfExists(const std::string& name)
         RemoveFile(name);
 }
 
+// The reason of the program's log ("Error: ..."), or empty.
+std::string LastLogError(const std::string& logPath)
+{
+    std::string text;
+    try {
+        text = ReadTextFileStart(logPath, 1 << 20);
+    } catch (const std::exception&) {
+        return "";
+    }
+    text.insert(0, "\n");
+    const size_t at = text.rfind("\nError: ");
+    if (at == std::string::npos)
+        return "";
+    const size_t start = at + 8, end = text.find_first_of("\r\n", start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
 } // namespace
 
 std::vector<std::string> CForwardRun::DataFileNames() const
@@ -109,10 +126,16 @@ void CForwardRun::Finish()
     bool ok = m_process.ExitStatus() == 0;
     for (const std::string& name : DataFileNames())
         ok = ok && FileExists(name);
+    if (!ok && design) {
+        // The program's reason, which for a design is mostly about what was asked of it.
+        const std::string reason = LastLogError(m.m_logFileName);
+        throw CRefusal(reason.empty() ? "An error occurred during the survey design.\nLook in the log file for more "
+                                        "information."
+                                      : "The survey design failed:\n" + reason,
+                       CRefusal::error);
+    }
     if (!ok)
-        throw CRefusal(design ? "An error occurred during the survey design.\nLook in the log file for more "
-                                "information."
-                              : "Error occured during forward modelling.\nLook in the log file for more information.",
+        throw CRefusal("Error occured during forward modelling.\nLook in the log file for more information.",
                        CRefusal::error);
     if (design)
         return;
@@ -161,6 +184,11 @@ std::string RunSurveyDesign(CModelData& m, int count, const std::function<void(c
     run.Start();
     run.Wait(progress, stop);
     run.Finish();
+    return SurveyDesignReport();
+}
+
+std::string SurveyDesignReport()
+{
     std::string report = ReadTextFile(kDesignReportFileName, kMaxInputFileBytes);
     std::erase(report, '\r');
     return report;

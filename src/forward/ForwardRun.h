@@ -68,6 +68,10 @@ void RunForwardModel(CModelData& model, const std::function<void(const std::stri
 std::string RunSurveyDesign(CModelData& model, int count, const std::function<void(const std::string&)>& progress = {},
                             const std::function<int()>& stop = {});
 
+// The report of the last survey design in the current folder, lines ending in LF. Raises
+// CFormatError or CFileException when it cannot be read.
+std::string SurveyDesignReport();
+
 // Starts a command line without waiting; raises CRefusal with "Could not execute program: " and
 // the program's name when it cannot be started.
 void LaunchProgram(const std::string& commandLine);

@@ -2,6 +2,7 @@
 #include "app/Resource.h"
 #include "dialogs/DlgFwdType.h"
 #include "dialogs/ExportDlg.h"
+#include "dialogs/OptimizeSurveyDlg.h"
 #include "forward/StandIns.h"
 #include "platform/FilePath.h"
 #include "support/AppFixture.h"
@@ -10,6 +11,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -166,6 +168,49 @@ TEST_F(ForwardCommandTest, TheAccuracyTargetGoesToTheProgramAndToTheBoxAfterTheR
         EXPECT_EQ(RecordedRuns(dir.Path()).back(), (Args{"ferrovan.exe", "--accuracy", typed, "ferrovan.inp"}));
         RemoveFile(dir.File("obs_dc.dat")); // nothing for the next Discretize to ask about
     }
+}
+
+// Data > optimize survey: the count refused on each side and as text, the run under its progress
+// dialog, the report with the question, and the program's reason when it fails.
+TEST_F(ForwardCommandTest, ASurveyDesignReportsAndOffersItsProtocolForTheNextDiscretization)
+{
+    StandIns programs{"ferrovan"};
+    ASSERT_NO_FATAL_FAILURE(Discretize());
+    WriteBytes(dir.File("standin-script.txt"), "survey_design.txt = Chosen: 6\nprotocol_optimized.txt = 1 4 2 3\n"
+                                               "> survey design, configuration 6 of 6\n");
+    ModalAnswer dialog = OnModal<QDialog>([this](QDialog* d) {
+        EXPECT_EQ(d->windowTitle(), "Optimize Survey");
+        EXPECT_NE(d->findChild<QLabel*>()->text().indexOf("every four of the survey's electrodes (a = 10 from x = 0)"),
+                  -1);
+        for (const char* typed : {"0", "1000001", "x"}) {
+            TypeInto(d, IDC_DESIGN_COUNT, typed);
+            ClickItem(d, IDOK);
+            EXPECT_EQ(log.Last(), typed == std::string("x") ? "Enter an integer."
+                                                              : "Number of configurations should be between 1 and "
+                                                                "1000000.");
+        }
+        TypeInto(d, IDC_DESIGN_COUNT, "6");
+        log.Answer(IDYES); // to the question after the run
+        ClickItem(d, IDOK);
+    });
+    Trigger(ID_OPTIMIZE_SURVEY);
+    ASSERT_TRUE(dialog.Answered());
+    EXPECT_EQ(log.Last(), "Chosen: 6\n\nThe configurations are in\n" + dir.File("protocol_optimized.txt") +
+                              "\nUse them as the protocol of the next discretization?");
+    EXPECT_NE(ReadBytes(dir.File("ferrovan.inp")).find("OPTIMIZE SURVEY 6 10 0 200 0 50\r\n"), std::string::npos);
+    EXPECT_EQ(Doc()->m_discretize.array, EArray::protocol);
+    EXPECT_EQ(Doc()->m_discretize.protocolFile, dir.File("protocol_optimized.txt"));
+
+    // Failed, with the program's reason from its log; the count typed last is proposed again.
+    WriteBytes(dir.File("standin-script.txt"), "ferrovan.log = Error: Only 5 candidates.\nexit 1\n");
+    ModalAnswer again = OnModal<QDialog>([](QDialog* d) {
+        EXPECT_EQ(d->findChild<QLineEdit*>()->text(), "6");
+        EXPECT_NE(d->findChild<QLabel*>()->text().indexOf("the lines of the protocol"), -1);
+        ClickItem(d, IDOK);
+    });
+    Trigger(ID_OPTIMIZE_SURVEY);
+    EXPECT_TRUE(again.Answered());
+    EXPECT_EQ(log.Last(), "The survey design failed:\nOnly 5 candidates.");
 }
 
 // File > Export data after a run: the file for the chosen program, with a summary; an existing
