@@ -16,10 +16,15 @@
 // program on the same files, and estimate_MB what that run estimated before its factorisations;
 // max_error_%, the largest error of the apparent resistivities (not for the hill). The
 // _sensitivity cases also compute every datum's sensitivity to every cell (not written).
+// design_48 chooses 1000 configurations from the comprehensive set of 48 electrodes 5 apart
+// (core 0..235 x 0..50, 3 cells between electrodes), on the half-space and on a layer of 100
+// ohm m, 10 thick, over 10 ohm m; counters: the average relative resolution of the chosen set
+// and of dipole-dipole of the same size.
 #include "engine/DataFiles.h"
 #include "engine/Ferrovan.h"
 #include "engine/ForwardModel.h"
 #include "engine/RunLog.h"
+#include "engine/SurveyDesign.h"
 #include "forward/ForwardInput.h"
 #include "mesh/Discretize.h"
 #include "model/ModelData.h"
@@ -30,6 +35,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
@@ -50,6 +56,8 @@ struct Case {
     double hill = 0;
     double accuracy = 0; // the estimate's target; 0: off
     bool sensitivities = false;
+    int design = 0;      // configurations a survey design chooses; 0: none
+    bool layered = false; // a layer 10 thick of 0.01 S/m over 0.1 S/m instead of the half-space
 };
 
 const Case kDefault{"default", 200, 50, 2, 6, 3, 0};
@@ -65,6 +73,8 @@ const Case kLargeHillEstimate{"large-hill-estimate", 2000, 100, 1, 10, 4, 0, 10,
 // With the sensitivities of every datum to every cell, against the plain runs.
 const Case kDefaultSensitivity{"default-sensitivity", 200, 50, 2, 6, 3, 0, 10, 0, 0, true};
 const Case kLargeSensitivity{"large-sensitivity", 2000, 100, 1, 10, 4, 0, 10, 0, 0, true};
+const Case kDesign48{"design-48", 235, 50, 1, 6, 3, 0, 5, 0, 0, false, 1000};
+const Case kDesign48Layered{"design-48-layered", 235, 50, 1, 6, 3, 0, 5, 0, 0, false, 1000, true};
 
 // Discretizes the case into its own folder under the temporary folder and makes it current.
 void Prepare(const Case& c)
@@ -87,8 +97,12 @@ void Prepare(const Case& c)
             m.m_topo.emplace_back(x, z, m.m_coreX1, m.m_coreZ1, m.LogicalScale());
         m.m_bTopography = true;
     }
+    if (c.layered) {
+        m.m_dcBackground = -1;
+        m.m_dcModel.emplace_back(0, 0, c.coreWidth, 10, -2.0f, 0, m.m_coreX1, m.m_coreZ1, m.LogicalScale());
+    }
     RunDiscretization(m);
-    WriteForwardInputFile(m, m.m_inpFileName);
+    WriteForwardInputFile(m, m.m_inpFileName, c.design);
 }
 
 // Peak resident memory of one run of the program in the current folder, in MB of 2^20 bytes.
@@ -155,6 +169,28 @@ void BM_Ferrovan(benchmark::State& state, const Case& c)
     }
 }
 
+// The average relative resolution of a set in the design's report.
+double ReportedAverage(const std::string& report, const std::string& set)
+{
+    const size_t at = report.find("\n" + set + ", ");
+    const size_t colon = at == std::string::npos ? at : report.find(": ", at);
+    return colon == std::string::npos ? -1 : std::atof(report.c_str() + colon + 2);
+}
+
+void BM_SurveyDesign(benchmark::State& state, const Case& c)
+{
+    Prepare(c);
+    std::string report;
+    for (auto _ : state) {
+        CRunLog log;
+        const CForwardJob job = ReadForwardJob("ferrovan.inp", log);
+        report = DesignSurvey(ReadForwardFiles(job, log), job, log, CEngineOptions{});
+    }
+    state.counters["optimized"] = ReportedAverage(report, "optimized");
+    state.counters["dipole_dipole"] = ReportedAverage(report, "dipole-dipole");
+    state.counters["peak_MB"] = ProgramPeakMegabytes();
+}
+
 BENCHMARK_CAPTURE(BM_Ferrovan, default_dc, kDefault)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, large_dc, kLarge)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, large_ipl, kLargeIpl)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -165,6 +201,11 @@ BENCHMARK_CAPTURE(BM_Ferrovan, large_estimate, kLargeEstimate)->Unit(benchmark::
 BENCHMARK_CAPTURE(BM_Ferrovan, large_hill_estimate, kLargeHillEstimate)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, default_sensitivity, kDefaultSensitivity)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, large_sensitivity, kLargeSensitivity)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_SurveyDesign, design_48, kDesign48)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK_CAPTURE(BM_SurveyDesign, design_48_layered, kDesign48Layered)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Ferrovan, many_electrodes, kMany)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 } // namespace

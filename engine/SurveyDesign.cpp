@@ -19,7 +19,7 @@
 
 namespace {
 
-// The damping, as a part of the mean squared row of the comprehensive set: enough to keep the
+// The damping, as a part of the median squared row of the candidates: enough to keep the
 // resolution of blocks no set sees near 0, small enough that the blocks a set sees count.
 constexpr double kDamping = 0.01;
 // How the parameter blocks grow with depth: the first as thick as half a spacing, each next one
@@ -119,8 +119,8 @@ std::vector<double> ResolutionOf(const Eigen::VectorXd& inverseDiagonal, double 
 }
 
 // G'G of a whole candidate set, through the pairs: S' (sum over c of t_c t_c' / V_c^2) S with t_c
-// the configuration's signs on its pairs. Also the mean squared row.
-Eigen::MatrixXd NormalMatrix(const CDesignProblem& p, const std::vector<CConfiguration>& set, double& meanSquare)
+// the configuration's signs on its pairs.
+Eigen::MatrixXd NormalMatrix(const CDesignProblem& p, const std::vector<CConfiguration>& set)
 {
     const Eigen::Index pairs = p.pairs.rows();
     Eigen::MatrixXd weights = Eigen::MatrixXd::Zero(pairs, pairs);
@@ -133,9 +133,32 @@ Eigen::MatrixXd NormalMatrix(const CDesignProblem& p, const std::vector<CConfigu
             for (int j = 0; j < t.count; ++j)
                 weights(t.pair[i], t.pair[j]) += t.sign[i] * t.sign[j] / (v * v);
     }
-    Eigen::MatrixXd normal = p.pairs.transpose() * (weights * p.pairs);
-    meanSquare = set.empty() ? 0 : normal.trace() / static_cast<double>(set.size());
-    return normal;
+    return p.pairs.transpose() * (weights * p.pairs);
+}
+
+// The median of the candidates' squared rows, through the pairs' Gram matrix: a few
+// configurations whose terms nearly cancel on this earth have rows far above the others, and
+// would set the damping for all.
+double MedianSquaredRow(const CDesignProblem& p, const std::vector<CConfiguration>& set)
+{
+    const Eigen::MatrixXd gram = p.pairs * p.pairs.transpose();
+    std::vector<double> squares;
+    squares.reserve(set.size());
+    for (const CConfiguration& c : set) {
+        double v = 0;
+        if (!p.Row(c, v))
+            continue;
+        const CTerms t = TermsOf(c, p.electrodes);
+        double sum = 0;
+        for (int i = 0; i < t.count; ++i)
+            for (int j = 0; j < t.count; ++j)
+                sum += t.sign[i] * t.sign[j] * gram(t.pair[i], t.pair[j]);
+        squares.push_back(sum / (v * v));
+    }
+    if (squares.empty())
+        return 0;
+    std::nth_element(squares.begin(), squares.begin() + squares.size() / 2, squares.end());
+    return squares[squares.size() / 2];
 }
 
 std::string Protocol(const std::vector<CConfiguration>& set, const std::vector<int>& number)
@@ -176,8 +199,7 @@ bool CDesignProblem::Row(const CConfiguration& c, double& v, Eigen::VectorXd* g)
 std::vector<double> ResolutionDiagonal(const CDesignProblem& problem, const std::vector<CConfiguration>& set,
                                        double lambda)
 {
-    double meanSquare = 0;
-    return ResolutionOf(InverseDiagonal(NormalMatrix(problem, set, meanSquare), lambda), lambda);
+    return ResolutionOf(InverseDiagonal(NormalMatrix(problem, set), lambda), lambda);
 }
 
 double AverageRelativeResolution(const std::vector<double>& r, const std::vector<double>& comprehensive)
@@ -351,9 +373,8 @@ std::string DesignSurvey(const CForwardInput& in, const CForwardJob& job, CRunLo
         throw CEngineError(FormatC("The survey design asks for %i configurations, but there are only %zu candidates "
                                    "%s.",
                                    d.count, candidates.size(), source.c_str()));
-    double meanSquare = 0;
-    const Eigen::MatrixXd normal = NormalMatrix(problem, candidates, meanSquare);
-    const double lambda = kDamping * meanSquare;
+    const double lambda = kDamping * MedianSquaredRow(problem, candidates);
+    const Eigen::MatrixXd normal = NormalMatrix(problem, candidates);
     const std::vector<double> comprehensive = ResolutionOf(InverseDiagonal(normal, lambda), lambda);
     log.Stage(FormatC("resolution of the %zu candidates over %i blocks", candidates.size(), blocks));
 
@@ -368,21 +389,22 @@ std::string DesignSurvey(const CForwardInput& in, const CForwardJob& job, CRunLo
         chosen.push_back(candidates[c]);
     log.Stage(FormatC("choosing %zu configurations", chosen.size()));
 
+    // Lines that read alike in a message box's proportional font and in a terminal.
     std::string report = FormatC("Survey design by resolution (compare-R): %zu of the %zu candidates %s, "
-                                 "electrodes %g apart from x = %g\n",
+                                 "%g apart from x = %g.\n",
                                  chosen.size(), candidates.size(), source.c_str(), d.spacing, d.x1);
-    report += FormatC("Section x %g to %g, z %g to %g: %i blocks; damping %.4g\n", d.x1, d.x2, d.z1, d.z2, blocks,
+    report += FormatC("Section x %g to %g, z %g to %g: %i blocks; damping %.4g.\n", d.x1, d.x2, d.z1, d.z2, blocks,
                       lambda);
-    report += "Set                   Configurations   Average relative resolution\n";
+    report += "Average relative resolution (R_jj of the set over R_jj of all candidates, per block):\n";
     auto line = [&](const char* name, const std::vector<CConfiguration>& set) {
         const double average = AverageRelativeResolution(ResolutionDiagonal(problem, set, lambda), comprehensive);
-        report += FormatC("%-20s  %14zu   %.4f\n", name, set.size(), average);
+        report += FormatC("%s, %zu configurations: %.3f\n", name, set.size(), average);
     };
     line("optimized", chosen);
     line("dipole-dipole", ClassicSet(EClassicSet::dipoleDipole, number, d.count));
     line("Wenner", ClassicSet(EClassicSet::wenner, number, d.count));
     line("Wenner-Schlumberger", ClassicSet(EClassicSet::wennerSchlumberger, number, d.count));
-    report += FormatC("Relative resolution: R_jj of the set over R_jj of all candidates, per block; %.1f s\n",
+    report += FormatC("Designed in %.1f s.\n",
                       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 
     try {

@@ -21,6 +21,7 @@
 #include <random>
 #include <set>
 #include <sstream>
+#include <string>
 
 namespace {
 
@@ -54,13 +55,8 @@ double Average(const std::string& report, const std::string& set)
     std::istringstream lines(report);
     std::string line;
     while (std::getline(lines, line))
-        if (line.rfind(set + " ", 0) == 0) {
-            std::istringstream words(line.substr(set.size()));
-            int count = 0;
-            double average = -1;
-            words >> count >> average;
-            return average;
-        }
+        if (line.rfind(set + ", ", 0) == 0)
+            return std::stod(line.substr(line.find(": ") + 2));
     ADD_FAILURE() << set << " is not in the report:\n" << report;
     return -1;
 }
