@@ -425,7 +425,8 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         err << "Cannot work in the folder of " << path << ".\n";
         return 1;
     }
-    if (!ErasePreviousResults(m))
+    bool erase = false;
+    if (!AskToErasePreviousResults(m, erase))
         return 1;
 
     CDiscretizeSettings& d = m.m_discretize;
@@ -449,7 +450,7 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         return 1;
 
     CDiscretized done;
-    if (!Attempt([&] { done = RunDiscretization(m); }))
+    if (!Attempt([&] { done = RunDiscretization(m, erase); }))
         return 1;
     ShowWarnings(done.warnings);
     out << done.summary;

@@ -195,7 +195,9 @@ void CSectomatDoc::OnDiscretize()
         AfxMessageBox("Save the model before discretizing it.");
         return;
     }
-    if (!ErasePreviousResults(*this))
+    // Asked now, done only when the discretization goes ahead: a Cancel or a refusal keeps them.
+    bool erase = false;
+    if (!AskToErasePreviousResults(*this, erase))
         return;
 
     m_discretize = ProposedSettings(*this);
@@ -205,7 +207,6 @@ void CSectomatDoc::OnDiscretize()
     if (dlg.DoModal() != IDOK)
         return;
     m_discretize = dlg.m_settings;
-    m_bDiscretized = m_bForwardDone = false;
 
     CDlgFwdType type;
     type.m_fwdType = m_discretize.forward;
@@ -220,9 +221,10 @@ void CSectomatDoc::OnDiscretize()
         return;
 
     CDiscretized done;
+    m_bDiscretized = m_bForwardDone = false;
     {
         CWaitCursor wait;
-        if (!Attempt([&] { done = RunDiscretization(*this); }))
+        if (!Attempt([&] { done = RunDiscretization(*this, erase); }))
             return;
     }
     ShowWarnings(done.warnings);
@@ -332,13 +334,15 @@ void CSectomatDoc::OnUpdateExportData(CCmdUI* ui)
     ui->Enable(!IsModified() && m_bForwardDone);
 }
 
-bool ErasePreviousResults(CModelData& model)
+bool AskToErasePreviousResults(const CModelData& model, bool& erase)
 {
+    erase = false;
     if (!HasPreviousResults(model))
         return true;
     if (AfxMessageBox(kEraseResultsQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
-    return Attempt([&] { RemovePreviousResults(model); });
+    erase = true;
+    return true;
 }
 
 void AnnounceForwardFinished(const CModelData& model, double targetPercent, bool programWarnings)

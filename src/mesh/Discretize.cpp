@@ -110,7 +110,7 @@ CDiscretizeSettings ProposedSettings(const CModelData& m)
     return s;
 }
 
-CDiscretized RunDiscretization(CModelData& m)
+CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults)
 {
     CDiscretized result;
     const CDiscretizeSettings& d = m.m_discretize;
@@ -138,6 +138,8 @@ CDiscretized RunDiscretization(CModelData& m)
                                "Work in smaller units, such as metres.");
         }
 
+        if (erasePreviousResults)
+            RemovePreviousResults(m);
         survey.file.Write(m.m_locFileName);
         if (d.mesh == EMeshOption::existing) {
             m.m_meshFileName = d.existingMesh;

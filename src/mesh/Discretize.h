@@ -36,6 +36,9 @@ struct CDiscretized {
 
 // Writes the discretization into the current folder (locations, mesh unless an existing one is
 // used, topography, conductivity and, for IP and IPL, chargeability), stores the discretized
-// shapes in the blocks and the surface in the model, and composes the summary. Raises CRefusal
-// or CFileException when a step ended the command; files written before it stay.
-CDiscretized RunDiscretization(CModelData& model);
+// shapes in the blocks and the surface in the model, and composes the summary. With
+// erasePreviousResults, the results of an earlier forward run go once the survey and the mesh are
+// planned, just before the first file is written. Raises CRefusal or CFileException when a step
+// ended the command; a refusal before the first file leaves the folder as it was, files written
+// before a later one stay.
+CDiscretized RunDiscretization(CModelData& model, bool erasePreviousResults = false);

@@ -178,6 +178,13 @@ TEST_F(BatchTest, WarningsAndTheEraseQuestionArePrintedAndTheRunGoesOn)
             std::filesystem::remove(name);
     WriteBytes("obs_dc.dat", "old");
     WriteBytes("ferrovan.log", "old");
+    // A refused setting or survey comes before the erase, which happens only when the run goes on.
+    EXPECT_EQ(Run({"--a", "0"}), 1);
+    WriteBytes("protocol.txt", "1 2 3 50\n");
+    EXPECT_EQ(Run({"--protocol", "protocol.txt"}), 1);
+    EXPECT_NE(err.str().find("Electrode 50 of the protocol"), std::string::npos) << err.str();
+    EXPECT_TRUE(FileExists("obs_dc.dat") && FileExists("ferrovan.log") && !FileExists("loc2d.txt"));
+    std::filesystem::remove("protocol.txt");
     EXPECT_EQ(Run({}), 0);
     EXPECT_EQ(err.str(), "Forward modeling has already been done in this folder.\nDo you want to erase previous "
                          "results?\nYes\n");

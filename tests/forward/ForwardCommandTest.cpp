@@ -140,7 +140,14 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     // chargeability file, whatever model is shown; the results of the earlier run are gone.
     Trigger(ID_EDIT_IP_MODEL);
     RemoveFile(dir.File("standin-script.txt")); // the viewer started next must not write them again
-    log.Answer(IDYES);                          // erase the previous results
+    // Yes to the question, then Cancel: the results stay until a discretization goes ahead.
+    log.Answer(IDYES);
+    ModalAnswer cancel([](QWidget* w) { return w->windowTitle() == "Discretize model"; },
+                       [](QWidget* w) { ClickItem(w, IDCANCEL); });
+    Trigger(ID_DISCRETIZE);
+    EXPECT_TRUE(cancel.Answered());
+    EXPECT_TRUE(FileExists("obs_dc.dat") && Enabled(ID_FORWARD_MODEL));
+    log.Answer(IDYES); // erase the previous results
     ASSERT_NO_FATAL_FAILURE(Discretize());
     EXPECT_EQ(WaitForRuns(dir.Path(), ++runs).back(), (Args{"velquor-model-viewer.exe", "mesh2d.txt", "model2d.con"}));
     EXPECT_FALSE(Enabled(ID_VIEW_DATA));
