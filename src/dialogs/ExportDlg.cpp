@@ -113,6 +113,11 @@ void CExportDlg::OnBrowse()
 
 void CExportDlg::OnOK()
 {
-    if (UpdateData(true) && ShowVerdict(CheckExportSettings(m_settings)))
-        EndDialog(IDOK);
+    if (!UpdateData(true) || !ShowVerdict(CheckExportSettings(m_settings)))
+        return;
+    if (m_acceptPath && !m_acceptPath(m_settings.path)) {
+        GotoDlgCtrl(IDC_EXPORT_FILE);
+        return;
+    }
+    EndDialog(IDOK);
 }

@@ -3,6 +3,9 @@
 #include "forward/Export.h"
 #include "platform/Dialog.h"
 
+#include <functional>
+#include <string>
+
 // File > Export data: the format of the inversion program, the noise added, whether the forward
 // run's estimate of its error goes into the error column, and the file.
 class CExportDlg : public CDialog {
@@ -10,6 +13,9 @@ public:
     CExportDlg();
 
     CExportSettings m_settings; // the path is full; the caller proposes one
+    // Asked on OK after the settings' own checks: false keeps the dialog open with the file name
+    // selected (the caller has said why).
+    std::function<bool(const std::string& path)> m_acceptPath;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -191,9 +191,16 @@ void CSectomatDoc::OnFileSave()
 
 void CSectomatDoc::OnDiscretize()
 {
+    // The files of the folder must come from a model that is saved: OK saves it and goes on.
     if (IsModified()) {
-        AfxMessageBox("Save the model before discretizing it.");
-        return;
+        if (AfxMessageBox("Save the model before discretizing it.", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+            return;
+        if (GetPathName().empty())
+            OnFileSave();
+        else
+            WriteModel(GetPathName());
+        if (IsModified())
+            return;
     }
     // Asked now, done only when the discretization goes ahead: a Cancel or a refusal keeps them.
     bool erase = false;
@@ -207,21 +214,24 @@ void CSectomatDoc::OnDiscretize()
     if (dlg.DoModal() != IDOK)
         return;
     m_discretize = dlg.m_settings;
+    m_bDiscretized = m_bForwardDone = false;
 
-    CDlgFwdType type;
-    type.m_fwdType = m_discretize.forward;
-    type.m_accuracyPercent = m_discretize.accuracyPercent;
-    type.m_sensitivities = m_discretize.sensitivities;
-    if (type.DoModal() != IDOK)
-        return;
-    m_discretize.forward = type.m_fwdType;
-    m_discretize.accuracyPercent = type.m_accuracyPercent;
-    m_discretize.sensitivities = type.m_sensitivities;
-    if (!ShowVerdict(CheckChargeabilities(*this)))
-        return;
+    // Until the forward type suits the chargeabilities: a Cancel of the warning or a refusal goes
+    // back to the dialog.
+    for (bool chosen = false; !chosen;) {
+        CDlgFwdType type;
+        type.m_fwdType = m_discretize.forward;
+        type.m_accuracyPercent = m_discretize.accuracyPercent;
+        type.m_sensitivities = m_discretize.sensitivities;
+        if (type.DoModal() != IDOK)
+            return;
+        m_discretize.forward = type.m_fwdType;
+        m_discretize.accuracyPercent = type.m_accuracyPercent;
+        m_discretize.sensitivities = type.m_sensitivities;
+        chosen = ConfirmVerdict(CheckChargeabilities(*this));
+    }
 
     CDiscretized done;
-    m_bDiscretized = m_bForwardDone = false;
     {
         CWaitCursor wait;
         if (!Attempt([&] { done = RunDiscretization(*this, erase); }))
@@ -307,19 +317,20 @@ void CSectomatDoc::OnExportData()
     // Proposed beside the model, as the other files are.
     if (dlg.m_settings.path.empty())
         dlg.m_settings.path = AbsolutePath(DefaultExportFileName(dlg.m_settings.format));
+    // A refused name or a No to replacing a file goes back to the dialog.
+    dlg.m_acceptPath = [this](const std::string& path) {
+        if (IsSameFile(path, GetPathName())) {
+            AfxMessageBox("Cannot export the data over the model file.");
+            return false;
+        }
+        if (!Attempt([&] { CheckExportPath(*this, path); }))
+            return false;
+        return !FileExists(path) ||
+               AfxMessageBox(path + " already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    };
     if (dlg.DoModal() != IDOK)
         return;
     m_export = dlg.m_settings;
-    const std::string& path = m_export.path;
-    if (IsSameFile(path, GetPathName())) {
-        AfxMessageBox("Cannot export the data over the model file.");
-        return;
-    }
-    if (!Attempt([&] { CheckExportPath(*this, path); }))
-        return;
-    if (FileExists(path) &&
-        AfxMessageBox(path + " already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return;
     std::string summary;
     {
         CWaitCursor wait;

@@ -27,6 +27,16 @@ bool ShowVerdict(const CVerdict& verdict)
     return !verdict.refusal;
 }
 
+bool ConfirmVerdict(const CVerdict& verdict)
+{
+    for (const std::string& warning : verdict.warnings)
+        if (AfxMessageBox(warning, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
+            return false;
+    if (verdict.refusal)
+        Show(*verdict.refusal);
+    return !verdict.refusal;
+}
+
 bool Attempt(const std::function<void()>& work)
 {
     try {

@@ -42,6 +42,9 @@ struct CVerdict {
 // Shows the warnings, then the refusal, each in a box; false when there was a refusal.
 bool ShowVerdict(const CVerdict& verdict);
 void ShowWarnings(const CWarnings& warnings);
+// As ShowVerdict, with each warning a question whose Cancel stops there: true when every warning
+// was answered OK and nothing was refused.
+bool ConfirmVerdict(const CVerdict& verdict);
 
 // Runs a command's work; a refusal or a file error it raises is shown in a box and gives false.
 bool Attempt(const std::function<void()>& work);

@@ -98,12 +98,22 @@ TEST(DiscretizeCommand, RefusesAnUnsavedModelAsksAboutEarlierResultsThenWritesTh
     s.Save();
     WriteBytes(s.dir.File("obs_dc.dat"), "old");
     s.doc.SetModifiedFlag();
-    Discretize(s.doc, nullptr, nullptr);
+    Discretize(s.doc, nullptr, nullptr); // the log answers Cancel
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Save the model before discretizing it."});
-    EXPECT_EQ(log.Boxes().at(0).style, MB_OK);
+    EXPECT_EQ(log.Boxes().at(0).style, MB_OKCANCEL | MB_ICONQUESTION);
+    EXPECT_TRUE(s.doc.IsModified());
+
+    // OK saves the model where it was and goes on to the next question.
+    log.Clear();
+    log.Answer(IDOK);
+    s.doc.m_dcBackground = -2.5f;
+    Discretize(s.doc, nullptr, nullptr);
+    EXPECT_FALSE(s.doc.IsModified());
+    EXPECT_EQ(Lines(s.Read("model.txt")).at(1).rfind("0 -2.5", 0), 0u);
+    s.doc.m_dcBackground = -3;
+    s.Save();
 
     log.Clear();
-    s.doc.SetModifiedFlag(false);
     const std::string question =
         "Forward modeling has already been done in this folder.\nDo you want to erase previous results?";
     Discretize(s.doc, nullptr, nullptr); // the log answers No
@@ -250,7 +260,18 @@ TEST(DiscretizeCommand, ForwardTypeAndTopographyDecideTheFilesAndTheLastSummaryL
             s.AddBlock(s.doc.m_ipModel, *row.ipBlock);
         s.doc.m_ipBackground = row.ipBackground;
         s.Save();
-        Discretize(s.doc, PressOk, [&](QDialog* d) { Do(d, {{row.radio}, {IDOK}}); });
+        // A refusal goes back to the forward type dialog, which is cancelled then; the warning is
+        // answered OK.
+        const bool refused = row.messages == std::vector<std::string>{charge};
+        if (row.messages == std::vector<std::string>{emptyIP})
+            log.Answer(IDOK);
+        std::optional<ModalAnswer> again;
+        Discretize(s.doc, PressOk, [&](QDialog* d) {
+            if (refused)
+                again.emplace(On("Type of 2D Forwad Modelling", [](QDialog* d) { ClickItem(d, IDCANCEL); }));
+            Do(d, {{row.radio}, {IDOK}});
+        });
+        EXPECT_TRUE(!refused || again->Answered());
         std::vector<std::string> texts = log.Texts(), files = {"model.txt"};
         if (!row.tail.empty()) {
             ASSERT_FALSE(texts.empty());
@@ -267,6 +288,21 @@ TEST(DiscretizeCommand, ForwardTypeAndTopographyDecideTheFilesAndTheLastSummaryL
         EXPECT_EQ(s.Files(), files);
         EXPECT_EQ(s.doc.m_bDiscretized, !row.tail.empty());
     }
+
+    // Cancel to the empty chargeability model's warning goes back to the dialog, where DC goes on.
+    MessageLog log;
+    Scene s;
+    s.Save();
+    log.Answer(IDCANCEL);
+    std::optional<ModalAnswer> again;
+    Discretize(s.doc, PressOk, [&](QDialog* d) {
+        again.emplace(On("Type of 2D Forwad Modelling", [](QDialog* d) { Do(d, {{IDC_FWD_DC}, {IDOK}}); }));
+        Do(d, {{IDC_FWD_DC_IP}, {IDOK}});
+    });
+    EXPECT_TRUE(again->Answered());
+    EXPECT_EQ(log.Texts().front(), emptyIP);
+    EXPECT_TRUE(s.doc.m_bDiscretized);
+    EXPECT_EQ(s.doc.m_discretize.forward, EForwardType::dc);
 }
 
 // The batch mode, given the same choices as the dialogs, writes the same bytes and summary.

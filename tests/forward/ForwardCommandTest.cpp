@@ -230,10 +230,16 @@ TEST_F(ForwardCommandTest, ExportWritesTheChosenFormatBesideTheModel)
     WriteBytes(dir.File("standin-script.txt"), "obs_dc.dat\n");
     ASSERT_NO_FATAL_FAILURE(Trigger(ID_FORWARD_MODEL));
     WriteBytes(dir.File("obs_dc.dat"), "0 0  10 20  0.0795775 100\r\n10 10  20 30  0.0795775 100\r\n");
-    auto exportAs = [&](std::vector<Step> steps) {
+    // A refused name keeps the dialog open with the name selected, and is cancelled then.
+    auto exportAs = [&](std::vector<Step> steps, bool refused = false) {
         ModalAnswer dialog = OnModal<QDialog>([&](QDialog* d) {
             Do(d, steps);
             ClickItem(d, IDOK);
+            if (refused) {
+                auto* file = qobject_cast<QLineEdit*>(DialogItem(d, IDC_EXPORT_FILE));
+                EXPECT_TRUE(d->isVisible() && d->focusWidget() == file && file->selectedText() == file->text());
+                ClickItem(d, IDCANCEL);
+            }
         });
         log.Clear();
         Trigger(ID_FILE_EXPORT_DATA);
@@ -249,10 +255,10 @@ TEST_F(ForwardCommandTest, ExportWritesTheChosenFormatBesideTheModel)
 
     WriteBytes(protocol, "kept");
     log.Answer(IDNO);
-    exportAs({});
+    exportAs({}, true);
     EXPECT_EQ(log.Texts(), std::vector<std::string>{protocol + " already exists.\nDo you want to replace it?"});
     EXPECT_EQ(ReadBytes(protocol), "kept");
-    exportAs({{IDC_EXPORT_FILE, "obs_dc.dat"}});
+    exportAs({{IDC_EXPORT_FILE, "obs_dc.dat"}}, true);
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Cannot use \"obs_dc.dat\" as the\noutput filename, since this "
                                                     "file is written beside the\nmodel for forward modelling."});
 }
