@@ -2,6 +2,7 @@
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
 #include "model/ColourScale.h"
+#include "platform/TextFormat.h"
 #include "render/DataPicture.h"
 #include "render/ModelPicture.h"
 #include "render/PictureFiles.h"
@@ -233,6 +234,41 @@ TEST_F(DataPictureTest, TheSurfaceIsDrawnAboveTheSection)
     const int x = frame.band.left() + frame.band.width() / 4;
     EXPECT_EQ(PixelAt(image, QPointF(x, frame.band.bottom() - 2)), qRgb(222, 205, 170));
     EXPECT_EQ(PixelAt(image, QPointF(x, frame.band.top() + 1)), kWhite);
+}
+
+// Multiple gradient, spacing 10: A 0 B 60 and A 10 B 70, each with M N at the four places between.
+// Each datum has a colour of its own.
+TEST_F(DataPictureTest, GradientDataAreDrawnAtTheMidpointOfMNEachInACellOfItsOwn)
+{
+    std::string text = "! A B M N V/I(ohm) rho_a(ohm m)\r\n";
+    for (int i = 0; i < 8; ++i) {
+        const int a = i < 4 ? 0 : 10, m = a + 10 * (i % 4 + 1);
+        text += FormatC("%i %i  %i %i  1 %g\r\n", a, a + 60, m, m + 10, std::pow(10.0, i * 3.0 / 7));
+    }
+    WriteBytes(dir.File("obs_dc.dat"), text);
+    std::string error;
+    picture = LoadDataPicture(dir.File("obs_dc.dat"), false, "", error);
+    ASSERT_TRUE(picture) << error;
+    // M N 10 to 20: plotted at 15, not at the array's midpoint 22.5, at the median depth of
+    // investigation of Edwards' integral for these positions, 0.5607 spacings.
+    const CSectionCell& first = picture->Section().cells[0];
+    EXPECT_EQ(first.x, 15);
+    EXPECT_NEAR(first.depth, 5.607, 1e-3);
+    // M N 30 to 40 lies as far into both spreads, mirrored: one plotting point, the cell split
+    // with the spread further left on the left.
+    const CSectionCell& mirrored = picture->Section().cells[5];
+    EXPECT_EQ(picture->Section().cells[2].x, mirrored.x);
+    EXPECT_NEAR(picture->Section().cells[2].depth, mirrored.depth, 1e-9);
+    EXPECT_EQ(picture->DatumAt({mirrored.x - 1, mirrored.depth}), 2);
+    EXPECT_EQ(picture->DatumAt({mirrored.x + 1, mirrored.depth}), 5);
+    for (bool nLevel : {false, true}) {
+        picture->nLevel = nLevel;
+        const Shot shot(*picture, picture->WholeWindow());
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(PixelAt(shot.image, shot.mapping.ToPixel(picture->CellRect(i).center())),
+                      picture->CellColour(i).rgb())
+                << "datum " << i + 1 << (nLevel ? " by n-level" : "");
+    }
 }
 
 // Writing itself shows in the viewers' own tests, a write failing part way in StdioFileTest.
