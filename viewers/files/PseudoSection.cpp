@@ -119,8 +119,9 @@ std::vector<CCellBox> LayOutCells(const std::vector<CPlace>& places, double half
                                          [](double x, const CSite& site) { return x < site.right; });
         return it != sites.end() && it->left < right;
     };
-    // Half the distance from row r to the nearest row above (step -1) or below (+1) with a cell
-    // across the site, -1 for none. Past kLooked rows only a bound is known: limit.
+    // Half the distance from row r to the nearest row above or below with a cell across the site,
+    // -1 for none. Only kLooked rows are looked at: limit, half the distance to the last one, is as
+    // far as the cell may reach while a row further off might still have one (HUGE_VAL when none can).
     constexpr size_t kLooked = 200; // so that rows of data that never overlap take no quadratic time
     auto reach = [&](size_t r, const CSite& site, bool below, double& limit) {
         for (size_t k = 1; k <= kLooked; ++k) {
