@@ -61,8 +61,9 @@ TEST_F(ViewerFiles, EveryArrayLaysOutItsDataByMidpointAndLevel)
             const CDataRecord& d = set.data[i];
             const CSectionCell& c = section.cells[i];
             EXPECT_EQ(c.level, std::lround(std::min(std::fabs(d.m - d.b), std::fabs(d.m - d.a)) / 10));
-            EXPECT_TRUE(c.top < c.depth && c.depth < c.bottom && c.x - 5 >= section.xMin && c.x + 5 <= section.xMax);
-            EXPECT_EQ(rows.emplace(c.level, std::pair(c.top, c.bottom)).first->second, std::pair(c.top, c.bottom));
+            const CCellBox& b = c.box; // spacing wide: no data crowd
+            EXPECT_TRUE(b.top < c.depth && c.depth < b.bottom && b.left == c.x - 5 && b.right == c.x + 5);
+            EXPECT_EQ(rows.emplace(c.level, std::pair(b.top, b.bottom)).first->second, std::pair(b.top, b.bottom));
         }
         ASSERT_EQ(rows.size(), 6u);
         for (int level = 2; level <= 6; ++level)
@@ -70,6 +71,38 @@ TEST_F(ViewerFiles, EveryArrayLaysOutItsDataByMidpointAndLevel)
         EXPECT_DOUBLE_EQ(section.maxDepth, rows[6].second);
     }
 }
+
+// Every datum in a cell of its own, whatever the array: smaller cells where data crowd, data on one
+// plotting point side by side, and the depth axis ends under the deepest datum.
+TEST_F(ViewerFiles, NoCellCoversAnotherInAnyArray)
+{
+    auto apart = [](const CCellBox& p, const CCellBox& q) {
+        return p.right <= q.left || q.right <= p.left || p.bottom <= q.top || q.bottom <= p.top;
+    };
+    for (int type = 0; type <= static_cast<int>(EArray::gradient); ++type) {
+        CModelData m; // Wenner-Schlumberger with every dipole length and gradient: thousands of data
+        m.m_discretize.array = EArray(type);
+        m.m_discretize.aSpacing = m.m_discretize.array >= EArray::wennerSchlumberger ? 2 : 10;
+        m.m_discretize.n = m.m_discretize.array >= EArray::wennerSchlumberger ? 20 : 6;
+        WriteLocationsFile(m);
+        WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double) { return 100.0; });
+        CPseudoSection s;
+        ASSERT_EQ(s.Build(CDataFile::Read("obs_dc.dat", false), "obs_dc.dat"), "");
+        double deepest = 0;
+        for (size_t i = 0; i < s.cells.size(); ++i) {
+            const CSectionCell& c = s.cells[i];
+            deepest = std::max(deepest, c.depth);
+            ASSERT_TRUE(c.box.left < c.box.right && c.box.top <= c.depth && c.depth <= c.box.bottom &&
+                        c.box.top < c.box.bottom && c.box.left >= s.xMin && c.box.right <= s.xMax &&
+                        c.levelBox.left < c.levelBox.right && c.levelBox.top == c.level - 0.5);
+            for (size_t j = 0; j < i; ++j)
+                ASSERT_TRUE(apart(c.box, s.cells[j].box) && apart(c.levelBox, s.cells[j].levelBox))
+                    << "array " << type << ", data " << j << " and " << i;
+        }
+        EXPECT_LT(s.maxDepth, 1.1 * deepest) << "array " << type;
+    }
+}
+
 TEST(PseudoSectionColours, ApparentResistivityIsColouredAsLogConductivityAndNonPositiveOnesAreLeftOut)
 {
     CDataFile set;

@@ -235,6 +235,30 @@ TEST_F(DataPictureTest, TheSurfaceIsDrawnAboveTheSection)
     EXPECT_EQ(PixelAt(image, QPointF(x, frame.band.top() + 1)), kWhite);
 }
 
+// Multiple gradient: A 0 B 60 and A 10 B 70 with M N at each place between, each its own colour.
+TEST_F(DataPictureTest, GradientDataSitAtTheMidpointOfMNAndEveryDatumShows)
+{
+    WriteBytes(dir.File("obs_dc.dat"), "0 60 10 20 1 1\n0 60 20 30 1 2.7\n0 60 30 40 1 7.2\n0 60 40 50 1 19\n"
+                                       "10 70 20 30 1 52\n10 70 30 40 1 139\n10 70 40 50 1 373\n10 70 50 60 1 1000\n");
+    std::string error;
+    picture = LoadDataPicture(dir.File("obs_dc.dat"), false, "", error);
+    ASSERT_TRUE(picture) << error;
+    // M N 10 to 20: at 15, not the array's midpoint 22.5, and 0.5607 spacings deep by Edwards' integral.
+    EXPECT_EQ(picture->Section().cells[0].x, 15);
+    EXPECT_NEAR(picture->Section().cells[0].depth, 5.607, 1e-3);
+    // M N 30 to 40 lies mirrored in both spreads: one plotting point, the spread further left on the left.
+    const double depth = picture->Section().cells[2].depth;
+    EXPECT_EQ(std::pair(picture->DatumAt({34, depth}), picture->DatumAt({36, depth})), std::pair(2, 5));
+    for (bool nLevel : {false, true}) {
+        picture->nLevel = nLevel;
+        const Shot shot(*picture, picture->WholeWindow());
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(shot.At(picture->CellRect(i).center().x(), picture->CellRect(i).center().y()),
+                      picture->CellColour(i).rgb())
+                << i << nLevel;
+    }
+}
+
 // Writing itself shows in the viewers' own tests, a write failing part way in StdioFileTest.
 TEST(PictureFiles, APictureThatCannotBeWrittenGivesTheReason)
 {

@@ -46,6 +46,123 @@ double MedianDepth(double a, double b, double m, double n)
     return 0.5 * (lo + hi);
 }
 
+namespace {
+
+// A datum's plotting point; data sharing one are put side by side in the order of key.
+struct CPlace {
+    double x, y, key;
+};
+
+// One plotting point of a row and the data drawn there.
+struct CSite {
+    double x = 0;
+    size_t first = 0, end = 0; // its data in the order of LayOutCells
+    double left = 0, right = 0;
+};
+
+// Cells about the plotting points that never overlap, so that no datum hides another. Points
+// whose y differ by at most yTolerance form a row; in a row a cell reaches halfway to its
+// neighbours and at most halfWidth from its point. Down, a cell reaches halfway to the nearest
+// row above and below that has a cell across the same x, and as far on the other side when it
+// has such a row on one side only; at most maxHalfHeight. Where data crowd, cells are small.
+// Data on one point (within xTolerance) split its cell into equal columns.
+std::vector<CCellBox> LayOutCells(const std::vector<CPlace>& places, double halfWidth, double maxHalfHeight,
+                                  double xTolerance, double yTolerance)
+{
+    std::vector<size_t> order(places.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    auto byY = [&](size_t p, size_t q) { return places[p].y < places[q].y; };
+    auto byX = [&](size_t p, size_t q) { return places[p].x < places[q].x; };
+    auto byKey = [&](size_t p, size_t q) { return places[p].key < places[q].key; };
+    std::stable_sort(order.begin(), order.end(), byY);
+
+    std::vector<double> rowY;
+    std::vector<std::vector<CSite>> rows;
+    for (size_t i = 0; i < order.size();) {
+        size_t j = i + 1;
+        while (j < order.size() && places[order[j]].y - places[order[i]].y <= yTolerance)
+            ++j;
+        double sum = 0;
+        for (size_t k = i; k < j; ++k)
+            sum += places[order[k]].y;
+        rowY.push_back(sum / static_cast<double>(j - i));
+        std::stable_sort(order.begin() + i, order.begin() + j, byX);
+        std::vector<CSite>& sites = rows.emplace_back();
+        for (size_t k = i; k < j;) {
+            size_t l = k + 1;
+            while (l < j && places[order[l]].x - places[order[k]].x <= xTolerance)
+                ++l;
+            CSite site;
+            for (size_t m = k; m < l; ++m)
+                site.x += places[order[m]].x;
+            site.x /= static_cast<double>(l - k);
+            site.first = k;
+            site.end = l;
+            std::stable_sort(order.begin() + k, order.begin() + l, byKey);
+            sites.push_back(site);
+            k = l;
+        }
+        for (size_t k = 0; k < sites.size(); ++k) {
+            CSite& site = sites[k];
+            site.left = k > 0 ? std::max(site.x - halfWidth, (sites[k - 1].x + site.x) / 2) : site.x - halfWidth;
+            site.right =
+                k + 1 < sites.size() ? std::min(site.x + halfWidth, (site.x + sites[k + 1].x) / 2) : site.x + halfWidth;
+        }
+        i = j;
+    }
+
+    // Whether row r has a cell across part of left to right; its cells are in order and apart.
+    auto across = [&rows](size_t r, double left, double right) {
+        const std::vector<CSite>& sites = rows[r];
+        const auto it = std::upper_bound(sites.begin(), sites.end(), left,
+                                         [](double x, const CSite& site) { return x < site.right; });
+        return it != sites.end() && it->left < right;
+    };
+    // Half the distance from row r to the nearest row above or below with a cell across the site,
+    // -1 for none. Only kLooked rows are looked at: limit, half the distance to the last one, is as
+    // far as the cell may reach while a row further off might still have one (HUGE_VAL when none can).
+    constexpr size_t kLooked = 200; // so that rows of data that never overlap take no quadratic time
+    auto reach = [&](size_t r, const CSite& site, bool below, double& limit) {
+        for (size_t k = 1; k <= kLooked; ++k) {
+            if (below ? r + k >= rows.size() : r < k) {
+                limit = HUGE_VAL;
+                return -1.0;
+            }
+            const size_t q = below ? r + k : r - k;
+            limit = std::fabs(rowY[q] - rowY[r]) / 2;
+            if (across(q, site.left, site.right))
+                return limit;
+        }
+        return -1.0;
+    };
+    std::vector<CCellBox> boxes(places.size());
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const double y = rowY[r];
+        for (const CSite& site : rows[r]) {
+            double upLimit = 0, downLimit = 0;
+            double up = reach(r, site, false, upLimit), down = reach(r, site, true, downLimit);
+            if (up < 0 && down < 0)
+                up = down = y > 0 ? y / 2 : halfWidth;
+            else if (up < 0)
+                up = down;
+            else if (down < 0)
+                down = up;
+            const double top = std::max(0.0, y - std::min({up, upLimit, maxHalfHeight}));
+            const double bottom = y + std::min({down, downLimit, maxHalfHeight});
+            const double width = (site.right - site.left) / static_cast<double>(site.end - site.first);
+            auto edge = [&](size_t k) {
+                return k < site.end ? site.left + width * static_cast<double>(k - site.first) : site.right;
+            };
+            for (size_t k = site.first; k < site.end; ++k)
+                boxes[order[k]] = {edge(k), edge(k + 1), top, bottom};
+        }
+    }
+    return boxes;
+}
+
+} // namespace
+
 std::string CPseudoSection::Build(const CDataFile& set, const std::string& path)
 {
     *this = CPseudoSection();
@@ -78,17 +195,28 @@ std::string CPseudoSection::Build(const CDataFile& set, const std::string& path)
     electrodes.erase(std::unique(electrodes.begin(), electrodes.end()), electrodes.end());
 
     cells.resize(set.data.size());
+    std::vector<CPlace> byDepth(cells.size()), byLevel(cells.size());
     vMin = HUGE_VAL;
     vMax = -HUGE_VAL;
     for (size_t i = 0; i < cells.size(); ++i) {
         const CDataRecord& d = set.data[i];
         CSectionCell& c = cells[i];
-        c.x = (d.a + d.b + d.m + d.n) / 4;
+        // A multiple-gradient datum is plotted at the midpoint of M N (Dahlin and Zhou, 2006):
+        // the potential dipole moves between current electrodes that stay. Where M N is centred
+        // between A and B (Wenner, Wenner-Schlumberger) this is the midpoint of the array.
+        const bool between =
+            d.a != d.b && std::min(d.m, d.n) > std::min(d.a, d.b) && std::max(d.m, d.n) < std::max(d.a, d.b);
+        c.x = between ? (d.m + d.n) / 2 : (d.a + d.b + d.m + d.n) / 4;
         c.depth = MedianDepth(d.a, d.b, d.m, d.n);
         const double gap =
             std::min({std::fabs(d.m - d.a), std::fabs(d.n - d.a), std::fabs(d.m - d.b), std::fabs(d.n - d.b)});
         c.level = std::max(1, RoundToInt(gap / spacing));
         maxLevel = std::max(maxLevel, c.level);
+        // Data on one plotting point, such as gradient data whose current electrodes mirror
+        // each other about M N, share its cell side by side: the one whose current electrodes
+        // lie further left on the left, as a geophysicist lays out the spread.
+        byDepth[i] = {c.x, c.depth, (d.a + d.b) / 2};
+        byLevel[i] = {c.x, static_cast<double>(c.level), (d.a + d.b) / 2};
         c.valid = set.ip || d.value > 0;
         if (c.valid) {
             c.colourValue = set.ip ? d.value : -std::log10(d.value);
@@ -99,48 +227,18 @@ std::string CPseudoSection::Build(const CDataFile& set, const std::string& path)
     if (vMin > vMax)
         vMin = vMax = 0;
 
-    // Depths that differ only by the rounding of the positions in the file form one level;
-    // each cell reaches halfway to the levels above and below it.
-    std::vector<size_t> order(cells.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(), [this](size_t p, size_t q) { return cells[p].depth < cells[q].depth; });
-    std::vector<double> levels;
-    std::vector<size_t> levelOf(cells.size());
+    // Depths and positions that differ only by the rounding of the positions in the file are one.
     const double tolerance = 1e-3 * spacing;
-    for (size_t i = 0; i < order.size();) {
-        // Each pass takes at least one cell, whatever the depths are.
-        size_t j = i + 1;
-        double sum = cells[order[i]].depth;
-        levelOf[order[i]] = levels.size();
-        for (; j < order.size() && cells[order[j]].depth - cells[order[i]].depth <= tolerance; ++j) {
-            sum += cells[order[j]].depth;
-            levelOf[order[j]] = levels.size();
-        }
-        levels.push_back(sum / static_cast<double>(j - i));
-        i = j;
-    }
-    std::vector<double> bounds(levels.size() + 1);
-    if (levels.size() == 1) {
-        bounds[0] = levels[0] / 2;
-        bounds[1] = levels[0] * 1.5;
-    } else {
-        for (size_t i = 1; i < levels.size(); ++i)
-            bounds[i] = (levels[i - 1] + levels[i]) / 2;
-        bounds[0] = std::max(0.0, levels[0] - (bounds[1] - levels[0]));
-        bounds.back() = levels.back() + (levels.back() - bounds[levels.size() - 1]);
-    }
-    for (size_t i = 0; i < cells.size(); ++i) {
-        cells[i].top = bounds[levelOf[i]];
-        cells[i].bottom = bounds[levelOf[i] + 1];
-    }
-    maxDepth = bounds.back();
-
+    const std::vector<CCellBox> boxes = LayOutCells(byDepth, spacing / 2, HUGE_VAL, tolerance, tolerance);
+    const std::vector<CCellBox> levelBoxes = LayOutCells(byLevel, spacing / 2, 0.5, tolerance, 0);
     xMin = electrodes.front();
     xMax = electrodes.back();
-    for (const CSectionCell& c : cells) {
-        xMin = std::min(xMin, c.x - spacing / 2);
-        xMax = std::max(xMax, c.x + spacing / 2);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        cells[i].box = boxes[i];
+        cells[i].levelBox = levelBoxes[i];
+        maxDepth = std::max(maxDepth, boxes[i].bottom);
+        xMin = std::min({xMin, boxes[i].left, levelBoxes[i].left});
+        xMax = std::max({xMax, boxes[i].right, levelBoxes[i].right});
     }
     return "";
 }

@@ -11,18 +11,24 @@ struct CDataFile;
 // (B = A, N = M). The electrodes of the source must not share a position with the receiver's.
 double MedianDepth(double a, double b, double m, double n);
 
+// A cell's extent in the section: x across, pseudo-depth or n-level down.
+struct CCellBox {
+    double left = 0, right = 0, top = 0, bottom = 0;
+};
+
 // Where one datum is drawn in the pseudo-section.
 struct CSectionCell {
-    double x = 0;     // the array's midpoint, (A + B + M + N) / 4
-    double depth = 0; // its pseudo-depth: the median depth of investigation
-    int level = 0;    // n: the gap between source and receiver in electrode spacings
-    double top = 0;   // the cell's extent in pseudo-depth, halfway to the levels above and below
-    double bottom = 0;
+    double x = 0;           // the midpoint of the array, (A + B + M + N) / 4; of M N when they lie between A and B
+    double depth = 0;       // its pseudo-depth: the median depth of investigation
+    int level = 0;          // n: the gap between source and receiver in electrode spacings
+    CCellBox box;           // the cell by pseudo-depth
+    CCellBox levelBox;      // the cell by n-level
     bool valid = false;     // false for an apparent resistivity at or below 0, which has no logarithm
     double colourValue = 0; // log10 of apparent conductivity (DC), as the model's colours; eta_a (IP)
 };
 
-// The pseudo-section of a data set: one cell per datum, spacing wide, centred on its midpoint.
+// The pseudo-section of a data set: one cell per datum about its plotting point, at most spacing
+// wide, and no cell over another's.
 class CPseudoSection {
 public:
     // Lays out the cells; "" on success, otherwise the message for the user (path names the file).

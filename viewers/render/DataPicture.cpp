@@ -52,10 +52,8 @@ QString CDataPicture::Title() const
 QRectF CDataPicture::CellRect(int index) const
 {
     const CSectionCell& c = m_section.cells[static_cast<size_t>(index)];
-    const double half = m_section.spacing / 2;
-    if (nLevel)
-        return QRectF(QPointF(c.x - half, c.level - 0.5), QPointF(c.x + half, c.level + 0.5));
-    return QRectF(QPointF(c.x - half, c.top), QPointF(c.x + half, c.bottom));
+    const CCellBox& b = nLevel ? c.levelBox : c.box;
+    return QRectF(QPointF(b.left, b.top), QPointF(b.right, b.bottom));
 }
 
 bool CDataPicture::ColourValue(int index, double& value) const
