@@ -45,7 +45,8 @@ public:
 
     // Draws, or draws again to remove, the thick inverted outline of the selected block.
     void DrawSelection(CDC* pDC);
-    // The surface's logical y at logical x; 0 (the core's top) without topography.
+    // The surface's logical y at logical x: the discretization's, flat beyond the topography's
+    // ends; 0 (the core's top) without topography.
     int ElevationAt(int x) const;
 
     void OnEditDCModel();
@@ -178,6 +179,11 @@ private:
     CPoint m_ptPanStart;
     double m_dPanX = 0, m_dPanY = 0;
     double m_lastCore[4] = {0, 0, 0, 0}; // x1, x2, z1, z2 at the last re-fit
+
+    // The discretization's surface profile (model units) reaching over logical x from left to
+    // right at least, and its logical y at logical x.
+    void SurfaceProfile(int left, int right, std::vector<double>& X, std::vector<double>& E) const;
+    int SurfaceY(const std::vector<double>& X, const std::vector<double>& E, int x) const;
 
     void UseModel(bool dcModel);
     void DrawModelBody(CDC* pDC);
