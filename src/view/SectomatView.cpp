@@ -4,6 +4,7 @@
 #include "document/SectomatDoc.h"
 #include "formats/TopographyFile.h"
 #include "forward/ForwardRun.h"
+#include "mesh/Locations.h"
 #include "mesh/Topography.h"
 #include "model/ColourScale.h"
 #include "platform/DC.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 CSectomatView::CSectomatView(QWidget* parent) : CView(parent), m_colours(BuildColourTable())
 {
@@ -120,6 +122,8 @@ void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
         doc->m_topo.back().m_pt = {m_nCoreWidth, 0};
     }
     m_itNearestTopo = doc->m_topo.end();
+    // A new discretization reads its protocol again.
+    m_surveyKey.clear();
     EndTracking(); // whatever it was following may be gone
     m_ptAnchor = m_ptCorner = {-1, -1};
     CView::OnUpdate(sender, hint, hintObject);
@@ -173,6 +177,28 @@ int CSectomatView::ElevationAt(int x) const
     std::vector<double> X, E;
     SurfaceProfile(x, x, X, E);
     return SurfaceY(X, E, x);
+}
+
+const std::vector<double>& CSectomatView::SurveyElectrodes()
+{
+    const CSectomatDoc* doc = GetDocument();
+    const CDiscretizeSettings& d = doc->m_discretize;
+    const std::string key =
+        FormatC("%.17g %.17g %i %.17g %i ", doc->m_coreX1, doc->m_coreX2, d.n, d.aSpacing, static_cast<int>(d.array)) +
+        d.protocolFile;
+    if (key == m_surveyKey)
+        return m_electrodes;
+    m_surveyKey = key;
+    std::set<double> electrodes;
+    CModelData model = *doc; // planning may lower n, which is the discretization's to do
+    try {
+        for (const CQuadrupole& q : PlanSurvey(model).file.data)
+            electrodes.insert({q.a, q.b, q.m, q.n});
+    } catch (const CRefusal&) {
+        // nothing to mark: the discretization gives the reason
+    }
+    m_electrodes.assign(electrodes.begin(), electrodes.end());
+    return m_electrodes;
 }
 
 void CSectomatView::OnDraw(CDC* pDC)
@@ -386,6 +412,18 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
     };
     // Above the plot, below the title, and as wide as the plot with the end markers' arms.
     pDC->IntersectClipRect({-60, -300, m_nCoreWidth + 60, m_nPlotHeight});
+
+    // Every electrode of the survey, a small wedge standing on the surface.
+    {
+        CBrush black(RGB(0, 0, 0));
+        CBrush* oldBrush = pDC->SelectObject(&black);
+        for (const double e : SurveyElectrodes()) {
+            const CPoint t = tip(RoundToInt((e - doc->m_coreX1) * m_dScale));
+            const CPoint wedge[3] = {{t.x - 25, t.y - 70}, {t.x + 25, t.y - 70}, t};
+            pDC->Polygon(wedge, 3);
+        }
+        pDC->SelectObject(oldBrush);
+    }
 
     CPen sourcePen(PS_SOLID, 2, RGB(0, 0, 0));
     if (IsNumberedArray(type)) {

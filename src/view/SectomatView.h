@@ -48,6 +48,9 @@ public:
     // The surface's logical y at logical x: the discretization's, flat beyond the topography's
     // ends; 0 (the core's top) without topography.
     int ElevationAt(int x) const;
+    // The model x of every electrode of the discretization's survey, increasing; none when the
+    // plan is refused.
+    const std::vector<double>& SurveyElectrodes();
 
     void OnEditDCModel();
     void OnUpdateEditDCModel(CCmdUI* ui);
@@ -184,6 +187,9 @@ private:
     // right at least, and its logical y at logical x.
     void SurfaceProfile(int left, int right, std::vector<double>& X, std::vector<double>& E) const;
     int SurfaceY(const std::vector<double>& X, const std::vector<double>& E, int x) const;
+    // The survey last planned and what for: a large survey is costly to plan at every repaint.
+    std::vector<double> m_electrodes;
+    std::string m_surveyKey;
 
     void UseModel(bool dcModel);
     void DrawModelBody(CDC* pDC);

@@ -192,6 +192,27 @@ TEST(ViewDraw, TheGroundIsDrawnWhereTheDiscretizationPutsIt)
         EXPECT_TRUE(s.At(x, depth(x / 10.0) - 40) == kAir && s.At(x, depth(x / 10.0) + 40) == kDarkBlue) << x;
 }
 
+// 101 electrodes, and an n too large, which the discretization lowers but never a repaint.
+TEST(ViewDraw, EveryElectrodeOfTheSurveyIsMarkedOnTheSurface)
+{
+    Scene s;
+    s.Valley();
+    CDiscretizeSettings& d = s.doc.m_discretize;
+    d.n = 60, d.aSpacing = 10, d.array = EArray::wennerSchlumberger;
+    s.Paint();
+    s.doc.m_bDiscretized = true;
+    s.Repaint();
+    EXPECT_EQ(d.n, 60);
+    // A mark at each, and none between them clear of the first configuration's arrows.
+    for (int x = 0; x <= 10000; x += 100) {
+        const int y = s.view.ElevationAt(x) - 30;
+        EXPECT_TRUE(s.At(x, y) == kBlack && (x < 300 || x == 10000 || s.At(x + 50, y) == kAir)) << x;
+    }
+    d.aSpacing = 0.001; // refused: nothing marked
+    s.Repaint();
+    EXPECT_EQ(s.At(5000, s.view.ElevationAt(5000) - 30), kAir);
+}
+
 TEST(ViewDraw, SelectionHighlightDrawnTwiceLeavesThePictureUnchanged)
 {
     Scene s;
@@ -340,7 +361,8 @@ TEST(ViewDraw, WholeCoreUnexaggeratedKeepsItsPicture)
     Scene s;
     FillEverything(s);
     const QImage& image = s.Repaint();
-    // Painted by the view as it was before it could zoom or exaggerate.
+    // Painted by the view as it was before it could zoom or exaggerate, and since with the survey's
+    // electrodes marked.
     const QImage golden = QImage(VMM_VIEW_TEST_DATA "/whole-core.png").convertToFormat(image.format());
     EXPECT_TRUE(image == golden);
     // And back to it from any zoom and exaggeration.
