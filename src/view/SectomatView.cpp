@@ -2,7 +2,10 @@
 
 #include "dialogs/ResourceIds.h"
 #include "document/SectomatDoc.h"
+#include "formats/TopographyFile.h"
 #include "forward/ForwardRun.h"
+#include "mesh/Locations.h"
+#include "mesh/Topography.h"
 #include "model/ColourScale.h"
 #include "platform/DC.h"
 #include "platform/Refusal.h"
@@ -10,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 CSectomatView::CSectomatView(QWidget* parent) : CView(parent), m_colours(BuildColourTable())
 {
@@ -118,6 +122,8 @@ void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
         doc->m_topo.back().m_pt = {m_nCoreWidth, 0};
     }
     m_itNearestTopo = doc->m_topo.end();
+    // A new discretization reads its protocol again.
+    m_surveyKey.clear();
     EndTracking(); // whatever it was following may be gone
     m_ptAnchor = m_ptCorner = {-1, -1};
     CView::OnUpdate(sender, hint, hintObject);
@@ -147,24 +153,52 @@ COLORREF CSectomatView::ValueColour(double v) const
     return m_colours[static_cast<size_t>(ColourIndex(v, m_dMin, m_dMax))];
 }
 
-int CSectomatView::ElevationAt(int x) const
+void CSectomatView::SurfaceProfile(int left, int right, std::vector<double>& X, std::vector<double>& E) const
 {
     const CSectomatDoc* doc = GetDocument();
-    if (!doc->m_bTopography || doc->m_topo.size() < 2)
+    X.clear();
+    E.clear();
+    if (!doc->m_bTopography)
+        return;
+    BuildExtendedProfile(*doc, doc->m_coreX1 + std::min(left, 0) / m_dScale,
+                         doc->m_coreX1 + std::max(right, m_nCoreWidth) / m_dScale, E, X);
+}
+
+int CSectomatView::SurfaceY(const std::vector<double>& X, const std::vector<double>& E, int x) const
+{
+    const CSectomatDoc* doc = GetDocument();
+    if (X.empty())
         return 0;
-    auto previous = doc->m_topo.begin();
-    auto current = std::next(previous);
-    // Advance while the point is right of the segment; never past the last point, so that a
-    // position beyond it extends the last segment.
-    while (current->m_pt.x < x && std::next(current) != doc->m_topo.end()) {
-        previous = current;
-        ++current;
+    return RoundToInt((-ElevationAlong(X, E, doc->m_coreX1 + x / m_dScale) - doc->m_coreZ1) * m_dScale);
+}
+
+int CSectomatView::ElevationAt(int x) const
+{
+    std::vector<double> X, E;
+    SurfaceProfile(x, x, X, E);
+    return SurfaceY(X, E, x);
+}
+
+const std::vector<double>& CSectomatView::SurveyElectrodes()
+{
+    const CSectomatDoc* doc = GetDocument();
+    const CDiscretizeSettings& d = doc->m_discretize;
+    const std::string key =
+        FormatC("%.17g %.17g %i %.17g %i ", doc->m_coreX1, doc->m_coreX2, d.n, d.aSpacing, static_cast<int>(d.array)) +
+        d.protocolFile;
+    if (key == m_surveyKey)
+        return m_electrodes;
+    m_surveyKey = key;
+    std::set<double> electrodes;
+    CModelData model = *doc; // planning may lower n, which is the discretization's to do
+    try {
+        for (const CQuadrupole& q : PlanSurvey(model).file.data)
+            electrodes.insert({q.a, q.b, q.m, q.n});
+    } catch (const CRefusal&) {
+        // nothing to mark: the discretization gives the reason
     }
-    const int dx = current->m_pt.x - previous->m_pt.x;
-    if (dx == 0)
-        return current->m_pt.y;
-    const int dy = current->m_pt.y - previous->m_pt.y;
-    return RoundToInt(static_cast<double>(dy) / dx * (x - previous->m_pt.x) + previous->m_pt.y);
+    m_electrodes.assign(electrodes.begin(), electrodes.end());
+    return m_electrodes;
 }
 
 void CSectomatView::OnDraw(CDC* pDC)
@@ -280,13 +314,24 @@ void CSectomatView::DrawModelBody(CDC* pDC)
         DrawSelection(pDC);
 
     if (doc->m_bTopography) {
+        // The air above the surface the discretization makes, wherever the plot shows.
+        const CRect shown = pDC->GetClipBox();
+        std::vector<double> X, E;
+        SurfaceProfile(shown.left, shown.right, X, E);
+        std::vector<CPoint> surface;
+        int top = 0;
+        for (const double x : X) {
+            const int lx = RoundToInt((x - doc->m_coreX1) * m_dScale);
+            surface.push_back({lx, SurfaceY(X, E, lx)});
+            top = std::min(top, surface.back().y);
+        }
         CBrush* previous = nullptr;
         pDC->SelectStockObject(LTGRAY_BRUSH, nullptr, &previous);
         pDC->BeginPath();
-        pDC->MoveTo(0, 0);
-        for (const CTopoPt& p : doc->m_topo)
-            pDC->LineTo(p.m_pt.x, p.m_pt.y);
-        pDC->LineTo(m_nCoreWidth, 0);
+        pDC->MoveTo(surface.front().x, top);
+        for (const CPoint& p : surface)
+            pDC->LineTo(p.x, p.y);
+        pDC->LineTo(surface.back().x, top);
         pDC->EndPath();
         pDC->FillPath();
         pDC->SelectObject(previous);
@@ -352,8 +397,10 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
     // Electrodes stand at section positions, but the markers keep their size in the page's
     // units whatever the zoom and exaggeration: the tip is the surface at x, taken to the page.
     const XFORM xf = SectionToPlot();
+    std::vector<double> X, E;
+    SurfaceProfile(0, m_nCoreWidth, X, E);
     auto tip = [&](int x) {
-        return CPoint{RoundToInt(x * xf.eM11 + xf.eDx), RoundToInt(ElevationAt(x) * xf.eM22 + xf.eDy)};
+        return CPoint{RoundToInt(x * xf.eM11 + xf.eDx), RoundToInt(SurfaceY(X, E, x) * xf.eM22 + xf.eDy)};
     };
     auto marker = [&](int x) {
         const CPoint t = tip(x);
@@ -365,6 +412,18 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
     };
     // Above the plot, below the title, and as wide as the plot with the end markers' arms.
     pDC->IntersectClipRect({-60, -300, m_nCoreWidth + 60, m_nPlotHeight});
+
+    // Every electrode of the survey, a small wedge standing on the surface.
+    {
+        CBrush black(RGB(0, 0, 0));
+        CBrush* oldBrush = pDC->SelectObject(&black);
+        for (const double e : SurveyElectrodes()) {
+            const CPoint t = tip(RoundToInt((e - doc->m_coreX1) * m_dScale));
+            const CPoint wedge[3] = {{t.x - 25, t.y - 70}, {t.x + 25, t.y - 70}, t};
+            pDC->Polygon(wedge, 3);
+        }
+        pDC->SelectObject(oldBrush);
+    }
 
     CPen sourcePen(PS_SOLID, 2, RGB(0, 0, 0));
     if (IsNumberedArray(type)) {

@@ -45,8 +45,12 @@ public:
 
     // Draws, or draws again to remove, the thick inverted outline of the selected block.
     void DrawSelection(CDC* pDC);
-    // The surface's logical y at logical x; 0 (the core's top) without topography.
+    // The surface's logical y at logical x: the discretization's, flat beyond the topography's
+    // ends; 0 (the core's top) without topography.
     int ElevationAt(int x) const;
+    // The model x of every electrode of the discretization's survey, increasing; none when the
+    // plan is refused.
+    const std::vector<double>& SurveyElectrodes();
 
     void OnEditDCModel();
     void OnUpdateEditDCModel(CCmdUI* ui);
@@ -178,6 +182,14 @@ private:
     CPoint m_ptPanStart;
     double m_dPanX = 0, m_dPanY = 0;
     double m_lastCore[4] = {0, 0, 0, 0}; // x1, x2, z1, z2 at the last re-fit
+
+    // The discretization's surface profile (model units) reaching over logical x from left to
+    // right at least, and its logical y at logical x.
+    void SurfaceProfile(int left, int right, std::vector<double>& X, std::vector<double>& E) const;
+    int SurfaceY(const std::vector<double>& X, const std::vector<double>& E, int x) const;
+    // The survey last planned and what for: a large survey is costly to plan at every repaint.
+    std::vector<double> m_electrodes;
+    std::string m_surveyKey;
 
     void UseModel(bool dcModel);
     void DrawModelBody(CDC* pDC);

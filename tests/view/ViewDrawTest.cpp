@@ -3,8 +3,11 @@
 // logical units and logical (x, y) lands on pixel ((x + 1000) / 10, (y + 1000) / 10).
 #include "app/Resource.h"
 #include "document/SectomatDoc.h"
+#include "formats/TopographyFile.h"
+#include "mesh/Discretize.h"
 #include "model/ColourScale.h"
 #include "platform/DC.h"
+#include "support/TempDir.h"
 #include "view/SectomatView.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +29,7 @@ QRgb Rgb(COLORREF c)
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
 const QRgb kDarkBlue = qRgb(0, 0, 139);
+const QRgb kAir = qRgb(192, 192, 192);
 
 struct Scene {
     CSectomatDoc doc;
@@ -167,9 +171,46 @@ TEST(ViewDraw, ElectrodeMarkersSitOnTheTopography)
         EXPECT_EQ(s.At(x, e + 40), kDarkBlue) << x;
         EXPECT_EQ(s.At(x, -100), kWhite) << x;
     }
-    // Outside the profile the end segments go on.
-    EXPECT_EQ(s.view.ElevationAt(-1000), 300);
-    EXPECT_EQ(s.view.ElevationAt(12000), 100);
+}
+
+// The core's top 50 above the datum, the topography short of its ends: the file's surface, flat
+// beyond the points and the core, not a slope up to the core's corners.
+TEST(ViewDraw, TheGroundIsDrawnWhereTheDiscretizationPutsIt)
+{
+    TempDir dir;
+    CurrentDirGuard cwd(dir.Path());
+    Scene s;
+    s.doc.m_coreZ1 = -50, s.doc.m_coreZ2 = 450, s.doc.m_bTopography = true;
+    s.doc.m_topo = {CTopoPt(150, -0.5, 0, -50, 10), CTopoPt(500, -45, 0, -50, 10), CTopoPt(850, -0.5, 0, -50, 10)};
+    RunDiscretization(s.doc);
+    const CTopographyFile file = CTopographyFile::Read("topo2d.txt");
+    auto depth = [&](double x) { return RoundToInt((50 - file.ElevationAt(x)) * 10); }; // logical y
+    s.Paint();
+    for (double x : {file.x.front(), -100.0, 0.0, 100.0, 500.0, 900.0, 1100.0, file.x.back()})
+        EXPECT_EQ(s.view.ElevationAt(RoundToInt(x * 10)), depth(x)) << x;
+    for (int x = 50; x <= 9950; x += 300)
+        EXPECT_TRUE(s.At(x, depth(x / 10.0) - 40) == kAir && s.At(x, depth(x / 10.0) + 40) == kDarkBlue) << x;
+}
+
+// 101 electrodes, and an n too large, which the discretization lowers but never a repaint.
+TEST(ViewDraw, EveryElectrodeOfTheSurveyIsMarkedOnTheSurface)
+{
+    Scene s;
+    s.Valley();
+    CDiscretizeSettings& d = s.doc.m_discretize;
+    d.n = 60, d.aSpacing = 10, d.array = EArray::wennerSchlumberger;
+    s.Paint();
+    s.doc.m_bDiscretized = true;
+    s.Repaint();
+    EXPECT_EQ(d.n, 60);
+    // A mark at each, and none between them clear of the first configuration's arrows.
+    for (int x = 0; x <= 10000; x += 100) {
+        const int y = s.view.ElevationAt(x) - 30;
+        EXPECT_TRUE(s.At(x, y) == kBlack && (x < 300 || x == 10000 || s.At(x + 50, y) == kAir)) << x;
+    }
+    d.aSpacing = 0.001; // refused: nothing marked
+    s.Repaint();
+    EXPECT_EQ(s.At(5000, s.view.ElevationAt(5000) - 30), kAir);
 }
 
 TEST(ViewDraw, SelectionHighlightDrawnTwiceLeavesThePictureUnchanged)
@@ -320,7 +361,8 @@ TEST(ViewDraw, WholeCoreUnexaggeratedKeepsItsPicture)
     Scene s;
     FillEverything(s);
     const QImage& image = s.Repaint();
-    // Painted by the view as it was before it could zoom or exaggerate.
+    // Painted by the view as it was before it could zoom or exaggerate, and since with the survey's
+    // electrodes marked.
     const QImage golden = QImage(VMM_VIEW_TEST_DATA "/whole-core.png").convertToFormat(image.format());
     EXPECT_TRUE(image == golden);
     // And back to it from any zoom and exaggeration.
