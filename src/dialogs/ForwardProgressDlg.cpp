@@ -2,16 +2,34 @@
 
 #include "forward/ForwardRun.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QPointer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace {
 
 CForwardProgressDlg* g_running = nullptr;
+
+// Swallows every shortcut while it lives: the menus' accelerators stay on the main window.
+class CShortcutBlocker : public QObject {
+public:
+    CShortcutBlocker() { qApp->installEventFilter(this); }
+    ~CShortcutBlocker() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        return event->type() == QEvent::Shortcut || event->type() == QEvent::ShortcutOverride;
+    }
+};
 
 } // namespace
 
@@ -38,6 +56,30 @@ CForwardProgressDlg::~CForwardProgressDlg()
 {
     if (g_running == this)
         g_running = nullptr;
+}
+
+int CForwardProgressDlg::Watch()
+{
+    std::vector<QPointer<QWidget>> disabled;
+    if (QWidget* frame = parentWidget())
+        for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isWindow() && child->isEnabled()) {
+                child->setEnabled(false);
+                disabled.emplace_back(child);
+            }
+    {
+        CShortcutBlocker blocker;
+        QEventLoop loop;
+        connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+        setModal(false);
+        show();
+        activateWindow();
+        loop.exec();
+    }
+    for (const QPointer<QWidget>& child : disabled)
+        if (child)
+            child->setEnabled(true);
+    return result();
 }
 
 void CForwardProgressDlg::CancelRunning()

@@ -253,7 +253,7 @@ void CSectomatDoc::OnForwardModel()
     }
     QWidget* frame = AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr;
     CForwardProgressDlg progress(run, frame);
-    progress.exec();
+    progress.Watch();
     // A run cancelled because the window closed has nobody left to tell.
     if (run.Cancelled() && frame && !frame->isVisible())
         return;
@@ -292,7 +292,7 @@ void CSectomatDoc::OnOptimizeSurvey()
     }
     QWidget* frame = AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr;
     CForwardProgressDlg progress(run, frame, "Survey design");
-    progress.exec();
+    progress.Watch();
     if (run.Cancelled() && frame && !frame->isVisible())
         return;
     std::string report;

@@ -8,7 +8,10 @@
 #include "support/AppFixture.h"
 #include "support/ModalDriver.h"
 
+#include <QCloseEvent>
 #include <QDialog>
+#include <QGuiApplication>
+#include <QMenuBar>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -307,6 +310,23 @@ TEST_F(ForwardCommandTest, QuittingDuringARunCancelsItFirst)
     StandIns programs{"ferrovan"};
     Doc()->m_bDiscretized = true;
     ForwardModel("> wavenumber 1 of 3\nsleep 2000\n", "wavenumber 1 of 3", [this](QDialog*) { Trigger(ID_APP_EXIT); });
+    EXPECT_FALSE(Frame()->isVisible());
+    EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "The run was cancelled by the user.\r\n");
+    EXPECT_TRUE(log.Empty());
+}
+
+// The window's close button during a run: nothing modal keeps the window system's close from the
+// main window, whose menus meanwhile take no input; closing it cancels the run.
+TEST_F(ForwardCommandTest, ClosingTheWindowDuringARunCancelsIt)
+{
+    StandIns programs{"ferrovan"};
+    Doc()->m_bDiscretized = true;
+    ForwardModel("> wavenumber 1 of 3\nsleep 2000\n", "wavenumber 1 of 3", [this](QDialog*) {
+        EXPECT_EQ(QGuiApplication::modalWindow(), nullptr);
+        EXPECT_FALSE(Frame()->menuBar()->isEnabled());
+        QCloseEvent close;
+        QCoreApplication::sendEvent(Frame()->windowHandle(), &close);
+    });
     EXPECT_FALSE(Frame()->isVisible());
     EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "The run was cancelled by the user.\r\n");
     EXPECT_TRUE(log.Empty());

@@ -58,6 +58,9 @@ struct ModalAnswer::State {
             return;
         }
         QWidget* modal = popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
+        // A dialog that watches a run is not modal, so that the main window can still be closed.
+        if (!modal && !popup)
+            modal = qobject_cast<QDialog*>(QApplication::activeWindow());
         if (modal && modal->isVisible() && matches(modal)) {
             answered = true;
             waited = 0;
