@@ -9,6 +9,7 @@
 #include "dialogs/OptimizeSurveyDlg.h"
 #include "dialogs/ResourceIds.h"
 #include "formats/ForwardInputFile.h"
+#include "forward/FolderRuns.h"
 #include "forward/ForwardRun.h"
 #include "mesh/Discretize.h"
 #include "model/ModelFile.h"
@@ -102,9 +103,11 @@ bool CSectomatDoc::ReadModel(const std::string& path)
         return false;
     SetPathName(path);
     m_bDiscretized = m_bForwardDone = false;
+    // A discretization and a run of this model in its folder are taken up again.
+    RecogniseFolder(*this);
     SetModifiedFlag(false);
     m_history.Reset(*this, true);
-    UpdateAllViews(nullptr);
+    UpdateAllViews(nullptr, kHintOpened);
     return true;
 }
 

@@ -10,6 +10,8 @@
 
 // The hint of UpdateAllViews when only the results of a run changed: the model is as it was.
 constexpr long kHintResults = 1;
+// The hint when a model was opened or created: drawn anew, but no viewer starts.
+constexpr long kHintOpened = 2;
 
 // The one document: owns the model and hosts the commands that read, write and process it.
 class CSectomatDoc : public CDocument, public CModelData {

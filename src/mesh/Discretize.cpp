@@ -4,7 +4,11 @@
 
 #include "formats/FormatError.h"
 #include "formats/ForwardInputFile.h"
+#include "formats/Limits.h"
 #include "formats/MeshFile.h"
+#include "formats/Text.h"
+#include "formats/TopographyFile.h"
+#include "formats/ValuesFile.h"
 #include "mesh/Limits.h"
 #include "mesh/Locations.h"
 #include "mesh/Mesh.h"
@@ -110,6 +114,104 @@ CDiscretizeSettings ProposedSettings(const CModelData& m)
     return s;
 }
 
+namespace {
+
+// The mesh of the settings, and its smallest cells. Raises CRefusal or, for an existing mesh,
+// CFormatError and CFileException.
+CMesh DesignedMesh(const CModelData& m, const CSurveyPlan& survey, double& dx, double& dz)
+{
+    const CDiscretizeSettings& d = m.m_discretize;
+    CMesh mesh;
+    if (d.mesh == EMeshOption::existing)
+        return ReadMeshFile(d.existingMesh, m.m_coreX1, dx, dz);
+    if (d.mesh == EMeshOption::cellsPerSpacing) {
+        dx = d.aSpacing / d.cellsPerElectrode;
+        dz = dx / d.aspectRatio;
+    } else {
+        dx = d.dx;
+        dz = d.dz;
+    }
+    if (!mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, survey.size.arrayLength, dx, dz,
+                     MeanTopographyDepth(m)))
+        throw CRefusal("The mesh would have more cells than this program can handle.\nChoose larger cells.");
+    if (!MeshFileOf(mesh).FitsItsDecimals())
+        throw CRefusal("The mesh's cells are too small for the mesh file, which keeps two decimals.\n"
+                       "Work in smaller units, such as metres.");
+    return mesh;
+}
+
+// Whether the text file at path holds text, line ends aside.
+bool HoldsText(const std::string& path, std::string text)
+{
+    std::string bytes;
+    try {
+        bytes = ReadTextFile(path, kMaxValuesFileBytes);
+    } catch (const std::exception&) {
+        return false;
+    }
+    std::erase(bytes, '\r');
+    std::erase(text, '\r');
+    return bytes == text;
+}
+
+bool HoldsValues(const std::string& path, const CMesh& mesh, const std::vector<float>& values)
+{
+    try {
+        const CValuesFile file = CValuesFile::Read(path);
+        if (file.nx != mesh.nx || file.nz != mesh.nz || file.values.size() != values.size())
+            return false;
+        for (size_t j = 0; j < values.size(); ++j)
+            if (static_cast<float>(file.values[j]) != values[j])
+                return false;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
+bool DiscretizationMatches(CModelData& model)
+{
+    CModelData m = model;
+    const CDiscretizeSettings& d = m.m_discretize;
+    try {
+        const CSurveyPlan survey = PlanSurvey(m);
+        if (!HoldsText(m.m_locFileName, survey.file.Format()))
+            return false;
+        double dx = 0, dz = 0;
+        CMesh mesh = DesignedMesh(m, survey, dx, dz);
+        if (d.mesh != EMeshOption::existing && !HoldsText(CModelData::kMeshFileName, MeshFileOf(mesh).Format()))
+            return false;
+        std::vector<double> E, X;
+        if (m.m_bTopography) {
+            BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back(), E, X);
+            CTopographyFile topography;
+            topography.x = X;
+            topography.elevation = E;
+            if (!HoldsText(m.m_topoFileName, topography.Format()))
+                return false;
+        }
+        ComputeAirCells(mesh, m.m_bTopography, E, X);
+        const double s = m.LogicalScale();
+        bool fitted = true;
+        if (!HoldsValues(m.m_conFileName, mesh,
+                         RasteriseGrid(mesh, true, m.m_dcBackground, m.m_dcModel, m.m_coreX1, m.m_coreZ1, s, fitted)))
+            return false;
+        if (d.forward != EForwardType::dc &&
+            !HoldsValues(m.m_chgFileName, mesh,
+                         RasteriseGrid(mesh, false, m.m_ipBackground, m.m_ipModel, m.m_coreX1, m.m_coreZ1, s, fitted)))
+            return false;
+        BuildDiscretizedSurface(mesh, m.m_meshSurface, s, m.m_coreX1, m.m_coreZ1);
+        if (d.mesh == EMeshOption::existing)
+            m.m_meshFileName = d.existingMesh;
+    } catch (const std::exception&) {
+        return false;
+    }
+    model = std::move(m);
+    return true;
+}
+
 CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults)
 {
     CDiscretized result;
@@ -118,25 +220,9 @@ CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults)
         // The survey and the mesh before any file: a refusal leaves the folder as it was.
         const CSurveyPlan survey = PlanSurvey(m);
         result.warnings = survey.size.warnings;
-        CMesh mesh;
         double dx = 0, dz = 0;
         const double T = MeanTopographyDepth(m);
-        if (d.mesh == EMeshOption::existing) {
-            mesh = ReadMeshFile(d.existingMesh, m.m_coreX1, dx, dz);
-        } else {
-            if (d.mesh == EMeshOption::cellsPerSpacing) {
-                dx = d.aSpacing / d.cellsPerElectrode;
-                dz = dx / d.aspectRatio;
-            } else {
-                dx = d.dx;
-                dz = d.dz;
-            }
-            if (!mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, survey.size.arrayLength, dx, dz, T))
-                throw CRefusal("The mesh would have more cells than this program can handle.\nChoose larger cells.");
-            if (!MeshFileOf(mesh).FitsItsDecimals())
-                throw CRefusal("The mesh's cells are too small for the mesh file, which keeps two decimals.\n"
-                               "Work in smaller units, such as metres.");
-        }
+        CMesh mesh = DesignedMesh(m, survey, dx, dz);
 
         if (erasePreviousResults)
             RemovePreviousResults(m);

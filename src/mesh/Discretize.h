@@ -28,6 +28,11 @@ void RemovePreviousResults(const CModelData& model);
 // proposed from the core width (a hundredth, and half of that) until chosen.
 CDiscretizeSettings ProposedSettings(const CModelData& model);
 
+// Whether the files of the current folder are exactly those RunDiscretization would write for
+// the model's settings, computed without writing anything; when they are, the model's blocks and
+// surface are discretized as RunDiscretization leaves them (and an existing mesh is the mesh file).
+bool DiscretizationMatches(CModelData& model);
+
 // What a discretization wrote: the summary for the user, and warnings raised on the way.
 struct CDiscretized {
     std::string summary;

@@ -127,8 +127,13 @@ void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
     EndTracking(); // whatever it was following may be gone
     m_ptAnchor = m_ptCorner = {-1, -1};
     CView::OnUpdate(sender, hint, hintObject);
-    if (doc->m_bDiscretized)
+    if (doc->m_bDiscretized && hint != kHintOpened)
         OnViewModel();
+}
+
+void CSectomatView::OnInitialUpdate()
+{
+    OnUpdate(nullptr, kHintOpened, nullptr);
 }
 
 CPoint CSectomatView::ClampToCore(CPoint pt) const

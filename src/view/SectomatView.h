@@ -34,6 +34,9 @@ public:
     void OnPrepareDC(CDC* pDC) override;
     // Re-fits the view to the document; after a successful discretization it also opens the
     // model viewer on the new files.
+    // The first drawing of a model just opened: a discretization recognised in its folder does not
+    // start the model viewer, as one just made does.
+    void OnInitialUpdate() override;
     void OnUpdate(CView* sender, long hint, void* hintObject) override;
 
     // A logical point moved into the core area.

@@ -3,6 +3,9 @@
 #include "dialogs/DiscretizeDlg.h"
 #include "dialogs/DlgFwdType.h"
 #include "document/SectomatDoc.h"
+#include "formats/LocationsFile.h"
+#include "forward/ForwardInput.h"
+#include "platform/TextFormat.h"
 #include "support/MessageLog.h"
 #include "support/ModalDriver.h"
 #include "support/TempDir.h"
@@ -17,6 +20,7 @@
 #include <functional>
 #include <optional>
 #include <sstream>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -385,3 +389,46 @@ TEST(DiscretizeCommand, AModelNamedAsAFileWrittenBesideItIsRefused)
 }
 
 } // namespace
+
+// Opening a model takes up the discretization and the run in its folder when their files are
+// exactly the model's, with each kind of mesh; an edited model, a file of another survey or data
+// of other configurations are not taken up.
+TEST(DiscretizeCommand, OpeningTakesUpTheDiscretizationAndTheRunOfTheFolder)
+{
+    MessageLog log;
+    const Answer m2 = [](QDialog* d) { Do(d, {{IDC_MESH_M2}, {IDC_DX, "2.5"}, {IDC_DZ, "1.25"}, {IDOK}}); };
+    for (const Answer& mesh : {PressOk, m2}) {
+        Scene s;
+        s.AddValley();
+        s.AddBlock(s.doc.m_ipModel, 0.1f);
+        s.Save();
+        Discretize(s.doc, mesh, [](QDialog* d) { Do(d, {{IDC_FWD_DC_IP}, {IDOK}}); });
+        ASSERT_TRUE(s.doc.m_bDiscretized);
+        // A run's files: the input file and data of the locations' configurations.
+        WriteForwardInputFile(s.doc, "ferrovan.inp");
+        std::string dc, ip;
+        for (const CQuadrupole& q : CLocationsFile::Read("loc2d.txt").data) {
+            dc += FormatC("%g %g  %g %g  1 100\r\n", q.a, q.b, q.m, q.n);
+            ip += FormatC("%g %g  %g %g  0.01\r\n", q.a, q.b, q.m, q.n);
+        }
+        WriteBytes(s.dir.File("obs_dc.dat"), dc);
+        WriteBytes(s.dir.File("obs_ip.dat"), ip);
+
+        auto opened = [&] {
+            CSectomatDoc doc;
+            EXPECT_TRUE(doc.ReadModel(s.dir.File("model.txt")));
+            return std::tuple{doc.m_bDiscretized, doc.m_bForwardDone, doc.m_discretize.forward,
+                              !doc.m_meshSurface.empty() && doc.m_ipModel.front().m_meshRect.Width() > 0};
+        };
+        EXPECT_EQ(opened(), std::tuple(true, true, EForwardType::dcIp, true));
+        WriteBytes(s.dir.File("obs_ip.dat"), ip.substr(0, ip.rfind("\r\n", ip.size() - 3) + 2));
+        EXPECT_EQ(opened(), std::tuple(true, false, EForwardType::dcIp, true));
+        const std::string locations = s.Read("loc2d.txt");
+        WriteBytes(s.dir.File("loc2d.txt"), "#6 5 2 3 2\r\n" + locations.substr(locations.find("\r\n") + 2));
+        EXPECT_FALSE(std::get<0>(opened()));
+        WriteBytes(s.dir.File("loc2d.txt"), locations);
+        s.doc.m_dcBackground = -2;
+        s.Save();
+        EXPECT_FALSE(std::get<0>(opened()));
+    }
+}
