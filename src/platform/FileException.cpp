@@ -57,6 +57,8 @@ std::string CFileException::GetErrorMessage() const
         return "Disk full while accessing " + f + ".";
     case hardIO:
         return "A hardware I/O error was reported while accessing " + f + ".";
+    case notRegular:
+        return "Cannot write " + f + ":\nit is not a regular file but a device or a named pipe.";
     case generic:
         break;
     }

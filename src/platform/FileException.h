@@ -6,7 +6,7 @@
 // helpers, caught by the command that started the work and shown there with ReportError.
 class CFileException {
 public:
-    enum Cause { generic, fileNotFound, badPath, accessDenied, diskFull, hardIO };
+    enum Cause { generic, fileNotFound, badPath, accessDenied, diskFull, hardIO, notRegular };
 
     CFileException(Cause cause, std::string fileName, bool writing, int osError = 0);
 

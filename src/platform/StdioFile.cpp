@@ -67,6 +67,9 @@ CStdioFile::CStdioFile(const std::string& path, unsigned flags) : m_path(path), 
         // Refuse what an in-place write would refuse: a folder, or a file we may not write.
         if (S_ISDIR(st.st_mode))
             throw CFileException(CFileException::accessDenied, path, true, EISDIR);
+        // The new file would replace the node itself: a device or a pipe is never written over.
+        if (!S_ISREG(st.st_mode))
+            throw CFileException(CFileException::notRegular, path, true);
         if (::access(path.c_str(), W_OK) != 0)
             throw CFileException::FromErrno(errno, path, true);
         mode = st.st_mode & 07777;

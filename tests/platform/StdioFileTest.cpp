@@ -157,8 +157,9 @@ TEST(StdioFileTest, FilesThatCannotBeOpenedRaiseTheStandardMessages)
 {
     TempDir dir;
     const std::string missing = dir.File("missing.txt"), lost = dir.File("nowhere/model.txt");
-    const std::string folder = dir.File("folder");
+    const std::string folder = dir.File("folder"), pipe = dir.File("pipe");
     std::filesystem::create_directory(folder);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     const std::string notFound = "\nCannot find this file.\nVerify that the correct path and file name are given.";
     const struct {
         const char* name;
@@ -172,10 +173,13 @@ TEST(StdioFileTest, FilesThatCannotBeOpenedRaiseTheStandardMessages)
         {"folder, read", folder, false, "Unable to read from " + folder + ", it is opened by someone else."},
         {"folder, write", folder, true,
          "Unable to write to " + folder + ", it is read-only or opened by someone else."},
+        // The new file would replace the pipe or device node.
+        {"named pipe, write", pipe, true, "Cannot write " + pipe + ":\nit is not a regular file but a device or a named pipe."},
     };
     for (const auto& row : rows)
         EXPECT_EQ(OpenError(row.path, row.writing), row.message) << row.name;
-    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"folder"});
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"folder", "pipe"}));
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 } // namespace
