@@ -448,6 +448,20 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
     d.jacobian = o.jacobian;
     if (!ShowVerdict(CheckDiscretizeSettings(d, m.m_coreX2 - m.m_coreX1)) || !ShowVerdict(CheckChargeabilities(m)))
         return 1;
+    // No output may be a file the run reads or writes, before any of them is touched.
+    std::vector<std::string> pictureFiles;
+    if (!o.pngPrefix.empty())
+        for (const char* suffix : {"-model.png", "-model-ip.png", "-data.png", "-data-error.png", "-data-ip.png",
+                                   "-sensitivity.png"})
+            pictureFiles.push_back(o.pngPrefix + suffix);
+    const bool outputsFree = Attempt([&] {
+        for (const auto& [format, exportPath] : o.exports)
+            CheckExportPath(m, exportPath, path);
+        for (const std::string& picture : pictureFiles)
+            CheckOutputPath(m, picture, path);
+    });
+    if (!outputsFree)
+        return 1;
 
     CDiscretized done;
     if (!Attempt([&] { done = RunDiscretization(m, erase); }))

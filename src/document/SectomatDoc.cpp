@@ -326,7 +326,7 @@ void CSectomatDoc::OnExportData()
             AfxMessageBox("Cannot export the data over the model file.");
             return false;
         }
-        if (!Attempt([&] { CheckExportPath(*this, path); }))
+        if (!Attempt([&] { CheckExportPath(*this, path, GetPathName()); }))
             return false;
         return !FileExists(path) ||
                AfxMessageBox(path + " already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONQUESTION) == IDYES;

@@ -198,11 +198,31 @@ CVerdict CheckExportSettings(const CExportSettings& s)
     return v;
 }
 
-void CheckExportPath(const CModelData& model, const std::string& path)
+void CheckOutputPath(const CModelData& model, const std::string& path, const std::string& modelPath)
+{
+    if (const std::string refused = model.ReservedNameMessage(path, true); !refused.empty())
+        throw CRefusal(refused);
+    // As files, not names: a hard link or another path to one of them would be written over it.
+    const CDiscretizeSettings& d = model.m_discretize;
+    const std::pair<std::string, const char*> inputs[] = {
+        {modelPath, "the model file"},
+        {d.mesh == EMeshOption::existing ? d.existingMesh : "", "the mesh file"},
+        {d.array == EArray::protocol ? d.protocolFile : "", "the protocol file"}};
+    for (const auto& [input, what] : inputs)
+        if (!input.empty() && IsSameFile(path, input))
+            throw CRefusal("Cannot write " + path + ":\nit is " + what + ".");
+    for (const std::string& written :
+         {std::string(CModelData::kMeshFileName), model.m_locFileName, model.m_topoFileName, model.m_conFileName,
+          model.m_chgFileName, model.m_inpFileName, model.m_logFileName, std::string(CModelData::kLockFileName),
+          model.m_obsDCFileName, model.m_obsIPFileName, model.m_obsIPLFileName, std::string(kErrorFileName)})
+        if (IsSameFile(path, written))
+            throw CRefusal(model.ReservedNameMessage(written, true));
+}
+
+void CheckExportPath(const CModelData& model, const std::string& path, const std::string& modelPath)
 {
     for (const std::string& file : {path, ElectrodeFilePath(path)})
-        if (const std::string refused = model.ReservedNameMessage(file, true); !refused.empty())
-            throw CRefusal(refused);
+        CheckOutputPath(model, file, modelPath);
 }
 
 std::string ExportData(const CModelData& model, const CExportSettings& settings)

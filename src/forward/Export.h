@@ -51,8 +51,11 @@ struct CExportSettings {
 CVerdict CheckExportSettings(const CExportSettings& settings);
 
 // Raises CRefusal when path, or the electrode file beside a protocol there, has the name of a file
-// the program writes beside the model.
-void CheckExportPath(const CModelData& model, const std::string& path);
+// the program writes beside the model or is one of them by another path, or is a file the run
+// reads: the model file (modelPath, when given), an existing mesh or the protocol.
+void CheckExportPath(const CModelData& model, const std::string& path, const std::string& modelPath = "");
+// The same for any file the program writes (a picture).
+void CheckOutputPath(const CModelData& model, const std::string& path, const std::string& modelPath = "");
 
 // Builds the survey of the last forward run with the settings' noise and writes it; gives the
 // summary for the user: each file written and the program and command that read it. Without any

@@ -19,7 +19,8 @@ std::string CModelData::ReservedNameMessage(const std::string& path, bool output
                    "modelling.";
         for (const std::string& written :
              {std::string(kMeshFileName), m_locFileName, m_topoFileName, m_inpFileName, m_logFileName,
-              std::string(kLockFileName), m_obsDCFileName, m_obsIPFileName, m_obsIPLFileName})
+              std::string(kLockFileName), m_obsDCFileName, m_obsIPFileName, m_obsIPLFileName,
+              std::string(kErrorFileName)})
             if (SameFileNameNoCase(name, written))
                 return "Cannot use \"" + written + "\" as the\n" + direction +
                        " filename, since this file is written beside the\nmodel for forward modelling.";

@@ -135,6 +135,31 @@ TEST_F(BatchTest, ARefusalIsPrintedAndNothingIsWritten)
         EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"model.txt"}) << options[0];
     }
 
+    // An output that is an input of the run, by its name or as the same file by another path.
+    WriteBytes("mine.txt", "3\n-20 0 2\n200 50\n220 2\n\n2\n0 40 20\n60 2\n");
+    WriteBytes("proto.txt", "1 4 2 3\n");
+    std::filesystem::create_hard_link("model.txt", "again.txt");
+    const std::string model = ReadBytes("model.txt");
+    const std::pair<std::vector<std::string>, std::string> inputs[] = {
+        {{"--fwd", "ipl", "--forward", "--export-pygimli", "model.txt"}, "the model file"},
+        {{"--fwd", "ipl", "--forward", "--export-pygimli", "again.txt"}, "the model file"},
+        {{"--fwd", "ipl", "--mesh", "mine.txt", "--forward", "--export-resipy", "./mine.txt"}, "the mesh file"},
+        {{"--fwd", "ipl", "--protocol", "proto.txt", "--forward", "--export-res2dinv", "proto.txt"},
+         "the protocol file"},
+    };
+    for (const auto& [options, what] : inputs) {
+        EXPECT_EQ(Run(options), 1) << options.back();
+        EXPECT_EQ(err.str(), "Cannot write " + dir.File(options.back().substr(options.back().find('/') + 1)) +
+                                 ":\nit is " + what + ".\n");
+    }
+    std::filesystem::rename("again.txt", "m-model.png");
+    EXPECT_EQ(Run({"--fwd", "ipl", "--png", "m"}), 1);
+    EXPECT_EQ(err.str(), "Cannot write " + dir.File("m-model.png") + ":\nit is the model file.\n");
+    EXPECT_EQ(ReadBytes("model.txt"), model);
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"m-model.png", "mine.txt", "model.txt", "proto.txt"}));
+    for (const char* name : {"m-model.png", "mine.txt", "proto.txt"})
+        std::filesystem::remove(name);
+
     // A model named as a file the run writes beside it would be erased or written over.
     std::filesystem::rename("model.txt", "obs_dc.dat");
     EXPECT_EQ(Run({}, "obs_dc.dat"), 1);
