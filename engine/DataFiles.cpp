@@ -7,7 +7,9 @@
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
 #include "platform/StdioFile.h"
+#include "platform/TextFormat.h"
 
+#include <cmath>
 #include <memory>
 
 std::vector<std::string> DataFileNames(CForwardJob::Type type)
@@ -37,6 +39,13 @@ void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwar
     const CAccuracyEstimate& estimate = result.estimate;
     for (size_t j = 0; j < survey.data.size(); ++j) {
         const CSurvey::Datum& d = survey.data[j];
+        // A number no reader takes back is no datum: say which one, and write none.
+        const bool finite = std::isfinite(result.voltage[j]) && std::isfinite(result.apparentResistivity[j]) &&
+                            (type == CForwardJob::dc || std::isfinite(result.apparentChargeability[j]));
+        if (!finite)
+            throw CEngineError(FormatC("Datum %zu (%g %g  %g %g) has no finite apparent resistivity or "
+                                       "chargeability: its geometric factor on flat ground is infinite.",
+                                       j + 1, d.a, d.b, d.m, d.n));
         dc.data.push_back({d.a, d.b, d.m, d.n, result.voltage[j], result.apparentResistivity[j]});
         if (type != CForwardJob::dc)
             ip.data.push_back({d.a, d.b, d.m, d.n, 0, result.apparentChargeability[j]});

@@ -105,8 +105,17 @@ std::vector<CIndices> ProtocolIndices(const std::string& path, int K, double x1,
                                last, x1 + (last - 1) * a, x2));
     std::vector<CIndices> data;
     data.reserve(protocol.data.size());
-    for (const CProtocolDatum& d : protocol.data)
+    auto x = [&](int k) { return x1 + (k - 1) * a; };
+    for (const CProtocolDatum& d : protocol.data) {
+        // A potential electrode pair at equal distances from every current electrode measures
+        // nothing on flat ground: its geometric factor, and so its apparent resistivity, is infinite.
+        const double k = GeometricFactor(x(d.a), x(d.b), x(d.m), x(d.n), d.b == 0, d.n == 0);
+        if (!std::isfinite(k))
+            throw CRefusal(FormatC("Line %i of the protocol, %i %i %i %i, measures nothing on flat ground: its "
+                                   "geometric factor is infinite.",
+                                   d.line, d.a, d.b, d.m, d.n));
         data.push_back({d.a - 1, d.b - 1, d.m - 1, d.n - 1});
+    }
     return data;
 }
 

@@ -100,6 +100,9 @@ TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
          "Line 2 of the locations file loc2d.txt puts both current electrodes at the same position: 0 1e-12  10 20"},
         {"potential electrode on a current electrode", 0, [] { WriteBytes("loc2d.txt", "0 0  10 20\n10 20  20 30\n"); },
          "Line 2 of the locations file loc2d.txt puts a potential electrode on a current electrode: 10 20  20 30"},
+        {"infinite geometric factor", 0, [] { WriteBytes("loc2d.txt", "0 10  20 30\n20 20  10 30\n"); },
+         "Datum 2 (20 20  10 30) has no finite apparent resistivity or chargeability: its geometric factor on flat "
+         "ground is infinite."},
         {"chargeability of 1 for IP", 1, [] { Spoil("model2d.chg", "0.1 ", "1 "); },
          "a chargeability of 1; FWD IP needs chargeabilities below 1"},
     };

@@ -128,6 +128,13 @@ TEST_F(LocationsTest, TheArraysOnNumberedElectrodesGiveTheirHandMadeLists)
     EXPECT_FALSE(Write(m).ok);
     EXPECT_EQ(m_log.Last(), "Electrode 7 of the protocol lies at x = 60, beyond the core area's right edge at 50.\n"
                             "Choose a smaller a-spacing or a wider core area.");
+    // A pole source midway between M and N, and a pole receiver midway between A and B.
+    for (const char* line : {"3 0 2 4", "1 3 2 0"}) {
+        WriteBytes("protocol.txt", std::string("1 2 3 4\n") + line + "\n");
+        EXPECT_FALSE(Write(m).ok) << line;
+        EXPECT_EQ(m_log.Last(), "Line 2 of the protocol, " + std::string(line) +
+                                    ", measures nothing on flat ground: its geometric factor is infinite.");
+    }
 }
 
 TEST_F(LocationsTest, AnNTooLargeIsLoweredInTheModelAndTheLengthButNotTheHeader)
