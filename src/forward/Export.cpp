@@ -190,6 +190,17 @@ CVerdict CheckExportSettings(const CExportSettings& s)
         return v.Refuse("Current should be greater than 0.");
     if (!(s.phaseFactor > 0))
         return v.Refuse("Phase factor should be greater than 0.");
+    // Beyond these the noise or the phase overflows what the files can hold, and means nothing.
+    if (n.relativePercent > kMaxRelativeNoisePercent)
+        return v.Refuse(FormatC("Relative noise should be at most %g %%.", kMaxRelativeNoisePercent));
+    if (n.floorMillivolts > kMaxNoiseFloorMillivolts)
+        return v.Refuse(FormatC("Noise floor should be at most %g mV.", kMaxNoiseFloorMillivolts));
+    if (n.ipMillivoltsPerVolt > kMaxIpNoise)
+        return v.Refuse(FormatC("IP noise should be at most %g mV/V.", kMaxIpNoise));
+    if (n.currentAmps < kCurrentAmps[0] || n.currentAmps > kCurrentAmps[1])
+        return v.Refuse(FormatC("Current should be between %g and %g A.", kCurrentAmps[0], kCurrentAmps[1]));
+    if (s.phaseFactor > kMaxPhaseFactor)
+        return v.Refuse(FormatC("Phase factor should be at most %g.", kMaxPhaseFactor));
     if (s.path.empty())
         return v.Refuse("File name is missing.");
     if (s.addModellingError && (s.format == EExportFormat::res2dinv || s.format == EExportFormat::res2dinvResipy))
@@ -235,6 +246,16 @@ std::string ExportData(const CModelData& model, const CExportSettings& settings)
         throw *verdict.refusal;
     CheckExportPath(model, path);
     const CExportSurvey survey = BuildExportSurvey(model, settings.noise, settings.addModellingError);
+    // Every number written must read back: a datum whose noise or phase is no finite number is
+    // named rather than written.
+    for (size_t i = 0; i < survey.data.size(); ++i) {
+        const CExportDatum& d = survey.data[i];
+        for (double value : {d.r, d.k, d.rhoa, d.eta, d.rSd, d.etaSd, d.eta * 1000 * settings.phaseFactor})
+            if (!std::isfinite(value))
+                throw CRefusal(FormatC("Datum %zu would be written with a number that is not finite.\nCheck its "
+                                       "data and the noise.",
+                                       i + 1));
+    }
     const CNoiseModel& n = settings.noise;
     const bool noise = n.relativePercent > 0 || n.floorMillivolts > 0 || n.ipMillivoltsPerVolt > 0;
     CExportOptions options;

@@ -46,8 +46,16 @@ struct CExportSettings {
     bool addModellingError = false; // the run's estimate of its error goes into the error columns
 };
 
-// The export dialog's checks: noise not negative, a current and a phase factor above 0, a file,
-// and a format with an error column when the modelling error is to be added.
+// The limits of the export's settings.
+constexpr double kMaxRelativeNoisePercent = 100;
+constexpr double kMaxNoiseFloorMillivolts = 1e6;
+constexpr double kMaxIpNoise = 1000; // mV/V
+constexpr double kCurrentAmps[2] = {1e-6, 1000};
+constexpr double kMaxPhaseFactor = 1000;
+
+// The export dialog's checks: noise not negative and within its limits, a current and a phase
+// factor above 0 and within theirs, a file, and a format with an error column when the modelling
+// error is to be added.
 CVerdict CheckExportSettings(const CExportSettings& settings);
 
 // Raises CRefusal when path, or the electrode file beside a protocol there, has the name of a file

@@ -124,6 +124,10 @@ TEST_F(BatchTest, ARefusalIsPrintedAndNothingIsWritten)
         {{"--mesh", "m2", "--dx", "0.01", "--dz", "0.01"},
          "The mesh would have more cells than this program can handle.\nChoose larger cells.\n"},
         {{"--forward", "--export-r2", "p.dat", "--noise", "2,0.1,0"}, "Current should be greater than 0.\n"},
+        {{"--forward", "--export-r2", "p.dat", "--noise", "1e308"}, "Relative noise should be at most 100 %.\n"},
+        {{"--forward", "--export-r2", "p.dat", "--noise", "0,1,1e-320"}, "Current should be between 1e-06 and 1000 A.\n"},
+        {{"--forward", "--export-r2", "p.dat", "--phase-factor", "1e308"}, "Phase factor should be at most 1000.\n"},
+        {{"--forward", "--export-r2", "p.dat", "--ip-noise", "1e308"}, "IP noise should be at most 1000 mV/V.\n"},
         {{"--forward", "--export-r2", "p.dat", "--export-resipy", "r.dat", "--add-modelling-error"},
          "The Res2DInv general array has no error column for the modelling error.\nChoose pyGIMLi or R2, or leave "
          "the modelling error out.\n"},

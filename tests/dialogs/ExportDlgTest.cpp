@@ -19,6 +19,19 @@ TEST(ExportDlg, ChecksTheNoiseAndTheFileAndTheProposedNameFollowsTheFormat)
         {"no current", {{IDC_EXPORT_CURRENT, "0"}}, {"Current should be greater than 0."}},
         {"no phase factor", {{IDC_EXPORT_PHASE, "0"}}, {"Phase factor should be greater than 0."}},
         {"no file", {{IDC_EXPORT_FILE, ""}}, {"File name is missing."}},
+        // Each limit on each side: beyond it the noise or the phase would overflow the files.
+        {"relative noise at its limit", {{IDC_EXPORT_RELATIVE, "100"}}, {}},
+        {"relative noise beyond", {{IDC_EXPORT_RELATIVE, "100.01"}}, {"Relative noise should be at most 100 %."}},
+        {"floor at its limit", {{IDC_EXPORT_FLOOR, "1000000"}}, {}},
+        {"floor beyond", {{IDC_EXPORT_FLOOR, "1000001"}}, {"Noise floor should be at most 1e+06 mV."}},
+        {"IP noise at its limit", {{IDC_EXPORT_IP, "1000"}}, {}},
+        {"IP noise beyond", {{IDC_EXPORT_IP, "1000.1"}}, {"IP noise should be at most 1000 mV/V."}},
+        {"least current", {{IDC_EXPORT_CURRENT, "0.000001"}}, {}},
+        {"current below", {{IDC_EXPORT_CURRENT, "0.00000099"}}, {"Current should be between 1e-06 and 1000 A."}},
+        {"most current", {{IDC_EXPORT_CURRENT, "1000"}}, {}},
+        {"current above", {{IDC_EXPORT_CURRENT, "1000.5"}}, {"Current should be between 1e-06 and 1000 A."}},
+        {"phase factor at its limit", {{IDC_EXPORT_PHASE, "1000"}}, {}},
+        {"phase factor beyond", {{IDC_EXPORT_PHASE, "1000.5"}}, {"Phase factor should be at most 1000."}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
