@@ -30,8 +30,22 @@ std::vector<std::string> WrittenFileNames(CForwardJob::Type type, const CForward
     return names;
 }
 
+void CheckDataFinite(CForwardJob::Type type, const CSurvey& survey, const CForwardResult& result)
+{
+    for (size_t j = 0; j < survey.data.size(); ++j) {
+        const bool finite = std::isfinite(result.voltage[j]) && std::isfinite(result.apparentResistivity[j]) &&
+                            (type == CForwardJob::dc || std::isfinite(result.apparentChargeability[j]));
+        const CSurvey::Datum& d = survey.data[j];
+        if (!finite)
+            throw CEngineError(FormatC("Datum %zu (%g %g  %g %g) has no finite apparent resistivity or "
+                                       "chargeability: its geometric factor on flat ground is infinite.",
+                                       j + 1, d.a, d.b, d.m, d.n));
+    }
+}
+
 void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwardResult& result)
 {
+    CheckDataFinite(type, survey, result);
     const std::vector<std::string> names = WrittenFileNames(type, result);
     CDataFile dc, ip;
     CErrorFile error;
@@ -39,13 +53,6 @@ void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwar
     const CAccuracyEstimate& estimate = result.estimate;
     for (size_t j = 0; j < survey.data.size(); ++j) {
         const CSurvey::Datum& d = survey.data[j];
-        // A number no reader takes back is no datum: say which one, and write none.
-        const bool finite = std::isfinite(result.voltage[j]) && std::isfinite(result.apparentResistivity[j]) &&
-                            (type == CForwardJob::dc || std::isfinite(result.apparentChargeability[j]));
-        if (!finite)
-            throw CEngineError(FormatC("Datum %zu (%g %g  %g %g) has no finite apparent resistivity or "
-                                       "chargeability: its geometric factor on flat ground is infinite.",
-                                       j + 1, d.a, d.b, d.m, d.n));
         dc.data.push_back({d.a, d.b, d.m, d.n, result.voltage[j], result.apparentResistivity[j]});
         if (type != CForwardJob::dc)
             ip.data.push_back({d.a, d.b, d.m, d.n, 0, result.apparentChargeability[j]});

@@ -18,4 +18,7 @@ std::vector<std::string> WrittenFileNames(CForwardJob::Type type, const CForward
 // Writes the data files (formats/DataFile.h), each line ending in CR LF. All files are written
 // under temporary names first and put in place only when every one is complete; on failure none
 // is left. Raises CEngineError.
+// Raises CEngineError naming the first datum with a number that is not finite, which no reader
+// would take back.
+void CheckDataFinite(CForwardJob::Type type, const CSurvey& survey, const CForwardResult& result);
 void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwardResult& result);

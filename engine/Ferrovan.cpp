@@ -379,6 +379,7 @@ int RunFerrovan(const std::vector<std::string>& args)
         }
 
         const CForwardResult result = ComputeData(in, log, options);
+        CheckDataFinite(in.job.type, in.survey, result);
         // Before the data, so that a run whose files cannot all be written leaves no data file.
         if (options.sensitivities)
             WriteSensitivityFiles(in, result.sensitivities);

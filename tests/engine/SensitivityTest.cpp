@@ -207,14 +207,15 @@ TEST(Sensitivity, TheProgramWritesItsFilesAndRefusesNamesTakenByOthers)
             }
         }
     // A pole receiver midway between A and B sees nothing on flat ground: its row stays 0, with a
-    // warning, and the files are written.
+    // warning; its apparent resistivity is infinite, so the run writes no file at all.
     WriteBytes("loc2d.txt", "!protocol\n-20 -10  10 20\n-10 10  0 0\n");
     WriteBytes("ferrovan.inp", job + "SENS FILE sens2d.con\nDOI FILE doi2d.txt\n");
-    ASSERT_EQ(RunFerrovan({"ferrovan", "--accuracy", "off", "ferrovan.inp"}), 0);
-    EXPECT_NE(ReadBytes("ferrovan.log").find("The sensitivities of datum 2 are left at 0: its potential is zero on "
-                                             "this earth."),
+    ASSERT_EQ(RunFerrovan({"ferrovan", "--accuracy", "off", "ferrovan.inp"}), 1);
+    const std::string log = ReadBytes("ferrovan.log");
+    EXPECT_NE(log.find("The sensitivities of datum 2 are left at 0: its potential is zero on this earth."),
               std::string::npos);
-    EXPECT_FALSE(CDoiFile::Read("doi2d.txt").points.empty());
+    EXPECT_NE(log.find("Datum 2 (-10 10  0 0) has no finite apparent resistivity"), std::string::npos);
+    EXPECT_FALSE(FileExists("sens2d.con") || FileExists("doi2d.txt") || FileExists("obs_dc.dat"));
 
     WriteBytes("ferrovan.inp", job + "SENS FILE a.con\nDOI FILE ./a.con\n");
     EXPECT_NE(RunFerrovan({"ferrovan", "ferrovan.inp"}), 0);
