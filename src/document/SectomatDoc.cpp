@@ -70,6 +70,12 @@ bool CSectomatDoc::OnNewDocument()
     m_dcModel.clear();
     m_ipModel.clear();
     FlatTopography();
+    // A new model starts from the default settings; the accuracy target and the sensitivities
+    // are the session's.
+    CDiscretizeSettings settings;
+    settings.accuracyPercent = m_discretize.accuracyPercent;
+    settings.sensitivities = m_discretize.sensitivities;
+    m_discretize = settings;
     SetModifiedFlag(true);
     m_bDiscretized = m_bForwardDone = false;
     m_history.Reset(*this, false);

@@ -157,6 +157,22 @@ TEST_F(AppTest, StartEndsQuietlyOnCancelAndWithAnExitCodeOnABadStart)
     }
 }
 
+// A new model takes the default settings, not those of the model before; the accuracy target
+// is the session's.
+TEST_F(NewModelTest, ANewModelStartsFromTheDefaultSettings)
+{
+    Doc()->m_discretize.forward = EForwardType::dcIpl;
+    Doc()->m_discretize.array = EArray::wenner;
+    Doc()->m_discretize.accuracyPercent = 2;
+    Doc()->SetModifiedFlag(false);
+    ModalAnswer ok = OnModal<QDialog>([](QDialog* d) { ClickItem(d, IDOK); });
+    Trigger(ID_FILE_NEW);
+    EXPECT_TRUE(ok.Answered());
+    EXPECT_EQ(Doc()->m_discretize.forward, EForwardType::dc);
+    EXPECT_EQ(Doc()->m_discretize.array, CDiscretizeSettings{}.array);
+    EXPECT_EQ(Doc()->m_discretize.accuracyPercent, 2);
+}
+
 TEST_F(NewModelTest, NewAndCloseWhileModifiedAskToSave)
 {
     log.Answer(IDCANCEL);
