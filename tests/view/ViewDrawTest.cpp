@@ -480,14 +480,9 @@ TEST(ViewDraw, TheColourBarOfALowSectionKeepsItsLabelsApart)
 
     // "VE 5" under the plot's right end, below the tick labels; k is the same at both.
     auto inkUnderTheEnd = [&] {
-        const QImage& shown = s.Repaint();
-        const int H = s.view.m_nPlotHeight;
-        const int x0 = int(9000 * k), x1 = int(11000 * k), y0 = int((H + 1450) * k), y1 = int((H + 1600) * k);
-        int ink = 0;
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x)
-                ink += shown.pixel(x, y) != kWhite;
-        return ink > 0;
+        s.Repaint();
+        const int y = s.view.m_nPlotHeight;
+        return s.Count(int(9000 * k), int((y + 1450) * k), int(11000 * k), int((y + 1600) * k), kBlack) > 0;
     };
     EXPECT_FALSE(inkUnderTheEnd());
     s.view.SetExaggeration(5);

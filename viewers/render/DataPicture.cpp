@@ -119,6 +119,8 @@ void CDataPicture::Render(QPainter& painter, QSize size, const QRectF& window) c
     painter.restore();
 
     DrawAxes(painter, frame, mapping, "midpoint x (m)", nLevel ? "n-level" : "pseudo-depth (m)", nLevel);
+    if (!nLevel)
+        DrawExaggeration(painter, frame, mapping);
     if (m_topography)
         DrawSurface(painter, frame, mapping);
     if (ShowsError()) // labelled as conductivities are, 10 to the colour value

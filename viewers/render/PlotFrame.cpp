@@ -102,6 +102,21 @@ void DrawAxes(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& ma
     painter.restore();
 }
 
+void DrawExaggeration(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping)
+{
+    const double ve = mapping.ScaleY() / mapping.ScaleX();
+    if (!std::isfinite(ve) || std::fabs(ve - 1) < 0.05)
+        return;
+    const QRect& plot = mapping.Plot();
+    const int f = frame.fontPixels;
+    painter.save();
+    painter.setFont(frame.font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(plot.left(), plot.bottom() + 2 * f, plot.width(), f * 3 / 2), Qt::AlignRight | Qt::AlignTop,
+                     QString::fromStdString(FormatC(ve >= 9.95 ? "VE %.0f" : ve >= 0.995 ? "VE %.1f" : "VE %.2f", ve)));
+    painter.restore();
+}
+
 void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const QRect& bar, const std::array<COLORREF, 61>& colours,
                    double min, double max, const CColourDisplay& display, const QString& caption)
 {

@@ -46,6 +46,9 @@ void DrawTitle(QPainter& painter, const CPlotFrame& frame, const QString& title)
 void DrawAxes(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping, const QString& xCaption,
               const QString& yCaption, bool levels);
 
+// "VE 2.5" under the plot's right end when depths are drawn stretched against x.
+void DrawExaggeration(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping);
+
 // The 61 bands in bar from the bottom up (turned over for resistivity) and labels at round values
 // that never touch, as the main view draws its bar; caption, when given, stands above it instead
 // of the unit.
