@@ -18,7 +18,7 @@ CMainFrame::CMainFrame() = default;
 bool CMainFrame::PreCreateWindow(CREATESTRUCT& cs)
 {
     if (QScreen* screen = QGuiApplication::primaryScreen())
-        InitialFrameSize(screen->geometry().width(), screen->geometry().height(), cs.cx, cs.cy);
+        InitialFrameSize(screen->availableGeometry().width(), screen->availableGeometry().height(), cs.cx, cs.cy);
     return CFrameWnd::PreCreateWindow(cs);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/DocTemplate.h"
 #include "platform/MessageBox.h"
 #include "platform/QtMessageBox.h"
+#include "platform/ScreenFit.h"
 #include "view/SectomatView.h"
 
 #include <QApplication>
@@ -43,6 +44,7 @@ bool CSectomatApp::InitInstance()
         m_nExitCode = cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen ? 1 : 0;
         return false;
     }
+    PlaceOnScreen(*m_pMainWnd);
     m_pMainWnd->show();
     return true;
 }

@@ -47,39 +47,22 @@ void FoldIntoRange(double v, double& min, double& max)
         max = v;
 }
 
-std::string ColourBarLabel(int j, double min, double max, bool dcModel, bool conductivity, bool log10)
+std::vector<CBarTick> ColourBarTicks(double min, double max, bool dcModel, bool conductivity, bool log10, double gap)
 {
-    const double step = (max - min) / 6;
-    double v;
-    if (!dcModel) {
-        v = j * step + min;
-    } else if (conductivity) {
-        v = j * step + min;
-        if (!log10)
-            v = std::pow(10.0, v);
-    } else {
-        v = -((6 - j) * step + min);
-        if (!log10)
-            v = std::pow(10.0, v);
-    }
-    // The middle of a range symmetric about 0 comes out as rounding noise.
-    if (j == 3 && std::fabs(v) < 1e-5 && max / v > 1000.0)
-        v = 0;
-    return FormatC("%.3g", v);
+    if (!dcModel)
+        return BarTicks(min, max, false, gap);
+    // Stored values are log10 conductivities; resistivities turn the bar upside down.
+    const double lo = conductivity ? min : -max, hi = conductivity ? max : -min;
+    if (log10)
+        return BarTicks(lo, hi, false, gap);
+    return BarTicks(std::pow(10.0, lo), std::pow(10.0, hi), true, gap);
 }
 
-std::vector<int> ColourBarLabelRows(double min, double max, bool dcModel, bool conductivity, bool log10)
+std::string ColourBarUnit(bool dcModel, bool conductivity, bool log10)
 {
-    const std::string bottom = ColourBarLabel(0, min, max, dcModel, conductivity, log10);
-    for (int j = 1; j <= 6; ++j)
-        if (ColourBarLabel(j, min, max, dcModel, conductivity, log10) != bottom)
-            return {0, 1, 2, 3, 4, 5, 6};
-    return {3};
-}
-
-std::string AxisLabel(double value, double step)
-{
-    return step > 15.0 ? FormatC("%i", RoundToInt(value)) : FormatC("%.2f", value);
+    if (!dcModel)
+        return "";
+    return std::string(log10 ? "log10 " : "") + (conductivity ? "S/m" : "ohm m");
 }
 
 std::string ModelTitle(bool dcModel, bool conductivity, bool log10)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/NiceTicks.h"
 #include "platform/Colour.h"
 
 #include <array>
@@ -16,14 +17,11 @@ int ColourIndex(double v, double min, double max);
 // Widens [min, max] to take in v.
 void FoldIntoRange(double v, double& min, double& max);
 
-// Label j (0 at the bottom, 6 at the top) of the colour bar.
-std::string ColourBarLabel(int j, double min, double max, bool dcModel, bool conductivity, bool log10);
+// The colour bar's labels, at least gap (a fraction of the bar) apart: conductivities or
+// resistivities on a log scale, their logarithms or chargeabilities on a linear one.
+std::vector<CBarTick> ColourBarTicks(double min, double max, bool dcModel, bool conductivity, bool log10, double gap);
 
-// Which labels the bar shows, as j of ColourBarLabel: all seven, or only the middle one when
-// all seven would read alike, as they do for an empty range.
-std::vector<int> ColourBarLabelRows(double min, double max, bool dcModel, bool conductivity, bool log10);
-
-// An axis label: whole numbers when the tick step is above 15 units, two decimals otherwise.
-std::string AxisLabel(double value, double step);
+// The unit the bar's labels are in, "" for chargeabilities.
+std::string ColourBarUnit(bool dcModel, bool conductivity, bool log10);
 
 std::string ModelTitle(bool dcModel, bool conductivity, bool log10);

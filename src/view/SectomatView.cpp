@@ -225,6 +225,7 @@ void CSectomatView::OnDraw(CDC* pDC)
         DrawElectrodes(pDC);
 
     const int H = m_nPlotHeight;
+    const int textHeight = pDC->GetTextExtent("0").cy;
     std::vector<CAxisTick> across, down;
     AxisTicks(pDC, across, down);
     pDC->SetTextAlign(TA_CENTER | TA_TOP);
@@ -233,12 +234,21 @@ void CSectomatView::OnDraw(CDC* pDC)
         pDC->MoveTo(tick.at, H);
         pDC->LineTo(tick.at, H + 50);
     }
+    const int captionY = H + 250 + textHeight;
+    pDC->TextOut(m_nCoreWidth / 2, captionY, "x (m)");
+    if (m_dExaggeration != 1) {
+        pDC->SetTextAlign(TA_RIGHT | TA_TOP);
+        pDC->TextOut(m_nCoreWidth, captionY, FormatC("VE %g", m_dExaggeration));
+    }
     pDC->SetTextAlign(TA_RIGHT | TA_BASELINE);
     for (const CAxisTick& tick : down) {
         pDC->TextOut(-200, tick.at, tick.label);
         pDC->MoveTo(0, tick.at);
         pDC->LineTo(-50, tick.at);
     }
+    // Above the top label, from the page's left edge: the margin is about as wide as the caption.
+    pDC->SetTextAlign(TA_LEFT | TA_BASELINE);
+    pDC->TextOut(-950, -textHeight - 80, "depth (m)");
 
     DrawColourBar(pDC);
 
@@ -493,7 +503,9 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
 void CSectomatView::DrawColourBar(CDC* pDC)
 {
     const int x0 = m_nCoreWidth + 600;
-    const int H = m_nPlotHeight;
+    const int textHeight = pDC->GetTextExtent("0").cy;
+    // Beside a low section the bar keeps room for a few labels, reaching into the margin below.
+    const int H = std::max(m_nPlotHeight, std::min(m_nPlotHeight + 900, 8 * textHeight));
     const bool reversed = m_bDCModel && !m_bConductivity;
     double y = H;
     for (int k = 0; k <= 60; ++k) {
@@ -502,18 +514,12 @@ void CSectomatView::DrawColourBar(CDC* pDC)
         y -= H / 61.0;
     }
     pDC->SetTextAlign(TA_LEFT | TA_BASELINE);
-    std::vector<int> rows = ColourBarLabelRows(m_dMin, m_dMax, m_bDCModel, m_bConductivity, m_bLog10);
-    // A low bar labels every second, third or only the end rows, so that no two labels touch.
-    if (rows.size() == 7) {
-        const int needed = pDC->GetTextExtent("0").cy;
-        int every = 1;
-        while (every < 6 && (6 % every != 0 || every * (H / 6.0) < needed))
-            ++every;
-        std::erase_if(rows, [every](int j) { return j % every != 0; });
-    }
-    for (int j : rows) {
-        const int Y = RoundToInt(H - j * (H / 6.0));
-        pDC->TextOut(x0 + 300, Y, ColourBarLabel(j, m_dMin, m_dMax, m_bDCModel, m_bConductivity, m_bLog10));
+    pDC->TextOut(x0, -150, ColourBarUnit(m_bDCModel, m_bConductivity, m_bLog10));
+    const double gap = (textHeight + 40) / double(H);
+    for (const CBarTick& tick : ColourBarTicks(m_dMin, m_dMax, m_bDCModel, m_bConductivity, m_bLog10, gap)) {
+        const int Y = RoundToInt(H - tick.at * H);
+        // The baseline a little below the tick centres the digits on it.
+        pDC->TextOut(x0 + 300, Y + textHeight / 3, tick.label);
         pDC->MoveTo(x0 + 200, Y);
         pDC->LineTo(x0 + 150, Y);
     }
@@ -536,51 +542,16 @@ void CSectomatView::AxisTicks(CDC* pDC, std::vector<CAxisTick>& across, std::vec
     const int textHeight = pDC->GetTextExtent("0").cy;
     across.clear();
     down.clear();
-
-    // The whole core unexaggerated keeps its seven equal steps while their labels have room.
-    if (m_dZoom == 1 && m_dExaggeration == 1) {
-        const double stepX = (doc->m_coreX2 - doc->m_coreX1) / 6, stepZ = (doc->m_coreZ2 - doc->m_coreZ1) / 6;
-        for (int i = 0; i <= 6; ++i) {
-            across.push_back({RoundToInt(i * stepX * m_dScale), AxisLabel(doc->m_coreX1 + i * stepX, stepX)});
-            down.push_back({RoundToInt(i * stepZ * m_dScale), AxisLabel(doc->m_coreZ1 + i * stepZ, stepZ)});
-        }
-        bool room = true;
-        for (int i = 1; i <= 6 && room; ++i) {
-            const int half = (pDC->GetTextExtent(across[i - 1].label).cx + pDC->GetTextExtent(across[i].label).cx) / 2;
-            room = across[i].at - across[i - 1].at >= half + gap && down[i].at - down[i - 1].at >= textHeight + gap / 2;
-        }
-        if (room)
-            return;
-        across.clear();
-        down.clear();
-    }
-
-    // Otherwise ticks at round numbers, 1, 2 or 5 times a power of ten apart: the closest that
-    // leave room between the labels.
     const XFORM xf = SectionToPlot();
     auto roundTicks = [&](std::vector<CAxisTick>& ticks, double origin, double perUnit, double shift, int length,
                           bool sideBySide) {
         const double first = origin + (0 - shift) / perUnit, last = origin + (length - shift) / perUnit;
-        double step = std::pow(10.0, std::floor(std::log10(gap / perUnit)));
-        int decimals = 0;
-        for (int tries = 0; tries < 60; ++tries) {
-            decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
-            double needed = textHeight + gap / 2;
-            // The widest label is at one end: the largest number, or the most negative one.
-            if (sideBySide) {
-                const double a = std::ceil(first / step - 1e-9) * step, b = std::floor(last / step + 1e-9) * step;
-                needed = gap + std::max(pDC->GetTextExtent(FormatC("%.*f", decimals, a + 0.0)).cx,
-                                        pDC->GetTextExtent(FormatC("%.*f", decimals, b + 0.0)).cx);
-            }
-            if (step * perUnit >= needed)
-                break;
-            const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
-            step *= mantissa < 1.5 ? 2 : mantissa < 3.5 ? 2.5 : 2;
-        }
-        for (double k = std::ceil(first / step - 1e-9); k <= std::floor(last / step + 1e-9); ++k) {
-            const double v = k * step + 0.0; // never "-0"
-            ticks.push_back({RoundToInt((v - origin) * perUnit + shift), FormatC("%.*f", decimals, v)});
-        }
+        auto extent = [&](const std::string& label) {
+            return double(sideBySide ? pDC->GetTextExtent(label).cx : textHeight);
+        };
+        const double step = AxisStep(first, last, perUnit, sideBySide ? gap : gap / 2.0, extent);
+        for (double v : TicksOnStep(first, last, step))
+            ticks.push_back({RoundToInt((v - origin) * perUnit + shift), TickLabel(v, step)});
     };
     roundTicks(across, doc->m_coreX1, m_dScale * xf.eM11, xf.eDx, m_nCoreWidth, true);
     roundTicks(down, doc->m_coreZ1, m_dScale * xf.eM22, xf.eDy, m_nPlotHeight, false);

@@ -7,6 +7,7 @@
 #include "platform/FileDialog.h"
 #include "platform/FrameWnd.h"
 #include "platform/QtMessageBox.h"
+#include "platform/ScreenFit.h"
 #include "platform/View.h"
 #include "platform/WinApp.h"
 #include "support/MessageLog.h"
@@ -15,6 +16,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QWindow>
 
@@ -315,6 +317,20 @@ TEST(FileDialogFilter, TranslatesWindowsFiltersForEveryFileName)
     EXPECT_EQ(NameFiltersFromFilter("Data|*.dat;*.txt|All Files|*.*||"),
               (std::vector<std::string>{"Data (*.dat *.txt)", "All Files (*)"}));
     EXPECT_TRUE(NameFiltersFromFilter("").empty());
+}
+
+// A window larger than the screen, or partly off it, opens inside the available area.
+TEST(ScreenFit, WindowsOpenInsideTheAvailableArea)
+{
+    const QRect available(0, 30, 1000, 670); // below a 30 pixel panel
+    EXPECT_EQ(FitInside(QRect(-50, 0, 1200, 800), available), available);
+    EXPECT_EQ(FitInside(QRect(900, 600, 400, 300), available), QRect(600, 400, 400, 300));
+
+    QWidget window;
+    window.resize(5000, 4000);
+    PlaceOnScreen(window);
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(QRect(window.pos(), window.size())));
 }
 
 } // namespace

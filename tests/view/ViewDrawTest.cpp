@@ -118,8 +118,8 @@ TEST(ViewDraw, EmptyModelFillsTheCoreWithTheFirstColourAndShowsTheWholeBar)
     EXPECT_EQ(s.At(-500, 2500), kWhite);
     EXPECT_EQ(s.At(10300, 2500), kWhite); // between the core and the bar
     ExpectBar(s, false);
-    // One label, at the middle of the bar: the rows above and below it are blank.
-    EXPECT_EQ(s.Count(1190, 80, 1299, 230, kBlack) + s.Count(1190, 370, 1299, 620, kBlack), 0);
+    // One label, at the middle of the bar: the rows above and below it, under the unit, are blank.
+    EXPECT_EQ(s.Count(1190, 92, 1299, 230, kBlack) + s.Count(1190, 370, 1299, 620, kBlack), 0);
     EXPECT_GT(s.Count(1190, 330, 1299, 360, kBlack), 0);
 }
 
@@ -361,8 +361,7 @@ TEST(ViewDraw, WholeCoreUnexaggeratedKeepsItsPicture)
     Scene s;
     FillEverything(s);
     const QImage& image = s.Repaint();
-    // Painted by the view as it was before it could zoom or exaggerate, and since with the survey's
-    // electrodes marked.
+    // Painted by the view with round ticks, units and the survey's electrodes marked.
     const QImage golden = QImage(VMM_VIEW_TEST_DATA "/whole-core.png").convertToFormat(image.format());
     EXPECT_TRUE(image == golden);
     // And back to it from any zoom and exaggeration.
@@ -442,3 +441,51 @@ TEST(ViewDraw, AxisLabelsOfALongLineStandOnRoundNumbersWithoutTouching)
 }
 
 } // namespace
+
+// The same line unstretched: the section is a thin strip, yet the colour bar stays tall enough
+// for its labels, which never touch, and it says nothing of an exaggeration until there is one.
+TEST(ViewDraw, TheColourBarOfALowSectionKeepsItsLabelsApart)
+{
+    Scene s;
+    s.doc.m_coreX2 = 2000;
+    s.doc.m_coreZ2 = 100;
+    s.doc.m_topo = {CTopoPt(0, 0), CTopoPt(2000, 0)};
+    s.Add(s.doc.m_dcModel, 100, 10, 300, 50, -3.5f);
+    s.Add(s.doc.m_dcModel, 900, 10, 1200, 50, 1.2f);
+    s.view.resize(880, 440);
+    const QImage& image = s.Paint();
+    const double k = std::min(880 / 13000.0, 440 / 2500.0);
+    const int textRows = int(13000 / 70 * k);
+    const int barX = int((10675 + 1000) * k), labels0 = int((10900 + 1000) * k), labels1 = int((12000 + 1000) * k);
+    int barRows = 0;
+    for (int y = 0; y < image.height(); ++y)
+        barRows += image.pixel(barX, y) != kWhite;
+    EXPECT_GE(barRows, 6 * textRows); // the section itself is 500 units, 34 pixels, high
+    // Rows with ink right of the bar come in runs, one per label, none taller than a line.
+    std::vector<int> runs;
+    bool inRun = false;
+    for (int y = int(900 * k); y < image.height(); ++y) {
+        bool ink = false;
+        for (int x = labels0; x < labels1 && !ink; ++x)
+            ink = image.pixel(x, y) != kWhite;
+        if (ink && !inRun)
+            runs.push_back(0);
+        if (ink)
+            ++runs.back();
+        inRun = ink;
+    }
+    EXPECT_GE(runs.size(), 3u);
+    for (int run : runs)
+        EXPECT_LE(run, textRows * 5 / 4);
+
+    // "VE 5" under the plot's right end, below the tick labels; k is the same at both.
+    auto inkUnderTheEnd = [&] {
+        s.Repaint();
+        const int y = s.view.m_nPlotHeight;
+        return s.Count(int(9000 * k), int((y + 1450) * k), int(11000 * k), int((y + 1600) * k), kBlack) > 0;
+    };
+    EXPECT_FALSE(inkUnderTheEnd());
+    s.view.SetExaggeration(5);
+    s.view.OnViewFit();
+    EXPECT_TRUE(inkUnderTheEnd());
+}

@@ -85,20 +85,21 @@ TEST_F(ModelPictureTest, EveryCellShowsTheColourOfItsLogConductivityAndAirIsGrey
     for (int k = 0; k < 3; ++k)
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(shot.At(X(i), Z(k)), expected[k][i]) << "column " << i << ", row " << k;
-    // One scale across and down, the whole mesh inside the plot, nothing below it.
+    // One scale across and down, and the whole mesh fills the plot: its axes end where the mesh does.
     EXPECT_DOUBLE_EQ(shot.mapping.ScaleX(), shot.mapping.ScaleY());
-    EXPECT_TRUE(QRectF(shot.mapping.Plot()).contains(shot.mapping.ToPixel({0, 0})));
-    EXPECT_TRUE(QRectF(shot.mapping.Plot()).contains(shot.mapping.ToPixel({40, 20}) - QPointF(0.5, 0.5)));
-    EXPECT_EQ(PixelAt(shot.image, shot.mapping.ToPixel({20, 20}) + QPointF(0, 3)), kWhite);
+    EXPECT_EQ(shot.mapping.Window(), picture->WholeWindow());
+    const QRect plot = shot.mapping.Plot();
+    EXPECT_NEAR(shot.mapping.ToPixelX(40), plot.right() + 1, 1);
+    EXPECT_NEAR(shot.mapping.ToPixelY(20), plot.bottom() + 1, 1);
+    EXPECT_EQ(PixelAt(shot.image, QPointF(plot.center().x(), plot.bottom() - 1)), Table(0));
     // Mesh lines darken the cell boundaries only.
     const QPointF boundary(std::floor(shot.mapping.ToPixelX(20)) + 0.5, shot.mapping.ToPixelY(Z(2)));
     EXPECT_LT(qGray(PixelAt(lined.image, boundary)), qGray(PixelAt(shot.image, boundary)));
     EXPECT_EQ(lined.At(X(1), Z(2)), shot.At(X(1), Z(2)));
 
     // The colour bar runs from blue upward, and turns over for resistivity.
-    const CPlotFrame frame(kSize, false);
-    const QPointF bottom(frame.bar.center().x(), frame.bar.bottom() - 2),
-        top(frame.bar.center().x(), frame.bar.top() + 2);
+    const QRect bar = CPlotFrame(kSize, false).BarBeside(plot);
+    const QPointF bottom(bar.center().x(), bar.bottom() - 2), top(bar.center().x(), bar.top() + 2);
     EXPECT_EQ(PixelAt(shot.image, bottom), Table(0));
     EXPECT_EQ(PixelAt(shot.image, top), Table(60));
     picture->display.conductivity = false;

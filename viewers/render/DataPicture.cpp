@@ -118,13 +118,15 @@ void CDataPicture::Render(QPainter& painter, QSize size, const QRectF& window) c
     }
     painter.restore();
 
-    DrawAxes(painter, frame, mapping, "x (midpoint)", nLevel ? "n-level" : "pseudo-depth", nLevel);
+    DrawAxes(painter, frame, mapping, "midpoint x (m)", nLevel ? "n-level" : "pseudo-depth (m)", nLevel);
+    if (!nLevel)
+        DrawExaggeration(painter, frame, mapping);
     if (m_topography)
         DrawSurface(painter, frame, mapping);
     if (ShowsError()) // labelled as conductivities are, 10 to the colour value
-        DrawColourBar(painter, frame, BuildColourTable(), m_errorMin, m_errorMax, CColourDisplay(), "% (log)");
+        DrawColourBar(painter, frame, frame.bar, BuildColourTable(), m_errorMin, m_errorMax, CColourDisplay(), "% (log)");
     else
-        DrawColourBar(painter, frame, BuildColourTable(), m_section.vMin, m_section.vMax, display);
+        DrawColourBar(painter, frame, frame.bar, BuildColourTable(), m_section.vMin, m_section.vMax, display);
 }
 
 void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping) const
@@ -176,16 +178,16 @@ void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const
     painter.setFont(frame.font);
     painter.setPen(QPen(Qt::black, 0));
     const int f = frame.fontPixels;
-    const auto ticks = NiceTicks(lo, hi, std::max(2, band.height() / (2 * f)));
+    const auto ticks = NiceTicks(lo, hi, std::max(1, band.height() / (2 * f)));
     const double step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1;
     for (double e : ticks) {
         const int y = static_cast<int>(std::floor(py(e)));
         painter.drawLine(band.left() - f / 2, y, band.left() - 2, y);
         painter.drawText(QRect(band.left() - 5 * f, y - f, 5 * f - f * 2 / 3, 2 * f), Qt::AlignRight | Qt::AlignVCenter,
-                         TickLabel(e, step));
+                         QString::fromStdString(TickLabel(e, step)));
     }
     painter.drawText(QRect(band.right() + f, band.top(), 8 * f, band.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     "elevation");
+                     "elevation (m)");
     painter.restore();
 }
 

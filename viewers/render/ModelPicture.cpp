@@ -50,7 +50,7 @@ QString CModelPicture::Title() const
 void CModelPicture::Render(QPainter& painter, QSize size, const QRectF& window) const
 {
     const CPlotFrame frame(size, false);
-    const CPlotMapping mapping(frame.plot, window, true);
+    const CPlotMapping mapping = Mapping(size, window);
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     DrawTitle(painter, frame, Title());
     DrawCells(painter, mapping);
@@ -58,8 +58,8 @@ void CModelPicture::Render(QPainter& painter, QSize size, const QRectF& window) 
         DrawMeshLines(painter, mapping);
     if (doiLine)
         DrawDoi(painter, mapping);
-    DrawAxes(painter, frame, mapping, "x", "depth", false);
-    DrawColourBar(painter, frame, BuildColourTable(), m_section.vMin, m_section.vMax, display,
+    DrawAxes(painter, frame, mapping, "x (m)", "depth (m)", false);
+    DrawColourBar(painter, frame, frame.BarBeside(mapping.Plot()), BuildColourTable(), m_section.vMin, m_section.vMax, display,
                   m_section.sensitivity ? "log10" : "");
 }
 

@@ -4,7 +4,7 @@
 
 CPlotMapping CPicture::Mapping(QSize size, const QRectF& window) const
 {
-    return CPlotMapping(CPlotFrame(size, HasBand()).plot, window, Isotropic());
+    return CPlotMapping(CPlotFrame(size, HasBand()).plot, window, Isotropic(), WholeWindow());
 }
 
 QImage CPicture::ToImage(QSize size, const QRectF& window) const

@@ -21,7 +21,8 @@ public:
     virtual QRectF WholeWindow() const = 0;
     virtual QRectF StartWindow() const = 0;
 
-    // Draws the picture filling size, showing window (widened to fit for an isotropic picture).
+    // Draws the picture filling size, showing window; an isotropic picture's window grows within
+    // the whole, then its plot shrinks to fit.
     virtual void Render(QPainter& painter, QSize size, const QRectF& window) const = 0;
 
     // What lies at a position of the section, for the status bar; the position alone outside it.

@@ -4,6 +4,7 @@
 #include "platform/Numbers.h"
 #include "platform/TextFormat.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 
@@ -27,32 +28,15 @@ CPlotFrame::CPlotFrame(QSize pictureSize, bool withBand) : size(pictureSize)
         area.setTop(std::min(area.bottom(), band.bottom() + 1 + f));
     }
     plot = area;
-    bar = QRect(plot.right() + 1 + 2 * f, plot.top(), std::max(4, f), plot.height());
+    bar = BarBeside(plot);
 }
 
-std::vector<double> NiceTicks(double lo, double hi, int maxTicks)
+QRect CPlotFrame::BarBeside(const QRect& plotArea) const
 {
-    std::vector<double> ticks;
-    if (!(hi > lo) || !std::isfinite(hi - lo) || maxTicks < 1)
-        return ticks;
-    const double rough = (hi - lo) / maxTicks;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double step = power;
-    for (double m : {1.0, 2.0, 5.0, 10.0})
-        if (m * power >= rough) {
-            step = m * power;
-            break;
-        }
-    for (double k = std::ceil(lo / step); k * step <= hi + step * 1e-9; k += 1)
-        ticks.push_back(k * step);
-    return ticks;
-}
-
-QString TickLabel(double value, double step)
-{
-    if (std::fabs(value) < step * 1e-6)
-        value = 0;
-    return QString::fromStdString(FormatC("%g", value));
+    const int f = fontPixels;
+    const int room = std::max(1, size.height() - plotArea.top() - f);
+    const int height = std::max(plotArea.height(), std::min(10 * f, room));
+    return QRect(plotArea.right() + 1 + 2 * f, plotArea.top(), std::max(4, f), height);
 }
 
 QColor ToQColor(COLORREF colour)
@@ -78,52 +62,65 @@ void DrawAxes(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& ma
     painter.setFont(frame.font);
     painter.setPen(QPen(Qt::black, 0));
     painter.setBrush(Qt::NoBrush);
-    const QRect& plot = frame.plot;
+    const QRect& plot = mapping.Plot();
     const int f = frame.fontPixels;
+    const QFontMetrics metrics(frame.font);
     painter.drawRect(plot.adjusted(-1, -1, 0, 0));
 
     const QRectF& window = mapping.Window();
-    auto ticks = NiceTicks(window.left(), window.right(), std::max(2, plot.width() / (6 * f)));
-    double step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1;
-    for (double x : ticks) {
+    auto width = [&](const std::string& text) { return double(metrics.horizontalAdvance(QString::fromStdString(text))); };
+    double step = AxisStep(window.left(), window.right(), mapping.ScaleX(), f, width);
+    for (double x : TicksOnStep(window.left(), window.right(), step)) {
         const int px = static_cast<int>(std::floor(mapping.ToPixelX(x)));
         painter.drawLine(px, plot.bottom() + 1, px, plot.bottom() + f / 2);
         painter.drawText(QRect(px - 4 * f, plot.bottom() + f / 2 + 1, 8 * f, f * 3 / 2),
-                         Qt::AlignHCenter | Qt::AlignTop, TickLabel(x, step));
+                         Qt::AlignHCenter | Qt::AlignTop, QString::fromStdString(TickLabel(x, step)));
     }
     painter.drawText(QRect(plot.left(), plot.bottom() + 2 * f, plot.width(), f * 3 / 2),
                      Qt::AlignHCenter | Qt::AlignTop, xCaption);
 
-    ticks = NiceTicks(window.top(), window.bottom(), std::max(2, plot.height() / (3 * f)));
-    step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1;
-    if (levels) {
-        // Levels are whole numbers from 1.
-        if (step < 1) {
-            ticks.clear();
-            for (double n = std::ceil(window.top()); n <= window.bottom(); n += 1)
-                ticks.push_back(n);
-            step = 1;
-        }
-        std::erase_if(ticks, [](double n) { return n < 1 || n != std::round(n); });
-    }
+    const double lineHeight = metrics.height();
+    step = AxisStep(window.top(), window.bottom(), mapping.ScaleY(), f / 2.0,
+                    [&](const std::string&) { return lineHeight; });
+    // Levels are whole numbers from 1.
+    if (levels)
+        step = std::max(step, 1.0);
+    auto ticks = TicksOnStep(window.top(), window.bottom(), step);
+    if (levels)
+        std::erase_if(ticks, [](double n) { return n < 1; });
     for (double y : ticks) {
         const int py = static_cast<int>(std::floor(mapping.ToPixelY(y)));
         painter.drawLine(plot.left() - f / 2, py, plot.left() - 2, py);
         painter.drawText(QRect(plot.left() - 5 * f, py - f, 5 * f - f * 2 / 3, 2 * f),
-                         Qt::AlignRight | Qt::AlignVCenter, TickLabel(y, step));
+                         Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(TickLabel(y, step)));
     }
+    // A short plot keeps its caption readable, running beyond the plot if need be.
+    const int length = std::max(plot.height(), metrics.horizontalAdvance(yCaption) + f);
     painter.translate(plot.left() - 5 * f, plot.center().y());
     painter.rotate(-90);
-    painter.drawText(QRect(-plot.height() / 2, -f * 3 / 2, plot.height(), f * 3 / 2),
-                     Qt::AlignHCenter | Qt::AlignBottom, yCaption);
+    painter.drawText(QRect(-length / 2, -f * 3 / 2, length, f * 3 / 2), Qt::AlignHCenter | Qt::AlignBottom, yCaption);
     painter.restore();
 }
 
-void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const std::array<COLORREF, 61>& colours, double min,
-                   double max, const CColourDisplay& display, const QString& caption)
+void DrawExaggeration(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping)
+{
+    const double ve = mapping.ScaleY() / mapping.ScaleX();
+    if (!std::isfinite(ve) || std::fabs(ve - 1) < 0.05)
+        return;
+    const QRect& plot = mapping.Plot();
+    const int f = frame.fontPixels;
+    painter.save();
+    painter.setFont(frame.font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(plot.left(), plot.bottom() + 2 * f, plot.width(), f * 3 / 2), Qt::AlignRight | Qt::AlignTop,
+                     QString::fromStdString(FormatC(ve >= 9.95 ? "VE %.0f" : ve >= 0.995 ? "VE %.1f" : "VE %.2f", ve)));
+    painter.restore();
+}
+
+void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const QRect& bar, const std::array<COLORREF, 61>& colours,
+                   double min, double max, const CColourDisplay& display, const QString& caption)
 {
     painter.save();
-    const QRect& bar = frame.bar;
     const bool reversed = display.dcValues && !display.conductivity;
     const double H = bar.height();
     double y = bar.top() + H;
@@ -136,17 +133,17 @@ void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const std::array<
     painter.setFont(frame.font);
     const int f = frame.fontPixels;
     QString unit = caption;
-    if (unit.isEmpty() && display.dcValues)
-        unit = QString(display.log10 ? "log10 " : "") + (display.conductivity ? "S/m" : "ohm m");
+    if (unit.isEmpty())
+        unit = QString::fromStdString(ColourBarUnit(display.dcValues, display.conductivity, display.log10));
     if (!unit.isEmpty())
         painter.drawText(QRect(bar.left(), bar.top() - 2 * f - f / 2, 10 * f, 2 * f), Qt::AlignLeft | Qt::AlignBottom,
                          unit);
-    for (int j : ColourBarLabelRows(min, max, display.dcValues, display.conductivity, display.log10)) {
-        const int Y = bar.top() + RoundToInt(H - j * (H / 6));
+    const double gap = (QFontMetrics(frame.font).height() + 2) / std::max(1.0, H);
+    for (const CBarTick& tick : ColourBarTicks(min, max, display.dcValues, display.conductivity, display.log10, gap)) {
+        const int Y = bar.top() + RoundToInt(H - tick.at * H);
         painter.drawLine(bar.right() + 1, Y, bar.right() + f / 2, Y);
-        const std::string label = ColourBarLabel(j, min, max, display.dcValues, display.conductivity, display.log10);
         painter.drawText(QRect(bar.right() + f * 3 / 4, Y - f, 7 * f, 2 * f), Qt::AlignLeft | Qt::AlignVCenter,
-                         QString::fromStdString(label));
+                         QString::fromStdString(tick.label));
     }
     painter.restore();
 }

@@ -25,6 +25,10 @@ struct CPlotFrame {
     QRect band; // empty without a band
     QRect plot;
     QRect bar;
+
+    // The colour bar right of a plot: as high as the plot, but never so low that it cannot
+    // carry a few labels.
+    QRect BarBeside(const QRect& plotArea) const;
 };
 
 // How values are labelled: the same toggles as the main view's colour bar.
@@ -34,21 +38,19 @@ struct CColourDisplay {
     bool log10 = false;
 };
 
-// Tick positions at steps of 1, 2 or 5 times a power of ten, at most about maxTicks of them.
-std::vector<double> NiceTicks(double lo, double hi, int maxTicks);
-
-// A tick label: "%g" of the value, with the rounding noise of the step removed.
-QString TickLabel(double value, double step);
-
 QColor ToQColor(COLORREF colour);
 
 void DrawTitle(QPainter& painter, const CPlotFrame& frame, const QString& title);
 
-// The plot's outline, ticks and labels; y labels are whole levels when levels is set.
+// The mapping's plot with its outline, ticks and labels; y labels are whole levels when levels is set.
 void DrawAxes(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping, const QString& xCaption,
               const QString& yCaption, bool levels);
 
-// The 61 bands from the bottom up (turned over for resistivity) and the seven labels, as the
-// main view draws its bar; caption, when given, stands above it instead of the unit.
-void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const std::array<COLORREF, 61>& colours, double min,
-                   double max, const CColourDisplay& display, const QString& caption = QString());
+// "VE 2.5" under the plot's right end when depths are drawn stretched against x.
+void DrawExaggeration(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping);
+
+// The 61 bands in bar from the bottom up (turned over for resistivity) and labels at round values
+// that never touch, as the main view draws its bar; caption, when given, stands above it instead
+// of the unit.
+void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const QRect& bar, const std::array<COLORREF, 61>& colours,
+                   double min, double max, const CColourDisplay& display, const QString& caption = QString());

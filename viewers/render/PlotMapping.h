@@ -8,9 +8,10 @@
 class CPlotMapping {
 public:
     CPlotMapping() = default;
-    // With isotropic, one unit is as long across as down, and the window is widened about its
-    // centre, or deepened from its top, until it fills the plot.
-    CPlotMapping(const QRect& plot, const QRectF& window, bool isotropic);
+    // With isotropic, one unit is as long across as down: the window grows to the plot's shape
+    // within bounds (deeper from its top, wider about its middle), and the plot is narrowed or
+    // lowered from its top-left corner until the window fills it.
+    CPlotMapping(const QRect& plot, const QRectF& window, bool isotropic, const QRectF& bounds = QRectF());
 
     const QRect& Plot() const { return m_plot; }
     const QRectF& Window() const { return m_window; }

@@ -2,6 +2,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/QtMessageBox.h"
+#include "platform/ScreenFit.h"
 #include "render/DataPicture.h"
 #include "render/ModelPicture.h"
 #include "render/PictureFiles.h"
@@ -114,6 +115,7 @@ std::unique_ptr<CModelViewerWindow> OpenModelViewer(const CModelViewerArgs& args
         return nullptr;
     }
     auto window = std::make_unique<CModelViewerWindow>(std::move(picture));
+    PlaceOnScreen(*window);
     window->show();
     return window;
 }
@@ -128,6 +130,7 @@ std::unique_ptr<CDataViewerWindow> OpenDataViewer(const CDataViewerArgs& args)
     }
     picture->nLevel = args.nLevel;
     auto window = std::make_unique<CDataViewerWindow>(std::move(picture), args.dataPath);
+    PlaceOnScreen(*window);
     window->show();
     return window;
 }
