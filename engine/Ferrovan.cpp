@@ -341,6 +341,8 @@ int RunFerrovan(const std::vector<std::string>& args)
     try {
         CEngineOptions options;
         options.memoryBudget = MemoryBudget(command.maxMemoryBytes, log);
+        if (const double room = AddressSpaceRoomBytes(); std::isfinite(room))
+            options.addressSpace = room;
         options.progress = true;
         options.accuracy = command.accuracy;
         // A run's data files go as soon as its type is known, also when the rest of the input is
@@ -400,7 +402,7 @@ int RunFerrovan(const std::vector<std::string>& args)
     } catch (const CEngineError& e) {
         log.Error(e.what());
     } catch (const std::bad_alloc&) {
-        log.Error("There is not enough memory for this model.");
+        log.Error(kNotEnoughMemory);
     } catch (const std::exception& e) {
         log.Error(std::string("Unexpected failure: ") + e.what());
     }

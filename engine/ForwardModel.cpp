@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -160,6 +161,11 @@ struct CTask {
 
 // What a run holds at its peak: the grid, the pattern, the operators and the potentials, and
 // per worker a factor, CHOLMOD's workspace and the dense electrode block.
+// What each worker thread maps besides its factor: the BLAS library's buffer, which OpenBLAS
+// allocates for every thread that calls it (128 MB and a page, mostly never touched), and the
+// thread's stack. It counts against the address space, not the memory.
+constexpr double kThreadBytes = 134221824.0 + 8.0 * 1024 * 1024;
+
 struct CRunSize {
     double nodes = 0, elements = 0, entries = 0;
     double factorBytes = 0, analysisBytes = 0;
@@ -176,8 +182,17 @@ struct CRunSize {
 
 // Refuses a run that would need more than the budget; a tenth more and 40 MB for the program
 // itself and what the estimate leaves out.
-void CheckMemory(const CRunSize& size, const CEngineOptions& options, CRunLog& log, bool report)
+void CheckMemory(CRunSize& size, const CEngineOptions& options, CRunLog& log, bool report)
 {
+    // Fewer threads before none: each holds a factor and maps the BLAS library's buffer.
+    auto mapped = [&] { return 1.1 * size.Bytes() + 40e6 + size.threads * kThreadBytes; };
+    while (size.threads > 1 && ((options.memoryBudget > 0 && 1.1 * size.Bytes() + 40e6 > options.memoryBudget) ||
+                                (options.addressSpace > 0 && mapped() > options.addressSpace)))
+        --size.threads;
+    if (options.addressSpace > 0 && mapped() > options.addressSpace)
+        throw CEngineError("This run would need about " + Bytes(mapped()) + " of address space, but only " +
+                           Bytes(options.addressSpace) + " may be mapped; use larger cells or a shorter survey, with "
+                           "fewer electrodes.");
     const double needed = 1.1 * size.Bytes() + 40e6;
     if (report)
         log.Info("Memory: about " + Bytes(needed) + " needed");
@@ -247,7 +262,8 @@ CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, const std::
     if (in.job.type != CForwardJob::dc)
         model.values.push_back(&in.chargeability);
     const CGrid grid(model, in.survey.positions, gridOptions, [&](int columns, int rows) {
-        CheckMemory(FirstEstimate(in, columns, rows, options), options, log, false);
+        CRunSize first = FirstEstimate(in, columns, rows, options);
+        CheckMemory(first, options, log, false);
     });
     log.Info(FormatC("Grid: %i x %i cells (the mesh: %i x %i): lines where the model changes, at every electrode and "
                      "every kink of the surface; cells of %g x %g among the electrodes growing by %g of the distance, "
@@ -326,10 +342,17 @@ CWavenumberRule ChooseWavenumbers(const CPairSpan& span, double spreading, bool 
 }
 
 // CHOLMOD's OpenMP loops stay off inside a worker thread; OpenMP's limits belong to each thread.
-void KeepOpenMpOff()
+// Readies a worker thread: no nested OpenMP, and room for the BLAS library's buffer. OpenBLAS
+// waits for that allocation forever when it fails, so a thread that could not have it stops the
+// run with the memory message instead.
+void PrepareWorker()
 {
     if (omp_set_max_active_levels)
         omp_set_max_active_levels(0);
+    void* room = std::malloc(134221824);
+    if (!room)
+        throw CEngineError(kNotEnoughMemory);
+    std::free(room);
 }
 
 // The factorisations, one task per model and wavenumber shared among the threads: for each task
@@ -368,7 +391,7 @@ private:
     void Work()
     {
         try {
-            KeepOpenMpOff();
+            PrepareWorker();
             CSchurSolver::CWorker worker(m_solver);
             std::vector<double> values;
             Eigen::MatrixXd y;
@@ -618,7 +641,7 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
     const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), discretization.Ordering(),
                               discretization.Trailing());
     const std::vector<CTask> tasks = Tasks(modelCount, nk);
-    const CRunSize size = MeasureRun(grid, discretization, solver, pairs.size(), modelCount, nk, tasks.size(), options);
+    CRunSize size = MeasureRun(grid, discretization, solver, pairs.size(), modelCount, nk, tasks.size(), options);
     LogFactor(solver, discretization, tasks.size(), modelCount, nk, log);
     CheckMemory(size, options, log, true);
     log.Stage("ordering and analysis");
@@ -729,6 +752,12 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
                              1, nk);
     if (options.memoryBudget > 0)
         threads = std::clamp(static_cast<int>(options.memoryBudget / threadBytes), 1, threads);
+    if (options.addressSpace > 0)
+        threads = std::clamp(static_cast<int>(options.addressSpace / (threadBytes + kThreadBytes)), 1, threads);
+    if (options.addressSpace > 0 && threadBytes + kThreadBytes > options.addressSpace)
+        throw CEngineError(FormatC("The sensitivities need about %s of address space, more than the %s this run may "
+                                   "map.",
+                                   Bytes(threadBytes + kThreadBytes).c_str(), Bytes(options.addressSpace).c_str()));
     if (options.memoryBudget > 0 && threadBytes > options.memoryBudget)
         throw CEngineError(FormatC("The sensitivities need about %s, more than the %s this run may use.",
                                    Bytes(threadBytes).c_str(), Bytes(options.memoryBudget).c_str()));
@@ -743,7 +772,7 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
     std::mutex progress;
     auto work = [&](int t) {
         try {
-            KeepOpenMpOff();
+            PrepareWorker();
             CSchurSolver::CWorker worker(solver);
             std::vector<double> values;
             Eigen::MatrixXd y;

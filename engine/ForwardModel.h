@@ -82,6 +82,7 @@ struct CForwardResult {
 struct CEngineOptions {
     int threads = 0;         // 0: one per processor
     double memoryBudget = 0; // bytes the run may use; 0: no limit known
+    double addressSpace = 0; // bytes the run may still map (rlimits); 0: no limit known
     bool progress = false;   // a line on standard output per finished model and wavenumber
     CGrid::Options grid;
     // How far the grid reaches, in multiples of the survey's largest distance that matters, and

@@ -106,3 +106,8 @@ double AvailableMemoryBytes()
     return std::min({StatusValue("/proc/meminfo", "MemAvailable:"), CgroupsRoom(), LimitRoom(RLIMIT_AS, "VmSize:"),
                      LimitRoom(RLIMIT_DATA, "VmData:")});
 }
+
+double AddressSpaceRoomBytes()
+{
+    return std::min(LimitRoom(RLIMIT_AS, "VmSize:"), LimitRoom(RLIMIT_DATA, "VmData:"));
+}

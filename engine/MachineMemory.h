@@ -4,3 +4,8 @@
 // available, the room left under the limits of the process's memory cgroups (v2 and v1) and its
 // address-space and data-size limits. +infinity when none of these is known.
 double AvailableMemoryBytes();
+
+// The address space this process may still map, in bytes, under its address-space and data-size
+// limits; +infinity without either. Buffers that are mapped but hardly touched count here and
+// not in the memory.
+double AddressSpaceRoomBytes();

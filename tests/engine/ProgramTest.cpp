@@ -124,6 +124,29 @@ TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
     }
 }
 
+// Under an address-space limit the BLAS library's buffer of every thread counts: the run takes
+// fewer threads or ends with the memory message, and never waits for an allocation forever.
+TEST(Ferrovan, AnAddressSpaceLimitEndsTheRunOrFitsItNeverHangs)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit under such a limit";
+#else
+    EngineScene scene;
+    ASSERT_TRUE(scene.Discretize(0));
+    for (const char* limit : {"--as=400000000", "--as=700000000"}) {
+        const ProgramRun run = RunProgram("/usr/bin/prlimit", {limit, VMM_FERROVAN, "--accuracy", "off", "ferrovan.inp"});
+        const std::string log = ReadBytes("ferrovan.log");
+        if (run.status == 0)
+            EXPECT_NE(log.find("Done in"), std::string::npos) << limit;
+        else
+            EXPECT_NE(log.find(" of address space, but only "), std::string::npos) << limit << "\n" << log;
+    }
+    EXPECT_EQ(RunProgram("/usr/bin/prlimit", {"--as=700000000", VMM_FERROVAN, "--accuracy", "off", "ferrovan.inp"})
+                  .status,
+              0);
+#endif
+}
+
 TEST(Ferrovan, CommandLine)
 {
     EngineScene scene;
