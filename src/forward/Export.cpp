@@ -184,17 +184,19 @@ CVerdict CheckExportSettings(const CExportSettings& s)
 {
     CVerdict v;
     const CNoiseModel& n = s.noise;
-    if (!(n.relativePercent >= 0 && n.floorMillivolts >= 0 && n.ipMillivoltsPerVolt >= 0))
-        return v.Refuse("Noise should not be negative.");
+    for (const double* noise : {&n.relativePercent, &n.floorMillivolts, &n.ipMillivoltsPerVolt})
+        if (!(*noise >= 0))
+            return v.Refuse("Noise should not be negative.", noise);
     if (!(n.currentAmps > 0))
-        return v.Refuse("Current should be greater than 0.");
+        return v.Refuse("Current should be greater than 0.", &n.currentAmps);
     if (!(s.phaseFactor > 0))
-        return v.Refuse("Phase factor should be greater than 0.");
+        return v.Refuse("Phase factor should be greater than 0.", &s.phaseFactor);
     if (s.path.empty())
-        return v.Refuse("File name is missing.");
+        return v.Refuse("File name is missing.", &s.path);
     if (s.addModellingError && (s.format == EExportFormat::res2dinv || s.format == EExportFormat::res2dinvResipy))
         return v.Refuse("The Res2DInv general array has no error column for the modelling error.\nChoose pyGIMLi or "
-                        "R2, or leave the modelling error out.");
+                        "R2, or leave the modelling error out.",
+                        &s.format);
     return v;
 }
 

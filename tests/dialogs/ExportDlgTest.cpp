@@ -13,20 +13,27 @@ TEST(ExportDlg, ChecksTheNoiseAndTheFileAndTheProposedNameFollowsTheFormat)
         const char* name;
         std::vector<Step> steps;
         std::vector<std::string> messages;
+        int focus = 0; // after a refusal
     } rows[] = {
         {"as proposed", {}, {}},
-        {"negative relative noise", {{IDC_EXPORT_RELATIVE, "-1"}}, {"Noise should not be negative."}},
-        {"no current", {{IDC_EXPORT_CURRENT, "0"}}, {"Current should be greater than 0."}},
-        {"no phase factor", {{IDC_EXPORT_PHASE, "0"}}, {"Phase factor should be greater than 0."}},
-        {"no file", {{IDC_EXPORT_FILE, ""}}, {"File name is missing."}},
+        {"negative relative noise", {{IDC_EXPORT_RELATIVE, "-1"}}, {"Noise should not be negative."},
+         IDC_EXPORT_RELATIVE},
+        {"negative IP noise", {{IDC_EXPORT_IP, "-1"}, {IDC_EXPORT_FILE, "x"}}, {"Noise should not be negative."},
+         IDC_EXPORT_IP},
+        {"no current", {{IDC_EXPORT_CURRENT, "0"}, {IDC_EXPORT_FILE, "x"}}, {"Current should be greater than 0."},
+         IDC_EXPORT_CURRENT},
+        {"no phase factor", {{IDC_EXPORT_PHASE, "0"}}, {"Phase factor should be greater than 0."}, IDC_EXPORT_PHASE},
+        {"no file", {{IDC_EXPORT_FILE, ""}, {IDC_EXPORT_SEED, "1"}}, {"File name is missing."}, IDC_EXPORT_FILE},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         MessageLog log;
         CExportDlg dlg;
         dlg.m_settings.path = "/data/line 1/predicted.ohm";
-        EXPECT_EQ(RunDialog(dlg, row.steps), row.messages.empty() ? IDOK : IDCANCEL);
+        int focus = -1;
+        EXPECT_EQ(RunDialog(dlg, row.steps, {}, &focus), row.messages.empty() ? IDOK : IDCANCEL);
         EXPECT_EQ(log.Texts(), row.messages);
+        EXPECT_EQ(focus, row.focus);
     }
 
     // The proposed name follows the format; a name of the user's own stays.
