@@ -227,6 +227,12 @@ void CFrameWnd::SetMessageText(const std::string& text)
         m_pStatusBar->SetPaneText(0, text.empty() ? AfxLoadString(AFX_IDS_IDLEMESSAGE) : text);
 }
 
+void CFrameWnd::SetModeText(const std::string& text)
+{
+    if (m_pStatusBar)
+        m_pStatusBar->SetPaneText(1, text);
+}
+
 bool CFrameWnd::OnCmdMsg(unsigned id, CmdCode code, CCmdUI* ui)
 {
     if (m_pActiveView && m_pActiveView->OnCmdMsg(id, code, ui))
