@@ -431,8 +431,8 @@ void CSectomatView::OnLButtonDblClk(unsigned, CPoint point)
     else
         doc->m_topo.insert(it, added);
     // Above the core's top the point stays on it, which the user would not see at once.
-    ShowTopographyMode(clicked.y < 0 ? FormatC("the point went to the top of the core area (depth %g), which "
-                                               "reaches no higher; Model Properties can raise the top.",
+    ShowTopographyMode(clicked.y < 0 ? FormatC("above the core, so the point went to its top (depth %g); Model "
+                                               "Properties can raise the top.",
                                                doc->m_coreZ1)
                                      : "");
     doc->m_bTopography = true;

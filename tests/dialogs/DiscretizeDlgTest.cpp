@@ -111,14 +111,12 @@ TEST(DiscretizeDlg, ARefusalGoesBackToItsField)
     } rows[] = {
         {"a-spacing", {{IDC_A_SPACING, "0"}, {IDC_ASPECT, "9"}}, "a-spacing should be greater than 0.", IDC_A_SPACING},
         {"n", {{IDC_N, "0"}, {IDC_ASPECT, "9"}}, "n should be greater than 0.", IDC_N},
-        {"cells", {{IDC_CELLS, "0"}}, "# of cells between electrodes should be greater than 1.", IDC_CELLS},
         {"aspect", {{IDC_ASPECT, "9"}, {IDC_N, "3"}}, kAspect, IDC_ASPECT},
         {"protocol", {{IDC_ARRAY_PROTOCOL}}, "Protocol file is missing.", IDC_PROTOCOL_FILE},
         {"mesh file", {{IDC_MESH_EXISTING}}, "Mesh file is missing.", IDC_MESH_FILE},
         {"dx and dz at their least", {{IDC_MESH_M2}, {IDC_DX, "1e-06"}, {IDC_DZ, "1e-06"}}, nullptr},
         {"dx below", {{IDC_MESH_M2}, {IDC_DX, "9.99e-07"}, {IDC_DZ, "1e-06"}}, kThin, IDC_DX},
         {"dz below", {{IDC_MESH_M2}, {IDC_DZ, "9.99e-07"}, {IDC_DX, "1"}}, kThin, IDC_DZ},
-        {"dz 0", {{IDC_MESH_M2}, {IDC_DZ, "0"}, {IDC_DX, "1"}}, kCellSize, IDC_DZ},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -18,8 +18,6 @@ TEST(ExportDlg, ChecksTheNoiseAndTheFileAndTheProposedNameFollowsTheFormat)
         {"as proposed", {}, {}},
         {"negative relative noise", {{IDC_EXPORT_RELATIVE, "-1"}}, {"Noise should not be negative."},
          IDC_EXPORT_RELATIVE},
-        {"negative IP noise", {{IDC_EXPORT_IP, "-1"}, {IDC_EXPORT_FILE, "x"}}, {"Noise should not be negative."},
-         IDC_EXPORT_IP},
         {"no current", {{IDC_EXPORT_CURRENT, "0"}, {IDC_EXPORT_FILE, "x"}}, {"Current should be greater than 0."},
          IDC_EXPORT_CURRENT},
         {"no phase factor", {{IDC_EXPORT_PHASE, "0"}}, {"Phase factor should be greater than 0."}, IDC_EXPORT_PHASE},

@@ -1,12 +1,8 @@
 // Every dialog opens with the focus in its first field that can take typing.
 #include "dialogs/AboutDlg.h"
-#include "dialogs/BlockPropDlg.h"
 #include "dialogs/DiscretizeDlg.h"
 #include "dialogs/DlgFwdType.h"
-#include "dialogs/ExaggerationDlg.h"
-#include "dialogs/ExportDlg.h"
 #include "dialogs/ModPropDlg.h"
-#include "dialogs/OptimizeSurveyDlg.h"
 #include "platform/MessageBox.h"
 #include "support/ModalDriver.h"
 
@@ -28,13 +24,9 @@ TEST(Dialogs, OpenWithTheFocusInTheFirstField)
         int first;
     } rows[] = {
         {"model properties", std::make_shared<CModPropDlg>(), IDC_MODPROP_X1},
-        {"block properties", std::make_shared<CBlockPropDlg>(0, true, true, true), IDC_BLOCK_X1},
         {"discretize: the protocol field is disabled", std::make_shared<CDiscretizeDlg>(), IDC_N},
         {"discretize with a protocol", std::move(protocol), IDC_PROTOCOL_FILE},
         {"forward type", std::make_shared<CDlgFwdType>(), IDC_FWD_ACCURACY},
-        {"exaggeration", std::make_shared<CExaggerationDlg>(), IDC_EXAGGERATION},
-        {"export", std::make_shared<CExportDlg>(), IDC_EXPORT_RELATIVE},
-        {"optimize survey", std::make_shared<COptimizeSurveyDlg>(), IDC_DESIGN_COUNT},
         {"about: nothing to type", std::make_shared<CAboutDlg>(), IDOK},
     };
     for (const auto& row : rows) {

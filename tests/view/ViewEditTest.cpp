@@ -475,8 +475,8 @@ TEST_F(ViewEditTest, TopographyModeShowsItselfAndItsPointsAndTakesTheShownPositi
     Trigger(ID_VIEW_FIT);
     DoubleClick(2000, -300);
     EXPECT_EQ(std::next(Doc()->m_topo.begin())->m_z, -5.3);
-    EXPECT_EQ(mode->text(), "Topography mode: the point went to the top of the core area (depth -5.3), which reaches "
-                            "no higher; Model Properties can raise the top.");
+    EXPECT_EQ(mode->text(), "Topography mode: above the core, so the point went to its top (depth -5.3); Model "
+                            "Properties can raise the top.");
     Trigger(ID_EDIT_TOPOGRAPHY);
     EXPECT_EQ(mode->text(), "");
 }
