@@ -28,7 +28,8 @@ int CMainFrame::OnCreate()
         return -1;
     if (!m_wndToolBar.CreateEx(this) || !m_wndToolBar.LoadToolBar(*GetResource()))
         return -1;
-    if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(1))
+    // The message, and the mode the view is in.
+    if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(2))
         return -1;
     return 0;
 }

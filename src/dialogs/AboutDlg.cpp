@@ -2,7 +2,9 @@
 
 #include "dialogs/ResourceIds.h"
 #include "platform/DataExchange.h"
+#include "platform/FilePath.h"
 #include "platform/MessageBox.h"
+#include "platform/Process.h"
 
 namespace {
 
@@ -25,8 +27,19 @@ const DlgTemplate kTemplate = {
 
 } // namespace
 
+std::string DocumentationFolder()
+{
+    const std::string program = GetProgramFolder();
+    for (const std::string& folder : {program, RemoveLastComponent(program) + "/share/doc/velquor-model-maker"})
+        if (!program.empty() && FileExists(folder + "/README.md"))
+            return folder;
+    return VMM_SOURCE_DIR;
+}
+
 CAboutDlg::CAboutDlg() : CDialog(kTemplate)
 {
+    // The pages linked are those that exist: the manual beside the program, or where it was built.
+    const std::string docs = "file://" + DocumentationFolder();
     m_strInfo = "Functionality:\r\n"
                 "Velquor Model Maker is a graphical user interface for constructing\r\n"
                 "blocky 2D models, digitizing them to a 2D mesh, and running the\r\n"
@@ -34,8 +47,9 @@ CAboutDlg::CAboutDlg() : CDialog(kTemplate)
                 "\r\n"
                 "Information:\r\n"
                 "Documentation (file name): README.md\r\n"
-                "Documentation (web): " VMM_DOCS_URL "/README.md\r\n"
-                "Inversion tutorials (web): " VMM_DOCS_URL "/docs/";
+                "Documentation (web): " +
+                docs + "/README.md\r\nInversion tutorials (web): " + docs +
+                "/README.md#exporting-the-data-for-an-inversion";
 }
 
 void CAboutDlg::DoDataExchange(CDataExchange* pDX)

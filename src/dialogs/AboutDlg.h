@@ -16,3 +16,7 @@ protected:
 };
 
 enum : int { IDC_ABOUT_INFO = 1041 };
+
+// Where README.md lies: beside the program, in its installation's share/doc/velquor-model-maker,
+// or else in the source tree the program was built from.
+std::string DocumentationFolder();

@@ -1,11 +1,13 @@
 #include "dialogs/BlockPropDlg.h"
 
 #include "dialogs/ResourceIds.h"
+#include "formats/Limits.h"
 #include "platform/DataExchange.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -80,39 +82,41 @@ void CBlockPropDlg::OnOK()
 {
     if (!UpdateData(true))
         return;
-    if (!(m_x1 < m_x2)) {
-        AfxMessageBox("x1 should be less than x2.");
+    // A model the file's reader refuses could be saved but never opened again.
+    for (auto [id, v, name] : {std::tuple{IDC_BLOCK_X1, m_x1, "x1"}, std::tuple{IDC_BLOCK_X2, m_x2, "x2"},
+                               std::tuple{IDC_BLOCK_Z1, m_z1, "z1"}, std::tuple{IDC_BLOCK_Z2, m_z2, "z2"}})
+        if (!Require(IsModelPosition(v), id, ShouldBeBetween(name, -kMaxCoordinate, kMaxCoordinate)))
+            return;
+    if (!Require(m_x1 < m_x2, IDC_BLOCK_X1, "x1 should be less than x2.") ||
+        !Require(m_z1 < m_z2, IDC_BLOCK_Z1, "z1 should be less than z2."))
         return;
-    }
-    if (!(m_z1 < m_z2)) {
-        AfxMessageBox("z1 should be less than z2.");
-        return;
-    }
     // Only the part inside the core is drawn and meshed: a block wholly outside would be nothing.
-    if (!(m_x1 < m_coreX2 && m_x2 > m_coreX1 && m_z1 < m_coreZ2 && m_z2 > m_coreZ1)) {
-        AfxMessageBox(FormatC("The block lies outside the core, which spans x = %g to %g and depth %g to %g.", m_coreX1,
-                              m_coreX2, m_coreZ1, m_coreZ2));
+    if (!Require(m_x1 < m_coreX2 && m_x2 > m_coreX1 && m_z1 < m_coreZ2 && m_z2 > m_coreZ1, IDC_BLOCK_X1,
+                 FormatC("The block lies outside the core, which spans x = %g to %g and depth %g to %g.", m_coreX1,
+                         m_coreX2, m_coreZ1, m_coreZ2)))
         return;
-    }
-    if (m_nEllipse == 0 && std::fabs(m_slope) > 3.0) {
-        AfxMessageBox("slope should be between -3 and 3.");
+    if (!Require(m_nEllipse != 0 || std::fabs(m_slope) <= 3.0, IDC_BLOCK_SLOPE, "slope should be between -3 and 3."))
         return;
-    }
     if (m_nEllipse != 0)
         m_slope = 0;
-    if (!m_bDCModel && m_value < 0) {
-        AfxMessageBox("Chargeability should be positive.");
+    if (!Require(m_bDCModel || m_value >= 0, IDC_BLOCK_VALUE, "Chargeability should be positive."))
         return;
-    }
     if (m_bDCModel) {
         // A plain conductivity or resistivity has a logarithm only when it is positive.
-        if (!m_bLog10 && !(m_value > 0)) {
-            AfxMessageBox(m_bConductivity ? "Conductivity should be greater than 0."
-                                          : "Resistivity should be greater than 0.");
+        if (!Require(m_bLog10 || m_value > 0, IDC_BLOCK_VALUE,
+                     m_bConductivity ? "Conductivity should be greater than 0."
+                                     : "Resistivity should be greater than 0."))
             return;
-        }
         float stored = m_bLog10 ? m_value : std::log10(m_value);
-        m_value = m_bConductivity ? stored : -stored;
+        stored = m_bConductivity ? stored : -stored;
+        // The reader's limit is on the stored logarithm; the message gives it as the field shows it.
+        const double most = m_bLog10 ? kMaxLogConductivity : std::pow(10.0, kMaxLogConductivity);
+        const double least = m_bLog10 ? -most : 1 / most;
+        const char* name = m_bLog10 ? (m_bConductivity ? "Log conductivity" : "Log resistivity")
+                                    : (m_bConductivity ? "Conductivity" : "Resistivity");
+        if (!Require(IsDCValue(stored), IDC_BLOCK_VALUE, ShouldBeBetween(name, least, most)))
+            return;
+        m_value = stored;
     }
     // The framework reads the fields once more on closing: they must hold the stored value.
     UpdateData(false);

@@ -169,8 +169,22 @@ void CDiscretizeDlg::Browse(int edit, const char* title, const char* filter, std
 
 void CDiscretizeDlg::OnOK()
 {
-    if (UpdateData(true) && ShowVerdict(CheckDiscretizeSettings(m_settings, m_coreWidth)))
+    if (!UpdateData(true))
+        return;
+    const CVerdict verdict = CheckDiscretizeSettings(m_settings, m_coreWidth);
+    if (ShowVerdict(verdict)) {
         EndDialog(IDOK);
+        return;
+    }
+    const CDiscretizeSettings& s = m_settings;
+    const std::pair<const void*, int> fields[] = {
+        {&s.n, IDC_N},       {&s.aSpacing, IDC_A_SPACING}, {&s.cellsPerElectrode, IDC_CELLS},
+        {&s.aspectRatio, IDC_ASPECT}, {&s.dx, IDC_DX},     {&s.dz, IDC_DZ},
+        {&s.existingMesh, IDC_MESH_FILE}, {&s.protocolFile, IDC_PROTOCOL_FILE},
+    };
+    for (auto [setting, id] : fields)
+        if (verdict.subject == setting)
+            GotoDlgCtrl(id);
 }
 
 void CDiscretizeDlg::OnDropFiles(int id, const std::vector<std::string>& paths)

@@ -1,8 +1,12 @@
 #include "dialogs/ModPropDlg.h"
 
 #include "dialogs/ResourceIds.h"
+#include "formats/Limits.h"
 #include "platform/DataExchange.h"
 #include "platform/MessageBox.h"
+#include "platform/TextFormat.h"
+
+#include <tuple>
 
 namespace {
 
@@ -49,18 +53,22 @@ void CModPropDlg::OnOK()
 {
     if (!UpdateData(true))
         return;
-    if (!(m_x1 < m_x2)) {
-        AfxMessageBox("x1 should be less than x2.");
+    // A model the file's reader refuses could be saved but never opened again.
+    for (auto [id, v, name] : {std::tuple{IDC_MODPROP_X1, m_x1, "x1"}, std::tuple{IDC_MODPROP_TOP, m_top, "top"},
+                               std::tuple{IDC_MODPROP_X2, m_x2, "x2"}, std::tuple{IDC_MODPROP_DEPTH, m_depth, "depth"}})
+        if (!Require(IsModelPosition(v), id, ShouldBeBetween(name, -kMaxCoordinate, kMaxCoordinate)))
+            return;
+    if (!Require(IsDCValue(m_dcBackground), IDC_MODPROP_DC_BACKGROUND,
+                 ShouldBeBetween("Background log conductivity", -kMaxLogConductivity, kMaxLogConductivity)) ||
+        !Require(m_x1 < m_x2, IDC_MODPROP_X1, "x1 should be less than x2.") ||
+        !Require(IsCoreSide(m_x1, m_x2), IDC_MODPROP_X2, FormatC("x2 should be at least %g more than x1.", kMinLength)))
         return;
-    }
-    if (m_ipBackground < 0) {
-        AfxMessageBox("Chargeability should be between positive.");
+    if (!Require(m_ipBackground >= 0, IDC_MODPROP_IP_BACKGROUND, "Chargeability should be between positive."))
         return;
-    }
     // A core area without height can be neither drawn nor meshed.
-    if (!(m_top < m_depth)) {
-        AfxMessageBox("top should be less than depth.");
+    if (!Require(m_top < m_depth, IDC_MODPROP_TOP, "top should be less than depth.") ||
+        !Require(IsCoreSide(m_top, m_depth), IDC_MODPROP_DEPTH,
+                 FormatC("depth should be at least %g more than top.", kMinLength)))
         return;
-    }
     EndDialog(IDOK);
 }

@@ -76,9 +76,10 @@ bool CSectomatDoc::OnNewDocument()
     settings.accuracyPercent = m_discretize.accuracyPercent;
     settings.sensitivities = m_discretize.sensitivities;
     m_discretize = settings;
-    SetModifiedFlag(true);
+    // Nothing is lost in closing a model that is still as New made it.
+    SetModifiedFlag(false);
     m_bDiscretized = m_bForwardDone = false;
-    m_history.Reset(*this, false);
+    m_history.Reset(*this, true);
 
     SetTitle("");
     ClearPathName();
@@ -201,14 +202,14 @@ void CSectomatDoc::OnFileSave()
 void CSectomatDoc::OnDiscretize()
 {
     // The files of the folder must come from a model that is saved: OK saves it and goes on.
-    if (IsModified()) {
+    if (IsModified() || GetPathName().empty()) {
         if (AfxMessageBox("Save the model before discretizing it.", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
             return;
         if (GetPathName().empty())
             OnFileSave();
         else
             WriteModel(GetPathName());
-        if (IsModified())
+        if (IsModified() || GetPathName().empty())
             return;
     }
     // Asked now, done only when the discretization goes ahead: a Cancel or a refusal keeps them.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 
 // What the shared files may hold. A reader refuses more, checking a count before it allocates
@@ -18,6 +19,21 @@ constexpr double kMaxCoordinate = 1e12;    // a position or depth, in model unit
 constexpr double kMinLength = 1e-6;        // the core area's sides and a mesh cell's
 constexpr double kMaxSlope = 1e6;          // a sheared block's
 constexpr double kMaxLogConductivity = 30; // a DC value, log10 S/m, so that 10^v is a normal float
+
+// The model file's reader takes exactly these; the dialogs that edit a model ask the same.
+inline bool IsModelPosition(double v)
+{
+    return std::fabs(v) <= kMaxCoordinate;
+}
+inline bool IsDCValue(float v)
+{
+    return std::fabs(v) <= kMaxLogConductivity;
+}
+// A side of the core area: NaN and reversed sides are refused too.
+inline bool IsCoreSide(double from, double to)
+{
+    return to - from >= kMinLength;
+}
 
 // The sizes of the files themselves, so that no reader takes in more than its counts can need.
 constexpr size_t kMaxModelFileBytes = size_t(64) << 20;

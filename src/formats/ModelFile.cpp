@@ -38,7 +38,7 @@ public:
         std::string_view token;
         if (!Token(token) || !ParseNumber(token, v))
             Refuse(std::string("expected ") + what);
-        if (!(std::fabs(v) <= kMaxCoordinate))
+        if (!IsModelPosition(v))
             Refuse("the position " + Exact(v) + " lies beyond " + Exact(kMaxCoordinate) + " units");
         return v;
     }
@@ -74,7 +74,7 @@ public:
                 Refuse("expected " + expected);
             Refuse(std::string("the ") + what + " " + Exact(v) + " is beyond the range of the values a model holds");
         }
-        if (dc && !(std::fabs(f) <= kMaxLogConductivity))
+        if (dc && !IsDCValue(f))
             Refuse(FormatC("the DC %s %s (log10 of a conductivity) lies beyond %g", what, Exact(f).c_str(),
                            kMaxLogConductivity));
         return f;
@@ -151,7 +151,7 @@ CModelFile CModelFile::Parse(std::string_view text, const std::string& name)
     f.coreZ1 = in.Position(core);
     f.coreZ2 = in.Position(core);
     // A core area without width or height has no scale and cannot be drawn or meshed.
-    if (!(f.coreX2 - f.coreX1 >= kMinLength) || !(f.coreZ2 - f.coreZ1 >= kMinLength))
+    if (!IsCoreSide(f.coreX1, f.coreX2) || !IsCoreSide(f.coreZ1, f.coreZ2))
         in.Refuse("the core area must have x1 < x2 and z1 < z2, at least " + Exact(kMinLength) + " apart");
     in.Blocks(true, f.dcBackground, f.dcBlocks);
     in.Blocks(false, f.ipBackground, f.ipBlocks);

@@ -184,28 +184,31 @@ CVerdict CheckExportSettings(const CExportSettings& s)
 {
     CVerdict v;
     const CNoiseModel& n = s.noise;
-    if (!(n.relativePercent >= 0 && n.floorMillivolts >= 0 && n.ipMillivoltsPerVolt >= 0))
-        return v.Refuse("Noise should not be negative.");
+    for (const double* noise : {&n.relativePercent, &n.floorMillivolts, &n.ipMillivoltsPerVolt})
+        if (!(*noise >= 0))
+            return v.Refuse("Noise should not be negative.", noise);
     if (!(n.currentAmps > 0))
-        return v.Refuse("Current should be greater than 0.");
+        return v.Refuse("Current should be greater than 0.", &n.currentAmps);
     if (!(s.phaseFactor > 0))
-        return v.Refuse("Phase factor should be greater than 0.");
+        return v.Refuse("Phase factor should be greater than 0.", &s.phaseFactor);
     // Beyond these the noise or the phase overflows what the files can hold, and means nothing.
     if (n.relativePercent > kMaxRelativeNoisePercent)
-        return v.Refuse(FormatC("Relative noise should be at most %g %%.", kMaxRelativeNoisePercent));
+        return v.Refuse(FormatC("Relative noise should be at most %g %%.", kMaxRelativeNoisePercent), &n.relativePercent);
     if (n.floorMillivolts > kMaxNoiseFloorMillivolts)
-        return v.Refuse(FormatC("Noise floor should be at most %g mV.", kMaxNoiseFloorMillivolts));
+        return v.Refuse(FormatC("Noise floor should be at most %g mV.", kMaxNoiseFloorMillivolts), &n.floorMillivolts);
     if (n.ipMillivoltsPerVolt > kMaxIpNoise)
-        return v.Refuse(FormatC("IP noise should be at most %g mV/V.", kMaxIpNoise));
+        return v.Refuse(FormatC("IP noise should be at most %g mV/V.", kMaxIpNoise), &n.ipMillivoltsPerVolt);
     if (n.currentAmps < kCurrentAmps[0] || n.currentAmps > kCurrentAmps[1])
-        return v.Refuse(FormatC("Current should be between %g and %g A.", kCurrentAmps[0], kCurrentAmps[1]));
+        return v.Refuse(FormatC("Current should be between %g and %g A.", kCurrentAmps[0], kCurrentAmps[1]),
+                        &n.currentAmps);
     if (s.phaseFactor > kMaxPhaseFactor)
-        return v.Refuse(FormatC("Phase factor should be at most %g.", kMaxPhaseFactor));
+        return v.Refuse(FormatC("Phase factor should be at most %g.", kMaxPhaseFactor), &s.phaseFactor);
     if (s.path.empty())
-        return v.Refuse("File name is missing.");
+        return v.Refuse("File name is missing.", &s.path);
     if (s.addModellingError && (s.format == EExportFormat::res2dinv || s.format == EExportFormat::res2dinvResipy))
         return v.Refuse("The Res2DInv general array has no error column for the modelling error.\nChoose pyGIMLi or "
-                        "R2, or leave the modelling error out.");
+                        "R2, or leave the modelling error out.",
+                        &s.format);
     return v;
 }
 

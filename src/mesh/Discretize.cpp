@@ -32,29 +32,34 @@ CVerdict CheckDiscretizeSettings(const CDiscretizeSettings& c, double coreWidth)
 {
     CVerdict v;
     if (c.aSpacing > coreWidth * 0.25)
-        return v.Refuse("a-spacing is too huge.");
+        return v.Refuse("a-spacing is too huge.", &c.aSpacing);
     if (c.aSpacing <= 0)
-        return v.Refuse("a-spacing should be greater than 0.");
+        return v.Refuse("a-spacing should be greater than 0.", &c.aSpacing);
     if (c.n <= 0)
-        return v.Refuse("n should be greater than 0.");
+        return v.Refuse("n should be greater than 0.", &c.n);
     if (c.array == EArray::protocol) {
         if (c.protocolFile.empty())
-            return v.Refuse("Protocol file is missing.");
+            return v.Refuse("Protocol file is missing.", &c.protocolFile);
         if (!FileExists(c.protocolFile))
-            return v.Refuse("Protocol file:\n" + c.protocolFile + "\nnot found.");
+            return v.Refuse("Protocol file:\n" + c.protocolFile + "\nnot found.", &c.protocolFile);
     }
     switch (c.mesh) {
     case EMeshOption::cellsPerSpacing:
         if (c.cellsPerElectrode < 1)
-            return v.Refuse("# of cells between electrodes should be greater than 1.");
+            return v.Refuse("# of cells between electrodes should be greater than 1.", &c.cellsPerElectrode);
         if (c.cellsPerElectrode > 4)
             v.Warn("Warning: more than 4 cells between electrodes might\nproduce huge models.");
         if (c.aspectRatio < 1 || c.aspectRatio > 5)
-            return v.Refuse("aspect ratio should be between 1 and 5.");
+            return v.Refuse("aspect ratio should be between 1 and 5.", &c.aspectRatio);
         break;
     case EMeshOption::cellSize:
-        if (c.dx <= 0 || c.dz <= 0)
-            return v.Refuse("Cell size should be positive.");
+        // The mesh file's reader refuses cells thinner than kMinLength.
+        for (const double* d : {&c.dx, &c.dz}) {
+            if (!(*d > 0))
+                return v.Refuse("Cell size should be positive.", d);
+            if (!(*d >= kMinLength))
+                return v.Refuse(FormatC("Cell size should be at least %g.", kMinLength), d);
+        }
         if (c.dx > 0.5 * c.aSpacing)
             v.Warn("Warning: large cell size could give inaccurate results.");
         if (c.dz > c.dx)
@@ -62,13 +67,14 @@ CVerdict CheckDiscretizeSettings(const CDiscretizeSettings& c, double coreWidth)
         break;
     case EMeshOption::existing:
         if (c.existingMesh.empty())
-            return v.Refuse("Mesh file is missing.");
+            return v.Refuse("Mesh file is missing.", &c.existingMesh);
         // The forward input file names the mesh on a line of its own.
         if (!CForwardInputFile::CanHold(c.existingMesh))
             return v.Refuse("Mesh file:\n" + c.existingMesh +
-                            "\nholds a line break, which the forward-modelling input file cannot hold.");
+                            "\nholds a line break, which the forward-modelling input file cannot hold.",
+                            &c.existingMesh);
         if (!FileExists(c.existingMesh))
-            return v.Refuse("Mesh file:\n" + c.existingMesh + "\nnot found.");
+            return v.Refuse("Mesh file:\n" + c.existingMesh + "\nnot found.", &c.existingMesh);
         break;
     }
     return v;

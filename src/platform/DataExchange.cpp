@@ -17,7 +17,7 @@ void CDataExchange::Fail(int id)
 namespace {
 
 // The message is shown before the focus moves, as the user reads it first.
-void Refuse(CDataExchange* pDX, int id, const char* message)
+void Refuse(CDataExchange* pDX, int id, const std::string& message)
 {
     AfxMessageBox(message);
     pDX->Fail(id);
@@ -52,7 +52,13 @@ bool ExchangeReal(CDataExchange* pDX, int id, double& value, int digits, double 
         return false;
     }
     double v = 0;
-    if (!ParseDoubleC(pDX->m_pDlgWnd->GetDlgItemText(id), v) || std::fabs(v) > limit) {
+    const std::string text = pDX->m_pDlgWnd->GetDlgItemText(id);
+    const bool parsed = ParseDoubleC(text, v);
+    if ((parsed && std::fabs(v) > limit) || (!parsed && IsBeyondDoubleC(text))) {
+        Refuse(pDX, id, FormatC("The number is too large. Enter a number between %g and %g.", -limit, limit));
+        return false;
+    }
+    if (!parsed) {
         Refuse(pDX, id, "Enter a number.");
         return false;
     }

@@ -23,7 +23,7 @@ private:
 
 // Numbers go as text in the "C" conventions: doubles with up to 15 significant digits, floats
 // with up to 6. A field that is not a finite number of its type is refused with
-// "Enter a number." or "Enter an integer.".
+// "Enter a number." or "Enter an integer.", a number beyond the range of its type as too large.
 void DDX_Text(CDataExchange* pDX, int id, int& value);
 void DDX_Text(CDataExchange* pDX, int id, double& value);
 void DDX_Text(CDataExchange* pDX, int id, float& value);

@@ -3,6 +3,7 @@
 #include "platform/DataExchange.h"
 #include "platform/IconRegistry.h"
 #include "platform/MessageBox.h"
+#include "platform/TextFormat.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -140,6 +141,8 @@ int CDialog::DoModal()
 
     QWidget* previous = nullptr;
     QWidget* firstFocus = nullptr;
+    std::vector<QWidget*> fields; // the edits that take typing
+    std::vector<QWidget*> inputs; // check boxes and radio buttons
     QButtonGroup* group = nullptr;
     for (const DlgItem& item : m_template.items) {
         QWidget* w = nullptr;
@@ -234,6 +237,10 @@ int CDialog::DoModal()
         if (item.id != IDC_STATIC)
             m_impl->controls[item.id] = w;
         if (w->focusPolicy() != Qt::NoFocus) {
+            if (item.kind == DlgItemKind::Edit && !(item.style & ES_READONLY))
+                fields.push_back(w);
+            else if (item.kind == DlgItemKind::AutoCheckBox || item.kind == DlgItemKind::AutoRadioButton)
+                inputs.push_back(w);
             if (previous)
                 QWidget::setTabOrder(previous, w);
             else
@@ -244,8 +251,16 @@ int CDialog::DoModal()
 
     int result = IDCANCEL;
     if (OnInitDialog()) {
-        if (firstFocus)
-            firstFocus->setFocus();
+        // The first field as OnInitDialog left it enabled; of a radio group, the checked button.
+        fields.insert(fields.end(), inputs.begin(), inputs.end());
+        QWidget* first = firstFocus;
+        for (auto it = fields.rbegin(); it != fields.rend(); ++it) {
+            auto* radio = qobject_cast<QRadioButton*>(*it);
+            if ((*it)->isEnabled() && (!radio || radio->isChecked()))
+                first = *it;
+        }
+        if (first)
+            first->setFocus();
     }
     result = window->exec();
     delete window;
@@ -390,6 +405,24 @@ void CDialog::GotoDlgCtrl(int id)
     w->setFocus(Qt::OtherFocusReason);
     if (auto* e = qobject_cast<QLineEdit*>(w))
         e->selectAll();
+}
+
+void CDialog::RefuseField(int id, const std::string& message)
+{
+    AfxMessageBox(message);
+    GotoDlgCtrl(id);
+}
+
+bool CDialog::Require(bool ok, int id, const std::string& message)
+{
+    if (!ok)
+        RefuseField(id, message);
+    return ok;
+}
+
+std::string ShouldBeBetween(const char* name, double least, double most)
+{
+    return FormatC("%s should be between %g and %g.", name, least, most);
 }
 
 void CDialog::SetEditSel(int id, int start, int end)

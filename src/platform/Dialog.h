@@ -86,6 +86,10 @@ public:
     std::vector<int> GetRadioGroup(int firstId) const;
     // Gives the control the focus and selects its text.
     void GotoDlgCtrl(int id);
+    // A check refused a field: shows the message, then gives the field the focus.
+    void RefuseField(int id, const std::string& message);
+    // Gives ok; refuses the field with the message when it is false.
+    bool Require(bool ok, int id, const std::string& message);
     // Selects characters start to end - 1 of an edit and scrolls the caret, at end, into view.
     void SetEditSel(int id, int start, int end);
 
@@ -112,3 +116,6 @@ private:
     const DlgTemplate& m_template;
     std::unique_ptr<Impl> m_impl;
 };
+
+// "<name> should be between <least> and <most>.", the refusal of a field beyond its limits.
+std::string ShouldBeBetween(const char* name, double least, double most);

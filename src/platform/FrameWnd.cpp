@@ -77,6 +77,9 @@ bool CStatusBar::SetIndicators(int paneCount)
     for (int i = 0; i < paneCount; ++i) {
         auto* pane = new QLabel(m_parent->statusBar());
         pane->setObjectName(QStringLiteral("pane%1").arg(i));
+        // A long text is cut short rather than widening the window.
+        if (i > 0)
+            pane->setMinimumWidth(1);
         m_parent->statusBar()->addWidget(pane, i == 0 ? 1 : 0);
         m_panes.push_back(pane);
     }
@@ -225,6 +228,12 @@ void CFrameWnd::SetMessageText(const std::string& text)
 {
     if (m_pStatusBar)
         m_pStatusBar->SetPaneText(0, text.empty() ? AfxLoadString(AFX_IDS_IDLEMESSAGE) : text);
+}
+
+void CFrameWnd::SetModeText(const std::string& text)
+{
+    if (m_pStatusBar)
+        m_pStatusBar->SetPaneText(1, text);
 }
 
 bool CFrameWnd::OnCmdMsg(unsigned id, CmdCode code, CCmdUI* ui)

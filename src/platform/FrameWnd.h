@@ -69,6 +69,8 @@ public:
     void OnUpdateFrameTitle();
     // Writes the status bar's message pane; "" writes the idle text.
     void SetMessageText(const std::string& text);
+    // Writes the status bar's second pane, when it has one: a mode that is on, or "".
+    void SetModeText(const std::string& text);
 
     // The action that stands for a command on menus, toolbar and accelerators.
     QAction* GetCommandAction(unsigned id) const;

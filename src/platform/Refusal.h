@@ -26,15 +26,17 @@ using CWarnings = std::vector<std::string>;
 struct CVerdict {
     CWarnings warnings;
     std::optional<CRefusal> refusal;
+    const void* subject = nullptr; // the setting refused, when the check names one
 
     CVerdict& Warn(std::string text)
     {
         warnings.push_back(std::move(text));
         return *this;
     }
-    CVerdict& Refuse(const std::string& text)
+    CVerdict& Refuse(const std::string& text, const void* setting = nullptr)
     {
         refusal.emplace(text);
+        subject = setting;
         return *this;
     }
 };

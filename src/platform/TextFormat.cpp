@@ -139,6 +139,18 @@ bool ParseIntC(std::string_view text, int& value)
     return ParseWhole(text, Kind::Int, 10, value);
 }
 
+bool IsBeyondDoubleC(std::string_view text)
+{
+    const std::string s(Trimmed(text));
+    if (s.empty() || s.find('\0') != std::string::npos)
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const double v = strtod_l(s.c_str(), &end, CLocale());
+    // "inf" is no number here, and overflow is the only way to an infinity without it.
+    return end == s.c_str() + s.size() && errno == ERANGE && std::isinf(v);
+}
+
 std::string FormatPercent(double value, double limit)
 {
     std::string text = FormatC(value < 9.95 ? "%.2g" : "%.0f", value);

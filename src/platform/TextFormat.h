@@ -20,3 +20,5 @@ void AppendG(std::string& out, double value);
 // One number of a dialog field: the whole text (blanks around it allowed) must be the number.
 bool ParseDoubleC(std::string_view text, double& value);
 bool ParseIntC(std::string_view text, int& value);
+// Whether the whole text is a number too large for a double, such as "1e400".
+bool IsBeyondDoubleC(std::string_view text);

@@ -223,6 +223,8 @@ void CSectomatView::OnDraw(CDC* pDC)
     pDC->ResetClip();
     if (doc->m_bDiscretized)
         DrawElectrodes(pDC);
+    if (m_bTopoMode)
+        DrawTopographyPoints(pDC);
 
     const int H = m_nPlotHeight;
     const int textHeight = pDC->GetTextExtent("0").cy;
@@ -358,6 +360,22 @@ void CSectomatView::DrawModelBody(CDC* pDC)
     }
     if (m_bShowDepthOfInvestigation && doc->m_bForwardDone && doc->m_depthOfInvestigation.size() >= 2)
         DrawDepthOfInvestigation(pDC);
+}
+
+void CSectomatView::DrawTopographyPoints(CDC* pDC)
+{
+    // Squares of the page's size whatever the zoom, as the electrode markers.
+    const XFORM xf = SectionToPlot();
+    const int h = 45;
+    pDC->IntersectClipRect({-h, -h, m_nCoreWidth + h, m_nPlotHeight + h});
+    CBrush white(RGB(255, 255, 255));
+    CBrush* oldBrush = pDC->SelectObject(&white);
+    for (const CTopoPt& p : GetDocument()->m_topo) {
+        const CPoint c{RoundToInt(p.m_pt.x * xf.eM11 + xf.eDx), RoundToInt(p.m_pt.y * xf.eM22 + xf.eDy)};
+        pDC->Rectangle({c.x - h, c.y - h, c.x + h + 1, c.y + h + 1});
+    }
+    pDC->SelectObject(oldBrush);
+    pDC->ResetClip();
 }
 
 // The last run's depth of investigation, and below it the part of the model its data hardly see,

@@ -198,6 +198,11 @@ private:
     void DrawModelBody(CDC* pDC);
     void DrawElectrodes(CDC* pDC);
     void DrawColourBar(CDC* pDC);
+    // Marks every point of the topography profile, in the page's units.
+    void DrawTopographyPoints(CDC* pDC);
+    // Decimals of a model position that the status bar shows at the view's resolution.
+    int ShownDecimals(bool down) const;
+    void ShowTopographyMode(const std::string& news = "");
     // Repaints the axes, the colour bar and the title, not the model.
     void InvalidateMargins();
 };

@@ -14,6 +14,7 @@
 #include <QCursor>
 #include <QPoint>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -380,6 +381,16 @@ void CSectomatView::OnEditTopography()
         setCursor(Qt::CrossCursor);
     else
         unsetCursor();
+    ShowTopographyMode();
+    Invalidate(true); // the profile's points are marked only in the mode
+}
+
+void CSectomatView::ShowTopographyMode(const std::string& news)
+{
+    if (CFrameWnd* frame = GetParentFrame())
+        frame->SetModeText(!m_bTopoMode   ? ""
+                           : news.empty() ? "Topography mode: double-click to place a point"
+                                          : "Topography mode: " + news);
 }
 
 void CSectomatView::OnUpdateEditTopography(CCmdUI* ui)
@@ -393,20 +404,37 @@ void CSectomatView::OnLButtonDblClk(unsigned, CPoint point)
         return;
     CSectomatDoc* doc = GetDocument();
     CRect core = m_rcCore;
-    CPoint p;
+    CPoint clicked;
     {
         CClientDC dc(this);
-        p = ClampToCore(ToLogical(dc, point));
+        clicked = ToLogical(dc, point);
         dc.LPtoDP(&core);
     }
-    const CTopoPt added(p, doc->m_coreX1, doc->m_coreZ1, m_dScale);
+    const CPoint p = ClampToCore(clicked);
+    // The position to the digits the status bar showed for it: finer ones the click cannot mean.
+    // On the core's edges it is the edge itself.
+    auto shown = [this](int logical, int size, bool down, double least, double most) {
+        if (logical <= 0 || logical >= size)
+            return logical <= 0 ? least : most;
+        double rounded = least + logical / m_dScale;
+        ParseDoubleC(FormatC("%.*f", ShownDecimals(down), rounded), rounded);
+        return std::clamp(rounded + 0.0, least, most);
+    };
+    const double x = shown(p.x, m_nCoreWidth, false, doc->m_coreX1, doc->m_coreX2);
+    const double z = shown(p.y, m_nCoreHeight, true, doc->m_coreZ1, doc->m_coreZ2);
+    const CTopoPt added(x, z, doc->m_coreX1, doc->m_coreZ1, m_dScale);
     auto it = doc->m_topo.begin();
-    while (it != doc->m_topo.end() && it->m_pt.x < p.x)
+    while (it != doc->m_topo.end() && it->m_pt.x < added.m_pt.x)
         ++it;
-    if (it != doc->m_topo.end() && it->m_pt.x == p.x)
+    if (it != doc->m_topo.end() && it->m_pt.x == added.m_pt.x)
         *it = added;
     else
         doc->m_topo.insert(it, added);
+    // Above the core's top the point stays on it, which the user would not see at once.
+    ShowTopographyMode(clicked.y < 0 ? FormatC("above the core, so the point went to its top (depth %g); Model "
+                                               "Properties can raise the top.",
+                                               doc->m_coreZ1)
+                                     : "");
     doc->m_bTopography = true;
     // Every change of the profile is a change of the model that must be saved.
     const bool wasDiscretized = doc->m_bDiscretized;

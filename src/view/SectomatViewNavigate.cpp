@@ -115,6 +115,12 @@ void CSectomatView::ZoomAt(CPoint pixel, double factor)
     ShowSection(x - px / after.eM11, y - py / after.eM22);
 }
 
+int CSectomatView::ShownDecimals(bool down) const
+{
+    const XFORM xf = SectionToPlot();
+    return Decimals(1 / (PageScale() * (down ? xf.eM22 : xf.eM11) * m_dScale));
+}
+
 std::string CSectomatView::Readout(CPoint pixel) const
 {
     const CSectomatDoc* doc = GetDocument();
@@ -128,8 +134,7 @@ std::string CSectomatView::Readout(CPoint pixel) const
     const XFORM xf = SectionToPlot();
     const CPoint p = ClampToCore({RoundToInt((px - xf.eDx) / xf.eM11), RoundToInt((py - xf.eDy) / xf.eM22)});
     const double x = doc->m_coreX1 + p.x / m_dScale, z = doc->m_coreZ1 + p.y / m_dScale;
-    std::string text = FormatC("x %.*f  z %.*f  ", Decimals(1 / (k * xf.eM11 * m_dScale)), x,
-                               Decimals(1 / (k * xf.eM22 * m_dScale)), z);
+    std::string text = FormatC("x %.*f  z %.*f  ", ShownDecimals(false), x, ShownDecimals(true), z);
 
     if (doc->m_bTopography && p.y < ElevationAt(p.x))
         return text + "air";

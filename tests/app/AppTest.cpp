@@ -74,10 +74,13 @@ TEST_F(AppTest, StartWithoutAFileAsksForTheModelFrameAndChecksIt)
     ASSERT_TRUE(app.InitInstance());
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Enter a number."});
     EXPECT_TRUE(Frame()->isVisible());
-    EXPECT_EQ(Frame()->windowHandle()->title(), "Untitled* - Velquor Model Maker");
+    // Nothing was done to the new model yet.
+    EXPECT_EQ(Frame()->windowHandle()->title(), "Untitled - Velquor Model Maker");
     EXPECT_EQ(Doc()->m_coreX2, 300);
     EXPECT_EQ(Doc()->m_ipBackground, 0.5f);
-    EXPECT_TRUE(Doc()->IsModified());
+    EXPECT_FALSE(Doc()->IsModified());
+    Trigger(ID_DISCRETIZE); // still to be saved first; the log answers Cancel
+    EXPECT_EQ(log.Last(), "Save the model before discretizing it.");
 }
 
 // Every command with a handler is enabled but those that need a discretization or results, and
@@ -175,6 +178,7 @@ TEST_F(NewModelTest, ANewModelStartsFromTheDefaultSettings)
 
 TEST_F(NewModelTest, NewAndCloseWhileModifiedAskToSave)
 {
+    Doc()->CommitEdit();
     log.Answer(IDCANCEL);
     ASSERT_NO_FATAL_FAILURE(Trigger(ID_FILE_NEW));
     EXPECT_EQ(log.Boxes().back().style, unsigned(MB_YESNOCANCEL | MB_ICONQUESTION));
@@ -202,6 +206,7 @@ TEST_F(NewModelTest, OpenOffersToSaveThenReplacesTheModel)
     TempDir models;
     const std::string path = models.File("hill.model");
     WriteBytes(path, CrLf(kExampleModel));
+    Doc()->CommitEdit();
     log.Answer(IDNO);
     ModalAnswer open = ChooseFile(path);
     Trigger(ID_FILE_OPEN);

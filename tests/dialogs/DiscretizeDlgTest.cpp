@@ -98,6 +98,38 @@ TEST(DiscretizeDlg, ChecksRunInOrderAndOnlyTheChosenMeshOptionCounts)
     }
 }
 
+// A refusal leaves the focus in the field it names. The mesh file's reader refuses cells thinner
+// than 1e-06.
+TEST(DiscretizeDlg, ARefusalGoesBackToItsField)
+{
+    const char* const kThin = "Cell size should be at least 1e-06.";
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        const char* refusal; // nullptr: accepted
+        int focus = 0;
+    } rows[] = {
+        {"a-spacing", {{IDC_A_SPACING, "0"}, {IDC_ASPECT, "9"}}, "a-spacing should be greater than 0.", IDC_A_SPACING},
+        {"n", {{IDC_N, "0"}, {IDC_ASPECT, "9"}}, "n should be greater than 0.", IDC_N},
+        {"aspect", {{IDC_ASPECT, "9"}, {IDC_N, "3"}}, kAspect, IDC_ASPECT},
+        {"protocol", {{IDC_ARRAY_PROTOCOL}}, "Protocol file is missing.", IDC_PROTOCOL_FILE},
+        {"mesh file", {{IDC_MESH_EXISTING}}, "Mesh file is missing.", IDC_MESH_FILE},
+        {"dx and dz at their least", {{IDC_MESH_M2}, {IDC_DX, "1e-06"}, {IDC_DZ, "1e-06"}}, nullptr},
+        {"dx below", {{IDC_MESH_M2}, {IDC_DX, "9.99e-07"}, {IDC_DZ, "1e-06"}}, kThin, IDC_DX},
+        {"dz below", {{IDC_MESH_M2}, {IDC_DZ, "9.99e-07"}, {IDC_DX, "1"}}, kThin, IDC_DZ},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        MessageLog log;
+        CDiscretizeDlg dlg;
+        Fill(dlg);
+        int focus = -1;
+        EXPECT_EQ(RunDialog(dlg, row.steps, {}, &focus), row.refusal ? IDCANCEL : IDOK);
+        EXPECT_EQ(log.Last(), row.refusal ? row.refusal : "");
+        EXPECT_EQ(focus, row.focus);
+    }
+}
+
 // Only the chosen option's fields can be edited, from the start and after every click.
 TEST(DiscretizeDlg, EachMeshOptionEnablesOnlyItsOwnFields)
 {

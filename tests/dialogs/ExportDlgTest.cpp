@@ -13,33 +13,42 @@ TEST(ExportDlg, ChecksTheNoiseAndTheFileAndTheProposedNameFollowsTheFormat)
         const char* name;
         std::vector<Step> steps;
         std::vector<std::string> messages;
+        int focus = 0; // after a refusal
     } rows[] = {
         {"as proposed", {}, {}},
-        {"negative relative noise", {{IDC_EXPORT_RELATIVE, "-1"}}, {"Noise should not be negative."}},
-        {"no current", {{IDC_EXPORT_CURRENT, "0"}}, {"Current should be greater than 0."}},
-        {"no phase factor", {{IDC_EXPORT_PHASE, "0"}}, {"Phase factor should be greater than 0."}},
-        {"no file", {{IDC_EXPORT_FILE, ""}}, {"File name is missing."}},
+        {"negative relative noise", {{IDC_EXPORT_RELATIVE, "-1"}}, {"Noise should not be negative."},
+         IDC_EXPORT_RELATIVE},
+        {"no current", {{IDC_EXPORT_CURRENT, "0"}, {IDC_EXPORT_FILE, "x"}}, {"Current should be greater than 0."},
+         IDC_EXPORT_CURRENT},
+        {"no phase factor", {{IDC_EXPORT_PHASE, "0"}}, {"Phase factor should be greater than 0."}, IDC_EXPORT_PHASE},
+        {"no file", {{IDC_EXPORT_FILE, ""}, {IDC_EXPORT_SEED, "1"}}, {"File name is missing."}, IDC_EXPORT_FILE},
         // Each limit on each side: beyond it the noise or the phase would overflow the files.
         {"relative noise at its limit", {{IDC_EXPORT_RELATIVE, "100"}}, {}},
-        {"relative noise beyond", {{IDC_EXPORT_RELATIVE, "100.01"}}, {"Relative noise should be at most 100 %."}},
+        {"relative noise beyond", {{IDC_EXPORT_RELATIVE, "100.01"}}, {"Relative noise should be at most 100 %."},
+         IDC_EXPORT_RELATIVE},
         {"floor at its limit", {{IDC_EXPORT_FLOOR, "1000000"}}, {}},
-        {"floor beyond", {{IDC_EXPORT_FLOOR, "1000001"}}, {"Noise floor should be at most 1e+06 mV."}},
+        {"floor beyond", {{IDC_EXPORT_FLOOR, "1000001"}}, {"Noise floor should be at most 1e+06 mV."}, IDC_EXPORT_FLOOR},
         {"IP noise at its limit", {{IDC_EXPORT_IP, "1000"}}, {}},
-        {"IP noise beyond", {{IDC_EXPORT_IP, "1000.1"}}, {"IP noise should be at most 1000 mV/V."}},
+        {"IP noise beyond", {{IDC_EXPORT_IP, "1000.1"}}, {"IP noise should be at most 1000 mV/V."}, IDC_EXPORT_IP},
         {"least current", {{IDC_EXPORT_CURRENT, "0.000001"}}, {}},
-        {"current below", {{IDC_EXPORT_CURRENT, "0.00000099"}}, {"Current should be between 1e-06 and 1000 A."}},
+        {"current below", {{IDC_EXPORT_CURRENT, "0.00000099"}}, {"Current should be between 1e-06 and 1000 A."},
+         IDC_EXPORT_CURRENT},
         {"most current", {{IDC_EXPORT_CURRENT, "1000"}}, {}},
-        {"current above", {{IDC_EXPORT_CURRENT, "1000.5"}}, {"Current should be between 1e-06 and 1000 A."}},
+        {"current above", {{IDC_EXPORT_CURRENT, "1000.5"}}, {"Current should be between 1e-06 and 1000 A."},
+         IDC_EXPORT_CURRENT},
         {"phase factor at its limit", {{IDC_EXPORT_PHASE, "1000"}}, {}},
-        {"phase factor beyond", {{IDC_EXPORT_PHASE, "1000.5"}}, {"Phase factor should be at most 1000."}},
+        {"phase factor beyond", {{IDC_EXPORT_PHASE, "1000.5"}}, {"Phase factor should be at most 1000."},
+         IDC_EXPORT_PHASE},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         MessageLog log;
         CExportDlg dlg;
         dlg.m_settings.path = "/data/line 1/predicted.ohm";
-        EXPECT_EQ(RunDialog(dlg, row.steps), row.messages.empty() ? IDOK : IDCANCEL);
+        int focus = -1;
+        EXPECT_EQ(RunDialog(dlg, row.steps, {}, &focus), row.messages.empty() ? IDOK : IDCANCEL);
         EXPECT_EQ(log.Texts(), row.messages);
+        EXPECT_EQ(focus, row.focus);
     }
 
     // The proposed name follows the format; a name of the user's own stays.

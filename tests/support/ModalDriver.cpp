@@ -197,15 +197,26 @@ void Do(QWidget* dialog, const std::vector<Step>& steps)
     }
 }
 
-int RunDialog(CDialog& dlg, const std::vector<Step>& steps, const std::function<void(QDialog*)>& seen)
+int FocusedItem(QWidget* dialog)
 {
+    QWidget* w = dialog->focusWidget();
+    return w && w->property("controlId").isValid() ? w->property("controlId").toInt() : 0;
+}
+
+int RunDialog(CDialog& dlg, const std::vector<Step>& steps, const std::function<void(QDialog*)>& seen, int* focus)
+{
+    if (focus)
+        *focus = 0;
     ModalAnswer answer = OnModal<QDialog>([&](QDialog* d) {
         if (seen)
             seen(d);
         Do(d, steps);
         ClickItem(d, IDOK);
-        if (d->isVisible())
+        if (d->isVisible()) {
+            if (focus)
+                *focus = FocusedItem(d);
             ClickItem(d, IDCANCEL);
+        }
     });
     const int result = dlg.DoModal();
     EXPECT_TRUE(answer.Answered());

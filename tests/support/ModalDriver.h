@@ -71,8 +71,12 @@ void Do(QWidget* dialog, const std::vector<Step>& steps);
 
 class CDialog;
 // Shows dlg and answers it as a user would: seen (when given) looks at it first, then the steps,
-// OK and, when the dialog stays open after a refusal, Cancel. Gives what DoModal gives.
-int RunDialog(CDialog& dlg, const std::vector<Step>& steps, const std::function<void(QDialog*)>& seen = {});
+// OK and, when the dialog stays open after a refusal, Cancel. Gives what DoModal gives; focus (when
+// given) gets the control that had the focus after the refusal, 0 when there was none.
+int RunDialog(CDialog& dlg, const std::vector<Step>& steps, const std::function<void(QDialog*)>& seen = {},
+              int* focus = nullptr);
+// The identifier of the dialog's control that has the focus, 0 when none has.
+int FocusedItem(QWidget* dialog);
 
 // Drags files from the desktop onto target and drops them; false when the drag was refused.
 bool DropFiles(QWidget* target, const QStringList& paths);

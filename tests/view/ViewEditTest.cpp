@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 #include <functional>
@@ -435,6 +436,49 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
     EXPECT_EQ(Doc()->m_topo.back().m_pt, (CPoint{10000, 0}));
     EXPECT_FALSE(Doc()->m_bTopography);
     ExpectCommitted();
+}
+
+// The mode shows in the status bar and marks the profile's points; a clicked point keeps the
+// digits the status bar showed there, and one above the core's top says where it went.
+TEST_F(ViewEditTest, TopographyModeShowsItselfAndItsPointsAndTakesTheShownPosition)
+{
+    Doc()->m_coreZ1 = -5.3, Doc()->m_coreZ2 = 494.7; // clicked depths would end in ...964
+    Doc()->UpdateLogicalGeometry();
+    Doc()->FlatTopography();
+    view->OnInitialUpdate();
+    auto* mode = Frame()->findChild<QLabel*>("pane1");
+    const QPoint end = Px(10000, 0) + QPoint(-2, 2); // inside the right end's mark
+    Paint();
+    EXPECT_NE(view->GetBackBuffer().pixel(end), qRgb(255, 255, 255));
+    EXPECT_EQ(mode->text(), "");
+    Trigger(ID_EDIT_TOPOGRAPHY);
+    Paint();
+    EXPECT_EQ(view->GetBackBuffer().pixel(end), qRgb(255, 255, 255));
+    EXPECT_EQ(mode->text(), "Topography mode: double-click to place a point");
+
+    for (int notches : {0, 10}) { // the status bar shows integers, then one decimal
+        SCOPED_TRACE(notches);
+        Wheel(Over(300, 60), notches);
+        const QPoint at = Over(300.26, 60.26);
+        QTest::mouseMove(view, at + QPoint(1, 1));
+        QTest::mouseMove(view, at);
+        const QStringList shown = Status().split(' ', Qt::SkipEmptyParts); // x 300.3  z 60.3  ...
+        ASSERT_GE(shown.size(), 4);
+        const double x = shown[1].toDouble(), z = shown[3].toDouble();
+        QTest::mouseDClick(view, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, at);
+        auto point = std::find_if(Doc()->m_topo.begin(), Doc()->m_topo.end(), [x](const CTopoPt& p) { return p.m_x == x; });
+        ASSERT_NE(point, Doc()->m_topo.end());
+        EXPECT_EQ(point->m_z, z);
+        EXPECT_EQ(mode->text(), "Topography mode: double-click to place a point");
+    }
+    Trigger(ID_VIEW_FIT);
+    DoubleClick(2000, -300);
+    EXPECT_EQ(std::next(Doc()->m_topo.begin())->m_z, -5.3);
+    EXPECT_EQ(mode->text(), "Topography mode: above the core, so the point went to its top (depth -5.3); Model "
+                            "Properties can raise the top.");
+    Trigger(ID_EDIT_TOPOGRAPHY);
+    EXPECT_EQ(mode->text(), "");
 }
 
 TEST_F(ViewEditTest, EveryEditIsUndoneAndRedoneWhole)
