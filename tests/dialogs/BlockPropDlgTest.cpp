@@ -92,8 +92,9 @@ TEST(BlockPropDlg, RefusesInTheOrderOfTheChecksAndStaysOpen)
         EXPECT_EQ(RunDialog(dlg, row.typed, {}, &focus), row.message ? IDCANCEL : IDOK);
         EXPECT_EQ(log.Texts(), row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{});
         EXPECT_EQ(focus, row.focus);
-        if (row.stored != 0)
+        if (row.stored != 0) {
             EXPECT_EQ(dlg.m_value, row.stored);
+        }
         for (const MessageLog::Box& box : log.Boxes())
             EXPECT_EQ(box.style, MB_OK);
     }
