@@ -1,12 +1,14 @@
 #include "engine/Discretization.h"
 
 #include "engine/Bessel.h"
+#include "engine/DerivativeKernels.h"
 #include "engine/Grid.h"
 #include "engine/NestedDissection.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <numeric>
 
 namespace {
 
@@ -496,21 +498,21 @@ void CDiscretization::ApplyCongruence(const std::vector<std::vector<double>>& we
 
 void CDiscretization::UndoCongruence(const COperator& op, Eigen::MatrixXd& fields) const
 {
-    // R' = I - sum of e gamma', gamma as in ApplyCongruence: row a becomes
+    // R' = I - sum of e gamma', gamma as in ApplyCongruence: unknown a's values become
     // (y_a - sum over the neighbours j of s_j y_j) / d. Electrodes are not neighbours, so each
-    // row is taken from the fields as they came.
+    // is taken from the fields as they came.
     for (int e = 0; e < Electrodes(); ++e) {
         const auto& hood = m_neighbourhoods[e];
         const int self = m_electrodes[e];
-        Eigen::RowVectorXd row = fields.row(self);
+        Eigen::VectorXd column = fields.col(self);
         double d = 1;
         for (size_t j = 0; j < hood.size(); ++j) {
             if (hood[j] == self)
                 d = op.weights[e][j];
             else
-                row -= op.weights[e][j] * fields.row(hood[j]);
+                column -= op.weights[e][j] * fields.col(hood[j]);
         }
-        fields.row(self) = row / d;
+        fields.col(self) = column / d;
     }
 }
 
@@ -538,79 +540,207 @@ void CDiscretization::Values(const COperator& op, double k, std::vector<double>&
     }
 }
 
-void CDiscretization::AddDerivatives(const std::vector<double>& elementConductivity, double k, double weight,
-                                     const Eigen::MatrixXd& fields, const CDerivativeData& d,
-                                     std::vector<double>& out) const
+Eigen::MatrixXf CDiscretization::CombinationFields(const Eigen::MatrixXd& fields, const CDerivativeData& d,
+                                                   double weight, std::vector<Eigen::MatrixXd>& neighbourhoods) const
 {
-    const int combinations = static_cast<int>(d.combinations.size());
-    const size_t data = d.data.size();
-    // The field of every combination, a column per unknown; a combination has one or two
-    // electrodes.
-    Eigen::MatrixXd field = Eigen::MatrixXd::Zero(combinations, fields.rows());
-    for (int c = 0; c < combinations; ++c)
+    const int combinations = static_cast<int>(d.combinations.size()), n = static_cast<int>(fields.cols());
+    auto combine = [&](const double* f, int c) {
+        double sum = 0;
         for (const auto& [electrode, coefficient] : d.combinations[c])
-            field.row(c) += coefficient * fields.col(electrode).transpose();
+            sum += coefficient * f[electrode];
+        return sum;
+    };
+    // Poles and dipoles alike as two terms, the second of a pole zero: one loop without branches.
+    std::vector<int> first(combinations), second(combinations);
+    std::vector<double> firstCoefficient(combinations), secondCoefficient(combinations, 0.0);
+    bool twoTerms = true;
+    for (int c = 0; c < combinations; ++c) {
+        const CCombination& terms = d.combinations[c];
+        twoTerms = twoTerms && !terms.empty() && terms.size() <= 2;
+        if (terms.empty())
+            continue;
+        first[c] = second[c] = terms[0].first;
+        firstCoefficient[c] = terms[0].second;
+        if (terms.size() > 1) {
+            second[c] = terms[1].first;
+            secondCoefficient[c] = terms[1].second;
+        }
+    }
+    Eigen::MatrixXf result(combinations, n);
+    for (int u = 0; u < n; ++u) {
+        const double* f = fields.col(u).data();
+        float* r = result.col(u).data();
+        if (twoTerms)
+            for (int c = 0; c < combinations; ++c)
+                r[c] = static_cast<float>(firstCoefficient[c] * f[first[c]] + secondCoefficient[c] * f[second[c]]);
+        else
+            for (int c = 0; c < combinations; ++c)
+                r[c] = static_cast<float>(combine(f, c));
+    }
+    neighbourhoods.resize(Electrodes());
+    for (int e = 0; e < Electrodes(); ++e) {
+        const auto& hood = m_neighbourhoods[e];
+        Eigen::MatrixXd& sums = neighbourhoods[e];
+        if (sums.rows() != combinations || sums.cols() != static_cast<int>(hood.size()))
+            sums.setZero(combinations, static_cast<int>(hood.size()));
+        for (size_t h = 0; h < hood.size(); ++h)
+            for (int c = 0; c < combinations; ++c)
+                sums(c, static_cast<int>(h)) += weight * combine(fields.col(hood[h]).data(), c);
+    }
+    return result;
+}
 
-    // The boundary terms of each element, on its diagonal.
-    const double k2 = k * k;
-    std::vector<std::vector<std::pair<int, double>>> robin(m_grid.elements.size());
-    for (const CRobinTerm& term : m_robin)
-        robin[term.element].emplace_back(term.node,
-                                         term.halfLength * k * BesselK1OverK0(k * term.r) * term.cosine);
-
-    // Without the weights' change: -P' (dA / dsigma) Q for the current and potential fields P, Q,
-    // the element's matrix applied to the current combinations only.
+void CDiscretization::AddDerivatives(const std::vector<double>& k, const std::vector<double>& w,
+                                     const std::vector<Eigen::MatrixXf>& fields, const CDerivativeData& d, int part,
+                                     int parts, std::vector<double>& out) const
+{
+    const int combinations = static_cast<int>(d.combinations.size()), wavenumbers = static_cast<int>(k.size());
+    const size_t data = d.data.size();
+    // The current combinations, each a row of the applied fields.
     std::vector<int> column(combinations, -1), currents;
     for (const auto& [current, potential] : d.data)
         if (column[current] < 0) {
             column[current] = static_cast<int>(currents.size());
             currents.push_back(current);
         }
-    std::vector<double> applied(4 * currents.size());
-    double K[16], M[16], D[16];
-    for (size_t j = 0; j < m_grid.elements.size(); ++j) {
-        const CGrid::CElement& element = m_grid.elements[j];
-        const int count = ElementMatrices(m_grid, element, K, M);
-        for (int a = 0; a < 16; ++a)
-            D[a] = K[a] + k2 * M[a];
-        for (const auto& [node, value] : robin[j])
-            for (int a = 0; a < count; ++a)
-                if (element.nodes[a] == node)
-                    D[a * 4 + a] += value;
-        const double* f[4];
-        for (int a = 0; a < count; ++a)
-            f[a] = field.data() + static_cast<size_t>(m_unknown[element.nodes[a]]) * combinations;
-        for (size_t q = 0; q < currents.size(); ++q)
-            for (int a = 0; a < count; ++a) {
-                double sum = 0;
-                for (int b = 0; b < count; ++b)
-                    sum += D[a * 4 + b] * f[b][currents[q]];
-                applied[q * 4 + a] = sum;
+    // The elements of each of this part's cells, and the boundary terms of each element at every
+    // wavenumber. The parts take runs of cells in turn, as the elements crowd where the mesh is fine.
+    constexpr int kRun = 64;
+    int cells = 0;
+    for (const CGrid::CElement& element : m_grid.elements)
+        cells = std::max(cells, element.meshCell + 1);
+    auto mine = [&](int cell) { return cell / kRun % parts == part; };
+    std::vector<int> starts(cells + 1, 0), elements;
+    for (const CGrid::CElement& element : m_grid.elements)
+        if (mine(element.meshCell))
+            ++starts[element.meshCell + 1];
+    for (size_t c = 1; c < starts.size(); ++c)
+        starts[c] += starts[c - 1];
+    elements.resize(starts.back());
+    std::vector<int> next(starts.begin(), starts.end() - 1);
+    for (size_t j = 0; j < m_grid.elements.size(); ++j)
+        if (mine(m_grid.elements[j].meshCell))
+            elements[next[m_grid.elements[j].meshCell]++] = static_cast<int>(j);
+    std::vector<int> terms(m_robin.size());
+    std::iota(terms.begin(), terms.end(), 0);
+    std::sort(terms.begin(), terms.end(), [&](int a, int b) { return m_robin[a].element < m_robin[b].element; });
+    std::vector<double> robin(m_robin.size() * wavenumbers);
+    for (size_t t = 0; t < m_robin.size(); ++t)
+        for (int j = 0; j < wavenumbers; ++j) {
+            const CRobinTerm& term = m_robin[t];
+            robin[t * wavenumbers + j] = term.halfLength * k[j] * BesselK1OverK0(k[j] * term.r) * term.cosine;
+        }
+
+    // Per cell, for every element, wavenumber and corner a slot. With the element's matrix
+    // D = L diag(p) L' and the wavenumber's weight w, a datum's term is
+    // (s L' f_potential) . (sign(w p) s L' f_current) for s = sqrt(|w p|): a row of transformed
+    // fields for every combination, each datum one dot product of two rows. The signs are all
+    // positive but where a weight is not: only then do the current combinations get rows of their
+    // own.
+    std::vector<float> transformed, applied, signs;
+    double K[16], M[16], D[16], L[16], pivots[4];
+    const std::vector<float> zeros(combinations, 0.0f);
+    for (int cell = 0; cell < cells; ++cell) {
+        const int from = starts[cell], to = starts[cell + 1];
+        if (from == to)
+            continue;
+        // Rows padded to whole lanes, the padding zero.
+        const int slots = 4 * wavenumbers * (to - from), stride = (slots + 7) / 8 * 8;
+        transformed.resize(static_cast<size_t>(combinations) * stride);
+        applied.resize(currents.size() * stride);
+        signs.resize(slots);
+        for (float* r = transformed.data(); r < transformed.data() + transformed.size(); r += stride)
+            std::fill(r + slots, r + stride, 0.0f);
+        int slot = 0;
+        bool negative = false;
+        for (int at = from; at < to; ++at) {
+            const int j = elements[at];
+            const CGrid::CElement& element = m_grid.elements[j];
+            const int count = ElementMatrices(m_grid, element, K, M);
+            const auto own = std::lower_bound(terms.begin(), terms.end(), j,
+                                              [&](int t, int element) { return m_robin[t].element < element; });
+            for (int q = 0; q < wavenumbers; ++q, slot += 4) {
+                const double k2 = k[q] * k[q];
+                for (int a = 0; a < 16; ++a)
+                    D[a] = K[a] + k2 * M[a];
+                for (auto t = own; t != terms.end() && m_robin[*t].element == j; ++t)
+                    for (int a = 0; a < count; ++a)
+                        if (element.nodes[a] == m_robin[*t].node)
+                            D[a * 4 + a] += robin[static_cast<size_t>(*t) * wavenumbers + q];
+                // D = L diag(pivots) L', L unit lower triangular; a triangle's fourth row is zero.
+                std::fill(L, L + 16, 0.0);
+                std::fill(pivots, pivots + 4, 0.0);
+                for (int a = 0; a < count; ++a) {
+                    double pivot = D[a * 4 + a];
+                    for (int b = 0; b < a; ++b)
+                        pivot -= L[a * 4 + b] * L[a * 4 + b] * pivots[b];
+                    pivots[a] = pivot;
+                    L[a * 4 + a] = 1;
+                    for (int r = a + 1; r < count; ++r) {
+                        double v = D[r * 4 + a];
+                        for (int b = 0; b < a; ++b)
+                            v -= L[r * 4 + b] * L[a * 4 + b] * pivots[b];
+                        L[r * 4 + a] = pivot != 0 ? v / pivot : 0;
+                    }
+                }
+                const float* f[4] = {nullptr, nullptr, nullptr, nullptr};
+                for (int a = 0; a < count; ++a)
+                    f[a] = fields[q].col(m_unknown[element.nodes[a]]).data();
+                float scale[4];
+                for (int a = 0; a < 4; ++a) {
+                    scale[a] = static_cast<float>(std::sqrt(std::fabs(w[q] * pivots[a])));
+                    signs[slot + a] = w[q] * pivots[a] < 0 ? -1.0f : 1.0f;
+                    negative = negative || w[q] * pivots[a] < 0;
+                }
+                TransformedRows(f, L, scale, combinations, transformed.data() + slot, stride);
             }
-        double* cell = out.data() + static_cast<size_t>(element.meshCell) * data;
-        for (size_t i = 0; i < data; ++i) {
-            const double* p = applied.data() + 4 * column[d.data[i].first];
-            const int potential = d.data[i].second;
-            double sum = 0;
-            for (int a = 0; a < count; ++a)
-                sum += f[a][potential] * p[a];
-            cell[i] -= weight * sum;
+        }
+        const float* currentRows = transformed.data();
+        std::vector<int> currentRow(column.size());
+        for (size_t c = 0; c < column.size(); ++c)
+            currentRow[c] = static_cast<int>(c);
+        if (negative) {
+            for (size_t c = 0; c < currents.size(); ++c) {
+                const float* from = transformed.data() + static_cast<size_t>(currents[c]) * stride;
+                float* into = applied.data() + c * stride;
+                for (int a = 0; a < stride; ++a)
+                    into[a] = a < slots ? signs[a] * from[a] : 0.0f;
+            }
+            currentRows = applied.data();
+            currentRow = column;
+        }
+        double* row = out.data() + static_cast<size_t>(cell) * data;
+        for (size_t i = 0; i < data; i += 8) {
+            const float *a[8], *b[8];
+            for (size_t l = 0; l < 8; ++l) {
+                const size_t datum = std::min(i + l, data - 1);
+                a[l] = transformed.data() + static_cast<size_t>(d.data[datum].second) * stride;
+                b[l] = currentRows + static_cast<size_t>(currentRow[d.data[datum].first]) * stride;
+            }
+            double dots[8];
+            RowDots(a, b, stride, dots);
+            for (size_t l = 0; l < 8 && i + l < data; ++l)
+                row[i + l] -= dots[l];
         }
     }
+}
 
-    // The weights' change, by central differences: they are rational in the conductivities.
+void CDiscretization::AddWeightDerivatives(const std::vector<double>& elementConductivity,
+                                           const std::vector<Eigen::MatrixXd>& neighbourhoods, const CDerivativeData& d,
+                                           std::vector<double>& out) const
+{
+    // By central differences: the weights are rational in the conductivities.
+    const size_t data = d.data.size();
     std::vector<std::vector<std::pair<size_t, double>>> uses(Electrodes()); // (datum * 2 + side, coefficient)
     for (size_t i = 0; i < data; ++i)
         for (int side = 0; side < 2; ++side)
-            for (const auto& [electrode, coefficient] :
-                 d.combinations[side == 0 ? d.data[i].first : d.data[i].second])
+            for (const auto& [electrode, coefficient] : d.combinations[side == 0 ? d.data[i].first : d.data[i].second])
                 uses[electrode].emplace_back(i * 2 + side, coefficient);
     std::vector<double> sigma = elementConductivity;
     constexpr double kStep = 1e-5;
     for (int e = 0; e < Electrodes(); ++e) {
         if (uses[e].empty())
             continue;
-        const auto& hood = m_neighbourhoods[e];
         for (int j : m_electrodeElements[e]) {
             const double original = sigma[j];
             sigma[j] = original * (1 + kStep);
@@ -619,14 +749,14 @@ void CDiscretization::AddDerivatives(const std::vector<double>& elementConductiv
             const std::vector<double> down = ElectrodeWeights(e, sigma);
             sigma[j] = original;
             // The change of the weights times each combination's field on the neighbourhood.
-            Eigen::VectorXd change = Eigen::VectorXd::Zero(combinations);
-            for (size_t h = 0; h < hood.size(); ++h)
-                change += (up[h] - down[h]) / (2 * kStep * original) * field.col(hood[h]);
+            Eigen::VectorXd change = Eigen::VectorXd::Zero(static_cast<int>(d.combinations.size()));
+            for (size_t h = 0; h < up.size(); ++h)
+                change += (up[h] - down[h]) / (2 * kStep * original) * neighbourhoods[e].col(static_cast<int>(h));
             double* cell = out.data() + static_cast<size_t>(m_grid.elements[j].meshCell) * data;
             for (const auto& [use, coefficient] : uses[e]) {
                 const size_t i = use / 2;
                 const int other = use % 2 == 0 ? d.data[i].second : d.data[i].first;
-                cell[i] += weight * coefficient * change[other];
+                cell[i] += coefficient * change[other];
             }
         }
     }

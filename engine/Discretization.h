@@ -32,8 +32,8 @@ public:
     struct COperator {
         std::vector<double> stiffness; // on the pattern, upper triangle
         std::vector<double> mass;
-        std::vector<double> robin;   // per boundary term: sigma times the boundary length
-        Eigen::MatrixXd functionals; // trailing unknowns x electrodes: the weights S
+        std::vector<double> robin;                // per boundary term: sigma times the boundary length
+        Eigen::MatrixXd functionals;              // trailing unknowns x electrodes: the weights S
         std::vector<std::vector<double>> weights; // per electrode, on its neighbourhood
     };
 
@@ -61,7 +61,8 @@ public:
     void Values(const COperator& op, double k, std::vector<double>& values) const;
 
     // The fields A^-1 S of the electrodes from A~^-1 E, the fields of the operator with the
-    // congruence: A^-1 S = R' A~^-1 E, which changes only the electrodes' own rows.
+    // congruence: A^-1 S = R' A~^-1 E, which changes only the electrodes' own unknowns. Both
+    // transposed: a row per electrode, a column per unknown.
     void UndoCongruence(const COperator& op, Eigen::MatrixXd& fields) const;
 
     // For the sensitivities: sums of electrodes' unit currents, (electrode, coefficient), and per
@@ -71,13 +72,26 @@ public:
         std::vector<CCombination> combinations;
         std::vector<std::pair<int, int>> data;
     };
-    // Adds weight times the derivative of every datum's potential at wavenumber k with respect to
-    // the conductivity of each element, summed over the elements of each mesh cell, to
-    // out[cell * data + datum]. fields: A^-1 S on the operator of elementConductivity, a row per
-    // unknown and a column per electrode. The electrodes' weights follow the conductivity, so
-    // their change is part of it.
-    void AddDerivatives(const std::vector<double>& elementConductivity, double k, double weight,
-                        const Eigen::MatrixXd& fields, const CDerivativeData& d, std::vector<double>& out) const;
+    // The fields of every combination of d at one wavenumber, as floats, a column per unknown,
+    // from the electrodes' fields (a row per electrode, a column per unknown, on the operator
+    // without the congruence). Adds weight times them on each electrode's neighbourhood to
+    // neighbourhoods[electrode] (combinations x the neighbourhood's unknowns), in double, for
+    // AddWeightDerivatives.
+    Eigen::MatrixXf CombinationFields(const Eigen::MatrixXd& fields, const CDerivativeData& d, double weight,
+                                      std::vector<Eigen::MatrixXd>& neighbourhoods) const;
+    // Adds the derivative of every datum's potential with respect to the conductivity of each
+    // element, summed over the wavenumbers k with weights w and over the elements of each mesh
+    // cell, to out[cell * data + datum], for part of parts of the cells: threads given different
+    // parts write apart. fields: per wavenumber, CombinationFields of the operator of the
+    // conductivity.
+    void AddDerivatives(const std::vector<double>& k, const std::vector<double>& w,
+                        const std::vector<Eigen::MatrixXf>& fields, const CDerivativeData& d, int part, int parts,
+                        std::vector<double>& out) const;
+    // Adds what comes through the electrodes' weights, which follow the conductivity, from the
+    // neighbourhoods' sums of CombinationFields over the wavenumbers.
+    void AddWeightDerivatives(const std::vector<double>& elementConductivity,
+                              const std::vector<Eigen::MatrixXd>& neighbourhoods, const CDerivativeData& d,
+                              std::vector<double>& out) const;
 
 private:
     struct CRobinTerm {

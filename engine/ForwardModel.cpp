@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -172,28 +173,46 @@ struct CRunSize {
     double trailing = 0, electrodes = 0, pairs = 0;
     int models = 1, wavenumbers = 0, threads = 1;
 
-    double Bytes() const
+    double SharedBytes() const
     {
-        const double shared = 8 * entries * (1 + 2 * models) + 8 * models * trailing * electrodes + 4 * nodes +
-                              90 * elements + analysisBytes + 8 * pairs * models * (wavenumbers + 1);
-        return shared + threads * (factorBytes + 8 * (trailing * trailing + trailing * electrodes + entries));
+        return 8 * entries * (1 + 2 * models) + 8 * models * trailing * electrodes + 4 * nodes + 90 * elements +
+               analysisBytes + 8 * pairs * models * (wavenumbers + 1);
     }
+    double ThreadBytes() const { return factorBytes + 8 * (trailing * trailing + trailing * electrodes + entries); }
 };
 
-// Refuses a run that would need more than the budget; a tenth more and 40 MB for the program
-// itself and what the estimate leaves out.
+// What a run of this many threads needs: a tenth more and 40 MB for the program itself and what
+// the estimate leaves out.
+double RunBytes(double shared, double perThread, int threads)
+{
+    return 1.1 * (shared + threads * perThread) + 40e6;
+}
+
+// The most threads, up to the given number, whose memory fits the budget and whose mapping, with
+// the BLAS library's buffer of each, fits the address space; 0 when not even one does.
+int ThreadsThatFit(int threads, double shared, double perThread, const CEngineOptions& options)
+{
+    for (; threads > 0; --threads) {
+        const double needed = RunBytes(shared, perThread, threads);
+        if ((options.memoryBudget <= 0 || needed <= options.memoryBudget) &&
+            (options.addressSpace <= 0 || needed + threads * kThreadBytes <= options.addressSpace))
+            break;
+    }
+    return threads;
+}
+
+// Refuses a run that would need more than the budget.
 void CheckMemory(CRunSize& size, const CEngineOptions& options, CRunLog& log, bool report)
 {
     // Fewer threads before none: each holds a factor and maps the BLAS library's buffer.
-    auto mapped = [&] { return 1.1 * size.Bytes() + 40e6 + size.threads * kThreadBytes; };
-    while (size.threads > 1 && ((options.memoryBudget > 0 && 1.1 * size.Bytes() + 40e6 > options.memoryBudget) ||
-                                (options.addressSpace > 0 && mapped() > options.addressSpace)))
-        --size.threads;
-    if (options.addressSpace > 0 && mapped() > options.addressSpace)
-        throw CEngineError("This run would need about " + Bytes(mapped()) + " of address space, but only " +
-                           Bytes(options.addressSpace) + " may be mapped; use larger cells or a shorter survey, with "
+    size.threads = std::max(1, ThreadsThatFit(size.threads, size.SharedBytes(), size.ThreadBytes(), options));
+    const double needed = RunBytes(size.SharedBytes(), size.ThreadBytes(), size.threads);
+    const double mapped = needed + size.threads * kThreadBytes;
+    if (options.addressSpace > 0 && mapped > options.addressSpace)
+        throw CEngineError("This run would need about " + Bytes(mapped) + " of address space, but only " +
+                           Bytes(options.addressSpace) +
+                           " may be mapped; use larger cells or a shorter survey, with "
                            "fewer electrodes.");
-    const double needed = 1.1 * size.Bytes() + 40e6;
     if (report)
         log.Info("Memory: about " + Bytes(needed) + " needed");
     if (options.memoryBudget > 0 && needed > options.memoryBudget)
@@ -710,8 +729,7 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
 {
     const std::vector<double>& sigma = run.models.sigma[0];
     // Graded toward the contrasts of every model, as the data's grid is.
-    const CGrid grid =
-        MakeGrid(in, run.air, run.models.sigma, run.poleReceivers, run.spreading, 1, options, log, true);
+    const CGrid grid = MakeGrid(in, run.air, run.models.sigma, run.poleReceivers, run.spreading, 1, options, log, true);
     std::vector<std::pair<int, int>> pairs = ElectrodePairs(in.survey, grid);
     CDiscretization::CDerivativeData d;
     if (everyPair) {
@@ -745,89 +763,114 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
     result.wavenumbers = rule.k.size();
     const int n = discretization.Unknowns(), electrodes = discretization.Electrodes();
     const int nk = static_cast<int>(rule.k.size());
-    // Each thread sums its own share of the wavenumbers, where the budget holds a sum per thread.
-    const double sumBytes = 8.0 * result.cells * result.data;
-    const double threadBytes = 8.0 * n * (2.0 * electrodes + d.combinations.size()) + 2 * sumBytes;
-    int threads = std::clamp(options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency()),
-                             1, nk);
-    if (options.memoryBudget > 0)
-        threads = std::clamp(static_cast<int>(options.memoryBudget / threadBytes), 1, threads);
-    if (options.addressSpace > 0)
-        threads = std::clamp(static_cast<int>(options.addressSpace / (threadBytes + kThreadBytes)), 1, threads);
-    if (options.addressSpace > 0 && threadBytes + kThreadBytes > options.addressSpace)
-        throw CEngineError(FormatC("The sensitivities need about %s of address space, more than the %s this run may "
-                                   "map.",
-                                   Bytes(threadBytes + kThreadBytes).c_str(), Bytes(options.addressSpace).c_str()));
-    if (options.memoryBudget > 0 && threadBytes > options.memoryBudget)
-        throw CEngineError(FormatC("The sensitivities need about %s, more than the %s this run may use.",
-                                   Bytes(threadBytes).c_str(), Bytes(options.memoryBudget).c_str()));
-
-    const std::vector<int>& order = discretization.Ordering();
-    const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), order,
+    const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), discretization.Ordering(),
                               discretization.Trailing());
-    // Per thread the sums, the data's potentials and the size of their terms.
-    std::vector<std::vector<double>> sums(threads), voltages(threads), magnitudes(threads);
+
+    // The fields of every combination at every wavenumber are held (as floats) while the cells
+    // are swept once; where the budget cannot hold them all, they come in batches of
+    // wavenumbers, each batch a sweep. A worker holds a factor and its electrodes' fields.
+    const double tableBytes = 8.0 * result.cells * result.data;
+    const double fieldBytes = 4.0 * n * d.combinations.size();
+    const double shared = tableBytes + 8.0 * 3 * discretization.RowIndices().size() + solver.AnalysisBytes() +
+                          90.0 * grid.elements.size();
+    const double perThread = solver.WorkerBytes() + 8.0 * n * electrodes * 2;
+    int batch = nk;
+    while (batch > 1 && ThreadsThatFit(1, shared + batch * fieldBytes, perThread, options) == 0)
+        batch = std::max(1, batch / 2);
+    if (ThreadsThatFit(1, shared + batch * fieldBytes, perThread, options) == 0) {
+        const double needed = RunBytes(shared + fieldBytes, perThread, 1);
+        if (options.addressSpace > 0 && needed + kThreadBytes > options.addressSpace)
+            throw CEngineError(FormatC("The sensitivities need about %s of address space, more than the %s this "
+                                       "run may map.",
+                                       Bytes(needed + kThreadBytes).c_str(), Bytes(options.addressSpace).c_str()));
+        throw CEngineError(FormatC("The sensitivities need about %s, more than the %s this run may use.",
+                                   Bytes(needed).c_str(), Bytes(options.memoryBudget).c_str()));
+    }
+    const int wanted = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
+    const int threads = ThreadsThatFit(std::clamp(wanted, 1, nk), shared + batch * fieldBytes, perThread, options);
+    if (batch < nk)
+        log.Info(FormatC("The fields of %i wavenumbers at a time fit in the memory: the cells are swept %i times.",
+                         batch, (nk + batch - 1) / batch));
+
+    result.values.assign(static_cast<size_t>(result.cells) * result.data, 0.0);
+    // Per thread the data's potentials, the size of their terms and the fields on the
+    // electrodes' neighbourhoods, summed in thread order so that a run is reproducible for its
+    // number of threads.
+    std::vector<std::vector<double>> voltages(threads, std::vector<double>(d.data.size(), 0.0)),
+        magnitudes(threads, std::vector<double>(d.data.size(), 0.0));
+    std::vector<std::vector<Eigen::MatrixXd>> neighbourhoods(threads);
     std::vector<std::string> failures(threads);
+    auto onThreads = [&](const std::function<void(int)>& work) {
+        std::vector<std::thread> pool;
+        for (int t = 1; t < threads; ++t)
+            pool.emplace_back(work, t);
+        work(0);
+        for (std::thread& thread : pool)
+            thread.join();
+        for (const std::string& failure : failures)
+            if (!failure.empty())
+                throw CEngineError(failure);
+    };
     std::atomic<int> done{0};
     std::mutex progress;
-    auto work = [&](int t) {
-        try {
-            PrepareWorker();
-            CSchurSolver::CWorker worker(solver);
-            std::vector<double> values;
-            Eigen::MatrixXd y;
-            sums[t].assign(static_cast<size_t>(result.cells) * result.data, 0.0);
-            voltages[t].assign(d.data.size(), 0.0);
-            magnitudes[t].assign(d.data.size(), 0.0);
-            for (int j = t; j < nk; j += threads) {
-                discretization.Values(op, rule.k[j], values);
-                std::string error;
-                if (!worker.Factorise(values, op.functionals, y, error))
-                    throw CEngineError(error);
-                // The trailing unknowns carry the weights (or, with the congruence, each electrode
-                // is one), and are eliminated last.
-                Eigen::MatrixXd fields = worker.FieldsOfTrailing(y);
-                if (discretization.Congruent())
-                    discretization.UndoCongruence(op, fields);
-                const Eigen::MatrixXd potentials = y.transpose() * y;
-                for (size_t i = 0; i < d.data.size(); ++i)
-                    for (const auto& [a, ca] : d.combinations[d.data[i].first])
-                        for (const auto& [m, cm] : d.combinations[d.data[i].second]) {
-                            voltages[t][i] += rule.w[j] * ca * cm * potentials(a, m);
-                            magnitudes[t][i] += rule.w[j] * std::fabs(potentials(a, m));
-                        }
-                discretization.AddDerivatives(perElement, rule.k[j], rule.w[j], fields, d, sums[t]);
-                if (options.progress) {
-                    std::lock_guard<std::mutex> guard(progress);
-                    log.Progress(FormatC("sensitivities, wavenumber %i of %i", ++done, nk));
+    for (int first = 0; first < nk; first += batch) {
+        const int last = std::min(nk, first + batch);
+        std::vector<Eigen::MatrixXf> fields(last - first);
+        onThreads([&](int t) {
+            try {
+                PrepareWorker();
+                CSchurSolver::CWorker worker(solver);
+                std::vector<double> values;
+                Eigen::MatrixXd y, electrodeFields;
+                for (int j = first + t; j < last; j += threads) {
+                    discretization.Values(op, rule.k[j], values);
+                    std::string error;
+                    if (!worker.Factorise(values, op.functionals, y, error))
+                        throw CEngineError(error);
+                    // The trailing unknowns carry the weights (or, with the congruence, each
+                    // electrode is one), and are eliminated last.
+                    worker.FieldsOfTrailing(y, electrodeFields);
+                    if (discretization.Congruent())
+                        discretization.UndoCongruence(op, electrodeFields);
+                    fields[j - first] =
+                        discretization.CombinationFields(electrodeFields, d, rule.w[j], neighbourhoods[t]);
+                    const Eigen::MatrixXd potentials = y.transpose() * y;
+                    for (size_t i = 0; i < d.data.size(); ++i)
+                        for (const auto& [a, ca] : d.combinations[d.data[i].first])
+                            for (const auto& [m, cm] : d.combinations[d.data[i].second]) {
+                                voltages[t][i] += rule.w[j] * ca * cm * potentials(a, m);
+                                magnitudes[t][i] += rule.w[j] * std::fabs(potentials(a, m));
+                            }
+                    if (options.progress) {
+                        std::lock_guard<std::mutex> guard(progress);
+                        log.Progress(FormatC("sensitivities, wavenumber %i of %i", ++done, nk));
+                    }
                 }
+            } catch (const std::exception& e) {
+                failures[t] = e.what();
             }
-        } catch (const std::exception& e) {
-            failures[t] = e.what();
-        }
-    };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t)
-        pool.emplace_back(work, t);
-    work(0);
-    for (std::thread& thread : pool)
-        thread.join();
-    for (const std::string& failure : failures)
-        if (!failure.empty())
-            throw CEngineError(failure);
-    // Summed in thread order, so that a run is reproducible for its number of threads.
-    result.values = std::move(sums[0]);
+        });
+        const std::vector<double> k(rule.k.begin() + first, rule.k.begin() + last),
+            w(rule.w.begin() + first, rule.w.begin() + last);
+        onThreads([&](int t) {
+            try {
+                discretization.AddDerivatives(k, w, fields, d, t, threads, result.values);
+            } catch (const std::exception& e) {
+                failures[t] = e.what();
+            }
+        });
+    }
     result.voltage = std::move(voltages[0]);
     result.magnitude = std::move(magnitudes[0]);
     for (int t = 1; t < threads; ++t) {
-        for (size_t v = 0; v < result.values.size(); ++v)
-            result.values[v] += sums[t][v];
         for (size_t i = 0; i < result.voltage.size(); ++i) {
             result.voltage[i] += voltages[t][i];
             result.magnitude[i] += magnitudes[t][i];
         }
-        std::vector<double>().swap(sums[t]);
+        for (size_t e = 0; e < neighbourhoods[t].size(); ++e)
+            neighbourhoods[0][e] += neighbourhoods[t][e];
     }
+    discretization.AddWeightDerivatives(perElement, neighbourhoods[0], d, result.values);
     for (int c = 0; c < result.cells; ++c)
         for (int i = 0; i < result.data; ++i)
             result.values[static_cast<size_t>(c) * result.data + i] *= sigma[c];
@@ -857,8 +900,8 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
         for (int i = 0; i < result.data; ++i)
             result.values[static_cast<size_t>(c) * result.data + i] *= inverse[i];
     if (zero.size() == 1)
-        log.Warning(FormatC("The sensitivities of datum %i are left at 0: its potential is zero on this earth.",
-                            zero.front()));
+        log.Warning(
+            FormatC("The sensitivities of datum %i are left at 0: its potential is zero on this earth.", zero.front()));
     else if (zero.size() > 1)
         log.Warning(FormatC("The sensitivities of %zu data are left at 0: their potential is zero on this earth "
                             "(the first: datum %i).",

@@ -6,6 +6,15 @@
 
 #include <cmath>
 
+// The BLAS library's products, the ones CHOLMOD runs on.
+extern "C" {
+void dgemm_(const char* transa, const char* transb, const int* m, const int* n, const int* k, const double* alpha,
+            const double* a, const int* lda, const double* b, const int* ldb, const double* beta, double* c,
+            const int* ldc);
+void dtrsm_(const char* side, const char* uplo, const char* transa, const char* diag, const int* m, const int* n,
+            const double* alpha, const double* a, const int* lda, double* b, const int* ldb);
+}
+
 namespace {
 
 void Configure(cholmod_common& c)
@@ -123,30 +132,44 @@ bool CSchurSolver::CWorker::Factorise(const std::vector<double>& values, const E
     return true;
 }
 
-Eigen::MatrixXd CSchurSolver::CWorker::FieldsOfTrailing(const Eigen::MatrixXd& y) const
+void CSchurSolver::CWorker::FieldsOfTrailing(const Eigen::MatrixXd& y, Eigen::MatrixXd& fields) const
 {
-    const int n = static_cast<int>(m_factor->n), t = m_solver.m_trailing;
-    Eigen::MatrixXd z = Eigen::MatrixXd::Zero(n, y.cols());
-    z.bottomRows(t) = y;
-    cholmod_dense view{};
-    view.nrow = static_cast<size_t>(n);
-    view.ncol = static_cast<size_t>(y.cols());
-    view.nzmax = view.nrow * view.ncol;
-    view.d = view.nrow;
-    view.x = z.data();
-    view.xtype = CHOLMOD_REAL;
-    view.dtype = CHOLMOD_DOUBLE;
-    cholmod_dense* back = cholmod_solve(CHOLMOD_Lt, m_factor, &view, m_common.get());
-    cholmod_dense* x = back ? cholmod_solve(CHOLMOD_Pt, m_factor, back, m_common.get()) : nullptr;
-    cholmod_free_dense(&back, m_common.get());
-    if (!x)
-        throw CEngineError(m_common->status == CHOLMOD_OUT_OF_MEMORY
-                               ? "There is not enough memory to factorise the matrix of this mesh."
-                               : "The fields could not be solved for (CHOLMOD status " +
-                                     std::to_string(m_common->status) + ").");
-    Eigen::MatrixXd result = Eigen::Map<const Eigen::MatrixXd>(static_cast<const double*>(x->x), n, y.cols());
-    cholmod_free_dense(&x, m_common.get());
-    return result;
+    // The backward solve L' w = [0; y] supernode by supernode, on the transposed fields: a column
+    // per unknown keeps the values a supernode gathers from the rows below it together, where
+    // CHOLMOD's own solve reads them a column of length n apart.
+    const int n = static_cast<int>(m_factor->n), t = m_solver.m_trailing, m = static_cast<int>(y.cols());
+    const int* perm = static_cast<const int*>(m_factor->Perm);
+    const int* super = static_cast<const int*>(m_factor->super);
+    const int* pi = static_cast<const int*>(m_factor->pi);
+    const int* px = static_cast<const int*>(m_factor->px);
+    const int* rows = static_cast<const int*>(m_factor->s);
+    const double* x = static_cast<const double*>(m_factor->x);
+    fields.resize(m, n);
+    Eigen::MatrixXd local, below;
+    for (int s = static_cast<int>(m_factor->nsuper) - 1; s >= 0; --s) {
+        const int k1 = super[s], columns = super[s + 1] - k1, height = pi[s + 1] - pi[s], under = height - columns;
+        const double* block = x + px[s];
+        local.resize(m, columns);
+        for (int c = 0; c < columns; ++c) {
+            const int row = k1 + c - (n - t);
+            if (row >= 0)
+                local.col(c) = y.row(row).transpose();
+            else
+                local.col(c).setZero();
+        }
+        if (under > 0) {
+            below.resize(m, under);
+            for (int r = 0; r < under; ++r)
+                below.col(r) = fields.col(perm[rows[pi[s] + columns + r]]);
+            const double minusOne = -1, one = 1;
+            dgemm_("N", "N", &m, &columns, &under, &minusOne, below.data(), &m, block + columns, &height, &one,
+                   local.data(), &m);
+        }
+        const double one = 1;
+        dtrsm_("R", "L", "N", "N", &m, &columns, &one, block, &height, local.data(), &m);
+        for (int c = 0; c < columns; ++c)
+            fields.col(perm[k1 + c]) = local.col(c);
+    }
 }
 
 // The trailing block of L, from the first trailing column on, gathered from the supernodes that

@@ -45,10 +45,11 @@ public:
         bool Factorise(const std::vector<double>& values, const Eigen::MatrixXd& functionals, Eigen::MatrixXd& y,
                        std::string& error);
 
-        // After Factorise gave y for trailing-rows functionals B: X = A^-1 B' for B' the matrix
-        // that is B on the trailing unknowns and 0 elsewhere. The trailing unknowns are
-        // eliminated last, so the forward solve is y itself and only the backward one is left.
-        Eigen::MatrixXd FieldsOfTrailing(const Eigen::MatrixXd& y) const;
+        // After Factorise gave y for trailing-rows functionals B: fields = X' for X = A^-1 B', B'
+        // the matrix that is B on the trailing unknowns and 0 elsewhere; a row per column of B and
+        // a column per unknown. The trailing unknowns are eliminated last, so the forward solve is
+        // y itself and only the backward one is left. fields keeps its storage from call to call.
+        void FieldsOfTrailing(const Eigen::MatrixXd& y, Eigen::MatrixXd& fields) const;
 
     private:
         void GatherTrailingBlock(int first);
