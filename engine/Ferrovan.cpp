@@ -4,7 +4,7 @@
 // a field crew would measure over a 2D earth model, for the electrode configurations of a
 // locations file, from the files that the Discretize command writes:
 //
-//   ferrovan [--max-memory MB] ferrovan.inp
+//   ferrovan [--max-memory MB] [--lock-fd FD] ferrovan.inp
 //
 // in the folder of those files. Steps:
 //   0. Lock the folder against a second run, start the log.
@@ -35,6 +35,8 @@
 #include "mesh/Topography.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
+#include "platform/FolderLock.h"
+#include "platform/Refusal.h"
 #include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 
@@ -44,15 +46,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace {
 
 const char* const kLogFile = "ferrovan.log";
-const char* const kLockFile = "ferrovan.lock";
+const char* const kLockFile = CFolderLock::kFileName;
 
 const char* const kUsage =
     "Usage: ferrovan [--max-memory MB] [--accuracy PCT|off] INPUT\n"
@@ -78,6 +77,9 @@ const char* const kUsage =
     "  --max-memory MB  use at most MB megabytes (2^20 bytes), less when less is available\n"
     "  --accuracy PCT   refine the grid until every datum's estimated error is within PCT percent\n"
     "                   (default 0.5); off: one grid, no estimate and no obs_err.dat\n"
+    "  --lock-fd FD     the folder's lock, held on descriptor FD by the program that started this one; when\n"
+    "                   FD is not open on ferrovan.lock of the current folder holding its lock, the run\n"
+    "                   locks the folder itself\n"
     "  --help           this text\n"
     "  --version        the program's version\n";
 
@@ -213,40 +215,11 @@ void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
     RemoveStale(names, "data file", log);
 }
 
-// Held for the whole run; the file stays, as removing it would race with the next run's lock.
-class CFolderLock {
-public:
-    // A link in the lock file's place is replaced, as for every file written in the folder.
-    CFolderLock() : m_fd(OpenReplacingLink(kLockFile, O_RDWR)), m_openError(errno) {}
-    ~CFolderLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    CFolderLock(const CFolderLock&) = delete;
-    CFolderLock& operator=(const CFolderLock&) = delete;
-
-    // The reason the folder cannot be locked; empty once it is.
-    std::string Take()
-    {
-        if (m_fd < 0)
-            return FormatC("The lock file %s cannot be created: %s.", kLockFile, std::strerror(m_openError));
-        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
-            return std::string();
-        if (errno == EWOULDBLOCK)
-            return "Another forward run is using this folder.";
-        return FormatC("The lock file %s cannot be locked: %s.", kLockFile, std::strerror(errno));
-    }
-
-private:
-    int m_fd;
-    int m_openError;
-};
-
 struct CCommandLine {
     std::string input;
     double maxMemoryBytes = 0;                       // 0: not given
     double accuracy = kDefaultAccuracyPercent / 100; // 0: off
+    int lockFd = -1;                                 // the inherited lock, -1: none
 };
 
 // A positive finite number, the whole text.
@@ -277,6 +250,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, CCommandLine& line, 
                 return false;
             }
             line.accuracy = percent / 100;
+        } else if (args[i] == CFolderLock::kInheritedOption) {
+            const std::string value = i + 1 < args.size() ? args[++i] : std::string();
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), line.lockFd);
+            if (value.empty() || ec != std::errc() || end != value.data() + value.size() || line.lockFd < 0) {
+                reason = std::string("The value of ") + CFolderLock::kInheritedOption +
+                         " must be a file descriptor, not \"" + value + "\".";
+                return false;
+            }
         } else if (args[i].empty() || args[i][0] == '-' || !line.input.empty()) {
             return false;
         } else {
@@ -326,11 +307,14 @@ int RunFerrovan(const std::vector<std::string>& args)
         return 2;
     }
 
-    // Before the log or any data file is touched: they may be a running run's.
+    // Before the log or any data file is touched: they may be a running run's. Under the model
+    // maker, the lock it holds for the whole road.
     CFolderLock lock;
-    const std::string locked = lock.Take();
-    if (!locked.empty()) {
-        std::fprintf(stderr, "ferrovan: %s\n", locked.c_str());
+    try {
+        if (!lock.Adopt(command.lockFd))
+            lock.Take();
+    } catch (const CRefusal& e) {
+        std::fprintf(stderr, "ferrovan: %s\n", e.what());
         return 1;
     }
 

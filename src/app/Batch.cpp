@@ -11,6 +11,7 @@
 #include "model/ModelFile.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
+#include "platform/FolderLock.h"
 #include "platform/MessageBox.h"
 #include "platform/Refusal.h"
 #include "platform/TextFormat.h"
@@ -463,8 +464,10 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
     if (!outputsFree)
         return 1;
 
+    // Held from the first file the discretization erases or writes to the last export.
+    CFolderLock lock;
     CDiscretized done;
-    if (!Attempt([&] { done = RunDiscretization(m, erase); }))
+    if (!Attempt([&] { done = RunDiscretization(m, erase, &lock); }))
         return 1;
     ShowWarnings(done.warnings);
     out << done.summary;
@@ -481,7 +484,7 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         std::string report;
         const bool done = Attempt([&] {
             report = RunSurveyDesign(
-                m, *o.design, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted);
+                m, lock, *o.design, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted);
         });
         if (CStopSignals::Noted() != 0)
             return 128 + CStopSignals::Noted();
@@ -495,7 +498,8 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         CStopSignals stopSignals;
         const bool done = Attempt([&] {
             RunForwardModel(
-                m, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted, o.accuracyPercent);
+                m, lock, [&err](const std::string& line) { err << line << "\n"; }, &CStopSignals::Noted,
+                o.accuracyPercent);
         });
         // Ended by a signal, the exit status says so as the shell's would.
         if (CStopSignals::Noted() != 0)

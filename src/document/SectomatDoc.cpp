@@ -23,6 +23,21 @@
 #include "platform/WaitCursor.h"
 #include "platform/WinApp.h"
 
+namespace {
+
+// Releases the folder's lock when the command ends, unless kept for the next step.
+struct CLockUntilDone {
+    CFolderLock& lock;
+    bool keep = false;
+    ~CLockUntilDone()
+    {
+        if (!keep)
+            lock.Release();
+    }
+};
+
+} // namespace
+
 CSectomatDoc::CSectomatDoc()
 {
     MapCommand(ID_FILE_OPEN, &CSectomatDoc::OnFileOpen);
@@ -80,6 +95,7 @@ bool CSectomatDoc::OnNewDocument()
     SetModifiedFlag(false);
     m_bDiscretized = m_bForwardDone = false;
     m_history.Reset(*this, true);
+    m_folderLock.Release();
 
     SetTitle("");
     ClearPathName();
@@ -108,6 +124,7 @@ bool CSectomatDoc::ReadModel(const std::string& path)
 {
     if (!Attempt([&] { ReadModelFile(path, *this); }))
         return false;
+    m_folderLock.Release();
     SetPathName(path);
     m_bDiscretized = m_bForwardDone = false;
     // A discretization and a run of this model in its folder are taken up again.
@@ -122,6 +139,9 @@ bool CSectomatDoc::WriteModel(const std::string& path)
 {
     if (!Attempt([&] { WriteModelFile(path, *this); }))
         return false;
+    // The discretization held is in the folder left behind.
+    if (RemoveLastComponent(AbsolutePath(path)) != GetCurrentDirectory())
+        m_folderLock.Release();
     SetPathName(path);
     SetModifiedFlag(false);
     m_history.MarkSaved();
@@ -132,6 +152,7 @@ void CSectomatDoc::CommitEdit()
 {
     SetModifiedFlag(true);
     m_bDiscretized = m_bForwardDone = false;
+    m_folderLock.Release();
     m_history.Record(*this);
 }
 
@@ -143,6 +164,7 @@ void CSectomatDoc::StepHistory(bool redo)
         m_history.Undo(*this);
     // A discretization belongs to the state it was made of.
     m_bDiscretized = m_bForwardDone = false;
+    m_folderLock.Release();
     SetModifiedFlag(!m_history.AtSavedState());
     UpdateAllViews(nullptr);
 }
@@ -212,6 +234,11 @@ void CSectomatDoc::OnDiscretize()
         if (IsModified() || GetPathName().empty())
             return;
     }
+    // Before the question and the dialogs, so that a folder in use is known at once, but without
+    // making a lock file until the discretization writes its files; kept for the forward run then.
+    if (!Attempt([&] { m_folderLock.Take(false); }))
+        return;
+    CLockUntilDone locked{m_folderLock};
     // Asked now, done only when the discretization goes ahead: a Cancel or a refusal keeps them.
     bool erase = false;
     if (!AskToErasePreviousResults(*this, erase))
@@ -244,9 +271,10 @@ void CSectomatDoc::OnDiscretize()
     CDiscretized done;
     {
         CWaitCursor wait;
-        if (!Attempt([&] { done = RunDiscretization(*this, erase); }))
+        if (!Attempt([&] { done = RunDiscretization(*this, erase, &m_folderLock); }))
             return;
     }
+    locked.keep = true;
     ShowWarnings(done.warnings);
     AfxMessageBox(done.summary, MB_ICONINFORMATION);
     m_bDiscretized = true;
@@ -255,7 +283,8 @@ void CSectomatDoc::OnDiscretize()
 
 void CSectomatDoc::OnForwardModel()
 {
-    CForwardRun run(*this, m_discretize.accuracyPercent);
+    CLockUntilDone locked{m_folderLock};
+    CForwardRun run(*this, m_folderLock, m_discretize.accuracyPercent);
     {
         CWaitCursor wait;
         if (!Attempt([&] { run.Start(); }))
@@ -294,7 +323,8 @@ void CSectomatDoc::OnOptimizeSurvey()
     if (dlg.DoModal() != IDOK)
         return;
     m_designCount = dlg.m_count;
-    CForwardRun run(*this, {}, m_designCount);
+    CLockUntilDone locked{m_folderLock};
+    CForwardRun run(*this, m_folderLock, {}, m_designCount);
     {
         CWaitCursor wait;
         if (!Attempt([&] { run.Start(); }))
@@ -344,7 +374,11 @@ void CSectomatDoc::OnExportData()
     std::string summary;
     {
         CWaitCursor wait;
-        if (!Attempt([&] { summary = ExportData(*this, m_export); }))
+        CLockUntilDone locked{m_folderLock};
+        if (!Attempt([&] {
+                m_folderLock.Take();
+                summary = ExportData(*this, m_export);
+            }))
             return;
     }
     AfxMessageBox(summary, MB_ICONINFORMATION);

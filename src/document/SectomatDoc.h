@@ -5,6 +5,7 @@
 #include "model/ModelData.h"
 #include "model/ModelHistory.h"
 #include "platform/Document.h"
+#include "platform/FolderLock.h"
 
 #include <string>
 
@@ -48,7 +49,7 @@ public:
     void OnModelProperties();
 
     // Data > discretize: the Discretize and forward type dialogs, then the discretization files
-    // in the model's folder and their summary.
+    // in the model's folder and their summary. Refused at once while another run uses the folder.
     void OnDiscretize();
     // Data > forward model: the forward-modelling program on the discretized model, watched
     // under a progress dialog that can cancel it.
@@ -79,6 +80,9 @@ private:
     void StepHistory(bool redo);
 
     CModelHistory m_history;
+    // The model's folder, held from Discretize to the end of the forward run that follows, and for
+    // each run and export; released when the discretization goes out of date or the model closes.
+    CFolderLock m_folderLock;
 };
 
 // What a survey design on the model's discretization chooses from, for its dialog.

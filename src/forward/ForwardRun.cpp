@@ -10,6 +10,7 @@
 #include "model/ModelData.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
+#include "platform/FolderLock.h"
 #include "platform/Refusal.h"
 #include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
@@ -76,7 +77,9 @@ std::vector<std::string> CForwardRun::ResultFileNames() const
 
 void CForwardRun::Start()
 {
-    // A name the input file cannot hold stops the run while the old results are still there.
+    // Another run in the folder or a name the input file cannot hold stops the run while the old
+    // results are still there.
+    m_lock.Take();
     CheckForwardInputNames(m);
     for (const std::string& name : ResultFileNames())
         RemoveIfExists(name);
@@ -84,10 +87,11 @@ void CForwardRun::Start()
     if (m_designCount == 0)
         m.m_bForwardDone = false;
     WriteForwardInputFile(m, m.m_inpFileName, m_designCount);
-    std::string command = kForwardProgram;
+    // The program runs under this lock, not one of its own, which a second run could take in between.
+    std::string command = FormatC("%s %s %d", kForwardProgram, CFolderLock::kInheritedOption, kInheritedDescriptor);
     if (m_accuracyPercent)
         command += " --accuracy " + (*m_accuracyPercent > 0 ? Exact(*m_accuracyPercent) : std::string("off"));
-    if (!m_process.Start(command + " " + QuoteArgument(m.m_inpFileName)))
+    if (!m_process.Start(command + " " + QuoteArgument(m.m_inpFileName), m_lock.Descriptor()))
         throw CRefusal(std::string(kForwardProgram) + " not found.", CRefusal::error);
 }
 
@@ -168,19 +172,19 @@ void CForwardRun::Wait(const std::function<void(const std::string&)>& progress, 
     }
 }
 
-void RunForwardModel(CModelData& m, const std::function<void(const std::string&)>& progress,
+void RunForwardModel(CModelData& m, CFolderLock& lock, const std::function<void(const std::string&)>& progress,
                      const std::function<int()>& stop, std::optional<double> accuracyPercent)
 {
-    CForwardRun run(m, accuracyPercent);
+    CForwardRun run(m, lock, accuracyPercent);
     run.Start();
     run.Wait(progress, stop);
     run.Finish();
 }
 
-std::string RunSurveyDesign(CModelData& m, int count, const std::function<void(const std::string&)>& progress,
-                            const std::function<int()>& stop)
+std::string RunSurveyDesign(CModelData& m, CFolderLock& lock, int count,
+                            const std::function<void(const std::string&)>& progress, const std::function<int()>& stop)
 {
-    CForwardRun run(m, {}, count);
+    CForwardRun run(m, lock, {}, count);
     run.Start();
     run.Wait(progress, stop);
     run.Finish();

@@ -9,24 +9,27 @@
 #include <string>
 #include <vector>
 
+class CFolderLock;
 struct CModelData;
 
 // One run of the forward-modelling program on the discretized model in the current folder.
 class CForwardRun {
 public:
+    // lock: the folder's, taken by Start when not yet held and handed on to the program.
     // accuracyPercent: the program's --accuracy, 0 for off; none leaves the program's default.
     // designCount: a run that chooses that many configurations by their resolution over the core
     // area instead of computing data; it leaves the data files as they are and writes a protocol
     // and a report.
-    explicit CForwardRun(CModelData& model, std::optional<double> accuracyPercent = {}, int designCount = 0)
-        : m(model), m_accuracyPercent(accuracyPercent), m_designCount(designCount)
+    CForwardRun(CModelData& model, CFolderLock& lock, std::optional<double> accuracyPercent = {}, int designCount = 0)
+        : m(model), m_lock(lock), m_accuracyPercent(accuracyPercent), m_designCount(designCount)
     {
     }
 
-    // Removes the old data files, writes the input file and starts "ferrovan.exe" with it, its
-    // standard output to this. Raises CRefusal or CFileException when it cannot. Once old data
-    // files are gone the results flag is cleared, whatever the run then does. A file name that
-    // the input file cannot hold is refused before anything is removed.
+    // Locks the folder, removes the old data files, writes the input file and starts
+    // "ferrovan.exe" with it and the lock, its standard output to this. Raises CRefusal or
+    // CFileException when it cannot. Once old data files are gone the results flag is cleared,
+    // whatever the run then does. Another run in the folder or a file name that the input file
+    // cannot hold is refused before anything is removed.
     void Start();
     // The lines the program printed since the last call, waiting up to timeoutMs for something
     // to happen; false once it has ended.
@@ -50,22 +53,24 @@ private:
     std::vector<std::string> ResultFileNames() const;
 
     CModelData& m;
+    CFolderLock& m_lock;
     std::optional<double> m_accuracyPercent;
     int m_designCount = 0;
     CChildProcess m_process;
     bool m_cancelled = false;
 };
 
-// A whole run, waited for: progress gets each line the program prints, and stop, asked about
-// ten times a second, gives a signal that cancels the run (0 lets it go on). Raises as Start and
-// Finish do.
-void RunForwardModel(CModelData& model, const std::function<void(const std::string&)>& progress = {},
+// A whole run under the folder's lock, waited for: progress gets each line the program prints,
+// and stop, asked about ten times a second, gives a signal that cancels the run (0 lets it go
+// on). Raises as Start and Finish do.
+void RunForwardModel(CModelData& model, CFolderLock& lock, const std::function<void(const std::string&)>& progress = {},
                      const std::function<int()>& stop = {}, std::optional<double> accuracyPercent = {});
 
 // A survey design of count configurations on the discretized model, waited for as
 // RunForwardModel waits; returns its report, lines ending in LF. The protocol is kDesignProtocolFileName beside the
 // model.
-std::string RunSurveyDesign(CModelData& model, int count, const std::function<void(const std::string&)>& progress = {},
+std::string RunSurveyDesign(CModelData& model, CFolderLock& lock, int count,
+                            const std::function<void(const std::string&)>& progress = {},
                             const std::function<int()>& stop = {});
 
 // The report of the last survey design in the current folder, lines ending in LF. Raises

@@ -218,7 +218,7 @@ bool DiscretizationMatches(CModelData& model)
     return true;
 }
 
-CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults)
+CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults, CFolderLock* lock)
 {
     CDiscretized result;
     const CDiscretizeSettings& d = m.m_discretize;
@@ -230,6 +230,8 @@ CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults)
         const double T = MeanTopographyDepth(m);
         CMesh mesh = DesignedMesh(m, survey, dx, dz);
 
+        if (lock)
+            lock->Take();
         if (erasePreviousResults)
             RemovePreviousResults(m);
         survey.file.Write(m.m_locFileName);

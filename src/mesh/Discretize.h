@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ModelData.h"
+#include "platform/FolderLock.h"
 #include "platform/Refusal.h"
 
 #include <string>
@@ -45,5 +46,6 @@ struct CDiscretized {
 // erasePreviousResults, the results of an earlier forward run go once the survey and the mesh are
 // planned, just before the first file is written. Raises CRefusal or CFileException when a step
 // ended the command; a refusal before the first file leaves the folder as it was, files written
-// before a later one stay.
-CDiscretized RunDiscretization(CModelData& model, bool erasePreviousResults = false);
+// before a later one stay. lock, when given, is taken at that point, before any file is erased or
+// written (refused with CRefusal when another run holds the folder), and left held.
+CDiscretized RunDiscretization(CModelData& model, bool erasePreviousResults = false, CFolderLock* lock = nullptr);

@@ -2,6 +2,7 @@
 
 #include "formats/DataFile.h"
 #include "model/Element.h"
+#include "platform/FolderLock.h"
 #include "platform/Geometry.h"
 
 #include <list>
@@ -72,10 +73,9 @@ struct CModelData {
 
     CDiscretizeSettings m_discretize;
 
-    // The mesh file the discretization writes, and the lock the forward-modelling program
-    // keeps, beside the model.
+    // The mesh file the discretization writes, and the folder's lock file, beside the model.
     static constexpr const char* kMeshFileName = "mesh2d.txt";
-    static constexpr const char* kLockFileName = "ferrovan.lock";
+    static constexpr const char* kLockFileName = CFolderLock::kFileName;
 
     // Files in the model's folder; only the mesh file can become a full path (an existing mesh).
     std::string m_meshFileName = kMeshFileName;

@@ -39,8 +39,8 @@ bool IsExecutableFile(const std::string& path)
 }
 
 // Starts the command line's program in a process group of its own, its standard output to out
-// when that is given. The process id, or -1.
-pid_t Spawn(const std::string& commandLine, int out = -1)
+// and inherited as kInheritedDescriptor when they are given. The process id, or -1.
+pid_t Spawn(const std::string& commandLine, int out = -1, int inherited = -1)
 {
     std::vector<std::string> words = SplitCommandLine(commandLine);
     if (words.empty())
@@ -53,10 +53,17 @@ pid_t Spawn(const std::string& commandLine, int out = -1)
         argv.push_back(w.data());
     argv.push_back(nullptr);
 
+    // A copy above the number it takes in the program: a dup2 onto itself would leave it
+    // close-on-exec.
+    const int passed = inherited >= 0 ? ::fcntl(inherited, F_DUPFD_CLOEXEC, kInheritedDescriptor + 1) : -1;
+    if (inherited >= 0 && passed < 0)
+        return -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (out >= 0)
         posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    if (passed >= 0)
+        posix_spawn_file_actions_adddup2(&actions, passed, kInheritedDescriptor);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
@@ -65,6 +72,8 @@ pid_t Spawn(const std::string& commandLine, int out = -1)
     const int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
+    if (passed >= 0)
+        ::close(passed);
     if (error != 0)
         return -1;
 
@@ -233,12 +242,12 @@ CChildProcess::~CChildProcess()
     End(SIGKILL, 0);
 }
 
-bool CChildProcess::Start(const std::string& commandLine)
+bool CChildProcess::Start(const std::string& commandLine, int inherited)
 {
     int pipe[2];
     if (m_pid >= 0 || ::pipe2(pipe, O_CLOEXEC) != 0)
         return false;
-    m_pid = Spawn(commandLine, pipe[1]);
+    m_pid = Spawn(commandLine, pipe[1], inherited);
     ::close(pipe[1]);
     if (m_pid < 0) {
         ::close(pipe[0]);

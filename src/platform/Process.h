@@ -37,6 +37,9 @@ std::string GetProgramFolder();
 // when it could not be started.
 bool StartProgram(const std::string& commandLine);
 
+// The descriptor that CChildProcess::Start hands on has this number in the program.
+constexpr int kInheritedDescriptor = 3;
+
 // A program run under watch, started as StartProgram starts one, its standard output read line
 // by line. Destroying it ends a program still running.
 class CChildProcess {
@@ -46,8 +49,9 @@ public:
     CChildProcess(const CChildProcess&) = delete;
     CChildProcess& operator=(const CChildProcess&) = delete;
 
-    // False when the program could not be started.
-    bool Start(const std::string& commandLine);
+    // False when the program could not be started. inherited, when given, is open in the program
+    // as kInheritedDescriptor; no other descriptor of this program reaches it.
+    bool Start(const std::string& commandLine, int inherited = -1);
     // Adds the lines the program has printed since the last call, without their line ends,
     // waiting up to timeoutMs for something to happen. False once the program has ended and
     // all it printed has been read.

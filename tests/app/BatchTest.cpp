@@ -13,10 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <new>
 #include <sstream>
 #include <streambuf>
+#include <sys/file.h>
 
 namespace {
 
@@ -62,7 +65,8 @@ TEST_F(BatchTest, FilesLandBesideTheModelAndAMeshPathIsTakenFromTheCallersFolder
     EXPECT_EQ(ReadBytes(dir.File("sub/loc2d.txt")), "#6 10 7 3 2\r\n!protocol\r\n0 30  10 20\r\n0 0  10 10\r\n");
     EXPECT_EQ(Lines(out.str()).at(4), "Created mesh file: " + dir.File("m.txt"));
     EXPECT_EQ(Lines(out.str()).at(5), "smallest cell size: 4 x 2");
-    EXPECT_EQ(FileNames(dir.File("sub")), (std::vector<std::string>{"loc2d.txt", "model.txt", "model2d.con"}));
+    EXPECT_EQ(FileNames(dir.File("sub")),
+              (std::vector<std::string>{"ferrovan.lock", "loc2d.txt", "model.txt", "model2d.con"}));
     EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"m.txt", "protocol.txt", "sub"}));
 }
 
@@ -219,6 +223,42 @@ TEST_F(BatchTest, WarningsAndTheEraseQuestionArePrintedAndTheRunGoesOn)
                          "results?\nYes\n");
     EXPECT_EQ(out.str(), kDefaultSummary);
     EXPECT_FALSE(FileExists("obs_dc.dat") || FileExists("ferrovan.log"));
+}
+
+// Every file of the folder with its contents.
+std::map<std::string, std::string> Folder(const std::string& path)
+{
+    std::map<std::string, std::string> files;
+    for (const std::string& name : FileNames(path))
+        files[name] = ReadBytes(path + "/" + name);
+    return files;
+}
+
+// While another run holds the folder, a second is refused before it erases or writes any file;
+// once the first has ended, the next run goes ahead under its own lock, which the stand-in checks.
+TEST_F(BatchTest, ASecondRunInTheFolderIsRefusedBeforeItTouchesAnyFile)
+{
+    TempDir programs;
+    SetProgramFolder(programs.Path());
+    std::filesystem::copy_file(VMM_FERROVAN, programs.File("ferrovan"));
+    WriteBytes("model.txt", CrLf(kNewModel));
+    WriteBytes("loc2d.txt", "the running run's locations\n");
+    WriteBytes("obs_dc.dat", "the running run's data\n");
+    const int running = ::open("ferrovan.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(::flock(running, LOCK_EX | LOCK_NB), 0);
+    const std::map<std::string, std::string> before = Folder(dir.Path());
+    EXPECT_EQ(Run({"--forward", "--export-pygimli", "a.ohm"}), 1);
+    EXPECT_EQ(err.str(), "Forward modeling has already been done in this folder.\nDo you want to erase previous "
+                         "results?\nYes\nAnother run is using the folder " +
+                             dir.Path() + ".\n");
+    EXPECT_EQ(Folder(dir.Path()), before);
+    ::close(running);
+    EXPECT_EQ(Run({"--forward", "--accuracy", "off", "--export-pygimli", "a.ohm"}), 0) << err.str();
+    SetProgramFolder("");
+    EXPECT_TRUE(FileExists("a.ohm"));
+    const int next = ::open("ferrovan.lock", O_RDWR | O_CLOEXEC);
+    EXPECT_EQ(::flock(next, LOCK_EX | LOCK_NB), 0) << "released when the run ended";
+    ::close(next);
 }
 
 // The pictures are named from a prefix given from the caller's folder, not the model's.

@@ -4,6 +4,7 @@
 // the estimated error of each is the target of --accuracy, and with off there is no estimate.
 // Sensitivity files named by the input get 1 in every cell and a depth of investigation of 10.
 // A survey design writes the configurations k, k + 3, k + 1, k + 2 from k = 1 as its protocol.
+// It runs only under the folder's lock, handed on by --lock-fd and held by its starter.
 #include "formats/DataFile.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/DoiFile.h"
@@ -13,12 +14,42 @@
 #include "formats/ValuesFile.h"
 #include "platform/StdioFile.h"
 
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Whether fd is open on the folder's lock file, which another description holds locked.
+bool UnderTheFolderLock(int fd)
+{
+    struct stat inherited, file;
+    const int other = ::open("ferrovan.lock", O_RDWR | O_CLOEXEC);
+    const bool held = other >= 0 && ::flock(other, LOCK_EX | LOCK_NB) != 0;
+    if (other >= 0)
+        ::close(other);
+    return held && ::fstat(fd, &inherited) == 0 && ::stat("ferrovan.lock", &file) == 0 &&
+           inherited.st_dev == file.st_dev && inherited.st_ino == file.st_ino;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    if (argc < 2)
+    std::string target = "0.5";
+    int lock = -1;
+    for (int i = 1; i + 2 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--accuracy")
+            target = argv[i + 1];
+        else if (option == "--lock-fd")
+            lock = std::atoi(argv[i + 1]);
+    }
+    if (argc < 2 || !UnderTheFolderLock(lock))
         return 2;
     try {
-        const std::string target = argc == 4 && std::string(argv[1]) == "--accuracy" ? argv[2] : "0.5";
         const CForwardInputFile input = CForwardInputFile::Read(argv[argc - 1]);
         if (input.design.count > 0) {
             CProtocolFile protocol;

@@ -136,7 +136,8 @@ TEST(DiscretizeCommand, RefusesAnUnsavedModelAsksAboutEarlierResultsThenWritesTh
     EXPECT_EQ(Lines(log.Last()), kDefaultSummary);
     EXPECT_EQ(log.Boxes()[1].style, MB_ICONINFORMATION);
     EXPECT_TRUE(s.doc.m_bDiscretized && !s.doc.IsModified() && !s.doc.m_meshSurface.empty());
-    EXPECT_EQ(s.Files(), (std::vector<std::string>{"loc2d.txt", "mesh2d.txt", "model.txt", "model2d.con"}));
+    EXPECT_EQ(s.Files(),
+              (std::vector<std::string>{"ferrovan.lock", "loc2d.txt", "mesh2d.txt", "model.txt", "model2d.con"}));
     EXPECT_EQ(s.Read("mesh2d.txt").rfind(kDefaultMeshHead, 0), 0u);
     EXPECT_EQ(s.Read("model2d.con").rfind("82 35\r\n0.001 0.001 ", 0), 0u) << "the background as a conductivity";
 }
@@ -219,7 +220,7 @@ TEST(DiscretizeCommand, AnExistingMeshIsNamedAndKeptAndTheNextM1RunWritesMesh2dA
     expected[9] = "number of ground cells: 1188";
     EXPECT_EQ(Lines(log.Last()), expected);
     EXPECT_EQ(s.doc.m_meshFileName, mesh);
-    EXPECT_EQ(s.Files(), (std::vector<std::string>{"loc2d.txt", "model.txt", "model2d.con"}));
+    EXPECT_EQ(s.Files(), (std::vector<std::string>{"ferrovan.lock", "loc2d.txt", "model.txt", "model2d.con"}));
 
     Discretize(s.doc, [&](QDialog* d) {
         EXPECT_TRUE(Checked(d, IDC_MESH_EXISTING));
@@ -283,7 +284,7 @@ TEST(DiscretizeCommand, ForwardTypeAndTopographyDecideTheFilesAndTheLastSummaryL
             texts.pop_back();
             ASSERT_GE(lines.size(), kDefaultSummary.size());
             EXPECT_EQ(std::vector<std::string>(lines.begin() + 12, lines.end()), row.tail);
-            files.insert(files.end(), {"loc2d.txt", "mesh2d.txt", "model2d.con"});
+            files.insert(files.end(), {"ferrovan.lock", "loc2d.txt", "mesh2d.txt", "model2d.con"});
             for (const std::string& line : row.tail)
                 files.push_back(line.substr(line.find(": ") + 2));
         }
@@ -344,7 +345,7 @@ TEST(DiscretizeCommand, TheBatchModeWritesWhatTheDialogsWrite)
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(out.str(), log.Last());
     const std::vector<std::string> names = s.Files();
-    EXPECT_EQ(names.size(), 6u);
+    EXPECT_EQ(names.size(), 7u);
     ASSERT_EQ(FileNames(other.Path()), names);
     for (const std::string& name : names)
         EXPECT_EQ(ReadBytes(other.File(name)), s.Read(name.c_str())) << name;

@@ -7,6 +7,7 @@
 #include "engine/Survey.h"
 #include "formats/LocationsFile.h"
 #include "platform/FilePath.h"
+#include "platform/Process.h"
 #include "support/Program.h"
 
 #include <gtest/gtest.h>
@@ -220,13 +221,42 @@ TEST(Ferrovan, ASecondRunInTheFolderIsRefusedAndTouchesNothing)
     ASSERT_TRUE(scene.Discretize());
     WriteBytes("obs_dc.dat", "the running run's data\n");
     WriteBytes("ferrovan.log", "the running run's log\n");
-    const int running = ::open("ferrovan.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Held exclusively or shared, by the run's own starter or by another: only the lock handed on,
+    // not another description of the file nor another file, lets the run go ahead.
+    enum EPassed { holder, otherDescription, otherFile };
+    const struct {
+        int operation;
+        bool handedOn;
+        EPassed passed;
+        bool runs;
+    } rows[] = {{LOCK_EX, false, holder, false},
+                {LOCK_SH, false, holder, false},
+                {LOCK_EX, true, otherDescription, false},
+                {LOCK_EX, true, otherFile, false},
+                {LOCK_EX, true, holder, true}};
+    for (const auto& row : rows) {
+        const int running = ::open("ferrovan.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        const int passed[] = {running, ::open("ferrovan.lock", O_RDWR | O_CLOEXEC),
+                              ::open("ferrovan.inp", O_RDONLY | O_CLOEXEC)};
+        ASSERT_EQ(::flock(running, row.operation | LOCK_NB), 0);
+        CChildProcess program;
+        const std::string command = std::string("\"") + VMM_FERROVAN + "\"" + (row.handedOn ? " --lock-fd 3" : "");
+        ASSERT_TRUE(program.Start(command + " --accuracy off ferrovan.inp", passed[row.passed]));
+        for (std::vector<std::string> lines; program.ReadLines(1000, lines);) {
+        }
+        EXPECT_EQ(program.ExitStatus(), row.runs ? 0 : 1) << row.passed;
+        EXPECT_EQ(ReadBytes("obs_dc.dat") == "the running run's data\n", !row.runs);
+        EXPECT_EQ(ReadBytes("ferrovan.log") == "the running run's log\n", !row.runs);
+        for (const int fd : passed)
+            ::close(fd);
+    }
+    ProgramRun run;
+    // Standalone, a run is refused while another holds the folder, with the folder's name.
+    const int running = ::open("ferrovan.lock", O_RDWR | O_CLOEXEC);
     ASSERT_EQ(::flock(running, LOCK_EX | LOCK_NB), 0);
-    ProgramRun run = Ferrovan();
+    run = Ferrovan();
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "ferrovan: Another forward run is using this folder.\n");
-    EXPECT_EQ(ReadBytes("obs_dc.dat"), "the running run's data\n");
-    EXPECT_EQ(ReadBytes("ferrovan.log"), "the running run's log\n");
+    EXPECT_EQ(run.err, "ferrovan: Another run is using the folder " + GetCurrentDirectory() + ".\n");
     ::close(running);
 
     // A line of progress per wavenumber, counting up on each grid, then the summary.

@@ -22,7 +22,11 @@
 
 #include <array>
 #include <csignal>
+#include <fcntl.h>
+#include <map>
 #include <optional>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -124,7 +128,8 @@ TEST_F(ForwardCommandTest, DiscretizeForwardModelThenTheViewersAndTheLog)
     WriteBytes(dir.File("standin-script.txt"), "obs_dc.dat\n");
     ASSERT_NO_FATAL_FAILURE(Trigger(ID_FORWARD_MODEL));
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Forward modelling has finished."});
-    EXPECT_EQ(RecordedRuns(dir.Path()).at(1), (Args{"ferrovan.exe", "--accuracy", "0.5", "ferrovan.inp"}));
+    EXPECT_EQ(RecordedRuns(dir.Path()).at(1),
+              (Args{"ferrovan.exe", "--lock-fd", "3", "--accuracy", "0.5", "ferrovan.inp"}));
 
     // One program at a time, so that the records keep their order.
     const std::pair<unsigned, Args> commands[] = {
@@ -175,7 +180,8 @@ TEST_F(ForwardCommandTest, TheAccuracyTargetGoesToTheProgramAndToTheBoxAfterTheR
             WriteBytes(dir.File("obs_err.dat"), "0 0  10 20  0.6\r\n0 0  20 30  2.5\r\n");
         });
         EXPECT_EQ(log.Last(), box);
-        EXPECT_EQ(RecordedRuns(dir.Path()).back(), (Args{"ferrovan.exe", "--accuracy", typed, "ferrovan.inp"}));
+        EXPECT_EQ(RecordedRuns(dir.Path()).back(),
+                  (Args{"ferrovan.exe", "--lock-fd", "3", "--accuracy", typed, "ferrovan.inp"}));
         RemoveFile(dir.File("obs_dc.dat")); // nothing for the next Discretize to ask about
     }
 }
@@ -266,6 +272,52 @@ TEST_F(ForwardCommandTest, ExportWritesTheChosenFormatBesideTheModel)
                                                     "file is written beside the\nmodel for forward modelling."});
 }
 
+// Whether another description holds the folder's lock.
+bool FolderLocked(const std::string& folder)
+{
+    const int fd = ::open((folder + "/ferrovan.lock").c_str(), O_RDWR | O_CLOEXEC);
+    const bool held = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    if (fd >= 0)
+        ::close(fd);
+    return held;
+}
+
+// Another run's lock refuses Discretize and Forward model before they touch a file; the window's
+// own lock lasts from Discretize to the end of the run that follows, and goes with the model.
+TEST_F(ForwardCommandTest, TheFolderIsLockedFromDiscretizeToTheRunsEnd)
+{
+    StandIns programs{"ferrovan", "velquor-model-viewer"};
+    WriteBytes(dir.File("loc2d.txt"), "the running run's locations\n");
+    const int running = ::open(dir.File("ferrovan.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(::flock(running, LOCK_EX | LOCK_NB), 0);
+    std::map<std::string, std::string> before;
+    for (const std::string& name : FileNames(dir.Path()))
+        before[name] = ReadBytes(dir.File(name));
+    Trigger(ID_DISCRETIZE);
+    Doc()->m_bDiscretized = true;
+    Trigger(ID_FORWARD_MODEL);
+    const std::string refusal = "Another run is using the folder " + dir.Path() + ".";
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{refusal, refusal}));
+    for (const std::string& name : FileNames(dir.Path()))
+        EXPECT_EQ(ReadBytes(dir.File(name)), before[name]) << name;
+    EXPECT_EQ(FileNames(dir.Path()).size(), before.size());
+    ::close(running);
+
+    ASSERT_NO_FATAL_FAILURE(Discretize());
+    EXPECT_TRUE(FolderLocked(dir.Path()));
+    ForwardModel("obs_dc.dat\n> wavenumber 1 of 1\nsleep 300\n", "wavenumber 1 of 1",
+                 [this](QDialog*) { EXPECT_TRUE(FolderLocked(dir.Path())); });
+    EXPECT_FALSE(FolderLocked(dir.Path()));
+    RemoveFile(dir.File("standin-script.txt")); // for the viewer started next
+    log.Answer(IDYES);                          // erase the results
+    ASSERT_NO_FATAL_FAILURE(Discretize());
+    EXPECT_TRUE(FolderLocked(dir.Path()));
+    ModalAnswer properties = OnModal<QDialog>([](QDialog* d) { ClickItem(d, IDOK); });
+    Trigger(ID_FILE_NEW);
+    EXPECT_TRUE(properties.Answered());
+    EXPECT_FALSE(FolderLocked(dir.Path()));
+}
+
 // The log in a window of the program, read again as it changes and when asked for again.
 TEST_F(ForwardCommandTest, TheLogWindowFollowsTheFile)
 {
@@ -299,8 +351,8 @@ TEST_F(ForwardCommandTest, TheRunShowsItsProgressAndCancelEndsItLeavingNoData)
     ASSERT_EQ(log.Boxes().size(), 1u);
     EXPECT_EQ(log.Last(), "Forward modelling was cancelled.");
     EXPECT_EQ(log.Boxes()[0].style, unsigned(MB_ICONINFORMATION));
-    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"ferrovan.inp", "ferrovan.log", "model.txt",
-                                                               "standin-pid.txt", "standin-script.txt"}));
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"ferrovan.inp", "ferrovan.lock", "ferrovan.log",
+                                                               "model.txt", "standin-pid.txt", "standin-script.txt"}));
     EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "The run was cancelled by the user.\r\n");
     EXPECT_FALSE(Doc()->m_bForwardDone);
 }

@@ -48,7 +48,8 @@ struct Scene {
     // A whole run; what ended it is shown as the commands show it.
     bool Run()
     {
-        return Attempt([this] { RunForwardModel(m); });
+        CFolderLock lock;
+        return Attempt([this, &lock] { RunForwardModel(m, lock); });
     }
 
     void ExpectOneBox(const std::string& text, unsigned style) const
@@ -107,8 +108,9 @@ TEST(ForwardRun, JudgedByTheDataFilesOfTheTypeAndOnlyThoseAreRemoved)
         else
             s.ExpectOneBox(kFailed, MB_ICONERROR);
         EXPECT_EQ(s.m.m_bForwardDone, row.ok) << row.name;
-        // Started once, as "ferrovan.exe ferrovan.inp", in the model's folder, and waited for.
-        EXPECT_EQ(RecordedRuns(s.dir.Path()), (std::vector<Args>{{"ferrovan.exe", "ferrovan.inp"}})) << row.name;
+        // Started once, with the folder's lock, in the model's folder, and waited for.
+        EXPECT_EQ(RecordedRuns(s.dir.Path()), (std::vector<Args>{{"ferrovan.exe", "--lock-fd", "3", "ferrovan.inp"}}))
+            << row.name;
     }
 }
 
