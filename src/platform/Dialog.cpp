@@ -425,6 +425,11 @@ std::string ShouldBeBetween(const char* name, double least, double most)
     return FormatC("%s should be between %g and %g.", name, least, most);
 }
 
+std::string ShouldBeBetween(const char* name, int least, int most)
+{
+    return FormatC("%s should be between %d and %d.", name, least, most);
+}
+
 void CDialog::SetEditSel(int id, int start, int end)
 {
     if (auto* e = qobject_cast<QLineEdit*>(GetDlgItem(id)))

@@ -119,3 +119,4 @@ private:
 
 // "<name> should be between <least> and <most>.", the refusal of a field beyond its limits.
 std::string ShouldBeBetween(const char* name, double least, double most);
+std::string ShouldBeBetween(const char* name, int least, int most); // whole numbers written out in full
