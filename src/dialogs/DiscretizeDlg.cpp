@@ -178,9 +178,14 @@ void CDiscretizeDlg::OnOK()
     }
     const CDiscretizeSettings& s = m_settings;
     const std::pair<const void*, int> fields[] = {
-        {&s.n, IDC_N},       {&s.aSpacing, IDC_A_SPACING}, {&s.cellsPerElectrode, IDC_CELLS},
-        {&s.aspectRatio, IDC_ASPECT}, {&s.dx, IDC_DX},     {&s.dz, IDC_DZ},
-        {&s.existingMesh, IDC_MESH_FILE}, {&s.protocolFile, IDC_PROTOCOL_FILE},
+        {&s.n, IDC_N},
+        {&s.aSpacing, IDC_A_SPACING},
+        {&s.cellsPerElectrode, IDC_CELLS},
+        {&s.aspectRatio, IDC_ASPECT},
+        {&s.dx, IDC_DX},
+        {&s.dz, IDC_DZ},
+        {&s.existingMesh, IDC_MESH_FILE},
+        {&s.protocolFile, IDC_PROTOCOL_FILE},
     };
     for (auto [setting, id] : fields)
         if (verdict.subject == setting)

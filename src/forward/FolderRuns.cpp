@@ -75,7 +75,7 @@ void RecogniseFolder(CModelData& m)
     } catch (const std::exception&) {
     }
     CDiscretizeSettings d = m.m_discretize;
-    d.forward = input                          ? static_cast<EForwardType>(input->type)
+    d.forward = input                         ? static_cast<EForwardType>(input->type)
                 : FileExists(m.m_chgFileName) ? EForwardType::dcIp
                                               : EForwardType::dc;
     std::vector<CDiscretizeSettings> tries;

@@ -135,18 +135,20 @@ TEST(Ferrovan, AnAddressSpaceLimitEndsTheRunOrFitsItNeverHangs)
     EngineScene scene;
     ASSERT_TRUE(scene.Discretize(0));
     for (const char* limit : {"--as=400000000", "--as=700000000"}) {
-        const ProgramRun run = RunProgram("/usr/bin/prlimit", {limit, VMM_FERROVAN, "--accuracy", "off", "ferrovan.inp"});
+        const ProgramRun run =
+            RunProgram("/usr/bin/prlimit", {limit, VMM_FERROVAN, "--accuracy", "off", "ferrovan.inp"});
         const std::string log = ReadBytes("ferrovan.log");
         if (run.status == 0)
             EXPECT_NE(log.find("Done in"), std::string::npos) << limit;
         else
             EXPECT_TRUE(log.find(" of address space, but only ") != std::string::npos ||
                         log.find("Error: There is not enough memory for this model.") != std::string::npos)
-                << limit << "\n" << log;
+                << limit << "\n"
+                << log;
     }
-    EXPECT_EQ(RunProgram("/usr/bin/prlimit", {"--as=700000000", VMM_FERROVAN, "--accuracy", "off", "ferrovan.inp"})
-                  .status,
-              0);
+    EXPECT_EQ(
+        RunProgram("/usr/bin/prlimit", {"--as=700000000", VMM_FERROVAN, "--accuracy", "off", "ferrovan.inp"}).status,
+        0);
 #endif
 }
 

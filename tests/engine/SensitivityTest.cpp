@@ -1,9 +1,9 @@
 // The sensitivities d ln V / d ln sigma against the data themselves (finite differences), the sum
 // rule of a uniform earth, reciprocity and the half-space's closed form.
+#include "engine/EngineError.h"
 #include "engine/Ferrovan.h"
 #include "engine/ForwardModel.h"
 #include "engine/RunLog.h"
-#include "engine/EngineError.h"
 #include "engine/SensitivityFiles.h"
 #include "formats/MeshFile.h"
 #include "formats/ValuesFile.h"
@@ -15,11 +15,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <numeric>
 #include <random>
-#include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -28,8 +28,8 @@ namespace {
 void WriteFlatEarth(const std::string& locations, const std::function<float(int)>& value, double cell)
 {
     const int across = static_cast<int>(std::lround(120 / cell)), down = across / 2;
-    const std::string mesh = FormatC("5\n-1000 -300 1\n -60 1\n 60 %d\n 300 1\n 1000 1\n\n3\n0 60 %d\n 200 1\n 1000 1\n",
-                                     across, down);
+    const std::string mesh =
+        FormatC("5\n-1000 -300 1\n -60 1\n 60 %d\n 300 1\n 1000 1\n\n3\n0 60 %d\n 200 1\n 1000 1\n", across, down);
     WriteBytes("mesh2d.txt", mesh);
     WriteBytes("loc2d.txt", "!protocol\n" + locations);
     const CMeshFile m = CMeshFile::Parse(mesh, "mesh2d.txt");
@@ -77,7 +77,8 @@ TEST(Sensitivity, MatchesFiniteDifferencesOfTheData)
         // The cells that carry most of the datum's sensitivity, and one that carries little.
         std::vector<int> cells(s.cells);
         std::iota(cells.begin(), cells.end(), 0);
-        std::sort(cells.begin(), cells.end(), [&](int a, int b) { return std::fabs(J(s, i, a)) > std::fabs(J(s, i, b)); });
+        std::sort(cells.begin(), cells.end(),
+                  [&](int a, int b) { return std::fabs(J(s, i, a)) > std::fabs(J(s, i, b)); });
         for (int rank : {0, 2, 40}) {
             const int c = cells[rank];
             CForwardInput changed = in;
@@ -98,8 +99,8 @@ TEST(Sensitivity, SumToMinusOneOnAUniformEarthAndAreReciprocal)
     // leaves the datum, and so its sensitivities, unchanged. With one cell between electrodes
     // their neighbourhoods touch, and the fields come without the congruence.
     for (double cell : {5.0, 10.0}) {
-        const CForwardInput in = FlatEarth(std::string(kData) + "0 10  -30 -20\n10 10  -10 -10\n",
-                                           [](int) { return 0.01f; }, cell);
+        const CForwardInput in = FlatEarth(
+            std::string(kData) + "0 10  -30 -20\n10 10  -10 -10\n", [](int) { return 0.01f; }, cell);
         const CSensitivities s = Solve(in, true).sensitivities;
         for (int i = 0; i < s.data; ++i) {
             double sum = 0;
@@ -134,11 +135,11 @@ double HalfSpacePolePole(double a, double m, double x0, double x1, double z0, do
     const double integral = rule(x0, x1, 4, [&](double x) {
         return rule(z0, z1, 4, [&](double z) {
             return 2 * rule(0, 1, 64, [&](double t) {
-                const double y = t / (1 - t), dy = 1 / ((1 - t) * (1 - t));
-                const double ra = std::sqrt((x - a) * (x - a) + y * y + z * z);
-                const double rm = std::sqrt((x - m) * (x - m) + y * y + z * z);
-                return ((x - a) * (x - m) + y * y + z * z) / (ra * ra * ra * rm * rm * rm) * dy;
-            });
+                       const double y = t / (1 - t), dy = 1 / ((1 - t) * (1 - t));
+                       const double ra = std::sqrt((x - a) * (x - a) + y * y + z * z);
+                       const double rm = std::sqrt((x - m) * (x - m) + y * y + z * z);
+                       return ((x - a) * (x - m) + y * y + z * z) / (ra * ra * ra * rm * rm * rm) * dy;
+                   });
         });
     });
     return -std::fabs(a - m) / (2 * M_PI) * integral;
@@ -147,13 +148,14 @@ double HalfSpacePolePole(double a, double m, double x0, double x1, double z0, do
 TEST(Sensitivity, HalfSpacePolePoleAsItsClosedForm)
 {
     // Cells of 2.5 m, eight between the electrodes: with four the cells are 3 % off.
-    const CForwardInput in = FlatEarth("-10 -10  10 10\n", [](int) { return 0.01f; }, 2.5);
+    const CForwardInput in = FlatEarth(
+        "-10 -10  10 10\n", [](int) { return 0.01f; }, 2.5);
     const CSensitivities s = Solve(in, true).sensitivities;
     const CMesh& mesh = in.mesh;
     // Cells beside, between, under and beyond the electrodes, down to 1.5 times their distance.
     for (auto [i, k] : {std::pair{22, 4}, {18, 2}, {26, 6}, {14, 8}, {30, 12}}) {
-        const double exact = HalfSpacePolePole(-10, 10, mesh.xNodes[i], mesh.xNodes[i + 1], mesh.zNodes[k],
-                                               mesh.zNodes[k + 1]);
+        const double exact =
+            HalfSpacePolePole(-10, 10, mesh.xNodes[i], mesh.xNodes[i + 1], mesh.zNodes[k], mesh.zNodes[k + 1]);
         EXPECT_NEAR(J(s, 0, k * mesh.nx + i), exact, 0.015 * std::fabs(exact)) << "cell " << i << ", " << k;
     }
 }
@@ -161,7 +163,8 @@ TEST(Sensitivity, HalfSpacePolePoleAsItsClosedForm)
 TEST(Sensitivity, MedianDepthsOfAHalfSpaceAreEdwards)
 {
     // Edwards (1977): pole-pole 0.867 a, dipole-dipole n = 1 0.416 a, Wenner 0.519 a.
-    const CForwardInput in = FlatEarth("-10 -10  10 10\n-15 -5  5 15\n-15 15  -5 5\n", [](int) { return 0.01f; }, 2.5);
+    const CForwardInput in = FlatEarth(
+        "-10 -10  10 10\n-15 -5  5 15\n-15 15  -5 5\n", [](int) { return 0.01f; }, 2.5);
     const std::vector<double> depth = MedianDepths(in, Solve(in, true).sensitivities);
     const double expected[] = {0.867 * 20, 0.416 * 10, 0.519 * 10};
     for (int i = 0; i < 3; ++i)
@@ -172,7 +175,8 @@ TEST(Sensitivity, TheProgramWritesItsFilesAndRefusesNamesTakenByOthers)
 {
     TempDir dir;
     CurrentDirGuard guard(dir.Path());
-    WriteFlatEarth("-30 -20  0 10\n-10 -10  10 10\n", [](int) { return 0.01f; }, 5);
+    WriteFlatEarth(
+        "-30 -20  0 10\n-10 -10  10 10\n", [](int) { return 0.01f; }, 5);
     const std::string job = "FWD DC\nMESH FILE mesh2d.txt\nLOC LOC_X loc2d.txt\nCOND FILE model2d.con\n";
     WriteBytes("ferrovan.inp", job + "SENS FILE sens2d.con\nJACOBIAN FILE jacobian.bin\nDOI FILE doi2d.txt\n");
     ASSERT_EQ(RunFerrovan({"ferrovan", "--accuracy", "off", "ferrovan.inp"}), 0);
@@ -190,17 +194,21 @@ TEST(Sensitivity, TheProgramWritesItsFilesAndRefusesNamesTakenByOthers)
     EXPECT_EQ(std::count(doi.begin(), doi.end(), '\n'), std::count(doi.begin(), doi.end(), '\r'));
 
     // Each file the run reads or writes, by its name or another path to it.
-    const std::pair<const char*, const char*> taken[] = {
-        {"ferrovan.inp", "the input file"},     {"./mesh2d.txt", "the mesh file"},
-        {"loc2d.txt", "the electrode locations file"}, {"model2d.con", "the conductivity file"},
-        {"obs_dc.dat", "a file of the run"},     {"ferrovan.log", "a file of the run"},
-        {"ferrovan.lock", "a file of the run"},  {"obs_err.dat", "a file of the run"}};
+    const std::pair<const char*, const char*> taken[] = {{"ferrovan.inp", "the input file"},
+                                                         {"./mesh2d.txt", "the mesh file"},
+                                                         {"loc2d.txt", "the electrode locations file"},
+                                                         {"model2d.con", "the conductivity file"},
+                                                         {"obs_dc.dat", "a file of the run"},
+                                                         {"ferrovan.log", "a file of the run"},
+                                                         {"ferrovan.lock", "a file of the run"},
+                                                         {"obs_err.dat", "a file of the run"}};
     for (const char* key : {"SENS", "JACOBIAN", "DOI"})
         for (const auto& [name, role] : taken) {
             WriteBytes("ferrovan.inp", job + key + " FILE " + name + "\n");
             CForwardJob parsed = CForwardJob::Read("ferrovan.inp");
             try {
-                CheckSensitivityFileNames(parsed, "ferrovan.inp", {"obs_dc.dat", "obs_err.dat", "ferrovan.log", "ferrovan.lock"});
+                CheckSensitivityFileNames(parsed, "ferrovan.inp",
+                                          {"obs_dc.dat", "obs_err.dat", "ferrovan.log", "ferrovan.lock"});
                 ADD_FAILURE() << key << " " << name << " was accepted";
             } catch (const CEngineError& e) {
                 EXPECT_NE(std::string(e.what()).find(std::string("is also ") + role), std::string::npos) << e.what();

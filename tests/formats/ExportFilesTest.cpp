@@ -108,8 +108,7 @@ TEST(ExportFiles, EveryFormatGivesBackElectrodesPolesAndValues)
         {"resipy", false, [](auto& s) { return ParseRes2dinv(s.FormatRes2dinv(true), "r"); }},
         {"protocol", true,
          [&](auto& s) {
-             return ParseProtocol(s.FormatProtocol(options), s.FormatProtocolElectrodes(), "p", s.ip,
-                                                 options);
+             return ParseProtocol(s.FormatProtocol(options), s.FormatProtocolElectrodes(), "p", s.ip, options);
          }},
     };
     for (const Format& f : formats)
@@ -152,8 +151,7 @@ TEST(ExportFiles, ReadersRefuseWhatTheWritersNeverWrite)
         {[&] { ParseUnified(pole, "u"); }, "Line 9: both current or both potential"},
         {[&] { ParseRes2dinv(list, "r"); }, "Line 22: the topography list must hold the electrodes"},
         {[&] { ParseProtocol(s.FormatProtocol(), csv, "p", true); }, "expected label,x,y,z"},
-        {[&] { ParseProtocol(s.FormatProtocol(), s.FormatProtocolElectrodes(), "p", false); },
-         "expected 7 numbers"},
+        {[&] { ParseProtocol(s.FormatProtocol(), s.FormatProtocolElectrodes(), "p", false); }, "expected 7 numbers"},
         // Found by fuzzing: a count alone must not allocate for the data it announces.
         {[&] { ParseProtocol("31612628", "label,x,y,z,remote,buried\r\n", "p", false); },
          "Line 1: the number of data is 31612628, but only 0 lines follow"},

@@ -10,11 +10,11 @@
 
 #include <QCloseEvent>
 #include <QDialog>
-#include <QGuiApplication>
-#include <QMenuBar>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -196,8 +196,8 @@ TEST_F(ForwardCommandTest, ASurveyDesignReportsAndOffersItsProtocolForTheNextDis
             TypeInto(d, IDC_DESIGN_COUNT, typed);
             ClickItem(d, IDOK);
             EXPECT_EQ(log.Last(), typed == std::string("x") ? "Enter an integer."
-                                                              : "Number of configurations should be between 1 and "
-                                                                "1000000.");
+                                                            : "Number of configurations should be between 1 and "
+                                                              "1000000.");
         }
         TypeInto(d, IDC_DESIGN_COUNT, "6");
         log.Answer(IDYES); // to the question after the run

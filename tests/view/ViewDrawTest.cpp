@@ -239,10 +239,14 @@ TEST(ViewDraw, TheDepthOfInvestigationHatchesWhatLiesBelowItAndGoesWithItsToggle
     Scene s;
     s.doc.m_depthOfInvestigation = {{100, 200}, {900, 200}};
     const QRgb hatch = qRgb(96, 96, 96);
-    auto below = [&] { return s.Count(s.Device(2000, 2500).x(), s.Device(2000, 2500).y(), s.Device(8000, 4800).x(),
-                                      s.Device(8000, 4800).y(), hatch); };
-    auto above = [&] { return s.Count(s.Device(2000, 200).x(), s.Device(2000, 200).y(), s.Device(8000, 1800).x(),
-                                      s.Device(8000, 1800).y(), hatch); };
+    auto below = [&] {
+        return s.Count(s.Device(2000, 2500).x(), s.Device(2000, 2500).y(), s.Device(8000, 4800).x(),
+                       s.Device(8000, 4800).y(), hatch);
+    };
+    auto above = [&] {
+        return s.Count(s.Device(2000, 200).x(), s.Device(2000, 200).y(), s.Device(8000, 1800).x(),
+                       s.Device(8000, 1800).y(), hatch);
+    };
     s.Paint();
     EXPECT_EQ(below(), 0); // not forward modelled
     EXPECT_FALSE(s.State(ID_VIEW_DEPTH_OF_INVESTIGATION).m_bEnabled);
