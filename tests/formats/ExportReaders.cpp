@@ -15,10 +15,7 @@ namespace {
 // The lines of a file read strictly: every line counts, and the file must not end early.
 class CRows {
 public:
-    CRows(std::string_view text, const std::string& name)
-        : m_lines(text), m_name(name), m_total(static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1)
-    {
-    }
+    CRows(std::string_view text, const std::string& name) : m_lines(text), m_name(name) {}
 
     [[noreturn]] void Refuse(const std::string& reason) const { throw CFormatError(m_name, m_lines.Number(), reason); }
 
@@ -58,15 +55,7 @@ public:
             Refuse(FormatC("%s must be a whole number from %i to %i, not %s", what, lo, hi, Exact(v).c_str()));
         return static_cast<int>(v);
     }
-    int Count(const char* what) { return Lines(Whole(Number(what), 0, 100'000'000, what), what); }
-    // A count of records a line each, refused when the file has fewer lines left: a short text
-    // must not make the reader allocate for what it announces.
-    int Lines(int count, const char* what) const
-    {
-        if (count > m_total - m_lines.Number())
-            Refuse(FormatC("%s is %i, but only %i lines follow", what, count, m_total - m_lines.Number()));
-        return count;
-    }
+    int Count(const char* what) { return Whole(Number(what), 0, 100'000'000, what); }
     void Expect(std::string_view text)
     {
         if (Next() != text)
@@ -77,7 +66,6 @@ private:
     CLines m_lines;
     std::string m_name;
     std::string_view m_line;
-    int m_total;
 };
 
 // The text before a comment mark.
@@ -108,10 +96,12 @@ CExportSurvey ParseUnified(std::string_view text, const std::string& name)
 {
     CRows rows(text, name);
     CExportSurvey s;
-    s.electrodes.resize(
-        static_cast<size_t>(rows.Lines(rows.Whole(rows.Numbers(BeforeComment(rows.Next()), 1, "a count")[0], 1,
-                                                  100'000'000, "the number of electrodes"),
-                                       "the number of electrodes")));
+    // A count and its comment, as "4# number of electrodes".
+    auto count = [&](int least, const char* what) {
+        return static_cast<size_t>(
+            rows.Whole(rows.Numbers(BeforeComment(rows.Next()), 1, "a count")[0], least, 100'000'000, what));
+    };
+    s.electrodes.resize(count(1, "the number of electrodes"));
     rows.Expect("# x y z");
     for (CExportElectrode& e : s.electrodes) {
         const std::vector<double> v = rows.Numbers(rows.Next(), 3, "x y z");
@@ -119,9 +109,7 @@ CExportSurvey ParseUnified(std::string_view text, const std::string& name)
             rows.Refuse("y must be 0 on a line");
         e = {v[0], v[2]};
     }
-    s.data.resize(static_cast<size_t>(rows.Lines(
-        rows.Whole(rows.Numbers(BeforeComment(rows.Next()), 1, "a count")[0], 0, 100'000'000, "the number of data"),
-        "the number of data")));
+    s.data.resize(count(0, "the number of data"));
     const std::string_view tokenLine = rows.Next();
     if (tokenLine.substr(0, 1) != "#")
         rows.Refuse("expected the data tokens after '#'");

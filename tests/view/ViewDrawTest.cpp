@@ -156,23 +156,6 @@ TEST(ViewDraw, ElectrodeMarkersOfEachArrayAppearAfterADiscretization)
     }
 }
 
-TEST(ViewDraw, ElectrodeMarkersSitOnTheTopography)
-{
-    Scene s;
-    s.Valley();
-    s.doc.m_discretize.array = EArray::poleDipoleRight;
-    s.doc.m_discretize.n = 3;
-    s.doc.m_discretize.aSpacing = 100;
-    s.doc.m_bDiscretized = true;
-    s.Paint();
-    for (int x : {0, 1000, 2000, 3000, 4000}) {
-        const int e = 500 + x / 5; // the surface falls 1000 over the first 5000
-        EXPECT_EQ(s.At(x, e - 100), kBlack) << x;
-        EXPECT_EQ(s.At(x, e + 40), kDarkBlue) << x;
-        EXPECT_EQ(s.At(x, -100), kWhite) << x;
-    }
-}
-
 // The core's top 50 above the datum, the topography short of its ends: the file's surface, flat
 // beyond the points and the core, not a slope up to the core's corners.
 TEST(ViewDraw, TheGroundIsDrawnWhereTheDiscretizationPutsIt)
