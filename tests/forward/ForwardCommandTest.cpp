@@ -22,6 +22,7 @@
 
 #include <array>
 #include <csignal>
+#include <filesystem>
 #include <optional>
 
 namespace {
@@ -221,6 +222,14 @@ TEST_F(ForwardCommandTest, ASurveyDesignReportsAndOffersItsProtocolForTheNextDis
     Trigger(ID_OPTIMIZE_SURVEY);
     EXPECT_TRUE(again.Answered());
     EXPECT_EQ(log.Last(), "The survey design failed:\nOnly 5 candidates.");
+
+    // Failed without a log: the plain refusal.
+    std::filesystem::remove(dir.File("ferrovan.log"));
+    WriteBytes(dir.File("standin-script.txt"), "exit 1\n");
+    ModalAnswer third = OnModal<QDialog>([](QDialog* d) { ClickItem(d, IDOK); });
+    Trigger(ID_OPTIMIZE_SURVEY);
+    EXPECT_TRUE(third.Answered());
+    EXPECT_EQ(log.Last(), "An error occurred during the survey design.\nLook in the log file for more information.");
 }
 
 // File > Export data after a run: the file for the chosen program, with a summary; an existing
