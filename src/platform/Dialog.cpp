@@ -3,6 +3,7 @@
 #include "platform/DataExchange.h"
 #include "platform/IconRegistry.h"
 #include "platform/MessageBox.h"
+#include "platform/Refusal.h"
 #include "platform/TextFormat.h"
 
 #include <QApplication>
@@ -418,6 +419,16 @@ bool CDialog::Require(bool ok, int id, const std::string& message)
     if (!ok)
         RefuseField(id, message);
     return ok;
+}
+
+bool CDialog::AcceptVerdict(const CVerdict& verdict, std::initializer_list<std::pair<const void*, int>> fields)
+{
+    if (ShowVerdict(verdict))
+        return true;
+    for (auto [setting, id] : fields)
+        if (verdict.subject == setting)
+            GotoDlgCtrl(id);
+    return false;
 }
 
 std::string ShouldBeBetween(const char* name, double least, double most)
