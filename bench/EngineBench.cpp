@@ -35,8 +35,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -56,7 +56,7 @@ struct Case {
     double hill = 0;
     double accuracy = 0; // the estimate's target; 0: off
     bool sensitivities = false;
-    int design = 0;      // configurations a survey design chooses; 0: none
+    int design = 0;       // configurations a survey design chooses; 0: none
     bool layered = false; // a layer 10 thick of 0.01 S/m over 0.1 S/m instead of the half-space
 };
 

@@ -9,8 +9,8 @@
 // middle of the section; neither may take longer than FullPaint/1.
 #include "document/SectomatDoc.h"
 #include "mesh/Discretize.h"
-#include "platform/Refusal.h"
 #include "platform/DC.h"
+#include "platform/Refusal.h"
 #include "view/SectomatView.h"
 
 #include <QApplication>

@@ -90,7 +90,7 @@ struct Options {
     std::optional<double> accuracyPercent; // 0: off; none: the forward program's default
     bool sensitivities = false, jacobian = false;
     std::optional<int> design; // configurations of --optimize-survey
-    std::string pngPrefix;                 // absolute; empty: no pictures
+    std::string pngPrefix;     // absolute; empty: no pictures
 };
 
 // Reads the options; on a mistake writes it to err and gives false.
@@ -201,8 +201,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             if (!ParseIntC(value, count) || count < 1 || count > kMaxData)
                 return fail(arg + " " + value + ": Enter a whole number from 1 to " + std::to_string(kMaxData) + ".");
             o.design = count;
-        }
-        else if (const auto format = exportFormats.find(arg); format != exportFormats.end())
+        } else if (const auto format = exportFormats.find(arg); format != exportFormats.end())
             o.exports.emplace_back(format->second, AbsolutePath(value));
         else if (arg == "--noise")
             ok = noise();
@@ -452,8 +451,8 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
     // No output may be a file the run reads or writes, before any of them is touched.
     std::vector<std::string> pictureFiles;
     if (!o.pngPrefix.empty())
-        for (const char* suffix : {"-model.png", "-model-ip.png", "-data.png", "-data-error.png", "-data-ip.png",
-                                   "-sensitivity.png"})
+        for (const char* suffix :
+             {"-model.png", "-model-ip.png", "-data.png", "-data-error.png", "-data-ip.png", "-sensitivity.png"})
             pictureFiles.push_back(o.pngPrefix + suffix);
     const bool outputsFree = Attempt([&] {
         for (const auto& [format, exportPath] : o.exports)

@@ -171,20 +171,16 @@ void CDiscretizeDlg::OnOK()
 {
     if (!UpdateData(true))
         return;
-    const CVerdict verdict = CheckDiscretizeSettings(m_settings, m_coreWidth);
-    if (ShowVerdict(verdict)) {
-        EndDialog(IDOK);
-        return;
-    }
     const CDiscretizeSettings& s = m_settings;
-    const std::pair<const void*, int> fields[] = {
-        {&s.n, IDC_N},       {&s.aSpacing, IDC_A_SPACING}, {&s.cellsPerElectrode, IDC_CELLS},
-        {&s.aspectRatio, IDC_ASPECT}, {&s.dx, IDC_DX},     {&s.dz, IDC_DZ},
-        {&s.existingMesh, IDC_MESH_FILE}, {&s.protocolFile, IDC_PROTOCOL_FILE},
-    };
-    for (auto [setting, id] : fields)
-        if (verdict.subject == setting)
-            GotoDlgCtrl(id);
+    if (AcceptVerdict(CheckDiscretizeSettings(s, m_coreWidth), {{&s.n, IDC_N},
+                                                                {&s.aSpacing, IDC_A_SPACING},
+                                                                {&s.cellsPerElectrode, IDC_CELLS},
+                                                                {&s.aspectRatio, IDC_ASPECT},
+                                                                {&s.dx, IDC_DX},
+                                                                {&s.dz, IDC_DZ},
+                                                                {&s.existingMesh, IDC_MESH_FILE},
+                                                                {&s.protocolFile, IDC_PROTOCOL_FILE}}))
+        EndDialog(IDOK);
 }
 
 void CDiscretizeDlg::OnDropFiles(int id, const std::vector<std::string>& paths)

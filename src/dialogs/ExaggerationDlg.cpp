@@ -1,9 +1,9 @@
 #include "dialogs/ExaggerationDlg.h"
 
 #include "dialogs/ResourceIds.h"
+#include "formats/Limits.h"
 #include "platform/DataExchange.h"
 #include "platform/MessageBox.h"
-#include "platform/TextFormat.h"
 
 namespace {
 
@@ -33,13 +33,8 @@ void CExaggerationDlg::DoDataExchange(CDataExchange* pDX)
 
 void CExaggerationDlg::OnOK()
 {
-    if (!UpdateData(true))
-        return;
-    // Beyond these the section is a hairline or far taller than any screen.
-    if (!(m_exaggeration >= kLeast && m_exaggeration <= kMost)) {
-        AfxMessageBox(FormatC("Exaggeration should be between %g and %g.", kLeast, kMost));
-        GotoDlgCtrl(IDC_EXAGGERATION);
-        return;
-    }
-    EndDialog(IDOK);
+    if (UpdateData(true) &&
+        Require(m_exaggeration >= kMinExaggeration && m_exaggeration <= kMaxExaggeration, IDC_EXAGGERATION,
+                ShouldBeBetween("Exaggeration", kMinExaggeration, kMaxExaggeration)))
+        EndDialog(IDOK);
 }

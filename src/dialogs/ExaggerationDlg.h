@@ -10,9 +10,6 @@ public:
 
     double m_exaggeration = 1;
 
-    static constexpr double kLeast = 0.1;
-    static constexpr double kMost = 100;
-
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnOK() override;

@@ -115,19 +115,16 @@ void CExportDlg::OnOK()
 {
     if (!UpdateData(true))
         return;
-    if (const CVerdict verdict = CheckExportSettings(m_settings); !ShowVerdict(verdict)) {
-        const CNoiseModel& n = m_settings.noise;
-        const std::pair<const void*, int> fields[] = {
-            {&n.relativePercent, IDC_EXPORT_RELATIVE}, {&n.floorMillivolts, IDC_EXPORT_FLOOR},
-            {&n.ipMillivoltsPerVolt, IDC_EXPORT_IP},   {&n.currentAmps, IDC_EXPORT_CURRENT},
-            {&m_settings.phaseFactor, IDC_EXPORT_PHASE}, {&m_settings.path, IDC_EXPORT_FILE},
-            {&m_settings.format, IDC_EXPORT_PYGIMLI + static_cast<int>(m_settings.format)},
-        };
-        for (auto [setting, id] : fields)
-            if (verdict.subject == setting)
-                GotoDlgCtrl(id);
+    const CNoiseModel& n = m_settings.noise;
+    if (!AcceptVerdict(CheckExportSettings(m_settings),
+                       {{&n.relativePercent, IDC_EXPORT_RELATIVE},
+                        {&n.floorMillivolts, IDC_EXPORT_FLOOR},
+                        {&n.ipMillivoltsPerVolt, IDC_EXPORT_IP},
+                        {&n.currentAmps, IDC_EXPORT_CURRENT},
+                        {&m_settings.phaseFactor, IDC_EXPORT_PHASE},
+                        {&m_settings.path, IDC_EXPORT_FILE},
+                        {&m_settings.format, IDC_EXPORT_PYGIMLI + static_cast<int>(m_settings.format)}}))
         return;
-    }
     if (m_acceptPath && !m_acceptPath(m_settings.path)) {
         GotoDlgCtrl(IDC_EXPORT_FILE);
         return;

@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QEventLoop>
-#include <QPointer>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTimer>

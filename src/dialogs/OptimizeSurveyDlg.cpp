@@ -4,7 +4,6 @@
 #include "formats/Limits.h"
 #include "platform/DataExchange.h"
 #include "platform/MessageBox.h"
-#include "platform/TextFormat.h"
 
 namespace {
 
@@ -41,12 +40,7 @@ void COptimizeSurveyDlg::DoDataExchange(CDataExchange* pDX)
 
 void COptimizeSurveyDlg::OnOK()
 {
-    if (!UpdateData(true))
-        return;
-    if (m_count < 1 || m_count > kMaxData) {
-        AfxMessageBox(FormatC("Number of configurations should be between 1 and %d.", kMaxData));
-        GotoDlgCtrl(IDC_DESIGN_COUNT);
-        return;
-    }
-    EndDialog(IDOK);
+    if (UpdateData(true) && Require(m_count >= 1 && m_count <= kMaxData, IDC_DESIGN_COUNT,
+                                    ShouldBeBetween("Number of configurations", 1, kMaxData)))
+        EndDialog(IDOK);
 }

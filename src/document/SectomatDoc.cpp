@@ -365,8 +365,8 @@ void CSectomatDoc::OnExportData()
         }
         if (!Attempt([&] { CheckExportPath(*this, path, GetPathName()); }))
             return false;
-        return !FileExists(path) ||
-               AfxMessageBox(path + " already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONQUESTION) == IDYES;
+        return !FileExists(path) || AfxMessageBox(path + " already exists.\nDo you want to replace it?",
+                                                  MB_YESNO | MB_ICONQUESTION) == IDYES;
     };
     if (dlg.DoModal() != IDOK)
         return;

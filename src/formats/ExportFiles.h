@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 // An electrode of an exported survey: x along the line and the elevation (up).
@@ -43,8 +42,6 @@ struct CExportOptions {
 //            swapped when r < 0), with ResIPy's electrode file "label,x,y,z,remote,buried", in
 //            which each electrode at infinity is one more, remote electrode.
 // Every number has a decimal point and no exponent, as ResIPy's readers need.
-// The readers are this program's own, strict, for the files its writers make; each raises
-// CFormatError with the line at fault.
 struct CExportSurvey {
     std::string title = "Velquor Model Maker predicted data";
     double spacing = 1; // unit electrode spacing
@@ -52,20 +49,21 @@ struct CExportSurvey {
     std::vector<CExportElectrode> electrodes;
     std::vector<CExportDatum> data;
 
+    // ResIPy's place for an electrode at infinity, B to the left and N to the right.
+    static constexpr double kRemoteB = -999999.0, kRemoteN = 999999.0;
+    // Fixed lines of the Res2DInv file and the header of ResIPy's electrode file.
+    static constexpr const char* kMeasurementType = "Type of measurement (0=app. resistivity,1=resistance)";
+    static constexpr const char* kTopographyList = "Topography in separate list";
+    static constexpr const char* kIpBlock = "Chargeability\nmV/V\n0.12,1.0\n";
+    static constexpr const char* kCsvHeader = "label,x,y,z,remote,buried";
+
     // Whether any electrode lies off the level 0.
     bool HasTopography() const;
 
     std::string FormatUnified(const CExportOptions& options = {}) const;
-    static CExportSurvey ParseUnified(std::string_view text, const std::string& name);
-
     std::string FormatRes2dinv(bool resipy) const;
-    static CExportSurvey ParseRes2dinv(std::string_view text, const std::string& name);
-
     std::string FormatProtocol(const CExportOptions& options = {}) const;
     std::string FormatProtocolElectrodes() const;
-    // protocol.dat with its electrode file; ip and the options say which columns there are.
-    static CExportSurvey ParseProtocol(std::string_view protocol, std::string_view electrodes, const std::string& name,
-                                       bool ip, const CExportOptions& options = {});
 };
 
 // A number with a decimal point and never an exponent: rounded to significant digits, or with

@@ -53,8 +53,8 @@ CForwardInputFile::CDesign ParseDesign(std::string_view numbers, const std::stri
     if (!ok || d.spacing < kMinLength || d.x2 - d.x1 < kMinLength || d.z2 - d.z1 < kMinLength)
         throw CFormatError(name, line,
                            "a survey design is a count from 1 to " + std::to_string(kMaxData) +
-                               ", the electrode spacing and the section x1 x2 z1 z2, each at most " + Exact(kMaxCoordinate) +
-                               " in size, not " + Quoted(numbers));
+                               ", the electrode spacing and the section x1 x2 z1 z2, each at most " +
+                               Exact(kMaxCoordinate) + " in size, not " + Quoted(numbers));
     return d;
 }
 
@@ -86,19 +86,25 @@ CForwardInputFile CForwardInputFile::Parse(std::string_view text, const std::str
                 f.design = ParseDesign(design, name, lines.Number());
                 known = true;
             }
-            for (const auto& [keyword, target] :
-                 {std::pair{kMesh, &f.meshFile}, {kLocations, &f.locationsFile}, {kConductivity, &f.conductivityFile},
-                  {kChargeability, &f.chargeabilityFile}, {kTopography, &f.topographyFile},
-                  {kSensitivity, &f.sensitivityFile}, {kJacobian, &f.jacobianFile}, {kDoi, &f.doiFile},
-                  {kProtocol, &f.protocolFile}, {kReport, &f.designFile}}) {
+            for (const auto& [keyword, target] : {std::pair{kMesh, &f.meshFile},
+                                                  {kLocations, &f.locationsFile},
+                                                  {kConductivity, &f.conductivityFile},
+                                                  {kChargeability, &f.chargeabilityFile},
+                                                  {kTopography, &f.topographyFile},
+                                                  {kSensitivity, &f.sensitivityFile},
+                                                  {kJacobian, &f.jacobianFile},
+                                                  {kDoi, &f.doiFile},
+                                                  {kProtocol, &f.protocolFile},
+                                                  {kReport, &f.designFile}}) {
                 if (known || !NameAfter(line, keyword, *target))
                     continue;
                 // A carriage return left at the end (a line ending in CR CR LF) would not come back
                 // once written, and the writer cannot hold one anywhere in a name.
                 if (!CanHold(*target))
                     throw CFormatError(name, lines.Number(),
-                                       "the file name " + Quoted(*target) + " holds a carriage return, which a file "
-                                       "name here cannot hold");
+                                       "the file name " + Quoted(*target) +
+                                           " holds a carriage return, which a file "
+                                           "name here cannot hold");
                 known = true;
                 break;
             }
@@ -142,7 +148,8 @@ std::string CForwardInputFile::Format() const
         text += kChargeability + chargeabilityFile + "\n";
     if (!topographyFile.empty())
         text += kTopography + topographyFile + "\n";
-    for (const auto& [keyword, name] : {std::pair{kSensitivity, &sensitivityFile}, {kJacobian, &jacobianFile}, {kDoi, &doiFile}})
+    for (const auto& [keyword, name] :
+         {std::pair{kSensitivity, &sensitivityFile}, {kJacobian, &jacobianFile}, {kDoi, &doiFile}})
         if (!name->empty())
             text += keyword + *name + "\n";
     if (design.count > 0) {

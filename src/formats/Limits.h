@@ -19,6 +19,8 @@ constexpr double kMaxCoordinate = 1e12;    // a position or depth, in model unit
 constexpr double kMinLength = 1e-6;        // the core area's sides and a mesh cell's
 constexpr double kMaxSlope = 1e6;          // a sheared block's
 constexpr double kMaxLogConductivity = 30; // a DC value, log10 S/m, so that 10^v is a normal float
+// The section's vertical exaggeration: beyond these it is a hairline or far taller than any screen.
+constexpr double kMinExaggeration = 0.1, kMaxExaggeration = 100;
 
 // The model file's reader takes exactly these; the dialogs that edit a model ask the same.
 inline bool IsModelPosition(double v)

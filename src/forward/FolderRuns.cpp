@@ -4,13 +4,12 @@
 #include "formats/DoiFile.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/LocationsFile.h"
-#include "formats/MeshFile.h"
 #include "mesh/Discretize.h"
+#include "mesh/MeshFile.h"
 #include "model/ModelData.h"
 #include "platform/FilePath.h"
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -53,14 +52,6 @@ bool ForwardRunMatches(const CModelData& m)
     return true;
 }
 
-double SmallestCell(const std::vector<double>& nodes)
-{
-    double least = HUGE_VAL;
-    for (size_t i = 0; i + 1 < nodes.size(); ++i)
-        least = std::min(least, nodes[i + 1] - nodes[i]);
-    return least;
-}
-
 } // namespace
 
 void RecogniseFolder(CModelData& m)
@@ -75,7 +66,7 @@ void RecogniseFolder(CModelData& m)
     } catch (const std::exception&) {
     }
     CDiscretizeSettings d = m.m_discretize;
-    d.forward = input                          ? static_cast<EForwardType>(input->type)
+    d.forward = input                         ? static_cast<EForwardType>(input->type)
                 : FileExists(m.m_chgFileName) ? EForwardType::dcIp
                                               : EForwardType::dc;
     std::vector<CDiscretizeSettings> tries;
@@ -83,10 +74,8 @@ void RecogniseFolder(CModelData& m)
     tries.push_back(d);
     try {
         const std::string meshName = input ? input->meshFile : CModelData::kMeshFileName;
-        const CMeshFile mesh = CMeshFile::Read(meshName);
+        ReadMeshFile(meshName, m.m_coreX1, d.dx, d.dz);
         d.mesh = EMeshOption::cellSize;
-        d.dx = SmallestCell(mesh.x.nodes);
-        d.dz = SmallestCell(mesh.z.nodes);
         tries.push_back(d);
         if (meshName != CModelData::kMeshFileName) {
             d.mesh = EMeshOption::existing;

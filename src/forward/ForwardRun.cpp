@@ -33,21 +33,24 @@ void RemoveIfExists(const std::string& name)
         RemoveFile(name);
 }
 
-// The reason of the program's log ("Error: ..."), or empty.
-std::string LastLogError(const std::string& logPath)
+// The lines of the program's log that start with prefix, without it; none when there is no log
+// to read, which the messages built from them do without.
+std::vector<std::string> LogLines(const std::string& logPath, std::string_view prefix)
 {
     std::string text;
     try {
-        text = ReadTextFileStart(logPath, 1 << 20);
+        text = ReadTextFileStart(logPath, 16 << 20);
     } catch (const std::exception&) {
-        return "";
+        return {};
+    } catch (const CFileException&) {
+        return {};
     }
-    text.insert(0, "\n");
-    const size_t at = text.rfind("\nError: ");
-    if (at == std::string::npos)
-        return "";
-    const size_t start = at + 8, end = text.find_first_of("\r\n", start);
-    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::vector<std::string> found;
+    CLines lines(text);
+    for (std::string_view line; lines.Next(line);)
+        if (line.starts_with(prefix))
+            found.emplace_back(line.substr(prefix.size()));
+    return found;
 }
 
 } // namespace
@@ -132,7 +135,8 @@ void CForwardRun::Finish()
         ok = ok && FileExists(name);
     if (!ok && design) {
         // The program's reason, which for a design is mostly about what was asked of it.
-        const std::string reason = LastLogError(m.m_logFileName);
+        const std::vector<std::string> errors = LogLines(m.m_logFileName, "Error: ");
+        const std::string reason = errors.empty() ? std::string() : errors.back();
         throw CRefusal(reason.empty() ? "An error occurred during the survey design.\nLook in the log file for more "
                                         "information."
                                       : "The survey design failed:\n" + reason,
@@ -205,24 +209,13 @@ namespace {
 std::string ProgramWarnings(const std::string& logPath)
 {
     constexpr int kShown = 3;
-    std::string text;
-    try {
-        text = ReadTextFile(logPath, 16 << 20);
-    } catch (const std::exception&) {
-        return std::string();
-    } catch (const CFileException&) {
-        return std::string(); // no log, or none to read: the note does without
-    }
     std::string shown;
     int count = 0;
-    CLines lines(text);
-    for (std::string_view line; lines.Next(line);) {
-        static constexpr std::string_view kWarning = "Warning: ";
-        if (line.substr(0, kWarning.size()) != kWarning ||
-            line.find("data may be off by more than the target") != std::string_view::npos)
+    for (const std::string& warning : LogLines(logPath, "Warning: ")) {
+        if (warning.find("data may be off by more than the target") != std::string::npos)
             continue;
         if (++count <= kShown)
-            shown += "\n" + std::string(line.substr(kWarning.size()));
+            shown += "\n" + warning;
     }
     if (count > kShown)
         shown += FormatC("\n%d more in the log file.", count - kShown);

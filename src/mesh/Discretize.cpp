@@ -71,7 +71,7 @@ CVerdict CheckDiscretizeSettings(const CDiscretizeSettings& c, double coreWidth)
         // The forward input file names the mesh on a line of its own.
         if (!CForwardInputFile::CanHold(c.existingMesh))
             return v.Refuse("Mesh file:\n" + c.existingMesh +
-                            "\nholds a line break, which the forward-modelling input file cannot hold.",
+                                "\nholds a line break, which the forward-modelling input file cannot hold.",
                             &c.existingMesh);
         if (!FileExists(c.existingMesh))
             return v.Refuse("Mesh file:\n" + c.existingMesh + "\nnot found.", &c.existingMesh);
@@ -102,8 +102,8 @@ bool HasPreviousResults(const CModelData& m)
 
 void RemovePreviousResults(const CModelData& m)
 {
-    std::vector<std::string> names{m.m_obsDCFileName, m.m_obsIPFileName, m.m_obsIPLFileName, kErrorFileName,
-                                   m.m_inpFileName, m.m_logFileName};
+    std::vector<std::string> names{m.m_obsDCFileName, m.m_obsIPFileName, m.m_obsIPLFileName,
+                                   kErrorFileName,    m.m_inpFileName,   m.m_logFileName};
     names.insert(names.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
     for (const std::string& name : names)
         if (FileExists(name))

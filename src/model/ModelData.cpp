@@ -17,10 +17,9 @@ std::string CModelData::ReservedNameMessage(const std::string& path, bool output
             return "Cannot use \"" + m_conFileName + "\" or \"" + m_chgFileName + "\" as the\n" + direction +
                    " filenames, since these files are used to store the\ndescretized models used for forward "
                    "modelling.";
-        for (const std::string& written :
-             {std::string(kMeshFileName), m_locFileName, m_topoFileName, m_inpFileName, m_logFileName,
-              std::string(kLockFileName), m_obsDCFileName, m_obsIPFileName, m_obsIPLFileName,
-              std::string(kErrorFileName)})
+        for (const std::string& written : {std::string(kMeshFileName), m_locFileName, m_topoFileName, m_inpFileName,
+                                           m_logFileName, std::string(kLockFileName), m_obsDCFileName, m_obsIPFileName,
+                                           m_obsIPLFileName, std::string(kErrorFileName)})
             if (SameFileNameNoCase(name, written))
                 return "Cannot use \"" + written + "\" as the\n" + direction +
                        " filename, since this file is written beside the\nmodel for forward modelling.";

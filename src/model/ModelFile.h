@@ -12,5 +12,6 @@ struct CModelData;
 // file error or a read error it stays exactly as it was.
 void ReadModelFile(const std::string& path, CModelData& model);
 
-// Writes model to path, or to the file a link at path points to. A failed write leaves any previous file at path as it was.
+// Writes model to path, or to the file a link at path points to. A failed write leaves any
+// previous file at path as it was.
 void WriteModelFile(const std::string& path, const CModelData& model);

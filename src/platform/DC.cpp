@@ -266,7 +266,8 @@ void CDC::ApplyBrush()
     if (m_brush->m_hollow)
         m_painter->setBrush(Qt::NoBrush);
     else
-        m_painter->setBrush(QBrush(ToQColor(m_brush->m_colour), m_brush->m_hatched ? Qt::BDiagPattern : Qt::SolidPattern));
+        m_painter->setBrush(
+            QBrush(ToQColor(m_brush->m_colour), m_brush->m_hatched ? Qt::BDiagPattern : Qt::SolidPattern));
 }
 
 void CDC::Touch(const QRect& r)

@@ -3,6 +3,7 @@
 #include "platform/DataExchange.h"
 #include "platform/IconRegistry.h"
 #include "platform/MessageBox.h"
+#include "platform/Refusal.h"
 #include "platform/TextFormat.h"
 
 #include <QApplication>
@@ -420,9 +421,24 @@ bool CDialog::Require(bool ok, int id, const std::string& message)
     return ok;
 }
 
+bool CDialog::AcceptVerdict(const CVerdict& verdict, std::initializer_list<std::pair<const void*, int>> fields)
+{
+    if (ShowVerdict(verdict))
+        return true;
+    for (auto [setting, id] : fields)
+        if (verdict.subject == setting)
+            GotoDlgCtrl(id);
+    return false;
+}
+
 std::string ShouldBeBetween(const char* name, double least, double most)
 {
     return FormatC("%s should be between %g and %g.", name, least, most);
+}
+
+std::string ShouldBeBetween(const char* name, int least, int most)
+{
+    return FormatC("%s should be between %d and %d.", name, least, most);
 }
 
 void CDialog::SetEditSel(int id, int start, int end)

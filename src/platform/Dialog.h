@@ -2,8 +2,12 @@
 
 #include "platform/CmdTarget.h"
 
+struct CVerdict;
+
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CDataExchange;
@@ -90,6 +94,9 @@ public:
     void RefuseField(int id, const std::string& message);
     // Gives ok; refuses the field with the message when it is false.
     bool Require(bool ok, int id, const std::string& message);
+    // Shows a check's verdict; true when it refuses nothing, else the field of the refused setting
+    // (a setting's address and its control, from fields) takes the focus.
+    bool AcceptVerdict(const CVerdict& verdict, std::initializer_list<std::pair<const void*, int>> fields);
     // Selects characters start to end - 1 of an edit and scrolls the caret, at end, into view.
     void SetEditSel(int id, int start, int end);
 
@@ -119,3 +126,4 @@ private:
 
 // "<name> should be between <least> and <most>.", the refusal of a field beyond its limits.
 std::string ShouldBeBetween(const char* name, double least, double most);
+std::string ShouldBeBetween(const char* name, int least, int most); // whole numbers written out in full

@@ -121,7 +121,7 @@ public:
     void OnTopoDeletePoint();
     void OnTopoRemove();
 
-    bool m_bDCModel = true;      // the DC model is shown and edited, otherwise the IP model
+    bool m_bDCModel = true; // the DC model is shown and edited, otherwise the IP model
     bool m_bShowDepthOfInvestigation = true;
     bool m_bConductivity = true; // DC labels as conductivity, otherwise resistivity
     bool m_bLog10 = false;       // DC labels as log10 values

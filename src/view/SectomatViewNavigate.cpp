@@ -5,6 +5,7 @@
 #include "dialogs/ExaggerationDlg.h"
 #include "dialogs/ResourceIds.h"
 #include "document/SectomatDoc.h"
+#include "formats/Limits.h"
 #include "platform/FrameWnd.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
@@ -84,7 +85,7 @@ void CSectomatView::OnUpdateViewFit(CCmdUI* ui)
 
 void CSectomatView::SetExaggeration(double e)
 {
-    m_dExaggeration = std::clamp(e, CExaggerationDlg::kLeast, CExaggerationDlg::kMost);
+    m_dExaggeration = std::clamp(e, kMinExaggeration, kMaxExaggeration);
     m_nPlotHeight = std::clamp(RoundToInt(m_nCoreHeight * m_dExaggeration), 1, 100000000);
     ShowSection(m_dViewX, m_dViewY);
 }

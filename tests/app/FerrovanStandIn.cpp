@@ -6,8 +6,8 @@
 // A survey design writes the configurations k, k + 3, k + 1, k + 2 from k = 1 as its protocol.
 // It runs only under the folder's lock, handed on by --lock-fd and held by its starter.
 #include "formats/DataFile.h"
-#include "formats/ForwardInputFile.h"
 #include "formats/DoiFile.h"
+#include "formats/ForwardInputFile.h"
 #include "formats/LocationsFile.h"
 #include "formats/MeshFile.h"
 #include "formats/ProtocolFile.h"
@@ -56,8 +56,8 @@ int main(int argc, char** argv)
             for (int k = 1; k <= input.design.count; ++k)
                 protocol.data.push_back({k, k + 3, k + 1, k + 2, 0});
             protocol.Write(input.protocolFile);
-            WriteTextFile(input.designFile, "Survey design of the stand-in: " + std::to_string(input.design.count) +
-                                                " configurations\n");
+            WriteTextFile(input.designFile,
+                          "Survey design of the stand-in: " + std::to_string(input.design.count) + " configurations\n");
             return 0;
         }
         CDataFile dc, ip;

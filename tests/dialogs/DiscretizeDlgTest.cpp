@@ -199,7 +199,7 @@ TEST(DlgFwdType, TheAccuracyTargetIsAPercentageUpTo100OrOff)
 {
     const std::string refused = "Enter a percentage above 0 and at most 100, or off.";
     // Each side of the range; the parser's other refusals are the program's own tests.
-    const std::pair<const char*, double> rows[] = {{"0.001", 0.001}, {"100", 100},   {"off", 0},
+    const std::pair<const char*, double> rows[] = {{"0.001", 0.001}, {"100", 100},  {"off", 0},
                                                    {"0", -1},        {"100.5", -1}, {"", -1}};
     for (const auto& [typed, taken] : rows) {
         SCOPED_TRACE(typed);

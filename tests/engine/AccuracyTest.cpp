@@ -455,7 +455,7 @@ TEST(Accuracy, EstimateBoundsTheErrorOfEarthsWithExactAnswers)
         EArray array;
         std::function<void(EngineScene&)> build;
         Potential phi;
-        int cells = 3; // 4 and 6: fine enough that the coarse grid's check settles it on the first grid
+        int cells = 3;         // 4 and 6: fine enough that the coarse grid's check settles it on the first grid
         double target = 0.005; // tighter: refined several times, the order read from the trend
         // From 1 cell the changes fall fourfold per refinement, where the estimate takes at most
         // second order: about six times the error. From 4 cells the coarse grid has 3, where the

@@ -1,11 +1,11 @@
 // Survey design by resolution: the updated gains against the resolution computed anew, the
 // chosen set against dipole-dipole on two earths, the pole-pole superposition against the data,
 // and the program's files and refusals.
+#include "engine/SurveyDesign.h"
 #include "engine/EngineError.h"
 #include "engine/Ferrovan.h"
 #include "engine/ForwardModel.h"
 #include "engine/RunLog.h"
-#include "engine/SurveyDesign.h"
 #include "formats/MeshFile.h"
 #include "formats/ProtocolFile.h"
 #include "formats/ValuesFile.h"
@@ -135,8 +135,9 @@ TEST(SurveyDesign, BeatsDipoleDipoleOnAUniformAndATwoLayerEarth)
         TempDir dir;
         CurrentDirGuard guard(dir.Path());
         WriteEarth([&](double z) { return layered && z > 10 ? 0.1f : 0.01f; });
-        WriteBytes("ferrovan.inp", std::string(kInput) + "OPTIMIZE SURVEY 120 2.5 -30 27.5 0 12\n"
-                                   "PROTOCOL FILE protocol_optimized.txt\nDESIGN FILE survey_design.txt\n");
+        WriteBytes("ferrovan.inp", std::string(kInput) +
+                                       "OPTIMIZE SURVEY 120 2.5 -30 27.5 0 12\n"
+                                       "PROTOCOL FILE protocol_optimized.txt\nDESIGN FILE survey_design.txt\n");
         ASSERT_EQ(RunFerrovan({"ferrovan", "ferrovan.inp"}), 0) << ReadBytes("ferrovan.log");
         const std::string report = ReadBytes("survey_design.txt");
         EXPECT_NE(report.find("120 of the 30794 candidates of the comprehensive set of 24 electrodes"),
@@ -188,7 +189,8 @@ TEST(SurveyDesign, TheProgramRefusesWhatItCannotDesign)
     TempDir dir;
     CurrentDirGuard guard(dir.Path());
     WriteEarth([](double) { return 0.01f; });
-    auto refusal = [](const std::string& design, const std::string& names = "PROTOCOL FILE p.txt\nDESIGN FILE d.txt\n") {
+    auto refusal = [](const std::string& design,
+                      const std::string& names = "PROTOCOL FILE p.txt\nDESIGN FILE d.txt\n") {
         WriteBytes("ferrovan.inp", kInput + design + "\n" + names);
         EXPECT_EQ(RunFerrovan({"ferrovan", "ferrovan.inp"}), 1) << design;
         EXPECT_FALSE(FileExists("p.txt") || FileExists("d.txt")) << design;
@@ -201,9 +203,10 @@ TEST(SurveyDesign, TheProgramRefusesWhatItCannotDesign)
               std::string::npos);
     EXPECT_NE(refusal("OPTIMIZE SURVEY 10 2.5 -30 27.5 31 33").find("The section of the survey design holds no cell"),
               std::string::npos);
-    EXPECT_NE(refusal("OPTIMIZE SURVEY 10 2.5 -29 27.5 0 12")
-                  .find("The electrode at x = -30 is not one of the design's electrodes, which lie at x = -29 + k 2.5."),
-              std::string::npos);
+    EXPECT_NE(
+        refusal("OPTIMIZE SURVEY 10 2.5 -29 27.5 0 12")
+            .find("The electrode at x = -30 is not one of the design's electrodes, which lie at x = -29 + k 2.5."),
+        std::string::npos);
     EXPECT_NE(refusal("OPTIMIZE SURVEY 10 2.5 -30 27.5 0 12", "PROTOCOL FILE model2d.con\nDESIGN FILE d.txt\n")
                   .find("The survey design's protocol model2d.con is also the conductivity file"),
               std::string::npos);

@@ -79,10 +79,16 @@ TEST(ForwardInputFile, BadFilesAreRefusedNamingTheMissingLine)
             {"DesignNumberMissing", design("10 1 0 10 0"), kDesign},
             {"DesignNumberTooMany", design("10 1 0 10 0 5 6"), kDesign},
             {"DesignNotANumber", design("10 1 0 10 0 five"), kDesign},
-            {"DesignWithoutProtocol", "FWD DC\r\nMESH FILE m\r\n" + rest + "OPTIMIZE SURVEY 10 1 0 10 0 5\r\n"
-                                      "DESIGN FILE d\r\n", "The file a survey design writes"},
-            {"DesignWithoutReport", "FWD DC\r\nMESH FILE m\r\n" + rest + "OPTIMIZE SURVEY 10 1 0 10 0 5\r\n"
-                                    "PROTOCOL FILE p\r\n", "The file a survey design writes"},
+            {"DesignWithoutProtocol",
+             "FWD DC\r\nMESH FILE m\r\n" + rest +
+                 "OPTIMIZE SURVEY 10 1 0 10 0 5\r\n"
+                 "DESIGN FILE d\r\n",
+             "The file a survey design writes"},
+            {"DesignWithoutReport",
+             "FWD DC\r\nMESH FILE m\r\n" + rest +
+                 "OPTIMIZE SURVEY 10 1 0 10 0 5\r\n"
+                 "PROTOCOL FILE p\r\n",
+             "The file a survey design writes"},
             {"CarriageReturnInAName", "FWD DC\r\nMESH FILE m\r\n" + rest + "SENS FILE s\r2.con\r\n",
              "Line 5: the file name \"s\r2.con\" holds a carriage return"},
         },

@@ -1,6 +1,7 @@
 #include "forward/Export.h"
 
 #include "formats/DataFile.h"
+#include "formats/ExportReaders.h"
 #include "formats/TopographyFile.h"
 #include "model/ModelData.h"
 #include "platform/Refusal.h"
@@ -89,9 +90,7 @@ TEST(Export, TheModellingErrorJoinsTheNoiseAndMustBelongToTheData)
     CModelData model;
     WriteTinyRun(model);
     CExportSettings s{EExportFormat::r2, "p.dat", {2, 0, 1, 0.5, 7}};
-    auto exported = [&] {
-        return CExportSurvey::ParseProtocol(ReadBytes("p.dat"), ReadBytes("p_electrodes.csv"), "", true);
-    };
+    auto exported = [&] { return ParseProtocol(ReadBytes("p.dat"), ReadBytes("p_electrodes.csv"), "", true); };
     ExportData(model, s);
     const std::string plain = ReadBytes("p.dat");
     const CExportSurvey without = exported();

@@ -10,11 +10,11 @@
 
 #include <QCloseEvent>
 #include <QDialog>
-#include <QGuiApplication>
-#include <QMenuBar>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,6 +23,7 @@
 #include <array>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <sys/file.h>
@@ -202,8 +203,8 @@ TEST_F(ForwardCommandTest, ASurveyDesignReportsAndOffersItsProtocolForTheNextDis
             TypeInto(d, IDC_DESIGN_COUNT, typed);
             ClickItem(d, IDOK);
             EXPECT_EQ(log.Last(), typed == std::string("x") ? "Enter an integer."
-                                                              : "Number of configurations should be between 1 and "
-                                                                "1000000.");
+                                                            : "Number of configurations should be between 1 and "
+                                                              "1000000.");
         }
         TypeInto(d, IDC_DESIGN_COUNT, "6");
         log.Answer(IDYES); // to the question after the run
@@ -227,6 +228,14 @@ TEST_F(ForwardCommandTest, ASurveyDesignReportsAndOffersItsProtocolForTheNextDis
     Trigger(ID_OPTIMIZE_SURVEY);
     EXPECT_TRUE(again.Answered());
     EXPECT_EQ(log.Last(), "The survey design failed:\nOnly 5 candidates.");
+
+    // Failed without a log: the plain refusal.
+    std::filesystem::remove(dir.File("ferrovan.log"));
+    WriteBytes(dir.File("standin-script.txt"), "exit 1\n");
+    ModalAnswer third = OnModal<QDialog>([](QDialog* d) { ClickItem(d, IDOK); });
+    Trigger(ID_OPTIMIZE_SURVEY);
+    EXPECT_TRUE(third.Answered());
+    EXPECT_EQ(log.Last(), "An error occurred during the survey design.\nLook in the log file for more information.");
 }
 
 // File > Export data after a run: the file for the chosen program, with a summary; an existing

@@ -194,7 +194,8 @@ TEST(ViewerCommandLines, NameTheFilesOfTheModelShown)
     EXPECT_TRUE(HasSensitivities(m));
     EXPECT_EQ(SensitivityViewerCommandLine(m),
               R"(velquor-model-viewer.exe "mesh2d.txt" "sens2d.con" /sens /doi="doi2d.txt")");
-    EXPECT_EQ(ModelViewerCommandLine(m, true), R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con" /doi="doi2d.txt")");
+    EXPECT_EQ(ModelViewerCommandLine(m, true),
+              R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con" /doi="doi2d.txt")");
     m.m_bForwardDone = false;
     EXPECT_FALSE(HasSensitivities(m));
     EXPECT_EQ(ModelViewerCommandLine(m, true), R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")");

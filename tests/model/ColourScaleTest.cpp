@@ -79,13 +79,15 @@ TEST(ColourBarTicks, NeighboursKeepTheGapAndStayOnTheBar)
         double min, max;
         bool dc, conductivity, log10;
     };
-    const Case cases[] = {{-3, 0, true, true, false},       {-4, 4, true, false, false}, {-1.2, -0.9, true, true, false},
-                          {-6, 50, false, true, false},     {0, 1e-7, false, true, false}, {-3.1, 3.1, true, true, true},
-                          {-300, 300, true, true, false},   {0, 1e9, false, true, false}};
+    const Case cases[] = {{-3, 0, true, true, false},      {-4, 4, true, false, false},
+                          {-1.2, -0.9, true, true, false}, {-6, 50, false, true, false},
+                          {0, 1e-7, false, true, false},   {-3.1, 3.1, true, true, true},
+                          {-300, 300, true, true, false},  {0, 1e9, false, true, false}};
     for (const Case& c : cases)
         for (double gap : {0.02, 0.07, 0.15, 0.4, 1.0}) {
             const auto ticks = ColourBarTicks(c.min, c.max, c.dc, c.conductivity, c.log10, gap);
-            const std::string where = std::to_string(c.min) + ".." + std::to_string(c.max) + " gap " + std::to_string(gap);
+            const std::string where =
+                std::to_string(c.min) + ".." + std::to_string(c.max) + " gap " + std::to_string(gap);
             EXPECT_FALSE(ticks.empty()) << where;
             for (size_t i = 0; i < ticks.size(); ++i) {
                 EXPECT_TRUE(ticks[i].at >= 0 && ticks[i].at <= 1) << where;
@@ -122,8 +124,9 @@ TEST(AxisTicks, RoundStepsWithTheDecimalsTheyNeed)
 TEST(AxisTicks, BadRangesGiveFewTicksAndNeverHang)
 {
     const double nan = std::nan(""), inf = INFINITY;
-    const double ranges[][2] = {{0, 0}, {5, 5}, {nan, 1}, {0, inf}, {-inf, inf}, {1e300, -1e300},
-                                {1e20, 1e20 + 1e5}, {1e20, 1e20 + 1e4}, {0, 1e-300}, {-1e-320, 1e-320}};
+    const double ranges[][2] = {{0, 0},      {5, 5},           {nan, 1},           {0, inf},
+                                {-inf, inf}, {1e300, -1e300},  {1e20, 1e20 + 1e5}, {1e20, 1e20 + 1e4},
+                                {0, 1e-300}, {-1e-320, 1e-320}};
     for (const auto& r : ranges)
         for (int maxTicks : {-1, 0, 1, 7, 1000000}) {
             EXPECT_LE(NiceTicks(r[0], r[1], maxTicks).size(), 10000u) << r[0] << " " << r[1];

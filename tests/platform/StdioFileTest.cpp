@@ -174,7 +174,8 @@ TEST(StdioFileTest, FilesThatCannotBeOpenedRaiseTheStandardMessages)
         {"folder, write", folder, true,
          "Unable to write to " + folder + ", it is read-only or opened by someone else."},
         // The new file would replace the pipe or device node.
-        {"named pipe, write", pipe, true, "Cannot write " + pipe + ":\nit is not a regular file but a device or a named pipe."},
+        {"named pipe, write", pipe, true,
+         "Cannot write " + pipe + ":\nit is not a regular file but a device or a named pipe."},
     };
     for (const auto& row : rows)
         EXPECT_EQ(OpenError(row.path, row.writing), row.message) << row.name;

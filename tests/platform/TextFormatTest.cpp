@@ -35,9 +35,8 @@ TEST_F(TextFormatTest, PercentsShowTwoDigitsOrWhatPutsThemAboveTheLimit)
         double value, limit;
         const char* text;
     } rows[] = {
-        {0.49, 0.5, "0.49"},  {0.5, 0.5, "0.5"},    {0.503, 0.5, "0.503"}, {0.50004, 0.5, "0.50004"},
-        {2.25, 0.5, "2.2"},   {9.96, 0.5, "10"},    {100, 0.5, "100"},     {10.004, 10, "10.004"},
-        {0.0312, 0.03, "0.031"},
+        {0.49, 0.5, "0.49"}, {0.5, 0.5, "0.5"}, {0.503, 0.5, "0.503"},  {0.50004, 0.5, "0.50004"}, {2.25, 0.5, "2.2"},
+        {9.96, 0.5, "10"},   {100, 0.5, "100"}, {10.004, 10, "10.004"}, {0.0312, 0.03, "0.031"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(FormatPercent(row.value, row.limit), row.text) << row.value;

@@ -156,23 +156,6 @@ TEST(ViewDraw, ElectrodeMarkersOfEachArrayAppearAfterADiscretization)
     }
 }
 
-TEST(ViewDraw, ElectrodeMarkersSitOnTheTopography)
-{
-    Scene s;
-    s.Valley();
-    s.doc.m_discretize.array = EArray::poleDipoleRight;
-    s.doc.m_discretize.n = 3;
-    s.doc.m_discretize.aSpacing = 100;
-    s.doc.m_bDiscretized = true;
-    s.Paint();
-    for (int x : {0, 1000, 2000, 3000, 4000}) {
-        const int e = 500 + x / 5; // the surface falls 1000 over the first 5000
-        EXPECT_EQ(s.At(x, e - 100), kBlack) << x;
-        EXPECT_EQ(s.At(x, e + 40), kDarkBlue) << x;
-        EXPECT_EQ(s.At(x, -100), kWhite) << x;
-    }
-}
-
 // The core's top 50 above the datum, the topography short of its ends: the file's surface, flat
 // beyond the points and the core, not a slope up to the core's corners.
 TEST(ViewDraw, TheGroundIsDrawnWhereTheDiscretizationPutsIt)
@@ -239,10 +222,14 @@ TEST(ViewDraw, TheDepthOfInvestigationHatchesWhatLiesBelowItAndGoesWithItsToggle
     Scene s;
     s.doc.m_depthOfInvestigation = {{100, 200}, {900, 200}};
     const QRgb hatch = qRgb(96, 96, 96);
-    auto below = [&] { return s.Count(s.Device(2000, 2500).x(), s.Device(2000, 2500).y(), s.Device(8000, 4800).x(),
-                                      s.Device(8000, 4800).y(), hatch); };
-    auto above = [&] { return s.Count(s.Device(2000, 200).x(), s.Device(2000, 200).y(), s.Device(8000, 1800).x(),
-                                      s.Device(8000, 1800).y(), hatch); };
+    auto below = [&] {
+        return s.Count(s.Device(2000, 2500).x(), s.Device(2000, 2500).y(), s.Device(8000, 4800).x(),
+                       s.Device(8000, 4800).y(), hatch);
+    };
+    auto above = [&] {
+        return s.Count(s.Device(2000, 200).x(), s.Device(2000, 200).y(), s.Device(8000, 1800).x(),
+                       s.Device(8000, 1800).y(), hatch);
+    };
     s.Paint();
     EXPECT_EQ(below(), 0); // not forward modelled
     EXPECT_FALSE(s.State(ID_VIEW_DEPTH_OF_INVESTIGATION).m_bEnabled);

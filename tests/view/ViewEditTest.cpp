@@ -467,7 +467,8 @@ TEST_F(ViewEditTest, TopographyModeShowsItselfAndItsPointsAndTakesTheShownPositi
         const double x = shown[1].toDouble(), z = shown[3].toDouble();
         QTest::mouseDClick(view, Qt::LeftButton, {}, at);
         QTest::mouseRelease(view, Qt::LeftButton, {}, at);
-        auto point = std::find_if(Doc()->m_topo.begin(), Doc()->m_topo.end(), [x](const CTopoPt& p) { return p.m_x == x; });
+        auto point =
+            std::find_if(Doc()->m_topo.begin(), Doc()->m_topo.end(), [x](const CTopoPt& p) { return p.m_x == x; });
         ASSERT_NE(point, Doc()->m_topo.end());
         EXPECT_EQ(point->m_z, z);
         EXPECT_EQ(mode->text(), "Topography mode: double-click to place a point");

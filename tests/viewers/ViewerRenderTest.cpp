@@ -139,11 +139,11 @@ TEST_F(ModelPictureTest, SensitivitiesSpanFourDecadesUnderTheirDepthOfInvestigat
     WriteBytes(dir.File("doi.txt"), "! x z depth\r\n5 7.5 7.5\r\n35 7.5 7.5\r\n");
     auto sens = Load("sens.con", false, true, "doi.txt");
     ASSERT_TRUE(sens);
-    EXPECT_EQ((std::vector<QRgb>{sens->CellColour(0, 0), sens->CellColour(2, 0), sens->CellColour(3, 0),
-                                 sens->CellColour(0, 1), sens->CellColour(1, 1), sens->CellColour(2, 1),
-                                 sens->CellColour(3, 1), sens->CellColour(0, 2)}),
-              (std::vector<QRgb>{kAirColour, Table(60), Table(45), Table(30), Table(15), Table(0), Table(0),
-                                 Table(0)}));
+    EXPECT_EQ(
+        (std::vector<QRgb>{sens->CellColour(0, 0), sens->CellColour(2, 0), sens->CellColour(3, 0),
+                           sens->CellColour(0, 1), sens->CellColour(1, 1), sens->CellColour(2, 1),
+                           sens->CellColour(3, 1), sens->CellColour(0, 2)}),
+        (std::vector<QRgb>{kAirColour, Table(60), Table(45), Table(30), Table(15), Table(0), Table(0), Table(0)}));
     EXPECT_EQ(sens->Title(), "Cumulative sensitivity");
     EXPECT_TRUE(sens->Describe({25, 2}).ends_with("sensitivity 1 of the largest"));
     // The line at depth 7.5 runs across the cells, and goes with its toggle.
@@ -154,8 +154,8 @@ TEST_F(ModelPictureTest, SensitivitiesSpanFourDecadesUnderTheirDepthOfInvestigat
 
     WriteBytes(dir.File("bad.con"), "4 3\r\n0 0 1 -0.1 \r\n0 0 0 0 \r\n0 0 0 0 \r\n");
     CModelSection section;
-    EXPECT_EQ(section.Load(dir.File("mesh.txt"), dir.File("bad.con"), false, true).rfind(
-                  "The sensitivity of the cell in column 4, row 1 is below 0 (-0.1):", 0),
+    EXPECT_EQ(section.Load(dir.File("mesh.txt"), dir.File("bad.con"), false, true)
+                  .rfind("The sensitivity of the cell in column 4, row 1 is below 0 (-0.1):", 0),
               0u);
 }
 

@@ -124,7 +124,8 @@ void CDataPicture::Render(QPainter& painter, QSize size, const QRectF& window) c
     if (m_topography)
         DrawSurface(painter, frame, mapping);
     if (ShowsError()) // labelled as conductivities are, 10 to the colour value
-        DrawColourBar(painter, frame, frame.bar, BuildColourTable(), m_errorMin, m_errorMax, CColourDisplay(), "% (log)");
+        DrawColourBar(painter, frame, frame.bar, BuildColourTable(), m_errorMin, m_errorMax, CColourDisplay(),
+                      "% (log)");
     else
         DrawColourBar(painter, frame, frame.bar, BuildColourTable(), m_section.vMin, m_section.vMax, display);
 }

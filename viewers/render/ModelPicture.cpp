@@ -59,8 +59,8 @@ void CModelPicture::Render(QPainter& painter, QSize size, const QRectF& window) 
     if (doiLine)
         DrawDoi(painter, mapping);
     DrawAxes(painter, frame, mapping, "x (m)", "depth (m)", false);
-    DrawColourBar(painter, frame, frame.BarBeside(mapping.Plot()), BuildColourTable(), m_section.vMin, m_section.vMax, display,
-                  m_section.sensitivity ? "log10" : "");
+    DrawColourBar(painter, frame, frame.BarBeside(mapping.Plot()), BuildColourTable(), m_section.vMin, m_section.vMax,
+                  display, m_section.sensitivity ? "log10" : "");
 }
 
 void CModelPicture::DrawDoi(QPainter& painter, const CPlotMapping& mapping) const

@@ -1,10 +1,10 @@
 #include "render/PictureFiles.h"
 
 #include "files/DataEstimate.h"
-#include "formats/DoiFile.h"
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
 #include "files/Refusal.h"
+#include "formats/DoiFile.h"
 #include "platform/FileException.h"
 #include "platform/StdioFile.h"
 #include "render/DataPicture.h"

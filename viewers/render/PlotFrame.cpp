@@ -68,7 +68,9 @@ void DrawAxes(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& ma
     painter.drawRect(plot.adjusted(-1, -1, 0, 0));
 
     const QRectF& window = mapping.Window();
-    auto width = [&](const std::string& text) { return double(metrics.horizontalAdvance(QString::fromStdString(text))); };
+    auto width = [&](const std::string& text) {
+        return double(metrics.horizontalAdvance(QString::fromStdString(text)));
+    };
     double step = AxisStep(window.left(), window.right(), mapping.ScaleX(), f, width);
     for (double x : TicksOnStep(window.left(), window.right(), step)) {
         const int px = static_cast<int>(std::floor(mapping.ToPixelX(x)));
@@ -113,12 +115,16 @@ void DrawExaggeration(QPainter& painter, const CPlotFrame& frame, const CPlotMap
     painter.setFont(frame.font);
     painter.setPen(Qt::black);
     painter.drawText(QRect(plot.left(), plot.bottom() + 2 * f, plot.width(), f * 3 / 2), Qt::AlignRight | Qt::AlignTop,
-                     QString::fromStdString(FormatC(ve >= 9.95 ? "VE %.0f" : ve >= 0.995 ? "VE %.1f" : "VE %.2f", ve)));
+                     QString::fromStdString(FormatC(ve >= 9.95    ? "VE %.0f"
+                                                    : ve >= 0.995 ? "VE %.1f"
+                                                                  : "VE %.2f",
+                                                    ve)));
     painter.restore();
 }
 
-void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const QRect& bar, const std::array<COLORREF, 61>& colours,
-                   double min, double max, const CColourDisplay& display, const QString& caption)
+void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const QRect& bar,
+                   const std::array<COLORREF, 61>& colours, double min, double max, const CColourDisplay& display,
+                   const QString& caption)
 {
     painter.save();
     const bool reversed = display.dcValues && !display.conductivity;

@@ -52,5 +52,6 @@ void DrawExaggeration(QPainter& painter, const CPlotFrame& frame, const CPlotMap
 // The 61 bands in bar from the bottom up (turned over for resistivity) and labels at round values
 // that never touch, as the main view draws its bar; caption, when given, stands above it instead
 // of the unit.
-void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const QRect& bar, const std::array<COLORREF, 61>& colours,
-                   double min, double max, const CColourDisplay& display, const QString& caption = QString());
+void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const QRect& bar,
+                   const std::array<COLORREF, 61>& colours, double min, double max, const CColourDisplay& display,
+                   const QString& caption = QString());

@@ -19,7 +19,9 @@ QString ImageName(const CModelSection& s)
     std::string name = FileNamePart(s.modelPath);
     const size_t dot = name.rfind('.');
     return QString::fromStdString((dot == std::string::npos || dot == 0 ? name : name.substr(0, dot)) +
-                                  (s.sensitivity ? "-sens.png" : s.ip ? "-chg.png" : "-con.png"));
+                                  (s.sensitivity ? "-sens.png"
+                                   : s.ip        ? "-chg.png"
+                                                 : "-con.png"));
 }
 
 } // namespace
