@@ -50,6 +50,9 @@ private:
     int m_fd;
 };
 
+// Instrument software often starts a text file with UTF-8's byte-order mark.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 std::string Read(const std::string& path, size_t maxBytes, bool whole)
 {
     // A device or a named pipe could block or never end: look before opening.
@@ -58,7 +61,7 @@ std::string Read(const std::string& path, size_t maxBytes, bool whole)
         throw CFileException::FromErrno(errno, path, false);
     RefuseUnlessRegular(path, st);
     if (whole)
-        RefuseLarger(path, st.st_size, maxBytes);
+        RefuseLarger(path, st.st_size, maxBytes + kByteOrderMark.size());
     // Not blocking, and looked at again, in case the name changed hands in between.
     CFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.Get() < 0)
@@ -70,6 +73,7 @@ std::string Read(const std::string& path, size_t maxBytes, bool whole)
     std::string text;
     text.reserve(std::min(static_cast<size_t>(std::max<off_t>(st.st_size, 0)), maxBytes) + 1);
     char buffer[1 << 16];
+    bool markSkipped = false;
     for (;;) {
         const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
         if (n < 0) {
@@ -80,6 +84,11 @@ std::string Read(const std::string& path, size_t maxBytes, bool whole)
         if (n == 0)
             break;
         text.append(buffer, static_cast<size_t>(n));
+        if (!markSkipped && text.size() >= kByteOrderMark.size()) {
+            markSkipped = true;
+            if (text.starts_with(kByteOrderMark))
+                text.erase(0, kByteOrderMark.size());
+        }
         if (text.size() > maxBytes) {
             if (!whole) {
                 text.resize(maxBytes);

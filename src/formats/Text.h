@@ -9,7 +9,8 @@
 
 // The whole of a regular file, symbolic links followed. Anything else (a folder, a device, a
 // named pipe) is refused before it is opened, and so is a file larger than maxBytes: both raise
-// CFormatError. A file that cannot be opened or read raises CFileException.
+// CFormatError. A file that cannot be opened or read raises CFileException. A UTF-8 byte-order
+// mark at the start is left out.
 std::string ReadTextFile(const std::string& path, size_t maxBytes);
 
 // The start of a regular file, at most maxBytes of it, with the same refusals.

@@ -1,0 +1,77 @@
+#include "formats/DataFile.h"
+#include "formats/DoiFile.h"
+#include "formats/ForwardInputFile.h"
+#include "formats/LocationsFile.h"
+#include "formats/MeshFile.h"
+#include "formats/ModelFile.h"
+#include "formats/ProtocolFile.h"
+#include "formats/TopographyFile.h"
+#include "formats/ValuesFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Instrument software starts its files with UTF-8's byte-order mark: every reader reads such a
+// file as it reads the same text without it.
+TEST(TextFiles, EveryReaderSkipsAByteOrderMark)
+{
+    CModelFile model;
+    model.coreX2 = 100, model.coreZ2 = 50, model.dcBackground = -2, model.ipBackground = 0.1f;
+    model.topography = {{0, 1}, {100, 2}};
+    CLocationsFile locations;
+    locations.header = {6, 2.5, 3, 4, 1.5};
+    locations.data = {{20, 20, 10, 0}};
+    CTopographyFile topography;
+    topography.x = {0, 10}, topography.elevation = {1, 2};
+    CForwardInputFile input;
+    input.meshFile = "m", input.locationsFile = "l", input.conductivityFile = "c";
+    CDataFile dc, ip;
+    dc.data = {{0, 0, 10, 20, 1.5, 94}};
+    ip.ip = true, ip.data = {{0, 10, 20, 30, 0, 0.01}};
+    CErrorFile error;
+    error.data = {{0, 0, 10, 20, 0.5}};
+    CDoiFile doi;
+    doi.points = {{1.5, 12.25, 12.25}};
+    CProtocolFile protocol;
+    protocol.data = {{1, 0, 2, 0}};
+    const struct {
+        const char* name;
+        std::string text;
+        std::function<std::string(const std::string&)> read; // what was read, written again
+    } rows[] = {
+        {"model", model.Format(), [](auto& p) { return CModelFile::Read(p).Format(); }},
+        {"locations", locations.Format(), [](auto& p) { return CLocationsFile::Read(p).Format(); }},
+        {"locations header", locations.Format(),
+         [&](auto& p) { return CLocationsFile::ReadHeader(p).fields == 5 ? locations.Format() : "no header"; }},
+        {"mesh", "1\n0.0 10.0 2\n\n1\n0.00 5.00 1\n", [](auto& p) { return CMeshFile::Read(p).Format(); }},
+        {"values", "2 1\n0.5 2\n",
+         [](auto& p) {
+             const CValuesFile f = CValuesFile::Read(p);
+             return std::to_string(f.nx) + " " + std::to_string(f.nz) + "\n0.5 2\n";
+         }},
+        {"topography", topography.Format(), [](auto& p) { return CTopographyFile::Read(p).Format(); }},
+        {"forward input", input.Format(), [](auto& p) { return CForwardInputFile::Read(p).Format(); }},
+        {"DC data", dc.Format(), [](auto& p) { return CDataFile::Read(p, false).Format(); }},
+        {"IP data", ip.Format(), [](auto& p) { return CDataFile::Read(p, true).Format(); }},
+        {"error estimate", error.Format(), [](auto& p) { return CErrorFile::Read(p, false).Format(); }},
+        {"depth of investigation", doi.Format(), [](auto& p) { return CDoiFile::Read(p).Format(); }},
+        {"protocol", protocol.Format(), [](auto& p) { return CProtocolFile::Read(p).Format(); }},
+    };
+    TempDir dir;
+    for (const auto& row : rows) {
+        WriteBytes(dir.File("file"), "\xEF\xBB\xBF" + row.text);
+        std::string read;
+        try {
+            read = row.read(dir.File("file"));
+        } catch (const std::exception& e) {
+            read = e.what();
+        }
+        EXPECT_EQ(read, row.text) << row.name;
+    }
+}
+
+} // namespace
