@@ -75,6 +75,9 @@ TEST(ProtocolFile, ReadBackAndBadFilesRefusedWithTheirLine)
             {"Positions", "1.5 2 3 4\r\n", "Line 1: expected four electrode numbers"},
             {"Negative", "1 -2 3 4\r\n", "Line 1: the electrode number -2 is not one of 1 to 100000"},
             {"AAtInfinity", "0 2 3 4\r\n", "Line 1: A and M must be electrodes of the line"},
+            {"MAtInfinity", "1 2 0 3\r\n", "Line 1: A and M must be electrodes of the line"},
+            {"AOnB", "1 1 2 3\r\n", "Line 1: the electrode 1 appears twice"},
+            {"NOnM", "1 2 3 3\r\n", "Line 1: the electrode 3 appears twice"},
             {"MOnA", "\r\n1 2 1 4\r\n", "Line 2: the electrode 1 appears twice"},
         },
         [](const std::string& path, bool) { CProtocolFile::Read(path); });
