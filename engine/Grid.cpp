@@ -225,6 +225,15 @@ CProfile Profile(const CGridModel& model)
 void CheckElectrodes(const CMesh& mesh, const CProfile& profile, const std::vector<double>& electrodes)
 {
     const auto& mx = mesh.xNodes;
+    // Ground above the mesh takes the values of its top cells, and the grid's rows reach up to the
+    // highest point: a surface higher above the mesh than the mesh is deep is no model the mesh
+    // holds, and made a run forty times slower.
+    const double top = mesh.zNodes.front(), height = mesh.zNodes.back() - top;
+    for (size_t j = 0; j < profile.x.size(); ++j)
+        if (const double above = top + profile.e[j]; above > height)
+            throw CEngineError(FormatC("The surface point at x = %g (elevation %g) lies %g above the top of the mesh, "
+                                       "more than the mesh is deep (%g).",
+                                       profile.x[j], profile.e[j], above, height));
     for (double xe : electrodes) {
         if (xe < mx.front() || xe > mx.back())
             throw CEngineError(FormatC("The electrode at x = %g lies outside the mesh, which spans x = %g to %g.", xe,

@@ -63,7 +63,8 @@ public:
 
     // electrodes: the distinct electrode positions along x, increasing. check, when given, is
     // called with the numbers of columns and rows before the elements are made, and may raise.
-    // Raises CEngineError for an electrode outside the mesh or where the surface lies below it.
+    // Raises CEngineError for an electrode outside the mesh or where the surface lies below it, and
+    // for a surface point higher above the mesh than the mesh is deep.
     CGrid(const CGridModel& model, const std::vector<double>& electrodes, const Options& options,
           const std::function<void(int columns, int rows)>& check = {});
 

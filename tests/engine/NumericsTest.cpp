@@ -113,6 +113,30 @@ struct ValleyScene {
     }
 };
 
+// Ground under an electrode below the mesh, or higher above the mesh than the mesh is deep, is
+// refused; just within that height the grid is made.
+TEST(Grid, RefusesGroundBelowOrFarAboveTheMesh)
+{
+    const CMesh mesh = DefaultMesh();
+    const double top = mesh.zNodes.front(), height = mesh.zNodes.back() - top;
+    const std::pair<double, const char*> rows[] = {
+        {-top + 0.99 * height, ""},
+        {-top + 1.01 * height, "The surface point at x = 100 ("},
+        {-mesh.zNodes.back() - 1, "There is no ground under the electrode at x = 100"},
+    };
+    for (const auto& [elevation, says] : rows) {
+        ValleyScene scene;
+        scene.model.profileE[2] = elevation;
+        std::string message;
+        try {
+            const CGrid grid(scene.model, scene.electrodes, {});
+        } catch (const CEngineError& e) {
+            message = e.what();
+        }
+        EXPECT_TRUE(*says ? message.starts_with(says) : message.empty()) << elevation << ": " << message;
+    }
+}
+
 double Area(const CGrid& grid, const CGrid::CElement& e)
 {
     auto cross = [&](int a, int b, int c) {
