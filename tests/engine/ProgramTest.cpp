@@ -95,6 +95,13 @@ TEST(Ferrovan, RefusesBadInputWithItsReasonAndLeavesNoDataFile)
          "The conductivity file model2d.con is made for 2 x 1 cells, but the mesh file mesh2d.txt has 82 x 35"},
         {"zero conductivity", 0, [] { Spoil("model2d.con", "0.01 ", "0 "); },
          "gives the cell in column 1, row 1 (x -174.2 to -117.2, depth 0 to 1.66667) a conductivity of 0 S/m"},
+        {"surface far above the mesh", 0,
+         [] {
+             WriteBytes("topo2d.txt", "2 0\n-1000 5000\n1000 5000\n");
+             WriteBytes("ferrovan.inp", ReadBytes("ferrovan.inp") + "TOPO FILE topo2d.txt\n");
+         },
+         "The surface point at x = -1000 (elevation 5000) lies 5000 above the top of the mesh, more than the mesh is "
+         "deep"},
         {"electrode outside the mesh", 0,
          [] { WriteBytes("loc2d.txt", "#\n!pole-dipole\n0 0  10 20\n400 400  10 20\n"); },
          "The electrode at x = 400 lies outside the mesh"},
@@ -186,6 +193,7 @@ TEST(Ferrovan, CommandLine)
         << run.err;
     EXPECT_FALSE(FileExists("obs_dc.dat"));
     EXPECT_EQ(ReadBytes("ferrovan.log").find("factorisations on"), std::string::npos);
+    EXPECT_EQ(ReadBytes("ferrovan.log").find("\r\nGrid: "), std::string::npos) << "refused before the grid is made";
     const double available = AvailableMemoryBytes();
     EXPECT_TRUE(std::isfinite(available) && available > 0) << available;
 
