@@ -91,6 +91,10 @@ TEST(Export, TheModellingErrorJoinsTheNoiseAndMustBelongToTheData)
     WriteTinyRun(model);
     CExportSettings s{EExportFormat::r2, "p.dat", {2, 0, 1, 0.5, 7}};
     auto exported = [&] { return ParseProtocol(ReadBytes("p.dat"), ReadBytes("p_electrodes.csv"), "", true); };
+    // A voltage floor alone is noise too: its column is written and the summary names it.
+    const std::string floorOnly = ExportData(model, {EExportFormat::r2, "p.dat", {0, 0.1, 1, 0, 7}});
+    EXPECT_NE(floorOnly.find("; noise 0 % + 0.1 mV at 1 A"), std::string::npos) << floorOnly;
+    EXPECT_NEAR(exported().data[0].rSd, 0.0001, 1e-12);
     ExportData(model, s);
     const std::string plain = ReadBytes("p.dat");
     const CExportSurvey without = exported();
