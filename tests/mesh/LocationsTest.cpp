@@ -15,6 +15,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -120,9 +121,17 @@ TEST_F(LocationsTest, TheArraysOnNumberedElectrodesGiveTheirHandMadeLists)
 
     // What does not fit: n lowered as for the other arrays, a protocol electrode beyond the core.
     CModelData m;
-    m.m_coreX2 = 50, m.m_discretize.array = EArray::wenner, m.m_discretize.n = 3;
-    EXPECT_EQ(Write(m).n, 1);
-    EXPECT_EQ(m_log.Last(), "The value of 3 entered for n is too large for this model.\nIt has been reduced to 1.");
+    m.m_coreX2 = 50;
+    const std::tuple<EArray, int, int> lowered[] = {
+        {EArray::wenner, 3, 1}, {EArray::wennerSchlumberger, 5, 2}, {EArray::gradient, 5, 3}};
+    for (const auto& [array, n, largest] : lowered) {
+        m.m_discretize.array = array, m.m_discretize.n = n;
+        const Result r = Write(m);
+        EXPECT_TRUE(r.ok && r.n == largest) << n;
+        EXPECT_EQ(m_log.Last(), FormatC("The value of %i entered for n is too large for this model.\nIt has been "
+                                        "reduced to %i.",
+                                        n, largest));
+    }
     WriteBytes("protocol.txt", "1 7 2 3\n");
     m.m_discretize.array = EArray::protocol, m.m_discretize.protocolFile = "protocol.txt";
     EXPECT_FALSE(Write(m).ok);
