@@ -1,5 +1,6 @@
 #include "model/ModelFile.h"
 #include "model/ModelData.h"
+#include "model/ModelHistory.h"
 #include "platform/Refusal.h"
 #include "support/ExampleModel.h"
 #include "support/MessageLog.h"
@@ -192,6 +193,35 @@ TEST_F(ModelFileTest, LocationsFileHeaderBesideTheModelSetsTheDiscretization)
         ASSERT_TRUE(Read(Join(kExample), m)) << m_log.Last();
         EXPECT_EQ(Discretization(m), expected) << '"' << header << '"';
     }
+}
+
+// Beyond its states the history forgets the oldest: the saved mark stays on the saved model while
+// that is held, and none is the saved one once it is forgotten.
+TEST(ModelHistory, TheSavedMarkFollowsTheStatesBeyondTheirLimit)
+{
+    CModelData m;
+    CModelHistory h;
+    auto edit = [&](int times) {
+        for (int i = 0; i < times; ++i)
+            m.m_dcBackground += 1, h.Record(m);
+    };
+    m.m_dcBackground = 0;
+    h.Reset(m, true);
+    edit(10);
+    h.MarkSaved();
+    edit(int(CModelHistory::kMaxStates) - 5); // the oldest six forgotten
+    int undone = 0;
+    while (!h.AtSavedState() && h.CanUndo())
+        h.Undo(m), ++undone;
+    EXPECT_TRUE(h.AtSavedState() && m.m_dcBackground == 10 && undone == 995) << undone;
+    while (h.CanRedo())
+        h.Redo(m);
+    edit(10); // now the saved state too
+    bool saved = false;
+    while (h.CanUndo())
+        h.Undo(m), saved |= h.AtSavedState();
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(m.m_dcBackground, 16);
 }
 
 } // namespace
