@@ -465,6 +465,8 @@ TEST_F(ViewEditTest, TopographyModeShowsItselfAndItsPointsAndTakesTheShownPositi
         const QStringList shown = Status().split(' ', Qt::SkipEmptyParts); // x 300.3  z 60.3  ...
         ASSERT_GE(shown.size(), 4);
         const double x = shown[1].toDouble(), z = shown[3].toDouble();
+        for (int i : {1, 3})
+            EXPECT_EQ(shown[i].section('.', 1).size(), notches ? 1 : 0) << shown[i].toStdString();
         QTest::mouseDClick(view, Qt::LeftButton, {}, at);
         QTest::mouseRelease(view, Qt::LeftButton, {}, at);
         auto point =
@@ -708,6 +710,11 @@ TEST_F(ViewEditTest, ExaggeratedAndZoomedEditsTakeTheModelPointsUnderThePointer)
     Trigger(ID_VIEW_FIT);
     EXPECT_EQ(view->m_dZoom, 1);
     EXPECT_EQ(Over(1000, 500), QPoint(285, 674)); // the whole core, five times as deep as wide per unit
+    // Zooming out stops there.
+    Wheel(anchor, 3);
+    Wheel(anchor, -6);
+    EXPECT_EQ(view->m_dZoom, 1);
+    EXPECT_EQ(Over(1000, 500), QPoint(285, 674));
 }
 
 TEST_F(ViewEditTest, ExaggerationTypedInItsDialog)
