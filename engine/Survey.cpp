@@ -88,12 +88,27 @@ double CSurvey::GeometricFactor(const Datum& d)
 
 std::vector<std::pair<int, int>> CSurvey::Pairs() const
 {
+    auto visit = [&](auto&& add) {
+        for (const Datum& d : data) {
+            const int current[] = {d.ia, d.ib}, potential[] = {d.im, d.in};
+            for (const CPairTerm& t : PairTerms(d.poleSource, d.poleReceiver))
+                add(current[t.current], potential[t.potential]);
+        }
+    };
     std::vector<std::pair<int, int>> pairs;
-    for (const Datum& d : data) {
-        const int current[] = {d.ia, d.ib}, potential[] = {d.im, d.in};
-        for (const CPairTerm& t : PairTerms(d.poleSource, d.poleReceiver))
-            pairs.push_back({current[t.current], potential[t.potential]});
+    // A table of every pair of positions where it is small: a protocol of a million data names
+    // each pair many times, and sorting them all again for every grid took most of a run.
+    const size_t n = positions.size();
+    if (n <= 4096) {
+        std::vector<bool> named(n * n, false);
+        visit([&](int p, int q) { named[static_cast<size_t>(p) * n + q] = true; });
+        for (size_t p = 0; p < n; ++p)
+            for (size_t q = 0; q < n; ++q)
+                if (named[p * n + q])
+                    pairs.push_back({static_cast<int>(p), static_cast<int>(q)});
+        return pairs;
     }
+    visit([&](int p, int q) { pairs.push_back({p, q}); });
     std::sort(pairs.begin(), pairs.end());
     pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
     return pairs;
