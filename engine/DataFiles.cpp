@@ -47,24 +47,31 @@ void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwar
 {
     CheckDataFinite(type, survey, result);
     const std::vector<std::string> names = WrittenFileNames(type, result);
-    CDataFile dc, ip;
-    CErrorFile error;
-    ip.ip = error.ip = type != CForwardJob::dc;
     const CAccuracyEstimate& estimate = result.estimate;
-    for (size_t j = 0; j < survey.data.size(); ++j) {
-        const CSurvey::Datum& d = survey.data[j];
-        dc.data.push_back({d.a, d.b, d.m, d.n, result.voltage[j], result.apparentResistivity[j]});
-        if (type != CForwardJob::dc)
-            ip.data.push_back({d.a, d.b, d.m, d.n, 0, result.apparentChargeability[j]});
-        if (estimate.done)
-            error.data.push_back({d.a, d.b, d.m, d.n, 100 * estimate.voltage[j],
-                                  estimate.chargeability.empty() ? 0.0 : estimate.chargeability[j]});
-    }
-    std::vector<std::string> contents{dc.Format()};
-    if (type != CForwardJob::dc)
-        contents.push_back(ip.Format());
-    if (estimate.done)
-        contents.push_back(error.Format());
+    // One file's records and text at a time: with a million data each is some 100 MB.
+    auto format = [&](size_t file) {
+        const bool ipFile = type != CForwardJob::dc && file == 1;
+        if (names[file] == kErrorFileName) {
+            CErrorFile error;
+            error.ip = type != CForwardJob::dc;
+            for (size_t j = 0; j < survey.data.size(); ++j) {
+                const CSurvey::Datum& d = survey.data[j];
+                error.data.push_back({d.a, d.b, d.m, d.n, 100 * estimate.voltage[j],
+                                      estimate.chargeability.empty() ? 0.0 : estimate.chargeability[j]});
+            }
+            return error.Format();
+        }
+        CDataFile data;
+        data.ip = ipFile;
+        for (size_t j = 0; j < survey.data.size(); ++j) {
+            const CSurvey::Datum& d = survey.data[j];
+            if (ipFile)
+                data.data.push_back({d.a, d.b, d.m, d.n, 0, result.apparentChargeability[j]});
+            else
+                data.data.push_back({d.a, d.b, d.m, d.n, result.voltage[j], result.apparentResistivity[j]});
+        }
+        return data.Format();
+    };
 
     // Each file goes to a temporary name when written; all are complete before any is renamed.
     std::vector<std::unique_ptr<CStdioFile>> files;
@@ -72,7 +79,7 @@ void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwar
     try {
         for (size_t f = 0; f < names.size(); ++f) {
             files.push_back(std::make_unique<CStdioFile>(names[f], CStdioFile::modeCreate | CStdioFile::modeWrite));
-            files.back()->WriteString(contents[f]);
+            files.back()->WriteString(format(f));
         }
         for (; committed < files.size(); ++committed)
             files[committed]->Close();
