@@ -103,8 +103,9 @@ struct CSolver {
         CRunLog quiet(true);
         const std::string prefix = options.progress ? std::string("checking the accuracy, ") + purpose + ": " : "";
         CGridData data = SolveOnGrid(in, run, level, options, quiet, prefix);
-        log.Info(FormatC("  %s: %i x %i cells (cells x %.3g, reaching x %g), %i unknowns, %.3f s", purpose,
-                         data.columns, data.rows, level.scale, level.far, data.unknowns, data.seconds));
+        log.Info(FormatC("  %s: %i x %i cells (cells x %.3g, reaching x %g), %i unknowns, memory about %s, %.3f s",
+                         purpose, data.columns, data.rows, level.scale, level.far, data.unknowns,
+                         Bytes(data.memoryBytes).c_str(), data.seconds));
         return data;
     }
 };
@@ -198,10 +199,11 @@ void Report(const CForwardInput& in, const CAccuracyEstimate& estimate, CRunLog&
                      estimate.seconds));
     const CSteepGround steep = SteepGround(in);
     if (steep.electrodes > 0)
-        log.Warning(FormatC("The ground beside %i of %zu electrodes is steeper than %g degrees (%.0f degrees at x = %g). "
-                            "On such slopes the estimate of data with electrodes close together can be as small as "
-                            "a quarter of their true error.",
-                            steep.electrodes, in.survey.positions.size(), kSteepDegrees, steep.degrees, steep.at));
+        log.Warning(
+            FormatC("The ground beside %i of %zu electrodes is steeper than %g degrees (%.0f degrees at x = %g). "
+                    "On such slopes the estimate of data with electrodes close together can be as small as "
+                    "a quarter of their true error.",
+                    steep.electrodes, in.survey.positions.size(), kSteepDegrees, steep.degrees, steep.at));
     if (estimate.above == 0)
         return;
     std::vector<int> order(error.size());

@@ -54,6 +54,7 @@ void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwar
         if (names[file] == kErrorFileName) {
             CErrorFile error;
             error.ip = type != CForwardJob::dc;
+            error.data.reserve(survey.data.size());
             for (size_t j = 0; j < survey.data.size(); ++j) {
                 const CSurvey::Datum& d = survey.data[j];
                 error.data.push_back({d.a, d.b, d.m, d.n, 100 * estimate.voltage[j],
@@ -63,6 +64,7 @@ void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwar
         }
         CDataFile data;
         data.ip = ipFile;
+        data.data.reserve(survey.data.size());
         for (size_t j = 0; j < survey.data.size(); ++j) {
             const CSurvey::Datum& d = survey.data[j];
             if (ipFile)

@@ -357,8 +357,9 @@ int RunFerrovan(const std::vector<std::string>& args)
             size_t start = 0;
             for (size_t end; (end = report.find('\n', start)) != std::string::npos; start = end + 1)
                 log.Info(report.substr(start, end - start));
-            log.Info(FormatC("Done in %.3f s: %i configurations in %s, the report in %s", log.Seconds(),
-                             job.design.count, job.protocolFile.c_str(), job.designFile.c_str()));
+            log.Info(FormatC("Done in %.3f s (memory at most %s): %i configurations in %s, the report in %s",
+                             log.Seconds(), Bytes(PeakMemoryBytes()).c_str(), job.design.count,
+                             job.protocolFile.c_str(), job.designFile.c_str()));
             std::printf("ferrovan: %i configurations written to %s in %.2f s\n", job.design.count,
                         job.protocolFile.c_str(), log.Seconds());
             return 0;
@@ -376,8 +377,9 @@ int RunFerrovan(const std::vector<std::string>& args)
         std::string written;
         for (const std::string& name : names)
             written += (written.empty() ? "" : ", ") + name;
-        log.Info(FormatC("Done in %.3f s (linear algebra %.3f s): %zu data in %s", log.Seconds(), result.algebraSeconds,
-                         in.survey.data.size(), written.c_str()));
+        log.Info(FormatC("Done in %.3f s (linear algebra %.3f s, memory at most %s): %zu data in %s", log.Seconds(),
+                         result.algebraSeconds, Bytes(PeakMemoryBytes()).c_str(), in.survey.data.size(),
+                         written.c_str()));
         if (log.Warnings() > 0)
             log.Info(FormatC("%i warning%s above.", log.Warnings(), log.Warnings() > 1 ? "s" : ""));
         std::printf("ferrovan: %zu data written to %s in %.2f s\n", in.survey.data.size(), written.c_str(),

@@ -167,25 +167,32 @@ struct CTask {
 // thread's stack. It counts against the address space, not the memory.
 constexpr double kThreadBytes = 134221824.0 + 8.0 * 1024 * 1024;
 
+// What each datum holds at the run's peak, when the data files are written: its survey record
+// (56 bytes), V/I, rho_a and eta_a of each model, and one data file's record (48) and line of text
+// (about 60), with room for the locations file's text; measured 170 bytes with a million data.
+constexpr double kDatumBytes = 170;
+
 struct CRunSize {
     double nodes = 0, elements = 0, entries = 0;
     double factorBytes = 0, analysisBytes = 0;
-    double trailing = 0, electrodes = 0, pairs = 0;
+    double trailing = 0, electrodes = 0, pairs = 0, data = 0;
     int models = 1, wavenumbers = 0, threads = 1;
 
     double SharedBytes() const
     {
         return 8 * entries * (1 + 2 * models) + 8 * models * trailing * electrodes + 4 * nodes + 90 * elements +
-               analysisBytes + 8 * pairs * models * (wavenumbers + 1);
+               analysisBytes + 8 * pairs * models * (wavenumbers + 1) + kDatumBytes * data;
     }
     double ThreadBytes() const { return factorBytes + 8 * (trailing * trailing + trailing * electrodes + entries); }
 };
 
-// What a run of this many threads needs: a tenth more and 40 MB for the program itself and what
-// the estimate leaves out.
+// The program itself, its libraries and what the estimate leaves out: ferrovan --version holds 7 MB.
+constexpr double kProgramBytes = 10e6;
+
+// What a run of this many threads needs: a tenth more and the program itself.
 double RunBytes(double shared, double perThread, int threads)
 {
-    return 1.1 * (shared + threads * perThread) + 40e6;
+    return 1.1 * (shared + threads * perThread) + kProgramBytes;
 }
 
 // The most threads, up to the given number, whose memory fits the budget and whose mapping, with
@@ -201,8 +208,8 @@ int ThreadsThatFit(int threads, double shared, double perThread, const CEngineOp
     return threads;
 }
 
-// Refuses a run that would need more than the budget.
-void CheckMemory(CRunSize& size, const CEngineOptions& options, CRunLog& log, bool report)
+// Refuses a run that would need more than the budget; returns what it needs.
+double CheckMemory(CRunSize& size, const CEngineOptions& options, CRunLog& log, bool report)
 {
     // Fewer threads before none: each holds a factor and maps the BLAS library's buffer.
     size.threads = std::max(1, ThreadsThatFit(size.threads, size.SharedBytes(), size.ThreadBytes(), options));
@@ -219,6 +226,7 @@ void CheckMemory(CRunSize& size, const CEngineOptions& options, CRunLog& log, bo
         throw CEngineError("This run would need about " + Bytes(needed) + " of memory, but only " +
                            Bytes(options.memoryBudget) +
                            " are available; use larger cells or a shorter survey, with fewer electrodes.");
+    return needed;
 }
 
 // The grid's options: it reaches well beyond the distances the data feel. Data measured against
@@ -255,6 +263,7 @@ CRunSize FirstEstimate(const CForwardInput& in, int columns, int rows, const CEn
     size.factorBytes = 8 * 2.5 * size.nodes * std::log2(size.nodes);
     size.trailing = size.electrodes = static_cast<double>(in.survey.positions.size());
     size.pairs = static_cast<double>(in.survey.Pairs().size());
+    size.data = static_cast<double>(in.survey.data.size());
     size.models = in.job.type == CForwardJob::dc ? 1 : 2;
     size.wavenumbers = 20;
     size.threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
@@ -538,9 +547,10 @@ std::vector<CTask> Tasks(int models, int wavenumbers)
 
 // The run's size once the factor is analysed; one thread per processor, at most one per task.
 CRunSize MeasureRun(const CGrid& grid, const CDiscretization& discretization, const CSchurSolver& solver, size_t pairs,
-                    int models, int wavenumbers, size_t tasks, const CEngineOptions& options)
+                    size_t data, int models, int wavenumbers, size_t tasks, const CEngineOptions& options)
 {
     CRunSize size;
+    size.data = static_cast<double>(data);
     size.nodes = double(grid.Columns() + 1) * (grid.Rows() + 1);
     size.elements = static_cast<double>(grid.elements.size());
     size.entries = static_cast<double>(discretization.RowIndices().size());
@@ -660,9 +670,10 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
     const CSchurSolver solver(discretization.ColumnStarts(), discretization.RowIndices(), discretization.Ordering(),
                               discretization.Trailing());
     const std::vector<CTask> tasks = Tasks(modelCount, nk);
-    CRunSize size = MeasureRun(grid, discretization, solver, pairs.size(), modelCount, nk, tasks.size(), options);
+    CRunSize size = MeasureRun(grid, discretization, solver, pairs.size(), in.survey.data.size(), modelCount, nk,
+                               tasks.size(), options);
     LogFactor(solver, discretization, tasks.size(), modelCount, nk, log);
-    CheckMemory(size, options, log, true);
+    const double needed = CheckMemory(size, options, log, true);
     log.Stage("ordering and analysis");
 
     const Clock::time_point algebraStart = Clock::now();
@@ -671,6 +682,7 @@ CGridData SolveOnGrid(const CForwardInput& in, const CRunModel& run, const CGrid
             .Run(size.threads);
     CGridData data;
     data.algebraSeconds = SecondsSince(algebraStart);
+    data.memoryBytes = needed;
     data.wavenumbers = nk;
     data.unknowns = discretization.Unknowns();
     data.columns = grid.Columns();
@@ -788,6 +800,8 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
     }
     const int wanted = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
     const int threads = ThreadsThatFit(std::clamp(wanted, 1, nk), shared + batch * fieldBytes, perThread, options);
+    log.Info("Memory for the sensitivities: about " + Bytes(RunBytes(shared + batch * fieldBytes, perThread, threads)) +
+             " needed");
     if (batch < nk)
         log.Info(FormatC("The fields of %i wavenumbers at a time fit in the memory: the cells are swept %i times.",
                          batch, (nk + batch - 1) / batch));

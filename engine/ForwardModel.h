@@ -131,9 +131,10 @@ struct CGridLevel {
 struct CGridData {
     std::vector<std::vector<double>> voltage;
     double algebraSeconds = 0, seconds = 0;
-    double eps = 0; // the chargeability factor of FWD IPL's second model
+    double eps = 0;         // the chargeability factor of FWD IPL's second model
+    double memoryBytes = 0; // the estimate of what the grid's run needs
     int wavenumbers = 0, unknowns = 0, columns = 0, rows = 0;
-    int spanColumns = 0; // grid columns between the outer electrodes
+    int spanColumns = 0;     // grid columns between the outer electrodes
     double nearestCells = 0; // cells between the nearest electrodes of a pair
 };
 

@@ -111,3 +111,11 @@ double AddressSpaceRoomBytes()
 {
     return std::min(LimitRoom(RLIMIT_AS, "VmSize:"), LimitRoom(RLIMIT_DATA, "VmData:"));
 }
+
+double PeakMemoryBytes()
+{
+    // The mark of this program's own memory map: getrusage's would also hold a parent's that
+    // started it by vfork.
+    const double peak = StatusValue("/proc/self/status", "VmHWM:");
+    return peak == kUnknown ? 0 : peak;
+}

@@ -9,3 +9,7 @@ double AvailableMemoryBytes();
 // limits; +infinity without either. Buffers that are mapped but hardly touched count here and
 // not in the memory.
 double AddressSpaceRoomBytes();
+
+// The most memory this process has held (its resident set's high-water mark), in bytes; 0 when
+// not known.
+double PeakMemoryBytes();

@@ -37,6 +37,7 @@ CSurvey CSurvey::Build(const CLocationsFile& file, const std::string& path, CRun
 {
     CSurvey survey;
     survey.fromProtocol = file.header.fields >= 3 && file.header.arrayType == 7;
+    survey.data.reserve(file.data.size());
     for (const CQuadrupole& q : file.data)
         survey.data.push_back({q.a, q.b, q.m, q.n, q.b == q.a, q.n == q.m, 0, 0, 0, 0});
     if (survey.data.empty())

@@ -186,9 +186,9 @@ TEST(Ferrovan, CommandLine)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(ReadBytes("ferrovan.log").find("\r\nMemory budget: 100 MB ("), std::string::npos);
     // A run that would not fit is refused with its estimate, before its factorisations.
-    run = Ferrovan({"--max-memory", "30", "ferrovan.inp"});
+    run = Ferrovan({"--max-memory", "9", "ferrovan.inp"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(std::regex_search(run.err, std::regex("This run would need about [0-9]+ MB of memory, but only 30 MB "
+    EXPECT_TRUE(std::regex_search(run.err, std::regex("This run would need about [0-9]+ MB of memory, but only 9 MB "
                                                       "are available; use larger cells or a shorter survey")))
         << run.err;
     EXPECT_FALSE(FileExists("obs_dc.dat"));
