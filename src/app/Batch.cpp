@@ -14,6 +14,7 @@
 #include "platform/FolderLock.h"
 #include "platform/MessageBox.h"
 #include "platform/Refusal.h"
+#include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 #include "render/PictureFiles.h"
 
@@ -25,6 +26,7 @@
 #include <new>
 #include <optional>
 #include <ostream>
+#include <unistd.h>
 
 namespace {
 
@@ -61,7 +63,8 @@ const char* const kUsage =
     "  --export-resipy FILE    ... for ResIPy (Res2DInv general array with remote electrodes)\n"
     "  --export-r2 FILE        ... as R2/cR2's protocol.dat, with FILE's stem + _electrodes.csv for ResIPy\n"
     "  --noise PCT[,FLOOR_MV[,CURRENT_A]]  Gaussian noise of PCT % of V/I plus FLOOR_MV mV at CURRENT_A A\n"
-    "                       (1 A if not given); the error columns hold its standard deviation\n"
+    "                       (1 A if not given); the error columns hold its standard deviation.\n"
+    "                       Commas separate the parts: 2,5 is 2 % and 5 mV; 2.5 % is 2.5\n"
     "  --ip-noise MVV       Gaussian noise of the chargeability, in mV/V\n"
     "  --seed N             the noise's seed: the same seed gives the same files (0 if not given)\n"
     "  --phase-factor F     cR2's phase in mrad is -F times the chargeability in mV/V (1 if not given)\n"
@@ -72,6 +75,7 @@ const char* const kUsage =
     "                       PREFIX-data-error.png (and for IP PREFIX-model-ip.png and\n"
     "                       PREFIX-data-ip.png; with --sensitivity PREFIX-sensitivity.png), as the\n"
     "                       viewers show them\n"
+    "Numbers take a decimal point, whatever the language of the desktop.\n"
     "The summary goes to standard output, messages and the forward run's progress to standard error.\n"
     "Exit status: 0 done, 1 refused, 2 usage error, 128 + the signal's number when stopped by one.\n";
 
@@ -315,6 +319,38 @@ private:
     struct sigaction m_previous[2];
 };
 
+extern "C" void EndOnStopSignal(int signal)
+{
+    RemoveOpenTemporaryFiles();
+    ::_exit(128 + signal);
+}
+
+// While it lives, SIGINT and SIGTERM end this program at once, as they would, but without the
+// hidden temporary files of the writers open at that moment (a model file of 22 MB has one as
+// large). CStopSignals takes over during a forward run.
+class CEndOnStopSignals {
+public:
+    CEndOnStopSignals()
+    {
+        struct sigaction action = {};
+        action.sa_handler = EndOnStopSignal;
+        sigfillset(&action.sa_mask);
+        for (size_t i = 0; i < 2; ++i)
+            sigaction(kSignals[i], &action, &m_previous[i]);
+    }
+    ~CEndOnStopSignals()
+    {
+        for (size_t i = 0; i < 2; ++i)
+            sigaction(kSignals[i], &m_previous[i], nullptr);
+    }
+    CEndOnStopSignals(const CEndOnStopSignals&) = delete;
+    CEndOnStopSignals& operator=(const CEndOnStopSignals&) = delete;
+
+private:
+    static constexpr int kSignals[2] = {SIGINT, SIGTERM};
+    struct sigaction m_previous[2];
+};
+
 // Draws the viewers' pictures of the files just written, in a graphical application made for
 // them when none exists: the batch mode otherwise runs without any.
 class CBatchPictures {
@@ -408,6 +444,7 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         return 2;
 
     CBatchMessages messages(out, err);
+    CEndOnStopSignals endOnStop;
     // The noise and the formats are judged before any work, as the export dialog judges them.
     for (const auto& [format, path] : o.exports) {
         CExportSettings settings = o.exportSettings;
@@ -446,6 +483,12 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
     d.forward = o.fwd.value_or(d.forward);
     d.sensitivities = o.sensitivities;
     d.jacobian = o.jacobian;
+    // The locations file keeps that a protocol was used, but not which.
+    if (d.array == EArray::protocol && !o.array) {
+        err << "The last discretization in this folder used a protocol, which the locations file does not name.\n"
+               "Give it with --protocol FILE, or another survey with --array.\n";
+        return 1;
+    }
     if (!ShowVerdict(CheckDiscretizeSettings(d, m.m_coreX2 - m.m_coreX1)) || !ShowVerdict(CheckChargeabilities(m)))
         return 1;
     // No output may be a file the run reads or writes, before any of them is touched.

@@ -235,8 +235,11 @@ void CheckOutputPath(const CModelData& model, const std::string& path, const std
 
 void CheckExportPath(const CModelData& model, const std::string& path, const std::string& modelPath)
 {
-    for (const std::string& file : {path, ElectrodeFilePath(path)})
+    // What the writer would refuse is refused before the run, too.
+    for (const std::string& file : {path, ElectrodeFilePath(path)}) {
         CheckOutputPath(model, file, modelPath);
+        CheckWritable(file);
+    }
 }
 
 std::string ExportData(const CModelData& model, const CExportSettings& settings)

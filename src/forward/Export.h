@@ -60,7 +60,8 @@ CVerdict CheckExportSettings(const CExportSettings& settings);
 
 // Raises CRefusal when path, or the electrode file beside a protocol there, has the name of a file
 // the program writes beside the model or is one of them by another path, or is a file the run
-// reads: the model file (modelPath, when given), an existing mesh or the protocol.
+// reads: the model file (modelPath, when given), an existing mesh or the protocol; raises as
+// CheckWritable when it could not be written.
 void CheckExportPath(const CModelData& model, const std::string& path, const std::string& modelPath = "");
 // The same for any file the program writes (a picture).
 void CheckOutputPath(const CModelData& model, const std::string& path, const std::string& modelPath = "");

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <system_error>
@@ -24,6 +25,8 @@
 namespace {
 
 const char* const kForwardProgram = "ferrovan.exe";
+// As the program is named on this system, for messages.
+const char* const kForwardProgramName = "ferrovan";
 // How long the program has to end after the polite signal before it is killed.
 constexpr int kGraceMs = 2000;
 
@@ -31,6 +34,26 @@ void RemoveIfExists(const std::string& name)
 {
     if (FileExists(name))
         RemoveFile(name);
+}
+
+// A line at the end of the log, which the log can do without: a failed write is no reason to
+// report.
+void AppendToLog(const std::string& logPath, const std::string& line)
+{
+    const int log = OpenReplacingLink(logPath, O_WRONLY | O_APPEND);
+    if (log >= 0) {
+        const std::string text = line + "\r\n";
+        [[maybe_unused]] const ssize_t written = ::write(log, text.data(), text.size());
+        ::close(log);
+    }
+}
+
+// Why the program ended without a word of its own: the kernel's out-of-memory killer sends
+// SIGKILL.
+std::string KilledBy(int signal)
+{
+    return FormatC("%s was killed by signal %d", kForwardProgramName, signal) +
+           (signal == SIGKILL ? " (the system may have run out of memory)." : ".");
 }
 
 // The lines of the program's log that start with prefix, without it; none when there is no log
@@ -67,13 +90,13 @@ std::vector<std::string> CForwardRun::DataFileNames() const
     return names;
 }
 
-// The data files and the estimate of their accuracy, which a new run makes stale.
+// The data files of every forward type and the estimate of their accuracy, which a new run
+// makes stale.
 std::vector<std::string> CForwardRun::ResultFileNames() const
 {
-    std::vector<std::string> names = DataFileNames();
     if (m_designCount > 0)
-        return names;
-    names.push_back(kErrorFileName);
+        return DataFileNames();
+    std::vector<std::string> names = {m.m_obsDCFileName, m.m_obsIPFileName, m.m_obsIPLFileName, kErrorFileName};
     names.insert(names.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
     return names;
 }
@@ -84,8 +107,12 @@ void CForwardRun::Start()
     // results are still there.
     m_lock.Take();
     CheckForwardInputNames(m);
-    for (const std::string& name : ResultFileNames())
+    std::vector<std::string> written = ResultFileNames();
+    for (const std::string& name : written)
         RemoveIfExists(name);
+    // What a killed run, this program's or the forward program's, left half written.
+    written.push_back(m.m_inpFileName);
+    RemoveLeftTemporaryFiles(written);
     // The results the Data command would show are gone now; a design leaves them.
     if (m_designCount == 0)
         m.m_bForwardDone = false;
@@ -95,32 +122,21 @@ void CForwardRun::Start()
     if (m_accuracyPercent)
         command += " --accuracy " + (*m_accuracyPercent > 0 ? Exact(*m_accuracyPercent) : std::string("off"));
     if (!m_process.Start(command + " " + QuoteArgument(m.m_inpFileName), m_lock.Descriptor()))
-        throw CRefusal(std::string(kForwardProgram) + " not found.", CRefusal::error);
+        throw CRefusal(std::string(kForwardProgramName) + " not found.", CRefusal::error);
 }
 
 void CForwardRun::Cancel(int signal)
 {
     m_process.End(signal, kGraceMs);
     m_cancelled = true;
+    std::error_code ec;
     // The program writes each data file under a temporary name (".obs_dc.dat.AbC123") and
     // renames it when complete; a killed run may leave either.
     const std::vector<std::string> names = ResultFileNames();
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
-        const std::string file = entry.path().filename().string();
-        for (const std::string& name : names) {
-            const bool temporary = file.size() == name.size() + 8 && file.rfind("." + name + ".", 0) == 0;
-            if (file == name || temporary)
-                std::filesystem::remove(entry.path(), ec);
-        }
-    }
-    const int log = OpenReplacingLink(m.m_logFileName, O_WRONLY | O_APPEND);
-    if (log >= 0) {
-        static const char kNote[] = "The run was cancelled by the user.\r\n";
-        // A note the log can do without: a failed write is no reason to report.
-        [[maybe_unused]] const ssize_t written = ::write(log, kNote, sizeof kNote - 1);
-        ::close(log);
-    }
+    for (const std::string& name : names)
+        std::filesystem::remove(name, ec);
+    RemoveLeftTemporaryFiles(names);
+    AppendToLog(m.m_logFileName, "The run was cancelled by the user.");
 }
 
 void CForwardRun::Finish()
@@ -129,6 +145,14 @@ void CForwardRun::Finish()
     if (m_cancelled)
         throw CRefusal(design ? "The survey design was cancelled." : "Forward modelling was cancelled.",
                        CRefusal::news);
+    // Killed, it could say nothing: this says why, in the log too.
+    if (const int signal = m_process.EndSignal()) {
+        RemoveLeftTemporaryFiles(ResultFileNames());
+        const std::string killed = KilledBy(signal);
+        AppendToLog(m.m_logFileName, killed);
+        throw CRefusal((design ? "The survey design failed:\n" : "Error occured during forward modelling.\n") + killed,
+                       CRefusal::error);
+    }
     // A program that failed may still have left data files; they are not its results.
     bool ok = m_process.ExitStatus() == 0;
     for (const std::string& name : DataFileNames())

@@ -25,11 +25,12 @@ public:
     {
     }
 
-    // Locks the folder, removes the old data files, writes the input file and starts
-    // "ferrovan.exe" with it and the lock, its standard output to this. Raises CRefusal or
-    // CFileException when it cannot. Once old data files are gone the results flag is cleared,
-    // whatever the run then does. Another run in the folder or a file name that the input file
-    // cannot hold is refused before anything is removed.
+    // Locks the folder, removes the old data files of every forward type and the temporary files
+    // a killed run left, writes the input file and starts "ferrovan.exe" with it and the lock,
+    // its standard output to this. Raises CRefusal or CFileException when it cannot. Once old
+    // data files are gone the results flag is cleared, whatever the run then does. Another run in
+    // the folder or a file name that the input file cannot hold is refused before anything is
+    // removed.
     void Start();
     // The lines the program printed since the last call, waiting up to timeoutMs for something
     // to happen; false once it has ended.
@@ -42,7 +43,8 @@ public:
     pid_t ProcessGroup() const { return m_process.ProcessGroup(); }
     // How the ended run went. It succeeded when the program exited with 0 and left the data files
     // of the forward type (a design: its protocol and report); then the results flag is set.
-    // Otherwise raises CRefusal with the text for a cancelled or a failed run.
+    // Otherwise raises CRefusal with the text for a cancelled or a failed run; a program killed
+    // by a signal is named with it, in the log too.
     void Finish();
     // Passes each line the program prints to progress until it ends, asking stop about ten times
     // a second for a signal that cancels the run (0 lets it go on).

@@ -20,6 +20,7 @@
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
 #include "platform/Refusal.h"
+#include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
@@ -230,8 +231,16 @@ CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults, CFolder
         const double T = MeanTopographyDepth(m);
         CMesh mesh = DesignedMesh(m, survey, dx, dz);
 
-        if (lock)
+        if (lock) {
             lock->Take();
+            // Under the lock no writer of ours is at work here: what a killed one left goes.
+            std::vector<std::string> written = {
+                CModelData::kMeshFileName, m.m_locFileName, m.m_topoFileName,        m.m_conFileName,
+                m.m_chgFileName,           m.m_inpFileName, m.m_obsDCFileName,       m.m_obsIPFileName,
+                m.m_obsIPLFileName,        kErrorFileName,  kDesignProtocolFileName, kDesignReportFileName};
+            written.insert(written.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
+            RemoveLeftTemporaryFiles(written);
+        }
         if (erasePreviousResults)
             RemovePreviousResults(m);
         survey.file.Write(m.m_locFileName);

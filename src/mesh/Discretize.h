@@ -47,5 +47,6 @@ struct CDiscretized {
 // planned, just before the first file is written. Raises CRefusal or CFileException when a step
 // ended the command; a refusal before the first file leaves the folder as it was, files written
 // before a later one stay. lock, when given, is taken at that point, before any file is erased or
-// written (refused with CRefusal when another run holds the folder), and left held.
+// written (refused with CRefusal when another run holds the folder), and left held; then the
+// temporary files that killed writers of the folder's files left are removed.
 CDiscretized RunDiscretization(CModelData& model, bool erasePreviousResults = false, CFolderLock* lock = nullptr);

@@ -295,6 +295,7 @@ bool CChildProcess::Reap(bool block)
         return false;
     m_ended = true;
     m_status = got == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    m_signal = got == m_pid && WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return true;
 }
 

@@ -62,6 +62,8 @@ public:
 
     // The program's exit code once it has ended; -1 when a signal ended it.
     int ExitStatus() const { return m_status; }
+    // The signal that ended the program, or 0.
+    int EndSignal() const { return m_signal; }
     // The program's process group (its process id); -1 before a start.
     pid_t ProcessGroup() const { return m_pid; }
 
@@ -73,5 +75,6 @@ private:
     int m_out = -1;
     bool m_ended = false;
     int m_status = -1;
+    int m_signal = 0;
     std::string m_partial; // a line not yet ended
 };

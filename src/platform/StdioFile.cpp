@@ -2,13 +2,21 @@
 
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
+#include "platform/Refusal.h"
 
+#include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <iterator>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
+#include <utility>
 
 std::string FollowLink(const std::string& path)
 {
@@ -44,7 +52,95 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
+// Refuses what an in-place write would refuse: a folder, a device or a pipe, whose node the new
+// file would replace, or a file we may not write. Gives the mode of the file replaced, or of a
+// new file.
+mode_t CheckTarget(const std::string& path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode))
+        return NewFileMode();
+    if (S_ISDIR(st.st_mode))
+        throw CFileException(CFileException::accessDenied, path, true, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        throw CFileException(CFileException::notRegular, path, true);
+    if (::access(path.c_str(), W_OK) != 0)
+        throw CFileException::FromErrno(errno, path, true);
+    return st.st_mode & 07777;
+}
+
+// The temporary files being written, for a signal handler: fixed slots that it reads without a
+// lock or an allocation. A slot is free (0), being filled or emptied (1) or holds a path (2).
+struct CTemporarySlot {
+    std::atomic<int> state{0};
+    char path[PATH_MAX];
+};
+CTemporarySlot g_temporaries[32];
+
+// The slot now holding path, or -1 when none was free or the path is too long: the next run
+// clears such a file.
+int HoldTemporary(const std::string& path)
+{
+    if (path.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < int(std::size(g_temporaries)); ++i) {
+        int free = 0;
+        if (g_temporaries[i].state.compare_exchange_strong(free, 1)) {
+            std::memcpy(g_temporaries[i].path, path.c_str(), path.size() + 1);
+            g_temporaries[i].state.store(2);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void LetGoTemporary(int slot)
+{
+    if (slot >= 0)
+        g_temporaries[slot].state.store(0);
+}
+
 } // namespace
+
+void CheckWritable(const std::string& path)
+{
+    CheckTarget(path);
+    const std::string folder = path.find('/') == std::string::npos ? "." : RemoveLastComponent(path);
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        throw CRefusal("Cannot write " + path + ":\nthe folder " + folder + " does not exist.");
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        throw CFileException::FromErrno(errno, path, true);
+}
+
+bool IsTemporaryFileOf(const std::string& name, const std::string& target)
+{
+    if (name.size() != target.size() + 8 || name[0] != '.' || name.compare(1, target.size(), target) != 0 ||
+        name[target.size() + 1] != '.')
+        return false;
+    for (size_t i = target.size() + 2; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
+void RemoveLeftTemporaryFiles(const std::vector<std::string>& targets)
+{
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
+        const std::string name = entry.path().filename().string();
+        for (const std::string& target : targets)
+            if (IsTemporaryFileOf(name, target) && entry.is_regular_file(ec))
+                std::filesystem::remove(entry.path(), ec);
+    }
+}
+
+void RemoveOpenTemporaryFiles() noexcept
+{
+    for (CTemporarySlot& slot : g_temporaries)
+        if (slot.state.load() == 2)
+            ::unlink(slot.path);
+}
 
 CStdioFile::CStdioFile(const std::string& path, unsigned flags) : m_path(path), m_writing((flags & modeWrite) != 0)
 {
@@ -61,20 +157,7 @@ CStdioFile::CStdioFile(const std::string& path, unsigned flags) : m_path(path), 
         return;
     }
 
-    mode_t mode = NewFileMode();
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-        // Refuse what an in-place write would refuse: a folder, or a file we may not write.
-        if (S_ISDIR(st.st_mode))
-            throw CFileException(CFileException::accessDenied, path, true, EISDIR);
-        // The new file would replace the node itself: a device or a pipe is never written over.
-        if (!S_ISREG(st.st_mode))
-            throw CFileException(CFileException::notRegular, path, true);
-        if (::access(path.c_str(), W_OK) != 0)
-            throw CFileException::FromErrno(errno, path, true);
-        mode = st.st_mode & 07777;
-    }
-
+    const mode_t mode = CheckTarget(path);
     std::string folder = RemoveLastComponent(path);
     std::string name = FileNamePart(path);
     m_tempPath = (folder.empty() ? std::string() : folder + "/") + "." + name + ".XXXXXX";
@@ -84,6 +167,7 @@ CStdioFile::CStdioFile(const std::string& path, unsigned flags) : m_path(path), 
         m_tempPath.clear();
         throw CFileException::FromErrno(error, path, true);
     }
+    m_slot = HoldTemporary(m_tempPath);
     ::fchmod(fd, mode);
     m_file = ::fdopen(fd, "wb");
     if (!m_file) {
@@ -112,6 +196,7 @@ void CStdioFile::Discard() noexcept
         ::unlink(m_tempPath.c_str());
         m_tempPath.clear();
     }
+    LetGoTemporary(std::exchange(m_slot, -1));
 }
 
 void CStdioFile::WriteString(const std::string& text)
@@ -170,6 +255,7 @@ void CStdioFile::Close()
         throw CFileException::FromErrno(error, m_path, true);
     }
     m_tempPath.clear();
+    LetGoTemporary(std::exchange(m_slot, -1));
 }
 
 void WriteTextFile(const std::string& path, const std::string& text)

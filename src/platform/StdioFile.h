@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // A text file in the manner of the framework's CStdioFile. Every failure raises CFileException.
 //
@@ -39,6 +40,7 @@ private:
 
     std::string m_path;     // as the caller named it: the file a write replaces, and for messages
     std::string m_tempPath; // writing only
+    int m_slot = -1;        // where a signal handler finds m_tempPath
     std::FILE* m_file = nullptr;
     bool m_writing = false;
 };
@@ -56,3 +58,20 @@ std::string FollowLink(const std::string& path);
 // link in its place is replaced by a new file, as CStdioFile does. The descriptor, or -1 with
 // errno set.
 int OpenReplacingLink(const std::string& path, int flags);
+
+// What a CStdioFile writing path would refuse before it writes, checked without writing: a
+// folder, a device or a pipe, a file or a folder that may not be written (CFileException, as the
+// writer raises it) and a folder that does not exist (CRefusal naming the folder).
+void CheckWritable(const std::string& path);
+
+// Whether name is the temporary file of a CStdioFile writing target in the same folder:
+// "." target "." and six letters or digits.
+bool IsTemporaryFileOf(const std::string& name, const std::string& target);
+
+// Removes the temporary files that writers of these targets left in the current folder when
+// their program was killed; for a folder under a lock that keeps other writers out.
+void RemoveLeftTemporaryFiles(const std::vector<std::string>& targets);
+
+// Removes the temporary files of the writers open in this program at the moment, for a signal
+// that ends it: safe in a signal handler.
+void RemoveOpenTemporaryFiles() noexcept;

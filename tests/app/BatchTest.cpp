@@ -3,6 +3,7 @@
 #include "app/Batch.h"
 #include "platform/FilePath.h"
 #include "platform/Process.h"
+#include "platform/StdioFile.h"
 #include "support/ExampleModel.h"
 #include "support/Program.h"
 #include "support/TempDir.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -20,6 +22,7 @@
 #include <sstream>
 #include <streambuf>
 #include <sys/file.h>
+#include <utility>
 
 namespace {
 
@@ -61,13 +64,18 @@ TEST_F(BatchTest, FilesLandBesideTheModelAndAMeshPathIsTakenFromTheCallersFolder
     WriteBytes("sub/model.txt", CrLf(kNewModel));
     WriteBytes("m.txt", "3\n-20 0 2\n200 50\n220 2\n\n2\n0 40 20\n60 2\n");
     WriteBytes("protocol.txt", "1 4 2 3\n1 0 2 0\n");
+    // What killed writers of the folder's files left goes; the user's files that look alike stay.
+    for (const char* name : {"sub/.model2d.con.Ab12Cd", "sub/.obs_ip.dat.Ab12Cd", "sub/.model.txt.Ab12Cd",
+                             "sub/.model2d.con.Ab12C", ".loc2d.txt.Ab12Cd"})
+        WriteBytes(name, "half");
     ASSERT_EQ(Run({"--mesh", "m.txt", "--protocol", "protocol.txt"}, "sub/model.txt"), 0) << err.str();
     EXPECT_EQ(ReadBytes(dir.File("sub/loc2d.txt")), "#6 10 7 3 2\r\n!protocol\r\n0 30  10 20\r\n0 0  10 10\r\n");
     EXPECT_EQ(Lines(out.str()).at(4), "Created mesh file: " + dir.File("m.txt"));
     EXPECT_EQ(Lines(out.str()).at(5), "smallest cell size: 4 x 2");
     EXPECT_EQ(FileNames(dir.File("sub")),
-              (std::vector<std::string>{"ferrovan.lock", "loc2d.txt", "model.txt", "model2d.con"}));
-    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"m.txt", "protocol.txt", "sub"}));
+              (std::vector<std::string>{".model.txt.Ab12Cd", ".model2d.con.Ab12C", "ferrovan.lock", "loc2d.txt",
+                                        "model.txt", "model2d.con"}));
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{".loc2d.txt.Ab12Cd", "m.txt", "protocol.txt", "sub"}));
 }
 
 TEST_F(BatchTest, HelpListsTheOptionsAndUsageErrorsExitWith2)
@@ -138,6 +146,9 @@ TEST_F(BatchTest, ARefusalIsPrintedAndNothingIsWritten)
         {{"--forward", "--export-r2", "p.dat", "--export-resipy", "r.dat", "--add-modelling-error"},
          "The Res2DInv general array has no error column for the modelling error.\nChoose pyGIMLi or R2, or leave "
          "the modelling error out.\n"},
+        // What the writer would refuse after the run is refused before it.
+        {{"--forward", "--export-pygimli", "no/a.ohm"},
+         "Cannot write " + dir.File("no/a.ohm") + ":\nthe folder " + dir.File("no") + " does not exist.\n"},
     };
     for (const auto& [options, message] : rows) {
         EXPECT_EQ(Run(options), 1) << options[0];
@@ -326,6 +337,38 @@ TEST_F(BatchTest, TheForwardRunReportsItsOutcomeAndDrawsTheDataForBothModels)
     EXPECT_TRUE(FileExists("run-sensitivity.png"));
 }
 
+// Commas separate the noise's parts and numbers take a point, also on a comma-decimal desktop.
+TEST_F(BatchTest, TheNoiseIsReadWithADecimalPointInAnyLanguage)
+{
+    CommaLocale german;
+    TempDir programs;
+    WriteBytes("model.txt", CrLf(kNewModel));
+    SetProgramFolder(programs.Path());
+    std::filesystem::copy_file(VMM_FERROVAN, programs.File("ferrovan"));
+    for (const auto& [typed, read] :
+         {std::pair{"2,5", "noise 2 % + 5 mV at 1 A"}, {"2.5", "noise 2.5 % + 0 mV at 1 A"}}) {
+        EXPECT_EQ(Run({"--forward", "--accuracy", "off", "--export-pygimli", "a.ohm", "--noise", typed}), 0)
+            << err.str();
+        EXPECT_EQ(Lines(out.str()).back(), std::string("99 data, 21 electrodes; ") + read + ", seed 0") << typed;
+    }
+    SetProgramFolder("");
+}
+
+// A run that the system killed is named with its signal, on standard error and in the log.
+TEST_F(BatchTest, AKilledForwardRunIsNamedWithItsSignal)
+{
+    TempDir programs;
+    WriteBytes("model.txt", CrLf(kNewModel));
+    SetProgramFolder(programs.Path());
+    std::filesystem::copy_file(VMM_STANDIN, programs.File("ferrovan"));
+    WriteBytes("standin-script.txt", "ferrovan.log = ordering and analysis\nkill 9\n");
+    EXPECT_EQ(Run({"--forward"}), 1);
+    SetProgramFolder("");
+    const std::string killed = "ferrovan was killed by signal 9 (the system may have run out of memory).";
+    EXPECT_EQ(err.str(), "Error occured during forward modelling.\n" + killed + "\n");
+    EXPECT_EQ(ReadBytes("ferrovan.log"), "ordering and analysis\n" + killed + "\r\n");
+}
+
 // A survey design written as a protocol that the batch mode reads back and forward models.
 TEST_F(BatchTest, ASurveyDesignIsAProtocolForTheNextRun)
 {
@@ -348,6 +391,18 @@ TEST_F(BatchTest, ASurveyDesignIsAProtocolForTheNextRun)
     lines = Lines(ReadBytes("obs_dc.dat"));
     ASSERT_EQ(lines.size(), 7u); // the header and the 6 configurations
     EXPECT_EQ(lines[1].rfind("0 60  20 40 ", 0), 0u);
+
+    // The locations file keeps that the survey was a protocol, but not which: without --protocol
+    // the next run says so before it changes anything, and with --array it goes ahead.
+    const std::string locations = ReadBytes("loc2d.txt");
+    EXPECT_EQ(Run({"--a", "20"}), 1);
+    EXPECT_EQ(err.str(), "Forward modeling has already been done in this folder.\nDo you want to erase previous "
+                         "results?\nYes\nThe last discretization in this folder used a protocol, which the "
+                         "locations file does not name.\nGive it with --protocol FILE, or another survey with "
+                         "--array.\n");
+    EXPECT_EQ(ReadBytes("loc2d.txt"), locations);
+    EXPECT_TRUE(FileExists("obs_dc.dat"));
+    EXPECT_EQ(Run({"--array", "wenner", "--a", "20"}), 0) << err.str();
 }
 
 // The program itself, started without a shell or a display in a folder holding only a model.
@@ -384,6 +439,33 @@ TEST_F(BatchTest, AnInterruptIsPassedOnToTheForwardProgramAndWaitedFor)
     EXPECT_TRUE(::kill(-group, 0) == -1 && errno == ESRCH);
     EXPECT_FALSE(FileExists("obs_dc.dat"));
     EXPECT_EQ(ReadBytes("ferrovan.log"), "The run was cancelled by the user.\r\n");
+}
+
+// Ctrl-C while the discretization writes a large model file: the program ends with the status
+// the signal asks for and without the writer's hidden temporary file.
+TEST_F(BatchTest, AnInterruptedDiscretizationLeavesNoTemporaryFile)
+{
+    WriteBytes("model.txt", CrLf(kNewModel));
+    auto temporary = [this] {
+        const std::vector<std::string> names = FileNames(dir.Path());
+        return std::any_of(names.begin(), names.end(),
+                           [](const std::string& name) { return IsTemporaryFileOf(name, "model2d.con"); });
+    };
+    bool watched = false, seen = false;
+    // The warning about dz comes just before the discretization starts.
+    const ProgramRun run =
+        RunProgram(VMM_PROGRAM, {"--batch", "model.txt", "--mesh", "m2", "--dx", "0.05", "--dz", "0.1"}, true,
+                   [&](pid_t pid, const ProgramRun&) {
+                       if (std::exchange(watched, true))
+                           return;
+                       for (int i = 0; i < 20000 && !(seen = temporary()); ++i)
+                           ::usleep(500);
+                       if (seen)
+                           ::kill(pid, SIGINT);
+                   });
+    ASSERT_TRUE(seen) << run.err;
+    EXPECT_EQ(run.status, 130);
+    EXPECT_FALSE(temporary());
 }
 
 } // namespace

@@ -279,6 +279,10 @@ TEST_F(ForwardCommandTest, ExportWritesTheChosenFormatBesideTheModel)
     exportAs({{IDC_EXPORT_FILE, "obs_dc.dat"}}, true);
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Cannot use \"obs_dc.dat\" as the\noutput filename, since this "
                                                     "file is written beside the\nmodel for forward modelling."});
+    const std::string lost = dir.File("no/p.dat");
+    exportAs({{IDC_EXPORT_FILE, lost.c_str()}}, true);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Cannot write " + lost + ":\nthe folder " + dir.File("no") +
+                                                    " does not exist."});
 }
 
 // Whether another description holds the folder's lock.
@@ -363,6 +367,18 @@ TEST_F(ForwardCommandTest, TheRunShowsItsProgressAndCancelEndsItLeavingNoData)
     EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"ferrovan.inp", "ferrovan.lock", "ferrovan.log",
                                                                "model.txt", "standin-pid.txt", "standin-script.txt"}));
     EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "The run was cancelled by the user.\r\n");
+    EXPECT_FALSE(Doc()->m_bForwardDone);
+}
+
+// A run the system killed is named with its signal, in the box and at the end of the log.
+TEST_F(ForwardCommandTest, AKilledRunIsNamedWithItsSignal)
+{
+    StandIns programs{"ferrovan"};
+    Doc()->m_bDiscretized = true;
+    ForwardModel("ferrovan.log = ordering and analysis\nkill 9\n");
+    const std::string killed = "ferrovan was killed by signal 9 (the system may have run out of memory).";
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Error occured during forward modelling.\n" + killed});
+    EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "ordering and analysis\n" + killed + "\r\n");
     EXPECT_FALSE(Doc()->m_bForwardDone);
 }
 

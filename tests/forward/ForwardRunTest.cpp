@@ -35,7 +35,8 @@ TEST(ForwardInputFile, LinesFollowTheTypeAndTopographyAndReplaceAnOldFile)
     }
 }
 
-// A discretized model in its own current folder, with data files of earlier runs of every kind.
+// A discretized model in its own current folder, with data files of earlier runs of every kind, a
+// temporary file a killed run left and one of the user's that looks alike.
 struct Scene {
     explicit Scene(int fwdType, std::initializer_list<const char*> names = {"ferrovan"}) : programs(names)
     {
@@ -43,6 +44,8 @@ struct Scene {
         m.m_bDiscretized = m.m_bForwardDone = true;
         for (const char* name : kDataFiles)
             WriteBytes(dir.File(name), "old");
+        for (const char* name : {".obs_ipL.dat.Xy12Zw", ".model.txt.Xy12Zw"})
+            WriteBytes(dir.File(name), "half");
     }
 
     // A whole run; what ended it is shown as the commands show it.
@@ -79,38 +82,52 @@ struct Scene {
     CModelData m;
 };
 
-const char* const kFailed = "Error occured during forward modelling.\nLook in the log file for more information.";
+const std::string kFailed = "Error occured during forward modelling.\n";
+const std::string kLookInTheLog = kFailed + "Look in the log file for more information.";
 
-TEST(ForwardRun, JudgedByTheDataFilesOfTheTypeAndOnlyThoseAreRemoved)
+// Every earlier data file goes at the start, whatever the type; a killed program is named with its
+// signal, in the log too, and leaves no temporary file.
+TEST(ForwardRun, JudgedByTheDataFilesOfTheTypeAndEveryOldOneIsRemoved)
 {
+    const std::string killed = "ferrovan was killed by signal ";
     const struct {
         const char* name;
         int fwdType;
         std::string writes; // by the stand-in
-        bool ok;
-        std::string files; // afterwards
+        std::string files;  // afterwards
+        std::string box;    // none when it succeeded
     } rows[] = {
-        {"DC writing DC", 0, "obs_dc.dat\n", true, "obs_dc.dat obs_ip.dat (old) obs_ipL.dat (old) "},
-        {"IP writing DC and IP", 1, "obs_dc.dat\nobs_ip.dat\n", true, "obs_dc.dat obs_ip.dat obs_ipL.dat (old) "},
-        {"IPL writing DC and IPL", 2, "obs_dc.dat\nobs_ipL.dat\n", true, "obs_dc.dat obs_ip.dat (old) obs_ipL.dat "},
-        {"DC writing nothing", 0, "", false, "obs_ip.dat (old) obs_ipL.dat (old) "},
-        {"DC writing DC but exiting 1", 0, "obs_dc.dat\nexit 1\n", false,
-         "obs_dc.dat obs_ip.dat (old) obs_ipL.dat (old) "},
-        {"IPL writing DC and IP", 2, "obs_dc.dat\nobs_ip.dat\n", false, "obs_dc.dat obs_ip.dat "},
+        {"DC writing DC", 0, "obs_dc.dat\n", "obs_dc.dat ", ""},
+        {"IP writing DC and IP", 1, "obs_dc.dat\nobs_ip.dat\n", "obs_dc.dat obs_ip.dat ", ""},
+        {"IPL writing DC and IPL", 2, "obs_dc.dat\nobs_ipL.dat\n", "obs_dc.dat obs_ipL.dat ", ""},
+        {"DC writing nothing", 0, "", "", kLookInTheLog},
+        {"DC writing DC but exiting 1", 0, "obs_dc.dat\nexit 1\n", "obs_dc.dat ", kLookInTheLog},
+        {"IPL writing DC and IP", 2, "obs_dc.dat\nobs_ip.dat\n", "obs_dc.dat obs_ip.dat ", kLookInTheLog},
+        {"IP killed as out of memory", 1, "obs_dc.dat\n.obs_ip.dat.Ab12Cd\nkill 9\n", "obs_dc.dat ",
+         kFailed + killed + "9 (the system may have run out of memory)."},
+        {"DC crashing", 0, ".obs_dc.dat.Ab12Cd\nkill 11\n", "", kFailed + killed + "11."},
     };
     for (const auto& row : rows) {
         Scene s(row.fwdType);
-        s.Writes(row.writes);
-        EXPECT_EQ(s.Run(), row.ok) << row.name;
+        s.Writes("ferrovan.log = ordering and analysis\n" + row.writes);
+        EXPECT_EQ(s.Run(), row.box.empty()) << row.name;
         EXPECT_EQ(s.DataFiles(), row.files) << row.name;
-        if (row.ok)
+        if (row.box.empty())
             EXPECT_TRUE(s.log.Empty()) << row.name;
         else
-            s.ExpectOneBox(kFailed, MB_ICONERROR);
-        EXPECT_EQ(s.m.m_bForwardDone, row.ok) << row.name;
-        // Started once, with the folder's lock, in the model's folder, and waited for.
-        EXPECT_EQ(RecordedRuns(s.dir.Path()), (std::vector<Args>{{"ferrovan.exe", "--lock-fd", "3", "ferrovan.inp"}}))
+            s.ExpectOneBox(row.box, MB_ICONERROR);
+        EXPECT_EQ(s.m.m_bForwardDone, row.box.empty()) << row.name;
+        const bool signalled = row.box.find(killed) != std::string::npos;
+        EXPECT_EQ(ReadBytes(s.dir.File("ferrovan.log")),
+                  "ordering and analysis\n" + (signalled ? row.box.substr(kFailed.size()) + "\r\n" : ""))
             << row.name;
+        std::vector<std::string> hidden = FileNames(s.dir.Path());
+        std::erase_if(hidden, [](const std::string& name) { return name[0] != '.'; });
+        EXPECT_EQ(hidden, std::vector<std::string>{".model.txt.Xy12Zw"}) << row.name;
+        // Started once, with the folder's lock, in the model's folder, and waited for; a killed
+        // stand-in records nothing.
+        const std::vector<Args> started = {{"ferrovan.exe", "--lock-fd", "3", "ferrovan.inp"}};
+        EXPECT_EQ(RecordedRuns(s.dir.Path()), signalled ? std::vector<Args>{} : started) << row.name;
     }
 }
 
@@ -130,8 +147,8 @@ TEST(ForwardRun, WithoutTheProgramTheOldResultsAreGoneAndSoIsTheFlag)
 {
     Scene s(1, {});
     EXPECT_FALSE(s.Run());
-    s.ExpectOneBox("ferrovan.exe not found.", MB_ICONERROR);
-    EXPECT_EQ(s.DataFiles(), "obs_ipL.dat (old) ");
+    s.ExpectOneBox("ferrovan not found.", MB_ICONERROR);
+    EXPECT_EQ(s.DataFiles(), "");
     EXPECT_FALSE(s.m.m_bForwardDone);
 }
 
@@ -145,7 +162,7 @@ TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramS
         EXPECT_NE(s.log.Last().find("ferrovan.inp"), std::string::npos) << s.log.Last();
         EXPECT_EQ(s.log.Boxes().size(), 1u);
         EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")));
-        EXPECT_EQ(s.DataFiles(), "obs_ip.dat (old) obs_ipL.dat (old) ");
+        EXPECT_EQ(s.DataFiles(), "");
         EXPECT_FALSE(s.m.m_bForwardDone);
     }
     // A name with a line break is refused before the old results go.

@@ -62,6 +62,19 @@ TEST(StdioFileTest, TheTargetChangesOnlyAtCloseAndKeepsItsPermissions)
     EXPECT_EQ(Mode(path), 0640u);
     EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"model.txt"});
 
+    // A signal that ends the program takes the temporary file of an open writer with it.
+    {
+        CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
+        const std::vector<std::string> names = FileNames(dir.Path());
+        ASSERT_EQ(names.size(), 2u);
+        EXPECT_TRUE(IsTemporaryFileOf(names[0], "model.txt")) << names[0];
+        RemoveOpenTemporaryFiles();
+        EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"model.txt"});
+        EXPECT_THROW(file.Close(), CFileException);
+    }
+    for (const char* name : {".model.txt.Ab12C", ".model.txt.Ab12C-", "model.txt.Ab12Cd", ".model.txtAAb12Cd"})
+        EXPECT_FALSE(IsTemporaryFileOf(name, "model.txt")) << name;
+
     // A new file gets the usual mode under the umask, not the private one of a temporary file.
     mode_t previous = ::umask(027);
     WriteFile(dir.File("fresh.txt"), {"x\n"});
@@ -142,13 +155,18 @@ TEST(StdioFileTest, AWriteThatFailsPartWayLeavesTheOldFile)
     }
 }
 
-// The message of the error that opening path raises.
-std::string OpenError(const std::string& path, bool writing)
+// The message of the error that opening path raises, or that checking it for a write raises.
+std::string OpenError(const std::string& path, bool writing, bool check = false)
 {
     try {
-        CStdioFile file(path, writing ? CStdioFile::modeCreate | CStdioFile::modeWrite : CStdioFile::modeRead);
+        if (check)
+            CheckWritable(path);
+        else
+            CStdioFile file(path, writing ? CStdioFile::modeCreate | CStdioFile::modeWrite : CStdioFile::modeRead);
     } catch (const CFileException& e) {
         return e.GetErrorMessage();
+    } catch (const std::exception& e) {
+        return e.what();
     }
     return "(opened)";
 }
@@ -161,24 +179,29 @@ TEST(StdioFileTest, FilesThatCannotBeOpenedRaiseTheStandardMessages)
     std::filesystem::create_directory(folder);
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     const std::string notFound = "\nCannot find this file.\nVerify that the correct path and file name are given.";
+    const std::string folderWrite = "Unable to write to " + folder + ", it is read-only or opened by someone else.";
+    const std::string pipeWrite = "Cannot write " + pipe + ":\nit is not a regular file but a device or a named pipe.";
+    // Checked before a write, the same refusals, but a missing folder is named as one.
     const struct {
         const char* name;
         std::string path;
         bool writing;
-        std::string message;
+        std::string message, checked;
     } rows[] = {
-        {"missing file", missing, false, missing + notFound},
-        {"file in a missing folder, read", lost, false, lost + notFound},
-        {"file in a missing folder, write", lost, true, lost + notFound},
-        {"folder, read", folder, false, "Unable to read from " + folder + ", it is opened by someone else."},
-        {"folder, write", folder, true,
-         "Unable to write to " + folder + ", it is read-only or opened by someone else."},
+        {"missing file", missing, false, missing + notFound, ""},
+        {"new file, write", missing, true, "(opened)", "(opened)"},
+        {"file in a missing folder, read", lost, false, lost + notFound, ""},
+        {"file in a missing folder, write", lost, true, lost + notFound,
+         "Cannot write " + lost + ":\nthe folder " + dir.File("nowhere") + " does not exist."},
+        {"folder, read", folder, false, "Unable to read from " + folder + ", it is opened by someone else.", ""},
+        {"folder, write", folder, true, folderWrite, folderWrite},
         // The new file would replace the pipe or device node.
-        {"named pipe, write", pipe, true,
-         "Cannot write " + pipe + ":\nit is not a regular file but a device or a named pipe."},
+        {"named pipe, write", pipe, true, pipeWrite, pipeWrite},
     };
-    for (const auto& row : rows)
+    for (const auto& row : rows) {
         EXPECT_EQ(OpenError(row.path, row.writing), row.message) << row.name;
+        EXPECT_EQ(row.writing ? OpenError(row.path, true, true) : "", row.checked) << row.name;
+    }
     EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"folder", "pipe"}));
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }

@@ -1,8 +1,9 @@
 // Stands in for the external programs. Follows standin-script.txt in its current folder, a step
 // a line: "> TEXT" prints TEXT on standard output, "sleep MS" waits, "pid" writes its process id
-// to standin-pid.txt, "exit N" sets its exit status, "NAME = TEXT" writes TEXT into the file NAME,
-// and any other line names a file to create.
+// to standin-pid.txt, "exit N" sets its exit status, "kill N" sends it signal N, "NAME = TEXT"
+// writes TEXT into the file NAME, and any other line names a file to create.
 // Then it appends its arguments, one a line and then "--", to standin-args.txt, and exits.
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -24,6 +25,8 @@ int main(int argc, char** argv)
             std::ofstream("standin-pid.txt") << ::getpid();
         else if (step.rfind("exit ", 0) == 0)
             status = std::stoi(step.substr(5));
+        else if (step.rfind("kill ", 0) == 0)
+            ::raise(std::stoi(step.substr(5)));
         else if (const size_t is = step.find(" = "); is != std::string::npos)
             std::ofstream(step.substr(0, is)) << step.substr(is + 3) << "\n";
         else if (!step.empty())
