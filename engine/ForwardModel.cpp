@@ -163,9 +163,11 @@ struct CTask {
 // What a run holds at its peak: the grid, the pattern, the operators and the potentials, and
 // per worker a factor, CHOLMOD's workspace and the dense electrode block.
 // What each worker thread maps besides its factor: the BLAS library's buffer, which OpenBLAS
-// allocates for every thread that calls it (128 MB and a page, mostly never touched), and the
-// thread's stack. It counts against the address space, not the memory.
-constexpr double kThreadBytes = 134221824.0 + 8.0 * 1024 * 1024;
+// allocates for every thread that calls it (128 MB and a page, mostly never touched), the
+// thread's stack, and the malloc arena glibc reserves for a thread that allocates (64 MB; the
+// BLAS library's own idle thread may take one at any time, so the first worker counts it too).
+// It counts against the address space, not the memory.
+constexpr double kThreadBytes = 134221824.0 + 8.0 * 1024 * 1024 + 64.0 * 1024 * 1024;
 
 // What each datum holds at the run's peak, when the data files are written: its survey record
 // (56 bytes), V/I, rho_a and eta_a of each model, and one data file's record (48) and line of text
