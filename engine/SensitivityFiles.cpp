@@ -192,8 +192,8 @@ void CheckSensitivityFileNames(const CForwardJob& job, const std::string& inputF
             continue;
         for (const auto& [other, role] : taken)
             if (!other.empty() && (AbsolutePath(*name) == AbsolutePath(other) || IsSameFile(*name, other)))
-                throw CEngineError(FormatC("The %s %s is also %s: give it a name of its own.", what, name->c_str(),
-                                           role.c_str()));
+                throw CEngineError(
+                    FormatC("The %s %s is also %s: give it a name of its own.", what, name->c_str(), role.c_str()));
         taken.emplace_back(*name, std::string("the ") + what);
     }
 }

@@ -38,8 +38,8 @@ CTerms TermsOf(const CConfiguration& c, int electrodes)
     CTerms t;
     const int current[] = {c.a, c.b}, potential[] = {c.m, c.n};
     for (const CPairTerm& term : PairTerms(c.b < 0, c.n < 0)) {
-        t.pair[t.count] =
-            static_cast<uint32_t>(CPolePoleSensitivities::Pair(current[term.current], potential[term.potential], electrodes));
+        t.pair[t.count] = static_cast<uint32_t>(
+            CPolePoleSensitivities::Pair(current[term.current], potential[term.potential], electrodes));
         t.sign[t.count++] = term.sign;
     }
     return t;
@@ -67,7 +67,8 @@ std::vector<int> ParameterBlocks(const CForwardInput& in, const CForwardJob::CDe
             if (z < d.z1 || z > d.z2)
                 continue;
             const int layer = static_cast<int>(std::upper_bound(layers.begin(), layers.end(), z - mesh.zNodes[air]) -
-                                               layers.begin()) - 1;
+                                               layers.begin()) -
+                              1;
             block[static_cast<size_t>(k) * mesh.nx + i] = layer * columns + column;
         }
     }
@@ -105,8 +106,7 @@ Eigen::VectorXd InverseDiagonal(Eigen::MatrixXd normal, double lambda)
     const Eigen::LLT<Eigen::MatrixXd> llt(normal);
     if (llt.info() != Eigen::Success)
         throw CEngineError("The resolution of the survey design could not be computed.");
-    const Eigen::MatrixXd inverseL =
-        llt.matrixL().solve(Eigen::MatrixXd::Identity(normal.rows(), normal.cols()));
+    const Eigen::MatrixXd inverseL = llt.matrixL().solve(Eigen::MatrixXd::Identity(normal.rows(), normal.cols()));
     return inverseL.colwise().squaredNorm().transpose();
 }
 
@@ -165,8 +165,7 @@ std::string Protocol(const std::vector<CConfiguration>& set, const std::vector<i
 {
     CProtocolFile protocol;
     for (const CConfiguration& c : set)
-        protocol.data.push_back(
-            {number[c.a], c.b < 0 ? 0 : number[c.b], number[c.m], c.n < 0 ? 0 : number[c.n], 0});
+        protocol.data.push_back({number[c.a], c.b < 0 ? 0 : number[c.b], number[c.m], c.n < 0 ? 0 : number[c.n], 0});
     // In the order a crew takes them: by current electrodes, then potential ones.
     std::sort(protocol.data.begin(), protocol.data.end(), [](const CProtocolDatum& l, const CProtocolDatum& r) {
         return std::tie(l.a, l.b, l.m, l.n) < std::tie(r.a, r.b, r.m, r.n);
@@ -367,8 +366,9 @@ std::string DesignSurvey(const CForwardInput& in, const CForwardJob& job, CRunLo
         double v = 0;
         return !problem.Row(c, v);
     });
-    const std::string source = in.survey.fromProtocol ? std::string("of the protocol")
-                                                      : FormatC("of the comprehensive set of %i electrodes", electrodes);
+    const std::string source = in.survey.fromProtocol
+                                   ? std::string("of the protocol")
+                                   : FormatC("of the comprehensive set of %i electrodes", electrodes);
     if (d.count > static_cast<int>(candidates.size()))
         throw CEngineError(FormatC("The survey design asks for %i configurations, but there are only %zu candidates "
                                    "%s.",
@@ -393,8 +393,8 @@ std::string DesignSurvey(const CForwardInput& in, const CForwardJob& job, CRunLo
     std::string report = FormatC("Survey design by resolution (compare-R): %zu of the %zu candidates %s, "
                                  "%g apart from x = %g.\n",
                                  chosen.size(), candidates.size(), source.c_str(), d.spacing, d.x1);
-    report += FormatC("Section x %g to %g, z %g to %g: %i blocks; damping %.4g.\n", d.x1, d.x2, d.z1, d.z2, blocks,
-                      lambda);
+    report +=
+        FormatC("Section x %g to %g, z %g to %g: %i blocks; damping %.4g.\n", d.x1, d.x2, d.z1, d.z2, blocks, lambda);
     report += "Average relative resolution (R_jj of the set over R_jj of all candidates, per block):\n";
     auto line = [&](const char* name, const std::vector<CConfiguration>& set) {
         const double average = AverageRelativeResolution(ResolutionDiagonal(problem, set, lambda), comprehensive);

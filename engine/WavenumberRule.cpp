@@ -57,7 +57,8 @@ CWavenumberRule CWavenumberRule::CheckAdditions() const
     const int below = static_cast<int>(std::ceil(std::log(4.0) / (step / 2)));
     const int above = static_cast<int>(std::ceil(std::log(2.0) / (step / 2)));
     const int count = static_cast<int>(k.size());
-    const CWavenumberRule check = Trapezoidal(std::log(k[0]) - below * step / 2, step / 2, below + 2 * count - 1 + above);
+    const CWavenumberRule check =
+        Trapezoidal(std::log(k[0]) - below * step / 2, step / 2, below + 2 * count - 1 + above);
     CWavenumberRule additions;
     additions.step = check.step;
     for (int j = 0; j < static_cast<int>(check.k.size()); ++j) {

@@ -193,7 +193,8 @@ CVerdict CheckExportSettings(const CExportSettings& s)
         return v.Refuse("Phase factor should be greater than 0.", &s.phaseFactor);
     // Beyond these the noise or the phase overflows what the files can hold, and means nothing.
     if (n.relativePercent > kMaxRelativeNoisePercent)
-        return v.Refuse(FormatC("Relative noise should be at most %g %%.", kMaxRelativeNoisePercent), &n.relativePercent);
+        return v.Refuse(FormatC("Relative noise should be at most %g %%.", kMaxRelativeNoisePercent),
+                        &n.relativePercent);
     if (n.floorMillivolts > kMaxNoiseFloorMillivolts)
         return v.Refuse(FormatC("Noise floor should be at most %g mV.", kMaxNoiseFloorMillivolts), &n.floorMillivolts);
     if (n.ipMillivoltsPerVolt > kMaxIpNoise)
