@@ -25,9 +25,13 @@ int main(int argc, char** argv)
             std::ofstream("standin-pid.txt") << ::getpid();
         else if (step.rfind("exit ", 0) == 0)
             status = std::stoi(step.substr(5));
-        else if (step.rfind("kill ", 0) == 0)
-            ::raise(std::stoi(step.substr(5)));
-        else if (const size_t is = step.find(" = "); is != std::string::npos)
+        else if (step.rfind("kill ", 0) == 0) {
+            // The default action, not a sanitizer's handler, which would end the program with
+            // its own abort instead.
+            const int signal = std::stoi(step.substr(5));
+            std::signal(signal, SIG_DFL);
+            ::raise(signal);
+        } else if (const size_t is = step.find(" = "); is != std::string::npos)
             std::ofstream(step.substr(0, is)) << step.substr(is + 3) << "\n";
         else if (!step.empty())
             std::ofstream(step) << "written by the stand-in\n";
