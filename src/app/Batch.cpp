@@ -289,66 +289,62 @@ extern "C" void NoteStopSignal(int signal)
     g_stopSignal = signal;
 }
 
-// While it lives, SIGINT and SIGTERM are noted instead of ending this program at once: the
-// forward program runs in a process group of its own, which a Ctrl-C on the terminal misses,
-// so the run passes them on to it and waits for it.
-class CStopSignals {
-public:
-    CStopSignals()
-    {
-        g_stopSignal = 0;
-        struct sigaction action = {};
-        action.sa_handler = NoteStopSignal;
-        sigemptyset(&action.sa_mask);
-        for (size_t i = 0; i < 2; ++i)
-            sigaction(kSignals[i], &action, &m_previous[i]);
-    }
-    ~CStopSignals()
-    {
-        for (size_t i = 0; i < 2; ++i)
-            sigaction(kSignals[i], &m_previous[i], nullptr);
-    }
-    CStopSignals(const CStopSignals&) = delete;
-    CStopSignals& operator=(const CStopSignals&) = delete;
-
-    // The signal noted, or 0.
-    static int Noted() { return g_stopSignal; }
-
-private:
-    static constexpr int kSignals[2] = {SIGINT, SIGTERM};
-    struct sigaction m_previous[2];
-};
-
 extern "C" void EndOnStopSignal(int signal)
 {
     RemoveOpenTemporaryFiles();
     ::_exit(128 + signal);
 }
 
+// While it lives, SIGINT and SIGTERM go to the handler; the earlier handlers come back after.
+class CStopSignalHandler {
+public:
+    CStopSignalHandler(void (*handler)(int), bool blockOthers)
+    {
+        struct sigaction action = {};
+        action.sa_handler = handler;
+        if (blockOthers)
+            sigfillset(&action.sa_mask);
+        else
+            sigemptyset(&action.sa_mask);
+        for (size_t i = 0; i < 2; ++i)
+            sigaction(kSignals[i], &action, &m_previous[i]);
+    }
+    ~CStopSignalHandler()
+    {
+        for (size_t i = 0; i < 2; ++i)
+            sigaction(kSignals[i], &m_previous[i], nullptr);
+    }
+    CStopSignalHandler(const CStopSignalHandler&) = delete;
+    CStopSignalHandler& operator=(const CStopSignalHandler&) = delete;
+
+private:
+    static constexpr int kSignals[2] = {SIGINT, SIGTERM};
+    struct sigaction m_previous[2];
+};
+
+// While it lives, SIGINT and SIGTERM are noted instead of ending this program at once: the
+// forward program runs in a process group of its own, which a Ctrl-C on the terminal misses,
+// so the run passes them on to it and waits for it.
+class CStopSignals {
+public:
+    CStopSignals() : m_handler((g_stopSignal = 0, NoteStopSignal), false) {}
+
+    // The signal noted, or 0.
+    static int Noted() { return g_stopSignal; }
+
+private:
+    CStopSignalHandler m_handler;
+};
+
 // While it lives, SIGINT and SIGTERM end this program at once, as they would, but without the
 // hidden temporary files of the writers open at that moment (a model file of 22 MB has one as
 // large). CStopSignals takes over during a forward run.
 class CEndOnStopSignals {
 public:
-    CEndOnStopSignals()
-    {
-        struct sigaction action = {};
-        action.sa_handler = EndOnStopSignal;
-        sigfillset(&action.sa_mask);
-        for (size_t i = 0; i < 2; ++i)
-            sigaction(kSignals[i], &action, &m_previous[i]);
-    }
-    ~CEndOnStopSignals()
-    {
-        for (size_t i = 0; i < 2; ++i)
-            sigaction(kSignals[i], &m_previous[i], nullptr);
-    }
-    CEndOnStopSignals(const CEndOnStopSignals&) = delete;
-    CEndOnStopSignals& operator=(const CEndOnStopSignals&) = delete;
+    CEndOnStopSignals() : m_handler(EndOnStopSignal, true) {}
 
 private:
-    static constexpr int kSignals[2] = {SIGINT, SIGTERM};
-    struct sigaction m_previous[2];
+    CStopSignalHandler m_handler;
 };
 
 // Draws the viewers' pictures of the files just written, in a graphical application made for
