@@ -17,13 +17,13 @@ void TransformedRowsPlain(const float* const f[4], const double l[16], const flo
     }
 }
 
-void RowDotsPlain(const float* const a[8], const float* const b[8], int n, double out[8])
+void SharedRowDotsPlain(const float* b, const float* const a[8], int count, int n, double out[8])
 {
-    for (int j = 0; j < 8; ++j) {
+    for (int j = 0; j < count; ++j) {
         float lanes[8] = {};
         for (int i = 0; i < n; i += 8)
             for (int l = 0; l < 8; ++l)
-                lanes[l] += a[j][i + l] * b[j][i + l];
+                lanes[l] += a[j][i + l] * b[i + l];
         out[j] = 0;
         for (float lane : lanes)
             out[j] += lane;
@@ -70,24 +70,23 @@ __attribute__((target("avx2,fma"))) void TransformedRowsAvx(const float* const f
     }
 }
 
-__attribute__((target("avx2,fma"))) void RowDotsAvx(const float* const a[8], const float* const b[8], int n,
-                                                    double out[8])
+// Count chains of products side by side, none waiting for its own last sum, sharing each load of b.
+template <int count>
+__attribute__((target("avx2,fma"))) void SharedRowDotsAvx(const float* b, const float* const a[8], int n, double out[8])
 {
-    // Eight chains of products side by side, so that none waits for its own last sum.
-    __m256 sum[8];
-    for (int j = 0; j < 8; ++j)
+    __m256 sum[count];
+    for (int j = 0; j < count; ++j)
         sum[j] = _mm256_setzero_ps();
-    for (int i = 0; i < n; i += 8)
-        for (int j = 0; j < 8; ++j)
-            sum[j] = _mm256_fmadd_ps(_mm256_loadu_ps(a[j] + i), _mm256_loadu_ps(b[j] + i), sum[j]);
-    // The eight sums' lanes added across, in one register.
-    const __m256 s01 = _mm256_hadd_ps(sum[0], sum[1]), s23 = _mm256_hadd_ps(sum[2], sum[3]);
-    const __m256 s45 = _mm256_hadd_ps(sum[4], sum[5]), s67 = _mm256_hadd_ps(sum[6], sum[7]);
-    const __m256 s0123 = _mm256_hadd_ps(s01, s23), s4567 = _mm256_hadd_ps(s45, s67);
-    const __m256 total =
-        _mm256_add_ps(_mm256_permute2f128_ps(s0123, s4567, 0x20), _mm256_permute2f128_ps(s0123, s4567, 0x31));
-    _mm256_storeu_pd(out, _mm256_cvtps_pd(_mm256_castps256_ps128(total)));
-    _mm256_storeu_pd(out + 4, _mm256_cvtps_pd(_mm256_extractf128_ps(total, 1)));
+    for (int i = 0; i < n; i += 8) {
+        const __m256 bi = _mm256_loadu_ps(b + i);
+        for (int j = 0; j < count; ++j)
+            sum[j] = _mm256_fmadd_ps(_mm256_loadu_ps(a[j] + i), bi, sum[j]);
+    }
+    for (int j = 0; j < count; ++j) {
+        const __m128 half = _mm_add_ps(_mm256_castps256_ps128(sum[j]), _mm256_extractf128_ps(sum[j], 1));
+        const __m128 pair = _mm_add_ps(half, _mm_movehl_ps(half, half));
+        out[j] = _mm_cvtss_f32(_mm_add_ss(pair, _mm_shuffle_ps(pair, pair, 1)));
+    }
 }
 
 const bool kAvx = [] {
@@ -106,10 +105,36 @@ void TransformedRows(const float* const f[4], const double l[16], const float sc
         TransformedRowsPlain(f, l, scale, count, out, stride);
 }
 
-void RowDots(const float* const a[8], const float* const b[8], int n, double out[8])
+void SharedRowDots(const float* b, const float* const a[8], int count, int n, double out[8])
 {
-    if (kAvx)
-        RowDotsAvx(a, b, n, out);
-    else
-        RowDotsPlain(a, b, n, out);
+    if (!kAvx) {
+        SharedRowDotsPlain(b, a, count, n, out);
+        return;
+    }
+    switch (count) {
+    case 1:
+        SharedRowDotsAvx<1>(b, a, n, out);
+        break;
+    case 2:
+        SharedRowDotsAvx<2>(b, a, n, out);
+        break;
+    case 3:
+        SharedRowDotsAvx<3>(b, a, n, out);
+        break;
+    case 4:
+        SharedRowDotsAvx<4>(b, a, n, out);
+        break;
+    case 5:
+        SharedRowDotsAvx<5>(b, a, n, out);
+        break;
+    case 6:
+        SharedRowDotsAvx<6>(b, a, n, out);
+        break;
+    case 7:
+        SharedRowDotsAvx<7>(b, a, n, out);
+        break;
+    default:
+        SharedRowDotsAvx<8>(b, a, n, out);
+        break;
+    }
 }

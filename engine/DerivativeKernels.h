@@ -8,6 +8,6 @@
 void TransformedRows(const float* const f[4], const double l[16], const float scale[4], int count, float* out,
                      int stride);
 
-// The dot products of eight pairs of float rows of length n (a multiple of 8), summed in float
-// lanes: out[j] = a[j] . b[j].
-void RowDots(const float* const a[8], const float* const b[8], int n, double out[8]);
+// The dot products of one float row b with count (1 to 8) rows a[j], all of length n (a multiple
+// of 8), summed in float lanes: out[j] = a[j] . b. b is read once for all of them.
+void SharedRowDots(const float* b, const float* const a[8], int count, int n, double out[8]);

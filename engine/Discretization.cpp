@@ -9,6 +9,7 @@
 #include <cassert>
 #include <cmath>
 #include <numeric>
+#include <stdexcept>
 
 namespace {
 
@@ -540,42 +541,39 @@ void CDiscretization::Values(const COperator& op, double k, std::vector<double>&
     }
 }
 
-Eigen::MatrixXf CDiscretization::CombinationFields(const Eigen::MatrixXd& fields, const CDerivativeData& d,
-                                                   double weight, std::vector<Eigen::MatrixXd>& neighbourhoods) const
+void CDiscretization::CombinationFields(const Eigen::MatrixXd& fields, bool combined, const CDerivativeData& d,
+                                        double weight, std::vector<Eigen::MatrixXd>& neighbourhoods,
+                                        Eigen::MatrixXf& out) const
 {
     const int combinations = static_cast<int>(d.combinations.size()), n = static_cast<int>(fields.cols());
-    auto combine = [&](const double* f, int c) {
-        double sum = 0;
-        for (const auto& [electrode, coefficient] : d.combinations[c])
-            sum += coefficient * f[electrode];
-        return sum;
-    };
-    // Poles and dipoles alike as two terms, the second of a pole zero: one loop without branches.
+    // Every combination is a pole or a dipole: two terms, the second of a pole zero.
     std::vector<int> first(combinations), second(combinations);
-    std::vector<double> firstCoefficient(combinations), secondCoefficient(combinations, 0.0);
-    bool twoTerms = true;
+    std::vector<double> firstCoefficient(combinations, 1.0), secondCoefficient(combinations, 0.0);
     for (int c = 0; c < combinations; ++c) {
         const CCombination& terms = d.combinations[c];
-        twoTerms = twoTerms && !terms.empty() && terms.size() <= 2;
-        if (terms.empty())
+        if (terms.empty() || terms.size() > 2)
+            throw std::logic_error("a combination is a pole or a dipole");
+        first[c] = second[c] = combined ? c : terms[0].first;
+        if (combined)
             continue;
-        first[c] = second[c] = terms[0].first;
         firstCoefficient[c] = terms[0].second;
         if (terms.size() > 1) {
             second[c] = terms[1].first;
             secondCoefficient[c] = terms[1].second;
         }
     }
-    Eigen::MatrixXf result(combinations, n);
-    for (int u = 0; u < n; ++u) {
-        const double* f = fields.col(u).data();
-        float* r = result.col(u).data();
-        if (twoTerms)
-            for (int c = 0; c < combinations; ++c)
-                r[c] = static_cast<float>(firstCoefficient[c] * f[first[c]] + secondCoefficient[c] * f[second[c]]);
-        else
+    auto combine = [&](const double* f, int c) {
+        return firstCoefficient[c] * f[first[c]] + secondCoefficient[c] * f[second[c]];
+    };
+    if (combined) {
+        out = fields.cast<float>();
+    } else {
+        for (int u = 0; u < n; ++u) {
+            const double* f = fields.col(u).data();
+            float* r = out.col(u).data();
             for (int c = 0; c < combinations; ++c)
                 r[c] = static_cast<float>(combine(f, c));
+        }
     }
     neighbourhoods.resize(Electrodes());
     for (int e = 0; e < Electrodes(); ++e) {
@@ -587,12 +585,11 @@ Eigen::MatrixXf CDiscretization::CombinationFields(const Eigen::MatrixXd& fields
             for (int c = 0; c < combinations; ++c)
                 sums(c, static_cast<int>(h)) += weight * combine(fields.col(hood[h]).data(), c);
     }
-    return result;
 }
 
 void CDiscretization::AddDerivatives(const std::vector<double>& k, const std::vector<double>& w,
                                      const std::vector<Eigen::MatrixXf>& fields, const CDerivativeData& d, int part,
-                                     int parts, std::vector<double>& out) const
+                                     int parts, std::vector<float>& out) const
 {
     const int combinations = static_cast<int>(d.combinations.size()), wavenumbers = static_cast<int>(k.size());
     const size_t data = d.data.size();
@@ -621,6 +618,17 @@ void CDiscretization::AddDerivatives(const std::vector<double>& k, const std::ve
     for (size_t j = 0; j < m_grid.elements.size(); ++j)
         if (mine(m_grid.elements[j].meshCell))
             elements[next[m_grid.elements[j].meshCell]++] = static_cast<int>(j);
+    // The data in groups of at most eight with the same current combination, whose row each
+    // group reads once; ordered by their potential combinations too, so that neighbouring groups
+    // read the same rows.
+    std::vector<int> order(data);
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](int i, int j) { return d.data[i] < d.data[j]; });
+    std::vector<int> groupStarts;
+    for (size_t i = 0; i < data; ++i)
+        if (i == 0 || d.data[order[i]].first != d.data[order[i - 1]].first || i - groupStarts.back() == 8)
+            groupStarts.push_back(static_cast<int>(i));
+    groupStarts.push_back(static_cast<int>(data));
     std::vector<int> terms(m_robin.size());
     std::iota(terms.begin(), terms.end(), 0);
     std::sort(terms.begin(), terms.end(), [&](int a, int b) { return m_robin[a].element < m_robin[b].element; });
@@ -709,25 +717,24 @@ void CDiscretization::AddDerivatives(const std::vector<double>& k, const std::ve
             currentRows = applied.data();
             currentRow = column;
         }
-        double* row = out.data() + static_cast<size_t>(cell) * data;
-        for (size_t i = 0; i < data; i += 8) {
-            const float *a[8], *b[8];
-            for (size_t l = 0; l < 8; ++l) {
-                const size_t datum = std::min(i + l, data - 1);
-                a[l] = transformed.data() + static_cast<size_t>(d.data[datum].second) * stride;
-                b[l] = currentRows + static_cast<size_t>(currentRow[d.data[datum].first]) * stride;
-            }
+        float* row = out.data() + static_cast<size_t>(cell) * data;
+        for (size_t g = 0; g + 1 < groupStarts.size(); ++g) {
+            const int first = groupStarts[g], count = groupStarts[g + 1] - first;
+            const float* b = currentRows + static_cast<size_t>(currentRow[d.data[order[first]].first]) * stride;
+            const float* a[8];
+            for (int l = 0; l < count; ++l)
+                a[l] = transformed.data() + static_cast<size_t>(d.data[order[first + l]].second) * stride;
             double dots[8];
-            RowDots(a, b, stride, dots);
-            for (size_t l = 0; l < 8 && i + l < data; ++l)
-                row[i + l] -= dots[l];
+            SharedRowDots(b, a, count, stride, dots);
+            for (int l = 0; l < count; ++l)
+                row[order[first + l]] -= static_cast<float>(dots[l]);
         }
     }
 }
 
 void CDiscretization::AddWeightDerivatives(const std::vector<double>& elementConductivity,
                                            const std::vector<Eigen::MatrixXd>& neighbourhoods, const CDerivativeData& d,
-                                           std::vector<double>& out) const
+                                           std::vector<float>& out) const
 {
     // By central differences: the weights are rational in the conductivities.
     const size_t data = d.data.size();
@@ -752,11 +759,11 @@ void CDiscretization::AddWeightDerivatives(const std::vector<double>& elementCon
             Eigen::VectorXd change = Eigen::VectorXd::Zero(static_cast<int>(d.combinations.size()));
             for (size_t h = 0; h < up.size(); ++h)
                 change += (up[h] - down[h]) / (2 * kStep * original) * neighbourhoods[e].col(static_cast<int>(h));
-            double* cell = out.data() + static_cast<size_t>(m_grid.elements[j].meshCell) * data;
+            float* cell = out.data() + static_cast<size_t>(m_grid.elements[j].meshCell) * data;
             for (const auto& [use, coefficient] : uses[e]) {
                 const size_t i = use / 2;
                 const int other = use % 2 == 0 ? d.data[i].second : d.data[i].first;
-                cell[i] += coefficient * change[other];
+                cell[i] += static_cast<float>(coefficient * change[other]);
             }
         }
     }

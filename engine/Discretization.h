@@ -65,20 +65,20 @@ public:
     // transposed: a row per electrode, a column per unknown.
     void UndoCongruence(const COperator& op, Eigen::MatrixXd& fields) const;
 
-    // For the sensitivities: sums of electrodes' unit currents, (electrode, coefficient), and per
+    // For the sensitivities: a pole or a dipole of unit currents, (electrode, coefficient), and per
     // datum the index of its current and of its potential combination.
     using CCombination = std::vector<std::pair<int, double>>;
     struct CDerivativeData {
         std::vector<CCombination> combinations;
         std::vector<std::pair<int, int>> data;
     };
-    // The fields of every combination of d at one wavenumber, as floats, a column per unknown,
-    // from the electrodes' fields (a row per electrode, a column per unknown, on the operator
-    // without the congruence). Adds weight times them on each electrode's neighbourhood to
-    // neighbourhoods[electrode] (combinations x the neighbourhood's unknowns), in double, for
-    // AddWeightDerivatives.
-    Eigen::MatrixXf CombinationFields(const Eigen::MatrixXd& fields, const CDerivativeData& d, double weight,
-                                      std::vector<Eigen::MatrixXd>& neighbourhoods) const;
+    // The fields of every combination of d at one wavenumber, as floats, into out (a row per
+    // combination, a column per unknown, sized by the caller), from fields on the operator without
+    // the congruence: the electrodes' (a row per electrode) or, when combined, the combinations'
+    // own. Adds weight times them on each electrode's neighbourhood to neighbourhoods[electrode]
+    // (combinations x the neighbourhood's unknowns), in double, for AddWeightDerivatives.
+    void CombinationFields(const Eigen::MatrixXd& fields, bool combined, const CDerivativeData& d, double weight,
+                           std::vector<Eigen::MatrixXd>& neighbourhoods, Eigen::MatrixXf& out) const;
     // Adds the derivative of every datum's potential with respect to the conductivity of each
     // element, summed over the wavenumbers k with weights w and over the elements of each mesh
     // cell, to out[cell * data + datum], for part of parts of the cells: threads given different
@@ -86,12 +86,12 @@ public:
     // conductivity.
     void AddDerivatives(const std::vector<double>& k, const std::vector<double>& w,
                         const std::vector<Eigen::MatrixXf>& fields, const CDerivativeData& d, int part, int parts,
-                        std::vector<double>& out) const;
+                        std::vector<float>& out) const;
     // Adds what comes through the electrodes' weights, which follow the conductivity, from the
     // neighbourhoods' sums of CombinationFields over the wavenumbers.
     void AddWeightDerivatives(const std::vector<double>& elementConductivity,
                               const std::vector<Eigen::MatrixXd>& neighbourhoods, const CDerivativeData& d,
-                              std::vector<double>& out) const;
+                              std::vector<float>& out) const;
 
 private:
     struct CRobinTerm {

@@ -3,6 +3,7 @@
 #include "engine/Discretization.h"
 #include "engine/EngineError.h"
 #include "engine/Grid.h"
+#include "engine/MachineMemory.h"
 #include "engine/RunLog.h"
 #include "engine/SchurSolver.h"
 #include "engine/WavenumberRule.h"
@@ -353,7 +354,8 @@ CPairSpan PairSpan(const CGrid& grid, const std::vector<std::pair<int, int>>& pa
 // Wavenumbers for the distances between the electrodes of the pairs, down to the spreading
 // length for pole receivers; warns when the nearest electrodes have fewer than three cells
 // between them, unless the run estimates its error, which then says what the data's is.
-CWavenumberRule ChooseWavenumbers(const CPairSpan& span, double spreading, bool warn, CRunLog& log)
+CWavenumberRule ChooseWavenumbers(const CPairSpan& span, double spreading, bool warn, CRunLog& log,
+                                  double step = CWavenumberRule::kDataStep)
 {
     const double rLo = span.rLo, rHi = std::max(span.rHi, spreading);
     if (warn && rLo < 2.99 * span.cell) {
@@ -362,7 +364,7 @@ CWavenumberRule ChooseWavenumbers(const CPairSpan& span, double spreading, bool 
                             "electrodes, expect errors of a percent or more in the data nearest the sources.",
                             cells.c_str(), cells == "1" ? "" : "s"));
     }
-    const CWavenumberRule rule = CWavenumberRule::Design(rLo, rHi);
+    const CWavenumberRule rule = CWavenumberRule::Design(rLo, rHi, step);
     log.Info(FormatC("Wavenumbers: %zu, trapezoidal in ln k with step %g for electrode distances %g to %g, "
                      "logarithmic below the smallest; largest error of sum w K0(k r) against 1/(2r) there: %.1e",
                      rule.k.size(), rule.step, rLo, rHi, rule.MaxError(rLo, rHi)));
@@ -734,7 +736,8 @@ CDiscretization::CDerivativeData DerivativeData(const CSurvey& survey, const CGr
 // every pair of the survey's electrodes as pole-pole data.
 struct CDerivativeSums {
     int data = 0, cells = 0;
-    std::vector<double> values, voltage, magnitude;
+    std::vector<float> values;
+    std::vector<double> voltage, magnitude;
     size_t wavenumbers = 0;
 };
 
@@ -763,8 +766,8 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
     } else {
         d = DerivativeData(in.survey, grid);
     }
-    const CWavenumberRule rule =
-        ChooseWavenumbers(PairSpan(grid, pairs), run.poleReceivers ? run.spreading : 0, false, log);
+    const CWavenumberRule rule = ChooseWavenumbers(PairSpan(grid, pairs), run.poleReceivers ? run.spreading : 0, false,
+                                                   log, CWavenumberRule::kSensitivityStep);
     const CDiscretization discretization(grid);
     std::vector<double> perElement(grid.elements.size());
     for (size_t e = 0; e < perElement.size(); ++e)
@@ -783,7 +786,7 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
     // The fields of every combination at every wavenumber are held (as floats) while the cells
     // are swept once; where the budget cannot hold them all, they come in batches of
     // wavenumbers, each batch a sweep. A worker holds a factor and its electrodes' fields.
-    const double tableBytes = 8.0 * result.cells * result.data;
+    const double tableBytes = 4.0 * result.cells * result.data;
     const double fieldBytes = 4.0 * n * d.combinations.size();
     const double shared = tableBytes + 8.0 * 3 * discretization.RowIndices().size() + solver.AnalysisBytes() +
                           90.0 * grid.elements.size();
@@ -808,7 +811,18 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
         log.Info(FormatC("The fields of %i wavenumbers at a time fit in the memory: the cells are swept %i times.",
                          batch, (nk + batch - 1) / batch));
 
-    result.values.assign(static_cast<size_t>(result.cells) * result.data, 0.0);
+    result.values.reserve(static_cast<size_t>(result.cells) * result.data);
+    PreferHugePages(result.values.data(), tableBytes);
+    result.values.assign(static_cast<size_t>(result.cells) * result.data, 0.0f);
+    // Each combination as a column of electrode coefficients.
+    const bool combineFirst = d.combinations.size() < static_cast<size_t>(electrodes);
+    Eigen::MatrixXd combinationMatrix;
+    if (combineFirst) {
+        combinationMatrix.setZero(electrodes, static_cast<int>(d.combinations.size()));
+        for (size_t c = 0; c < d.combinations.size(); ++c)
+            for (const auto& [electrode, coefficient] : d.combinations[c])
+                combinationMatrix(electrode, static_cast<int>(c)) += coefficient;
+    }
     // Per thread the data's potentials, the size of their terms and the fields on the
     // electrodes' neighbourhoods, summed in thread order so that a run is reproducible for its
     // number of threads.
@@ -829,9 +843,10 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
     };
     std::atomic<int> done{0};
     std::mutex progress;
+    std::vector<Eigen::MatrixXf> fields(batch);
     for (int first = 0; first < nk; first += batch) {
         const int last = std::min(nk, first + batch);
-        std::vector<Eigen::MatrixXf> fields(last - first);
+        fields.resize(last - first);
         onThreads([&](int t) {
             try {
                 PrepareWorker();
@@ -844,12 +859,20 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
                     if (!worker.Factorise(values, op.functionals, y, error))
                         throw CEngineError(error);
                     // The trailing unknowns carry the weights (or, with the congruence, each
-                    // electrode is one), and are eliminated last.
-                    worker.FieldsOfTrailing(y, electrodeFields);
+                    // electrode is one), and are eliminated last. The backward solve costs as
+                    // many right-hand sides as it has: the combinations' own where they are fewer
+                    // than the electrodes.
+                    if (combineFirst)
+                        worker.FieldsOfTrailing(y * combinationMatrix, electrodeFields);
+                    else
+                        worker.FieldsOfTrailing(y, electrodeFields);
                     if (discretization.Congruent())
                         discretization.UndoCongruence(op, electrodeFields);
-                    fields[j - first] =
-                        discretization.CombinationFields(electrodeFields, d, rule.w[j], neighbourhoods[t]);
+                    Eigen::MatrixXf& out = fields[j - first];
+                    out.resize(static_cast<int>(d.combinations.size()), n);
+                    PreferHugePages(out.data(), 4.0 * out.size());
+                    discretization.CombinationFields(electrodeFields, combineFirst, d, rule.w[j], neighbourhoods[t],
+                                                     out);
                     const Eigen::MatrixXd potentials = y.transpose() * y;
                     for (size_t i = 0; i < d.data.size(); ++i)
                         for (const auto& [a, ca] : d.combinations[d.data[i].first])

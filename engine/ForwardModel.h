@@ -45,7 +45,7 @@ struct CAccuracyEstimate {
 // (air) have 0.
 struct CSensitivities {
     int data = 0, cells = 0;
-    std::vector<double> values; // [cell * data + datum]
+    std::vector<float> values; // [cell * data + datum]; the dots behind them are summed in floats
     double seconds = 0;
 };
 
@@ -57,7 +57,7 @@ struct CSensitivities {
 struct CPolePoleSensitivities {
     int electrodes = 0, cells = 0;
     std::vector<double> potential, magnitude;
-    std::vector<double> values;
+    std::vector<float> values;
 
     static size_t Pair(int p, int q, int electrodes)
     {

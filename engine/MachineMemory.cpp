@@ -1,11 +1,13 @@
 #include "engine/MachineMemory.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <limits>
 #include <sstream>
 #include <string>
+#include <sys/mman.h>
 #include <sys/resource.h>
 
 namespace {
@@ -118,4 +120,13 @@ double PeakMemoryBytes()
     // started it by vfork.
     const double peak = StatusValue("/proc/self/status", "VmHWM:");
     return peak == kUnknown ? 0 : peak;
+}
+
+void PreferHugePages(const void* data, double bytes)
+{
+    constexpr uintptr_t kHuge = uintptr_t(2) << 20;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + static_cast<uintptr_t>(bytes)) & ~(kHuge - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE); // advice only: failure is harmless
 }

@@ -1,6 +1,7 @@
 #include "engine/SchurSolver.h"
 
 #include "engine/EngineError.h"
+#include "engine/MachineMemory.h"
 
 #include <cholmod.h>
 
@@ -144,7 +145,10 @@ void CSchurSolver::CWorker::FieldsOfTrailing(const Eigen::MatrixXd& y, Eigen::Ma
     const int* px = static_cast<const int*>(m_factor->px);
     const int* rows = static_cast<const int*>(m_factor->s);
     const double* x = static_cast<const double*>(m_factor->x);
-    fields.resize(m, n);
+    if (fields.rows() != m || fields.cols() != n) {
+        fields.resize(m, n);
+        PreferHugePages(fields.data(), 8.0 * fields.size());
+    }
     Eigen::MatrixXd local, below;
     for (int s = static_cast<int>(m_factor->nsuper) - 1; s >= 0; --s) {
         const int k1 = super[s], columns = super[s + 1] - k1, height = pi[s + 1] - pi[s], under = height - columns;

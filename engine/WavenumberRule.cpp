@@ -7,9 +7,6 @@
 
 namespace {
 
-// Spacing in ln k: the trapezoidal rule's error for sum K0(k r) is about 2 / cosh(pi^2 / step),
-// 2e-5 here. Dipole data amplify it by up to some tens.
-constexpr double kStep = 0.8;
 // The smallest wavenumber times the largest distance: below it the integrand is continued as
 // a logarithm.
 constexpr double kLowEnd = 0.01;
@@ -45,10 +42,11 @@ CWavenumberRule Trapezoidal(double tLo, double kStep, int count)
 
 } // namespace
 
-CWavenumberRule CWavenumberRule::Design(double rLo, double rHi)
+CWavenumberRule CWavenumberRule::Design(double rLo, double rHi, double step)
 {
+    // Dipole data amplify the error by up to some tens.
     const double tLo = std::log(kLowEnd / rHi), tHi = std::log(kHighEnd / rLo);
-    return Trapezoidal(tLo, kStep, std::max(2, static_cast<int>(std::ceil((tHi - tLo) / kStep))) + 1);
+    return Trapezoidal(tLo, step, std::max(2, static_cast<int>(std::ceil((tHi - tLo) / step))) + 1);
 }
 
 CWavenumberRule CWavenumberRule::CheckAdditions() const
