@@ -2,6 +2,7 @@
 
 #include "engine/ForwardJob.h"
 #include "engine/Grid.h"
+#include "engine/MachineMemory.h"
 #include "engine/Survey.h"
 #include "mesh/Mesh.h"
 
@@ -45,7 +46,7 @@ struct CAccuracyEstimate {
 // (air) have 0.
 struct CSensitivities {
     int data = 0, cells = 0;
-    std::vector<float> values; // [cell * data + datum]; the dots behind them are summed in floats
+    CZeroedFloats values; // [cell * data + datum]; the dots behind them are summed in floats
     double seconds = 0;
 };
 
@@ -57,7 +58,7 @@ struct CSensitivities {
 struct CPolePoleSensitivities {
     int electrodes = 0, cells = 0;
     std::vector<double> potential, magnitude;
-    std::vector<float> values;
+    CZeroedFloats values;
 
     static size_t Pair(int p, int q, int electrodes)
     {
