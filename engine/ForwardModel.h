@@ -3,6 +3,7 @@
 #include "engine/ForwardJob.h"
 #include "engine/Grid.h"
 #include "engine/Survey.h"
+#include "formats/TopographyFile.h"
 #include "mesh/Mesh.h"
 
 #include <string>
@@ -15,8 +16,8 @@ class CRunLog;
 struct CForwardInput {
     CForwardJob job;
     CMesh mesh;
-    std::vector<int> airPerColumn;          // air cells at the top of each mesh column
-    std::vector<double> profileX, profileE; // the topography file's surface; empty without one
+    std::vector<int> airPerColumn; // air cells at the top of each mesh column
+    CTopographyFile profile;       // the topography file's surface; empty without one
     // One value per mesh cell, rows from the top down: cell (i, k) is [k * nx + i].
     std::vector<double> conductivity;  // S/m
     std::vector<double> chargeability; // IP and IPL
