@@ -280,7 +280,7 @@ CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, const std::
                bool everyMeshLine = false)
 {
     const CGrid::Options gridOptions = GridOptions(in.survey, poleReceivers, spreading, far, options);
-    CGridModel model{&in.mesh, air, {&in.conductivity}, in.profileX, in.profileE, {}};
+    CGridModel model{&in.mesh, air, {&in.conductivity}, in.profile, {}};
     std::vector<double> cellNumbers; // a value that changes across every line
     if (everyMeshLine) {
         cellNumbers.resize(static_cast<size_t>(in.mesh.nx) * in.mesh.nz);
@@ -307,7 +307,7 @@ CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, const std::
         log.Info(FormatC("Grid: cells shrink toward %i lines where the conductivity changes by a factor of %g or more, "
                          "most at their corners",
                          grid.graded, gridOptions.contrast));
-    if (!in.profileX.empty())
+    if (!in.profile.x.empty())
         log.Info("Ground surface: the topography profile; the top row of elements follows it");
     return grid;
 }

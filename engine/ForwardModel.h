@@ -4,6 +4,7 @@
 #include "engine/Grid.h"
 #include "engine/MachineMemory.h"
 #include "engine/Survey.h"
+#include "formats/TopographyFile.h"
 #include "mesh/Mesh.h"
 
 #include <string>
@@ -16,8 +17,8 @@ class CRunLog;
 struct CForwardInput {
     CForwardJob job;
     CMesh mesh;
-    std::vector<int> airPerColumn;          // air cells at the top of each mesh column
-    std::vector<double> profileX, profileE; // the topography file's surface; empty without one
+    std::vector<int> airPerColumn; // air cells at the top of each mesh column
+    CTopographyFile profile;       // the topography file's surface; empty without one
     // One value per mesh cell, rows from the top down: cell (i, k) is [k * nx + i].
     std::vector<double> conductivity;  // S/m
     std::vector<double> chargeability; // IP and IPL

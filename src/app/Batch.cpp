@@ -509,7 +509,6 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         return 1;
     ShowWarnings(done.warnings);
     out << done.summary;
-    m.m_bDiscretized = true;
     CBatchPictures pictures(o.pngPrefix, out, err);
     if (!o.pngPrefix.empty()) {
         if (!pictures.Model(m.m_meshFileName, m.m_conFileName, false) ||

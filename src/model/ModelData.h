@@ -3,7 +3,6 @@
 #include "formats/DataFile.h"
 #include "model/Element.h"
 #include "platform/FolderLock.h"
-#include "platform/Geometry.h"
 
 #include <list>
 #include <string>
@@ -89,19 +88,11 @@ struct CModelData {
     std::string m_obsIPFileName = "obs_ip.dat";
     std::string m_obsIPLFileName = "obs_ipL.dat";
 
-    bool m_bDiscretized = false;       // discretized and not edited since
-    bool m_bForwardDone = false;       // forward modelled and not edited since
-    bool m_bTopography = false;        // the topography is not flat
-    std::vector<CPoint> m_meshSurface; // discretized ground surface, logical units
+    bool m_bTopography = false; // the topography is not flat
     // The last run's depth of investigation, (x, z) in model units; empty when it wrote none.
     std::vector<std::pair<double, double>> m_depthOfInvestigation;
 
-    // Logical units per model unit.
-    double LogicalScale() const { return kCoreLogicalWidth / (m_coreX2 - m_coreX1); }
-
-    // Recomputes the logical caches of every block and topography point after the core changed.
-    void UpdateLogicalGeometry();
-    // A flat surface along the top of the core area: its two ends, placed by the view.
+    // A flat surface along the top of the core area: its two ends.
     void FlatTopography();
 
     // Whether a model file may not have this file name, or be a link to a file of such a name
