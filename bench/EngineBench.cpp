@@ -20,11 +20,11 @@
 // (core 0..235 x 0..50, 3 cells between electrodes), on the half-space and on a layer of 100
 // ohm m, 10 thick, over 10 ohm m; counters: the average relative resolution of the chosen set
 // and of dipole-dipole of the same size.
-#include "engine/DataFiles.h"
-#include "engine/Ferrovan.h"
-#include "engine/ForwardModel.h"
-#include "engine/RunLog.h"
-#include "engine/SurveyDesign.h"
+#include "engine/general/RunLog.h"
+#include "engine/modelling/ForwardModel.h"
+#include "engine/modelling/SurveyDesign.h"
+#include "engine/program/DataFiles.h"
+#include "engine/program/Ferrovan.h"
 #include "forward/ForwardInput.h"
 #include "mesh/Discretize.h"
 #include "model/ModelData.h"

@@ -2,8 +2,8 @@
 // default (3 cells between electrodes, aspect ratio 2) unless a case says otherwise, and the IP
 // forms against each other. Tolerances are about one and a half times what the method reaches.
 #include "EngineScene.h"
-#include "engine/Ferrovan.h"
-#include "engine/RunLog.h"
+#include "engine/general/RunLog.h"
+#include "engine/program/Ferrovan.h"
 #include "mesh/Mesh.h"
 #include "platform/TextFormat.h"
 

@@ -1,7 +1,7 @@
 #include "EngineScene.h"
 
-#include "engine/Ferrovan.h"
-#include "engine/RunLog.h"
+#include "engine/general/RunLog.h"
+#include "engine/program/Ferrovan.h"
 #include "formats/MeshFile.h"
 #include "formats/ValuesFile.h"
 #include "forward/ForwardInput.h"

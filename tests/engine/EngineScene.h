@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ForwardModel.h"
+#include "engine/modelling/ForwardModel.h"
 #include "model/ModelData.h"
 #include "support/MessageLog.h"
 #include "support/TempDir.h"

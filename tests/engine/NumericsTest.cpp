@@ -1,12 +1,12 @@
 // The numerical parts of the forward-modelling program on their own: Bessel functions, the
 // wavenumber rule, the grid under a drawn surface, the elements, and the electrode block of the
 // inverse.
-#include "engine/Bessel.h"
-#include "engine/Discretization.h"
-#include "engine/EngineError.h"
-#include "engine/Grid.h"
-#include "engine/SchurSolver.h"
-#include "engine/WavenumberRule.h"
+#include "engine/fem/Bessel.h"
+#include "engine/fem/Discretization.h"
+#include "engine/fem/Grid.h"
+#include "engine/fem/WavenumberRule.h"
+#include "engine/general/EngineError.h"
+#include "engine/linalg/SchurSolver.h"
 #include "mesh/Mesh.h"
 #include "mesh/Topography.h"
 

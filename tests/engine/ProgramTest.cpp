@@ -2,9 +2,9 @@
 // and its log.
 #include "EngineScene.h"
 
-#include "engine/MachineMemory.h"
-#include "engine/RunLog.h"
-#include "engine/Survey.h"
+#include "engine/general/MachineMemory.h"
+#include "engine/general/RunLog.h"
+#include "engine/modelling/Survey.h"
 #include "formats/LocationsFile.h"
 #include "platform/FilePath.h"
 #include "platform/Process.h"

@@ -1,10 +1,10 @@
 // The sensitivities d ln V / d ln sigma against the data themselves (finite differences), the sum
 // rule of a uniform earth, reciprocity and the half-space's closed form.
-#include "engine/EngineError.h"
-#include "engine/Ferrovan.h"
-#include "engine/ForwardModel.h"
-#include "engine/RunLog.h"
-#include "engine/SensitivityFiles.h"
+#include "engine/general/EngineError.h"
+#include "engine/general/RunLog.h"
+#include "engine/modelling/ForwardModel.h"
+#include "engine/program/Ferrovan.h"
+#include "engine/program/SensitivityFiles.h"
 #include "formats/MeshFile.h"
 #include "formats/ValuesFile.h"
 #include "platform/FilePath.h"

@@ -1,11 +1,11 @@
 // Survey design by resolution: the updated gains against the resolution computed anew, the
 // chosen set against dipole-dipole on two earths, the pole-pole superposition against the data,
 // and the program's files and refusals.
-#include "engine/SurveyDesign.h"
-#include "engine/EngineError.h"
-#include "engine/Ferrovan.h"
-#include "engine/ForwardModel.h"
-#include "engine/RunLog.h"
+#include "engine/modelling/SurveyDesign.h"
+#include "engine/general/EngineError.h"
+#include "engine/general/RunLog.h"
+#include "engine/modelling/ForwardModel.h"
+#include "engine/program/Ferrovan.h"
 #include "formats/MeshFile.h"
 #include "formats/ProtocolFile.h"
 #include "formats/ValuesFile.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ForwardJob.h"
+#include "engine/modelling/ForwardJob.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "engine/SensitivityFiles.h"
+#include "engine/program/SensitivityFiles.h"
 
-#include "engine/EngineError.h"
-#include "engine/ForwardModel.h"
+#include "engine/general/EngineError.h"
+#include "engine/modelling/ForwardModel.h"
 #include "formats/ValuesFile.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"

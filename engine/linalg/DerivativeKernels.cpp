@@ -1,4 +1,4 @@
-#include "engine/DerivativeKernels.h"
+#include "engine/linalg/DerivativeKernels.h"
 
 #include <immintrin.h>
 

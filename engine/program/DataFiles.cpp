@@ -1,8 +1,8 @@
-#include "engine/DataFiles.h"
+#include "engine/program/DataFiles.h"
 
-#include "engine/EngineError.h"
-#include "engine/ForwardModel.h"
-#include "engine/Survey.h"
+#include "engine/general/EngineError.h"
+#include "engine/modelling/ForwardModel.h"
+#include "engine/modelling/Survey.h"
 #include "formats/DataFile.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"

@@ -1,8 +1,8 @@
-#include "engine/SurveyDesign.h"
+#include "engine/modelling/SurveyDesign.h"
 
-#include "engine/EngineError.h"
-#include "engine/ForwardModel.h"
-#include "engine/RunLog.h"
+#include "engine/general/EngineError.h"
+#include "engine/general/RunLog.h"
+#include "engine/modelling/ForwardModel.h"
 #include "formats/Limits.h"
 #include "formats/LocationsFile.h"
 #include "formats/ProtocolFile.h"

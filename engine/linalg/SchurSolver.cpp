@@ -1,7 +1,7 @@
-#include "engine/SchurSolver.h"
+#include "engine/linalg/SchurSolver.h"
 
-#include "engine/EngineError.h"
-#include "engine/MachineMemory.h"
+#include "engine/general/EngineError.h"
+#include "engine/general/MachineMemory.h"
 
 #include <cholmod.h>
 

@@ -1,4 +1,4 @@
-#include "engine/RunLog.h"
+#include "engine/general/RunLog.h"
 
 #include "platform/StdioFile.h"
 #include "platform/TextFormat.h"

@@ -1,9 +1,9 @@
-#include "engine/Discretization.h"
+#include "engine/fem/Discretization.h"
 
-#include "engine/Bessel.h"
-#include "engine/DerivativeKernels.h"
-#include "engine/Grid.h"
-#include "engine/NestedDissection.h"
+#include "engine/fem/Bessel.h"
+#include "engine/fem/Grid.h"
+#include "engine/linalg/DerivativeKernels.h"
+#include "engine/linalg/NestedDissection.h"
 
 #include <algorithm>
 #include <cassert>

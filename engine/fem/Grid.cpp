@@ -1,6 +1,6 @@
-#include "engine/Grid.h"
+#include "engine/fem/Grid.h"
 
-#include "engine/EngineError.h"
+#include "engine/general/EngineError.h"
 #include "formats/TopographyFile.h"
 #include "mesh/Mesh.h"
 #include "platform/TextFormat.h"

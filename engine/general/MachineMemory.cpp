@@ -1,4 +1,4 @@
-#include "engine/MachineMemory.h"
+#include "engine/general/MachineMemory.h"
 
 #include <algorithm>
 #include <cstdint>

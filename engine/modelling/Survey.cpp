@@ -1,7 +1,7 @@
-#include "engine/Survey.h"
+#include "engine/modelling/Survey.h"
 
-#include "engine/EngineError.h"
-#include "engine/RunLog.h"
+#include "engine/general/EngineError.h"
+#include "engine/general/RunLog.h"
 #include "formats/LocationsFile.h"
 #include "formats/Text.h"
 #include "platform/TextFormat.h"

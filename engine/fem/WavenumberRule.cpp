@@ -1,6 +1,6 @@
-#include "engine/WavenumberRule.h"
+#include "engine/fem/WavenumberRule.h"
 
-#include "engine/Bessel.h"
+#include "engine/fem/Bessel.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,9 +4,9 @@
 // and on a coarse one that reaches four times as far (the truncation of the far field, which
 // hardly depends on the cells). Where a datum stays above the target, the grid reaches farther
 // or is refined again, until every datum is within it or the memory or time budget is spent.
-#include "engine/EngineError.h"
-#include "engine/ForwardModel.h"
-#include "engine/RunLog.h"
+#include "engine/general/EngineError.h"
+#include "engine/general/RunLog.h"
+#include "engine/modelling/ForwardModel.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // ferrovan INPUT: 2.5D DC resistivity and IP forward modelling; see Ferrovan.cpp.
-#include "engine/Ferrovan.h"
+#include "engine/program/Ferrovan.h"
 
 int main(int argc, char** argv)
 {

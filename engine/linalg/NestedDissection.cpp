@@ -1,4 +1,4 @@
-#include "engine/NestedDissection.h"
+#include "engine/linalg/NestedDissection.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/ForwardJob.h"
-#include "engine/Grid.h"
-#include "engine/MachineMemory.h"
-#include "engine/Survey.h"
+#include "engine/fem/Grid.h"
+#include "engine/general/MachineMemory.h"
+#include "engine/modelling/ForwardJob.h"
+#include "engine/modelling/Survey.h"
 #include "formats/TopographyFile.h"
 #include "mesh/Mesh.h"
 

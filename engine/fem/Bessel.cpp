@@ -1,4 +1,4 @@
-#include "engine/Bessel.h"
+#include "engine/fem/Bessel.h"
 
 #include <cmath>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/MachineMemory.h"
+#include "engine/general/MachineMemory.h"
 
 #include <Eigen/Dense>
 

@@ -17,15 +17,15 @@
 //   5. Compute the data (ForwardModel.h): 2D problems at a set of wavenumbers along strike, one
 //      factorisation each, superposed into 3D potentials of point electrodes.
 //   6. Write the data files, all or none. The log is written as the run goes.
-#include "engine/Ferrovan.h"
+#include "engine/program/Ferrovan.h"
 
-#include "engine/DataFiles.h"
-#include "engine/EngineError.h"
-#include "engine/ForwardModel.h"
-#include "engine/MachineMemory.h"
-#include "engine/RunLog.h"
-#include "engine/SensitivityFiles.h"
-#include "engine/SurveyDesign.h"
+#include "engine/general/EngineError.h"
+#include "engine/general/MachineMemory.h"
+#include "engine/general/RunLog.h"
+#include "engine/modelling/ForwardModel.h"
+#include "engine/modelling/SurveyDesign.h"
+#include "engine/program/DataFiles.h"
+#include "engine/program/SensitivityFiles.h"
 #include "formats/DataFile.h"
 #include "formats/FormatError.h"
 #include "formats/LocationsFile.h"
