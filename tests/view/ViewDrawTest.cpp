@@ -387,46 +387,6 @@ TEST(ViewDraw, BlocksOutsideTheCoreNeverCoverTheMargins)
     EXPECT_EQ(s.At(-500, 250), kWhite);
 }
 
-// A long survey line, 2000 by 100 units in the main window's view, whatever it is stretched by.
-TEST(ViewDraw, AxisLabelsOfALongLineStandOnRoundNumbersWithoutTouching)
-{
-    Scene s;
-    s.doc.m_coreX2 = 2000;
-    s.doc.m_coreZ2 = 100;
-    s.doc.m_topo = {CTopoPt(0, 0), CTopoPt(2000, 0)};
-    s.view.resize(880, 440);
-    s.Paint();
-    for (double e : {1, 5, 10})
-        for (double zoom : {1, 8}) {
-            s.view.OnViewFit();
-            s.view.SetExaggeration(e);
-            s.view.ZoomAt({300, 120}, zoom);
-            CClientDC dc(&s.view);
-            CFont font(dc.GetWindowExt().cx / 70);
-            dc.SelectObject(&font);
-            std::vector<CAxisTick> across, down;
-            s.view.AxisTicks(&dc, across, down);
-            for (const auto& [ticks, sideBySide] : {std::pair{&across, true}, {&down, false}}) {
-                const std::string where =
-                    std::to_string(e) + " " + std::to_string(zoom) + " " + (sideBySide ? "x" : "z");
-                ASSERT_GE(ticks->size(), 2u) << where;
-                const double step = std::stod((*ticks)[1].label) - std::stod((*ticks)[0].label);
-                const double mantissa = step / std::pow(10, std::floor(std::log10(step) + 1e-9));
-                EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-6 || std::fabs(mantissa - 2) < 1e-6 ||
-                            std::fabs(mantissa - 5) < 1e-6)
-                    << where << ": step " << step;
-                for (size_t i = 1; i < ticks->size(); ++i) {
-                    const CAxisTick &a = (*ticks)[i - 1], &b = (*ticks)[i];
-                    const double k = std::stod(a.label) / step;
-                    EXPECT_NEAR(k, std::round(k), 1e-6) << where << ": " << a.label;
-                    const int room = sideBySide ? (dc.GetTextExtent(a.label).cx + dc.GetTextExtent(b.label).cx) / 2
-                                                : dc.GetTextExtent(a.label).cy;
-                    EXPECT_GE(b.at - a.at, room) << where << ": " << a.label << " and " << b.label;
-                }
-            }
-        }
-}
-
 } // namespace
 
 // The same line unstretched: the section is a thin strip, yet the colour bar stays tall enough
