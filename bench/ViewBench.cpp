@@ -156,7 +156,7 @@ void ZoomedPaint(benchmark::State& state)
     }
     s.view.ZoomAt(centre, 8);
     RepaintLoop(state, s);
-    state.counters["zoom"] = s.view.m_dZoom;
+    state.counters["zoom"] = s.view.m_zoom.Zoom();
     s.view.OnViewFit();
 }
 

@@ -47,24 +47,6 @@ void FoldIntoRange(double v, double& min, double& max)
         max = v;
 }
 
-std::vector<CBarTick> ColourBarTicks(double min, double max, bool dcModel, bool conductivity, bool log10, double gap)
-{
-    if (!dcModel)
-        return BarTicks(min, max, false, gap);
-    // Stored values are log10 conductivities; resistivities turn the bar upside down.
-    const double lo = conductivity ? min : -max, hi = conductivity ? max : -min;
-    if (log10)
-        return BarTicks(lo, hi, false, gap);
-    return BarTicks(std::pow(10.0, lo), std::pow(10.0, hi), true, gap);
-}
-
-std::string ColourBarUnit(bool dcModel, bool conductivity, bool log10)
-{
-    if (!dcModel)
-        return "";
-    return std::string(log10 ? "log10 " : "") + (conductivity ? "S/m" : "ohm m");
-}
-
 std::string ModelTitle(bool dcModel, bool conductivity, bool log10)
 {
     if (!dcModel)

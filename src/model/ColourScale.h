@@ -1,11 +1,9 @@
 #pragma once
 
-#include "model/NiceTicks.h"
 #include "platform/Colour.h"
 
 #include <array>
 #include <string>
-#include <vector>
 
 // The view's 61 colours, from dark blue for the lowest value through cyan, green and yellow to
 // pink for the highest.
@@ -16,12 +14,5 @@ int ColourIndex(double v, double min, double max);
 
 // Widens [min, max] to take in v.
 void FoldIntoRange(double v, double& min, double& max);
-
-// The colour bar's labels, at least gap (a fraction of the bar) apart: conductivities or
-// resistivities on a log scale, their logarithms or chargeabilities on a linear one.
-std::vector<CBarTick> ColourBarTicks(double min, double max, bool dcModel, bool conductivity, bool log10, double gap);
-
-// The unit the bar's labels are in, "" for chargeabilities.
-std::string ColourBarUnit(bool dcModel, bool conductivity, bool log10);
 
 std::string ModelTitle(bool dcModel, bool conductivity, bool log10);

@@ -409,16 +409,20 @@ void CDC::TextOut(int x, int y, const std::string& text)
     m_applied.style = -1; // the text colour replaced the pen
     const QString s = QString::fromStdString(text);
     const QFontMetrics& metrics = SelectedFontMetrics();
-    QPoint p = ToDevice(x, y);
+    // Aligned about the reference point in the text's own direction, which the escapement turns.
+    QTransform turn = QTransform::fromTranslate(ToDevice(x, y).x(), ToDevice(x, y).y());
+    turn.rotate(-m_font->m_escapement / 10.0);
     const int width = metrics.horizontalAdvance(s);
-    int left = p.x();
+    int left = 0;
     if ((m_textAlign & TA_CENTER) == TA_CENTER)
         left -= width / 2;
     else if (m_textAlign & TA_RIGHT)
         left -= width;
-    const int baseline = (m_textAlign & TA_BASELINE) == TA_BASELINE ? p.y() : p.y() + metrics.ascent();
+    const int baseline = (m_textAlign & TA_BASELINE) == TA_BASELINE ? 0 : metrics.ascent();
+    m_painter->setWorldTransform(turn);
     m_painter->drawText(QPoint(left, baseline), s);
-    m_dirty |= QRect(left, baseline - metrics.ascent(), width, metrics.height());
+    m_painter->resetTransform();
+    m_dirty |= turn.mapRect(QRect(left, baseline - metrics.ascent(), width, metrics.height()));
 }
 
 void CDC::BeginPath()

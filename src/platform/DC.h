@@ -63,9 +63,11 @@ public:
 class CFont {
 public:
     CFont() = default;
-    // Height in logical units, a Swiss (sans-serif) face of variable pitch.
-    explicit CFont(int height) : m_height(height) {}
+    // Height in logical units, a Swiss (sans-serif) face of variable pitch; an escapement of 900
+    // (tenths of a degree) turns its texts to read from the bottom up.
+    explicit CFont(int height, int escapement = 0) : m_height(height), m_escapement(escapement) {}
     int m_height = 0;
+    int m_escapement = 0;
 };
 
 // A drawing context on an image, with the isotropic mapping from logical units to pixels and

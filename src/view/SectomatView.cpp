@@ -2,6 +2,8 @@
 
 #include "dialogs/ResourceIds.h"
 #include "document/SectomatDoc.h"
+#include "draw/Axes.h"
+#include "draw/ColourBar.h"
 #include "formats/TopographyFile.h"
 #include "forward/ForwardRun.h"
 #include "mesh/Locations.h"
@@ -10,6 +12,7 @@
 #include "platform/DC.h"
 #include "platform/Refusal.h"
 #include "platform/TextFormat.h"
+#include "view/DCCanvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,10 +79,10 @@ XFORM CSectomatView::SectionToPlot() const
     // At exaggeration 1 the plot is exactly as high as the core, so the factor is exactly 1.
     const double down = m_nCoreHeight > 0 ? double(m_nPlotHeight) / m_nCoreHeight : m_dExaggeration;
     XFORM xf;
-    xf.eM11 = m_dZoom;
-    xf.eM22 = m_dZoom * down;
-    xf.eDx = -m_dViewX * xf.eM11;
-    xf.eDy = -m_dViewY * xf.eM22;
+    xf.eM11 = m_zoom.Zoom();
+    xf.eM22 = xf.eM11 * down;
+    xf.eDx = -m_zoom.Window().left() * xf.eM11;
+    xf.eDy = -m_zoom.Window().top() * xf.eM22;
     return xf;
 }
 
@@ -112,8 +115,7 @@ void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
     const double core[4] = {doc->m_coreX1, doc->m_coreX2, doc->m_coreZ1, doc->m_coreZ2};
     if (!std::equal(core, core + 4, m_lastCore)) {
         std::copy(core, core + 4, m_lastCore);
-        m_dZoom = 1;
-        m_dViewX = m_dViewY = 0;
+        m_zoom.SetWhole(QRectF(0, 0, m_nCoreWidth, m_nCoreHeight));
     }
     m_nPlotHeight = std::clamp(RoundToInt(m_nCoreHeight * m_dExaggeration), 1, 100000000);
     m_itNearestTopo = doc->m_topo.end();
@@ -237,33 +239,7 @@ void CSectomatView::OnDraw(CDC* pDC)
     if (m_bTopoMode)
         DrawTopographyPoints(pDC);
 
-    const int H = m_nPlotHeight;
-    const int textHeight = pDC->GetTextExtent("0").cy;
-    std::vector<CAxisTick> across, down;
-    AxisTicks(pDC, across, down);
-    pDC->SetTextAlign(TA_CENTER | TA_TOP);
-    for (const CAxisTick& tick : across) {
-        pDC->TextOut(tick.at, H + 170, tick.label);
-        pDC->MoveTo(tick.at, H);
-        pDC->LineTo(tick.at, H + 50);
-    }
-    const int captionY = H + 250 + textHeight;
-    pDC->TextOut(m_nCoreWidth / 2, captionY, "x (m)");
-    if (m_dExaggeration != 1) {
-        pDC->SetTextAlign(TA_RIGHT | TA_TOP);
-        pDC->TextOut(m_nCoreWidth, captionY, FormatC("VE %g", m_dExaggeration));
-    }
-    pDC->SetTextAlign(TA_RIGHT | TA_BASELINE);
-    for (const CAxisTick& tick : down) {
-        pDC->TextOut(-200, tick.at, tick.label);
-        pDC->MoveTo(0, tick.at);
-        pDC->LineTo(-50, tick.at);
-    }
-    // Above the top label, from the page's left edge: the margin is about as wide as the caption.
-    pDC->SetTextAlign(TA_LEFT | TA_BASELINE);
-    pDC->TextOut(-950, -textHeight - 80, "depth (m)");
-
-    DrawColourBar(pDC);
+    DrawAxesAndBar(pDC);
 
     pDC->SetTextAlign(TA_CENTER | TA_BASELINE);
     pDC->TextOut(m_nCoreWidth / 2, -350, ModelTitle(m_bDCModel, m_bConductivity, m_bLog10));
@@ -547,29 +523,19 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
     pDC->ResetClip();
 }
 
-void CSectomatView::DrawColourBar(CDC* pDC)
+void CSectomatView::DrawAxesAndBar(CDC* pDC)
 {
-    const int x0 = m_nCoreWidth + 600;
-    const int textHeight = pDC->GetTextExtent("0").cy;
+    const CSectomatDoc* doc = GetDocument();
+    CDCCanvas canvas(*pDC, pDC->GetWindowExt().cx / 70);
+    const QRectF plot(PlotRect().left, PlotRect().top, PlotRect().Width(), PlotRect().Height());
+    // The model units of the part of the section shown.
+    const QRectF& w = m_zoom.Window();
+    const CAxis across{doc->m_coreX1 + w.left() / m_dScale, doc->m_coreX1 + w.right() / m_dScale, "x (m)"};
+    const CAxis down{doc->m_coreZ1 + w.top() / m_dScale, doc->m_coreZ1 + w.bottom() / m_dScale, "depth (m)"};
+    DrawAxes(canvas, plot, across, down, m_dExaggeration);
     // Beside a low section the bar keeps room for a few labels, reaching into the margin below.
-    const int H = std::max(m_nPlotHeight, std::min(m_nPlotHeight + 900, 8 * textHeight));
-    const bool reversed = m_bDCModel && !m_bConductivity;
-    double y = H;
-    for (int k = 0; k <= 60; ++k) {
-        CRect band{x0, RoundToInt(y - H / 61.0), x0 + 150, RoundToInt(y)};
-        pDC->FillSolidRect(band, m_colours[static_cast<size_t>(reversed ? 60 - k : k)]);
-        y -= H / 61.0;
-    }
-    pDC->SetTextAlign(TA_LEFT | TA_BASELINE);
-    pDC->TextOut(x0, -150, ColourBarUnit(m_bDCModel, m_bConductivity, m_bLog10));
-    const double gap = (textHeight + 40) / double(H);
-    for (const CBarTick& tick : ColourBarTicks(m_dMin, m_dMax, m_bDCModel, m_bConductivity, m_bLog10, gap)) {
-        const int Y = RoundToInt(H - tick.at * H);
-        // The baseline a little below the tick centres the digits on it.
-        pDC->TextOut(x0 + 300, Y + textHeight / 3, tick.label);
-        pDC->MoveTo(x0 + 200, Y);
-        pDC->LineTo(x0 + 150, Y);
-    }
+    DrawColourBar(canvas, BarBeside(plot, canvas.FontSize(), m_nPlotHeight + 900), m_colours, m_dMin, m_dMax,
+                  {m_bDCModel, m_bConductivity, m_bLog10});
 }
 
 void CSectomatView::InvalidateMargins()
@@ -580,28 +546,6 @@ void CSectomatView::InvalidateMargins()
     CRect plot = PlotRect();
     dc.LPtoDP(&plot);
     ValidateRect(plot);
-}
-
-void CSectomatView::AxisTicks(CDC* pDC, std::vector<CAxisTick>& across, std::vector<CAxisTick>& down) const
-{
-    const CSectomatDoc* doc = GetDocument();
-    const int gap = pDC->GetWindowExt().cx / 70; // one text height
-    const int textHeight = pDC->GetTextExtent("0").cy;
-    across.clear();
-    down.clear();
-    const XFORM xf = SectionToPlot();
-    auto roundTicks = [&](std::vector<CAxisTick>& ticks, double origin, double perUnit, double shift, int length,
-                          bool sideBySide) {
-        const double first = origin + (0 - shift) / perUnit, last = origin + (length - shift) / perUnit;
-        auto extent = [&](const std::string& label) {
-            return double(sideBySide ? pDC->GetTextExtent(label).cx : textHeight);
-        };
-        const double step = AxisStep(first, last, perUnit, sideBySide ? gap : gap / 2.0, extent);
-        for (double v : TicksOnStep(first, last, step))
-            ticks.push_back({RoundToInt((v - origin) * perUnit + shift), TickLabel(v, step)});
-    };
-    roundTicks(across, doc->m_coreX1, m_dScale * xf.eM11, xf.eDx, m_nCoreWidth, true);
-    roundTicks(down, doc->m_coreZ1, m_dScale * xf.eM22, xf.eDy, m_nPlotHeight, false);
 }
 
 void CSectomatView::OnEditDCModel()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "draw/PanZoom.h"
 #include "formats/LocationsFile.h"
 #include "formats/TopographyFile.h"
 #include "mesh/Rasterise.h"
@@ -15,12 +16,6 @@
 #include <vector>
 
 class CSectomatDoc;
-
-// One tick of an axis: where it stands along the axis (page units) and its label.
-struct CAxisTick {
-    int at = 0;
-    std::string label;
-};
 
 // The window in which the vertical section is drawn and edited. Blocks, topography and every
 // edit are in the section's logical units: the core area is 10000 units wide with its top-left
@@ -99,8 +94,6 @@ public:
     // The section's units to the page's, and the plot in the page's units.
     XFORM SectionToPlot() const;
     CRect PlotRect() const { return {0, 0, m_nCoreWidth, m_nPlotHeight}; }
-    // The ticks of the horizontal and the vertical axis for the part of the section shown.
-    void AxisTicks(CDC* pDC, std::vector<CAxisTick>& across, std::vector<CAxisTick>& down) const;
     // What lies under a client pixel: "x 12  z 3  log10 cond -2", or "" outside the plot.
     std::string Readout(CPoint pixel) const;
 
@@ -155,9 +148,9 @@ public:
     double m_dMax = 0;
     std::array<COLORREF, 61> m_colours;
     double m_dExaggeration = 1;
-    double m_dZoom = 1;                // 1: the whole core
-    double m_dViewX = 0, m_dViewY = 0; // the section point at the plot's top-left corner
-    int m_nPlotHeight = 0;             // the core's height times the exaggeration
+    // The part of the core shown, in the section's units: at zoom 1 the whole core.
+    CPanZoom m_zoom{1, kMaxZoom, true};
+    int m_nPlotHeight = 0; // the core's height times the exaggeration
 
 protected:
     void OnDraw(CDC* pDC) override;
@@ -187,12 +180,7 @@ private:
 
     // The page's pixels per unit, as the isotropic mapping gives them.
     double PageScale() const;
-    // Keeps the shown part of the section inside the core and repaints.
-    void ShowSection(double x, double y);
     bool OperationRuns() const { return m_bTracking; }
-    bool m_bPanning = false;
-    CPoint m_ptPanStart;
-    double m_dPanX = 0, m_dPanY = 0;
     double m_lastCore[4] = {0, 0, 0, 0}; // x1, x2, z1, z2 at the last re-fit
 
     // The discretization's surface profile (model units) reaching over logical x from left to
@@ -214,7 +202,8 @@ private:
     // along its ellipse.
     void DrawBlockCells(CDC* pDC, const CElement& e, const CBlockCells& cells);
     void DrawElectrodes(CDC* pDC);
-    void DrawColourBar(CDC* pDC);
+    // The axes round the plot and the colour bar beside it, in the page's units.
+    void DrawAxesAndBar(CDC* pDC);
     // Marks every point of the topography profile, in the page's units.
     void DrawTopographyPoints(CDC* pDC);
     // Decimals of a model position that the status bar shows at the view's resolution.

@@ -74,8 +74,8 @@ void CSectomatView::OnUpdateViewExaggeration(CCmdUI* ui)
 
 void CSectomatView::OnViewFit()
 {
-    m_dZoom = 1;
-    ShowSection(0, 0);
+    m_zoom.Fit();
+    Invalidate(true);
 }
 
 void CSectomatView::OnUpdateViewFit(CCmdUI* ui)
@@ -87,7 +87,7 @@ void CSectomatView::SetExaggeration(double e)
 {
     m_dExaggeration = std::clamp(e, kMinExaggeration, kMaxExaggeration);
     m_nPlotHeight = std::clamp(RoundToInt(m_nCoreHeight * m_dExaggeration), 1, 100000000);
-    ShowSection(m_dViewX, m_dViewY);
+    Invalidate(true);
 }
 
 double CSectomatView::PageScale() const
@@ -95,25 +95,15 @@ double CSectomatView::PageScale() const
     return std::min(double(width()) / (m_nCoreWidth + 3000), double(height()) / (m_nPlotHeight + 2000));
 }
 
-void CSectomatView::ShowSection(double x, double y)
-{
-    m_dViewX = std::clamp(x, 0.0, m_nCoreWidth - m_nCoreWidth / m_dZoom);
-    m_dViewY = std::clamp(y, 0.0, m_nCoreHeight - m_nCoreHeight / m_dZoom);
-    Invalidate(true);
-}
-
 void CSectomatView::ZoomAt(CPoint pixel, double factor)
 {
-    const double zoom = std::clamp(m_dZoom * factor, 1.0, kMaxZoom);
     // The page point under the pixel, held inside the plot, and the section point there.
     const double k = PageScale();
     const double px = std::clamp(pixel.x / k - 1000, 0.0, double(m_nCoreWidth));
     const double py = std::clamp(pixel.y / k - 1000, 0.0, double(m_nPlotHeight));
-    const XFORM before = SectionToPlot();
-    const double x = (px - before.eDx) / before.eM11, y = (py - before.eDy) / before.eM22;
-    m_dZoom = zoom;
-    const XFORM after = SectionToPlot();
-    ShowSection(x - px / after.eM11, y - py / after.eM22);
+    const XFORM xf = SectionToPlot();
+    m_zoom.ZoomAt({(px - xf.eDx) / xf.eM11, (py - xf.eDy) / xf.eM22}, factor);
+    Invalidate(true);
 }
 
 int CSectomatView::ShownDecimals(bool down) const
@@ -171,11 +161,7 @@ void CSectomatView::mousePressEvent(QMouseEvent* event)
     }
     if (OperationRuns() || !GetDocument())
         return;
-    m_bPanning = true;
-    const QPoint p = event->position().toPoint();
-    m_ptPanStart = {p.x(), p.y()};
-    m_dPanX = m_dViewX;
-    m_dPanY = m_dViewY;
+    m_zoom.BeginPan(event->position().toPoint());
     setCursor(Qt::ClosedHandCursor);
 }
 
@@ -185,9 +171,9 @@ void CSectomatView::mouseReleaseEvent(QMouseEvent* event)
         CView::mouseReleaseEvent(event);
         return;
     }
-    if (!m_bPanning)
+    if (!m_zoom.Panning())
         return;
-    m_bPanning = false;
+    m_zoom.EndPan();
     if (m_bTopoMode)
         setCursor(Qt::CrossCursor);
     else
@@ -197,12 +183,11 @@ void CSectomatView::mouseReleaseEvent(QMouseEvent* event)
 void CSectomatView::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
-    if (m_bPanning) {
-        // The section follows the pointer.
+    if (m_zoom.Panning()) {
         const XFORM xf = SectionToPlot();
         const double k = PageScale();
-        ShowSection(m_dPanX - (p.x() - m_ptPanStart.x) / (k * xf.eM11),
-                    m_dPanY - (p.y() - m_ptPanStart.y) / (k * xf.eM22));
+        m_zoom.PanTo(p, k * xf.eM11, k * xf.eM22);
+        Invalidate(true);
         return;
     }
     CView::mouseMoveEvent(event);

@@ -1,16 +1,12 @@
-// The colour scale without a window: the table, the index of a value, the bar's labels and the
-// titles.
+// The colour scale without a window: the table, the index of a value and the titles.
 #include "model/ColourScale.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
-#include <vector>
 
 namespace {
-
-using Labels = std::vector<std::string>;
 
 TEST(ColourTable, RunsFromDarkBlueToPinkInTheListedColours)
 {
@@ -43,98 +39,6 @@ TEST(ColourIndex, SpreadsTheRangeOverTheTableAndStaysInside)
     EXPECT_EQ(ColourIndex(-3, -3, -3), 0);
     EXPECT_EQ(ColourIndex(-2, -3, -3), 60);
     EXPECT_EQ(ColourIndex(std::nan(""), -3, 0), 0);
-}
-
-Labels BarLabels(double min, double max, bool dc, bool conductivity, bool log10, double gap = 0.05)
-{
-    Labels labels;
-    for (const CBarTick& t : ColourBarTicks(min, max, dc, conductivity, log10, gap))
-        labels.push_back(t.label);
-    return labels;
-}
-
-TEST(ColourBarTicks, LabelRoundValuesOfWhatTheTogglesShow)
-{
-    // log10 conductivity -3 to 0: decades with 2 and 5 between, upward; resistivities turn over.
-    EXPECT_EQ(BarLabels(-3, 0, true, true, false),
-              (Labels{"0.001", "0.002", "0.005", "0.01", "0.02", "0.05", "0.1", "0.2", "0.5", "1"}));
-    EXPECT_EQ(BarLabels(-3, 0, true, false, false),
-              (Labels{"1", "2", "5", "10", "20", "50", "100", "200", "500", "1000"}));
-    EXPECT_EQ(BarLabels(-3, -1, true, false, true, 0.2), (Labels{"1.0", "1.5", "2.0", "2.5", "3.0"}));
-    // Chargeabilities ignore both toggles.
-    EXPECT_EQ(BarLabels(0, 0.6, false, false, true, 0.15), (Labels{"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6"}));
-    // Within a decade: round values, not the ends of the range.
-    EXPECT_EQ(BarLabels(std::log10(0.0464), std::log10(0.0999), true, true, false, 0.1),
-              (Labels{"0.05", "0.06", "0.07", "0.08", "0.09"}));
-    // A model without blocks: one label in the middle says it all.
-    const auto one = ColourBarTicks(-2, -2, true, false, false, 0.1);
-    ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0].label, "100");
-    EXPECT_DOUBLE_EQ(one[0].at, 0.5);
-}
-
-TEST(ColourBarTicks, NeighboursKeepTheGapAndStayOnTheBar)
-{
-    struct Case {
-        double min, max;
-        bool dc, conductivity, log10;
-    };
-    const Case cases[] = {{-3, 0, true, true, false},      {-4, 4, true, false, false},
-                          {-1.2, -0.9, true, true, false}, {-6, 50, false, true, false},
-                          {0, 1e-7, false, true, false},   {-3.1, 3.1, true, true, true},
-                          {-300, 300, true, true, false},  {0, 1e9, false, true, false}};
-    for (const Case& c : cases)
-        for (double gap : {0.02, 0.07, 0.15, 0.4, 1.0}) {
-            const auto ticks = ColourBarTicks(c.min, c.max, c.dc, c.conductivity, c.log10, gap);
-            const std::string where =
-                std::to_string(c.min) + ".." + std::to_string(c.max) + " gap " + std::to_string(gap);
-            EXPECT_FALSE(ticks.empty()) << where;
-            for (size_t i = 0; i < ticks.size(); ++i) {
-                EXPECT_TRUE(ticks[i].at >= 0 && ticks[i].at <= 1) << where;
-                if (i > 0) {
-                    EXPECT_GE(ticks[i].at - ticks[i - 1].at, gap - 1e-9) << where << ": " << ticks[i].label;
-                }
-            }
-        }
-}
-
-TEST(AxisTicks, RoundStepsWithTheDecimalsTheyNeed)
-{
-    auto labels = [](double lo, double hi, int maxTicks) {
-        Labels out;
-        const auto ticks = NiceTicks(lo, hi, maxTicks);
-        const double step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1;
-        for (double v : ticks)
-            out.push_back(TickLabel(v, step));
-        return out;
-    };
-    EXPECT_EQ(labels(0, 200, 6), (Labels{"0", "50", "100", "150", "200"}));
-    EXPECT_EQ(labels(50, 0, 4), (Labels{"0", "20", "40"})); // reversed
-    EXPECT_EQ(labels(-6, 50, 6), (Labels{"0", "10", "20", "30", "40", "50"}));
-    EXPECT_EQ(labels(-6, 50, 12), (Labels{"-5", "0", "5", "10", "15", "20", "25", "30", "35", "40", "45", "50"}));
-    EXPECT_EQ(labels(0.1, 0.35, 5), (Labels{"0.10", "0.15", "0.20", "0.25", "0.30", "0.35"}));
-    EXPECT_EQ(labels(1e-9, 3e-9, 2), (Labels{"1e-09", "2e-09", "3e-09"}));
-    EXPECT_EQ(labels(0, 3e9, 3), (Labels{"0", "1e+09", "2e+09", "3e+09"}));
-    // Labels as wide as their text, 10 units a character, with a gap of 5 at 1 unit per metre.
-    auto width = [](const std::string& text) { return 10.0 * text.size(); };
-    EXPECT_EQ(AxisStep(0, 2000, 1, 5, width), 50);
-    EXPECT_EQ(AxisStep(0, 2000, 0.1, 5, width), 500);
-}
-
-TEST(AxisTicks, BadRangesGiveFewTicksAndNeverHang)
-{
-    const double nan = std::nan(""), inf = INFINITY;
-    const double ranges[][2] = {{0, 0},      {5, 5},           {nan, 1},           {0, inf},
-                                {-inf, inf}, {1e300, -1e300},  {1e20, 1e20 + 1e5}, {1e20, 1e20 + 1e4},
-                                {0, 1e-300}, {-1e-320, 1e-320}};
-    for (const auto& r : ranges)
-        for (int maxTicks : {-1, 0, 1, 7, 1000000}) {
-            EXPECT_LE(NiceTicks(r[0], r[1], maxTicks).size(), 10000u) << r[0] << " " << r[1];
-            EXPECT_GE(AxisStep(r[0], r[1], 1e-3, 10, [](const std::string&) { return 1e300; }), 0);
-            EXPECT_LE(ColourBarTicks(r[0], r[1], true, true, false, 1.0 / (maxTicks + 2)).size(), 10000u);
-        }
-    EXPECT_EQ(NiceTicks(5, 5, 6), std::vector<double>{5});
-    EXPECT_TRUE(TicksOnStep(0, 1e9, 1e-9).empty()); // too many to draw
 }
 
 TEST(ModelTitle, NamesTheShownQuantity)

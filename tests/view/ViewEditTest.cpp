@@ -164,12 +164,13 @@ protected:
     {
         const double k = std::min(1300 / 13000.0, 700.0 / (view->m_nPlotHeight + 2000));
         const double down = view->m_nPlotHeight / 5000.0;
-        return QPoint(int(std::lround(((x * 10 - view->m_dViewX) * view->m_dZoom + 1000) * k)),
-                      int(std::lround(((z * 10 - view->m_dViewY) * view->m_dZoom * down + 1000) * k)));
+        return QPoint(
+            int(std::lround(((x * 10 - view->m_zoom.Window().left()) * view->m_zoom.Zoom() + 1000) * k)),
+            int(std::lround(((z * 10 - view->m_zoom.Window().top()) * view->m_zoom.Zoom() * down + 1000) * k)));
     }
     double PixelAcross() const
     {
-        return 1 / (std::min(0.1, 700.0 / (view->m_nPlotHeight + 2000)) * view->m_dZoom * 10);
+        return 1 / (std::min(0.1, 700.0 / (view->m_nPlotHeight + 2000)) * view->m_zoom.Zoom() * 10);
     }
     double PixelDown() const { return PixelAcross() * 5000.0 / view->m_nPlotHeight; }
 
@@ -663,7 +664,7 @@ TEST_F(ViewEditTest, ExaggeratedAndZoomedEditsTakeTheModelPointsUnderThePointer)
     const auto before = place(anchor);
     const double across = PixelAcross(), down = PixelDown();
     Wheel(anchor, 6);
-    EXPECT_NEAR(view->m_dZoom, std::pow(1.25, 6), 1e-9);
+    EXPECT_NEAR(view->m_zoom.Zoom(), std::pow(1.25, 6), 1e-9);
     const auto zoomed = place(anchor);
     EXPECT_NEAR(zoomed.first, before.first, across);
     EXPECT_NEAR(zoomed.second, before.second, down);
@@ -709,12 +710,12 @@ TEST_F(ViewEditTest, ExaggeratedAndZoomedEditsTakeTheModelPointsUnderThePointer)
     EXPECT_NEAR(std::next(Doc()->m_topo.begin())->m_z, 25, PixelDown());
 
     Trigger(ID_VIEW_FIT);
-    EXPECT_EQ(view->m_dZoom, 1);
+    EXPECT_EQ(view->m_zoom.Zoom(), 1);
     EXPECT_EQ(Over(1000, 500), QPoint(285, 674)); // the whole core, five times as deep as wide per unit
     // Zooming out stops there.
     Wheel(anchor, 3);
     Wheel(anchor, -6);
-    EXPECT_EQ(view->m_dZoom, 1);
+    EXPECT_EQ(view->m_zoom.Zoom(), 1);
     EXPECT_EQ(Over(1000, 500), QPoint(285, 674));
 }
 

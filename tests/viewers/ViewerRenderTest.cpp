@@ -1,4 +1,6 @@
 // The pictures as a person would see them: drawn offscreen, looked at pixel by pixel.
+#include "draw/PainterCanvas.h"
+#include "draw/Png.h"
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
 #include "model/ColourScale.h"

@@ -1,5 +1,7 @@
 #include "render/DataPicture.h"
 
+#include "draw/Axes.h"
+#include "draw/PainterCanvas.h"
 #include "model/ColourScale.h"
 #include "platform/TextFormat.h"
 
@@ -118,16 +120,17 @@ void CDataPicture::Render(QPainter& painter, QSize size, const QRectF& window) c
     }
     painter.restore();
 
-    DrawAxes(painter, frame, mapping, "midpoint x (m)", nLevel ? "n-level" : "pseudo-depth (m)", nLevel);
-    if (!nLevel)
-        DrawExaggeration(painter, frame, mapping);
+    CPainterCanvas canvas(painter, frame.font);
+    const QRectF& w = mapping.Window();
+    DrawAxes(canvas, mapping.Plot(), {w.left(), w.right(), "midpoint x (m)"},
+             {w.top(), w.bottom(), nLevel ? "n-level" : "pseudo-depth (m)", nLevel},
+             nLevel ? 1 : mapping.ScaleY() / mapping.ScaleX());
     if (m_topography)
         DrawSurface(painter, frame, mapping);
     if (ShowsError()) // labelled as conductivities are, 10 to the colour value
-        DrawColourBar(painter, frame, frame.bar, BuildColourTable(), m_errorMin, m_errorMax, CColourDisplay(),
-                      "% (log)");
+        DrawColourBar(canvas, frame.bar, BuildColourTable(), m_errorMin, m_errorMax, CColourDisplay(), "% (log)");
     else
-        DrawColourBar(painter, frame, frame.bar, BuildColourTable(), m_section.vMin, m_section.vMax, display);
+        DrawColourBar(canvas, frame.bar, BuildColourTable(), m_section.vMin, m_section.vMax, display);
 }
 
 void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const CPlotMapping& mapping) const
@@ -175,21 +178,10 @@ void CDataPicture::DrawSurface(QPainter& painter, const CPlotFrame& frame, const
     }
     painter.restore();
 
-    painter.save();
-    painter.setFont(frame.font);
-    painter.setPen(QPen(Qt::black, 0));
-    const int f = frame.fontPixels;
-    const auto ticks = NiceTicks(lo, hi, std::max(1, band.height() / (2 * f)));
-    const double step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1;
-    for (double e : ticks) {
-        const int y = static_cast<int>(std::floor(py(e)));
-        painter.drawLine(band.left() - f / 2, y, band.left() - 2, y);
-        painter.drawText(QRect(band.left() - 5 * f, y - f, 5 * f - f * 2 / 3, 2 * f), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::fromStdString(TickLabel(e, step)));
-    }
-    painter.drawText(QRect(band.right() + f, band.top(), 8 * f, band.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     "elevation (m)");
-    painter.restore();
+    CPainterCanvas canvas(painter, frame.font);
+    DrawAxisLeft(canvas, band, {hi, lo, ""});
+    canvas.Text({QRectF(band).right() + frame.fontPixels, QRectF(band).center().y()}, CCanvas::left | CCanvas::middle,
+                "elevation (m)");
 }
 
 std::string CDataPicture::Describe(QPointF position) const

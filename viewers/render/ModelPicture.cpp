@@ -1,5 +1,7 @@
 #include "render/ModelPicture.h"
 
+#include "draw/Axes.h"
+#include "draw/PainterCanvas.h"
 #include "model/ColourScale.h"
 #include "platform/TextFormat.h"
 
@@ -58,9 +60,11 @@ void CModelPicture::Render(QPainter& painter, QSize size, const QRectF& window) 
         DrawMeshLines(painter, mapping);
     if (doiLine)
         DrawDoi(painter, mapping);
-    DrawAxes(painter, frame, mapping, "x (m)", "depth (m)", false);
-    DrawColourBar(painter, frame, frame.BarBeside(mapping.Plot()), BuildColourTable(), m_section.vMin, m_section.vMax,
-                  display, m_section.sensitivity ? "log10" : "");
+    CPainterCanvas canvas(painter, frame.font);
+    const QRectF& w = mapping.Window();
+    DrawAxes(canvas, mapping.Plot(), {w.left(), w.right(), "x (m)"}, {w.top(), w.bottom(), "depth (m)"});
+    DrawColourBar(canvas, frame.BarBeside(mapping.Plot()), BuildColourTable(), m_section.vMin, m_section.vMax, display,
+                  m_section.sensitivity ? "log10" : "");
 }
 
 void CModelPicture::DrawDoi(QPainter& painter, const CPlotMapping& mapping) const

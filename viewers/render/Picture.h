@@ -1,5 +1,6 @@
 #pragma once
 
+#include "draw/ColourBar.h"
 #include "render/PlotFrame.h"
 #include "render/PlotMapping.h"
 

@@ -1,16 +1,14 @@
 #include "render/PictureFiles.h"
 
+#include "draw/Png.h"
 #include "files/DataEstimate.h"
 #include "files/ModelSection.h"
 #include "files/PseudoSection.h"
 #include "files/Refusal.h"
 #include "formats/DoiFile.h"
-#include "platform/FileException.h"
-#include "platform/StdioFile.h"
 #include "render/DataPicture.h"
 #include "render/ModelPicture.h"
 
-#include <QBuffer>
 #include <QGuiApplication>
 
 std::unique_ptr<CModelPicture> LoadModelPicture(const CModelViewerArgs& args, std::string& error)
@@ -50,24 +48,6 @@ std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool 
     auto picture = std::make_unique<CDataPicture>(std::move(data), std::move(section), std::move(topography));
     picture->SetEstimate(std::move(estimate));
     return picture;
-}
-
-std::string SavePng(const QImage& image, const std::string& path)
-{
-    // Encoded first, then written as every other file: through a temporary file that replaces
-    // the old picture only once all of it is on the disk.
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-        return "Cannot write the picture:\n" + path;
-    try {
-        CStdioFile file(path, CStdioFile::modeCreate | CStdioFile::modeWrite);
-        file.Write(png.constData(), static_cast<size_t>(png.size()));
-        file.Close();
-    } catch (const CFileException& e) {
-        return "Cannot write the picture:\n" + e.GetErrorMessage();
-    }
-    return "";
 }
 
 std::string WriteModelPng(const CModelViewerArgs& args)

@@ -2,8 +2,6 @@
 
 #include "files/ViewerArgs.h"
 
-#include <QImage>
-
 #include <memory>
 #include <string>
 
@@ -15,10 +13,6 @@ class QGuiApplication;
 std::unique_ptr<CModelPicture> LoadModelPicture(const CModelViewerArgs& args, std::string& error);
 std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool ip, const std::string& topoPath,
                                               std::string& error);
-
-// Writes image as a PNG file, replacing the file only once the picture is complete.
-// "" on success, otherwise the message.
-std::string SavePng(const QImage& image, const std::string& path);
 
 // The pictures of the --png options, from the files to the PNG file: "" or the message.
 // A graphical application object must exist (see COffscreenGui).

@@ -6,12 +6,12 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-#include <algorithm>
 #include <cmath>
 
-CPlotWidget::CPlotWidget(const CPicture* picture, QWidget* parent)
-    : QWidget(parent), m_picture(picture), m_window(picture->StartWindow())
+CPlotWidget::CPlotWidget(const CPicture* picture, QWidget* parent) : QWidget(parent), m_picture(picture)
 {
+    m_zoom.SetWhole(picture->WholeWindow());
+    m_zoom.Show(picture->StartWindow());
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -19,7 +19,7 @@ CPlotWidget::CPlotWidget(const CPicture* picture, QWidget* parent)
 
 void CPlotWidget::SetWindow(const QRectF& window)
 {
-    m_window = window;
+    m_zoom.Show(window);
     update();
 }
 
@@ -30,28 +30,16 @@ QRectF CPlotWidget::ShownWindow() const
 
 CPlotMapping CPlotWidget::Mapping() const
 {
-    return m_picture->Mapping(size(), m_window);
-}
-
-void CPlotWidget::Apply(QRectF window)
-{
-    // Stay between a millionth of the section and a hundred times its size.
-    const QRectF whole = m_picture->WholeWindow();
-    const double least = 1e-6 * std::max(whole.width(), whole.height()),
-                 most = 100 * std::max(whole.width(), whole.height());
-    if (!(window.width() >= least && window.height() >= least && window.width() <= most && window.height() <= most))
-        return;
-    SetWindow(window);
+    return m_picture->Mapping(size(), m_zoom.Window());
 }
 
 void CPlotWidget::ZoomAt(double factor, QPointF pixel)
 {
+    // From what is on the screen, which an isotropic picture widens.
     const CPlotMapping mapping = Mapping();
-    const QRectF shown = mapping.Window();
-    const QPointF anchor = mapping.ToModel(pixel);
-    const double left = anchor.x() - (anchor.x() - shown.left()) / factor;
-    const double top = anchor.y() - (anchor.y() - shown.top()) / factor;
-    Apply(QRectF(left, top, shown.width() / factor, shown.height() / factor));
+    m_zoom.Show(mapping.Window());
+    m_zoom.ZoomAt(mapping.ToModel(pixel), factor);
+    update();
 }
 
 void CPlotWidget::Zoom(double factor)
@@ -62,7 +50,7 @@ void CPlotWidget::Zoom(double factor)
 void CPlotWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    m_picture->Render(painter, size(), m_window);
+    m_picture->Render(painter, size(), m_zoom.Window());
 }
 
 void CPlotWidget::wheelEvent(QWheelEvent* event)
@@ -77,27 +65,26 @@ void CPlotWidget::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    m_dragging = true;
-    m_dragStart = event->position();
-    m_dragWindow = ShownWindow();
+    m_zoom.Show(ShownWindow());
+    m_zoom.BeginPan(event->position());
     setCursor(Qt::ClosedHandCursor);
 }
 
 void CPlotWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_dragging) {
+    if (m_zoom.Panning()) {
         const CPlotMapping mapping = Mapping();
-        const QPointF delta = event->position() - m_dragStart;
-        SetWindow(m_dragWindow.translated(-delta.x() / mapping.ScaleX(), -delta.y() / mapping.ScaleY()));
+        m_zoom.PanTo(event->position(), mapping.ScaleX(), mapping.ScaleY());
+        update();
     }
     Describe(event->position() + QPointF(0.5, 0.5));
 }
 
 void CPlotWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !m_dragging)
+    if (event->button() != Qt::LeftButton || !m_zoom.Panning())
         return;
-    m_dragging = false;
+    m_zoom.EndPan();
     unsetCursor();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "draw/PanZoom.h"
 #include "render/PlotMapping.h"
 
 #include <QPoint>
@@ -19,7 +20,7 @@ public:
 
     // The part of the section to show; an isotropic picture widens it to fit.
     void SetWindow(const QRectF& window);
-    QRectF Window() const { return m_window; }
+    QRectF Window() const { return m_zoom.Window(); }
     // What is on the screen now.
     QRectF ShownWindow() const;
     CPlotMapping Mapping() const;
@@ -43,11 +44,8 @@ protected:
 
 private:
     void Describe(QPointF pixel);
-    void Apply(QRectF window);
 
     const CPicture* m_picture;
-    QRectF m_window;
-    bool m_dragging = false;
-    QPointF m_dragStart;
-    QRectF m_dragWindow;
+    // From a millionth of the section to a hundred times its width, anywhere about it.
+    CPanZoom m_zoom{0.01, 1e6, false};
 };

@@ -1,8 +1,8 @@
 #include "ui/ViewerWindow.h"
 
+#include "draw/Png.h"
 #include "platform/MessageBox.h"
 #include "render/Picture.h"
-#include "render/PictureFiles.h"
 #include "ui/PlotWidget.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-// Round tick values for axes and colour bars, shared by the main view and the viewers.
+// Round tick values for axes and colour bars, of the main view and the viewers alike.
 
 // The smallest step of 1, 2 or 5 times a power of ten that is at least least; 0 when least is
 // not a positive finite number.
@@ -12,9 +12,6 @@ double NiceStepAtLeast(double least);
 
 // The multiples of step in [lo, hi] (either order), at most 10000 of them; none for a bad step.
 std::vector<double> TicksOnStep(double lo, double hi, double step);
-
-// Round ticks with at most about maxTicks intervals between lo and hi; lo alone for an empty range.
-std::vector<double> NiceTicks(double lo, double hi, int maxTicks);
 
 // A value on an axis of the given step, with just the decimals the step needs and never "-0".
 std::string TickLabel(double value, double step);

@@ -1,4 +1,4 @@
-#include "model/NiceTicks.h"
+#include "draw/NiceTicks.h"
 
 #include "platform/TextFormat.h"
 
@@ -32,13 +32,6 @@ std::vector<double> TicksOnStep(double lo, double hi, double step)
     return ticks;
 }
 
-std::vector<double> NiceTicks(double lo, double hi, int maxTicks)
-{
-    if (lo == hi && std::isfinite(lo))
-        return {lo};
-    return TicksOnStep(lo, hi, NiceStepAtLeast(std::fabs(hi - lo) / std::max(1, maxTicks)));
-}
-
 std::string TickLabel(double value, double step)
 {
     if (!(step > 0) || !std::isfinite(step))
@@ -62,11 +55,10 @@ double AxisStep(double lo, double hi, double pixelsPerUnit, double gap,
         return 0;
     double step = NiceStepAtLeast(std::max(gap, 1.0) / pixelsPerUnit);
     for (int tries = 0; tries < 40 && step > 0; ++tries) {
-        // The widest labels are at the ends: the largest number or the most negative one.
-        const auto ticks = TicksOnStep(lo, hi, step);
+        // Every label: one between the ends can be the widest, as 1.5e-09 between 1e-09 and 2e-09.
         double widest = 0;
-        if (!ticks.empty())
-            widest = std::max(width(TickLabel(ticks.front(), step)), width(TickLabel(ticks.back(), step)));
+        for (double v : TicksOnStep(lo, hi, step))
+            widest = std::max(widest, width(TickLabel(v, step)));
         if (step * pixelsPerUnit >= widest + gap)
             return step;
         step = NiceStepAtLeast(step * 1.5);
