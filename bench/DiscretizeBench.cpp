@@ -84,8 +84,8 @@ void BM_RasteriseBothModels(benchmark::State& state)
     const CMesh mesh = DesignedMesh(m);
     bool fitted = true;
     for (auto _ : state) {
-        auto dc = RasteriseGrid(mesh, true, m.m_dcBackground, m.m_dcModel, 0, 0, m.LogicalScale(), fitted);
-        auto ip = RasteriseGrid(mesh, false, m.m_ipBackground, m.m_ipModel, 0, 0, m.LogicalScale(), fitted);
+        auto dc = RasteriseGrid(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, 0, 0, m.LogicalScale(), fitted);
+        auto ip = RasteriseGrid(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, 0, 0, m.LogicalScale(), fitted);
         benchmark::DoNotOptimize(dc.data());
         benchmark::DoNotOptimize(ip.data());
     }
@@ -102,8 +102,8 @@ void BM_WholeDiscretization(benchmark::State& state)
     for (auto _ : state) {
         mesh = DesignedMesh(m);
         const double s = m.LogicalScale();
-        RasteriseModel(mesh, true, m.m_dcBackground, m.m_dcModel, folder + "/model2d.con", 0, 0, s);
-        RasteriseModel(mesh, false, m.m_ipBackground, m.m_ipModel, folder + "/model2d.chg", 0, 0, s);
+        RasteriseModel(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, folder + "/model2d.con", 0, 0, s);
+        RasteriseModel(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, folder + "/model2d.chg", 0, 0, s);
     }
     Cells(state, mesh);
     state.counters["MB written"] = double(std::filesystem::file_size(folder + "/model2d.con") +

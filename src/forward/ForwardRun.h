@@ -90,9 +90,9 @@ std::string ForwardAccuracyNote(const CModelData& model, double targetPercent = 
                                 bool programWarnings = true);
 
 // The viewers' command lines for the model shown (DC or IP), every file name quoted.
-std::string DataViewerCommandLine(const CModelData& model, bool dcModel);
+std::string DataViewerCommandLine(const CModelData& model, EModelKind kind);
 // The model's, with the depth of investigation the last run wrote when it could be read.
-std::string ModelViewerCommandLine(const CModelData& model, bool dcModel);
+std::string ModelViewerCommandLine(const CModelData& model, EModelKind kind);
 // The model viewer on the last run's cumulative sensitivity, when it wrote one.
 bool HasSensitivities(const CModelData& model);
 std::string SensitivityViewerCommandLine(const CModelData& model);

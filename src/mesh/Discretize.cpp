@@ -1,7 +1,7 @@
 #include "mesh/Discretize.h"
 
 #include "formats/DataFile.h"
-
+#include "formats/FileNames.h"
 #include "formats/FormatError.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/Limits.h"
@@ -96,15 +96,15 @@ CVerdict CheckChargeabilities(const CModelData& model)
     return v;
 }
 
-bool HasPreviousResults(const CModelData& m)
+bool HasPreviousResults()
 {
-    return FileExists(m.m_obsDCFileName);
+    return FileExists(kDcDataFileName);
 }
 
-void RemovePreviousResults(const CModelData& m)
+void RemovePreviousResults()
 {
-    std::vector<std::string> names{m.m_obsDCFileName, m.m_obsIPFileName, m.m_obsIPLFileName,
-                                   kErrorFileName,    m.m_inpFileName,   m.m_logFileName};
+    std::vector<std::string> names(std::begin(kRunDataFileNames), std::end(kRunDataFileNames));
+    names.insert(names.end(), {kInputFileName, kLogFileName});
     names.insert(names.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
     for (const std::string& name : names)
         if (FileExists(name))
@@ -184,11 +184,11 @@ bool DiscretizationMatches(CModelData& model)
     const CDiscretizeSettings& d = m.m_discretize;
     try {
         const CSurveyPlan survey = PlanSurvey(m);
-        if (!HoldsText(m.m_locFileName, survey.file.Format()))
+        if (!HoldsText(kLocationsFileName, survey.file.Format()))
             return false;
         double dx = 0, dz = 0;
         CMesh mesh = DesignedMesh(m, survey, dx, dz);
-        if (d.mesh != EMeshOption::existing && !HoldsText(CModelData::kMeshFileName, MeshFileOf(mesh).Format()))
+        if (d.mesh != EMeshOption::existing && !HoldsText(kMeshFileName, MeshFileOf(mesh).Format()))
             return false;
         std::vector<double> E, X;
         if (m.m_bTopography) {
@@ -196,18 +196,20 @@ bool DiscretizationMatches(CModelData& model)
             CTopographyFile topography;
             topography.x = X;
             topography.elevation = E;
-            if (!HoldsText(m.m_topoFileName, topography.Format()))
+            if (!HoldsText(kTopographyFileName, topography.Format()))
                 return false;
         }
         ComputeAirCells(mesh, m.m_bTopography, E, X);
         const double s = m.LogicalScale();
         bool fitted = true;
-        if (!HoldsValues(m.m_conFileName, mesh,
-                         RasteriseGrid(mesh, true, m.m_dcBackground, m.m_dcModel, m.m_coreX1, m.m_coreZ1, s, fitted)))
+        if (!HoldsValues(
+                kConductivityFileName, mesh,
+                RasteriseGrid(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, m.m_coreX1, m.m_coreZ1, s, fitted)))
             return false;
         if (d.forward != EForwardType::dc &&
-            !HoldsValues(m.m_chgFileName, mesh,
-                         RasteriseGrid(mesh, false, m.m_ipBackground, m.m_ipModel, m.m_coreX1, m.m_coreZ1, s, fitted)))
+            !HoldsValues(
+                kChargeabilityFileName, mesh,
+                RasteriseGrid(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, m.m_coreX1, m.m_coreZ1, s, fitted)))
             return false;
         BuildDiscretizedSurface(mesh, m.m_meshSurface, s, m.m_coreX1, m.m_coreZ1);
         if (d.mesh == EMeshOption::existing)
@@ -234,21 +236,21 @@ CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults, CFolder
         if (lock) {
             lock->Take();
             // Under the lock no writer of ours is at work here: what a killed one left goes.
-            std::vector<std::string> written = {
-                CModelData::kMeshFileName, m.m_locFileName, m.m_topoFileName,        m.m_conFileName,
-                m.m_chgFileName,           m.m_inpFileName, m.m_obsDCFileName,       m.m_obsIPFileName,
-                m.m_obsIPLFileName,        kErrorFileName,  kDesignProtocolFileName, kDesignReportFileName};
+            std::vector<std::string> written = {kMeshFileName,           kLocationsFileName,     kTopographyFileName,
+                                                kConductivityFileName,   kChargeabilityFileName, kInputFileName,
+                                                kDesignProtocolFileName, kDesignReportFileName};
+            written.insert(written.end(), std::begin(kRunDataFileNames), std::end(kRunDataFileNames));
             written.insert(written.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
             RemoveLeftTemporaryFiles(written);
         }
         if (erasePreviousResults)
-            RemovePreviousResults(m);
-        survey.file.Write(m.m_locFileName);
+            RemovePreviousResults();
+        survey.file.Write(kLocationsFileName);
         if (d.mesh == EMeshOption::existing) {
             m.m_meshFileName = d.existingMesh;
         } else {
             // An existing mesh chosen in an earlier run is never written over.
-            m.m_meshFileName = CModelData::kMeshFileName;
+            m.m_meshFileName = kMeshFileName;
             WriteMeshFile(mesh, m.m_meshFileName);
         }
         const int cells = mesh.nx * mesh.nz;
@@ -266,26 +268,25 @@ CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults, CFolder
 
         const double s = m.LogicalScale();
         BuildDiscretizedSurface(mesh, m.m_meshSurface, s, m.m_coreX1, m.m_coreZ1);
-        auto rasterise = [&](bool isDC, float background, CElementList& blocks, const std::string& file) {
-            for (std::string& w : RasteriseModel(mesh, isDC, background, blocks, file, m.m_coreX1, m.m_coreZ1, s))
+        auto rasterise = [&](EModelKind kind, float background, CElementList& blocks, const std::string& file) {
+            for (std::string& w : RasteriseModel(mesh, kind, background, blocks, file, m.m_coreX1, m.m_coreZ1, s))
                 result.warnings.push_back(std::move(w));
         };
-        rasterise(true, m.m_dcBackground, m.m_dcModel, m.m_conFileName);
+        rasterise(EModelKind::dc, m.m_dcBackground, m.m_dcModel, kConductivityFileName);
         const bool ip = d.forward != EForwardType::dc;
         if (ip)
-            rasterise(false, m.m_ipBackground, m.m_ipModel, m.m_chgFileName);
+            rasterise(EModelKind::ip, m.m_ipBackground, m.m_ipModel, kChargeabilityFileName);
 
         std::string& summary = result.summary;
-        summary =
-            FormatC("Created locations file: %s\nnumber of transmitters: %i\nnumber of data: %i\n\n"
-                    "Created mesh file: %s\nsmallest cell size: %g x %g\ntotal number of cells: %i x %i = %i\n\n"
-                    "number of air cells: %i\nnumber of ground cells: %i\n\nCreated conductivity file: %s\n",
-                    m.m_locFileName.c_str(), survey.size.transmitters, survey.size.data, m.m_meshFileName.c_str(), dx,
-                    dz, mesh.nx, mesh.nz, cells, mesh.airCells, cells - mesh.airCells, m.m_conFileName.c_str());
+        summary = FormatC("Created locations file: %s\nnumber of transmitters: %i\nnumber of data: %i\n\n"
+                          "Created mesh file: %s\nsmallest cell size: %g x %g\ntotal number of cells: %i x %i = %i\n\n"
+                          "number of air cells: %i\nnumber of ground cells: %i\n\nCreated conductivity file: %s\n",
+                          kLocationsFileName, survey.size.transmitters, survey.size.data, m.m_meshFileName.c_str(), dx,
+                          dz, mesh.nx, mesh.nz, cells, mesh.airCells, cells - mesh.airCells, kConductivityFileName);
         if (ip)
-            summary += FormatC("Created chargeability file: %s\n", m.m_chgFileName.c_str());
+            summary += FormatC("Created chargeability file: %s\n", kChargeabilityFileName);
         if (m.m_bTopography)
-            summary += FormatC("Created topography file: %s\n", m.m_topoFileName.c_str());
+            summary += FormatC("Created topography file: %s\n", kTopographyFileName);
 
         // A boundary moved by the mesh changes the data without a word otherwise; the offered
         // cell size is tried on the mesh that it would design.

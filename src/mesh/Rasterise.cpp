@@ -86,12 +86,14 @@ void PaintSheared(const CMesh& mesh, CGrid& grid, CElement& b, float v, double c
 
 } // namespace
 
-std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background, CElementList& blocks, double cx1,
+std::vector<float> RasteriseGrid(const CMesh& mesh, EModelKind kind, float background, CElementList& blocks, double cx1,
                                  double cz1, double s, bool& allFitted)
 {
     const int nx = mesh.nx, nz = mesh.nz;
     CGrid grid(nx, nz);
-    auto toValue = [isDC](float v) { return isDC ? static_cast<float>(std::pow(10.0, static_cast<double>(v))) : v; };
+    auto toValue = [kind](float v) {
+        return kind == EModelKind::dc ? static_cast<float>(std::pow(10.0, static_cast<double>(v))) : v;
+    };
     auto air = [&mesh, nz](int i) {
         return static_cast<size_t>(i) < mesh.airPerColumn.size() ? std::clamp(mesh.airPerColumn[i], 0, nz) : 0;
     };
@@ -113,7 +115,7 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background,
     }
 
     // Air after the blocks, so that no block fills an air cell.
-    const float airValue = isDC ? 1e-8f : -10.0f;
+    const float airValue = kind == EModelKind::dc ? 1e-8f : -10.0f;
     for (int i = 0; i < nx; ++i)
         for (int k = 0; k < air(i); ++k)
             grid.At(i, k) = airValue;
@@ -136,11 +138,11 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background,
     return grid.Take();
 }
 
-CWarnings RasteriseModel(const CMesh& mesh, bool isDC, float background, CElementList& blocks,
+CWarnings RasteriseModel(const CMesh& mesh, EModelKind kind, float background, CElementList& blocks,
                          const std::string& fileName, double cx1, double cz1, double s)
 {
     bool allFitted = true;
-    std::vector<float> values = RasteriseGrid(mesh, isDC, background, blocks, cx1, cz1, s, allFitted);
+    std::vector<float> values = RasteriseGrid(mesh, kind, background, blocks, cx1, cz1, s, allFitted);
     CValuesFile::Write(fileName, mesh.nx, mesh.nz, values);
     if (!allFitted)
         return {"Warning, block(s) could not fit in the mesh."};

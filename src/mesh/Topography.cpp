@@ -55,7 +55,7 @@ void WriteTopographyFile(const CModelData& model, int N, std::vector<double>& E,
     CTopographyFile file;
     file.x = X;
     file.elevation = E;
-    file.Write(model.m_topoFileName);
+    file.Write(kTopographyFileName);
 }
 
 void ComputeAirCells(CMesh& mesh, bool topography, const std::vector<double>& E, const std::vector<double>& X)

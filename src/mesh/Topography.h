@@ -14,7 +14,7 @@ void BuildExtendedProfile(const CModelData& model, double left, double right, st
                           std::vector<double>& X);
 
 // Fills the extended profile (N entries) and writes it as the topography file (the model's
-// m_topoFileName). Raises CFileException when the file cannot be written.
+// kTopographyFileName). Raises CFileException when the file cannot be written.
 void WriteTopographyFile(const CModelData& model, int N, std::vector<double>& E, std::vector<double>& X, double left,
                          double right);
 

@@ -47,9 +47,9 @@ void FoldIntoRange(double v, double& min, double& max)
         max = v;
 }
 
-std::vector<CBarTick> ColourBarTicks(double min, double max, bool dcModel, bool conductivity, bool log10, double gap)
+std::vector<CBarTick> ColourBarTicks(double min, double max, EModelKind kind, bool conductivity, bool log10, double gap)
 {
-    if (!dcModel)
+    if (kind == EModelKind::ip)
         return BarTicks(min, max, false, gap);
     // Stored values are log10 conductivities; resistivities turn the bar upside down.
     const double lo = conductivity ? min : -max, hi = conductivity ? max : -min;
@@ -58,16 +58,16 @@ std::vector<CBarTick> ColourBarTicks(double min, double max, bool dcModel, bool 
     return BarTicks(std::pow(10.0, lo), std::pow(10.0, hi), true, gap);
 }
 
-std::string ColourBarUnit(bool dcModel, bool conductivity, bool log10)
+std::string ColourBarUnit(EModelKind kind, bool conductivity, bool log10)
 {
-    if (!dcModel)
+    if (kind == EModelKind::ip)
         return "";
     return std::string(log10 ? "log10 " : "") + (conductivity ? "S/m" : "ohm m");
 }
 
-std::string ModelTitle(bool dcModel, bool conductivity, bool log10)
+std::string ModelTitle(EModelKind kind, bool conductivity, bool log10)
 {
-    if (!dcModel)
+    if (kind == EModelKind::ip)
         return "Chargeability Model";
     return std::string(log10 ? "Log " : "") + (conductivity ? "Conductivity Model" : "Resistivity Model");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/Choices.h"
 #include "model/NiceTicks.h"
 #include "platform/Colour.h"
 
@@ -19,9 +20,10 @@ void FoldIntoRange(double v, double& min, double& max);
 
 // The colour bar's labels, at least gap (a fraction of the bar) apart: conductivities or
 // resistivities on a log scale, their logarithms or chargeabilities on a linear one.
-std::vector<CBarTick> ColourBarTicks(double min, double max, bool dcModel, bool conductivity, bool log10, double gap);
+std::vector<CBarTick> ColourBarTicks(double min, double max, EModelKind kind, bool conductivity, bool log10,
+                                     double gap);
 
 // The unit the bar's labels are in, "" for chargeabilities.
-std::string ColourBarUnit(bool dcModel, bool conductivity, bool log10);
+std::string ColourBarUnit(EModelKind kind, bool conductivity, bool log10);
 
-std::string ModelTitle(bool dcModel, bool conductivity, bool log10);
+std::string ModelTitle(EModelKind kind, bool conductivity, bool log10);

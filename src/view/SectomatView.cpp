@@ -83,13 +83,13 @@ XFORM CSectomatView::SectionToPlot() const
     return xf;
 }
 
-void CSectomatView::UseModel(bool dcModel)
+void CSectomatView::UseModel(EModelKind kind)
 {
     CSectomatDoc* doc = GetDocument();
-    m_bDCModel = dcModel;
-    m_pActiveList = dcModel ? &doc->m_dcModel : &doc->m_ipModel;
-    m_pOtherList = dcModel ? &doc->m_ipModel : &doc->m_dcModel;
-    m_fBackground = dcModel ? doc->m_dcBackground : doc->m_ipBackground;
+    m_bDCModel = kind == EModelKind::dc;
+    m_pActiveList = m_bDCModel ? &doc->m_dcModel : &doc->m_ipModel;
+    m_pOtherList = m_bDCModel ? &doc->m_ipModel : &doc->m_dcModel;
+    m_fBackground = m_bDCModel ? doc->m_dcBackground : doc->m_ipBackground;
     m_itSelected = m_pActiveList->end();
     RecomputeRange();
 }
@@ -103,7 +103,7 @@ void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
         Invalidate();
         return;
     }
-    UseModel(m_bDCModel);
+    UseModel(ShownModel());
     const double width = doc->m_coreX2 - doc->m_coreX1;
     m_dScale = m_nCoreWidth / width;
     m_nCoreHeight = RoundToInt((doc->m_coreZ2 - doc->m_coreZ1) / width * m_nCoreWidth);
@@ -255,7 +255,7 @@ void CSectomatView::OnDraw(CDC* pDC)
     DrawColourBar(pDC);
 
     pDC->SetTextAlign(TA_CENTER | TA_BASELINE);
-    pDC->TextOut(m_nCoreWidth / 2, -350, ModelTitle(m_bDCModel, m_bConductivity, m_bLog10));
+    pDC->TextOut(m_nCoreWidth / 2, -350, ModelTitle(ShownModel(), m_bConductivity, m_bLog10));
     pDC->SelectObject(oldFont);
 }
 
@@ -532,9 +532,9 @@ void CSectomatView::DrawColourBar(CDC* pDC)
         y -= H / 61.0;
     }
     pDC->SetTextAlign(TA_LEFT | TA_BASELINE);
-    pDC->TextOut(x0, -150, ColourBarUnit(m_bDCModel, m_bConductivity, m_bLog10));
+    pDC->TextOut(x0, -150, ColourBarUnit(ShownModel(), m_bConductivity, m_bLog10));
     const double gap = (textHeight + 40) / double(H);
-    for (const CBarTick& tick : ColourBarTicks(m_dMin, m_dMax, m_bDCModel, m_bConductivity, m_bLog10, gap)) {
+    for (const CBarTick& tick : ColourBarTicks(m_dMin, m_dMax, ShownModel(), m_bConductivity, m_bLog10, gap)) {
         const int Y = RoundToInt(H - tick.at * H);
         // The baseline a little below the tick centres the digits on it.
         pDC->TextOut(x0 + 300, Y + textHeight / 3, tick.label);
@@ -579,7 +579,7 @@ void CSectomatView::OnEditDCModel()
 {
     if (m_bDCModel || !GetDocument())
         return;
-    UseModel(true);
+    UseModel(EModelKind::dc);
     Invalidate(true);
 }
 
@@ -592,7 +592,7 @@ void CSectomatView::OnEditIPModel()
 {
     if (!m_bDCModel || !GetDocument())
         return;
-    UseModel(false);
+    UseModel(EModelKind::ip);
     Invalidate(true);
 }
 
@@ -626,7 +626,7 @@ void CSectomatView::OnUpdateColourbarCondRes(CCmdUI* ui)
 
 void CSectomatView::OnViewData()
 {
-    Attempt([this] { LaunchProgram(DataViewerCommandLine(*GetDocument(), m_bDCModel)); });
+    Attempt([this] { LaunchProgram(DataViewerCommandLine(*GetDocument(), ShownModel())); });
 }
 
 void CSectomatView::OnUpdateViewData(CCmdUI* ui)
@@ -639,8 +639,8 @@ void CSectomatView::OnUpdateViewData(CCmdUI* ui)
 void CSectomatView::OnViewModel()
 {
     // Without a chargeability file from this discretization there is only the conductivity to show.
-    const bool dc = m_bDCModel || GetDocument()->m_discretize.forward == EForwardType::dc;
-    Attempt([this, dc] { LaunchProgram(ModelViewerCommandLine(*GetDocument(), dc)); });
+    const EModelKind kind = GetDocument()->m_discretize.forward == EForwardType::dc ? EModelKind::dc : ShownModel();
+    Attempt([this, kind] { LaunchProgram(ModelViewerCommandLine(*GetDocument(), kind)); });
 }
 
 void CSectomatView::OnUpdateViewModel(CCmdUI* ui)

@@ -194,7 +194,8 @@ private:
     std::vector<double> m_electrodes;
     std::string m_surveyKey;
 
-    void UseModel(bool dcModel);
+    void UseModel(EModelKind kind);
+    EModelKind ShownModel() const { return m_bDCModel ? EModelKind::dc : EModelKind::ip; }
     void DrawModelBody(CDC* pDC);
     void DrawElectrodes(CDC* pDC);
     void DrawColourBar(CDC* pDC);

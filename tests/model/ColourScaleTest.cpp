@@ -45,10 +45,10 @@ TEST(ColourIndex, SpreadsTheRangeOverTheTableAndStaysInside)
     EXPECT_EQ(ColourIndex(std::nan(""), -3, 0), 0);
 }
 
-Labels BarLabels(double min, double max, bool dc, bool conductivity, bool log10, double gap = 0.05)
+Labels BarLabels(double min, double max, EModelKind kind, bool conductivity, bool log10, double gap = 0.05)
 {
     Labels labels;
-    for (const CBarTick& t : ColourBarTicks(min, max, dc, conductivity, log10, gap))
+    for (const CBarTick& t : ColourBarTicks(min, max, kind, conductivity, log10, gap))
         labels.push_back(t.label);
     return labels;
 }
@@ -56,18 +56,19 @@ Labels BarLabels(double min, double max, bool dc, bool conductivity, bool log10,
 TEST(ColourBarTicks, LabelRoundValuesOfWhatTheTogglesShow)
 {
     // log10 conductivity -3 to 0: decades with 2 and 5 between, upward; resistivities turn over.
-    EXPECT_EQ(BarLabels(-3, 0, true, true, false),
+    EXPECT_EQ(BarLabels(-3, 0, EModelKind::dc, true, false),
               (Labels{"0.001", "0.002", "0.005", "0.01", "0.02", "0.05", "0.1", "0.2", "0.5", "1"}));
-    EXPECT_EQ(BarLabels(-3, 0, true, false, false),
+    EXPECT_EQ(BarLabels(-3, 0, EModelKind::dc, false, false),
               (Labels{"1", "2", "5", "10", "20", "50", "100", "200", "500", "1000"}));
-    EXPECT_EQ(BarLabels(-3, -1, true, false, true, 0.2), (Labels{"1.0", "1.5", "2.0", "2.5", "3.0"}));
+    EXPECT_EQ(BarLabels(-3, -1, EModelKind::dc, false, true, 0.2), (Labels{"1.0", "1.5", "2.0", "2.5", "3.0"}));
     // Chargeabilities ignore both toggles.
-    EXPECT_EQ(BarLabels(0, 0.6, false, false, true, 0.15), (Labels{"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6"}));
+    EXPECT_EQ(BarLabels(0, 0.6, EModelKind::ip, false, true, 0.15),
+              (Labels{"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6"}));
     // Within a decade: round values, not the ends of the range.
-    EXPECT_EQ(BarLabels(std::log10(0.0464), std::log10(0.0999), true, true, false, 0.1),
+    EXPECT_EQ(BarLabels(std::log10(0.0464), std::log10(0.0999), EModelKind::dc, true, false, 0.1),
               (Labels{"0.05", "0.06", "0.07", "0.08", "0.09"}));
     // A model without blocks: one label in the middle says it all.
-    const auto one = ColourBarTicks(-2, -2, true, false, false, 0.1);
+    const auto one = ColourBarTicks(-2, -2, EModelKind::dc, false, false, 0.1);
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0].label, "100");
     EXPECT_DOUBLE_EQ(one[0].at, 0.5);
@@ -77,15 +78,16 @@ TEST(ColourBarTicks, NeighboursKeepTheGapAndStayOnTheBar)
 {
     struct Case {
         double min, max;
-        bool dc, conductivity, log10;
+        EModelKind kind;
+        bool conductivity, log10;
     };
-    const Case cases[] = {{-3, 0, true, true, false},      {-4, 4, true, false, false},
-                          {-1.2, -0.9, true, true, false}, {-6, 50, false, true, false},
-                          {0, 1e-7, false, true, false},   {-3.1, 3.1, true, true, true},
-                          {-300, 300, true, true, false},  {0, 1e9, false, true, false}};
+    const Case cases[] = {{-3, 0, EModelKind::dc, true, false},      {-4, 4, EModelKind::dc, false, false},
+                          {-1.2, -0.9, EModelKind::dc, true, false}, {-6, 50, EModelKind::ip, true, false},
+                          {0, 1e-7, EModelKind::ip, true, false},    {-3.1, 3.1, EModelKind::dc, true, true},
+                          {-300, 300, EModelKind::dc, true, false},  {0, 1e9, EModelKind::ip, true, false}};
     for (const Case& c : cases)
         for (double gap : {0.02, 0.07, 0.15, 0.4, 1.0}) {
-            const auto ticks = ColourBarTicks(c.min, c.max, c.dc, c.conductivity, c.log10, gap);
+            const auto ticks = ColourBarTicks(c.min, c.max, c.kind, c.conductivity, c.log10, gap);
             const std::string where =
                 std::to_string(c.min) + ".." + std::to_string(c.max) + " gap " + std::to_string(gap);
             EXPECT_FALSE(ticks.empty()) << where;
@@ -131,7 +133,7 @@ TEST(AxisTicks, BadRangesGiveFewTicksAndNeverHang)
         for (int maxTicks : {-1, 0, 1, 7, 1000000}) {
             EXPECT_LE(NiceTicks(r[0], r[1], maxTicks).size(), 10000u) << r[0] << " " << r[1];
             EXPECT_GE(AxisStep(r[0], r[1], 1e-3, 10, [](const std::string&) { return 1e300; }), 0);
-            EXPECT_LE(ColourBarTicks(r[0], r[1], true, true, false, 1.0 / (maxTicks + 2)).size(), 10000u);
+            EXPECT_LE(ColourBarTicks(r[0], r[1], EModelKind::dc, true, false, 1.0 / (maxTicks + 2)).size(), 10000u);
         }
     EXPECT_EQ(NiceTicks(5, 5, 6), std::vector<double>{5});
     EXPECT_TRUE(TicksOnStep(0, 1e9, 1e-9).empty()); // too many to draw
@@ -139,9 +141,9 @@ TEST(AxisTicks, BadRangesGiveFewTicksAndNeverHang)
 
 TEST(ModelTitle, NamesTheShownQuantity)
 {
-    EXPECT_EQ(ModelTitle(true, true, false), "Conductivity Model");
-    EXPECT_EQ(ModelTitle(true, false, true), "Log Resistivity Model");
-    EXPECT_EQ(ModelTitle(false, true, true), "Chargeability Model");
+    EXPECT_EQ(ModelTitle(EModelKind::dc, true, false), "Conductivity Model");
+    EXPECT_EQ(ModelTitle(EModelKind::dc, false, true), "Log Resistivity Model");
+    EXPECT_EQ(ModelTitle(EModelKind::ip, true, true), "Chargeability Model");
 }
 
 } // namespace

@@ -44,7 +44,8 @@ QString CModelPicture::Title() const
 {
     if (m_section.sensitivity)
         return "Cumulative sensitivity";
-    return QString::fromStdString(ModelTitle(!m_section.ip, display.conductivity, display.log10));
+    return QString::fromStdString(
+        ModelTitle(m_section.ip ? EModelKind::ip : EModelKind::dc, display.conductivity, display.log10));
 }
 
 void CModelPicture::Render(QPainter& painter, QSize size, const QRectF& window) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/ViewerArgs.h"
+#include "formats/Choices.h"
 
 #include <QImage>
 
@@ -13,7 +14,7 @@ class QGuiApplication;
 
 // Reads the files a viewer names and builds its picture; null with the message in error.
 std::unique_ptr<CModelPicture> LoadModelPicture(const CModelViewerArgs& args, std::string& error);
-std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool ip, const std::string& topoPath,
+std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, EModelKind kind, const std::string& topoPath,
                                               std::string& error);
 
 // Writes image as a PNG file, replacing the file only once the picture is complete.

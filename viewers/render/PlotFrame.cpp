@@ -140,12 +140,14 @@ void DrawColourBar(QPainter& painter, const CPlotFrame& frame, const QRect& bar,
     const int f = frame.fontPixels;
     QString unit = caption;
     if (unit.isEmpty())
-        unit = QString::fromStdString(ColourBarUnit(display.dcValues, display.conductivity, display.log10));
+        unit = QString::fromStdString(
+            ColourBarUnit(display.dcValues ? EModelKind::dc : EModelKind::ip, display.conductivity, display.log10));
     if (!unit.isEmpty())
         painter.drawText(QRect(bar.left(), bar.top() - 2 * f - f / 2, 10 * f, 2 * f), Qt::AlignLeft | Qt::AlignBottom,
                          unit);
     const double gap = (QFontMetrics(frame.font).height() + 2) / std::max(1.0, H);
-    for (const CBarTick& tick : ColourBarTicks(min, max, display.dcValues, display.conductivity, display.log10, gap)) {
+    for (const CBarTick& tick : ColourBarTicks(min, max, display.dcValues ? EModelKind::dc : EModelKind::ip,
+                                               display.conductivity, display.log10, gap)) {
         const int Y = bar.top() + RoundToInt(H - tick.at * H);
         painter.drawLine(bar.right() + 1, Y, bar.right() + f / 2, Y);
         painter.drawText(QRect(bar.right() + f * 3 / 4, Y - f, 7 * f, 2 * f), Qt::AlignLeft | Qt::AlignVCenter,
