@@ -30,10 +30,9 @@ CModelData LargeModel()
     m.m_coreX2 = 1000;
     m.m_coreZ1 = 0;
     m.m_coreZ2 = 300;
-    const double s = m.LogicalScale();
     for (int i = 0; i <= 50; ++i) {
         double x = i * 20.0;
-        m.m_topo.emplace_back(x, 10 - 8 * std::sin(x / 90), 0, 0, s); // valleys below the core top
+        m.m_topo.emplace_back(x, 10 - 8 * std::sin(x / 90)); // valleys below the core top
     }
     m.m_bTopography = true;
     std::mt19937 random(7);
@@ -42,7 +41,7 @@ CModelData LargeModel()
         for (int b = 0; b < 100; ++b) {
             double x = xs(random), z = zs(random), w = size(random), h = size(random);
             float value = list == &m.m_dcModel ? -1 - b % 3 : 0.05f * (b % 5);
-            CElement& e = list->emplace_back(x, z, x + w, z + h, value, b % 3 == 2 ? slope(random) : 0, 0, 0, s);
+            CElement& e = list->emplace_back(x, z, x + w, z + h, value, b % 3 == 2 ? slope(random) : 0);
             e.m_bEllipse = b % 3 == 1;
         }
     }
@@ -54,9 +53,7 @@ CMesh DesignedMesh(const CModelData& m)
 {
     CMesh mesh;
     mesh.Design(m.m_coreX1, m.m_coreX2, m.m_coreZ1, m.m_coreZ2, kL, kDx, kDz, MeanTopographyDepth(m));
-    std::vector<double> E, X;
-    BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back(), E, X);
-    ComputeAirCells(mesh, true, E, X);
+    ComputeAirCells(mesh, BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back()));
     return mesh;
 }
 
@@ -84,8 +81,8 @@ void BM_RasteriseBothModels(benchmark::State& state)
     const CMesh mesh = DesignedMesh(m);
     bool fitted = true;
     for (auto _ : state) {
-        auto dc = RasteriseGrid(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, 0, 0, m.LogicalScale(), fitted);
-        auto ip = RasteriseGrid(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, 0, 0, m.LogicalScale(), fitted);
+        auto dc = RasteriseGrid(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, fitted);
+        auto ip = RasteriseGrid(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, fitted);
         benchmark::DoNotOptimize(dc.data());
         benchmark::DoNotOptimize(ip.data());
     }
@@ -101,9 +98,8 @@ void BM_WholeDiscretization(benchmark::State& state)
     CMesh mesh;
     for (auto _ : state) {
         mesh = DesignedMesh(m);
-        const double s = m.LogicalScale();
-        RasteriseModel(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, folder + "/model2d.con", 0, 0, s);
-        RasteriseModel(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, folder + "/model2d.chg", 0, 0, s);
+        RasteriseModel(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, folder + "/model2d.con");
+        RasteriseModel(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, folder + "/model2d.chg");
     }
     Cells(state, mesh);
     state.counters["MB written"] = double(std::filesystem::file_size(folder + "/model2d.con") +

@@ -94,12 +94,12 @@ void Prepare(const Case& c)
     if (c.hill > 0) {
         m.m_coreZ1 = -c.hill - 1;
         for (const auto& [x, z] : {std::pair{0.0, 0.0}, {c.coreWidth / 2, -c.hill}, {c.coreWidth, 0.0}})
-            m.m_topo.emplace_back(x, z, m.m_coreX1, m.m_coreZ1, m.LogicalScale());
+            m.m_topo.emplace_back(x, z);
         m.m_bTopography = true;
     }
     if (c.layered) {
         m.m_dcBackground = -1;
-        m.m_dcModel.emplace_back(0, 0, c.coreWidth, 10, -2.0f, 0, m.m_coreX1, m.m_coreZ1, m.LogicalScale());
+        m.m_dcModel.emplace_back(0, 0, c.coreWidth, 10, -2.0f, 0);
     }
     RunDiscretization(m);
     WriteForwardInputFile(m, kInputFileName, c.design);

@@ -35,19 +35,18 @@ void FillModel(CModelData& m)
     m.m_coreX2 = 1000;
     m.m_coreZ1 = 0;
     m.m_coreZ2 = 300;
-    const double s = m.LogicalScale();
     m.m_topo.clear();
     for (int i = 0; i <= 50; ++i) {
         const double x = i * 20.0;
-        m.m_topo.emplace_back(x, 10 - 8 * std::sin(x / 90), 0, 0, s);
+        m.m_topo.emplace_back(x, 10 - 8 * std::sin(x / 90));
     }
     m.m_bTopography = true;
     std::mt19937 random(11);
     std::uniform_real_distribution<double> xs(0, 960), zs(5, 270), size(5, 40), slope(-1, 1);
     for (int b = 0; b < kBlocks; ++b) {
         const double x = xs(random), z = zs(random), w = size(random), h = size(random);
-        CElement& e = m.m_dcModel.emplace_back(x, z, x + w, z + h, -1.0f - 0.01f * (b % 200),
-                                               b % 3 == 2 ? slope(random) : 0, 0, 0, s);
+        CElement& e =
+            m.m_dcModel.emplace_back(x, z, x + w, z + h, -1.0f - 0.01f * (b % 200), b % 3 == 2 ? slope(random) : 0);
         e.m_bEllipse = b % 3 == 1;
     }
 }
@@ -64,7 +63,7 @@ struct Scene {
         std::filesystem::create_directories(folder);
         const auto previous = std::filesystem::current_path();
         std::filesystem::current_path(folder);
-        const bool done = Attempt([this] { RunDiscretization(doc); });
+        const bool done = Attempt([this] { doc.m_meshShapes = RunDiscretization(doc).shapes; });
         std::filesystem::current_path(previous);
         std::filesystem::remove_all(folder);
         if (!done)
@@ -96,8 +95,8 @@ void FullPaint(benchmark::State& state)
     // Argument 0 shows the model as not discretized: no cell outlines, surface or electrodes.
     s.doc.m_bDiscretized = state.range(0) != 0;
     size_t cells = 0;
-    for (const CElement& e : s.doc.m_dcModel)
-        cells += e.m_meshCells.size() + e.m_meshRows.size() + 1;
+    for (const CBlockCells& b : s.doc.m_meshShapes.dc)
+        cells += b.cells.size() + b.rows.size() + 1;
     for (auto _ : state) {
         s.view.Invalidate();
         s.view.UpdateWindow();

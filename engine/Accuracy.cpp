@@ -160,8 +160,8 @@ struct CSteepGround {
 CSteepGround SteepGround(const CForwardInput& in)
 {
     CSteepGround steep;
-    const std::vector<double>& x = in.profileX;
-    const std::vector<double>& e = in.profileE;
+    const std::vector<double>& x = in.profile.x;
+    const std::vector<double>& e = in.profile.elevation;
     const std::vector<double>& positions = in.survey.positions;
     for (size_t p = 0; p < positions.size(); ++p) {
         double reach = HUGE_VAL;

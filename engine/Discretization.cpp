@@ -589,7 +589,7 @@ void CDiscretization::CombinationFields(const Eigen::MatrixXd& fields, bool comb
 
 void CDiscretization::AddDerivatives(const std::vector<double>& k, const std::vector<double>& w,
                                      const std::vector<Eigen::MatrixXf>& fields, const CDerivativeData& d, int part,
-                                     int parts, std::vector<float>& out) const
+                                     int parts, CZeroedFloats& out) const
 {
     const int combinations = static_cast<int>(d.combinations.size()), wavenumbers = static_cast<int>(k.size());
     const size_t data = d.data.size();
@@ -734,7 +734,7 @@ void CDiscretization::AddDerivatives(const std::vector<double>& k, const std::ve
 
 void CDiscretization::AddWeightDerivatives(const std::vector<double>& elementConductivity,
                                            const std::vector<Eigen::MatrixXd>& neighbourhoods, const CDerivativeData& d,
-                                           std::vector<float>& out) const
+                                           CZeroedFloats& out) const
 {
     // By central differences: the weights are rational in the conductivities.
     const size_t data = d.data.size();

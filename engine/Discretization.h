@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/MachineMemory.h"
+
 #include <Eigen/Dense>
 
 #include <array>
@@ -86,12 +88,12 @@ public:
     // conductivity.
     void AddDerivatives(const std::vector<double>& k, const std::vector<double>& w,
                         const std::vector<Eigen::MatrixXf>& fields, const CDerivativeData& d, int part, int parts,
-                        std::vector<float>& out) const;
+                        CZeroedFloats& out) const;
     // Adds what comes through the electrodes' weights, which follow the conductivity, from the
     // neighbourhoods' sums of CombinationFields over the wavenumbers.
     void AddWeightDerivatives(const std::vector<double>& elementConductivity,
                               const std::vector<Eigen::MatrixXd>& neighbourhoods, const CDerivativeData& d,
-                              std::vector<float>& out) const;
+                              CZeroedFloats& out) const;
 
 private:
     struct CRobinTerm {

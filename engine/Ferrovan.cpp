@@ -137,12 +137,11 @@ void ReadAirCells(CForwardInput& in, CRunLog& log)
     const std::string& path = in.job.topographyFile;
     if (!path.empty()) {
         CTopographyFile file = ReadOrRefuse("topography file", path, [&path] { return CTopographyFile::Read(path); });
-        in.profileX = std::move(file.x);
-        in.profileE = std::move(file.elevation);
-        log.Info(FormatC("Topography: %s, %zu points, elevations %g to %g", path.c_str(), in.profileX.size(),
-                         *std::min_element(in.profileE.begin(), in.profileE.end()),
-                         *std::max_element(in.profileE.begin(), in.profileE.end())));
-        ComputeAirCells(in.mesh, true, in.profileE, in.profileX);
+        in.profile = std::move(file);
+        const std::vector<double>& e = in.profile.elevation;
+        log.Info(FormatC("Topography: %s, %zu points, elevations %g to %g", path.c_str(), in.profile.x.size(),
+                         *std::min_element(e.begin(), e.end()), *std::max_element(e.begin(), e.end())));
+        ComputeAirCells(in.mesh, in.profile);
     }
     in.airPerColumn = in.mesh.airPerColumn;
     log.Info(path.empty() ? std::string("No topography: flat ground at the top of the mesh")

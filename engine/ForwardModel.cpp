@@ -280,7 +280,7 @@ CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, const std::
                bool everyMeshLine = false)
 {
     const CGrid::Options gridOptions = GridOptions(in.survey, poleReceivers, spreading, far, options);
-    CGridModel model{&in.mesh, air, {&in.conductivity}, in.profileX, in.profileE, {}};
+    CGridModel model{&in.mesh, air, {&in.conductivity}, in.profile, {}};
     std::vector<double> cellNumbers; // a value that changes across every line
     if (everyMeshLine) {
         cellNumbers.resize(static_cast<size_t>(in.mesh.nx) * in.mesh.nz);
@@ -307,7 +307,7 @@ CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, const std::
         log.Info(FormatC("Grid: cells shrink toward %i lines where the conductivity changes by a factor of %g or more, "
                          "most at their corners",
                          grid.graded, gridOptions.contrast));
-    if (!in.profileX.empty())
+    if (!in.profile.x.empty())
         log.Info("Ground surface: the topography profile; the top row of elements follows it");
     return grid;
 }
@@ -731,18 +731,20 @@ CDiscretization::CDerivativeData DerivativeData(const CSurvey& survey, const CGr
 }
 
 // Per datum of d, summed over the wavenumbers of the first grid: dV / d ln sigma of every mesh
-// cell ([cell * data + datum]), V itself and the size of its terms. The fields of every electrode
-// come from one factorisation and one backward solve per wavenumber. Without a survey, d holds
-// every pair of the survey's electrodes as pole-pole data.
+// cell, or d ln V / d ln sigma when relative ([cell * data + datum]), V itself and the size of
+// its terms. The fields of every electrode come from one factorisation and one backward solve
+// per wavenumber. Without a survey, d holds every pair of the survey's electrodes as pole-pole
+// data.
 struct CDerivativeSums {
     int data = 0, cells = 0;
-    std::vector<float> values;
+    CZeroedFloats values;
     std::vector<double> voltage, magnitude;
+    std::vector<int> zeroData; // from 1: the data left at 0, when relative
     size_t wavenumbers = 0;
 };
 
 CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run, const CEngineOptions& options,
-                                  CRunLog& log, bool everyPair)
+                                  CRunLog& log, bool everyPair, bool relative)
 {
     const std::vector<double>& sigma = run.models.sigma[0];
     // Graded toward the contrasts of every model, as the data's grid is.
@@ -811,9 +813,7 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
         log.Info(FormatC("The fields of %i wavenumbers at a time fit in the memory: the cells are swept %i times.",
                          batch, (nk + batch - 1) / batch));
 
-    result.values.reserve(static_cast<size_t>(result.cells) * result.data);
-    PreferHugePages(result.values.data(), tableBytes);
-    result.values.assign(static_cast<size_t>(result.cells) * result.data, 0.0f);
+    result.values.resize(static_cast<size_t>(result.cells) * result.data);
     // Each combination as a column of electrode coefficients.
     const bool combineFirst = d.combinations.size() < static_cast<size_t>(electrodes);
     Eigen::MatrixXd combinationMatrix;
@@ -910,9 +910,21 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
             neighbourhoods[0][e] += neighbourhoods[t][e];
     }
     discretization.AddWeightDerivatives(perElement, neighbourhoods[0], d, result.values);
-    for (int c = 0; c < result.cells; ++c)
-        for (int i = 0; i < result.data; ++i)
-            result.values[static_cast<size_t>(c) * result.data + i] *= sigma[c];
+    // d V / d ln sigma, or when relative d ln V / d ln sigma. A datum whose terms cancel on this
+    // earth (a pole receiver midway between A and B on flat ground) has no relative sensitivity:
+    // its row is left at 0.
+    std::vector<double> scale(result.data, 1.0);
+    for (int i = 0; relative && i < result.data; ++i) {
+        if (std::fabs(result.voltage[i]) > kZeroPotential * result.magnitude[i])
+            scale[i] = 1 / result.voltage[i];
+        else
+            result.zeroData.push_back(i + 1), scale[i] = 0;
+    }
+    onThreads([&](int t) {
+        for (int c = t; c < result.cells; c += threads)
+            for (int i = 0; i < result.data; ++i)
+                result.values[static_cast<size_t>(c) * result.data + i] *= static_cast<float>(sigma[c] * scale[i]);
+    });
     return result;
 }
 
@@ -920,24 +932,12 @@ CSensitivities SensitivitiesOnGrid(const CForwardInput& in, const CRunModel& run
                                    CRunLog& log)
 {
     const Clock::time_point start = Clock::now();
-    CDerivativeSums sums = DerivativesOnGrid(in, run, options, log, false);
+    CDerivativeSums sums = DerivativesOnGrid(in, run, options, log, false, true);
     CSensitivities result;
     result.data = sums.data;
     result.cells = sums.cells;
     result.values = std::move(sums.values);
-    // d ln V / d ln sigma. A datum whose terms cancel on this earth (a pole receiver midway between
-    // A and B on flat ground) has no relative sensitivity: its row is left at 0.
-    std::vector<double> inverse(sums.voltage.size(), 0.0);
-    std::vector<int> zero;
-    for (size_t i = 0; i < sums.voltage.size(); ++i) {
-        if (std::fabs(sums.voltage[i]) > kZeroPotential * sums.magnitude[i])
-            inverse[i] = 1 / sums.voltage[i];
-        else
-            zero.push_back(static_cast<int>(i) + 1);
-    }
-    for (int c = 0; c < result.cells; ++c)
-        for (int i = 0; i < result.data; ++i)
-            result.values[static_cast<size_t>(c) * result.data + i] *= inverse[i];
+    const std::vector<int>& zero = sums.zeroData;
     if (zero.size() == 1)
         log.Warning(
             FormatC("The sensitivities of datum %i are left at 0: its potential is zero on this earth.", zero.front()));
@@ -977,7 +977,7 @@ CPolePoleSensitivities PolePoleSensitivities(const CForwardInput& in, CRunLog& l
     if (openblas_set_num_threads)
         openblas_set_num_threads(1);
     const CRunModel run = PrepareRun(in, log);
-    CDerivativeSums sums = DerivativesOnGrid(in, run, options, log, true);
+    CDerivativeSums sums = DerivativesOnGrid(in, run, options, log, true, false);
     CPolePoleSensitivities result;
     result.electrodes = static_cast<int>(in.survey.positions.size());
     result.cells = sums.cells;

@@ -2,7 +2,9 @@
 
 #include "engine/ForwardJob.h"
 #include "engine/Grid.h"
+#include "engine/MachineMemory.h"
 #include "engine/Survey.h"
+#include "formats/TopographyFile.h"
 #include "mesh/Mesh.h"
 
 #include <string>
@@ -15,8 +17,8 @@ class CRunLog;
 struct CForwardInput {
     CForwardJob job;
     CMesh mesh;
-    std::vector<int> airPerColumn;          // air cells at the top of each mesh column
-    std::vector<double> profileX, profileE; // the topography file's surface; empty without one
+    std::vector<int> airPerColumn; // air cells at the top of each mesh column
+    CTopographyFile profile;       // the topography file's surface; empty without one
     // One value per mesh cell, rows from the top down: cell (i, k) is [k * nx + i].
     std::vector<double> conductivity;  // S/m
     std::vector<double> chargeability; // IP and IPL
@@ -45,7 +47,7 @@ struct CAccuracyEstimate {
 // (air) have 0.
 struct CSensitivities {
     int data = 0, cells = 0;
-    std::vector<float> values; // [cell * data + datum]; the dots behind them are summed in floats
+    CZeroedFloats values; // [cell * data + datum]; the dots behind them are summed in floats
     double seconds = 0;
 };
 
@@ -57,7 +59,7 @@ struct CSensitivities {
 struct CPolePoleSensitivities {
     int electrodes = 0, cells = 0;
     std::vector<double> potential, magnitude;
-    std::vector<float> values;
+    CZeroedFloats values;
 
     static size_t Pair(int p, int q, int electrodes)
     {

@@ -217,8 +217,8 @@ struct CProfile {
 CProfile Profile(const CGridModel& model)
 {
     const CMesh& mesh = *model.mesh;
-    if (!model.profileX.empty())
-        return {model.profileX, model.profileE};
+    if (!model.profile.x.empty())
+        return {model.profile.x, model.profile.elevation};
     return {{mesh.xNodes.front(), mesh.xNodes.back()}, {-mesh.zNodes.front(), -mesh.zNodes.front()}};
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/TopographyFile.h"
+
 #include <array>
 #include <functional>
 #include <vector>
@@ -12,7 +14,7 @@ struct CGridModel {
     const CMesh* mesh = nullptr;
     std::vector<int> airPerColumn;                  // air cells at the top of each mesh column
     std::vector<const std::vector<double>*> values; // per mesh cell, rows from the top
-    std::vector<double> profileX, profileE;         // the surface (x, elevation); empty: the mesh's top
+    CTopographyFile profile;                        // the surface; empty: the mesh's top
     // The conductivity models the run solves, per mesh cell: the grid is graded toward their
     // strong contrasts.
     std::vector<const std::vector<double>*> conductivity;

@@ -9,30 +9,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Positions closer than this are one electrode written with different rounding: a billionth of
-// the survey's extent.
-double SamePositionTolerance(const std::vector<double>& sorted)
-{
-    double extent = sorted.back() - sorted.front();
-    if (extent == 0)
-        extent = std::max(std::fabs(sorted.front()), std::fabs(sorted.back()));
-    return 1e-9 * (extent == 0 ? 1 : extent);
-}
-
-// The electrodes among sorted distinct positions, each represented by its smallest position.
-std::vector<double> Electrodes(const std::vector<double>& sorted, double tolerance)
-{
-    std::vector<double> electrodes{sorted.front()};
-    for (double x : sorted)
-        if (x - electrodes.back() >= tolerance)
-            electrodes.push_back(x);
-    return electrodes;
-}
-
-} // namespace
-
 CSurvey CSurvey::Build(const CLocationsFile& file, const std::string& path, CRunLog& log)
 {
     CSurvey survey;
@@ -49,13 +25,8 @@ CSurvey CSurvey::Build(const CLocationsFile& file, const std::string& path, CRun
             all.push_back(x);
     std::sort(all.begin(), all.end());
     all.erase(std::unique(all.begin(), all.end()), all.end());
-    const double tolerance = SamePositionTolerance(all);
-    survey.positions = Electrodes(all, tolerance);
-    auto index = [&survey](double x) {
-        return static_cast<int>(std::upper_bound(survey.positions.begin(), survey.positions.end(), x) -
-                                survey.positions.begin()) -
-               1;
-    };
+    survey.positions = ElectrodePositions(all);
+    auto index = [&survey](double x) { return ElectrodeIndex(survey.positions, x); };
     for (size_t j = 0; j < survey.data.size(); ++j) {
         Datum& d = survey.data[j];
         d.ia = index(d.a);
@@ -78,7 +49,7 @@ CSurvey CSurvey::Build(const CLocationsFile& file, const std::string& path, CRun
                      survey.data.size(), survey.positions.size(), survey.positions.front(), survey.positions.back()));
     if (all.size() > survey.positions.size())
         log.Info(FormatC("%zu positions lie closer than %g to another and were taken as the same electrode.",
-                         all.size() - survey.positions.size(), tolerance));
+                         all.size() - survey.positions.size(), ElectrodeTolerance(all)));
     return survey;
 }
 

@@ -517,7 +517,6 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         return 1;
     ShowWarnings(done.warnings);
     out << done.summary;
-    m.m_bDiscretized = true;
     CBatchPictures pictures(o.pngPrefix, out, err);
     if (!o.pngPrefix.empty()) {
         if (!pictures.Model(m.m_meshFileName, kConductivityFileName, EModelKind::dc) ||

@@ -126,9 +126,11 @@ bool CSectomatDoc::ReadModel(const std::string& path)
         return false;
     m_folderLock.Release();
     SetPathName(path);
-    m_bDiscretized = m_bForwardDone = false;
     // A discretization and a run of this model in its folder are taken up again.
-    RecogniseFolder(*this);
+    CFolderRuns runs = RecogniseFolder(*this);
+    m_bDiscretized = runs.discretized;
+    m_bForwardDone = runs.forwardDone;
+    m_meshShapes = std::move(runs.shapes);
     SetModifiedFlag(false);
     m_history.Reset(*this, true);
     UpdateAllViews(nullptr, kHintOpened);
@@ -193,7 +195,6 @@ void CSectomatDoc::OnModelProperties()
 {
     if (!AskFrame())
         return;
-    UpdateLogicalGeometry();
     // A flat surface stays on the core's top; a drawn one stays where it was drawn.
     if (!m_bTopography)
         FlatTopography();
@@ -275,6 +276,7 @@ void CSectomatDoc::OnDiscretize()
             return;
     }
     locked.keep = true;
+    m_meshShapes = std::move(done.shapes);
     ShowWarnings(done.warnings);
     AfxMessageBox(done.summary, MB_ICONINFORMATION);
     m_bDiscretized = true;
@@ -287,7 +289,10 @@ void CSectomatDoc::OnForwardModel()
     CForwardRun run(*this, m_folderLock, m_discretize.accuracyPercent);
     {
         CWaitCursor wait;
-        if (!Attempt([&] { run.Start(); }))
+        const bool started = Attempt([&] { run.Start(); });
+        if (run.RemovedResults())
+            m_bForwardDone = false;
+        if (!started)
             return;
     }
     QWidget* frame = AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr;
@@ -297,6 +302,7 @@ void CSectomatDoc::OnForwardModel()
     if (run.Cancelled() && frame && !frame->isVisible())
         return;
     if (Attempt([&] { run.Finish(); })) {
+        m_bForwardDone = true;
         // The depth of investigation of the run, drawn over the model.
         UpdateAllViews(nullptr, kHintResults);
         AnnounceForwardFinished(*this, m_discretize.accuracyPercent);

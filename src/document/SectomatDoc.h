@@ -2,6 +2,7 @@
 
 #include "formats/DataFile.h"
 #include "forward/Export.h"
+#include "mesh/Discretize.h"
 #include "model/ModelData.h"
 #include "model/ModelHistory.h"
 #include "platform/Document.h"
@@ -65,6 +66,12 @@ public:
     // File > Export data: the predicted data with noise, for an inversion program.
     void OnExportData();
     void OnUpdateExportData(CCmdUI* ui);
+
+    // The folder's discretization of the model, unless edited since, with its shapes; its forward
+    // run's results likewise.
+    bool m_bDiscretized = false;
+    bool m_bForwardDone = false;
+    CDiscretizedShapes m_meshShapes;
 
     // The last export's choices, offered again for the next; the last design's count.
     CExportSettings m_export;

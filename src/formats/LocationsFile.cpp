@@ -7,6 +7,7 @@
 #include "platform/StdioFile.h"
 #include "platform/TextFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -20,6 +21,35 @@ constexpr int kArrayTypes = 8;
 constexpr size_t kLongestHeader = 4096;
 
 } // namespace
+
+double ElectrodeTolerance(const std::vector<double>& sorted)
+{
+    if (sorted.empty())
+        return 0;
+    double extent = sorted.back() - sorted.front();
+    if (extent == 0)
+        extent = std::max(std::fabs(sorted.front()), std::fabs(sorted.back()));
+    return 1e-9 * (extent == 0 ? 1 : extent);
+}
+
+std::vector<double> ElectrodePositions(std::vector<double> positions)
+{
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    if (positions.empty())
+        return positions;
+    const double tolerance = ElectrodeTolerance(positions);
+    std::vector<double> electrodes{positions.front()};
+    for (double x : positions)
+        if (x - electrodes.back() >= tolerance)
+            electrodes.push_back(x);
+    return electrodes;
+}
+
+int ElectrodeIndex(const std::vector<double>& electrodes, double x)
+{
+    return static_cast<int>(std::upper_bound(electrodes.begin(), electrodes.end(), x) - electrodes.begin()) - 1;
+}
 
 CLocationsHeader CLocationsHeader::Parse(std::string_view line)
 {

@@ -24,6 +24,15 @@ struct CLocationsHeader {
     static CLocationsHeader Parse(std::string_view line);
 };
 
+// Positions closer than this are one electrode written with different rounding: a billionth of
+// the extent of the sorted positions (of their size when they are all one).
+double ElectrodeTolerance(const std::vector<double>& sorted);
+// The electrodes at the positions: sorted, those within ElectrodeTolerance of the one before
+// taken as it, each represented by its smallest position.
+std::vector<double> ElectrodePositions(std::vector<double> positions);
+// The index of the electrode at x among ElectrodePositions' electrodes.
+int ElectrodeIndex(const std::vector<double>& electrodes, double x);
+
 // One configuration: current electrodes A and B, potential electrodes M and N, positions along
 // x. A pole repeats its position: B = A for a pole source, N = M for a pole receiver.
 struct CQuadrupole {

@@ -75,18 +75,18 @@ CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& nois
         topography = CTopographyFile::Read(kTopographyFileName);
     }
 
-    std::vector<double> x;
+    std::vector<double> positions;
     for (const CDataRecord& d : dc.data)
         for (double e : {d.a, d.b, d.m, d.n})
-            x.push_back(e);
-    std::sort(x.begin(), x.end());
-    x.erase(std::unique(x.begin(), x.end()), x.end());
+            positions.push_back(e);
+    // Numbered as the forward run took them.
+    const std::vector<double> x = ElectrodePositions(std::move(positions));
     for (double e : x)
         s.electrodes.push_back({e, topography.ElevationAt(e)});
     s.spacing = model.m_discretize.aSpacing;
     for (size_t i = 1; i < x.size(); ++i)
         s.spacing = std::min(s.spacing, x[i] - x[i - 1]);
-    auto number = [&x](double e) { return static_cast<int>(std::lower_bound(x.begin(), x.end(), e) - x.begin()) + 1; };
+    auto number = [&x](double e) { return ElectrodeIndex(x, e) + 1; };
 
     CGaussian gaussian(noise.seed);
     for (size_t i = 0; i < dc.data.size(); ++i) {

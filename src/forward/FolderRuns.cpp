@@ -51,10 +51,11 @@ bool ForwardRunMatches(const CModelData& m)
 
 } // namespace
 
-void RecogniseFolder(CModelData& m)
+CFolderRuns RecogniseFolder(CModelData& m)
 {
+    CFolderRuns runs;
     if (!FileExists(kLocationsFileName) || !FileExists(kConductivityFileName))
-        return;
+        return runs;
     // The input file of the last run says its forward type and mesh; without one, a chargeability
     // file says IP.
     std::optional<CForwardInputFile> input;
@@ -82,12 +83,14 @@ void RecogniseFolder(CModelData& m)
     for (const CDiscretizeSettings& settings : tries) {
         CModelData trial = m;
         trial.m_discretize = settings;
-        if (!DiscretizationMatches(trial))
+        std::optional<CDiscretizedShapes> shapes = DiscretizationMatches(trial);
+        if (!shapes)
             continue;
-        trial.m_bDiscretized = true;
-        trial.m_bForwardDone = input && ForwardRunMatches(trial);
+        runs.discretized = true;
+        runs.shapes = std::move(*shapes);
+        runs.forwardDone = input && ForwardRunMatches(trial);
         trial.m_depthOfInvestigation.clear();
-        if (trial.m_bForwardDone && FileExists(kDoiFileName)) {
+        if (runs.forwardDone && FileExists(kDoiFileName)) {
             try {
                 for (const CDoiFile::CPoint& p : CDoiFile::Read(kDoiFileName).points)
                     trial.m_depthOfInvestigation.emplace_back(p.x, p.z);
@@ -96,6 +99,7 @@ void RecogniseFolder(CModelData& m)
             }
         }
         m = std::move(trial);
-        return;
+        return runs;
     }
+    return runs;
 }

@@ -110,8 +110,7 @@ void CForwardRun::Start()
     written.push_back(kInputFileName);
     RemoveLeftTemporaryFiles(written);
     // The results the Data command would show are gone now; a design leaves them.
-    if (m_designCount == 0)
-        m.m_bForwardDone = false;
+    m_removedResults = m_designCount == 0;
     WriteForwardInputFile(m, kInputFileName, m_designCount);
     // The program runs under this lock, not one of its own, which a second run could take in between.
     std::string command = FormatC("%s %s %d", kForwardProgram, CFolderLock::kInheritedOption, kInheritedDescriptor);
@@ -167,7 +166,6 @@ void CForwardRun::Finish()
                        CRefusal::error);
     if (design)
         return;
-    m.m_bForwardDone = true;
     // A line the view draws over the model; one it cannot read is simply not drawn.
     m.m_depthOfInvestigation.clear();
     if (FileExists(kDoiFileName)) {
@@ -311,20 +309,20 @@ std::string DataViewerCommandLine(const CModelData& m, EModelKind kind)
     return line;
 }
 
-std::string ModelViewerCommandLine(const CModelData& m, EModelKind kind)
+std::string ModelViewerCommandLine(const CModelData& m, EModelKind kind, bool forwardDone)
 {
     std::string line = "velquor-model-viewer.exe " + FileArgument(m.m_meshFileName) + " ";
     line +=
         kind == EModelKind::dc ? FileArgument(kConductivityFileName) : FileArgument(kChargeabilityFileName) + " /ip";
     // The depth of investigation of the last run, over the model.
-    if (m.m_bForwardDone && !m.m_depthOfInvestigation.empty())
+    if (forwardDone && !m.m_depthOfInvestigation.empty())
         line += " /doi=" + QuoteArgument(kDoiFileName);
     return line;
 }
 
-bool HasSensitivities(const CModelData& m)
+bool HasSensitivities()
 {
-    return m.m_bForwardDone && FileExists(kSensitivityFileName);
+    return FileExists(kSensitivityFileName);
 }
 
 std::string SensitivityViewerCommandLine(const CModelData& m)

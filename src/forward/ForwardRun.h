@@ -27,11 +27,13 @@ public:
 
     // Locks the folder, removes the old data files of every forward type and the temporary files
     // a killed run left, writes the input file and starts "ferrovan.exe" with it and the lock,
-    // its standard output to this. Raises CRefusal or CFileException when it cannot. Once old
-    // data files are gone the results flag is cleared, whatever the run then does. Another run in
-    // the folder or a file name that the input file cannot hold is refused before anything is
+    // its standard output to this. Raises CRefusal or CFileException when it cannot. Another run
+    // in the folder or a file name that the input file cannot hold is refused before anything is
     // removed.
     void Start();
+    // Whether Start removed the old data files: the results shown before are gone, whatever the
+    // run then does.
+    bool RemovedResults() const { return m_removedResults; }
     // The lines the program printed since the last call, waiting up to timeoutMs for something
     // to happen; false once it has ended.
     bool ReadLines(int timeoutMs, std::vector<std::string>& lines) { return m_process.ReadLines(timeoutMs, lines); }
@@ -42,9 +44,9 @@ public:
     bool Cancelled() const { return m_cancelled; }
     pid_t ProcessGroup() const { return m_process.ProcessGroup(); }
     // How the ended run went. It succeeded when the program exited with 0 and left the data files
-    // of the forward type (a design: its protocol and report); then the results flag is set.
-    // Otherwise raises CRefusal with the text for a cancelled or a failed run; a program killed
-    // by a signal is named with it, in the log too.
+    // of the forward type (a design: its protocol and report); then a forward run's depth of
+    // investigation is read into the model. Otherwise raises CRefusal with the text for a cancelled or a failed run; a
+    // program killed by a signal is named with it, in the log too.
     void Finish();
     // Passes each line the program prints to progress until it ends, asking stop about ten times
     // a second for a signal that cancels the run (0 lets it go on).
@@ -60,6 +62,7 @@ private:
     int m_designCount = 0;
     CChildProcess m_process;
     bool m_cancelled = false;
+    bool m_removedResults = false;
 };
 
 // A whole run under the folder's lock, waited for: progress gets each line the program prints,
@@ -91,8 +94,9 @@ std::string ForwardAccuracyNote(const CModelData& model, double targetPercent = 
 
 // The viewers' command lines for the model shown (DC or IP), every file name quoted.
 std::string DataViewerCommandLine(const CModelData& model, EModelKind kind);
-// The model's, with the depth of investigation the last run wrote when it could be read.
-std::string ModelViewerCommandLine(const CModelData& model, EModelKind kind);
-// The model viewer on the last run's cumulative sensitivity, when it wrote one.
-bool HasSensitivities(const CModelData& model);
+// The model's, with the depth of investigation the last run wrote when it could be read and
+// forwardDone says that run's results are the model's.
+std::string ModelViewerCommandLine(const CModelData& model, EModelKind kind, bool forwardDone);
+// Whether the folder holds the cumulative sensitivity of a run, for the model viewer.
+bool HasSensitivities();
 std::string SensitivityViewerCommandLine(const CModelData& model);

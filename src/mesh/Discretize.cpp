@@ -178,47 +178,42 @@ bool HoldsValues(const std::string& path, const CMesh& mesh, const std::vector<f
 
 } // namespace
 
-bool DiscretizationMatches(CModelData& model)
+std::optional<CDiscretizedShapes> DiscretizationMatches(CModelData& model)
 {
     CModelData m = model;
     const CDiscretizeSettings& d = m.m_discretize;
+    CDiscretizedShapes shapes;
     try {
         const CSurveyPlan survey = PlanSurvey(m);
         if (!HoldsText(kLocationsFileName, survey.file.Format()))
-            return false;
+            return std::nullopt;
         double dx = 0, dz = 0;
         CMesh mesh = DesignedMesh(m, survey, dx, dz);
         if (d.mesh != EMeshOption::existing && !HoldsText(kMeshFileName, MeshFileOf(mesh).Format()))
-            return false;
-        std::vector<double> E, X;
+            return std::nullopt;
+        CTopographyFile profile;
         if (m.m_bTopography) {
-            BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back(), E, X);
-            CTopographyFile topography;
-            topography.x = X;
-            topography.elevation = E;
-            if (!HoldsText(kTopographyFileName, topography.Format()))
-                return false;
+            profile = BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back());
+            if (!HoldsText(kTopographyFileName, profile.Format()))
+                return std::nullopt;
         }
-        ComputeAirCells(mesh, m.m_bTopography, E, X);
-        const double s = m.LogicalScale();
+        ComputeAirCells(mesh, profile);
         bool fitted = true;
-        if (!HoldsValues(
-                kConductivityFileName, mesh,
-                RasteriseGrid(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, m.m_coreX1, m.m_coreZ1, s, fitted)))
-            return false;
+        if (!HoldsValues(kConductivityFileName, mesh,
+                         RasteriseGrid(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, fitted, &shapes.dc)))
+            return std::nullopt;
         if (d.forward != EForwardType::dc &&
-            !HoldsValues(
-                kChargeabilityFileName, mesh,
-                RasteriseGrid(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, m.m_coreX1, m.m_coreZ1, s, fitted)))
-            return false;
-        BuildDiscretizedSurface(mesh, m.m_meshSurface, s, m.m_coreX1, m.m_coreZ1);
+            !HoldsValues(kChargeabilityFileName, mesh,
+                         RasteriseGrid(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, fitted, &shapes.ip)))
+            return std::nullopt;
+        shapes.surface = BuildDiscretizedSurface(mesh);
         if (d.mesh == EMeshOption::existing)
             m.m_meshFileName = d.existingMesh;
     } catch (const std::exception&) {
-        return false;
+        return std::nullopt;
     }
     model = std::move(m);
-    return true;
+    return shapes;
 }
 
 CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults, CFolderLock* lock)
@@ -260,22 +255,22 @@ CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults, CFolder
                         "It may take long and need much memory; larger cells or a shorter survey make it smaller.",
                         cells));
 
-        const int P = static_cast<int>(m.m_topo.size());
-        std::vector<double> E(static_cast<size_t>(P) + 2), X(static_cast<size_t>(P) + 2);
+        CTopographyFile profile;
         if (m.m_bTopography)
-            WriteTopographyFile(m, P + 2, E, X, mesh.xNodes.front(), mesh.xNodes.back());
-        ComputeAirCells(mesh, m.m_bTopography, E, X);
+            profile = WriteTopographyFile(m, mesh.xNodes.front(), mesh.xNodes.back());
+        ComputeAirCells(mesh, profile);
 
-        const double s = m.LogicalScale();
-        BuildDiscretizedSurface(mesh, m.m_meshSurface, s, m.m_coreX1, m.m_coreZ1);
-        auto rasterise = [&](EModelKind kind, float background, CElementList& blocks, const std::string& file) {
-            for (std::string& w : RasteriseModel(mesh, kind, background, blocks, file, m.m_coreX1, m.m_coreZ1, s))
+        result.shapes.surface = BuildDiscretizedSurface(mesh);
+        auto rasterise = [&](EModelKind kind, float background, const CElementList& blocks, const std::string& file) {
+            CRasterised done = RasteriseModel(mesh, kind, background, blocks, file);
+            for (std::string& w : done.warnings)
                 result.warnings.push_back(std::move(w));
+            return std::move(done.blocks);
         };
-        rasterise(EModelKind::dc, m.m_dcBackground, m.m_dcModel, kConductivityFileName);
+        result.shapes.dc = rasterise(EModelKind::dc, m.m_dcBackground, m.m_dcModel, kConductivityFileName);
         const bool ip = d.forward != EForwardType::dc;
         if (ip)
-            rasterise(EModelKind::ip, m.m_ipBackground, m.m_ipModel, kChargeabilityFileName);
+            result.shapes.ip = rasterise(EModelKind::ip, m.m_ipBackground, m.m_ipModel, kChargeabilityFileName);
 
         std::string& summary = result.summary;
         summary = FormatC("Created locations file: %s\nnumber of transmitters: %i\nnumber of data: %i\n\n"

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "mesh/Rasterise.h"
 #include "model/ModelData.h"
 #include "platform/FolderLock.h"
 #include "platform/Refusal.h"
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The Discretize dialog's checks of the settings in their order; the largest a-spacing is a
 // quarter of the core width. Only the chosen mesh option's fields count.
@@ -29,20 +33,27 @@ void RemovePreviousResults();
 // proposed from the core width (a hundredth, and half of that) until chosen.
 CDiscretizeSettings ProposedSettings(const CModelData& model);
 
-// Whether the files of the current folder are exactly those RunDiscretization would write for
-// the model's settings, computed without writing anything; when they are, the model's blocks and
-// surface are discretized as RunDiscretization leaves them (and an existing mesh is the mesh file).
-bool DiscretizationMatches(CModelData& model);
+// The discretized model in model units, as the mesh holds it, for the view to draw.
+struct CDiscretizedShapes {
+    std::vector<std::pair<double, double>> surface; // the core columns' ground, two points per column
+    std::vector<CBlockCells> dc, ip;                // the blocks' cells in list order; ip empty for DC
+};
 
-// What a discretization wrote: the summary for the user, and warnings raised on the way.
+// Whether the files of the current folder are exactly those RunDiscretization would write for
+// the model's settings, computed without writing anything; when they are, the shapes
+// RunDiscretization gives (and an existing mesh is the model's mesh file).
+std::optional<CDiscretizedShapes> DiscretizationMatches(CModelData& model);
+
+// What a discretization wrote: the summary for the user, warnings raised on the way, and the
+// discretized shapes.
 struct CDiscretized {
     std::string summary;
     CWarnings warnings;
+    CDiscretizedShapes shapes;
 };
 
 // Writes the discretization into the current folder (locations, mesh unless an existing one is
-// used, topography, conductivity and, for IP and IPL, chargeability), stores the discretized
-// shapes in the blocks and the surface in the model, and composes the summary. With
+// used, topography, conductivity and, for IP and IPL, chargeability) and composes the summary. With
 // erasePreviousResults, the results of an earlier forward run go once the survey and the mesh are
 // planned, just before the first file is written. Raises CRefusal or CFileException when a step
 // ended the command; a refusal before the first file leaves the folder as it was, files written

@@ -1,5 +1,7 @@
 #include "mesh/Mesh.h"
 
+#include "platform/Numbers.h"
+
 #include "mesh/Limits.h"
 #include "model/Element.h"
 #include "model/ModelData.h"

@@ -30,8 +30,7 @@ private:
     std::vector<float> m_values;
 };
 
-void PaintRectangle(const CMesh& mesh, CGrid& grid, CElement& b, float v, double cx1, double cz1, double s,
-                    bool& fitted)
+void PaintRectangle(const CMesh& mesh, CGrid& grid, const CElement& b, float v, CBlockCells& cells, bool& fitted)
 {
     const auto& x = mesh.xNodes;
     const auto& z = mesh.zNodes;
@@ -39,11 +38,11 @@ void PaintRectangle(const CMesh& mesh, CGrid& grid, CElement& b, float v, double
     const int k1 = NearestNode(z, b.m_z1), k2 = NearestNode(z, b.m_z2);
     if (i1 == i2 || k1 == k2)
         fitted = false;
-    b.SetMeshRect(x[i1], z[k1], x[i2], z[k2], cx1, cz1, s);
+    cells.rect = {x[i1], z[k1], x[i2], z[k2]};
     grid.Fill(i1, i2, k1, k2, v);
 }
 
-void PaintEllipse(const CMesh& mesh, CGrid& grid, CElement& b, float v, double cx1, double cz1, double s, bool& fitted)
+void PaintEllipse(const CMesh& mesh, CGrid& grid, const CElement& b, float v, CBlockCells& cells, bool& fitted)
 {
     const auto& x = mesh.xNodes;
     const auto& z = mesh.zNodes;
@@ -51,7 +50,6 @@ void PaintEllipse(const CMesh& mesh, CGrid& grid, CElement& b, float v, double c
     const int k1 = NearestNode(z, b.m_z1), k2 = NearestNode(z, b.m_z2);
     if (i1 == i2 || k1 == k2)
         fitted = false;
-    b.m_meshCells.clear();
     const double cx = (b.m_x1 + b.m_x2) / 2, cz = (b.m_z1 + b.m_z2) / 2;
     const double rx = std::fabs(b.m_x1 - b.m_x2) / 2, rz = std::fabs(b.m_z1 - b.m_z2) / 2;
     // One cell beyond the snapped rectangle each way, as a centre can lie inside past a snapped edge.
@@ -63,31 +61,32 @@ void PaintEllipse(const CMesh& mesh, CGrid& grid, CElement& b, float v, double c
             if (q <= 1) {
                 grid.At(i, k) = v;
                 if (q > 0.4)
-                    b.AddMeshCell(x[i], z[k], x[i + 1], z[k + 1], cx1, cz1, s);
+                    cells.cells.push_back({x[i], z[k], x[i + 1], z[k + 1]});
             }
         }
     }
 }
 
-void PaintSheared(const CMesh& mesh, CGrid& grid, CElement& b, float v, double cx1, double cz1, double s)
+void PaintSheared(const CMesh& mesh, CGrid& grid, const CElement& b, float v, CBlockCells& cells)
 {
     const auto& x = mesh.xNodes;
     const auto& z = mesh.zNodes;
     const int k1 = NearestNode(z, b.m_z1), k2 = NearestNode(z, b.m_z2);
-    b.ResetMeshRows(k2 - k1);
+    if (k2 > k1)
+        cells.rows.reserve(static_cast<size_t>(k2 - k1));
     for (int k = k1; k < k2; ++k) {
         const double zc = (z[k] + z[k + 1]) / 2;
         const double shift = (zc - b.m_z1) * b.m_slope;
         const int il = NearestNode(x, b.m_xTop1 - shift), ir = NearestNode(x, b.m_xTop2 - shift);
-        b.SetMeshRow(k - k1, x[il], z[k], x[ir], z[k + 1], cx1, cz1, s);
+        cells.rows.push_back({x[il], z[k], x[ir], z[k + 1]});
         grid.Fill(il, ir, k, k + 1, v);
     }
 }
 
 } // namespace
 
-std::vector<float> RasteriseGrid(const CMesh& mesh, EModelKind kind, float background, CElementList& blocks, double cx1,
-                                 double cz1, double s, bool& allFitted)
+std::vector<float> RasteriseGrid(const CMesh& mesh, EModelKind kind, float background, const CElementList& blocks,
+                                 bool& allFitted, std::vector<CBlockCells>* cells)
 {
     const int nx = mesh.nx, nz = mesh.nz;
     CGrid grid(nx, nz);
@@ -104,14 +103,19 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, EModelKind kind, float backg
             grid.At(i, k) = bg;
 
     allFitted = true;
-    for (CElement& b : blocks) {
+    if (cells)
+        cells->clear();
+    for (const CElement& b : blocks) {
         const float v = toValue(b.m_value);
+        CBlockCells taken;
         if (b.m_bEllipse)
-            PaintEllipse(mesh, grid, b, v, cx1, cz1, s, allFitted);
+            PaintEllipse(mesh, grid, b, v, taken, allFitted);
         else if (b.m_slope == 0)
-            PaintRectangle(mesh, grid, b, v, cx1, cz1, s, allFitted);
+            PaintRectangle(mesh, grid, b, v, taken, allFitted);
         else
-            PaintSheared(mesh, grid, b, v, cx1, cz1, s);
+            PaintSheared(mesh, grid, b, v, taken);
+        if (cells)
+            cells->push_back(std::move(taken));
     }
 
     // Air after the blocks, so that no block fills an air cell.
@@ -138,13 +142,14 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, EModelKind kind, float backg
     return grid.Take();
 }
 
-CWarnings RasteriseModel(const CMesh& mesh, EModelKind kind, float background, CElementList& blocks,
-                         const std::string& fileName, double cx1, double cz1, double s)
+CRasterised RasteriseModel(const CMesh& mesh, EModelKind kind, float background, const CElementList& blocks,
+                           const std::string& fileName)
 {
+    CRasterised result;
     bool allFitted = true;
-    std::vector<float> values = RasteriseGrid(mesh, kind, background, blocks, cx1, cz1, s, allFitted);
+    std::vector<float> values = RasteriseGrid(mesh, kind, background, blocks, allFitted, &result.blocks);
     CValuesFile::Write(fileName, mesh.nx, mesh.nz, values);
     if (!allFitted)
-        return {"Warning, block(s) could not fit in the mesh."};
-    return {};
+        result.warnings.push_back("Warning, block(s) could not fit in the mesh.");
+    return result;
 }

@@ -15,8 +15,7 @@ struct Vertex {
 
 } // namespace
 
-void BuildExtendedProfile(const CModelData& model, double left, double right, std::vector<double>& E,
-                          std::vector<double>& X)
+CTopographyFile BuildExtendedProfile(const CModelData& model, double left, double right)
 {
     std::vector<Vertex> v;
     for (const CTopoPt& p : model.m_topo)
@@ -29,11 +28,10 @@ void BuildExtendedProfile(const CModelData& model, double left, double right, st
         es.push_back(p.elevation);
     }
 
-    X.clear();
-    E.clear();
+    CTopographyFile profile;
     auto add = [&](double x, double e) {
-        X.push_back(x);
-        E.push_back(e);
+        profile.x.push_back(x);
+        profile.elevation.push_back(e);
     };
     add(left, ElevationAlong(xs, es, left));
     for (const Vertex& p : v) {
@@ -45,24 +43,23 @@ void BuildExtendedProfile(const CModelData& model, double left, double right, st
             add(p.x, p.elevation);
     }
     add(right, ElevationAlong(xs, es, right));
+    return profile;
 }
 
-void WriteTopographyFile(const CModelData& model, int N, std::vector<double>& E, std::vector<double>& X, double left,
-                         double right)
+CTopographyFile WriteTopographyFile(const CModelData& model, double left, double right)
 {
-    BuildExtendedProfile(model, left, right, E, X);
-    (void)N; // the profile's size follows from the points
-    CTopographyFile file;
-    file.x = X;
-    file.elevation = E;
-    file.Write(kTopographyFileName);
+    CTopographyFile profile = BuildExtendedProfile(model, left, right);
+    profile.Write(kTopographyFileName);
+    return profile;
 }
 
-void ComputeAirCells(CMesh& mesh, bool topography, const std::vector<double>& E, const std::vector<double>& X)
+void ComputeAirCells(CMesh& mesh, const CTopographyFile& profile)
 {
     const int nx = mesh.nx, nz = mesh.nz;
     mesh.airPerColumn.assign(static_cast<size_t>(std::max(nx, 0)), 0);
-    if (!topography || X.size() < 2 || E.size() != X.size() || nx < 1)
+    const std::vector<double>& X = profile.x;
+    const std::vector<double>& E = profile.elevation;
+    if (X.size() < 2 || E.size() != X.size() || nx < 1)
         return;
     const auto& xn = mesh.xNodes;
     const auto& zn = mesh.zNodes;
@@ -108,17 +105,18 @@ void ComputeAirCells(CMesh& mesh, bool topography, const std::vector<double>& E,
     mesh.airCells = static_cast<int>(total);
 }
 
-void BuildDiscretizedSurface(const CMesh& mesh, std::vector<CPoint>& surface, double s, double cx1, double cz1)
+std::vector<std::pair<double, double>> BuildDiscretizedSurface(const CMesh& mesh)
 {
-    surface.clear();
+    std::vector<std::pair<double, double>> surface;
     const int columns = mesh.nx - 2 * mesh.outer;
     if (columns <= 0)
-        return;
+        return surface;
     surface.reserve(2 * static_cast<size_t>(columns));
     for (int i = mesh.outer; i < mesh.nx - mesh.outer; ++i) {
         const int air = static_cast<size_t>(i) < mesh.airPerColumn.size() ? mesh.airPerColumn[i] : 0;
-        const int z = RoundToInt((mesh.zNodes[air] - cz1) * s);
-        surface.push_back({RoundToInt((mesh.xNodes[i] - cx1) * s), z});
-        surface.push_back({RoundToInt((mesh.xNodes[i + 1] - cx1) * s), z});
+        const double z = mesh.zNodes[air];
+        surface.emplace_back(mesh.xNodes[i], z);
+        surface.emplace_back(mesh.xNodes[i + 1], z);
     }
+    return surface;
 }

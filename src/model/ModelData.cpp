@@ -26,16 +26,6 @@ std::string CModelData::ReservedNameMessage(const std::string& path, bool output
     return "";
 }
 
-void CModelData::UpdateLogicalGeometry()
-{
-    const double s = LogicalScale();
-    for (CElementList* blocks : {&m_dcModel, &m_ipModel})
-        for (CElement& e : *blocks)
-            e.UpdateRect(m_coreX1, m_coreZ1, s);
-    for (CTopoPt& p : m_topo)
-        p.m_pt = CTopoPt(p.m_x, p.m_z, m_coreX1, m_coreZ1, s).m_pt;
-}
-
 void CModelData::FlatTopography()
 {
     m_topo.clear();

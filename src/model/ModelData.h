@@ -4,7 +4,6 @@
 #include "formats/DataFile.h"
 #include "formats/FileNames.h"
 #include "model/Element.h"
-#include "platform/Geometry.h"
 
 #include <list>
 #include <string>
@@ -59,19 +58,11 @@ struct CModelData {
     // The mesh file of the discretization: FileNames.h's, or an existing mesh, named as chosen.
     std::string m_meshFileName = kMeshFileName;
 
-    bool m_bDiscretized = false;       // discretized and not edited since
-    bool m_bForwardDone = false;       // forward modelled and not edited since
-    bool m_bTopography = false;        // the topography is not flat
-    std::vector<CPoint> m_meshSurface; // discretized ground surface, logical units
+    bool m_bTopography = false; // the topography is not flat
     // The last run's depth of investigation, (x, z) in model units; empty when it wrote none.
     std::vector<std::pair<double, double>> m_depthOfInvestigation;
 
-    // Logical units per model unit.
-    double LogicalScale() const { return kCoreLogicalWidth / (m_coreX2 - m_coreX1); }
-
-    // Recomputes the logical caches of every block and topography point after the core changed.
-    void UpdateLogicalGeometry();
-    // A flat surface along the top of the core area: its two ends, placed by the view.
+    // A flat surface along the top of the core area: its two ends.
     void FlatTopography();
 
     // Whether a model file may not have this file name, or be a link to a file of such a name

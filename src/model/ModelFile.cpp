@@ -10,15 +10,12 @@
 
 namespace {
 
-void TakeBlocks(const std::vector<CBlockRecord>& records, CElementList& blocks, const CModelData& model)
+void TakeBlocks(const std::vector<CBlockRecord>& records, CElementList& blocks)
 {
-    const double s = model.LogicalScale();
     blocks.clear();
     for (const CBlockRecord& r : records) {
-        CElement& block = blocks.emplace_back();
-        block.SetGeometry(r.x1, r.z1, r.x2, r.z2, r.value, r.slope);
+        CElement& block = blocks.emplace_back(r.x1, r.z1, r.x2, r.z2, r.value, r.slope);
         block.m_bEllipse = r.ellipse;
-        block.UpdateRect(model.m_coreX1, model.m_coreZ1, s);
     }
 }
 
@@ -30,12 +27,11 @@ void Take(const CModelFile& file, CModelData& model)
     model.m_coreZ2 = file.coreZ2;
     model.m_dcBackground = file.dcBackground.value_or(model.m_dcBackground);
     model.m_ipBackground = file.ipBackground.value_or(model.m_ipBackground);
-    TakeBlocks(file.dcBlocks, model.m_dcModel, model);
-    TakeBlocks(file.ipBlocks, model.m_ipModel, model);
-    const double s = model.LogicalScale();
+    TakeBlocks(file.dcBlocks, model.m_dcModel);
+    TakeBlocks(file.ipBlocks, model.m_ipModel);
     model.m_topo.clear();
     for (const CVertexRecord& p : file.topography)
-        model.m_topo.emplace_back(p.x, p.z, model.m_coreX1, model.m_coreZ1, s);
+        model.m_topo.emplace_back(p.x, p.z);
     const size_t k = model.m_topo.size();
     model.m_bTopography = k >= 3 || (k > 0 && (model.m_topo.front().m_z != 0 || model.m_topo.back().m_z != 0));
 }

@@ -2,27 +2,10 @@
 
 #include <algorithm>
 
-namespace {
-
-// The discretized shapes are out of date in any state but the latest, and can be large.
-CElementList WithoutMeshShapes(const CElementList& blocks)
-{
-    CElementList out = blocks;
-    for (CElement& e : out) {
-        e.m_meshRect = CRect();
-        e.m_meshRows.clear();
-        e.m_meshCells.clear();
-    }
-    return out;
-}
-
-} // namespace
-
 CModelState::CModelState(const CModelData& model)
-    : m_dcModel(WithoutMeshShapes(model.m_dcModel)), m_ipModel(WithoutMeshShapes(model.m_ipModel)),
-      m_topo(model.m_topo), m_coreX1(model.m_coreX1), m_coreX2(model.m_coreX2), m_coreZ1(model.m_coreZ1),
-      m_coreZ2(model.m_coreZ2), m_dcBackground(model.m_dcBackground), m_ipBackground(model.m_ipBackground),
-      m_bTopography(model.m_bTopography)
+    : m_dcModel(model.m_dcModel), m_ipModel(model.m_ipModel), m_topo(model.m_topo), m_coreX1(model.m_coreX1),
+      m_coreX2(model.m_coreX2), m_coreZ1(model.m_coreZ1), m_coreZ2(model.m_coreZ2),
+      m_dcBackground(model.m_dcBackground), m_ipBackground(model.m_ipBackground), m_bTopography(model.m_bTopography)
 {
 }
 

@@ -9,7 +9,7 @@
 // Discretization parameters, file names and results are not in it.
 struct CModelState {
     explicit CModelState(const CModelData& model);
-    // Puts the state back; the logical caches come back with it, so they match its core area.
+    // Puts the state back.
     void RestoreTo(CModelData& model) const;
 
     CElementList m_dcModel;

@@ -116,11 +116,6 @@ void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
         m_dViewX = m_dViewY = 0;
     }
     m_nPlotHeight = std::clamp(RoundToInt(m_nCoreHeight * m_dExaggeration), 1, 100000000);
-    // A flat surface runs along the top of the core area; a file may hold no points at all.
-    if (!doc->m_bTopography && !doc->m_topo.empty()) {
-        doc->m_topo.front().m_pt = {0, 0};
-        doc->m_topo.back().m_pt = {m_nCoreWidth, 0};
-    }
     m_itNearestTopo = doc->m_topo.end();
     // A new discretization reads its protocol again.
     m_surveyKey.clear();
@@ -158,33 +153,29 @@ COLORREF CSectomatView::ValueColour(double v) const
     return m_colours[static_cast<size_t>(ColourIndex(v, m_dMin, m_dMax))];
 }
 
-void CSectomatView::SurfaceProfile(int left, int right, std::vector<double>& X, std::vector<double>& E) const
+CTopographyFile CSectomatView::SurfaceProfile(int left, int right) const
 {
     const CSectomatDoc* doc = GetDocument();
-    X.clear();
-    E.clear();
     if (!doc->m_bTopography)
-        return;
-    BuildExtendedProfile(*doc, doc->m_coreX1 + std::min(left, 0) / m_dScale,
-                         doc->m_coreX1 + std::max(right, m_nCoreWidth) / m_dScale, E, X);
+        return {};
+    return BuildExtendedProfile(*doc, doc->m_coreX1 + std::min(left, 0) / m_dScale,
+                                doc->m_coreX1 + std::max(right, m_nCoreWidth) / m_dScale);
 }
 
-int CSectomatView::SurfaceY(const std::vector<double>& X, const std::vector<double>& E, int x) const
+int CSectomatView::SurfaceY(const CTopographyFile& profile, int x) const
 {
     const CSectomatDoc* doc = GetDocument();
-    if (X.empty())
+    if (profile.x.empty())
         return 0;
-    return RoundToInt((-ElevationAlong(X, E, doc->m_coreX1 + x / m_dScale) - doc->m_coreZ1) * m_dScale);
+    return RoundToInt((-profile.ElevationAt(doc->m_coreX1 + x / m_dScale) - doc->m_coreZ1) * m_dScale);
 }
 
 int CSectomatView::ElevationAt(int x) const
 {
-    std::vector<double> X, E;
-    SurfaceProfile(x, x, X, E);
-    return SurfaceY(X, E, x);
+    return SurfaceY(SurfaceProfile(x, x), x);
 }
 
-const std::vector<double>& CSectomatView::SurveyElectrodes()
+void CSectomatView::PlanShownSurvey()
 {
     const CSectomatDoc* doc = GetDocument();
     const CDiscretizeSettings& d = doc->m_discretize;
@@ -192,17 +183,37 @@ const std::vector<double>& CSectomatView::SurveyElectrodes()
         FormatC("%.17g %.17g %i %.17g %i ", doc->m_coreX1, doc->m_coreX2, d.n, d.aSpacing, static_cast<int>(d.array)) +
         d.protocolFile;
     if (key == m_surveyKey)
-        return m_electrodes;
+        return;
     m_surveyKey = key;
-    std::set<double> electrodes;
+    m_electrodes.clear();
+    m_firstConfigurations.clear();
     CModelData model = *doc; // planning may lower n, which is the discretization's to do
+    std::vector<CQuadrupole> data;
     try {
-        for (const CQuadrupole& q : PlanSurvey(model).file.data)
-            electrodes.insert({q.a, q.b, q.m, q.n});
+        data = PlanSurvey(model).file.data;
     } catch (const CRefusal&) {
-        // nothing to mark: the discretization gives the reason
+        return; // nothing to mark: the discretization gives the reason
     }
-    m_electrodes.assign(electrodes.begin(), electrodes.end());
+    std::vector<double> positions;
+    for (const CQuadrupole& q : data)
+        positions.insert(positions.end(), {q.a, q.b, q.m, q.n});
+    m_electrodes = ElectrodePositions(std::move(positions));
+    if (data.empty())
+        return;
+    if (IsNumberedArray(d.array)) {
+        m_firstConfigurations = {data.front()};
+        return;
+    }
+    // Transmitters go from left to right.
+    const CQuadrupole first = d.array == EArray::poleDipoleLeft ? data.back() : data.front();
+    for (const CQuadrupole& q : data)
+        if (q.a == first.a && q.b == first.b)
+            m_firstConfigurations.push_back(q);
+}
+
+const std::vector<double>& CSectomatView::SurveyElectrodes()
+{
+    PlanShownSurvey();
     return m_electrodes;
 }
 
@@ -259,6 +270,49 @@ void CSectomatView::OnDraw(CDC* pDC)
     pDC->SelectObject(oldFont);
 }
 
+CSectionUnits CSectomatView::Units() const
+{
+    const CSectomatDoc* doc = GetDocument();
+    return {doc->m_coreX1, doc->m_coreZ1, m_dScale};
+}
+
+std::vector<CPoint> CSectomatView::TopoPoints() const
+{
+    const CSectomatDoc* doc = GetDocument();
+    const CSectionUnits units = Units();
+    std::vector<CPoint> points;
+    for (const CTopoPt& p : doc->m_topo)
+        points.push_back(units.Point(p.m_x, p.m_z));
+    // A flat surface runs along the top of the core area; a file may hold no points at all.
+    if (!doc->m_bTopography && !points.empty()) {
+        points.front() = {0, 0};
+        points.back() = {m_nCoreWidth, 0};
+    }
+    return points;
+}
+
+void CSectomatView::DrawBlockCells(CDC* pDC, const CElement& e, const CBlockCells& cells)
+{
+    const CSectionUnits units = Units();
+    auto rect = [&units](const CMeshBox& b) { return units.Rect(b.x1, b.z1, b.x2, b.z2); };
+    std::vector<CRect> rects;
+    if (e.m_bEllipse) {
+        // Each cell takes in its right column and bottom row, as a block does.
+        for (const CMeshBox& b : cells.cells)
+            rects.push_back(units.Area(b.x1, b.z1, b.x2, b.z2));
+    } else if (e.m_slope != 0) {
+        for (const CMeshBox& b : cells.rows)
+            rects.push_back(rect(b));
+    }
+    CBrush hollow = CBrush::Hollow();
+    CBrush* oldBrush = pDC->SelectObject(&hollow);
+    if (e.m_bEllipse || e.m_slope != 0)
+        pDC->PolyRectangle(rects.data(), static_cast<int>(rects.size()));
+    else
+        pDC->Rectangle(rect(cells.rect));
+    pDC->SelectObject(oldBrush);
+}
+
 void CSectomatView::DrawModelBody(CDC* pDC)
 {
     CSectomatDoc* doc = GetDocument();
@@ -267,7 +321,11 @@ void CSectomatView::DrawModelBody(CDC* pDC)
 
     CPen outlinePen(PS_DASH, 0, RGB(0, 0, 0));
     CBrush hollow = CBrush::Hollow();
-    for (CElement& e : *m_pActiveList) {
+    const CSectionUnits units = Units();
+    const std::vector<CBlockCells>& meshed = m_bDCModel ? doc->m_meshShapes.dc : doc->m_meshShapes.ip;
+    size_t index = 0;
+    for (const CElement& e : *m_pActiveList) {
+        const CRect rect = units.BlockRect(e);
         CBrush fill(ValueColour(e.m_value));
         const bool asBackground = e.m_value == m_fBackground;
         if (e.m_bEllipse || e.m_slope != 0) {
@@ -278,44 +336,38 @@ void CSectomatView::DrawModelBody(CDC* pDC)
             else
                 pDC->SelectStockObject(NULL_PEN, &oldPen);
             if (e.m_bEllipse)
-                pDC->Ellipse(e.m_rect);
+                pDC->Ellipse(rect);
             else
-                pDC->Polygon(e.m_corners, 4);
+                pDC->Polygon(units.Outline(e).data(), 4);
             pDC->SelectObject(oldPen);
             pDC->SelectObject(oldBrush);
-        } else if (pDC->RectVisible(e.m_rect)) {
-            pDC->FillRect(e.m_rect, &fill);
+        } else if (pDC->RectVisible(rect)) {
+            pDC->FillRect(rect, &fill);
             if (asBackground) {
                 CPen* oldPen = pDC->SelectObject(&outlinePen);
                 CBrush* oldBrush = pDC->SelectObject(&hollow);
-                pDC->Rectangle(e.m_rect);
+                pDC->Rectangle(rect);
                 pDC->SelectObject(oldBrush);
                 pDC->SelectObject(oldPen);
             }
         }
-        if (doc->m_bDiscretized) {
-            CBrush* oldBrush = pDC->SelectObject(&hollow);
-            if (e.m_bEllipse)
-                pDC->PolyRectangle(e.m_meshCells.data(), static_cast<int>(e.m_meshCells.size()));
-            else if (e.m_slope == 0)
-                pDC->Rectangle(e.m_meshRect);
-            else
-                pDC->PolyRectangle(e.m_meshRows.data(), static_cast<int>(e.m_meshRows.size()));
-            pDC->SelectObject(oldBrush);
-        }
+        if (doc->m_bDiscretized && index < meshed.size())
+            DrawBlockCells(pDC, e, meshed[index]);
+        ++index;
     }
 
     CPen otherPen(PS_DOT, 0, RGB(155, 155, 155));
     CPen* oldPen = pDC->SelectObject(&otherPen);
     CBrush* oldBrush = pDC->SelectObject(&hollow);
     for (const CElement& e : *m_pOtherList) {
+        const CRect rect = units.BlockRect(e);
         if (e.m_bEllipse)
-            pDC->Ellipse(e.m_rect);
+            pDC->Ellipse(rect);
         else if (e.m_slope == 0) {
-            if (pDC->RectVisible(e.m_rect))
-                pDC->Rectangle(e.m_rect);
+            if (pDC->RectVisible(rect))
+                pDC->Rectangle(rect);
         } else {
-            pDC->Polygon(e.m_corners, 4);
+            pDC->Polygon(units.Outline(e).data(), 4);
         }
     }
     pDC->SelectObject(oldPen);
@@ -333,13 +385,12 @@ void CSectomatView::DrawModelBody(CDC* pDC)
     if (doc->m_bTopography) {
         // The air above the surface the discretization makes, wherever the plot shows.
         const CRect shown = pDC->GetClipBox();
-        std::vector<double> X, E;
-        SurfaceProfile(shown.left, shown.right, X, E);
+        const CTopographyFile profile = SurfaceProfile(shown.left, shown.right);
         std::vector<CPoint> surface;
         int top = 0;
-        for (const double x : X) {
+        for (const double x : profile.x) {
             const int lx = RoundToInt((x - doc->m_coreX1) * m_dScale);
-            surface.push_back({lx, SurfaceY(X, E, lx)});
+            surface.push_back({lx, SurfaceY(profile, lx)});
             top = std::min(top, surface.back().y);
         }
         CBrush* previous = nullptr;
@@ -353,10 +404,14 @@ void CSectomatView::DrawModelBody(CDC* pDC)
         pDC->FillPath();
         pDC->SelectObject(previous);
     }
-    if (doc->m_bDiscretized && !doc->m_meshSurface.empty()) {
-        pDC->MoveTo(doc->m_meshSurface.front().x, doc->m_meshSurface.front().y);
-        for (size_t i = 1; i < doc->m_meshSurface.size(); ++i)
-            pDC->LineTo(doc->m_meshSurface[i].x, doc->m_meshSurface[i].y);
+    if (doc->m_bDiscretized && !doc->m_meshShapes.surface.empty()) {
+        const auto& surface = doc->m_meshShapes.surface;
+        const CPoint first = units.Point(surface.front().first, surface.front().second);
+        pDC->MoveTo(first.x, first.y);
+        for (size_t i = 1; i < surface.size(); ++i) {
+            const CPoint p = units.Point(surface[i].first, surface[i].second);
+            pDC->LineTo(p.x, p.y);
+        }
     }
     if (m_bShowDepthOfInvestigation && doc->m_bForwardDone && doc->m_depthOfInvestigation.size() >= 2)
         DrawDepthOfInvestigation(pDC);
@@ -370,8 +425,8 @@ void CSectomatView::DrawTopographyPoints(CDC* pDC)
     pDC->IntersectClipRect({-h, -h, m_nCoreWidth + h, m_nPlotHeight + h});
     CBrush white(RGB(255, 255, 255));
     CBrush* oldBrush = pDC->SelectObject(&white);
-    for (const CTopoPt& p : GetDocument()->m_topo) {
-        const CPoint c{RoundToInt(p.m_pt.x * xf.eM11 + xf.eDx), RoundToInt(p.m_pt.y * xf.eM22 + xf.eDy)};
+    for (const CPoint& p : TopoPoints()) {
+        const CPoint c{RoundToInt(p.x * xf.eM11 + xf.eDx), RoundToInt(p.y * xf.eM22 + xf.eDy)};
         pDC->Rectangle({c.x - h, c.y - h, c.x + h + 1, c.y + h + 1});
     }
     pDC->SelectObject(oldBrush);
@@ -383,11 +438,11 @@ void CSectomatView::DrawTopographyPoints(CDC* pDC)
 void CSectomatView::DrawDepthOfInvestigation(CDC* pDC)
 {
     const CSectomatDoc* doc = GetDocument();
-    const double s = doc->LogicalScale();
+    const CSectionUnits units = Units();
     std::vector<CPoint> line;
     for (const auto& [x, z] : doc->m_depthOfInvestigation)
-        line.push_back({RoundToInt((x - doc->m_coreX1) * s), RoundToInt((z - doc->m_coreZ1) * s)});
-    const int bottom = RoundToInt((doc->m_coreZ2 - doc->m_coreZ1) * s);
+        line.push_back(units.Point(x, z));
+    const int bottom = units.Point(doc->m_coreX1, doc->m_coreZ2).y;
     std::vector<CPoint> below = line;
     below.push_back({line.back().x, std::max(bottom, line.back().y)});
     below.push_back({line.front().x, std::max(bottom, line.front().y)});
@@ -408,15 +463,16 @@ void CSectomatView::DrawSelection(CDC* pDC)
     if (!HasSelection())
         return;
     const CElement& e = *m_itSelected;
+    const CSectionUnits units = Units();
     CPen pen(PS_SOLID, 30, RGB(0, 0, 0));
     int oldRop = pDC->SetROP2(R2_NOTXORPEN);
     CPen* oldPen = pDC->SelectObject(&pen);
     if (e.m_bEllipse)
-        pDC->Ellipse(e.m_rect);
+        pDC->Ellipse(units.BlockRect(e));
     else if (e.m_slope != 0)
-        pDC->Polygon(e.m_corners, 4);
+        pDC->Polygon(units.Outline(e).data(), 4);
     else
-        pDC->Rectangle(e.m_rect);
+        pDC->Rectangle(units.BlockRect(e));
     pDC->SetROP2(oldRop);
     pDC->SelectObject(oldPen);
 }
@@ -424,16 +480,12 @@ void CSectomatView::DrawSelection(CDC* pDC)
 void CSectomatView::DrawElectrodes(CDC* pDC)
 {
     CSectomatDoc* doc = GetDocument();
-    const double aL = doc->m_discretize.aSpacing * m_dScale;
-    const int A = RoundToInt(aL);
-    const EArray type = doc->m_discretize.array;
     // Electrodes stand at section positions, but the markers keep their size in the page's
     // units whatever the zoom and exaggeration: the tip is the surface at x, taken to the page.
     const XFORM xf = SectionToPlot();
-    std::vector<double> X, E;
-    SurfaceProfile(0, m_nCoreWidth, X, E);
+    const CTopographyFile profile = SurfaceProfile(0, m_nCoreWidth);
     auto tip = [&](int x) {
-        return CPoint{RoundToInt(x * xf.eM11 + xf.eDx), RoundToInt(SurfaceY(X, E, x) * xf.eM22 + xf.eDy)};
+        return CPoint{RoundToInt(x * xf.eM11 + xf.eDx), RoundToInt(SurfaceY(profile, x) * xf.eM22 + xf.eDy)};
     };
     auto marker = [&](int x) {
         const CPoint t = tip(x);
@@ -458,62 +510,39 @@ void CSectomatView::DrawElectrodes(CDC* pDC)
         pDC->SelectObject(oldBrush);
     }
 
-    CPen sourcePen(PS_SOLID, 2, RGB(0, 0, 0));
-    if (IsNumberedArray(type)) {
-        // The first configuration: A and B bold, M and N joined; a protocol's is not known here.
-        if (type != EArray::protocol) {
-            const int b = type == EArray::gradient ? doc->m_discretize.n + 2 : 3;
-            CPen* oldPen = pDC->SelectObject(&sourcePen);
-            marker(0);
-            marker(RoundToInt(b * aL));
-            pDC->SelectObject(oldPen);
-            marker(A);
-            marker(RoundToInt(2 * aL));
-            const CPoint m = tip(A), n = tip(RoundToInt(2 * aL));
-            pDC->MoveTo(m.x, m.y - 200);
-            pDC->LineTo(n.x, n.y - 200);
+    // The first configurations: A and B bold, M and N joined; a classic dipole's A and B as well.
+    PlanShownSurvey();
+    if (!m_firstConfigurations.empty()) {
+        auto at = [&](double x) { return RoundToInt((x - doc->m_coreX1) * m_dScale); };
+        auto join = [&](int from, int to) {
+            const CPoint p = tip(from), q = tip(to);
+            pDC->MoveTo(p.x, p.y - 200);
+            pDC->LineTo(q.x, q.y - 200);
+        };
+        const CQuadrupole& source = m_firstConfigurations.front();
+        const int a = at(source.a), b = at(source.b);
+        CPen sourcePen(PS_SOLID, 2, RGB(0, 0, 0));
+        CPen* oldPen = pDC->SelectObject(&sourcePen);
+        marker(a);
+        if (b != a)
+            marker(b);
+        if (b != a && !IsNumberedArray(doc->m_discretize.array)) {
+            const CPoint p = tip(a), q = tip(b);
+            pDC->MoveTo(p.x, p.y);
+            pDC->LineTo(p.x, p.y - 200);
+            pDC->LineTo(q.x, q.y - 200);
+            pDC->LineTo(q.x, q.y);
         }
-        pDC->ResetClip();
-        return;
-    }
-    CPen* oldPen = pDC->SelectObject(&sourcePen);
-    if (type == EArray::polePole || type == EArray::poleDipoleRight) {
-        marker(0);
-    } else if (type == EArray::dipoleDipole) {
-        marker(0);
-        marker(A);
-        const CPoint a = tip(0), b = tip(A);
-        pDC->MoveTo(a.x, a.y);
-        pDC->LineTo(a.x, a.y - 200);
-        pDC->LineTo(b.x, b.y - 200);
-        pDC->LineTo(b.x, b.y);
-    } else {
-        marker(m_nCoreWidth);
-    }
-    pDC->SelectObject(oldPen);
-
-    const int n = doc->m_discretize.n;
-    if (type == EArray::polePole) {
-        for (int i = 1; i <= n; ++i)
-            marker(RoundToInt(i * aL));
-    } else {
-        int previous = 0;
-        for (int i = 0; i <= n; ++i) {
-            int x;
-            if (type == EArray::dipoleDipole)
-                x = RoundToInt(2 * aL) + RoundToInt(i * aL);
-            else if (type == EArray::poleDipoleRight)
-                x = A + RoundToInt(i * aL);
-            else
-                x = (m_nCoreWidth - A) - RoundToInt(i * aL);
-            marker(x);
-            if (i > 0) {
-                const CPoint here = tip(x), before = tip(previous);
-                pDC->MoveTo(here.x, here.y - 200);
-                pDC->LineTo(before.x, before.y - 200);
-            }
-            previous = x;
-        }
+        pDC->SelectObject(oldPen);
+        // Neighbouring dipoles share an electrode, marked once.
+        std::set<int> marked;
+        for (const CQuadrupole& q : m_firstConfigurations)
+            for (const int x : {at(q.m), at(q.n)})
+                if (marked.insert(x).second)
+                    marker(x);
+        for (const CQuadrupole& q : m_firstConfigurations)
+            if (at(q.n) != at(q.m))
+                join(at(q.m), at(q.n));
     }
     pDC->ResetClip();
 }
@@ -640,7 +669,8 @@ void CSectomatView::OnViewModel()
 {
     // Without a chargeability file from this discretization there is only the conductivity to show.
     const EModelKind kind = GetDocument()->m_discretize.forward == EForwardType::dc ? EModelKind::dc : ShownModel();
-    Attempt([this, kind] { LaunchProgram(ModelViewerCommandLine(*GetDocument(), kind)); });
+    Attempt(
+        [this, kind] { LaunchProgram(ModelViewerCommandLine(*GetDocument(), kind, GetDocument()->m_bForwardDone)); });
 }
 
 void CSectomatView::OnUpdateViewModel(CCmdUI* ui)
@@ -658,7 +688,7 @@ void CSectomatView::OnViewSensitivity()
 void CSectomatView::OnUpdateViewSensitivity(CCmdUI* ui)
 {
     const CSectomatDoc* doc = GetDocument();
-    ui->Enable(!doc->IsModified() && HasSensitivities(*doc));
+    ui->Enable(!doc->IsModified() && doc->m_bForwardDone && HasSensitivities());
 }
 
 void CSectomatView::OnViewDepthOfInvestigation()

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "formats/LocationsFile.h"
+#include "formats/TopographyFile.h"
+#include "mesh/Rasterise.h"
 #include "model/ModelData.h"
 #include "platform/Colour.h"
 #include "platform/DC.h"
+#include "platform/Numbers.h"
 #include "platform/View.h"
+#include "view/SectionGeometry.h"
 
 #include <array>
 #include <string>
@@ -41,6 +46,10 @@ public:
 
     // A logical point moved into the core area.
     CPoint ClampToCore(CPoint pt) const;
+    // The section's logical units of the document's core area.
+    CSectionUnits Units() const;
+    // The topography's points in logical units; a flat surface's ends on the core's top corners.
+    std::vector<CPoint> TopoPoints() const;
 
     // The value range of the shown model, and the colour of a value in it.
     void RecomputeRange();
@@ -188,15 +197,23 @@ private:
 
     // The discretization's surface profile (model units) reaching over logical x from left to
     // right at least, and its logical y at logical x.
-    void SurfaceProfile(int left, int right, std::vector<double>& X, std::vector<double>& E) const;
-    int SurfaceY(const std::vector<double>& X, const std::vector<double>& E, int x) const;
+    CTopographyFile SurfaceProfile(int left, int right) const;
+    int SurfaceY(const CTopographyFile& profile, int x) const;
     // The survey last planned and what for: a large survey is costly to plan at every repaint.
+    // Its first configurations are those its markers show: a classic array's first transmitter
+    // (the one on the core's right edge for pole-dipole left) with all its receivers, a numbered
+    // array's first configuration.
     std::vector<double> m_electrodes;
+    std::vector<CQuadrupole> m_firstConfigurations;
     std::string m_surveyKey;
+    void PlanShownSurvey();
 
     void UseModel(EModelKind kind);
     EModelKind ShownModel() const { return m_bDCModel ? EModelKind::dc : EModelKind::ip; }
     void DrawModelBody(CDC* pDC);
+    // The cells the discretization gave the block: its snapped rectangle, its rows, or the cells
+    // along its ellipse.
+    void DrawBlockCells(CDC* pDC, const CElement& e, const CBlockCells& cells);
     void DrawElectrodes(CDC* pDC);
     void DrawColourBar(CDC* pDC);
     // Marks every point of the topography profile, in the page's units.

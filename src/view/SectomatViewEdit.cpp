@@ -112,7 +112,7 @@ void CSectomatView::OnMouseMove(unsigned flags, CPoint point)
         ShowExtent();
         break;
     case Shear: {
-        const CRect& r = m_itSelected->m_rect;
+        const CRect r = Units().BlockRect(*m_itSelected);
         const int s = p.x - Centre(r).x;
         if (!m_bFirstDrag)
             DrawSheared(dc, {r.left, r.top}, {r.right, r.bottom}, m_nPreviousShear);
@@ -124,7 +124,7 @@ void CSectomatView::OnMouseMove(unsigned flags, CPoint point)
     }
     case Ellipse:
     case MoveOrSize: {
-        const CRect& r = m_itSelected->m_rect;
+        const CRect r = Units().BlockRect(*m_itSelected);
         const CPoint c = Centre(r);
         const int dx = p.x - c.x, dy = p.y - c.y;
         if (m_pending == PendingOp::move) {
@@ -195,19 +195,18 @@ void CSectomatView::OnLButtonUp(unsigned, CPoint point)
     bool committed = true;
     if (!pending) {
         if (dlg.DoModal() == IDOK) {
-            CElement& block = m_pActiveList->emplace_back(dlg.m_x1, dlg.m_z1, dlg.m_x2, dlg.m_z2, dlg.m_value,
-                                                          dlg.m_slope, x0, z0, m_dScale);
+            CElement& block =
+                m_pActiveList->emplace_back(dlg.m_x1, dlg.m_z1, dlg.m_x2, dlg.m_z2, dlg.m_value, dlg.m_slope);
             block.m_bEllipse = dlg.m_nEllipse != 0;
             FoldIntoRange(block.m_value, m_dMin, m_dMax);
         } else {
             committed = false;
         }
     } else if (m_pending == PendingOp::shear) {
-        m_itSelected->ShearTo(m_ptCorner, m_dScale);
+        Units().ShearTo(*m_itSelected, m_ptCorner);
     } else {
         CElement& block = *m_itSelected;
         block.SetGeometry(dlg.m_x1, dlg.m_z1, dlg.m_x2, dlg.m_z2, block.m_value, block.m_slope);
-        block.SetLogicalRect({m_ptAnchor.x, m_ptAnchor.y, m_ptCorner.x, m_ptCorner.y}, m_dScale);
         if (m_pending == PendingOp::ellipse)
             block.m_bEllipse = true;
     }
@@ -286,8 +285,10 @@ void CSectomatView::OnContextMenu(CPoint screen)
         // Nearest as the screen shows it: depths count as stretched by the exaggeration.
         const XFORM xf = SectionToPlot();
         const double down = xf.eM22 / xf.eM11;
-        for (auto it = doc->m_topo.begin(); it != doc->m_topo.end(); ++it) {
-            const double d = std::hypot(double(it->m_pt.x) - p.x, (double(it->m_pt.y) - p.y) * down);
+        const std::vector<CPoint> points = TopoPoints();
+        auto it = doc->m_topo.begin();
+        for (size_t i = 0; i < points.size(); ++i, ++it) {
+            const double d = std::hypot(double(points[i].x) - p.x, (double(points[i].y) - p.y) * down);
             if (d < best) {
                 best = d;
                 m_itNearestTopo = it;
@@ -303,8 +304,9 @@ void CSectomatView::OnContextMenu(CPoint screen)
     }
 
     // The last block in list order is the one drawn on top.
+    const CSectionUnits units = Units();
     for (auto it = m_pActiveList->begin(); it != m_pActiveList->end(); ++it)
-        if (it->HitTest(p))
+        if (units.Contains(*it, p))
             m_itSelected = it;
     if (!HasSelection())
         return;
@@ -335,7 +337,6 @@ void CSectomatView::OnBlockProperties()
         const double z1 = std::max(dlg.m_z1, doc->m_coreZ1), z2 = std::min(dlg.m_z2, doc->m_coreZ2);
         block.SetGeometry(x1, z1, x2, z2, dlg.m_value, dlg.m_slope);
         block.m_bEllipse = dlg.m_nEllipse != 0;
-        block.UpdateRect(doc->m_coreX1, doc->m_coreZ1, m_dScale);
         RecomputeRange();
         doc->CommitEdit();
     }
@@ -369,7 +370,6 @@ void CSectomatView::OnBlockCopy()
         const float value = m_pOtherList->empty() ? otherBackground + 0.5f : m_pOtherList->back().m_value;
         CElement& copy = m_pOtherList->emplace_back(*m_itSelected);
         copy.m_value = value;
-        copy.m_meshRows.clear();
     }
     FinishEdit();
 }
@@ -422,11 +422,14 @@ void CSectomatView::OnLButtonDblClk(unsigned, CPoint point)
     };
     const double x = shown(p.x, m_nCoreWidth, false, doc->m_coreX1, doc->m_coreX2);
     const double z = shown(p.y, m_nCoreHeight, true, doc->m_coreZ1, doc->m_coreZ2);
-    const CTopoPt added(x, z, doc->m_coreX1, doc->m_coreZ1, m_dScale);
+    const CTopoPt added(x, z);
+    const int addedX = Units().Point(x, z).x;
+    const std::vector<CPoint> points = TopoPoints();
     auto it = doc->m_topo.begin();
-    while (it != doc->m_topo.end() && it->m_pt.x < added.m_pt.x)
+    size_t i = 0;
+    for (; it != doc->m_topo.end() && points[i].x < addedX; ++i)
         ++it;
-    if (it != doc->m_topo.end() && it->m_pt.x == added.m_pt.x)
+    if (it != doc->m_topo.end() && points[i].x == addedX)
         *it = added;
     else
         doc->m_topo.insert(it, added);
@@ -460,13 +463,7 @@ void CSectomatView::OnTopoDeletePoint()
 void CSectomatView::OnTopoRemove()
 {
     CSectomatDoc* doc = GetDocument();
-    doc->m_topo.clear();
-    CTopoPt left(doc->m_coreX1, doc->m_coreZ1), right(doc->m_coreX2, doc->m_coreZ1);
-    left.m_pt = {0, 0};
-    right.m_pt = {m_nCoreWidth, 0};
-    doc->m_topo.push_back(left);
-    doc->m_topo.push_back(right);
+    doc->FlatTopography();
     m_itNearestTopo = doc->m_topo.end();
-    doc->m_bTopography = false;
     FinishEdit();
 }

@@ -140,8 +140,9 @@ std::string CSectomatView::Readout(CPoint pixel) const
     if (doc->m_bTopography && p.y < ElevationAt(p.x))
         return text + "air";
     double v = m_fBackground;
+    const CSectionUnits units = Units();
     for (const CElement& e : *m_pActiveList)
-        if (e.m_bEllipse ? InEllipse(e.m_rect, p) : e.HitTest(p))
+        if (e.m_bEllipse ? InEllipse(units.BlockRect(e), p) : units.Contains(e, p))
             v = e.m_value;
     if (!m_bDCModel)
         return text + FormatC("chargeability %.3g", v);

@@ -85,10 +85,7 @@ struct Scene {
         doc.m_topo = {CTopoPt(0, 0), CTopoPt(100, 5), CTopoPt(200, 0)};
         doc.m_bTopography = true;
     }
-    void AddBlock(CElementList& blocks, float value)
-    {
-        blocks.emplace_back(40, 10, 80, 20, value, 0, doc.m_coreX1, doc.m_coreZ1, doc.LogicalScale());
-    }
+    void AddBlock(CElementList& blocks, float value) { blocks.emplace_back(40, 10, 80, 20, value, 0); }
     std::vector<std::string> Files() const { return FileNames(dir.Path()); }
     std::string Read(const char* name) const { return ReadBytes(dir.File(name)); }
 };
@@ -135,7 +132,7 @@ TEST(DiscretizeCommand, RefusesAnUnsavedModelAsksAboutEarlierResultsThenWritesTh
     ASSERT_EQ(log.Boxes().size(), 2u);
     EXPECT_EQ(Lines(log.Last()), kDefaultSummary);
     EXPECT_EQ(log.Boxes()[1].style, MB_ICONINFORMATION);
-    EXPECT_TRUE(s.doc.m_bDiscretized && !s.doc.IsModified() && !s.doc.m_meshSurface.empty());
+    EXPECT_TRUE(s.doc.m_bDiscretized && !s.doc.IsModified() && !s.doc.m_meshShapes.surface.empty());
     EXPECT_EQ(s.Files(),
               (std::vector<std::string>{"ferrovan.lock", "loc2d.txt", "mesh2d.txt", "model.txt", "model2d.con"}));
     EXPECT_EQ(s.Read("mesh2d.txt").rfind(kDefaultMeshHead, 0), 0u);
@@ -419,7 +416,7 @@ TEST(DiscretizeCommand, OpeningTakesUpTheDiscretizationAndTheRunOfTheFolder)
             CSectomatDoc doc;
             EXPECT_TRUE(doc.ReadModel(s.dir.File("model.txt")));
             return std::tuple{doc.m_bDiscretized, doc.m_bForwardDone, doc.m_discretize.forward,
-                              !doc.m_meshSurface.empty() && doc.m_ipModel.front().m_meshRect.Width() > 0};
+                              !doc.m_meshShapes.surface.empty() && doc.m_meshShapes.ip.front().rect.x2 > 0};
         };
         EXPECT_EQ(opened(), std::tuple(true, true, EForwardType::dcIp, true));
         WriteBytes(s.dir.File("obs_ip.dat"), ip.substr(0, ip.rfind("\r\n", ip.size() - 3) + 2));

@@ -21,14 +21,13 @@ EngineScene::EngineScene() : m_guard(dir.Path())
 
 void EngineScene::AddBlock(double x1, double z1, double x2, double z2, float value, EModelKind kind)
 {
-    (kind == EModelKind::ip ? model.m_ipModel : model.m_dcModel)
-        .emplace_back(x1, z1, x2, z2, value, 0, model.m_coreX1, model.m_coreZ1, model.LogicalScale());
+    (kind == EModelKind::ip ? model.m_ipModel : model.m_dcModel).emplace_back(x1, z1, x2, z2, value, 0);
 }
 
 void EngineScene::AddValley(double depth)
 {
     for (const auto& [x, z] : {std::pair{0.0, 0.0}, {100.0, depth}, {200.0, 0.0}})
-        model.m_topo.emplace_back(x, z, model.m_coreX1, model.m_coreZ1, model.LogicalScale());
+        model.m_topo.emplace_back(x, z);
     model.m_bTopography = true;
 }
 

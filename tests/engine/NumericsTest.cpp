@@ -90,10 +90,9 @@ struct ValleyScene {
     ValleyScene()
     {
         model.mesh = &mesh;
-        model.profileX = {mesh.xNodes.front(), 30, 100, 170, mesh.xNodes.back()};
-        model.profileE = {0, 0, -9, 0, 0};
-        std::vector<double> X = model.profileX, E = model.profileE;
-        ComputeAirCells(mesh, true, E, X);
+        model.profile.x = {mesh.xNodes.front(), 30, 100, 170, mesh.xNodes.back()};
+        model.profile.elevation = {0, 0, -9, 0, 0};
+        ComputeAirCells(mesh, model.profile);
         model.airPerColumn = mesh.airPerColumn;
         sigma.assign(static_cast<size_t>(mesh.nx) * mesh.nz, 0.01);
         for (int k = 0; k < mesh.nz; ++k)
@@ -104,13 +103,7 @@ struct ValleyScene {
         model.values = model.conductivity = {&sigma};
     }
 
-    double Profile(double x) const
-    {
-        const auto& X = model.profileX;
-        const size_t j = std::clamp<size_t>(std::upper_bound(X.begin(), X.end(), x) - X.begin(), 1, X.size() - 1);
-        const double t = std::clamp((x - X[j - 1]) / (X[j] - X[j - 1]), 0.0, 1.0);
-        return -(model.profileE[j - 1] + t * (model.profileE[j] - model.profileE[j - 1]));
-    }
+    double Profile(double x) const { return -model.profile.ElevationAt(x); }
 };
 
 // Ground under an electrode below the mesh, or higher above the mesh than the mesh is deep, is
@@ -126,7 +119,7 @@ TEST(Grid, RefusesGroundBelowOrFarAboveTheMesh)
     };
     for (const auto& [elevation, says] : rows) {
         ValleyScene scene;
-        scene.model.profileE[2] = elevation;
+        scene.model.profile.elevation[2] = elevation;
         std::string message;
         try {
             const CGrid grid(scene.model, scene.electrodes, {});
@@ -259,7 +252,7 @@ TEST(Discretization, CompactStencilIsFourthOrderOnUniformRectangles)
         for (int j = 0; j <= mesh.nz; ++j)
             mesh.zNodes.push_back(j * h / 2);
         const std::vector<double> sigma(static_cast<size_t>(mesh.nx) * mesh.nz, 1.0);
-        CGridModel model{&mesh, std::vector<int>(mesh.nx, 0), {&sigma}, {}, {}, {}};
+        CGridModel model{&mesh, std::vector<int>(mesh.nx, 0), {&sigma}, {}, {}};
         CGrid::Options options;
         options.growth = 0; // cells of the mesh's size everywhere
         const CGrid grid(model, {10, 30}, options);

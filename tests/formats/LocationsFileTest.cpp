@@ -83,4 +83,14 @@ TEST(ProtocolFile, ReadBackAndBadFilesRefusedWithTheirLine)
         [](const std::string& path, bool) { CProtocolFile::Read(path); });
 }
 
+// The engine numbers the electrodes by this rule and the export after it, so both agree.
+TEST(LocationsFile, PositionsWithinABillionthOfTheSurveysExtentAreOneElectrode)
+{
+    const std::vector<double> electrodes = ElectrodePositions({10, 0, 10 + 5e-9, 0, 20, 10 - 1e-12});
+    EXPECT_EQ(electrodes, (std::vector<double>{0, 10 - 1e-12, 20}));
+    for (const double x : {10 - 1e-12, 10.0, 10 + 5e-9})
+        EXPECT_EQ(ElectrodeIndex(electrodes, x), 1) << x;
+    EXPECT_EQ(ElectrodePositions({5, 5 + 1e-8}).size(), 2u) << "a short survey keeps its electrodes apart";
+}
+
 } // namespace

@@ -41,7 +41,6 @@ struct Scene {
     explicit Scene(int fwdType, std::initializer_list<const char*> names = {"ferrovan"}) : programs(names)
     {
         m.m_discretize.forward = EForwardType(fwdType);
-        m.m_bDiscretized = m.m_bForwardDone = true;
         for (const char* name : kDataFiles)
             WriteBytes(dir.File(name), "old");
         for (const char* name : {".obs_ipL.dat.Xy12Zw", ".model.txt.Xy12Zw"})
@@ -53,6 +52,14 @@ struct Scene {
     {
         CFolderLock lock;
         return Attempt([this, &lock] { RunForwardModel(m, lock); });
+    }
+    // A start that fails; removed: whether the old results went all the same.
+    void StartFails(bool removed)
+    {
+        CFolderLock lock;
+        CForwardRun run(m, lock);
+        EXPECT_FALSE(Attempt([&run] { run.Start(); }));
+        EXPECT_EQ(run.RemovedResults(), removed);
     }
 
     void ExpectOneBox(const std::string& text, unsigned style) const
@@ -115,7 +122,6 @@ TEST(ForwardRun, JudgedByTheDataFilesOfTheTypeAndEveryOldOneIsRemoved)
             EXPECT_TRUE(s.log.Empty()) << row.name;
         else
             s.ExpectOneBox(row.box, MB_ICONERROR);
-        EXPECT_EQ(s.m.m_bForwardDone, row.box.empty()) << row.name;
         const bool signalled = row.box.find(killed) != std::string::npos;
         EXPECT_EQ(ReadBytes(s.dir.File("ferrovan.log")),
                   "ordering and analysis\n" + (signalled ? row.box.substr(kFailed.size()) + "\r\n" : ""))
@@ -142,13 +148,12 @@ TEST(ForwardRun, TheDepthOfInvestigationOfTheRunIsRead)
     }
 }
 
-TEST(ForwardRun, WithoutTheProgramTheOldResultsAreGoneAndSoIsTheFlag)
+TEST(ForwardRun, WithoutTheProgramTheOldResultsAreGoneAndSaidToBe)
 {
     Scene s(1, {});
-    EXPECT_FALSE(s.Run());
+    s.StartFails(true);
     s.ExpectOneBox("ferrovan not found.", MB_ICONERROR);
     EXPECT_EQ(s.DataFiles(), "");
-    EXPECT_FALSE(s.m.m_bForwardDone);
 }
 
 TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramStarts)
@@ -157,23 +162,21 @@ TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramS
         Scene s(0);
         s.Writes("obs_dc.dat\n");
         std::filesystem::create_directory(s.dir.File("ferrovan.inp"));
-        EXPECT_FALSE(s.Run());
+        s.StartFails(true);
         EXPECT_NE(s.log.Last().find("ferrovan.inp"), std::string::npos) << s.log.Last();
         EXPECT_EQ(s.log.Boxes().size(), 1u);
         EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")));
         EXPECT_EQ(s.DataFiles(), "");
-        EXPECT_FALSE(s.m.m_bForwardDone);
     }
     // A name with a line break is refused before the old results go.
     Scene s(2);
     s.Writes("obs_dc.dat\nobs_ipL.dat\n");
     s.m.m_meshFileName = "mesh\n2d.txt"; // an existing mesh's
-    EXPECT_FALSE(s.Run());
+    s.StartFails(false);
     s.ExpectOneBox(
         "The file name\nmesh\n2d.txt\nholds a line break, which the forward-modelling input file cannot hold.", MB_OK);
     EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")) || FileExists(s.dir.File("ferrovan.inp")));
     EXPECT_EQ(s.DataFiles(), "obs_dc.dat (old) obs_ip.dat (old) obs_ipL.dat (old) ");
-    EXPECT_TRUE(s.m.m_bForwardDone);
 }
 
 // The box after a run names the data the program's estimate puts above its target and the

@@ -66,7 +66,7 @@ TEST(QuoteArgument, ViewerFileNamesNeverReadAsOptions)
     for (const auto& [name, word] : rows) {
         CModelData m;
         m.m_meshFileName = name;
-        EXPECT_EQ(SplitCommandLine(ModelViewerCommandLine(m, EModelKind::ip)),
+        EXPECT_EQ(SplitCommandLine(ModelViewerCommandLine(m, EModelKind::ip, false)),
                   (Words{"velquor-model-viewer.exe", word, "model2d.chg", "/ip"}))
             << name;
     }
@@ -127,7 +127,7 @@ TEST_F(Launch, OddFileNamesArriveAsOneLiteralArgumentWithoutAShell)
         (std::vector<Args>{{"velquor-data-viewer.exe", R"(it's; $(touch pwned) `touch pwned` & "q" | x.dat)", "/dc"}}));
     CModelData m;
     m.m_meshFileName = dir.File(R"(my "meshes; $(touch pwned)/mesh\" /ip "1.txt\)");
-    LaunchProgram(ModelViewerCommandLine(m, EModelKind::dc));
+    LaunchProgram(ModelViewerCommandLine(m, EModelKind::dc, false));
     EXPECT_EQ(WaitForRuns(dir.Path(), 2).back(), (Args{"velquor-model-viewer.exe", m.m_meshFileName, "model2d.con"}));
     EXPECT_FALSE(std::filesystem::exists(dir.File("pwned")));
     EXPECT_FALSE(std::filesystem::exists(programs.Path() + "/pwned"));
@@ -181,25 +181,23 @@ TEST(ViewerCommandLines, NameTheFilesOfTheModelShown)
         m.m_discretize.forward = EForwardType(row.fwdType);
         m.m_bTopography = row.topography;
         EXPECT_EQ(DataViewerCommandLine(m, row.kind), row.data);
-        EXPECT_EQ(ModelViewerCommandLine(m, row.kind), row.model);
+        EXPECT_EQ(ModelViewerCommandLine(m, row.kind, false), row.model);
     }
 
     // The sensitivity and the depth of investigation of a finished run that wrote them.
     TempDir dir;
     CurrentDirGuard cwd{dir.Path()};
     CModelData m;
-    m.m_bForwardDone = true;
-    EXPECT_FALSE(HasSensitivities(m));
+    EXPECT_FALSE(HasSensitivities());
     WriteBytes("sens2d.con", "1 1\r\n1\r\n");
     m.m_depthOfInvestigation = {{0, 1}};
-    EXPECT_TRUE(HasSensitivities(m));
+    EXPECT_TRUE(HasSensitivities());
     EXPECT_EQ(SensitivityViewerCommandLine(m),
               R"(velquor-model-viewer.exe "mesh2d.txt" "sens2d.con" /sens /doi="doi2d.txt")");
-    EXPECT_EQ(ModelViewerCommandLine(m, EModelKind::dc),
+    EXPECT_EQ(ModelViewerCommandLine(m, EModelKind::dc, true),
               R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con" /doi="doi2d.txt")");
-    m.m_bForwardDone = false;
-    EXPECT_FALSE(HasSensitivities(m));
-    EXPECT_EQ(ModelViewerCommandLine(m, EModelKind::dc), R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")");
+    EXPECT_EQ(ModelViewerCommandLine(m, EModelKind::dc, false),
+              R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")");
 }
 
 } // namespace

@@ -114,7 +114,7 @@ TEST_F(MeshFileTest, TheDiscretizationRefusesCellsTooSmallOrValuesTooLargeForThe
 
     m_log.Clear();
     CModelData dense;
-    dense.m_dcModel.emplace_back(40, 10, 80, 20, 39.0f, 0, 0, 0, dense.LogicalScale()); // 10^39 S/m: no float
+    dense.m_dcModel.emplace_back(40, 10, 80, 20, 39.0f, 0); // 10^39 S/m: no float
     EXPECT_FALSE(Attempt([&] { RunDiscretization(dense); }));
     EXPECT_EQ(m_log.Last().rfind("Cannot write\nmodel2d.con\nLine ", 0), 0u) << m_log.Last();
     EXPECT_EQ(FileNames(m_dir.Path()), (std::vector<std::string>{"loc2d.txt", "mesh2d.txt"}));

@@ -22,7 +22,7 @@ CMesh SmallMesh()
 
 CElement Block(double x1, double z1, double x2, double z2, double slope = 0, bool ellipse = false)
 {
-    CElement e(x1, z1, x2, z2, 1, slope, 0, 0, 1000);
+    CElement e(x1, z1, x2, z2, 1, slope);
     e.m_bEllipse = ellipse;
     return e;
 }
@@ -144,7 +144,7 @@ TEST(MovedBoundariesTest, TheSummaryNamesAThinLayerAndItsCellSizeKeepsIt)
         TempDir dir;
         CurrentDirGuard cwd{dir.Path()};
         CModelData m;
-        m.m_dcModel.emplace_back(0, 0, 200, row.bottom, 0.5229f, 0, 0, 0, m.LogicalScale());
+        m.m_dcModel.emplace_back(0, 0, 200, row.bottom, 0.5229f, 0);
         m.m_discretize = ProposedSettings(m);
         const std::string summary = RunDiscretization(m).summary;
         const std::string tail = summary.substr(summary.find("model2d.con\n") + 12);

@@ -35,10 +35,9 @@ CMesh SmallMesh(std::vector<int> air = {})
     return m;
 }
 
-// Logical units of the small mesh's core: 1000 per model unit.
 CElement Block(double x1, double z1, double x2, double z2, float value, double slope = 0, bool ellipse = false)
 {
-    CElement e(x1, z1, x2, z2, value, slope, 0, 0, 1000);
+    CElement e(x1, z1, x2, z2, value, slope);
     e.m_bEllipse = ellipse;
     return e;
 }
@@ -128,7 +127,7 @@ TEST(RasteriseTest, BlocksAreSnappedToNodesPaintedInOrderAndCutByTheAir)
         mesh.outer = row.outer;
         CElementList blocks(row.blocks.begin(), row.blocks.end());
         bool fitted = !row.fitted;
-        const std::vector<float> grid = RasteriseGrid(mesh, EModelKind::ip, 0, blocks, 0, 0, 1000, fitted);
+        const std::vector<float> grid = RasteriseGrid(mesh, EModelKind::ip, 0, blocks, fitted);
         ASSERT_EQ(grid.size(), size_t(mesh.nx * mesh.nz)) << row.name;
         EXPECT_EQ(Picture(mesh, grid), row.picture) << row.name;
         EXPECT_EQ(fitted, row.fitted) << row.name;
@@ -158,35 +157,30 @@ TEST(RasteriseTest, OuterColumnsUnderAValleyKeepTheirOwnSurface)
         m.m_bTopography = true;
         m.m_topo = {CTopoPt(-4, 0), CTopoPt(0, row.floor), CTopoPt(10, row.floor), CTopoPt(14, 0)};
         CMesh mesh = SmallMesh();
-        std::vector<double> E, X;
-        BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back(), E, X);
-        ComputeAirCells(mesh, true, E, X);
+        ComputeAirCells(mesh, BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back()));
         // One block only in an outer column, one from the core's top ground row into the outer columns.
         CElementList blocks = {Block(-4, 4, -2, 5, 2), Block(8, 3, 14, 4, 3)};
         bool fitted;
-        EXPECT_EQ(Picture(mesh, RasteriseGrid(mesh, EModelKind::ip, 0, blocks, 0, 0, 1000, fitted)), row.picture)
-            << row.name;
+        EXPECT_EQ(Picture(mesh, RasteriseGrid(mesh, EModelKind::ip, 0, blocks, fitted)), row.picture) << row.name;
     }
 }
 
-TEST(RasteriseTest, TheBlocksKeepTheShapesTheyWereGiven)
+TEST(RasteriseTest, GivesTheCellsOfEachBlock)
 {
-    CElementList blocks = {Block(2.5, 0.5, 5.5, 2.5, 1), Block(3, 0, 6, 4, 1, 1.0), Block(1, 0, 9, 6, 1, 0, true)};
+    const CElementList blocks = {Block(2.5, 0.5, 5.5, 2.5, 1), Block(3, 0, 6, 4, 1, 1.0),
+                                 Block(1, 0, 9, 6, 1, 0, true)};
     const CMesh mesh = SmallMesh();
+    std::vector<CBlockCells> shapes;
     for (int run = 0; run < 2; ++run) { // a second discretization replaces the shapes
         bool fitted;
-        RasteriseGrid(mesh, EModelKind::ip, 0, blocks, 0, 0, 1000, fitted);
-        auto it = blocks.begin();
-        EXPECT_EQ(it->m_meshRect, (CRect{2000, 0, 5000, 2000}));
-        ++it;
-        EXPECT_EQ(
-            it->m_meshRows,
-            (std::vector<CRect>{
-                {4000, 0, 7000, 1000}, {3000, 1000, 6000, 2000}, {2000, 2000, 5000, 3000}, {1000, 3000, 4000, 4000}}));
-        const std::vector<CRect>& cells = (++it)->m_meshCells;
+        RasteriseGrid(mesh, EModelKind::ip, 0, blocks, fitted, &shapes);
+        ASSERT_EQ(shapes.size(), 3u);
+        EXPECT_EQ(shapes[0].rect, (CMeshBox{2, 0, 5, 2}));
+        EXPECT_EQ(shapes[1].rows, (std::vector<CMeshBox>{{4, 0, 7, 1}, {3, 1, 6, 2}, {2, 2, 5, 3}, {1, 3, 4, 4}}));
+        const std::vector<CMeshBox>& cells = shapes[2].cells;
         EXPECT_EQ(cells.size(), 20u) << "the cells near the outline, q above 0.4";
-        EXPECT_NE(std::find(cells.begin(), cells.end(), CRect{3000, 0, 4001, 1001}), cells.end());
-        EXPECT_EQ(std::find(cells.begin(), cells.end(), CRect{4000, 2000, 5001, 3001}), cells.end()) << "inner cell";
+        EXPECT_NE(std::find(cells.begin(), cells.end(), CMeshBox{3, 0, 4, 1}), cells.end());
+        EXPECT_EQ(std::find(cells.begin(), cells.end(), CMeshBox{4, 2, 5, 3}), cells.end()) << "inner cell";
     }
 }
 
@@ -207,27 +201,25 @@ protected:
 // Blocks too narrow for the mesh are skipped, with one warning for the whole model.
 TEST_F(ModelFileWriteTest, ValuesAreWrittenRowByRowWithATrailingBlank)
 {
-    CElementList dc = {CElement(0, 0, 1, 3, -1, 0, 0, 0, 5000), CElement(1.1, 0, 1.2, 3, -2, 0, 0, 0, 5000),
-                       CElement(1.3, 0, 1.4, 3, -2, 0, 0, 0, 5000)};
-    const CWarnings warnings = RasteriseModel(m_mesh, EModelKind::dc, -3, dc, m_dir.File("model2d.con"), 0, 0, 5000);
+    CElementList dc = {CElement(0, 0, 1, 3, -1, 0), CElement(1.1, 0, 1.2, 3, -2, 0), CElement(1.3, 0, 1.4, 3, -2, 0)};
+    const CRasterised done = RasteriseModel(m_mesh, EModelKind::dc, -3, dc, m_dir.File("model2d.con"));
     EXPECT_EQ(ReadBytes(m_dir.File("model2d.con")), "4 3\r\n"
                                                     "1e-08 1e-08 0.001 0.001 \r\n"
                                                     "0.1 0.1 0.001 0.001 \r\n"
                                                     "0.1 0.1 0.001 0.001 \r\n");
-    EXPECT_EQ(dc.front().m_meshRect, (CRect{0, 0, 5000, 15000}));
-    EXPECT_EQ(warnings, CWarnings{"Warning, block(s) could not fit in the mesh."});
+    EXPECT_EQ(done.blocks.front().rect, (CMeshBox{0, 0, 1, 3}));
+    EXPECT_EQ(done.warnings, CWarnings{"Warning, block(s) could not fit in the mesh."});
 
     m_log.Clear();
     CElementList ip;
-    RasteriseModel(m_mesh, EModelKind::ip, 0.05f, ip, m_dir.File("model2d.chg"), 0, 0, 5000);
+    RasteriseModel(m_mesh, EModelKind::ip, 0.05f, ip, m_dir.File("model2d.chg"));
     EXPECT_EQ(ReadBytes(m_dir.File("model2d.chg")), "4 3\r\n"
                                                     "-10 -10 0.05 0.05 \r\n"
                                                     "0.05 0.05 0.05 0.05 \r\n"
                                                     "0.05 0.05 0.05 0.05 \r\n");
     EXPECT_TRUE(m_log.Empty()) << m_log.Last();
 
-    EXPECT_THROW(RasteriseModel(m_mesh, EModelKind::ip, 0, ip, m_dir.File("missing/model2d.chg"), 0, 0, 5000),
-                 CFileException);
+    EXPECT_THROW(RasteriseModel(m_mesh, EModelKind::ip, 0, ip, m_dir.File("missing/model2d.chg")), CFileException);
 }
 
 // Random models on designed meshes under random surfaces, some running on past the core:
@@ -240,7 +232,7 @@ TEST_F(ModelFileWriteTest, EveryCellIsBackgroundABlockOrAir)
     for (int model = 0; model < 60; ++model) {
         CModelData m;
         m.m_coreX2 = uniform(50, 300), m.m_coreZ2 = uniform(20, 100);
-        const double W = m.m_coreX2, s = m.LogicalScale(), a = W / uniform(8, 40);
+        const double W = m.m_coreX2, a = W / uniform(8, 40);
         m.m_bTopography = model % 4 != 0;
         std::vector<double> xs = {0, W};
         for (int p = int(random() % 5); p > 0; --p)
@@ -254,10 +246,10 @@ TEST_F(ModelFileWriteTest, EveryCellIsBackgroundABlockOrAir)
         const double dx = a / double(1 + random() % 4);
         ASSERT_TRUE(mesh.Design(0, W, 0, m.m_coreZ2, double(2 + random() % 8) * a, dx, dx / double(1 + random() % 3),
                                 MeanTopographyDepth(m)));
-        std::vector<double> E, X;
+        CTopographyFile profile;
         if (m.m_bTopography)
-            BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back(), E, X);
-        ComputeAirCells(mesh, m.m_bTopography, E, X);
+            profile = BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back());
+        ComputeAirCells(mesh, profile);
 
         // The texts of the values as the file writes them: each reads back as its float.
         auto text = [](float v) {
@@ -273,13 +265,13 @@ TEST_F(ModelFileWriteTest, EveryCellIsBackgroundABlockOrAir)
             const float value = 0.01f * float(b + 1);
             const int kind = int(random() % 3);
             m.m_ipModel.emplace_back(x1, z1, x1 + uniform(0.001, 0.5) * W, z1 + uniform(0.001, 0.6) * m.m_coreZ2, value,
-                                     kind == 2 ? uniform(-3, 3) : 0, 0, 0, s);
+                                     kind == 2 ? uniform(-3, 3) : 0);
             m.m_ipModel.back().m_bEllipse = kind == 1;
             if (random() % 8 == 0) // a model file may hold a block upside down
                 std::swap(m.m_ipModel.back().m_z1, m.m_ipModel.back().m_z2);
             allowed.insert(text(value));
         }
-        RasteriseModel(mesh, EModelKind::ip, background, m.m_ipModel, m_dir.File("model2d.chg"), 0, 0, s);
+        RasteriseModel(mesh, EModelKind::ip, background, m.m_ipModel, m_dir.File("model2d.chg"));
 
         // The layout of the file is checked byte for byte above.
         const std::vector<std::string> lines = Lines(ReadBytes(m_dir.File("model2d.chg")));

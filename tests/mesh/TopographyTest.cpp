@@ -38,10 +38,10 @@ CModelData Model(const Points& points, bool topography = true)
 // The air counts of the mesh's columns under the model's surface, with the consistency checks.
 std::vector<int> Air(CMesh& mesh, const CModelData& model)
 {
-    std::vector<double> E, X;
+    CTopographyFile profile;
     if (model.m_bTopography)
-        BuildExtendedProfile(model, mesh.xNodes.front(), mesh.xNodes.back(), E, X);
-    ComputeAirCells(mesh, model.m_bTopography, E, X);
+        profile = BuildExtendedProfile(model, mesh.xNodes.front(), mesh.xNodes.back());
+    ComputeAirCells(mesh, profile);
     EXPECT_EQ(mesh.airPerColumn.size(), size_t(mesh.nx));
     EXPECT_EQ(mesh.airCells, std::accumulate(mesh.airPerColumn.begin(), mesh.airPerColumn.end(), 0));
     return mesh.airPerColumn;
@@ -53,8 +53,7 @@ TEST(TopographyTest, TheFileRepeatsTheEndPointsAtTheMeshEdges)
     TempDir dir;
     CurrentDirGuard cwd(dir.Path());
     const CModelData m = Model({{0, 2}, {50, -5}, {150, 10.5}, {200, 0}});
-    std::vector<double> E(6), X(6);
-    WriteTopographyFile(m, 6, E, X, -100, 300);
+    const CTopographyFile profile = WriteTopographyFile(m, -100, 300);
     EXPECT_EQ(ReadBytes(dir.File("topo2d.txt")), "6  0\r\n"
                                                  "-100 -2\r\n"
                                                  "0 -2\r\n"
@@ -62,12 +61,12 @@ TEST(TopographyTest, TheFileRepeatsTheEndPointsAtTheMeshEdges)
                                                  "150 -10.5\r\n"
                                                  "200 0\r\n" // a depth of 0 is no "-0"
                                                  "300 0\r\n");
-    EXPECT_EQ(X, (std::vector<double>{-100, 0, 50, 150, 200, 300}));
-    EXPECT_EQ(E, (std::vector<double>{-2, -2, 5, -10.5, 0, 0}));
+    EXPECT_EQ(profile.x, (std::vector<double>{-100, 0, 50, 150, 200, 300}));
+    EXPECT_EQ(profile.elevation, (std::vector<double>{-2, -2, 5, -10.5, 0, 0}));
 
     std::filesystem::remove("topo2d.txt");
     std::filesystem::create_directory("topo2d.txt"); // in the way
-    EXPECT_THROW(WriteTopographyFile(m, 6, E, X, -100, 300), CFileException);
+    EXPECT_THROW(WriteTopographyFile(m, -100, 300), CFileException);
 }
 
 TEST(TopographyTest, AirCellsSnapTheColumnsMeanSurfaceToTheNearerNode)
@@ -97,10 +96,10 @@ TEST(TopographyTest, AirCellsSnapTheColumnsMeanSurfaceToTheNearerNode)
 TEST(TopographyTest, PointsBeyondTheMeshAreMovedOntoItsEdges)
 {
     const CModelData beyond = Model({{356, 2}, {-44, 1}, {600, 2}, {-300, 3}, {100, 4}, {-500, 3}});
-    std::vector<double> E, X;
-    BuildExtendedProfile(beyond, -100, 200, E, X);
-    EXPECT_EQ(X, (std::vector<double>{-100, -100, -100, -44, 100, 200, 200, 200}));
-    EXPECT_EQ(E, (std::vector<double>{-1.4375, -1.4375, -1.4375, -1, -4, -3.21875, -3.21875, -3.21875}));
+    const CTopographyFile profile = BuildExtendedProfile(beyond, -100, 200);
+    EXPECT_EQ(profile.x, (std::vector<double>{-100, -100, -100, -44, 100, 200, 200, 200}));
+    EXPECT_EQ(profile.elevation,
+              (std::vector<double>{-1.4375, -1.4375, -1.4375, -1, -4, -3.21875, -3.21875, -3.21875}));
 
     const CModelData clipped = Model({{-100, 1.4375}, {-44, 1}, {100, 4}, {200, 3.21875}});
     const std::vector<int> expected = {3, 2, 3, 3, 5, 7, 8, 7};
@@ -114,13 +113,8 @@ TEST(TopographyTest, TheDiscretizedSurfaceFollowsTheAirOfTheCoreColumns)
 {
     CMesh mesh = Mesh({-16, -8, 0, 8, 16, 24, 32, 40, 48}, 1, 2);
     Air(mesh, Model({{0, 0}, {32, 8}}));
-    std::vector<CPoint> surface(3, CPoint{7, 7});
-    BuildDiscretizedSurface(mesh, surface, 10000.0 / 32, 0, 0);
-    // Depths 1, 3, 5, 7 at 312.5 logical units each: halves round away from zero.
-    EXPECT_EQ(
-        surface,
-        (std::vector<CPoint>{
-            {0, 313}, {2500, 313}, {2500, 938}, {5000, 938}, {5000, 1563}, {7500, 1563}, {7500, 2188}, {10000, 2188}}));
+    EXPECT_EQ(BuildDiscretizedSurface(mesh), (std::vector<std::pair<double, double>>{
+                                                 {0, 1}, {8, 1}, {8, 3}, {16, 3}, {16, 5}, {24, 5}, {24, 7}, {32, 7}}));
 }
 
 } // namespace

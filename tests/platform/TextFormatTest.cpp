@@ -1,10 +1,13 @@
 #include "platform/TextFormat.h"
+#include "platform/Numbers.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 namespace {
@@ -69,6 +72,30 @@ TEST_F(TextFormatTest, ParseDoubleCAndParseIntCTakeTheWholeText)
         EXPECT_EQ(ParseIntC(row.text, v), row.ok) << '"' << row.text << '"';
         EXPECT_EQ(v, row.value) << '"' << row.text << '"';
     }
+}
+
+TEST(RoundToIntTest, RoundsHalvesAwayFromZeroAndSaturates)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, int> rows[] = {
+        {0.5, 1},
+        {-0.5, -1},
+        {2.5, 3},
+        {-2.5, -3},
+        {-0.4, 0},
+        {1.49, 1},
+        {2147483646.4, 2147483646},
+        {2147483646.5, INT_MAX},
+        {-2147483647.6, INT_MIN},
+        {-2147483648.0, INT_MIN},
+        {1e10, INT_MAX},
+        {-1e10, INT_MIN},
+        {inf, INT_MAX},
+        {-inf, INT_MIN},
+        {std::nan(""), 0},
+    };
+    for (const auto& [x, expected] : rows)
+        EXPECT_EQ(RoundToInt(x), expected) << "RoundToInt(" << x << ")";
 }
 
 } // namespace

@@ -47,15 +47,14 @@ struct Scene {
     CElement& Add(CElementList& list, double x1, double z1, double x2, double z2, float value, double slope = 0,
                   bool ellipse = false)
     {
-        CElement& e = list.emplace_back(x1, z1, x2, z2, value, slope, 0, 0, doc.LogicalScale());
+        CElement& e = list.emplace_back(x1, z1, x2, z2, value, slope);
         e.m_bEllipse = ellipse;
         return e;
     }
 
     void Valley()
     {
-        const double s = doc.LogicalScale();
-        doc.m_topo = {CTopoPt(0, 50, 0, 0, s), CTopoPt(500, 150, 0, 0, s), CTopoPt(1000, 50, 0, 0, s)};
+        doc.m_topo = {CTopoPt(0, 50), CTopoPt(500, 150), CTopoPt(1000, 50)};
         doc.m_bTopography = true;
     }
 
@@ -164,7 +163,7 @@ TEST(ViewDraw, TheGroundIsDrawnWhereTheDiscretizationPutsIt)
     CurrentDirGuard cwd(dir.Path());
     Scene s;
     s.doc.m_coreZ1 = -50, s.doc.m_coreZ2 = 450, s.doc.m_bTopography = true;
-    s.doc.m_topo = {CTopoPt(150, -0.5, 0, -50, 10), CTopoPt(500, -45, 0, -50, 10), CTopoPt(850, -0.5, 0, -50, 10)};
+    s.doc.m_topo = {CTopoPt(150, -0.5), CTopoPt(500, -45), CTopoPt(850, -0.5)};
     RunDiscretization(s.doc);
     const CTopographyFile file = CTopographyFile::Read("topo2d.txt");
     auto depth = [&](double x) { return RoundToInt((50 - file.ElevationAt(x)) * 10); }; // logical y
@@ -318,20 +317,21 @@ TEST(ViewDraw, ColourBarTogglesRepaintTheMarginsOnlyAndTheModelCommandsSwitchMod
 void FillEverything(Scene& s)
 {
     s.Valley();
-    s.Add(s.doc.m_dcModel, 100, 200, 300, 300, -1).SetMeshRect(100, 200, 300, 300, 0, 0, 10);
-    s.Add(s.doc.m_dcModel, 250, 250, 400, 350, 0).SetMeshRect(260, 250, 400, 340, 0, 0, 10);
-    CElement& ellipse = s.Add(s.doc.m_dcModel, 500, 200, 700, 400, -2, 0, true);
-    ellipse.AddMeshCell(520, 220, 680, 380, 0, 0, 10);
-    CElement& sheared = s.Add(s.doc.m_dcModel, 100, 380, 300, 480, -1.5, 1);
-    sheared.ResetMeshRows(2);
-    sheared.SetMeshRow(0, 140, 380, 340, 430, 0, 0, 10);
-    sheared.SetMeshRow(1, 60, 430, 260, 480, 0, 0, 10);
+    s.Add(s.doc.m_dcModel, 100, 200, 300, 300, -1);
+    s.Add(s.doc.m_dcModel, 250, 250, 400, 350, 0);
+    s.Add(s.doc.m_dcModel, 500, 200, 700, 400, -2, 0, true);
+    s.Add(s.doc.m_dcModel, 100, 380, 300, 480, -1.5, 1);
     s.Add(s.doc.m_dcModel, 750, 300, 900, 450, -3);
+    s.doc.m_meshShapes.dc = {{{100, 200, 300, 300}, {}, {}},
+                             {{260, 250, 400, 340}, {}, {}},
+                             {{}, {}, {{520, 220, 680, 380}}},
+                             {{}, {{140, 380, 340, 430}, {60, 430, 260, 480}}, {}},
+                             {}};
     s.Add(s.doc.m_ipModel, 600, 100, 800, 200, 0.1f);
     s.Add(s.doc.m_ipModel, 350, 380, 450, 480, 0.2f, 0, true);
     s.Add(s.doc.m_ipModel, 800, 380, 950, 480, 0.2f, -0.5);
-    s.doc.m_meshSurface = {{0, 500},     {2500, 500},  {2500, 1000}, {5000, 1000},
-                           {5000, 1500}, {7500, 1500}, {7500, 500},  {10000, 500}};
+    s.doc.m_meshShapes.surface = {{0, 50},    {250, 50},  {250, 100}, {500, 100},
+                                  {500, 150}, {750, 150}, {750, 50},  {1000, 50}};
     s.doc.m_discretize.array = EArray::dipoleDipole;
     s.doc.m_discretize.n = 3;
     s.doc.m_discretize.aSpacing = 100;

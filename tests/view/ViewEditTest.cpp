@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include <functional>
@@ -27,7 +28,7 @@ void PrintTo(const QString& s, std::ostream* os)
 
 namespace {
 
-// Everything an edit may change, the logical caches too, to full precision.
+// Everything an edit may change, to full precision.
 std::string Dump(const CModelData& m)
 {
     std::ostringstream out;
@@ -37,13 +38,10 @@ std::string Dump(const CModelData& m)
     for (const CElementList* blocks : {&m.m_dcModel, &m.m_ipModel})
         for (const CElement& e : *blocks) {
             out << (blocks == &m.m_dcModel ? "\nDC " : "\nIP ") << e.m_x1 << ' ' << e.m_z1 << ' ' << e.m_x2 << ' '
-                << e.m_z2 << ' ' << e.m_value << ' ' << e.m_slope << ' ' << e.m_bEllipse;
-            for (CPoint c : {CPoint{e.m_rect.left, e.m_rect.top}, CPoint{e.m_rect.right, e.m_rect.bottom},
-                             e.m_corners[0], e.m_corners[1], e.m_corners[2], e.m_corners[3]})
-                out << ' ' << c.x << ' ' << c.y;
+                << e.m_z2 << ' ' << e.m_value << ' ' << e.m_slope << ' ' << e.m_bEllipse << ' ' << e.m_xTop1;
         }
     for (const CTopoPt& p : m.m_topo)
-        out << '\n' << p.m_x << ' ' << p.m_z << ' ' << p.m_pt.x << ' ' << p.m_pt.y;
+        out << '\n' << p.m_x << ' ' << p.m_z;
     return out.str();
 }
 
@@ -61,10 +59,17 @@ protected:
     }
 
     QString Status() const { return Frame()->findChild<QLabel*>("pane0")->text(); }
+    // Where the view puts a block.
+    CRect Rect(const CElement& e) const { return view->Units().BlockRect(e); }
+    std::vector<CPoint> Outline(const CElement& e) const
+    {
+        const std::array<CPoint, 4> outline = view->Units().Outline(e);
+        return {outline.begin(), outline.end()};
+    }
 
     CElement& Add(double x1, double z1, double x2, double z2, float value, double slope = 0, bool ellipse = false)
     {
-        CElement& e = Doc()->m_dcModel.emplace_back(x1, z1, x2, z2, value, slope, 0, 0, 10);
+        CElement& e = Doc()->m_dcModel.emplace_back(x1, z1, x2, z2, value, slope);
         e.m_bEllipse = ellipse;
         view->OnInitialUpdate();
         Paint();
@@ -198,7 +203,7 @@ TEST_F(ViewEditTest, DragOpensTheDialogWithTheClippedRectangleAndTheProposedValu
     ASSERT_EQ(Doc()->m_dcModel.size(), 1u);
     const CElement& block = Doc()->m_dcModel.back();
     EXPECT_EQ(block.m_value, -2);
-    EXPECT_EQ(block.m_rect, (CRect{1000, 1000, 3001, 2001})); // right and bottom take in x2 and z2
+    EXPECT_EQ(Rect(block), (CRect{1000, 1000, 3001, 2001})); // right and bottom take in x2 and z2
     ExpectCommitted();
     ExpectCleanPicture();
     EXPECT_EQ(Status(), " Orvane");
@@ -254,14 +259,14 @@ TEST_F(ViewEditTest, MoveAndSizeFollowThePointerAndCommitOnRelease)
     Release(3000, 2000);
     EXPECT_DOUBLE_EQ(block.m_x2, 400); // moving keeps the size
     EXPECT_DOUBLE_EQ(block.m_z2, 250);
-    EXPECT_EQ(block.m_rect, (CRect{2000, 1500, 4001, 2501}));
+    EXPECT_EQ(Rect(block), (CRect{2000, 1500, 4001, 2501}));
     ExpectCommitted();
     ExpectCleanPicture();
 
     // Pushed against the right edge, the block shrinks.
     ASSERT_TRUE(Choose(3000, 2000, "move"));
     Drag({3000, 2000}, {9500, 2000});
-    EXPECT_EQ(block.m_rect, (CRect{8500, 1500, 10000, 2501}));
+    EXPECT_EQ(Rect(block), (CRect{8500, 1500, 10001, 2501}));
     EXPECT_EQ(block.m_x2, 1000);
 
     // Size keeps the centre (9250, 2000); the pointer is a corner, on either side.
@@ -271,7 +276,7 @@ TEST_F(ViewEditTest, MoveAndSizeFollowThePointerAndCommitOnRelease)
     Move(8750, 1800);
     EXPECT_EQ(Status(), "X: (975, 875),   Z: (220, 180)");
     Release(8750, 1800);
-    EXPECT_EQ(block.m_rect, (CRect{8750, 1800, 9750, 2200}));
+    EXPECT_EQ(Rect(block), (CRect{8750, 1800, 9751, 2201}));
     EXPECT_EQ(block.m_x1, 875);
     EXPECT_EQ(block.m_z2, 220);
     ExpectCommitted();
@@ -288,15 +293,14 @@ TEST_F(ViewEditTest, ShearAndEllipseReshapeTheSelectedBlock)
     Release(2100, 1250);
     EXPECT_DOUBLE_EQ(block.m_slope, 0.4);
     EXPECT_DOUBLE_EQ(block.m_xTop1, 110);
-    EXPECT_EQ(std::vector(block.m_corners, block.m_corners + 4),
-              (std::vector<CPoint>{{1100, 1000}, {900, 1501}, {2901, 1501}, {3101, 1000}}));
+    EXPECT_EQ(Outline(block), (std::vector<CPoint>{{1100, 1000}, {900, 1501}, {2901, 1501}, {3101, 1000}}));
     ExpectCommitted();
     ExpectCleanPicture();
 
     // A move carries the sheared corners along.
     ASSERT_TRUE(Choose(2000, 1250, "move"));
     Drag({2000, 1250}, {2000, 1350});
-    EXPECT_EQ(block.m_corners[0], (CPoint{1100, 1100}));
+    EXPECT_EQ(Outline(block)[0], (CPoint{1100, 1100}));
 
     // Ellipse: the pointer is a corner of the rectangle around the centre (2000, 1350).
     ASSERT_TRUE(Choose(2000, 1300, "ellipse"));
@@ -304,7 +308,7 @@ TEST_F(ViewEditTest, ShearAndEllipseReshapeTheSelectedBlock)
     ExpectPreviewsErase({2500, 1600}, {2200, 1500});
     Release(2500, 1600);
     EXPECT_TRUE(block.m_bEllipse);
-    EXPECT_EQ(block.m_rect, (CRect{1500, 1100, 2500, 1600}));
+    EXPECT_EQ(Rect(block), (CRect{1500, 1100, 2501, 1601}));
     EXPECT_EQ(block.m_z2, 160);
     ExpectCommitted();
     ExpectCleanPicture();
@@ -361,7 +365,7 @@ TEST_F(ViewEditTest, ToBackDeleteAndCopyToTheOtherModel)
 {
     Add(100, 100, 300, 200, -1);
     Add(250, 150, 400, 250, 0);
-    Add(500, 100, 700, 300, -2).m_meshRows = {CRect{1, 2, 3, 4}};
+    Add(500, 100, 700, 300, -2);
     auto xs = [&] {
         std::vector<double> out;
         for (const CElement& e : Doc()->m_dcModel)
@@ -381,7 +385,6 @@ TEST_F(ViewEditTest, ToBackDeleteAndCopyToTheOtherModel)
     ASSERT_TRUE(Choose(6000, 2000, "copy"));
     ASSERT_EQ(Doc()->m_ipModel.size(), 1u);
     EXPECT_EQ(Doc()->m_ipModel.back().m_value, 0.75f);
-    EXPECT_TRUE(Doc()->m_ipModel.back().m_meshRows.empty());
     ExpectCommitted();
     Doc()->m_ipModel.back().m_value = 0.3f;
     ASSERT_TRUE(Choose(1500, 1500, "copy"));
@@ -409,7 +412,7 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
     DoubleClick(5000, 1000);
     ASSERT_EQ(Doc()->m_topo.size(), 3u);
     const CTopoPt& middle = *std::next(Doc()->m_topo.begin());
-    EXPECT_EQ(middle.m_pt, (CPoint{5000, 1000}));
+    EXPECT_EQ(view->TopoPoints()[1], (CPoint{5000, 1000}));
     view->UpdateWindow();
     EXPECT_EQ(view->GetBackBuffer().pixel(Px(5000, 500)), qRgb(192, 192, 192));
 
@@ -433,7 +436,7 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
     ExpectCommitted();
     ASSERT_TRUE(Choose(3000, 1000, "remove topography"));
     ASSERT_EQ(Doc()->m_topo.size(), 2u);
-    EXPECT_EQ(Doc()->m_topo.back().m_pt, (CPoint{10000, 0}));
+    EXPECT_EQ(view->TopoPoints().back(), (CPoint{10000, 0}));
     EXPECT_FALSE(Doc()->m_bTopography);
     ExpectCommitted();
 }
@@ -443,7 +446,6 @@ TEST_F(ViewEditTest, TopographyByDoubleClicksAndItsMenu)
 TEST_F(ViewEditTest, TopographyModeShowsItselfAndItsPointsAndTakesTheShownPosition)
 {
     Doc()->m_coreZ1 = -5.3, Doc()->m_coreZ2 = 494.7; // clicked depths would end in ...964
-    Doc()->UpdateLogicalGeometry();
     Doc()->FlatTopography();
     view->OnInitialUpdate();
     auto* mode = Frame()->findChild<QLabel*>("pane1");
@@ -569,7 +571,7 @@ TEST_F(ViewEditTest, EveryEditIsUndoneAndRedoneWhole)
         EXPECT_TRUE(Doc()->IsModified() && !Enabled(ID_EDIT_REDO));
     }
     // The new frame keeps the blocks, drawn to its scale, and a flat surface follows its top.
-    EXPECT_EQ(Doc()->m_dcModel.front().m_rect, (CRect{1833, 1250, 2334, 1584}));
+    EXPECT_EQ(Rect(Doc()->m_dcModel.front()), (CRect{1833, 1250, 2334, 1584}));
     EXPECT_EQ(Doc()->m_topo.front().m_z, -20);
 
     // Saved, undone and edited anew: redoing the new edit does not lead back to the file.
@@ -637,8 +639,7 @@ TEST_F(ViewEditTest, StatusBarReadsThePlaceAndTheValueUnderThePointer)
         Move(row.at.x, row.at.y);
         EXPECT_EQ(Status(), row.text) << row.what;
     }
-    const double s = 10;
-    Doc()->m_topo = {CTopoPt(0, 50, 0, 0, s), CTopoPt(1000, 50, 0, 0, s)};
+    Doc()->m_topo = {CTopoPt(0, 50), CTopoPt(1000, 50)};
     Doc()->m_bTopography = true;
     Move(4000, 410);
     Move(4000, 400);

@@ -12,9 +12,8 @@
 void DiscretizedModel(int fwdType, bool valley)
 {
     CModelData m;
-    const double s = m.LogicalScale();
-    m.m_dcModel.emplace_back(40, 10, 80, 20, -1.0f, 0, m.m_coreX1, m.m_coreZ1, s);
-    m.m_ipModel.emplace_back(40, 10, 80, 20, 0.1f, 0, m.m_coreX1, m.m_coreZ1, s);
+    m.m_dcModel.emplace_back(40, 10, 80, 20, -1.0f, 0);
+    m.m_ipModel.emplace_back(40, 10, 80, 20, 0.1f, 0);
     if (valley)
         m.m_topo = {CTopoPt(0, 0), CTopoPt(100, 20), CTopoPt(200, 0)};
     else
