@@ -81,8 +81,8 @@ void BM_RasteriseBothModels(benchmark::State& state)
     const CMesh mesh = DesignedMesh(m);
     bool fitted = true;
     for (auto _ : state) {
-        auto dc = RasteriseGrid(mesh, true, m.m_dcBackground, m.m_dcModel, fitted);
-        auto ip = RasteriseGrid(mesh, false, m.m_ipBackground, m.m_ipModel, fitted);
+        auto dc = RasteriseGrid(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, fitted);
+        auto ip = RasteriseGrid(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, fitted);
         benchmark::DoNotOptimize(dc.data());
         benchmark::DoNotOptimize(ip.data());
     }
@@ -98,8 +98,8 @@ void BM_WholeDiscretization(benchmark::State& state)
     CMesh mesh;
     for (auto _ : state) {
         mesh = DesignedMesh(m);
-        RasteriseModel(mesh, true, m.m_dcBackground, m.m_dcModel, folder + "/model2d.con");
-        RasteriseModel(mesh, false, m.m_ipBackground, m.m_ipModel, folder + "/model2d.chg");
+        RasteriseModel(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, folder + "/model2d.con");
+        RasteriseModel(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, folder + "/model2d.chg");
     }
     Cells(state, mesh);
     state.counters["MB written"] = double(std::filesystem::file_size(folder + "/model2d.con") +

@@ -102,7 +102,7 @@ void Prepare(const Case& c)
         m.m_dcModel.emplace_back(0, 0, c.coreWidth, 10, -2.0f, 0);
     }
     RunDiscretization(m);
-    WriteForwardInputFile(m, m.m_inpFileName, c.design);
+    WriteForwardInputFile(m, kInputFileName, c.design);
 }
 
 // The largest of the amounts in MB of 2^20 bytes (or GB) that follow key in the text.

@@ -92,7 +92,7 @@ void BM_ReadModel(benchmark::State& state)
     const std::string base = ModelFiles(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     for (auto _ : state) {
         CModelSection section;
-        if (!section.Load(base + ".mesh", base + ".con", false).empty())
+        if (!section.Load(base + ".mesh", base + ".con", EModelKind::dc).empty())
             state.SkipWithError("cannot read the model");
         benchmark::DoNotOptimize(section.grid.values.data());
     }
@@ -138,7 +138,7 @@ void BM_ReadData(benchmark::State& state)
     const std::string path = DataFile(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         CPseudoSection section;
-        if (!section.Build(CDataFile::Read(path, false), path).empty())
+        if (!section.Build(CDataFile::Read(path, EModelKind::dc), path).empty())
             state.SkipWithError("cannot read the data");
         benchmark::DoNotOptimize(section.cells.data());
     }
@@ -150,7 +150,7 @@ void BM_DrawData(benchmark::State& state)
 {
     const std::string path = DataFile(static_cast<int>(state.range(0)));
     std::string error;
-    auto picture = LoadDataPicture(path, false, "", error);
+    auto picture = LoadDataPicture(path, EModelKind::dc, "", error);
     for (auto _ : state) {
         QImage image = picture->ToImage(kPicture, picture->WholeWindow());
         benchmark::DoNotOptimize(image.constBits());

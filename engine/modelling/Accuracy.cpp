@@ -238,7 +238,7 @@ CGridData EstimateAccuracy(const CForwardInput& in, const CRunModel& run, CGridD
     const Clock::time_point start = Clock::now();
     const double target = options.accuracy;
     const double budget = std::max(60.0, 20 * first.seconds); // seconds the refinement may take
-    const bool charged = in.job.type != CForwardJob::dc;
+    const bool charged = in.job.type != EForwardType::dc;
     const CSolver solve{in, run, options, log};
     estimate.done = true;
     estimate.target = target;

@@ -83,13 +83,13 @@ void CheckModel(const CForwardInput& in, const std::vector<int>& air, CRunLog& l
                                        in.job.conductivityFile.c_str(), CellName(mesh, c).c_str(), sigma));
         if (sigma <= kAirConductivity)
             ++airValued;
-        if (in.job.type == CForwardJob::dc)
+        if (in.job.type == EForwardType::dc)
             continue;
         const double eta = in.chargeability[c];
         if (!std::isfinite(eta))
             throw CEngineError(FormatC("The chargeability file %s gives %s a chargeability that is not a number.",
                                        in.job.chargeabilityFile.c_str(), CellName(mesh, c).c_str()));
-        if (in.job.type == CForwardJob::ip && eta >= 1)
+        if (in.job.type == EForwardType::dcIp && eta >= 1)
             throw CEngineError(FormatC("The chargeability file %s gives %s a chargeability of %g; FWD IP needs "
                                        "chargeabilities below 1 (FWD IPL, the linearised form, accepts them).",
                                        in.job.chargeabilityFile.c_str(), CellName(mesh, c).c_str(), eta));
@@ -137,14 +137,14 @@ CModels ConductivityModels(const CForwardInput& in, const std::vector<int>& cell
     CModels models;
     const size_t count = cells.size();
     double maxEta = 0;
-    if (in.job.type != CForwardJob::dc)
+    if (in.job.type != EForwardType::dc)
         for (size_t c = 0; c < count; ++c)
             maxEta = std::max(maxEta, std::fabs(in.chargeability[cells[c]]));
     models.eps = maxEta > 0 ? 1e-5 / maxEta : 0;
     std::vector<double> factors{0};
-    if (in.job.type == CForwardJob::ip)
+    if (in.job.type == EForwardType::dcIp)
         factors.push_back(1);
-    else if (in.job.type == CForwardJob::ipl && maxEta > 0)
+    else if (in.job.type == EForwardType::dcIpl && maxEta > 0)
         factors.push_back(models.eps);
     for (double factor : factors) {
         std::vector<double> sigma(count);
@@ -267,7 +267,7 @@ CRunSize FirstEstimate(const CForwardInput& in, int columns, int rows, const CEn
     size.trailing = size.electrodes = static_cast<double>(in.survey.positions.size());
     size.pairs = static_cast<double>(in.survey.Pairs().size());
     size.data = static_cast<double>(in.survey.data.size());
-    size.models = in.job.type == CForwardJob::dc ? 1 : 2;
+    size.models = in.job.type == EForwardType::dc ? 1 : 2;
     size.wavenumbers = 20;
     size.threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
     return size;
@@ -290,7 +290,7 @@ CGrid MakeGrid(const CForwardInput& in, const std::vector<int>& air, const std::
     }
     for (const std::vector<double>& s : sigma)
         model.conductivity.push_back(&s);
-    if (in.job.type != CForwardJob::dc)
+    if (in.job.type != EForwardType::dc)
         model.values.push_back(&in.chargeability);
     const CGrid grid(model, in.survey.positions, gridOptions, [&](int columns, int rows) {
         CRunSize first = FirstEstimate(in, columns, rows, options);
@@ -634,7 +634,7 @@ void FormData(const CForwardInput& in, const std::vector<std::vector<double>>& v
         const double v = voltage[0][j];
         result.voltage.push_back(v);
         result.apparentResistivity.push_back(CSurvey::GeometricFactor(in.survey.data[j]) * v);
-        if (in.job.type != CForwardJob::dc)
+        if (in.job.type != EForwardType::dc)
             result.apparentChargeability.push_back(
                 ApparentChargeability(in.job.type, v, charged ? voltage[1][j] : v, eps));
     }
@@ -642,9 +642,9 @@ void FormData(const CForwardInput& in, const std::vector<std::vector<double>>& v
 
 } // namespace
 
-double ApparentChargeability(CForwardJob::Type type, double v, double vc, double eps)
+double ApparentChargeability(EForwardType type, double v, double vc, double eps)
 {
-    if (type == CForwardJob::ip)
+    if (type == EForwardType::dcIp)
         return (vc - v) / vc;
     // Seigel's formula for the chargeability eps eta, divided by eps: the linearised form to first
     // order in eps, and exact for a uniform chargeability.

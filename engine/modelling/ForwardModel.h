@@ -152,4 +152,4 @@ CGridData EstimateAccuracy(const CForwardInput& input, const CRunModel& run, CGr
 
 // eta_a of FWD IP from V/I on sigma and on sigma (1 - eta); of FWD IPL from V/I on sigma and on
 // sigma (1 - eps eta).
-double ApparentChargeability(CForwardJob::Type type, double v, double vc, double eps);
+double ApparentChargeability(EForwardType type, double v, double vc, double eps);

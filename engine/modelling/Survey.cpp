@@ -12,7 +12,7 @@
 CSurvey CSurvey::Build(const CLocationsFile& file, const std::string& path, CRunLog& log)
 {
     CSurvey survey;
-    survey.fromProtocol = file.header.fields >= 3 && file.header.arrayType == 7;
+    survey.fromProtocol = file.header.fields >= 3 && file.header.array == EArray::protocol;
     survey.data.reserve(file.data.size());
     for (const CQuadrupole& q : file.data)
         survey.data.push_back({q.a, q.b, q.m, q.n, q.b == q.a, q.n == q.m, 0, 0, 0, 0});

@@ -4,6 +4,7 @@
 #include "engine/modelling/ForwardModel.h"
 #include "engine/modelling/Survey.h"
 #include "formats/DataFile.h"
+#include "formats/FileNames.h"
 #include "platform/FileException.h"
 #include "platform/FilePath.h"
 #include "platform/StdioFile.h"
@@ -12,17 +13,7 @@
 #include <cmath>
 #include <memory>
 
-std::vector<std::string> DataFileNames(CForwardJob::Type type)
-{
-    std::vector<std::string> names{"obs_dc.dat"};
-    if (type == CForwardJob::ip)
-        names.push_back("obs_ip.dat");
-    else if (type == CForwardJob::ipl)
-        names.push_back("obs_ipL.dat");
-    return names;
-}
-
-std::vector<std::string> WrittenFileNames(CForwardJob::Type type, const CForwardResult& result)
+std::vector<std::string> WrittenFileNames(EForwardType type, const CForwardResult& result)
 {
     std::vector<std::string> names = DataFileNames(type);
     if (result.estimate.done)
@@ -30,11 +21,11 @@ std::vector<std::string> WrittenFileNames(CForwardJob::Type type, const CForward
     return names;
 }
 
-void CheckDataFinite(CForwardJob::Type type, const CSurvey& survey, const CForwardResult& result)
+void CheckDataFinite(EForwardType type, const CSurvey& survey, const CForwardResult& result)
 {
     for (size_t j = 0; j < survey.data.size(); ++j) {
         const bool finite = std::isfinite(result.voltage[j]) && std::isfinite(result.apparentResistivity[j]) &&
-                            (type == CForwardJob::dc || std::isfinite(result.apparentChargeability[j]));
+                            (type == EForwardType::dc || std::isfinite(result.apparentChargeability[j]));
         const CSurvey::Datum& d = survey.data[j];
         if (!finite)
             throw CEngineError(FormatC("Datum %zu (%g %g  %g %g) has no finite apparent resistivity or "
@@ -43,17 +34,17 @@ void CheckDataFinite(CForwardJob::Type type, const CSurvey& survey, const CForwa
     }
 }
 
-void WriteDataFiles(CForwardJob::Type type, const CSurvey& survey, const CForwardResult& result)
+void WriteDataFiles(EForwardType type, const CSurvey& survey, const CForwardResult& result)
 {
     CheckDataFinite(type, survey, result);
     const std::vector<std::string> names = WrittenFileNames(type, result);
     const CAccuracyEstimate& estimate = result.estimate;
     // One file's records and text at a time: with a million data each is some 100 MB.
     auto format = [&](size_t file) {
-        const bool ipFile = type != CForwardJob::dc && file == 1;
+        const bool ipFile = type != EForwardType::dc && file == 1;
         if (names[file] == kErrorFileName) {
             CErrorFile error;
-            error.ip = type != CForwardJob::dc;
+            error.ip = type != EForwardType::dc;
             error.data.reserve(survey.data.size());
             for (size_t j = 0; j < survey.data.size(); ++j) {
                 const CSurvey::Datum& d = survey.data[j];

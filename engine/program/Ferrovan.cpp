@@ -27,6 +27,7 @@
 #include "engine/program/DataFiles.h"
 #include "engine/program/SensitivityFiles.h"
 #include "formats/DataFile.h"
+#include "formats/FileNames.h"
 #include "formats/FormatError.h"
 #include "formats/LocationsFile.h"
 #include "formats/MeshFile.h"
@@ -50,9 +51,7 @@
 
 namespace {
 
-const char* const kLogFile = "ferrovan.log";
-const char* const kLockFile = CFolderLock::kFileName;
-
+// The file names are FileNames.h's, put in by Usage.
 const char* const kUsage =
     "Usage: ferrovan [--max-memory MB] [--accuracy PCT|off] INPUT\n"
     "Computes DC resistivity and IP data over a 2D model (2.5D: point electrodes on a model that does\n"
@@ -71,17 +70,23 @@ const char* const kUsage =
     "                                     best resolve the section x1..x2, z1..z2 on electrodes x1 + k spacing)\n"
     "  PROTOCOL FILE <name>               (with a design: the chosen configurations, written)\n"
     "  DESIGN FILE <name>                 (with a design: its report, written)\n"
-    "File names are relative to the current folder. Writes obs_dc.dat and, for IP, obs_ip.dat or, for IPL,\n"
-    "obs_ipL.dat, the estimated error of every datum in obs_err.dat, and the log ferrovan.log, in the\n"
+    "File names are relative to the current folder. Writes %s and, for IP, %s or, for IPL,\n"
+    "%s, the estimated error of every datum in %s, and the log %s, in the\n"
     "current folder.\n"
     "  --max-memory MB  use at most MB megabytes (2^20 bytes), less when less is available\n"
     "  --accuracy PCT   refine the grid until every datum's estimated error is within PCT percent\n"
-    "                   (default 0.5); off: one grid, no estimate and no obs_err.dat\n"
+    "                   (default 0.5); off: one grid, no estimate and no %s\n"
     "  --lock-fd FD     the folder's lock, held on descriptor FD by the program that started this one; when\n"
-    "                   FD is not open on ferrovan.lock of the current folder holding its lock, the run\n"
+    "                   FD is not open on %s of the current folder holding its lock, the run\n"
     "                   locks the folder itself\n"
     "  --help           this text\n"
     "  --version        the program's version\n";
+
+std::string Usage()
+{
+    return FormatC(kUsage, kDcDataFileName, kIpDataFileName, kIplDataFileName, kErrorFileName, kLogFileName,
+                   kErrorFileName, kLockFileName);
+}
 
 // Reads one of the run's files; what keeps it from being read becomes the run's reason.
 template <class Read>
@@ -157,8 +162,7 @@ std::vector<double> ReadCellValues(const std::string& path, const char* what, co
 
 } // namespace
 
-CForwardJob ReadForwardJob(const std::string& path, CRunLog& log,
-                           const std::function<void(CForwardJob::Type)>& typeRead)
+CForwardJob ReadForwardJob(const std::string& path, CRunLog& log, const std::function<void(EForwardType)>& typeRead)
 {
     CForwardJob job = ReadOrRefuse("input file", path, [&] { return CForwardJob::Read(path, typeRead); });
     for (const auto& [line, text] : job.unknownLines)
@@ -180,7 +184,7 @@ CForwardInput ReadForwardFiles(const CForwardJob& job, CRunLog& log)
     ReadAirCells(in, log);
     in.conductivity = ReadCellValues(in.job.conductivityFile, "conductivity", in);
     log.Info("Conductivity: " + in.job.conductivityFile);
-    if (in.job.type != CForwardJob::dc) {
+    if (in.job.type != EForwardType::dc) {
         in.chargeability = ReadCellValues(in.job.chargeabilityFile, "chargeability", in);
         log.Info("Chargeability: " + in.job.chargeabilityFile);
     }
@@ -207,7 +211,7 @@ void RemoveStale(const std::vector<std::string>& names, const char* what, CRunLo
     }
 }
 
-void RemoveStaleData(CForwardJob::Type type, CRunLog& log)
+void RemoveStaleData(EForwardType type, CRunLog& log)
 {
     std::vector<std::string> names = DataFileNames(type);
     names.push_back(kErrorFileName); // an estimate of other data
@@ -290,7 +294,7 @@ double MemoryBudget(double maxMemoryBytes, CRunLog& log)
 int RunFerrovan(const std::vector<std::string>& args)
 {
     if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
-        std::fputs(kUsage, stdout);
+        std::fputs(Usage().c_str(), stdout);
         return 0;
     }
     if (args.size() == 2 && args[1] == "--version") {
@@ -302,7 +306,7 @@ int RunFerrovan(const std::vector<std::string>& args)
     if (!ParseCommandLine(args, command, usageError)) {
         if (!usageError.empty())
             std::fprintf(stderr, "ferrovan: %s\n", usageError.c_str());
-        std::fputs(kUsage, stderr);
+        std::fputs(Usage().c_str(), stderr);
         return 2;
     }
 
@@ -318,7 +322,7 @@ int RunFerrovan(const std::vector<std::string>& args)
     }
 
     CRunLog log;
-    log.Open(kLogFile);
+    log.Open(kLogFileName);
     log.Info(std::string("Ferrovan ") + FERROVAN_VERSION + ", 2.5D DC resistivity and IP forward modelling");
     log.Info("Input file: " + command.input + " in " + GetCurrentDirectory());
     try {
@@ -330,10 +334,10 @@ int RunFerrovan(const std::vector<std::string>& args)
         options.accuracy = command.accuracy;
         // A run's data files go as soon as its type is known, also when the rest of the input is
         // refused; a survey design leaves them, as it computes no data.
-        std::optional<CForwardJob::Type> typeRead;
+        std::optional<EForwardType> typeRead;
         CForwardJob job;
         try {
-            job = ReadForwardJob(command.input, log, [&typeRead](CForwardJob::Type type) { typeRead = type; });
+            job = ReadForwardJob(command.input, log, [&typeRead](EForwardType type) { typeRead = type; });
         } catch (const CEngineError&) {
             if (typeRead)
                 RemoveStaleData(*typeRead, log);
@@ -342,7 +346,7 @@ int RunFerrovan(const std::vector<std::string>& args)
         if (job.design.count == 0)
             RemoveStaleData(job.type, log);
         std::vector<std::string> runFiles = DataFileNames(job.type);
-        runFiles.insert(runFiles.end(), {kErrorFileName, kLogFile, kLockFile});
+        runFiles.insert(runFiles.end(), {kErrorFileName, kLogFileName, kLockFileName});
         CheckSensitivityFileNames(job, command.input, runFiles);
         const std::vector<std::string> sensitivityFiles = SensitivityFileNames(job);
         RemoveStale(sensitivityFiles, "sensitivity file", log);

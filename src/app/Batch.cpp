@@ -2,6 +2,7 @@
 
 #include "document/SectomatDoc.h"
 #include "formats/DataFile.h"
+#include "formats/FileNames.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/Limits.h"
 #include "forward/Export.h"
@@ -30,6 +31,7 @@
 
 namespace {
 
+// The file names are FileNames.h's, put in by Usage.
 const char* const kUsage =
     "Usage: velquor-model-maker [MODEL-FILE]\n"
     "       velquor-model-maker --batch MODEL-FILE [options]\n"
@@ -47,28 +49,28 @@ const char* const kUsage =
     "  --dx DX  --dz DZ     smallest cell width and thickness (m2)\n"
     "  --fwd dc|ip|ipl      type of forward modelling\n"
     "  --forward            then run the forward modelling on the discretized model\n"
-    "  --accuracy PCT|off   refine until every datum's estimated error is within PCT % of V/I (0.5 if\n"
-    "                       not given); off: one grid, no estimate and no obs_err.dat\n"
-    "  --sensitivity        the run also writes each cell's sensitivity (sens2d.con, the sum over the\n"
+    "  --accuracy PCT|off   refine until every datum's estimated error is within PCT %% of V/I (0.5 if\n"
+    "                       not given); off: one grid, no estimate and no %s\n"
+    "  --sensitivity        the run also writes each cell's sensitivity (%s, the sum over the\n"
     "                       data of |d ln V / d ln sigma| over the cell's area, the largest 1) and the\n"
-    "                       depth of investigation along the line (doi2d.txt)\n"
-    "  --jacobian           ... and every datum's sensitivity to every cell (jacobian.bin, float64)\n"
+    "                       depth of investigation along the line (%s)\n"
+    "  --jacobian           ... and every datum's sensitivity to every cell (%s, float64)\n"
     "  --optimize-survey K  instead of --forward, choose the K configurations that best resolve the core\n"
     "                       area on this model (compare-R), from every four electrodes of the survey's\n"
-    "                       (or the lines of --protocol), into protocol_optimized.txt for --protocol;\n"
+    "                       (or the lines of --protocol), into %s for --protocol;\n"
     "                       the report, beside dipole-dipole, Wenner and Wenner-Schlumberger, in\n"
-    "                       survey_design.txt\n"
+    "                       %s\n"
     "  --export-pygimli FILE   after --forward, the data for pyGIMLi/BERT (unified data format)\n"
     "  --export-res2dinv FILE  ... for Res2DInv (general array, resistances)\n"
     "  --export-resipy FILE    ... for ResIPy (Res2DInv general array with remote electrodes)\n"
     "  --export-r2 FILE        ... as R2/cR2's protocol.dat, with FILE's stem + _electrodes.csv for ResIPy\n"
-    "  --noise PCT[,FLOOR_MV[,CURRENT_A]]  Gaussian noise of PCT % of V/I plus FLOOR_MV mV at CURRENT_A A\n"
+    "  --noise PCT[,FLOOR_MV[,CURRENT_A]]  Gaussian noise of PCT %% of V/I plus FLOOR_MV mV at CURRENT_A A\n"
     "                       (1 A if not given); the error columns hold its standard deviation.\n"
-    "                       Commas separate the parts: 2,5 is 2 % and 5 mV; 2.5 % is 2.5\n"
+    "                       Commas separate the parts: 2,5 is 2 %% and 5 mV; 2.5 %% is 2.5\n"
     "  --ip-noise MVV       Gaussian noise of the chargeability, in mV/V\n"
     "  --seed N             the noise's seed: the same seed gives the same files (0 if not given)\n"
     "  --phase-factor F     cR2's phase in mrad is -F times the chargeability in mV/V (1 if not given)\n"
-    "  --add-modelling-error  add the forward run's estimated error of each datum (obs_err.dat) to the\n"
+    "  --add-modelling-error  add the forward run's estimated error of each datum (%s) to the\n"
     "                       noise's in the error columns (pyGIMLi and R2 only)\n"
     "  --png PREFIX         draw the discretized model into PREFIX-model.png and, with --forward,\n"
     "                       the predicted data into PREFIX-data.png and their estimated error into\n"
@@ -78,6 +80,12 @@ const char* const kUsage =
     "Numbers take a decimal point, whatever the language of the desktop.\n"
     "The summary goes to standard output, messages and the forward run's progress to standard error.\n"
     "Exit status: 0 done, 1 refused, 2 usage error, 128 + the signal's number when stopped by one.\n";
+
+std::string Usage()
+{
+    return FormatC(kUsage, kErrorFileName, kSensitivityFileName, kDoiFileName, kJacobianFileName,
+                   kDesignProtocolFileName, kDesignReportFileName, kErrorFileName);
+}
 
 struct Options {
     std::string model;
@@ -114,7 +122,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::ostream
     const std::map<std::string, EForwardType> types = {
         {"dc", EForwardType::dc}, {"ip", EForwardType::dcIp}, {"ipl", EForwardType::dcIpl}};
     auto fail = [&err](const std::string& message) {
-        err << message << "\n" << kUsage;
+        err << message << "\n" << Usage();
         return false;
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -356,13 +364,13 @@ public:
     {
     }
 
-    bool Model(const std::string& mesh, const std::string& model, bool ip)
+    bool Model(const std::string& mesh, const std::string& model, EModelKind kind)
     {
         CModelViewerArgs args;
         args.meshPath = mesh;
         args.modelPath = model;
-        args.ip = ip;
-        args.picture.png = m_prefix + (ip ? "-model-ip.png" : "-model.png");
+        args.ip = kind == EModelKind::ip;
+        args.picture.png = m_prefix + (args.ip ? "-model-ip.png" : "-model.png");
         return Written(args.picture.png, [&args] { return WriteModelPng(args); });
     }
 
@@ -378,14 +386,14 @@ public:
         return Written(args.picture.png, [&args] { return WriteModelPng(args); });
     }
 
-    bool Data(const std::string& data, bool ip, const std::string& topography)
+    bool Data(const std::string& data, EModelKind kind, const std::string& topography)
     {
         CDataViewerArgs args;
         args.dataPath = data;
-        args.ip = ip;
+        args.ip = kind == EModelKind::ip;
         args.topoPath = topography;
-        args.picture.png = m_prefix + (ip ? "-data-ip.png" : "-data.png");
-        if (ip)
+        args.picture.png = m_prefix + (args.ip ? "-data-ip.png" : "-data.png");
+        if (args.ip)
             return Written(args.picture.png, [&args] { return WriteDataPng(args); });
         // The estimated error of V/I beside the DC data, as the data viewer draws it.
         std::string note;
@@ -432,7 +440,7 @@ namespace {
 int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
-        out << kUsage;
+        out << Usage();
         return 0;
     }
     Options o;
@@ -459,7 +467,7 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
         return 1;
     }
     bool erase = false;
-    if (!AskToErasePreviousResults(m, erase))
+    if (!AskToErasePreviousResults(erase))
         return 1;
 
     CDiscretizeSettings& d = m.m_discretize;
@@ -511,8 +519,9 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
     out << done.summary;
     CBatchPictures pictures(o.pngPrefix, out, err);
     if (!o.pngPrefix.empty()) {
-        if (!pictures.Model(m.m_meshFileName, m.m_conFileName, false) ||
-            (d.forward != EForwardType::dc && !pictures.Model(m.m_meshFileName, m.m_chgFileName, true)))
+        if (!pictures.Model(m.m_meshFileName, kConductivityFileName, EModelKind::dc) ||
+            (d.forward != EForwardType::dc &&
+             !pictures.Model(m.m_meshFileName, kChargeabilityFileName, EModelKind::ip)))
             return 1;
     }
     if (o.design) {
@@ -545,12 +554,11 @@ int RunBatchSteps(const std::vector<std::string>& args, std::ostream& out, std::
             return 1;
         // The program's warnings went by on standard error with its other lines.
         AnnounceForwardFinished(m, o.accuracyPercent.value_or(kDefaultAccuracyPercent), false);
-        const std::string topography = m.m_bTopography ? m.m_topoFileName : "";
+        const std::string topography = m.m_bTopography ? kTopographyFileName : "";
         if (!o.pngPrefix.empty()) {
-            if (!pictures.Data(m.m_obsDCFileName, false, topography) ||
+            if (!pictures.Data(kDcDataFileName, EModelKind::dc, topography) ||
                 (d.forward != EForwardType::dc &&
-                 !pictures.Data(d.forward == EForwardType::dcIpl ? m.m_obsIPLFileName : m.m_obsIPFileName, true,
-                                topography)) ||
+                 !pictures.Data(DataFileName(d.forward, EModelKind::ip), EModelKind::ip, topography)) ||
                 (d.sensitivities && !pictures.Sensitivity(m.m_meshFileName, kSensitivityFileName, kDoiFileName)))
                 return 1;
         }

@@ -39,8 +39,9 @@ const DlgTemplate kTemplate = {
 
 } // namespace
 
-CBlockPropDlg::CBlockPropDlg(float background, bool dcModel, bool conductivity, bool log10)
-    : CDialog(kTemplate), m_fBackground(background), m_bDCModel(dcModel), m_bConductivity(conductivity), m_bLog10(log10)
+CBlockPropDlg::CBlockPropDlg(float background, EModelKind kind, bool conductivity, bool log10)
+    : CDialog(kTemplate), m_fBackground(background), m_bDCModel(kind == EModelKind::dc), m_bConductivity(conductivity),
+      m_bLog10(log10)
 {
     MapCommand(IDC_BLOCK_ELLIPSE, &CBlockPropDlg::OnEllipse);
 }

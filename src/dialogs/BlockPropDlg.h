@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/Choices.h"
 #include "platform/Dialog.h"
 
 #include <cmath>
@@ -9,7 +10,7 @@
 // handed back in the form the model stores.
 class CBlockPropDlg : public CDialog {
 public:
-    CBlockPropDlg(float background, bool dcModel, bool conductivity, bool log10);
+    CBlockPropDlg(float background, EModelKind kind, bool conductivity, bool log10);
 
     float m_fBackground;
     bool m_bDCModel;

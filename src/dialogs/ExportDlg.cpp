@@ -1,6 +1,7 @@
 #include "dialogs/ExportDlg.h"
 
 #include "dialogs/ResourceIds.h"
+#include "formats/FileNames.h"
 #include "platform/DataExchange.h"
 #include "platform/FileDialog.h"
 #include "platform/FilePath.h"
@@ -8,14 +9,16 @@
 #include "platform/Refusal.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
 const char* const kTipNoise = "Gaussian noise: this percentage of |V/I| plus the floor voltage divided by the current.";
 const char* const kTipSeed = "The same seed gives the same noise, and so the same file.";
 const char* const kTipPhase = "cR2 takes a phase: -factor times the chargeability in mV/V, in mrad.";
-const char* const kTipModelling = "The forward run's estimate of its own error of each datum (obs_err.dat), combined "
-                                  "with the noise's in the error column. Not for Res2DInv, which has none.";
+const std::string kTipModelling = std::string("The forward run's estimate of its own error of each datum (") +
+                                  kErrorFileName +
+                                  "), combined with the noise's in the error column. Not for Res2DInv, which has none.";
 
 const DlgTemplate kTemplate = {
     IDD_EXPORT,
@@ -47,7 +50,7 @@ const DlgTemplate kTemplate = {
         {DlgItemKind::RText, IDC_STATIC, "cR2 phase factor", 112, 141, 75, 8, 0, kTipPhase},
         {DlgItemKind::Edit, IDC_EXPORT_PHASE, nullptr, 192, 138, 40, 14, ES_AUTOHSCROLL, kTipPhase},
         {DlgItemKind::AutoCheckBox, IDC_EXPORT_MODELLING_ERROR, "Add the estimated modelling error to the data error",
-         7, 170, 236, 10, 0, kTipModelling},
+         7, 170, 236, 10, 0, kTipModelling.c_str()},
         {DlgItemKind::LText, IDC_STATIC, "file", 7, 188, 30, 8},
         {DlgItemKind::Edit, IDC_EXPORT_FILE, nullptr, 7, 198, 196, 14, ES_AUTOHSCROLL},
         {DlgItemKind::PushButton, IDC_EXPORT_BROWSE, "Browse", 207, 198, 36, 14},

@@ -242,7 +242,7 @@ void CSectomatDoc::OnDiscretize()
     CLockUntilDone locked{m_folderLock};
     // Asked now, done only when the discretization goes ahead: a Cancel or a refusal keeps them.
     bool erase = false;
-    if (!AskToErasePreviousResults(*this, erase))
+    if (!AskToErasePreviousResults(erase))
         return;
 
     m_discretize = ProposedSettings(*this);
@@ -395,10 +395,10 @@ void CSectomatDoc::OnUpdateExportData(CCmdUI* ui)
     ui->Enable(!IsModified() && m_bForwardDone);
 }
 
-bool AskToErasePreviousResults(const CModelData& model, bool& erase)
+bool AskToErasePreviousResults(bool& erase)
 {
     erase = false;
-    if (!HasPreviousResults(model))
+    if (!HasPreviousResults())
         return true;
     if (AfxMessageBox(kEraseResultsQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
@@ -423,11 +423,11 @@ void CSectomatDoc::OnUpdateForwardModel(CCmdUI* ui)
 
 void CSectomatDoc::OnLogFile()
 {
-    if (!FileExists(m_logFileName)) {
-        AfxMessageBox("Log file doesn't exist.\n" + m_logFileName);
+    if (!FileExists(kLogFileName)) {
+        AfxMessageBox(std::string("Log file doesn't exist.\n") + kLogFileName);
         return;
     }
-    CLogWindow::Open(AbsolutePath(m_logFileName), AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr);
+    CLogWindow::Open(AbsolutePath(kLogFileName), AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr);
 }
 
 void CSectomatDoc::OnUpdateLogFile(CCmdUI* ui)

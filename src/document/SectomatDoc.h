@@ -98,7 +98,7 @@ std::string DesignCandidates(const CModelData& model);
 // Before a new discretization: when a forward run left results in the current folder, asks
 // whether to erase them; erase tells RunDiscretization to, once it goes ahead. False when the
 // user said no.
-bool AskToErasePreviousResults(const CModelData& model, bool& erase);
+bool AskToErasePreviousResults(bool& erase);
 // Says that a forward run succeeded, how many data its estimate puts above the target and, unless
 // they were shown already, the program's warnings: the beep and the box.
 void AnnounceForwardFinished(const CModelData& model, double targetPercent = kDefaultAccuracyPercent,

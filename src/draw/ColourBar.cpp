@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
-std::vector<CBarTick> ColourBarTicks(double min, double max, bool dcModel, bool conductivity, bool log10, double gap)
+std::vector<CBarTick> ColourBarTicks(double min, double max, EModelKind kind, bool conductivity, bool log10, double gap)
 {
-    if (!dcModel)
+    if (kind == EModelKind::ip)
         return BarTicks(min, max, false, gap);
     // Stored values are log10 conductivities; resistivities turn the bar upside down.
     const double lo = conductivity ? min : -max, hi = conductivity ? max : -min;
@@ -17,9 +17,9 @@ std::vector<CBarTick> ColourBarTicks(double min, double max, bool dcModel, bool 
     return BarTicks(std::pow(10.0, lo), std::pow(10.0, hi), true, gap);
 }
 
-std::string ColourBarUnit(bool dcModel, bool conductivity, bool log10)
+std::string ColourBarUnit(EModelKind kind, bool conductivity, bool log10)
 {
-    if (!dcModel)
+    if (kind == EModelKind::ip)
         return "";
     return std::string(log10 ? "log10 " : "") + (conductivity ? "S/m" : "ohm m");
 }
@@ -34,7 +34,7 @@ QRectF BarBeside(const QRectF& plot, double fontSize, double lowest)
 void DrawColourBar(CCanvas& canvas, const QRectF& bar, const std::array<COLORREF, 61>& colours, double min, double max,
                    const CColourDisplay& display, const std::string& caption)
 {
-    const bool reversed = display.dcValues && !display.conductivity;
+    const bool reversed = display.kind == EModelKind::dc && !display.conductivity;
     const double H = bar.height();
     double y = bar.bottom();
     for (int k = 0; k <= 60; ++k) {
@@ -44,10 +44,10 @@ void DrawColourBar(CCanvas& canvas, const QRectF& bar, const std::array<COLORREF
     }
     const double f = canvas.FontSize();
     const std::string unit =
-        caption.empty() ? ColourBarUnit(display.dcValues, display.conductivity, display.log10) : caption;
+        caption.empty() ? ColourBarUnit(display.kind, display.conductivity, display.log10) : caption;
     canvas.Text({bar.left(), bar.top() - f / 2}, CCanvas::left | CCanvas::bottom, unit);
     const double gap = (canvas.LineHeight() + f / 6) / std::max(1.0, H);
-    for (const CBarTick& tick : ColourBarTicks(min, max, display.dcValues, display.conductivity, display.log10, gap)) {
+    for (const CBarTick& tick : ColourBarTicks(min, max, display.kind, display.conductivity, display.log10, gap)) {
         const double at = bar.top() + RoundToInt(H - tick.at * H);
         canvas.Line({bar.right(), at}, {bar.right() + f / 2, at});
         canvas.Text({bar.right() + f * 3 / 4, at}, CCanvas::left | CCanvas::middle, tick.label);

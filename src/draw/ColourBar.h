@@ -1,6 +1,7 @@
 #pragma once
 
 #include "draw/NiceTicks.h"
+#include "formats/Choices.h"
 #include "platform/Colour.h"
 
 #include <QRectF>
@@ -13,17 +14,18 @@ class CCanvas;
 
 // How values are labelled: the main view's colour bar toggles, which the viewers share.
 struct CColourDisplay {
-    bool dcValues = true;     // log10 conductivities, which the toggles apply to
-    bool conductivity = true; // false: resistivity
+    EModelKind kind = EModelKind::dc; // dc: log10 conductivities, which the toggles apply to
+    bool conductivity = true;         // false: resistivity
     bool log10 = false;
 };
 
 // The colour bar's labels, at least gap (a fraction of the bar) apart: conductivities or
 // resistivities on a log scale, their logarithms or chargeabilities on a linear one.
-std::vector<CBarTick> ColourBarTicks(double min, double max, bool dcModel, bool conductivity, bool log10, double gap);
+std::vector<CBarTick> ColourBarTicks(double min, double max, EModelKind kind, bool conductivity, bool log10,
+                                     double gap);
 
 // The unit the bar's labels are in, "" for chargeabilities.
-std::string ColourBarUnit(bool dcModel, bool conductivity, bool log10);
+std::string ColourBarUnit(EModelKind kind, bool conductivity, bool log10);
 
 // The colour bar right of a plot: as high as the plot, but never so low that it cannot carry a
 // few labels, reaching down to lowest at the most; in the units of fontSize.

@@ -67,7 +67,6 @@ void AppendPositions(std::string& text, double a, double b, double m, double n)
 
 } // namespace
 
-const char* const kErrorFileName = "obs_err.dat";
 const char* const kAccuracyValues = "a percentage above 0 and at most 100, or off";
 
 bool ParseAccuracyPercent(std::string_view text, double& percent)
@@ -97,9 +96,10 @@ int FirstMismatch(const CErrorFile& estimate, const CDataFile& data)
     return estimate.data.size() == data.data.size() ? -1 : static_cast<int>(common);
 }
 
-CErrorFile CErrorFile::Parse(std::string_view text, const std::string& name, bool ip)
+CErrorFile CErrorFile::Parse(std::string_view text, const std::string& name, EModelKind kind)
 {
     CErrorFile f;
+    const bool ip = kind == EModelKind::ip;
     f.ip = ip;
     size_t count = 0;
     ParseRows(text, name, ip ? 6 : 5, ip ? "A B M N dV deta" : "A B M N dV", count,
@@ -112,9 +112,9 @@ CErrorFile CErrorFile::Parse(std::string_view text, const std::string& name, boo
     return f;
 }
 
-CErrorFile CErrorFile::Read(const std::string& path, bool ip)
+CErrorFile CErrorFile::Read(const std::string& path, EModelKind kind)
 {
-    return Parse(ReadTextFile(path, kMaxDataFileBytes), path, ip);
+    return Parse(ReadTextFile(path, kMaxDataFileBytes), path, kind);
 }
 
 std::string CErrorFile::Format() const
@@ -135,9 +135,10 @@ void CErrorFile::Write(const std::string& path) const
     WriteTextFile(path, Format());
 }
 
-CDataFile CDataFile::Parse(std::string_view text, const std::string& name, bool ip)
+CDataFile CDataFile::Parse(std::string_view text, const std::string& name, EModelKind kind)
 {
     CDataFile f;
+    const bool ip = kind == EModelKind::ip;
     f.ip = ip;
     size_t count = 0;
     ParseRows(
@@ -149,9 +150,9 @@ CDataFile CDataFile::Parse(std::string_view text, const std::string& name, bool 
     return f;
 }
 
-CDataFile CDataFile::Read(const std::string& path, bool ip)
+CDataFile CDataFile::Read(const std::string& path, EModelKind kind)
 {
-    return Parse(ReadTextFile(path, kMaxDataFileBytes), path, ip);
+    return Parse(ReadTextFile(path, kMaxDataFileBytes), path, kind);
 }
 
 std::string CDataFile::Format() const

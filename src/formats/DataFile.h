@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/Choices.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,8 +15,8 @@ struct CDataRecord {
     int line = 0;     // of the file read, for messages
 };
 
-// A data file of the forward-modelling program: obs_dc.dat, obs_ip.dat (FWD IP) or obs_ipL.dat
-// (FWD IPL). A header line, then one line per datum in the locations file's order:
+// A data file of the forward-modelling program (FileNames.h's DataFileNames). A header line, then one line per datum in
+// the locations file's order:
 //   DC   "! A B M N V/I(ohm) rho_a(ohm m)", then "A B  M N  V/I rho_a"
 //   IP   "! A B M N eta_a", then "A B  M N  eta_a"
 // Positions as "%g" writes them unless that loses something (Text.h's AppendExact); the values
@@ -25,16 +27,16 @@ struct CDataFile {
 
     // Raises CFormatError for a line that does not hold exactly the numbers of its kind (six for
     // DC, five for IP), a position beyond kMaxCoordinate, more than kMaxData data, or none.
-    static CDataFile Parse(std::string_view text, const std::string& name, bool ip);
+    static CDataFile Parse(std::string_view text, const std::string& name, EModelKind kind);
     // Also raises CFileException when the file cannot be read.
-    static CDataFile Read(const std::string& path, bool ip);
+    static CDataFile Read(const std::string& path, EModelKind kind);
 
     std::string Format() const;
     // Raises CFileException; a failed write leaves the old file as it was.
     void Write(const std::string& path) const;
 };
 
-// The accuracy a forward run estimated for its data, obs_err.dat beside them: a header line, then
+// The accuracy a forward run estimated for its data, kErrorFileName beside them: a header line, then
 // one line per datum in the data files' order:
 //   "A B  M N  dV" (DC) or "A B  M N  dV deta" (IP and IPL)
 // with dV the estimated relative error of V/I and rho_a in percent and deta the estimated error
@@ -50,11 +52,11 @@ struct CErrorFile {
     bool ip = false;
     std::vector<CErrorRecord> data;
 
-    // Raises CFormatError for a line that does not hold five numbers (six with ip), a position
+    // Raises CFormatError for a line that does not hold five numbers (six for IP), a position
     // beyond kMaxCoordinate, an error that is negative or not a number, more than kMaxData data,
     // or none.
-    static CErrorFile Parse(std::string_view text, const std::string& name, bool ip);
-    static CErrorFile Read(const std::string& path, bool ip);
+    static CErrorFile Parse(std::string_view text, const std::string& name, EModelKind kind);
+    static CErrorFile Read(const std::string& path, EModelKind kind);
 
     std::string Format() const;
     void Write(const std::string& path) const;
@@ -64,8 +66,6 @@ struct CErrorFile {
 // shorter one's length when one ends early, or -1 when every row matches.
 int FirstMismatch(const CErrorFile& estimate, const CDataFile& data);
 
-// The name of the estimate's file, written beside the data files.
-extern const char* const kErrorFileName;
 // The error of V/I the forward-modelling program refines for unless told otherwise, in percent.
 constexpr double kDefaultAccuracyPercent = 0.5;
 // What the forward-modelling program's --accuracy takes, for the messages that refuse a value.

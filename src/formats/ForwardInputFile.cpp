@@ -5,17 +5,14 @@
 #include "formats/Text.h"
 #include "platform/StdioFile.h"
 
+#include <algorithm>
 #include <cmath>
-
-const char* const kSensitivityFileName = "sens2d.con";
-const char* const kJacobianFileName = "jacobian.bin";
-const char* const kDoiFileName = "doi2d.txt";
-const char* const kSensitivityFileNames[3] = {kSensitivityFileName, kJacobianFileName, kDoiFileName};
-const char* const kDesignProtocolFileName = "protocol_optimized.txt";
-const char* const kDesignReportFileName = "survey_design.txt";
+#include <cstring>
+#include <iterator>
 
 namespace {
 
+// By EForwardType.
 const char* const kTypeLines[] = {"FWD DC", "FWD IP", "FWD IPL"};
 const char* const kMesh = "MESH FILE ";
 const char* const kLocations = "LOC LOC_X ";
@@ -58,15 +55,20 @@ CForwardInputFile::CDesign ParseDesign(std::string_view numbers, const std::stri
     return d;
 }
 
+const char* TypeLine(EForwardType type)
+{
+    return kTypeLines[static_cast<int>(type)];
+}
+
 } // namespace
 
 const char* CForwardInputFile::TypeName() const
 {
-    return kTypeLines[type] + 4;
+    return TypeLine(type) + 4;
 }
 
 CForwardInputFile CForwardInputFile::Parse(std::string_view text, const std::string& name,
-                                           const std::function<void(Type)>& typeRead)
+                                           const std::function<void(EForwardType)>& typeRead)
 {
     CForwardInputFile f;
     bool typed = false;
@@ -74,8 +76,9 @@ CForwardInputFile CForwardInputFile::Parse(std::string_view text, const std::str
     std::string_view line;
     while (lines.Next(line)) {
         bool known = true;
-        if (line == kTypeLines[dc] || line == kTypeLines[ip] || line == kTypeLines[ipl]) {
-            f.type = line == kTypeLines[ip] ? ip : line == kTypeLines[ipl] ? ipl : dc;
+        if (const auto* typeLine = std::find(std::begin(kTypeLines), std::end(kTypeLines), line);
+            typeLine != std::end(kTypeLines)) {
+            f.type = static_cast<EForwardType>(typeLine - kTypeLines);
             typed = true;
             if (typeRead)
                 typeRead(f.type);
@@ -113,22 +116,25 @@ CForwardInputFile CForwardInputFile::Parse(std::string_view text, const std::str
             f.unknownLines.emplace_back(lines.Number(), std::string(line));
     }
     auto missing = [&name](const std::string& what) { throw CFormatError(name, 0, what + " is missing"); };
+    // A keyword as the messages name its line, without the blank that ends it.
+    auto key = [](const char* keyword) { return std::string(keyword, std::strlen(keyword) - 1); };
     if (!typed)
-        missing("the forward type (a line FWD DC, FWD IP or FWD IPL)");
+        missing(std::string("the forward type (a line ") + kTypeLines[0] + ", " + kTypeLines[1] + " or " +
+                kTypeLines[2] + ")");
     if (f.meshFile.empty())
-        missing("the mesh file (a line MESH FILE)");
+        missing("the mesh file (a line " + key(kMesh) + ")");
     if (f.locationsFile.empty())
-        missing("the electrode locations file (a line LOC LOC_X)");
+        missing("the electrode locations file (a line " + key(kLocations) + ")");
     if (f.conductivityFile.empty())
-        missing("the conductivity file (a line COND FILE)");
-    if (f.type != dc && f.chargeabilityFile.empty())
-        missing(std::string("the chargeability file (a line CHG FILE), which FWD ") + f.TypeName() + " needs,");
+        missing("the conductivity file (a line " + key(kConductivity) + ")");
+    if (f.type != EForwardType::dc && f.chargeabilityFile.empty())
+        missing("the chargeability file (a line " + key(kChargeability) + "), which " + TypeLine(f.type) + " needs,");
     if (f.design.count > 0 && (f.protocolFile.empty() || f.designFile.empty()))
-        missing("the file a survey design writes (a line PROTOCOL FILE and a line DESIGN FILE)");
+        missing("the file a survey design writes (a line " + key(kProtocol) + " and a line " + key(kReport) + ")");
     return f;
 }
 
-CForwardInputFile CForwardInputFile::Read(const std::string& path, const std::function<void(Type)>& typeRead)
+CForwardInputFile CForwardInputFile::Read(const std::string& path, const std::function<void(EForwardType)>& typeRead)
 {
     return Parse(ReadTextFile(path, kMaxInputFileBytes), path, typeRead);
 }
@@ -140,11 +146,11 @@ bool CForwardInputFile::CanHold(const std::string& fileName)
 
 std::string CForwardInputFile::Format() const
 {
-    std::string text = std::string(kTypeLines[type]) + "\n";
+    std::string text = std::string(TypeLine(type)) + "\n";
     text += kMesh + meshFile + "\n";
     text += kLocations + locationsFile + "\n";
     text += kConductivity + conductivityFile + "\n";
-    if (type != dc)
+    if (type != EForwardType::dc)
         text += kChargeability + chargeabilityFile + "\n";
     if (!topographyFile.empty())
         text += kTopography + topographyFile + "\n";

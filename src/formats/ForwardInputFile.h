@@ -1,20 +1,12 @@
 #pragma once
 
+#include "formats/Choices.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
-
-// The names the model maker gives the sensitivity files in the model's folder.
-extern const char* const kSensitivityFileName; // "sens2d.con"
-extern const char* const kJacobianFileName;    // "jacobian.bin"
-extern const char* const kDoiFileName;         // "doi2d.txt"
-// The three, as an earlier run's results that a new run or discretization removes.
-extern const char* const kSensitivityFileNames[3];
-// The names it gives a survey design's protocol and report.
-extern const char* const kDesignProtocolFileName; // "protocol_optimized.txt"
-extern const char* const kDesignReportFileName;   // "survey_design.txt"
 
 // The forward-modelling input file: what one run computes and from which files.
 //   FWD DC | FWD IP | FWD IPL
@@ -33,9 +25,7 @@ extern const char* const kDesignReportFileName;   // "survey_design.txt"
 // Each keyword ends in one blank, and the name runs from it to the end of the line, blanks
 // included. The writer writes the lines in this order.
 struct CForwardInputFile {
-    enum Type { dc, ip, ipl };
-
-    Type type = dc;
+    EForwardType type = EForwardType::dc;
     std::string meshFile;
     std::string locationsFile;
     std::string conductivityFile;
@@ -64,9 +54,9 @@ struct CForwardInputFile {
     // a count from 1 to kMaxData, a positive spacing and a section of positive width and depth,
     // all within kMaxCoordinate, or a design without its two file names.
     static CForwardInputFile Parse(std::string_view text, const std::string& name,
-                                   const std::function<void(Type)>& typeRead = {});
+                                   const std::function<void(EForwardType)>& typeRead = {});
     // Also raises CFileException when the file cannot be read.
-    static CForwardInputFile Read(const std::string& path, const std::function<void(Type)>& typeRead = {});
+    static CForwardInputFile Read(const std::string& path, const std::function<void(EForwardType)>& typeRead = {});
 
     // Whether a file name fits on its line: one without a line break.
     static bool CanHold(const std::string& fileName);

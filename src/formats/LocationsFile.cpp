@@ -14,7 +14,7 @@ namespace {
 
 const char kHeaderMark = '#';
 const char kCommentMark = '!';
-// Both pole-dipole arrays write the same line.
+// By EArray; both pole-dipole arrays write the same line.
 const char* const kArrayLines[] = {"!pole-pole\n", "!dipole-dipole\n",       "!pole-dipole\n", "!pole-dipole\n",
                                    "!wenner\n",    "!wenner-schlumberger\n", "!gradient\n",    "!protocol\n"};
 constexpr int kArrayTypes = 8;
@@ -66,8 +66,10 @@ CLocationsHeader CLocationsHeader::Parse(std::string_view line)
     if (!next() || !ParseNumber(t, h.aSpacing) || !(h.aSpacing > 0))
         return h;
     h.fields = 2;
-    if (!next() || !ParseInteger(t, h.arrayType) || h.arrayType < 0 || h.arrayType >= kArrayTypes)
+    int array = 0;
+    if (!next() || !ParseInteger(t, array) || array < 0 || array >= kArrayTypes)
         return h;
+    h.array = static_cast<EArray>(array);
     h.fields = 3;
     if (!next() || !ParseInteger(t, h.cellsPerElectrode) || h.cellsPerElectrode < 1)
         return h;
@@ -138,10 +140,11 @@ std::string CLocationsFile::Format() const
     const CLocationsHeader& h = header;
     std::string text = FormatC("%c%i ", kHeaderMark, h.n);
     AppendExact(text, h.aSpacing);
-    text += FormatC(" %i %i ", h.arrayType, h.cellsPerElectrode);
+    const int array = static_cast<int>(h.array);
+    text += FormatC(" %i %i ", array, h.cellsPerElectrode);
     AppendExact(text, h.aspectRatio);
     text += '\n';
-    text += kArrayLines[h.arrayType >= 0 && h.arrayType < kArrayTypes ? h.arrayType : 2];
+    text += kArrayLines[array >= 0 && array < kArrayTypes ? array : 2];
     for (const CQuadrupole& q : data) {
         AppendExact(text, q.a);
         text += ' ';

@@ -1,23 +1,23 @@
 #pragma once
 
+#include "formats/Choices.h"
+
 #include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // The header line "#n a-spacing array cells aspect" of a locations file: the discretization
-// that wrote it, read back when a model is opened. Array types: 0 pole-pole, 1 dipole-dipole,
-// 2 pole-dipole to the right, 3 pole-dipole to the left, 4 Wenner, 5 Wenner-Schlumberger,
-// 6 multiple gradient, 7 an instrument's protocol.
+// that wrote it, read back when a model is opened. The array is written as its number in EArray.
 struct CLocationsHeader {
     int n = 0;
     double aSpacing = 0;
-    int arrayType = 0;
+    EArray array = EArray::polePole;
     int cellsPerElectrode = 0;
     double aspectRatio = 0;
     // How many of the fields above, in their order, the line gave: reading stops at the first
     // that is not a number in its range (n and cells at least 1, a-spacing and aspect ratio
-    // positive, the array type one of the eight), so that field and those after it are left out.
+    // positive, the array one of EArray), so that field and those after it are left out.
     int fields = 5;
 
     // fields is 0 for a line that does not start with '#'.

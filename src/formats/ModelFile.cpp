@@ -1,5 +1,6 @@
 #include "formats/ModelFile.h"
 
+#include "formats/Choices.h"
 #include "formats/FormatError.h"
 #include "formats/Limits.h"
 #include "formats/Text.h"
@@ -55,17 +56,17 @@ public:
     }
 
     // The optional background after a count: absent when the next token is no number at all.
-    std::optional<float> Background(bool dc)
+    std::optional<float> Background(EModelKind model)
     {
         std::string_view token;
         double v = 0;
         if (!Token(token) || !ParseNumber(token, v))
             return std::nullopt;
-        return Value(token, dc, "background", "");
+        return Value(token, model, "background", "");
     }
 
     // A value, read as a float straight from its text as C's "%f" reads it.
-    float Value(std::string_view token, bool dc, const char* what, const std::string& expected)
+    float Value(std::string_view token, EModelKind model, const char* what, const std::string& expected)
     {
         float f = 0;
         double v = 0;
@@ -74,20 +75,20 @@ public:
                 Refuse("expected " + expected);
             Refuse(std::string("the ") + what + " " + Exact(v) + " is beyond the range of the values a model holds");
         }
-        if (dc && !IsDCValue(f))
+        if (model == EModelKind::dc && !IsDCValue(f))
             Refuse(FormatC("the DC %s %s (log10 of a conductivity) lies beyond %g", what, Exact(f).c_str(),
                            kMaxLogConductivity));
         return f;
     }
 
-    void Blocks(bool dc, std::optional<float>& background, std::vector<CBlockRecord>& blocks)
+    void Blocks(EModelKind model, std::optional<float>& background, std::vector<CBlockRecord>& blocks)
     {
-        const char* const kind = dc ? "DC" : "IP";
+        const char* const kind = model == EModelKind::dc ? "DC" : "IP";
         NextLine(std::string("the number of ") + kind + " blocks");
-        const int count = Count(dc ? "DC blocks" : "IP blocks", kMaxBlocks);
+        const int count = Count(model == EModelKind::dc ? "DC blocks" : "IP blocks", kMaxBlocks);
         if (count < 0)
             Refuse(FormatC("the number of %s blocks, %i, is negative", kind, count));
-        background = Background(dc);
+        background = Background(model);
         blocks.clear();
         const std::string fields = std::string("a ") + kind + " block: x1 x2 z1 z2 value slope ellipse";
         for (int i = 0; i < count; ++i) {
@@ -100,7 +101,7 @@ public:
             std::string_view token;
             if (!Token(token))
                 Refuse("expected " + fields);
-            b.value = Value(token, dc, "value", fields);
+            b.value = Value(token, model, "value", fields);
             if (!Token(token) || !ParseNumber(token, b.slope))
                 Refuse("expected " + fields);
             if (!(std::fabs(b.slope) <= kMaxSlope))
@@ -153,8 +154,8 @@ CModelFile CModelFile::Parse(std::string_view text, const std::string& name)
     // A core area without width or height has no scale and cannot be drawn or meshed.
     if (!IsCoreSide(f.coreX1, f.coreX2) || !IsCoreSide(f.coreZ1, f.coreZ2))
         in.Refuse("the core area must have x1 < x2 and z1 < z2, at least " + Exact(kMinLength) + " apart");
-    in.Blocks(true, f.dcBackground, f.dcBlocks);
-    in.Blocks(false, f.ipBackground, f.ipBlocks);
+    in.Blocks(EModelKind::dc, f.dcBackground, f.dcBlocks);
+    in.Blocks(EModelKind::ip, f.ipBackground, f.ipBlocks);
     in.NextLine("the number of topography points");
     const int count = in.Count("topography points", kMaxTopographyPoints);
     for (int i = 0; i < count; ++i) {

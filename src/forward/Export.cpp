@@ -1,6 +1,7 @@
 #include "forward/Export.h"
 
 #include "formats/DataFile.h"
+#include "formats/FileNames.h"
 #include "formats/LocationsFile.h"
 #include "formats/TopographyFile.h"
 #include "model/ModelData.h"
@@ -28,8 +29,9 @@ std::vector<CErrorRecord> ReadModellingError(const CModelData& model, const CDat
         throw CRefusal(FormatC("The forward run has no error estimate: %s is missing. Run the forward modelling with "
                                "the estimate on.",
                                kErrorFileName));
-    const CErrorFile estimate = CErrorFile::Read(kErrorFileName, model.m_discretize.forward != EForwardType::dc);
-    const char* const data = model.m_obsDCFileName.c_str();
+    const CErrorFile estimate = CErrorFile::Read(
+        kErrorFileName, model.m_discretize.forward == EForwardType::dc ? EModelKind::dc : EModelKind::ip);
+    const char* const data = kDcDataFileName;
     if (const int i = FirstMismatch(estimate, dc); i >= 0) {
         const CErrorRecord* e = size_t(i) < estimate.data.size() ? &estimate.data[i] : nullptr;
         const CDataRecord* d = size_t(i) < dc.data.size() ? &dc.data[i] : nullptr;
@@ -49,28 +51,28 @@ std::vector<CErrorRecord> ReadModellingError(const CModelData& model, const CDat
 CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& noise, bool addModellingError)
 {
     CExportSurvey s;
-    s.ip = model.m_discretize.forward != EForwardType::dc;
-    RequireFile(model.m_obsDCFileName, "data file");
-    const CDataFile dc = CDataFile::Read(model.m_obsDCFileName, false);
+    const EForwardType type = model.m_discretize.forward;
+    s.ip = type != EForwardType::dc;
+    RequireFile(kDcDataFileName, "data file");
+    const CDataFile dc = CDataFile::Read(kDcDataFileName, EModelKind::dc);
     CDataFile ip;
     if (s.ip) {
-        const std::string& name =
-            model.m_discretize.forward == EForwardType::dcIp ? model.m_obsIPFileName : model.m_obsIPLFileName;
+        const std::string name = DataFileName(type, EModelKind::ip);
         RequireFile(name, "data file");
-        ip = CDataFile::Read(name, true);
+        ip = CDataFile::Read(name, EModelKind::ip);
         auto same = [](const CDataRecord& p, const CDataRecord& q) {
             return p.a == q.a && p.b == q.b && p.m == q.m && p.n == q.n;
         };
         if (!std::equal(dc.data.begin(), dc.data.end(), ip.data.begin(), ip.data.end(), same))
-            throw CRefusal("The data files " + model.m_obsDCFileName + " and " + name +
+            throw CRefusal(std::string("The data files ") + kDcDataFileName + " and " + name +
                            " are not of the same forward run. Run the forward modelling again.");
     }
     const std::vector<CErrorRecord> modelling =
         addModellingError ? ReadModellingError(model, dc) : std::vector<CErrorRecord>();
     CTopographyFile topography; // flat without points
     if (model.m_bTopography) {
-        RequireFile(model.m_topoFileName, "topography file");
-        topography = CTopographyFile::Read(model.m_topoFileName);
+        RequireFile(kTopographyFileName, "topography file");
+        topography = CTopographyFile::Read(kTopographyFileName);
     }
 
     std::vector<double> positions;
@@ -98,7 +100,7 @@ CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& nois
         if (!std::isfinite(e.k) || e.k == 0)
             throw CRefusal(FormatC("The datum on line %i of %s has no geometric factor: its electrodes measure "
                                    "nothing or share a position.",
-                                   d.line, model.m_obsDCFileName.c_str()));
+                                   d.line, kDcDataFileName));
         e.rSd = noise.ResistanceSd(d.vi);
         e.r = d.vi + e.rSd * gaussian.Next();
         e.rhoa = e.r * e.k;
@@ -226,10 +228,7 @@ void CheckOutputPath(const CModelData& model, const std::string& path, const std
     for (const auto& [input, what] : inputs)
         if (!input.empty() && IsSameFile(path, input))
             throw CRefusal("Cannot write " + path + ":\nit is " + what + ".");
-    for (const std::string& written :
-         {std::string(CModelData::kMeshFileName), model.m_locFileName, model.m_topoFileName, model.m_conFileName,
-          model.m_chgFileName, model.m_inpFileName, model.m_logFileName, std::string(CModelData::kLockFileName),
-          model.m_obsDCFileName, model.m_obsIPFileName, model.m_obsIPLFileName, std::string(kErrorFileName)})
+    for (const char* written : kWrittenFileNames)
         if (IsSameFile(path, written))
             throw CRefusal(model.ReservedNameMessage(written, true));
 }

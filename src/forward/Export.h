@@ -14,13 +14,13 @@ struct CModelData;
 // ResIPy's electrode file.
 enum class EExportFormat { pygimli, res2dinv, res2dinvResipy, r2 };
 
-// The data of the model's last forward run in the current folder (obs_dc.dat, and obs_ip.dat or
-// obs_ipL.dat by its forward type) as a survey: electrodes numbered in increasing x, at the
+// The data of the model's last forward run in the current folder (the data files of its forward
+// type, formats/FileNames.h) as a survey: electrodes numbered in increasing x, at the
 // elevation of the topography file the run used (0 without topography), the flat-ground
 // geometric factor of the engine, and Gaussian noise of the noise model added to each
 // resistance and chargeability (drawn in the data's order, resistance first), whose standard
 // deviations the survey keeps. With addModellingError the run's own estimate of its error
-// (obs_err.dat) goes into those standard deviations too. The data files stay as they are. Raises
+// (kErrorFileName) goes into those standard deviations too. The data files stay as they are. Raises
 // CRefusal when a file of the run is missing or the files do not belong together, CFormatError or
 // CFileException when one cannot be read.
 CExportSurvey BuildExportSurvey(const CModelData& model, const CNoiseModel& noise, bool addModellingError = false);

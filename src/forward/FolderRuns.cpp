@@ -2,6 +2,7 @@
 
 #include "formats/DataFile.h"
 #include "formats/DoiFile.h"
+#include "formats/FileNames.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/LocationsFile.h"
 #include "mesh/Discretize.h"
@@ -24,21 +25,17 @@ namespace fs = std::filesystem;
 bool ForwardRunMatches(const CModelData& m)
 {
     std::error_code ec;
-    const auto located = fs::last_write_time(m.m_locFileName, ec);
+    const auto located = fs::last_write_time(kLocationsFileName, ec);
     if (ec)
         return false;
-    std::vector<std::pair<std::string, bool>> files{{m.m_obsDCFileName, false}};
-    if (m.m_discretize.forward == EForwardType::dcIp)
-        files.emplace_back(m.m_obsIPFileName, true);
-    else if (m.m_discretize.forward == EForwardType::dcIpl)
-        files.emplace_back(m.m_obsIPLFileName, true);
+    const std::vector<std::string> names = DataFileNames(m.m_discretize.forward);
     try {
-        const CLocationsFile locations = CLocationsFile::Read(m.m_locFileName);
-        for (const auto& [name, ip] : files) {
-            const auto written = fs::last_write_time(name, ec);
+        const CLocationsFile locations = CLocationsFile::Read(kLocationsFileName);
+        for (size_t i = 0; i < names.size(); ++i) {
+            const auto written = fs::last_write_time(names[i], ec);
             if (ec || written < located)
                 return false;
-            const CDataFile data = CDataFile::Read(name, ip);
+            const CDataFile data = CDataFile::Read(names[i], i == 0 ? EModelKind::dc : EModelKind::ip);
             auto samePositions = [](const CDataRecord& d, const CQuadrupole& q) {
                 return d.a == q.a && d.b == q.b && d.m == q.m && d.n == q.n;
             };
@@ -57,28 +54,26 @@ bool ForwardRunMatches(const CModelData& m)
 CFolderRuns RecogniseFolder(CModelData& m)
 {
     CFolderRuns runs;
-    if (!FileExists(m.m_locFileName) || !FileExists(m.m_conFileName))
+    if (!FileExists(kLocationsFileName) || !FileExists(kConductivityFileName))
         return runs;
     // The input file of the last run says its forward type and mesh; without one, a chargeability
     // file says IP.
     std::optional<CForwardInputFile> input;
     try {
-        input = CForwardInputFile::Read(m.m_inpFileName);
+        input = CForwardInputFile::Read(kInputFileName);
     } catch (const std::exception&) {
     }
     CDiscretizeSettings d = m.m_discretize;
-    d.forward = input                         ? static_cast<EForwardType>(input->type)
-                : FileExists(m.m_chgFileName) ? EForwardType::dcIp
-                                              : EForwardType::dc;
+    d.forward = input ? input->type : FileExists(kChargeabilityFileName) ? EForwardType::dcIp : EForwardType::dc;
     std::vector<CDiscretizeSettings> tries;
     d.mesh = EMeshOption::cellsPerSpacing;
     tries.push_back(d);
     try {
-        const std::string meshName = input ? input->meshFile : CModelData::kMeshFileName;
+        const std::string meshName = input ? input->meshFile : kMeshFileName;
         ReadMeshFile(meshName, m.m_coreX1, d.dx, d.dz);
         d.mesh = EMeshOption::cellSize;
         tries.push_back(d);
-        if (meshName != CModelData::kMeshFileName) {
+        if (meshName != kMeshFileName) {
             d.mesh = EMeshOption::existing;
             d.existingMesh = AbsolutePath(meshName);
             tries.push_back(d);

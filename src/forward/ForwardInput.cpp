@@ -1,5 +1,6 @@
 #include "forward/ForwardInput.h"
 
+#include "formats/FileNames.h"
 #include "formats/ForwardInputFile.h"
 #include "model/ModelData.h"
 #include "platform/Refusal.h"
@@ -9,15 +10,14 @@ namespace {
 CForwardInputFile InputFileOf(const CModelData& m, int designCount = 0)
 {
     CForwardInputFile f;
-    // The input file numbers the forward types as the model does.
-    f.type = static_cast<CForwardInputFile::Type>(m.m_discretize.forward);
+    f.type = m.m_discretize.forward;
     f.meshFile = m.m_meshFileName;
-    f.locationsFile = m.m_locFileName;
-    f.conductivityFile = m.m_conFileName;
-    if (f.type != CForwardInputFile::dc)
-        f.chargeabilityFile = m.m_chgFileName;
+    f.locationsFile = kLocationsFileName;
+    f.conductivityFile = kConductivityFileName;
+    if (f.type != EForwardType::dc)
+        f.chargeabilityFile = kChargeabilityFileName;
     if (m.m_bTopography)
-        f.topographyFile = m.m_topoFileName;
+        f.topographyFile = kTopographyFileName;
     if (m.m_discretize.sensitivities) {
         f.sensitivityFile = kSensitivityFileName;
         f.doiFile = kDoiFileName;

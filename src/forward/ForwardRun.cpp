@@ -2,6 +2,7 @@
 
 #include "formats/DataFile.h"
 #include "formats/DoiFile.h"
+#include "formats/FileNames.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/Limits.h"
 #include "formats/Text.h"
@@ -82,12 +83,7 @@ std::vector<std::string> CForwardRun::DataFileNames() const
 {
     if (m_designCount > 0)
         return {kDesignProtocolFileName, kDesignReportFileName};
-    std::vector<std::string> names = {m.m_obsDCFileName};
-    if (m.m_discretize.forward == EForwardType::dcIp)
-        names.push_back(m.m_obsIPFileName);
-    else if (m.m_discretize.forward == EForwardType::dcIpl)
-        names.push_back(m.m_obsIPLFileName);
-    return names;
+    return ::DataFileNames(m.m_discretize.forward);
 }
 
 // The data files of every forward type and the estimate of their accuracy, which a new run
@@ -96,7 +92,7 @@ std::vector<std::string> CForwardRun::ResultFileNames() const
 {
     if (m_designCount > 0)
         return DataFileNames();
-    std::vector<std::string> names = {m.m_obsDCFileName, m.m_obsIPFileName, m.m_obsIPLFileName, kErrorFileName};
+    std::vector<std::string> names(std::begin(kRunDataFileNames), std::end(kRunDataFileNames));
     names.insert(names.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
     return names;
 }
@@ -111,16 +107,16 @@ void CForwardRun::Start()
     for (const std::string& name : written)
         RemoveIfExists(name);
     // What a killed run, this program's or the forward program's, left half written.
-    written.push_back(m.m_inpFileName);
+    written.push_back(kInputFileName);
     RemoveLeftTemporaryFiles(written);
     // The results the Data command would show are gone now; a design leaves them.
     m_removedResults = m_designCount == 0;
-    WriteForwardInputFile(m, m.m_inpFileName, m_designCount);
+    WriteForwardInputFile(m, kInputFileName, m_designCount);
     // The program runs under this lock, not one of its own, which a second run could take in between.
     std::string command = FormatC("%s %s %d", kForwardProgram, CFolderLock::kInheritedOption, kInheritedDescriptor);
     if (m_accuracyPercent)
         command += " --accuracy " + (*m_accuracyPercent > 0 ? Exact(*m_accuracyPercent) : std::string("off"));
-    if (!m_process.Start(command + " " + QuoteArgument(m.m_inpFileName), m_lock.Descriptor()))
+    if (!m_process.Start(command + " " + QuoteArgument(kInputFileName), m_lock.Descriptor()))
         throw CRefusal(std::string(kForwardProgramName) + " not found.", CRefusal::error);
 }
 
@@ -135,7 +131,7 @@ void CForwardRun::Cancel(int signal)
     for (const std::string& name : names)
         std::filesystem::remove(name, ec);
     RemoveLeftTemporaryFiles(names);
-    AppendToLog(m.m_logFileName, "The run was cancelled by the user.");
+    AppendToLog(kLogFileName, "The run was cancelled by the user.");
 }
 
 void CForwardRun::Finish()
@@ -148,7 +144,7 @@ void CForwardRun::Finish()
     if (const int signal = m_process.EndSignal()) {
         RemoveLeftTemporaryFiles(ResultFileNames());
         const std::string killed = KilledBy(signal);
-        AppendToLog(m.m_logFileName, killed);
+        AppendToLog(kLogFileName, killed);
         throw CRefusal((design ? "The survey design failed:\n" : "Error occured during forward modelling.\n") + killed,
                        CRefusal::error);
     }
@@ -158,7 +154,7 @@ void CForwardRun::Finish()
         ok = ok && FileExists(name);
     if (!ok && design) {
         // The program's reason, which for a design is mostly about what was asked of it.
-        const std::vector<std::string> errors = LogLines(m.m_logFileName, "Error: ");
+        const std::vector<std::string> errors = LogLines(kLogFileName, "Error: ");
         const std::string reason = errors.empty() ? std::string() : errors.back();
         throw CRefusal(reason.empty() ? "An error occurred during the survey design.\nLook in the log file for more "
                                         "information."
@@ -250,7 +246,8 @@ std::string DataAboveTarget(const CModelData& m, double targetPercent)
     if (targetPercent <= 0 || !FileExists(kErrorFileName))
         return std::string();
     try {
-        const CErrorFile estimate = CErrorFile::Read(kErrorFileName, m.m_discretize.forward != EForwardType::dc);
+        const CErrorFile estimate = CErrorFile::Read(
+            kErrorFileName, m.m_discretize.forward == EForwardType::dc ? EModelKind::dc : EModelKind::ip);
         size_t above = 0;
         double worst = 0;
         for (const CErrorRecord& r : estimate.data) {
@@ -275,7 +272,7 @@ std::string DataAboveTarget(const CModelData& m, double targetPercent)
 std::string ForwardAccuracyNote(const CModelData& m, double targetPercent, bool programWarnings)
 {
     const std::string above = DataAboveTarget(m, targetPercent);
-    const std::string warned = programWarnings ? ProgramWarnings(m.m_logFileName) : std::string();
+    const std::string warned = programWarnings ? ProgramWarnings(kLogFileName) : std::string();
     return above + (!above.empty() && !warned.empty() ? "\n\n" : "") + warned;
 }
 
@@ -303,24 +300,20 @@ std::string FileArgument(const std::string& name)
 
 } // namespace
 
-std::string DataViewerCommandLine(const CModelData& m, bool dcModel)
+std::string DataViewerCommandLine(const CModelData& m, EModelKind kind)
 {
-    std::string line = "velquor-data-viewer.exe";
-    if (dcModel)
-        line += " " + FileArgument(m.m_obsDCFileName) + " /dc";
-    else
-        line += " " +
-                FileArgument(m.m_discretize.forward == EForwardType::dcIpl ? m.m_obsIPLFileName : m.m_obsIPFileName) +
-                " /ip";
+    std::string line = "velquor-data-viewer.exe " + FileArgument(DataFileName(m.m_discretize.forward, kind));
+    line += kind == EModelKind::dc ? " /dc" : " /ip";
     if (m.m_bTopography)
-        line += " /topo=" + QuoteArgument(m.m_topoFileName);
+        line += " /topo=" + QuoteArgument(kTopographyFileName);
     return line;
 }
 
-std::string ModelViewerCommandLine(const CModelData& m, bool dcModel, bool forwardDone)
+std::string ModelViewerCommandLine(const CModelData& m, EModelKind kind, bool forwardDone)
 {
     std::string line = "velquor-model-viewer.exe " + FileArgument(m.m_meshFileName) + " ";
-    line += dcModel ? FileArgument(m.m_conFileName) : FileArgument(m.m_chgFileName) + " /ip";
+    line +=
+        kind == EModelKind::dc ? FileArgument(kConductivityFileName) : FileArgument(kChargeabilityFileName) + " /ip";
     // The depth of investigation of the last run, over the model.
     if (forwardDone && !m.m_depthOfInvestigation.empty())
         line += " /doi=" + QuoteArgument(kDoiFileName);

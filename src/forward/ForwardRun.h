@@ -93,10 +93,10 @@ std::string ForwardAccuracyNote(const CModelData& model, double targetPercent = 
                                 bool programWarnings = true);
 
 // The viewers' command lines for the model shown (DC or IP), every file name quoted.
-std::string DataViewerCommandLine(const CModelData& model, bool dcModel);
+std::string DataViewerCommandLine(const CModelData& model, EModelKind kind);
 // The model's, with the depth of investigation the last run wrote when it could be read and
 // forwardDone says that run's results are the model's.
-std::string ModelViewerCommandLine(const CModelData& model, bool dcModel, bool forwardDone);
+std::string ModelViewerCommandLine(const CModelData& model, EModelKind kind, bool forwardDone);
 // Whether the folder holds the cumulative sensitivity of a run, for the model viewer.
 bool HasSensitivities();
 std::string SensitivityViewerCommandLine(const CModelData& model);

@@ -1,7 +1,7 @@
 #include "mesh/Discretize.h"
 
 #include "formats/DataFile.h"
-
+#include "formats/FileNames.h"
 #include "formats/FormatError.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/Limits.h"
@@ -96,15 +96,15 @@ CVerdict CheckChargeabilities(const CModelData& model)
     return v;
 }
 
-bool HasPreviousResults(const CModelData& m)
+bool HasPreviousResults()
 {
-    return FileExists(m.m_obsDCFileName);
+    return FileExists(kDcDataFileName);
 }
 
-void RemovePreviousResults(const CModelData& m)
+void RemovePreviousResults()
 {
-    std::vector<std::string> names{m.m_obsDCFileName, m.m_obsIPFileName, m.m_obsIPLFileName,
-                                   kErrorFileName,    m.m_inpFileName,   m.m_logFileName};
+    std::vector<std::string> names(std::begin(kRunDataFileNames), std::end(kRunDataFileNames));
+    names.insert(names.end(), {kInputFileName, kLogFileName});
     names.insert(names.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
     for (const std::string& name : names)
         if (FileExists(name))
@@ -185,26 +185,26 @@ std::optional<CDiscretizedShapes> DiscretizationMatches(CModelData& model)
     CDiscretizedShapes shapes;
     try {
         const CSurveyPlan survey = PlanSurvey(m);
-        if (!HoldsText(m.m_locFileName, survey.file.Format()))
+        if (!HoldsText(kLocationsFileName, survey.file.Format()))
             return std::nullopt;
         double dx = 0, dz = 0;
         CMesh mesh = DesignedMesh(m, survey, dx, dz);
-        if (d.mesh != EMeshOption::existing && !HoldsText(CModelData::kMeshFileName, MeshFileOf(mesh).Format()))
+        if (d.mesh != EMeshOption::existing && !HoldsText(kMeshFileName, MeshFileOf(mesh).Format()))
             return std::nullopt;
         CTopographyFile profile;
         if (m.m_bTopography) {
             profile = BuildExtendedProfile(m, mesh.xNodes.front(), mesh.xNodes.back());
-            if (!HoldsText(m.m_topoFileName, profile.Format()))
+            if (!HoldsText(kTopographyFileName, profile.Format()))
                 return std::nullopt;
         }
         ComputeAirCells(mesh, profile);
         bool fitted = true;
-        if (!HoldsValues(m.m_conFileName, mesh,
-                         RasteriseGrid(mesh, true, m.m_dcBackground, m.m_dcModel, fitted, &shapes.dc)))
+        if (!HoldsValues(kConductivityFileName, mesh,
+                         RasteriseGrid(mesh, EModelKind::dc, m.m_dcBackground, m.m_dcModel, fitted, &shapes.dc)))
             return std::nullopt;
         if (d.forward != EForwardType::dc &&
-            !HoldsValues(m.m_chgFileName, mesh,
-                         RasteriseGrid(mesh, false, m.m_ipBackground, m.m_ipModel, fitted, &shapes.ip)))
+            !HoldsValues(kChargeabilityFileName, mesh,
+                         RasteriseGrid(mesh, EModelKind::ip, m.m_ipBackground, m.m_ipModel, fitted, &shapes.ip)))
             return std::nullopt;
         shapes.surface = BuildDiscretizedSurface(mesh);
         if (d.mesh == EMeshOption::existing)
@@ -231,21 +231,21 @@ CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults, CFolder
         if (lock) {
             lock->Take();
             // Under the lock no writer of ours is at work here: what a killed one left goes.
-            std::vector<std::string> written = {
-                CModelData::kMeshFileName, m.m_locFileName, m.m_topoFileName,        m.m_conFileName,
-                m.m_chgFileName,           m.m_inpFileName, m.m_obsDCFileName,       m.m_obsIPFileName,
-                m.m_obsIPLFileName,        kErrorFileName,  kDesignProtocolFileName, kDesignReportFileName};
+            std::vector<std::string> written = {kMeshFileName,           kLocationsFileName,     kTopographyFileName,
+                                                kConductivityFileName,   kChargeabilityFileName, kInputFileName,
+                                                kDesignProtocolFileName, kDesignReportFileName};
+            written.insert(written.end(), std::begin(kRunDataFileNames), std::end(kRunDataFileNames));
             written.insert(written.end(), std::begin(kSensitivityFileNames), std::end(kSensitivityFileNames));
             RemoveLeftTemporaryFiles(written);
         }
         if (erasePreviousResults)
-            RemovePreviousResults(m);
-        survey.file.Write(m.m_locFileName);
+            RemovePreviousResults();
+        survey.file.Write(kLocationsFileName);
         if (d.mesh == EMeshOption::existing) {
             m.m_meshFileName = d.existingMesh;
         } else {
             // An existing mesh chosen in an earlier run is never written over.
-            m.m_meshFileName = CModelData::kMeshFileName;
+            m.m_meshFileName = kMeshFileName;
             WriteMeshFile(mesh, m.m_meshFileName);
         }
         const int cells = mesh.nx * mesh.nz;
@@ -261,28 +261,27 @@ CDiscretized RunDiscretization(CModelData& m, bool erasePreviousResults, CFolder
         ComputeAirCells(mesh, profile);
 
         result.shapes.surface = BuildDiscretizedSurface(mesh);
-        auto rasterise = [&](bool isDC, float background, const CElementList& blocks, const std::string& file) {
-            CRasterised done = RasteriseModel(mesh, isDC, background, blocks, file);
+        auto rasterise = [&](EModelKind kind, float background, const CElementList& blocks, const std::string& file) {
+            CRasterised done = RasteriseModel(mesh, kind, background, blocks, file);
             for (std::string& w : done.warnings)
                 result.warnings.push_back(std::move(w));
             return std::move(done.blocks);
         };
-        result.shapes.dc = rasterise(true, m.m_dcBackground, m.m_dcModel, m.m_conFileName);
+        result.shapes.dc = rasterise(EModelKind::dc, m.m_dcBackground, m.m_dcModel, kConductivityFileName);
         const bool ip = d.forward != EForwardType::dc;
         if (ip)
-            result.shapes.ip = rasterise(false, m.m_ipBackground, m.m_ipModel, m.m_chgFileName);
+            result.shapes.ip = rasterise(EModelKind::ip, m.m_ipBackground, m.m_ipModel, kChargeabilityFileName);
 
         std::string& summary = result.summary;
-        summary =
-            FormatC("Created locations file: %s\nnumber of transmitters: %i\nnumber of data: %i\n\n"
-                    "Created mesh file: %s\nsmallest cell size: %g x %g\ntotal number of cells: %i x %i = %i\n\n"
-                    "number of air cells: %i\nnumber of ground cells: %i\n\nCreated conductivity file: %s\n",
-                    m.m_locFileName.c_str(), survey.size.transmitters, survey.size.data, m.m_meshFileName.c_str(), dx,
-                    dz, mesh.nx, mesh.nz, cells, mesh.airCells, cells - mesh.airCells, m.m_conFileName.c_str());
+        summary = FormatC("Created locations file: %s\nnumber of transmitters: %i\nnumber of data: %i\n\n"
+                          "Created mesh file: %s\nsmallest cell size: %g x %g\ntotal number of cells: %i x %i = %i\n\n"
+                          "number of air cells: %i\nnumber of ground cells: %i\n\nCreated conductivity file: %s\n",
+                          kLocationsFileName, survey.size.transmitters, survey.size.data, m.m_meshFileName.c_str(), dx,
+                          dz, mesh.nx, mesh.nz, cells, mesh.airCells, cells - mesh.airCells, kConductivityFileName);
         if (ip)
-            summary += FormatC("Created chargeability file: %s\n", m.m_chgFileName.c_str());
+            summary += FormatC("Created chargeability file: %s\n", kChargeabilityFileName);
         if (m.m_bTopography)
-            summary += FormatC("Created topography file: %s\n", m.m_topoFileName.c_str());
+            summary += FormatC("Created topography file: %s\n", kTopographyFileName);
 
         // A boundary moved by the mesh changes the data without a word otherwise; the offered
         // cell size is tried on the mesh that it would design.

@@ -20,14 +20,14 @@ CVerdict CheckChargeabilities(const CModelData& model);
 
 // Whether a forward run has left results in the current folder, which a new discretization
 // would make stale.
-bool HasPreviousResults(const CModelData& model);
+bool HasPreviousResults();
 // The question asked before they are removed.
 extern const char* const kEraseResultsQuestion;
 
 // Removes the results of an earlier forward run from the current folder: the data files, the
 // forward input file and the log, so that none of another survey stays beside the new files.
 // Raises CFileException when one cannot be removed.
-void RemovePreviousResults(const CModelData& model);
+void RemovePreviousResults();
 
 // The model's settings as the Discretize dialog and the batch mode start from them: dx and dz
 // proposed from the core width (a hundredth, and half of that) until chosen.

@@ -170,7 +170,7 @@ CSurveyPlan PlanSurvey(CModelData& model)
     CLocationsFile& file = survey.file;
     if (IsNumberedArray(model.m_discretize.array)) {
         const CDiscretizeSettings& d = model.m_discretize;
-        file.header = {d.n, d.aSpacing, static_cast<int>(d.array), d.cellsPerElectrode, d.aspectRatio};
+        file.header = {d.n, d.aSpacing, d.array, d.cellsPerElectrode, d.aspectRatio};
         size = PlanNumberedSurvey(model, file);
         return survey;
     }
@@ -186,7 +186,7 @@ CSurveyPlan PlanSurvey(CModelData& model)
         RefuseTooManyTransmitters(a);
     const int nmax = std::max(0, static_cast<int>(std::trunc(room)));
 
-    file.header = {n, a, static_cast<int>(array), model.m_discretize.cellsPerElectrode, model.m_discretize.aspectRatio};
+    file.header = {n, a, array, model.m_discretize.cellsPerElectrode, model.m_discretize.aspectRatio};
     if (n > nmax) {
         size.warnings.push_back(
             FormatC("The value of %i entered for n is too large for this model.\nIt has been reduced to %i.", n, nmax));
@@ -249,6 +249,6 @@ CSurveyPlan PlanSurvey(CModelData& model)
 CSurveySize WriteLocationsFile(CModelData& model)
 {
     const CSurveyPlan survey = PlanSurvey(model);
-    survey.file.Write(model.m_locFileName);
+    survey.file.Write(kLocationsFileName);
     return survey.size;
 }

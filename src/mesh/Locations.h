@@ -25,7 +25,7 @@ struct CSurveyPlan {
 };
 CSurveyPlan PlanSurvey(CModelData& model);
 
-// Plans the survey and writes its locations file (the model's m_locFileName in the current
+// Plans the survey and writes its locations file (the model's kLocationsFileName in the current
 // folder); nothing is written when the plan is refused. Raises also CFileException when the file
 // cannot be written.
 CSurveySize WriteLocationsFile(CModelData& model);

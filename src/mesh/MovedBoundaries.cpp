@@ -183,7 +183,8 @@ const char* ShapeName(B::EShape s)
 
 std::string Line(const B& f)
 {
-    const std::string block = FormatC("%s block %i%s", f.dc ? "DC" : "IP", f.block, ShapeName(f.shape));
+    const std::string block =
+        FormatC("%s block %i%s", f.kind == EModelKind::dc ? "DC" : "IP", f.block, ShapeName(f.shape));
     if (f.edge == B::noCell) {
         std::string line = "The mesh gives " + block + " no cell";
         if (f.dx > 0 && f.dz > 0)
@@ -213,7 +214,7 @@ std::vector<CMovedBoundary> FindMovedBoundaries(const CMesh& mesh, const CModelD
     if (mesh.xNodes.size() < 2 || mesh.zNodes.size() < 2)
         return found;
     const CRange in = Within(m, mesh);
-    auto check = [&](const CElementList& blocks, bool dc) {
+    auto check = [&](const CElementList& blocks, EModelKind kind) {
         int number = 0;
         for (const CElement& b : blocks) {
             ++number;
@@ -227,16 +228,16 @@ std::vector<CMovedBoundary> FindMovedBoundaries(const CMesh& mesh, const CModelD
                                                                                    : B::rectangle;
             for (const CMove& move : Moves(mesh, b, shape, in)) {
                 B f;
-                f.dc = dc, f.block = number, f.shape = shape, f.edge = move.edge;
+                f.kind = kind, f.block = number, f.shape = shape, f.edge = move.edge;
                 f.drawn = move.drawn, f.meshed = move.meshed, f.depth = move.depth;
                 Suggest(f, move, b, m, dx, dz, redesign);
                 found.push_back(f);
             }
         }
     };
-    check(m.m_dcModel, true);
+    check(m.m_dcModel, EModelKind::dc);
     if (withIP)
-        check(m.m_ipModel, false);
+        check(m.m_ipModel, EModelKind::ip);
     return found;
 }
 

@@ -14,8 +14,8 @@ struct CMovedBoundary {
     enum EEdge { left, right, top, bottom, noCell };
     enum EShape { rectangle, layer, ellipse, sheared };
 
-    bool dc = true;
-    int block = 0; // counted from 1 in the model's order
+    EModelKind kind = EModelKind::dc; // of the block
+    int block = 0;                    // counted from 1 in the model's order
     EShape shape = rectangle;
     EEdge edge = noCell;
     double drawn = 0;            // x of an edge, depth of a top or bottom

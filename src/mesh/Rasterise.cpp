@@ -85,12 +85,14 @@ void PaintSheared(const CMesh& mesh, CGrid& grid, const CElement& b, float v, CB
 
 } // namespace
 
-std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background, const CElementList& blocks,
+std::vector<float> RasteriseGrid(const CMesh& mesh, EModelKind kind, float background, const CElementList& blocks,
                                  bool& allFitted, std::vector<CBlockCells>* cells)
 {
     const int nx = mesh.nx, nz = mesh.nz;
     CGrid grid(nx, nz);
-    auto toValue = [isDC](float v) { return isDC ? static_cast<float>(std::pow(10.0, static_cast<double>(v))) : v; };
+    auto toValue = [kind](float v) {
+        return kind == EModelKind::dc ? static_cast<float>(std::pow(10.0, static_cast<double>(v))) : v;
+    };
     auto air = [&mesh, nz](int i) {
         return static_cast<size_t>(i) < mesh.airPerColumn.size() ? std::clamp(mesh.airPerColumn[i], 0, nz) : 0;
     };
@@ -117,7 +119,7 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background,
     }
 
     // Air after the blocks, so that no block fills an air cell.
-    const float airValue = isDC ? 1e-8f : -10.0f;
+    const float airValue = kind == EModelKind::dc ? 1e-8f : -10.0f;
     for (int i = 0; i < nx; ++i)
         for (int k = 0; k < air(i); ++k)
             grid.At(i, k) = airValue;
@@ -140,12 +142,12 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background,
     return grid.Take();
 }
 
-CRasterised RasteriseModel(const CMesh& mesh, bool isDC, float background, const CElementList& blocks,
+CRasterised RasteriseModel(const CMesh& mesh, EModelKind kind, float background, const CElementList& blocks,
                            const std::string& fileName)
 {
     CRasterised result;
     bool allFitted = true;
-    std::vector<float> values = RasteriseGrid(mesh, isDC, background, blocks, allFitted, &result.blocks);
+    std::vector<float> values = RasteriseGrid(mesh, kind, background, blocks, allFitted, &result.blocks);
     CValuesFile::Write(fileName, mesh.nx, mesh.nz, values);
     if (!allFitted)
         result.warnings.push_back("Warning, block(s) could not fit in the mesh.");

@@ -32,7 +32,7 @@ struct CRasterised {
 
 // Values of every cell, row by row from the top, each row left to right; the blocks' cells in
 // list order go into cells when given.
-std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background, const CElementList& blocks,
+std::vector<float> RasteriseGrid(const CMesh& mesh, EModelKind kind, float background, const CElementList& blocks,
                                  bool& allFitted, std::vector<CBlockCells>* cells = nullptr);
 
 // Paints the background and then the blocks in list order onto the mesh, marks the air, copies
@@ -40,5 +40,5 @@ std::vector<float> RasteriseGrid(const CMesh& mesh, bool isDC, float background,
 // where the edge column is air) and writes the model file (conductivity for DC,
 // values 10^v; chargeability for IP). The mesh must carry its air counts.
 // Raises CFileException when the file cannot be written, CFormatError when a value is not finite.
-CRasterised RasteriseModel(const CMesh& mesh, bool isDC, float background, const CElementList& blocks,
+CRasterised RasteriseModel(const CMesh& mesh, EModelKind kind, float background, const CElementList& blocks,
                            const std::string& fileName);

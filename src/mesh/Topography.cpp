@@ -49,7 +49,7 @@ CTopographyFile BuildExtendedProfile(const CModelData& model, double left, doubl
 CTopographyFile WriteTopographyFile(const CModelData& model, double left, double right)
 {
     CTopographyFile profile = BuildExtendedProfile(model, left, right);
-    profile.Write(model.m_topoFileName);
+    profile.Write(kTopographyFileName);
     return profile;
 }
 

@@ -13,7 +13,7 @@ struct CModelData;
 // surface's elevation there, so that x never decreases.
 CTopographyFile BuildExtendedProfile(const CModelData& model, double left, double right);
 
-// The extended profile, written as the topography file (the model's m_topoFileName). Raises
+// The extended profile, written as the topography file (kTopographyFileName). Raises
 // CFileException when the file cannot be written.
 CTopographyFile WriteTopographyFile(const CModelData& model, double left, double right);
 

@@ -47,9 +47,9 @@ void FoldIntoRange(double v, double& min, double& max)
         max = v;
 }
 
-std::string ModelTitle(bool dcModel, bool conductivity, bool log10)
+std::string ModelTitle(EModelKind kind, bool conductivity, bool log10)
 {
-    if (!dcModel)
+    if (kind == EModelKind::ip)
         return "Chargeability Model";
     return std::string(log10 ? "Log " : "") + (conductivity ? "Conductivity Model" : "Resistivity Model");
 }

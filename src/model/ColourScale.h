@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/Choices.h"
 #include "platform/Colour.h"
 
 #include <array>
@@ -15,4 +16,4 @@ int ColourIndex(double v, double min, double max);
 // Widens [min, max] to take in v.
 void FoldIntoRange(double v, double& min, double& max);
 
-std::string ModelTitle(bool dcModel, bool conductivity, bool log10);
+std::string ModelTitle(EModelKind kind, bool conductivity, bool log10);

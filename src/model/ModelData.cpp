@@ -13,15 +13,14 @@ std::string CModelData::ReservedNameMessage(const std::string& path, bool output
     const char* direction = output ? "output" : "input";
     // Through a link, the file behind it would be destroyed as well.
     for (const std::string& name : {FileNamePart(path), FileNamePart(FollowLink(path))}) {
-        if (SameFileNameNoCase(name, m_conFileName) || SameFileNameNoCase(name, m_chgFileName))
-            return "Cannot use \"" + m_conFileName + "\" or \"" + m_chgFileName + "\" as the\n" + direction +
+        if (SameFileNameNoCase(name, kConductivityFileName) || SameFileNameNoCase(name, kChargeabilityFileName))
+            return std::string("Cannot use \"") + kConductivityFileName + "\" or \"" + kChargeabilityFileName +
+                   "\" as the\n" + direction +
                    " filenames, since these files are used to store the\ndescretized models used for forward "
                    "modelling.";
-        for (const std::string& written : {std::string(kMeshFileName), m_locFileName, m_topoFileName, m_inpFileName,
-                                           m_logFileName, std::string(kLockFileName), m_obsDCFileName, m_obsIPFileName,
-                                           m_obsIPLFileName, std::string(kErrorFileName)})
+        for (const char* written : kWrittenFileNames)
             if (SameFileNameNoCase(name, written))
-                return "Cannot use \"" + written + "\" as the\n" + direction +
+                return std::string("Cannot use \"") + written + "\" as the\n" + direction +
                        " filename, since this file is written beside the\nmodel for forward modelling.";
     }
     return "";

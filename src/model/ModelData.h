@@ -1,34 +1,17 @@
 #pragma once
 
+#include "formats/Choices.h"
 #include "formats/DataFile.h"
+#include "formats/FileNames.h"
 #include "model/Element.h"
-#include "platform/FolderLock.h"
 
 #include <list>
 #include <string>
 #include <vector>
 
-// The electrode arrays, numbered as the locations file's header keeps them: the four classic
-// ones, then those laid on numbered electrodes x1 + (k - 1) a, an instrument's protocol last.
-enum class EArray {
-    polePole,
-    dipoleDipole,
-    poleDipoleRight,
-    poleDipoleLeft,
-    wenner,
-    wennerSchlumberger,
-    gradient,
-    protocol
-};
-inline bool IsNumberedArray(EArray array)
-{
-    return array >= EArray::wenner;
-}
 // How the mesh is made: from the cells per electrode spacing (m1), from the smallest cell (m2),
 // or read from an existing mesh file.
 enum class EMeshOption { cellsPerSpacing, cellSize, existing };
-// What the forward run computes: DC, DC and IP, or DC and IP with large chargeabilities (IPL).
-enum class EForwardType { dc, dcIp, dcIpl };
 
 // How a model is discretized and forward modelled; the Discretize dialog and the batch mode edit
 // it, the model file keeps it.
@@ -72,21 +55,8 @@ struct CModelData {
 
     CDiscretizeSettings m_discretize;
 
-    // The mesh file the discretization writes, and the folder's lock file, beside the model.
-    static constexpr const char* kMeshFileName = "mesh2d.txt";
-    static constexpr const char* kLockFileName = CFolderLock::kFileName;
-
-    // Files in the model's folder; only the mesh file can become a full path (an existing mesh).
+    // The mesh file of the discretization: FileNames.h's, or an existing mesh, named as chosen.
     std::string m_meshFileName = kMeshFileName;
-    std::string m_locFileName = "loc2d.txt";
-    std::string m_topoFileName = "topo2d.txt";
-    std::string m_conFileName = "model2d.con";
-    std::string m_chgFileName = "model2d.chg";
-    std::string m_inpFileName = "ferrovan.inp";
-    std::string m_logFileName = "ferrovan.log";
-    std::string m_obsDCFileName = "obs_dc.dat";
-    std::string m_obsIPFileName = "obs_ip.dat";
-    std::string m_obsIPLFileName = "obs_ipL.dat";
 
     bool m_bTopography = false; // the topography is not flat
     // The last run's depth of investigation, (x, z) in model units; empty when it wrote none.

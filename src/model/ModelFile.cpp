@@ -54,7 +54,7 @@ void TakeLocationsHeader(const std::string& path, CModelData& model)
     if (h.fields >= 2)
         model.m_discretize.aSpacing = h.aSpacing;
     if (h.fields >= 3)
-        model.m_discretize.array = static_cast<EArray>(h.arrayType);
+        model.m_discretize.array = h.array;
     if (h.fields >= 4)
         model.m_discretize.cellsPerElectrode = h.cellsPerElectrode;
     if (h.fields >= 5)
@@ -75,7 +75,7 @@ void ReadModelFile(const std::string& path, CModelData& model)
         throw CRefusal(std::string("Error reading\n") + e.what());
     }
     std::string folder = RemoveLastComponent(AbsolutePath(path));
-    TakeLocationsHeader(folder + "/" + fresh.m_locFileName, fresh);
+    TakeLocationsHeader(folder + "/" + kLocationsFileName, fresh);
     model = std::move(fresh);
 }
 

@@ -86,13 +86,13 @@ XFORM CSectomatView::SectionToPlot() const
     return xf;
 }
 
-void CSectomatView::UseModel(bool dcModel)
+void CSectomatView::UseModel(EModelKind kind)
 {
     CSectomatDoc* doc = GetDocument();
-    m_bDCModel = dcModel;
-    m_pActiveList = dcModel ? &doc->m_dcModel : &doc->m_ipModel;
-    m_pOtherList = dcModel ? &doc->m_ipModel : &doc->m_dcModel;
-    m_fBackground = dcModel ? doc->m_dcBackground : doc->m_ipBackground;
+    m_bDCModel = kind == EModelKind::dc;
+    m_pActiveList = m_bDCModel ? &doc->m_dcModel : &doc->m_ipModel;
+    m_pOtherList = m_bDCModel ? &doc->m_ipModel : &doc->m_dcModel;
+    m_fBackground = m_bDCModel ? doc->m_dcBackground : doc->m_ipBackground;
     m_itSelected = m_pActiveList->end();
     RecomputeRange();
 }
@@ -106,7 +106,7 @@ void CSectomatView::OnUpdate(CView* sender, long hint, void* hintObject)
         Invalidate();
         return;
     }
-    UseModel(m_bDCModel);
+    UseModel(ShownModel());
     const double width = doc->m_coreX2 - doc->m_coreX1;
     m_dScale = m_nCoreWidth / width;
     m_nCoreHeight = RoundToInt((doc->m_coreZ2 - doc->m_coreZ1) / width * m_nCoreWidth);
@@ -242,7 +242,7 @@ void CSectomatView::OnDraw(CDC* pDC)
     DrawAxesAndBar(pDC);
 
     pDC->SetTextAlign(TA_CENTER | TA_BASELINE);
-    pDC->TextOut(m_nCoreWidth / 2, -350, ModelTitle(m_bDCModel, m_bConductivity, m_bLog10));
+    pDC->TextOut(m_nCoreWidth / 2, -350, ModelTitle(ShownModel(), m_bConductivity, m_bLog10));
     pDC->SelectObject(oldFont);
 }
 
@@ -535,7 +535,7 @@ void CSectomatView::DrawAxesAndBar(CDC* pDC)
     DrawAxes(canvas, plot, across, down, m_dExaggeration);
     // Beside a low section the bar keeps room for a few labels, reaching into the margin below.
     DrawColourBar(canvas, BarBeside(plot, canvas.FontSize(), m_nPlotHeight + 900), m_colours, m_dMin, m_dMax,
-                  {m_bDCModel, m_bConductivity, m_bLog10});
+                  {ShownModel(), m_bConductivity, m_bLog10});
 }
 
 void CSectomatView::InvalidateMargins()
@@ -552,7 +552,7 @@ void CSectomatView::OnEditDCModel()
 {
     if (m_bDCModel || !GetDocument())
         return;
-    UseModel(true);
+    UseModel(EModelKind::dc);
     Invalidate(true);
 }
 
@@ -565,7 +565,7 @@ void CSectomatView::OnEditIPModel()
 {
     if (!m_bDCModel || !GetDocument())
         return;
-    UseModel(false);
+    UseModel(EModelKind::ip);
     Invalidate(true);
 }
 
@@ -599,7 +599,7 @@ void CSectomatView::OnUpdateColourbarCondRes(CCmdUI* ui)
 
 void CSectomatView::OnViewData()
 {
-    Attempt([this] { LaunchProgram(DataViewerCommandLine(*GetDocument(), m_bDCModel)); });
+    Attempt([this] { LaunchProgram(DataViewerCommandLine(*GetDocument(), ShownModel())); });
 }
 
 void CSectomatView::OnUpdateViewData(CCmdUI* ui)
@@ -612,8 +612,9 @@ void CSectomatView::OnUpdateViewData(CCmdUI* ui)
 void CSectomatView::OnViewModel()
 {
     // Without a chargeability file from this discretization there is only the conductivity to show.
-    const bool dc = m_bDCModel || GetDocument()->m_discretize.forward == EForwardType::dc;
-    Attempt([this, dc] { LaunchProgram(ModelViewerCommandLine(*GetDocument(), dc, GetDocument()->m_bForwardDone)); });
+    const EModelKind kind = GetDocument()->m_discretize.forward == EForwardType::dc ? EModelKind::dc : ShownModel();
+    Attempt(
+        [this, kind] { LaunchProgram(ModelViewerCommandLine(*GetDocument(), kind, GetDocument()->m_bForwardDone)); });
 }
 
 void CSectomatView::OnUpdateViewModel(CCmdUI* ui)

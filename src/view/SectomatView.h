@@ -196,7 +196,8 @@ private:
     std::string m_surveyKey;
     void PlanShownSurvey();
 
-    void UseModel(bool dcModel);
+    void UseModel(EModelKind kind);
+    EModelKind ShownModel() const { return m_bDCModel ? EModelKind::dc : EModelKind::ip; }
     void DrawModelBody(CDC* pDC);
     // The cells the discretization gave the block: its snapped rectangle, its rows, or the cells
     // along its ellipse.

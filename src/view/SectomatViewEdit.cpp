@@ -179,7 +179,7 @@ void CSectomatView::OnLButtonUp(unsigned, CPoint point)
 
     CSectomatDoc* doc = GetDocument();
     const double x0 = doc->m_coreX1, z0 = doc->m_coreZ1;
-    CBlockPropDlg dlg(m_fBackground, m_bDCModel, m_bConductivity, m_bLog10);
+    CBlockPropDlg dlg(m_fBackground, ShownModel(), m_bConductivity, m_bLog10);
     dlg.SetCore(doc->m_coreX1, doc->m_coreX2, doc->m_coreZ1, doc->m_coreZ2);
     dlg.m_x1 = m_ptAnchor.x / m_dScale + x0;
     dlg.m_z1 = m_ptAnchor.y / m_dScale + z0;
@@ -323,7 +323,7 @@ void CSectomatView::OnBlockProperties()
         return;
     CSectomatDoc* doc = GetDocument();
     CElement& block = *m_itSelected;
-    CBlockPropDlg dlg(m_fBackground, m_bDCModel, m_bConductivity, m_bLog10);
+    CBlockPropDlg dlg(m_fBackground, ShownModel(), m_bConductivity, m_bLog10);
     dlg.SetCore(doc->m_coreX1, doc->m_coreX2, doc->m_coreZ1, doc->m_coreZ2);
     dlg.m_x1 = block.m_x1;
     dlg.m_x2 = block.m_x2;

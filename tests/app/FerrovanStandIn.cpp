@@ -7,6 +7,7 @@
 // It runs only under the folder's lock, handed on by --lock-fd and held by its starter.
 #include "formats/DataFile.h"
 #include "formats/DoiFile.h"
+#include "formats/FileNames.h"
 #include "formats/ForwardInputFile.h"
 #include "formats/LocationsFile.h"
 #include "formats/MeshFile.h"
@@ -62,7 +63,7 @@ int main(int argc, char** argv)
         }
         CDataFile dc, ip;
         CErrorFile error;
-        ip.ip = error.ip = input.type != CForwardInputFile::dc;
+        ip.ip = error.ip = input.type != EForwardType::dc;
         for (const CQuadrupole& q : CLocationsFile::Read(input.locationsFile).data) {
             const double rho = 100 + q.a, eta = 0.01 + q.m / 10000;
             dc.data.push_back({q.a, q.b, q.m, q.n, rho / 50, rho});
@@ -72,8 +73,8 @@ int main(int argc, char** argv)
         dc.Write("obs_dc.dat");
         if (target != "off")
             error.Write(kErrorFileName);
-        if (input.type != CForwardInputFile::dc)
-            ip.Write(input.type == CForwardInputFile::ip ? "obs_ip.dat" : "obs_ipL.dat");
+        if (input.type != EForwardType::dc)
+            ip.Write(input.type == EForwardType::dcIp ? "obs_ip.dat" : "obs_ipL.dat");
         if (!input.sensitivityFile.empty()) {
             const CMeshFile mesh = CMeshFile::Read(input.meshFile);
             const std::vector<float> ones(static_cast<size_t>(mesh.x.Cells()) * mesh.z.Cells(), 1.0f);

@@ -15,13 +15,14 @@ namespace {
 
 // A DC dialog showing log conductivity unless told otherwise: block 0..10 by 0..5, core 0..200 by 0..50.
 struct Dialog : CBlockPropDlg {
-    explicit Dialog(bool dc = true, bool conductivity = true, bool log10 = true, float background = -3)
-        : CBlockPropDlg(background, dc, conductivity, log10)
+    explicit Dialog(EModelKind kind = EModelKind::dc, bool conductivity = true, bool log10 = true,
+                    float background = -3)
+        : CBlockPropDlg(background, kind, conductivity, log10)
     {
         SetCore(0, 200, 0, 50);
         m_x2 = 10;
         m_z2 = 5;
-        m_value = dc ? -2 : 0.1f;
+        m_value = kind == EModelKind::dc ? -2 : 0.1f;
     }
 };
 
@@ -122,7 +123,7 @@ TEST(BlockPropDlg, RefusesInTheOrderOfTheChecksAndStaysOpen)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         MessageLog log;
-        Dialog dlg(!(row.shown & ip), !(row.shown & res), !(row.shown & plain));
+        Dialog dlg(row.shown & ip ? EModelKind::ip : EModelKind::dc, !(row.shown & res), !(row.shown & plain));
         int focus = -1;
         EXPECT_EQ(RunDialog(dlg, row.typed, {}, &focus), row.message ? IDCANCEL : IDOK);
         EXPECT_EQ(log.Texts(), row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{});
@@ -155,7 +156,7 @@ TEST(BlockPropDlg, ShowsTheValueAsTheColourBarDoesAndHandsBackTheStoredForm)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.shown);
         MessageLog log;
-        Dialog dlg(true, row.conductivity, row.log10);
+        Dialog dlg(EModelKind::dc, row.conductivity, row.log10);
         dlg.m_value = row.value;
         std::vector<Step> typed;
         if (row.typed)
@@ -171,7 +172,7 @@ TEST(BlockPropDlg, ShowsTheValueAsTheColourBarDoesAndHandsBackTheStoredForm)
     }
 
     // Chargeabilities are shown as stored whatever the toggles.
-    Dialog ip(false, false, false);
+    Dialog ip(EModelKind::ip, false, false);
     ASSERT_EQ(RunDialog(ip, {{IDC_BLOCK_VALUE, "0.35"}}, [](QDialog* d) { EXPECT_EQ(Label(d), "chargeability"); }),
               IDOK);
     EXPECT_EQ(ip.m_value, 0.35f);
@@ -193,7 +194,7 @@ TEST(BlockPropDlg, EllipseBoxDisablesTheSlopeAtOnceAndReturnsSlopeZero)
     EXPECT_EQ(dlg.m_slope, 0); // not the 7 typed into the disabled field
 
     // An ellipse opens with its slope field disabled.
-    Dialog ellipse(false);
+    Dialog ellipse(EModelKind::ip);
     ellipse.m_nEllipse = 1;
     ASSERT_EQ(RunDialog(ellipse, {}, [](QDialog* d) { EXPECT_FALSE(DialogItem(d, IDC_BLOCK_SLOPE)->isEnabled()); }),
               IDOK);
@@ -204,7 +205,7 @@ TEST(BlockPropDlg, ValueOfTheBackgroundOnlyWarns)
     MessageLog log;
     Dialog dc;
     EXPECT_EQ(RunDialog(dc, {{IDC_BLOCK_VALUE, "-3"}}), IDOK);
-    Dialog ip(false, true, true, 0.25f);
+    Dialog ip(EModelKind::ip, true, true, 0.25f);
     EXPECT_EQ(RunDialog(ip, {{IDC_BLOCK_VALUE, "0.25"}}), IDOK);
     EXPECT_EQ(log.Texts(), std::vector<std::string>(2, "Warning: block value is the same as the background."));
     EXPECT_EQ(ip.m_value, 0.25f);

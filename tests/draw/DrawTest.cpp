@@ -88,7 +88,7 @@ TEST(AxisTicks, BadRangesGiveFewTicksAndNeverHang)
     for (const auto& r : ranges)
         for (double length : {-1.0, 0.0, 1e-3, 7.0, 1e9}) {
             EXPECT_LE(AxisTicks(CMeasure(), {r[0], r[1]}, 0, length, true).size(), 10000u) << r[0] << " " << r[1];
-            EXPECT_LE(ColourBarTicks(r[0], r[1], true, true, false, 1.0 / (length + 2)).size(), 10000u);
+            EXPECT_LE(ColourBarTicks(r[0], r[1], EModelKind::dc, true, false, 1.0 / (length + 2)).size(), 10000u);
         }
     EXPECT_TRUE(TicksOnStep(0, 1e9, 1e-9).empty()); // too many to draw
 }
@@ -101,10 +101,10 @@ TEST(AxisTicks, TheExaggerationIsNamedUnlessItRoundsToOne)
     EXPECT_EQ(ExaggerationLabel(12.345), "VE 12.3");
 }
 
-Labels BarLabels(double min, double max, bool dc, bool conductivity, bool log10, double gap = 0.05)
+Labels BarLabels(double min, double max, EModelKind kind, bool conductivity, bool log10, double gap = 0.05)
 {
     Labels labels;
-    for (const CBarTick& t : ColourBarTicks(min, max, dc, conductivity, log10, gap))
+    for (const CBarTick& t : ColourBarTicks(min, max, kind, conductivity, log10, gap))
         labels.push_back(t.label);
     return labels;
 }
@@ -112,18 +112,19 @@ Labels BarLabels(double min, double max, bool dc, bool conductivity, bool log10,
 TEST(ColourBarTicks, LabelRoundValuesOfWhatTheTogglesShow)
 {
     // log10 conductivity -3 to 0: decades with 2 and 5 between, upward; resistivities turn over.
-    EXPECT_EQ(BarLabels(-3, 0, true, true, false),
+    EXPECT_EQ(BarLabels(-3, 0, EModelKind::dc, true, false),
               (Labels{"0.001", "0.002", "0.005", "0.01", "0.02", "0.05", "0.1", "0.2", "0.5", "1"}));
-    EXPECT_EQ(BarLabels(-3, 0, true, false, false),
+    EXPECT_EQ(BarLabels(-3, 0, EModelKind::dc, false, false),
               (Labels{"1", "2", "5", "10", "20", "50", "100", "200", "500", "1000"}));
-    EXPECT_EQ(BarLabels(-3, -1, true, false, true, 0.2), (Labels{"1.0", "1.5", "2.0", "2.5", "3.0"}));
+    EXPECT_EQ(BarLabels(-3, -1, EModelKind::dc, false, true, 0.2), (Labels{"1.0", "1.5", "2.0", "2.5", "3.0"}));
     // Chargeabilities ignore both toggles.
-    EXPECT_EQ(BarLabels(0, 0.6, false, false, true, 0.15), (Labels{"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6"}));
+    EXPECT_EQ(BarLabels(0, 0.6, EModelKind::ip, false, true, 0.15),
+              (Labels{"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6"}));
     // Within a decade: round values, not the ends of the range.
-    EXPECT_EQ(BarLabels(std::log10(0.0464), std::log10(0.0999), true, true, false, 0.1),
+    EXPECT_EQ(BarLabels(std::log10(0.0464), std::log10(0.0999), EModelKind::dc, true, false, 0.1),
               (Labels{"0.05", "0.06", "0.07", "0.08", "0.09"}));
     // A model without blocks: one label in the middle says it all.
-    const auto one = ColourBarTicks(-2, -2, true, false, false, 0.1);
+    const auto one = ColourBarTicks(-2, -2, EModelKind::dc, false, false, 0.1);
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0].label, "100");
     EXPECT_DOUBLE_EQ(one[0].at, 0.5);
@@ -133,15 +134,16 @@ TEST(ColourBarTicks, NeighboursKeepTheGapAndStayOnTheBar)
 {
     struct Case {
         double min, max;
-        bool dc, conductivity, log10;
+        EModelKind kind;
+        bool conductivity, log10;
     };
-    const Case cases[] = {{-3, 0, true, true, false},      {-4, 4, true, false, false},
-                          {-1.2, -0.9, true, true, false}, {-6, 50, false, true, false},
-                          {0, 1e-7, false, true, false},   {-3.1, 3.1, true, true, true},
-                          {-300, 300, true, true, false},  {0, 1e9, false, true, false}};
+    const Case cases[] = {{-3, 0, EModelKind::dc, true, false},      {-4, 4, EModelKind::dc, false, false},
+                          {-1.2, -0.9, EModelKind::dc, true, false}, {-6, 50, EModelKind::ip, true, false},
+                          {0, 1e-7, EModelKind::ip, true, false},    {-3.1, 3.1, EModelKind::dc, true, true},
+                          {-300, 300, EModelKind::dc, true, false},  {0, 1e9, EModelKind::ip, true, false}};
     for (const Case& c : cases)
         for (double gap : {0.02, 0.07, 0.15, 0.4, 1.0}) {
-            const auto ticks = ColourBarTicks(c.min, c.max, c.dc, c.conductivity, c.log10, gap);
+            const auto ticks = ColourBarTicks(c.min, c.max, c.kind, c.conductivity, c.log10, gap);
             const std::string where =
                 std::to_string(c.min) + ".." + std::to_string(c.max) + " gap " + std::to_string(gap);
             EXPECT_FALSE(ticks.empty()) << where;
@@ -161,9 +163,9 @@ TEST(ColourBar, ALowPlotsBarKeepsRoomForItsLabelsUnderItsUnit)
     EXPECT_EQ(BarBeside(QRectF(100, 50, 400, 20), 10, 120).height(), 70);
     EXPECT_EQ(BarBeside(QRectF(100, 50, 400, 300), 10, 120).height(), 300);
     const auto table = std::array<COLORREF, 61>{};
-    for (const auto& [display, unit] : {std::pair{CColourDisplay{true, true, false}, "S/m"},
-                                        {CColourDisplay{true, false, true}, "log10 ohm m"},
-                                        {CColourDisplay{false, true, false}, ""}}) {
+    for (const auto& [display, unit] : {std::pair{CColourDisplay{EModelKind::dc, true, false}, "S/m"},
+                                        {CColourDisplay{EModelKind::dc, false, true}, "log10 ohm m"},
+                                        {CColourDisplay{EModelKind::ip, true, false}, ""}}) {
         CMeasure canvas;
         DrawColourBar(canvas, QRectF(0, 0, 10, 100), table, -3, -1, display);
         ASSERT_GE(canvas.texts.size(), 3u) << unit;

@@ -375,7 +375,7 @@ TEST(Accuracy, IpAndIplAgreeToSecondOrder)
         for (int type : {1, 2}) {
             EngineScene scene;
             Heterogeneous(scene);
-            scene.AddBlock(60, 3, 120, 25, eta, true);
+            scene.AddBlock(60, 3, 120, 25, eta, EModelKind::ip);
             forms[type - 1] = scene.Compute(type).apparentChargeability;
         }
         for (size_t j = 0; j < forms[0].size(); ++j)

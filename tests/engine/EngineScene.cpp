@@ -19,9 +19,9 @@ EngineScene::EngineScene() : m_guard(dir.Path())
     model.m_dcBackground = -2;
 }
 
-void EngineScene::AddBlock(double x1, double z1, double x2, double z2, float value, bool ip)
+void EngineScene::AddBlock(double x1, double z1, double x2, double z2, float value, EModelKind kind)
 {
-    (ip ? model.m_ipModel : model.m_dcModel).emplace_back(x1, z1, x2, z2, value, 0);
+    (kind == EModelKind::ip ? model.m_ipModel : model.m_dcModel).emplace_back(x1, z1, x2, z2, value, 0);
 }
 
 void EngineScene::AddValley(double depth)
@@ -36,14 +36,14 @@ bool EngineScene::Discretize(int fwdType)
     model.m_discretize.forward = EForwardType(fwdType);
     return Attempt([this] {
         RunDiscretization(model);
-        WriteForwardInputFile(model, model.m_inpFileName);
+        WriteForwardInputFile(model, kInputFileName);
     });
 }
 
 CForwardInput EngineScene::Read() const
 {
     CRunLog log;
-    return ReadForwardFiles(ReadForwardJob(model.m_inpFileName, log), log);
+    return ReadForwardFiles(ReadForwardJob(kInputFileName, log), log);
 }
 
 CForwardResult EngineScene::Compute(int fwdType)

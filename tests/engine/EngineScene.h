@@ -13,7 +13,7 @@ public:
     EngineScene();
 
     // A block in model units: log10 of the conductivity, or with ip a chargeability.
-    void AddBlock(double x1, double z1, double x2, double z2, float value, bool ip = false);
+    void AddBlock(double x1, double z1, double x2, double z2, float value, EModelKind kind = EModelKind::dc);
     // A topography flat at 0 at x 0 and 200, down to depth at x 100.
     void AddValley(double depth);
     // Discretizes with forward type 0 DC, 1 IP, 2 IPL; false when the command refused.

@@ -17,12 +17,12 @@ TEST(DataFile, WrittenWithSixDigitValuesAndExactPositionsAndReadBack)
     ip.data = {{0, 10, 20, 30, 0, 0.0123456789}};
     ip.Write(dir.File("obs_ip.dat"));
     EXPECT_EQ(ReadBytes(dir.File("obs_ip.dat")), "! A B M N eta_a\r\n0 10  20 30  0.0123457\r\n");
-    for (const CDataFile* f : {&dc, &ip}) {
-        const CDataFile back = CDataFile::Read(dir.File(f->ip ? "obs_ip.dat" : "obs_dc.dat"), f->ip);
+    for (const auto& [f, kind] : {std::pair{&dc, EModelKind::dc}, {&ip, EModelKind::ip}}) {
+        const CDataFile back = CDataFile::Read(dir.File(f->ip ? "obs_ip.dat" : "obs_dc.dat"), kind);
         EXPECT_EQ(back.Format(), f->Format());
         EXPECT_EQ(back.data.back().line, f->ip ? 2 : 3);
     }
-    EXPECT_EQ(CDataFile::Parse("\n  ! comment\n1 2 3 4 5 6\n", "", false).data[0].line, 3);
+    EXPECT_EQ(CDataFile::Parse("\n  ! comment\n1 2 3 4 5 6\n", "", EModelKind::dc).data[0].line, 3);
 }
 
 TEST(DataFile, BadFilesAreRefusedWithTheirLine)
@@ -42,7 +42,7 @@ TEST(DataFile, BadFilesAreRefusedWithTheirLine)
             {"PositionsOf1e308", "-1e308 -1e308 1e308 1e308 1 1\r\n", "Line 1: the position -1e+308 lies beyond"},
             {"1000001Data", tooMany, "Line 1000001: the file has more than the 1000000 data", true},
         },
-        [](const std::string& path, bool ip) { CDataFile::Read(path, ip); });
+        [](const std::string& path, bool ip) { CDataFile::Read(path, ip ? EModelKind::ip : EModelKind::dc); });
 }
 
 TEST(ErrorFile, WrittenWithThreeDigitsAndReadBack)
@@ -58,8 +58,8 @@ TEST(ErrorFile, WrittenWithThreeDigitsAndReadBack)
     EXPECT_EQ(ReadBytes(dir.File("dc")), "! A B M N error_of_V/I(%)\r\n0 0  10 20  0.0123\r\n"
                                          "500002.5 500002.5  500000 499997.5  12.3\r\n");
     EXPECT_EQ(ReadBytes(dir.File("ip")), "! A B M N error_of_V/I(%) error_of_eta_a\r\n0 10  20 30  0.5 1.23e-05\r\n");
-    for (const CErrorFile* f : {&dc, &ip})
-        EXPECT_EQ(CErrorFile::Read(dir.File(f->ip ? "ip" : "dc"), f->ip).Format(), f->Format());
+    for (const auto& [f, kind] : {std::pair{&dc, EModelKind::dc}, {&ip, EModelKind::ip}})
+        EXPECT_EQ(CErrorFile::Read(dir.File(f->ip ? "ip" : "dc"), kind).Format(), f->Format());
 }
 
 TEST(ErrorFile, BadFilesAreRefusedWithTheirLine)
@@ -74,7 +74,7 @@ TEST(ErrorFile, BadFilesAreRefusedWithTheirLine)
             {"Infinity", "0 10  20 30  inf\r\n", "Line 1: expected 5 numbers"},
             {"PositionOf1e13", "1e13 0  20 30  0.1\r\n", "Line 1: the position 1e+13 lies beyond"},
         },
-        [](const std::string& path, bool ip) { CErrorFile::Read(path, ip); });
+        [](const std::string& path, bool ip) { CErrorFile::Read(path, ip ? EModelKind::ip : EModelKind::dc); });
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "formats/ForwardInputFile.h"
 #include "BadFiles.h"
+#include "formats/FileNames.h"
 
 namespace {
 
@@ -7,7 +8,7 @@ TEST(ForwardInputFile, WrittenLineByLineAndReadBack)
 {
     TempDir dir;
     CForwardInputFile f;
-    f.type = CForwardInputFile::ip;
+    f.type = EForwardType::dcIp;
     f.meshFile = "/my data/old mesh 1.txt ";
     f.locationsFile = "loc2d.txt", f.conductivityFile = "model2d.con", f.chargeabilityFile = "model2d.chg";
     f.topographyFile = "topo2d.txt";
@@ -17,11 +18,16 @@ TEST(ForwardInputFile, WrittenLineByLineAndReadBack)
               "FWD IP\r\nMESH FILE /my data/old mesh 1.txt \r\nLOC LOC_X loc2d.txt\r\n"
               "COND FILE model2d.con\r\nCHG FILE model2d.chg\r\n"
               "TOPO FILE topo2d.txt\r\nSENS FILE sens2d.con\r\nJACOBIAN FILE jacobian.bin\r\nDOI FILE doi2d.txt\r\n");
-    std::vector<CForwardInputFile::Type> types;
+    std::vector<EForwardType> types;
     const CForwardInputFile back =
-        CForwardInputFile::Read(dir.File("ferrovan.inp"), [&types](CForwardInputFile::Type t) { types.push_back(t); });
+        CForwardInputFile::Read(dir.File("ferrovan.inp"), [&types](EForwardType t) { types.push_back(t); });
     EXPECT_EQ(back.Format(), f.Format());
-    EXPECT_EQ(types, std::vector{CForwardInputFile::ip});
+    EXPECT_EQ(types, std::vector{EForwardType::dcIp});
+    // The data files of each type, by the names the model maker and the viewers look for.
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(DataFileNames(EForwardType::dc), Names{"obs_dc.dat"});
+    EXPECT_EQ(DataFileNames(EForwardType::dcIp), (Names{"obs_dc.dat", "obs_ip.dat"}));
+    EXPECT_EQ(DataFileNames(EForwardType::dcIpl), (Names{"obs_dc.dat", "obs_ipL.dat"}));
 
     // A survey design, its numbers written exactly.
     f.design = {1000, 2.5, -57.5, 60, 0, 0.1};

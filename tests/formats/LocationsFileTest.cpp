@@ -9,7 +9,7 @@ TEST(LocationsFile, WrittenWithExactPositionsAndReadBack)
     CommaLocale comma;
     TempDir dir;
     CLocationsFile f;
-    f.header = {6, 2.5, 3, 4, 1.5};
+    f.header = {6, 2.5, EArray::poleDipoleLeft, 4, 1.5};
     // Six digits would give 500002 for 500002.5, and 0.3 for 0.1 * 3.
     f.data = {{20, 20, 10, 0}, {500002.5, 500002.5, 500000, 499997.5}, {0.1 * 3, 0.2, 0.4, 0.5}};
     f.Write(dir.File("loc"));

@@ -20,7 +20,7 @@ TEST(TextFiles, EveryReaderSkipsAByteOrderMark)
     model.coreX2 = 100, model.coreZ2 = 50, model.dcBackground = -2, model.ipBackground = 0.1f;
     model.topography = {{0, 1}, {100, 2}};
     CLocationsFile locations;
-    locations.header = {6, 2.5, 3, 4, 1.5};
+    locations.header = {6, 2.5, EArray::poleDipoleLeft, 4, 1.5};
     locations.data = {{20, 20, 10, 0}};
     CForwardInputFile input;
     input.meshFile = "m", input.locationsFile = "l", input.conductivityFile = "c";
@@ -39,7 +39,7 @@ TEST(TextFiles, EveryReaderSkipsAByteOrderMark)
          [&](auto& p) { return CLocationsFile::ReadHeader(p).fields == 5 ? locations.Format() : "no header"; }},
         {"mesh", "1\n0.0 10.0 2\n\n1\n0.00 5.00 1\n", [](auto& p) { return CMeshFile::Read(p).Format(); }},
         {"forward input", input.Format(), [](auto& p) { return CForwardInputFile::Read(p).Format(); }},
-        {"DC data", dc.Format(), [](auto& p) { return CDataFile::Read(p, false).Format(); }},
+        {"DC data", dc.Format(), [](auto& p) { return CDataFile::Read(p, EModelKind::dc).Format(); }},
         {"protocol", protocol.Format(), [](auto& p) { return CProtocolFile::Read(p).Format(); }},
     };
     TempDir dir;

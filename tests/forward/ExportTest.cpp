@@ -26,10 +26,10 @@ void WriteTinyRun(CModelData& model)
         {40, 40, 60, 70, 1.65628, 624.402}, {40, 40, 70, 80, 0.365432, 275.529}, {60, 60, 70, 80, 4.35894, 547.76}};
     ip.ip = true;
     ip.data = {{40, 40, 60, 70, 0, 0.00431611}, {40, 40, 70, 80, 0, 0.0157446}, {60, 60, 70, 80, 0, 0.00151614}};
-    dc.Write(model.m_obsDCFileName);
-    ip.Write(model.m_obsIPLFileName);
+    dc.Write(kDcDataFileName);
+    ip.Write(kIplDataFileName);
     CTopographyFile topography{{-174.193, 0, 100, 200, 374.193}, {0, 0, 5, 0, 0}};
-    topography.Write(model.m_topoFileName);
+    topography.Write(kTopographyFileName);
 }
 
 TEST(Export, CleanTinyRunAsTheGoldenFiles)
@@ -57,9 +57,9 @@ TEST(Export, MissingOrMismatchedFilesAreRefused)
     CurrentDirGuard here(dir.Path());
     CModelData model;
     WriteTinyRun(model);
-    CDataFile other = CDataFile::Read(model.m_obsIPLFileName, true);
+    CDataFile other = CDataFile::Read(kIplDataFileName, EModelKind::ip);
     other.data[2].m = 71;
-    other.Write(model.m_obsIPFileName);
+    other.Write(kIpDataFileName);
     const struct {
         EForwardType forward;
         const char* remove;
@@ -159,8 +159,8 @@ TEST(Export, NoiseIsTheSameForOneSeedAndStandardNormal)
         dc.data.push_back({1.0 * i, 1.0 * i, i + 1.0, i + 2.0, vi, 1});
         ip.data.push_back({1.0 * i, 1.0 * i, i + 1.0, i + 2.0, 0, 0.001 * (i % 13)});
     }
-    dc.Write(model.m_obsDCFileName);
-    ip.Write(model.m_obsIPFileName);
+    dc.Write(kDcDataFileName);
+    ip.Write(kIpDataFileName);
     const CNoiseModel noise{5, 0.1, 0.5, 2, 7};
     const CExportSurvey s = BuildExportSurvey(model, noise);
     double sum[2] = {}, squares[2] = {};

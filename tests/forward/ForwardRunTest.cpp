@@ -105,7 +105,6 @@ TEST(ForwardRun, JudgedByTheDataFilesOfTheTypeAndEveryOldOneIsRemoved)
         std::string box;    // none when it succeeded
     } rows[] = {
         {"DC writing DC", 0, "obs_dc.dat\n", "obs_dc.dat ", ""},
-        {"IP writing DC and IP", 1, "obs_dc.dat\nobs_ip.dat\n", "obs_dc.dat obs_ip.dat ", ""},
         {"IPL writing DC and IPL", 2, "obs_dc.dat\nobs_ipL.dat\n", "obs_dc.dat obs_ipL.dat ", ""},
         {"DC writing nothing", 0, "", "", kLookInTheLog},
         {"DC writing DC but exiting 1", 0, "obs_dc.dat\nexit 1\n", "obs_dc.dat ", kLookInTheLog},
@@ -172,11 +171,10 @@ TEST(ForwardRun, AnInputFileThatCannotBeWrittenOrHoldANameStopsBeforeTheProgramS
     // A name with a line break is refused before the old results go.
     Scene s(2);
     s.Writes("obs_dc.dat\nobs_ipL.dat\n");
-    s.m.m_bTopography = true;
-    s.m.m_topoFileName = "topo\n2d.txt";
+    s.m.m_meshFileName = "mesh\n2d.txt"; // an existing mesh's
     s.StartFails(false);
     s.ExpectOneBox(
-        "The file name\ntopo\n2d.txt\nholds a line break, which the forward-modelling input file cannot hold.", MB_OK);
+        "The file name\nmesh\n2d.txt\nholds a line break, which the forward-modelling input file cannot hold.", MB_OK);
     EXPECT_FALSE(FileExists(s.dir.File("standin-args.txt")) || FileExists(s.dir.File("ferrovan.inp")));
     EXPECT_EQ(s.DataFiles(), "obs_dc.dat (old) obs_ip.dat (old) obs_ipL.dat (old) ");
 }

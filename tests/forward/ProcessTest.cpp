@@ -66,7 +66,7 @@ TEST(QuoteArgument, ViewerFileNamesNeverReadAsOptions)
     for (const auto& [name, word] : rows) {
         CModelData m;
         m.m_meshFileName = name;
-        EXPECT_EQ(SplitCommandLine(ModelViewerCommandLine(m, false, false)),
+        EXPECT_EQ(SplitCommandLine(ModelViewerCommandLine(m, EModelKind::ip, false)),
                   (Words{"velquor-model-viewer.exe", word, "model2d.chg", "/ip"}))
             << name;
     }
@@ -127,7 +127,7 @@ TEST_F(Launch, OddFileNamesArriveAsOneLiteralArgumentWithoutAShell)
         (std::vector<Args>{{"velquor-data-viewer.exe", R"(it's; $(touch pwned) `touch pwned` & "q" | x.dat)", "/dc"}}));
     CModelData m;
     m.m_meshFileName = dir.File(R"(my "meshes; $(touch pwned)/mesh\" /ip "1.txt\)");
-    LaunchProgram(ModelViewerCommandLine(m, true, false));
+    LaunchProgram(ModelViewerCommandLine(m, EModelKind::dc, false));
     EXPECT_EQ(WaitForRuns(dir.Path(), 2).back(), (Args{"velquor-model-viewer.exe", m.m_meshFileName, "model2d.con"}));
     EXPECT_FALSE(std::filesystem::exists(dir.File("pwned")));
     EXPECT_FALSE(std::filesystem::exists(programs.Path() + "/pwned"));
@@ -164,23 +164,24 @@ TEST_F(Launch, AProgramThatCannotStartIsNamedInAnErrorBox)
 TEST(ViewerCommandLines, NameTheFilesOfTheModelShown)
 {
     const struct {
-        bool dcModel, topography;
+        EModelKind kind;
+        bool topography;
         int fwdType;
         const char *data, *model;
     } rows[] = {
-        {true, true, 2, R"(velquor-data-viewer.exe "obs_dc.dat" /dc /topo="topo2d.txt")",
+        {EModelKind::dc, true, 2, R"(velquor-data-viewer.exe "obs_dc.dat" /dc /topo="topo2d.txt")",
          R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")"},
-        {false, false, 1, R"(velquor-data-viewer.exe "obs_ip.dat" /ip)",
+        {EModelKind::ip, false, 1, R"(velquor-data-viewer.exe "obs_ip.dat" /ip)",
          R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.chg" /ip)"},
-        {false, true, 2, R"(velquor-data-viewer.exe "obs_ipL.dat" /ip /topo="topo2d.txt")",
+        {EModelKind::ip, true, 2, R"(velquor-data-viewer.exe "obs_ipL.dat" /ip /topo="topo2d.txt")",
          R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.chg" /ip)"},
     };
     for (const auto& row : rows) {
         CModelData m;
         m.m_discretize.forward = EForwardType(row.fwdType);
         m.m_bTopography = row.topography;
-        EXPECT_EQ(DataViewerCommandLine(m, row.dcModel), row.data);
-        EXPECT_EQ(ModelViewerCommandLine(m, row.dcModel, false), row.model);
+        EXPECT_EQ(DataViewerCommandLine(m, row.kind), row.data);
+        EXPECT_EQ(ModelViewerCommandLine(m, row.kind, false), row.model);
     }
 
     // The sensitivity and the depth of investigation of a finished run that wrote them.
@@ -193,9 +194,10 @@ TEST(ViewerCommandLines, NameTheFilesOfTheModelShown)
     EXPECT_TRUE(HasSensitivities());
     EXPECT_EQ(SensitivityViewerCommandLine(m),
               R"(velquor-model-viewer.exe "mesh2d.txt" "sens2d.con" /sens /doi="doi2d.txt")");
-    EXPECT_EQ(ModelViewerCommandLine(m, true, true),
+    EXPECT_EQ(ModelViewerCommandLine(m, EModelKind::dc, true),
               R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con" /doi="doi2d.txt")");
-    EXPECT_EQ(ModelViewerCommandLine(m, true, false), R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")");
+    EXPECT_EQ(ModelViewerCommandLine(m, EModelKind::dc, false),
+              R"(velquor-model-viewer.exe "mesh2d.txt" "model2d.con")");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "support/MessageLog.h"
 #include "support/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -213,9 +214,9 @@ TEST_F(LocationsTest, TooManyTransmittersOrDataAreRefusedWithoutTouchingTheFileA
     EXPECT_EQ(r.transmitters, kMaxTransmitters);
     EXPECT_EQ(r.data, kMaxTransmitters);
 
-    CModelData unwritable;
-    unwritable.m_locFileName = "missing/loc2d.txt";
-    EXPECT_THROW(WriteLocationsFile(unwritable), CFileException);
+    std::filesystem::remove(m_dir.File("loc2d.txt"));
+    std::filesystem::create_directory(m_dir.File("loc2d.txt")); // in the way
+    EXPECT_THROW(WriteLocationsFile(m), CFileException);
 }
 
 // Every electrode of random surveys, read back as the forward program reads them, lies in the core.

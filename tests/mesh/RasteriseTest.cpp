@@ -127,7 +127,7 @@ TEST(RasteriseTest, BlocksAreSnappedToNodesPaintedInOrderAndCutByTheAir)
         mesh.outer = row.outer;
         CElementList blocks(row.blocks.begin(), row.blocks.end());
         bool fitted = !row.fitted;
-        const std::vector<float> grid = RasteriseGrid(mesh, false, 0, blocks, fitted);
+        const std::vector<float> grid = RasteriseGrid(mesh, EModelKind::ip, 0, blocks, fitted);
         ASSERT_EQ(grid.size(), size_t(mesh.nx * mesh.nz)) << row.name;
         EXPECT_EQ(Picture(mesh, grid), row.picture) << row.name;
         EXPECT_EQ(fitted, row.fitted) << row.name;
@@ -161,7 +161,7 @@ TEST(RasteriseTest, OuterColumnsUnderAValleyKeepTheirOwnSurface)
         // One block only in an outer column, one from the core's top ground row into the outer columns.
         CElementList blocks = {Block(-4, 4, -2, 5, 2), Block(8, 3, 14, 4, 3)};
         bool fitted;
-        EXPECT_EQ(Picture(mesh, RasteriseGrid(mesh, false, 0, blocks, fitted)), row.picture) << row.name;
+        EXPECT_EQ(Picture(mesh, RasteriseGrid(mesh, EModelKind::ip, 0, blocks, fitted)), row.picture) << row.name;
     }
 }
 
@@ -173,7 +173,7 @@ TEST(RasteriseTest, GivesTheCellsOfEachBlock)
     std::vector<CBlockCells> shapes;
     for (int run = 0; run < 2; ++run) { // a second discretization replaces the shapes
         bool fitted;
-        RasteriseGrid(mesh, false, 0, blocks, fitted, &shapes);
+        RasteriseGrid(mesh, EModelKind::ip, 0, blocks, fitted, &shapes);
         ASSERT_EQ(shapes.size(), 3u);
         EXPECT_EQ(shapes[0].rect, (CMeshBox{2, 0, 5, 2}));
         EXPECT_EQ(shapes[1].rows, (std::vector<CMeshBox>{{4, 0, 7, 1}, {3, 1, 6, 2}, {2, 2, 5, 3}, {1, 3, 4, 4}}));
@@ -202,7 +202,7 @@ protected:
 TEST_F(ModelFileWriteTest, ValuesAreWrittenRowByRowWithATrailingBlank)
 {
     CElementList dc = {CElement(0, 0, 1, 3, -1, 0), CElement(1.1, 0, 1.2, 3, -2, 0), CElement(1.3, 0, 1.4, 3, -2, 0)};
-    const CRasterised done = RasteriseModel(m_mesh, true, -3, dc, m_dir.File("model2d.con"));
+    const CRasterised done = RasteriseModel(m_mesh, EModelKind::dc, -3, dc, m_dir.File("model2d.con"));
     EXPECT_EQ(ReadBytes(m_dir.File("model2d.con")), "4 3\r\n"
                                                     "1e-08 1e-08 0.001 0.001 \r\n"
                                                     "0.1 0.1 0.001 0.001 \r\n"
@@ -212,14 +212,14 @@ TEST_F(ModelFileWriteTest, ValuesAreWrittenRowByRowWithATrailingBlank)
 
     m_log.Clear();
     CElementList ip;
-    RasteriseModel(m_mesh, false, 0.05f, ip, m_dir.File("model2d.chg"));
+    RasteriseModel(m_mesh, EModelKind::ip, 0.05f, ip, m_dir.File("model2d.chg"));
     EXPECT_EQ(ReadBytes(m_dir.File("model2d.chg")), "4 3\r\n"
                                                     "-10 -10 0.05 0.05 \r\n"
                                                     "0.05 0.05 0.05 0.05 \r\n"
                                                     "0.05 0.05 0.05 0.05 \r\n");
     EXPECT_TRUE(m_log.Empty()) << m_log.Last();
 
-    EXPECT_THROW(RasteriseModel(m_mesh, false, 0, ip, m_dir.File("missing/model2d.chg")), CFileException);
+    EXPECT_THROW(RasteriseModel(m_mesh, EModelKind::ip, 0, ip, m_dir.File("missing/model2d.chg")), CFileException);
 }
 
 // Random models on designed meshes under random surfaces, some running on past the core:
@@ -271,7 +271,7 @@ TEST_F(ModelFileWriteTest, EveryCellIsBackgroundABlockOrAir)
                 std::swap(m.m_ipModel.back().m_z1, m.m_ipModel.back().m_z2);
             allowed.insert(text(value));
         }
-        RasteriseModel(mesh, false, background, m.m_ipModel, m_dir.File("model2d.chg"));
+        RasteriseModel(mesh, EModelKind::ip, background, m.m_ipModel, m_dir.File("model2d.chg"));
 
         // The layout of the file is checked byte for byte above.
         const std::vector<std::string> lines = Lines(ReadBytes(m_dir.File("model2d.chg")));

@@ -4,6 +4,7 @@
 #include "platform/FileException.h"
 #include "support/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -63,9 +64,9 @@ TEST(TopographyTest, TheFileRepeatsTheEndPointsAtTheMeshEdges)
     EXPECT_EQ(profile.x, (std::vector<double>{-100, 0, 50, 150, 200, 300}));
     EXPECT_EQ(profile.elevation, (std::vector<double>{-2, -2, 5, -10.5, 0, 0}));
 
-    CModelData unwritable = m;
-    unwritable.m_topoFileName = "missing/topo2d.txt";
-    EXPECT_THROW(WriteTopographyFile(unwritable, -100, 300), CFileException);
+    std::filesystem::remove("topo2d.txt");
+    std::filesystem::create_directory("topo2d.txt"); // in the way
+    EXPECT_THROW(WriteTopographyFile(m, -100, 300), CFileException);
 }
 
 TEST(TopographyTest, AirCellsSnapTheColumnsMeanSurfaceToTheNearerNode)

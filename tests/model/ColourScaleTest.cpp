@@ -43,9 +43,9 @@ TEST(ColourIndex, SpreadsTheRangeOverTheTableAndStaysInside)
 
 TEST(ModelTitle, NamesTheShownQuantity)
 {
-    EXPECT_EQ(ModelTitle(true, true, false), "Conductivity Model");
-    EXPECT_EQ(ModelTitle(true, false, true), "Log Resistivity Model");
-    EXPECT_EQ(ModelTitle(false, true, true), "Chargeability Model");
+    EXPECT_EQ(ModelTitle(EModelKind::dc, true, false), "Conductivity Model");
+    EXPECT_EQ(ModelTitle(EModelKind::dc, false, true), "Log Resistivity Model");
+    EXPECT_EQ(ModelTitle(EModelKind::ip, true, true), "Chargeability Model");
 }
 
 } // namespace

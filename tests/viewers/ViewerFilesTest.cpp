@@ -48,8 +48,8 @@ TEST_F(ViewerFiles, EveryArrayLaysOutItsDataByMidpointAndLevel)
         CModelData m;
         m.m_discretize.array = EArray(type);
         const int data = WriteLocationsFile(m).data;
-        ASSERT_EQ(WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double) { return 100.0; }), data);
-        const CDataFile set = CDataFile::Read("obs_dc.dat", false);
+        ASSERT_EQ(WriteDataFile("loc2d.txt", "obs_dc.dat", EModelKind::dc, [](double) { return 100.0; }), data);
+        const CDataFile set = CDataFile::Read("obs_dc.dat", EModelKind::dc);
         CPseudoSection section;
         ASSERT_EQ(section.Build(set, "obs_dc.dat"), "");
         EXPECT_EQ(section.maxLevel, 6);
@@ -85,9 +85,9 @@ TEST_F(ViewerFiles, NoCellCoversAnotherInAnyArray)
         m.m_discretize.aSpacing = m.m_discretize.array >= EArray::wennerSchlumberger ? 2 : 10;
         m.m_discretize.n = m.m_discretize.array >= EArray::wennerSchlumberger ? 20 : 6;
         WriteLocationsFile(m);
-        WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double) { return 100.0; });
+        WriteDataFile("loc2d.txt", "obs_dc.dat", EModelKind::dc, [](double) { return 100.0; });
         CPseudoSection s;
-        ASSERT_EQ(s.Build(CDataFile::Read("obs_dc.dat", false), "obs_dc.dat"), "");
+        ASSERT_EQ(s.Build(CDataFile::Read("obs_dc.dat", EModelKind::dc), "obs_dc.dat"), "");
         double deepest = 0;
         for (size_t i = 0; i < s.cells.size(); ++i) {
             const CSectionCell& c = s.cells[i];
@@ -122,7 +122,7 @@ TEST(PseudoSectionColours, ApparentResistivityIsColouredAsLogConductivityAndNonP
 std::string ModelSays(const std::string& mesh)
 {
     CModelSection s;
-    return s.Load(mesh, "model", false);
+    return s.Load(mesh, "model", EModelKind::dc);
 }
 
 TEST_F(ViewerFiles, FilesThatCannotBeShownAreRefusedWithAMessageNamingTheFile)
@@ -142,7 +142,7 @@ TEST_F(ViewerFiles, FilesThatCannotBeShownAreRefusedWithAMessageNamingTheFile)
                                      "least 1e-06, but 5 follows 10.");
     WriteBytes("model", "2 2\r\n-1 1 \r\n1 1 \r\n");
     CModelSection ip;
-    EXPECT_EQ(ip.Load("mesh", "model", true), "") << "a negative chargeability is fine";
+    EXPECT_EQ(ip.Load("mesh", "model", EModelKind::ip), "") << "a negative chargeability is fine";
 
     // The pseudo-section ends whatever the positions, finite or not.
     CDataFile data;
@@ -162,32 +162,33 @@ TEST_F(ViewerFiles, TheEstimateBesideTheDataIsTakenOnlyWhenItFitsThem)
     ASSERT_TRUE(std::filesystem::create_directory("run"));
     WriteBytes("run/obs_dc.dat", "! A B M N V/I(ohm) rho_a(ohm m)\n0 0  10 20  1 100\n0 0  20 30  1 10\n");
     WriteBytes("run/obs_ip.dat", "! A B M N eta_a\n0 0  10 20  0.1\n0 0  20 30  0.2\n");
-    const std::string dc = "! A B M N error_of_V/I(%)\r\n0 0  10 20  0.0511\r\n0 0  20 30  2.5\r\n";
+    using enum EModelKind;
+    const std::string dcEstimate = "! A B M N error_of_V/I(%)\r\n0 0  10 20  0.0511\r\n0 0  20 30  2.5\r\n";
     const struct {
         std::optional<std::string> estimate;
-        bool ip;
+        EModelKind kind;
         std::vector<double> percent;
         std::string note; // its start
     } rows[] = {
-        {std::nullopt, false, {}, ""},
-        {dc, false, {0.0511, 2.5}, ""},
-        {"0 0 10 20 0.05 1e-7\n0 0 20 30 3 2e-7\n", false, {0.05, 3}, ""}, // an IP run's beside obs_dc.dat
-        {dc, true, {}, notShown + ". Line 2: expected 6 numbers (A B M N dV deta), not \"0 0  10 20  0.0511\"."},
-        {"0 0 10 20 0.05 1e-7\n0 0 20 30 -1 0\n", false, {}, notShown + ". Line 2: an error must be a number of 0"},
-        {"0 0 10 20 0.05\n", false, {}, notShown + ": it holds 1 data, the data file 2."},
+        {std::nullopt, dc, {}, ""},
+        {dcEstimate, dc, {0.0511, 2.5}, ""},
+        {"0 0 10 20 0.05 1e-7\n0 0 20 30 3 2e-7\n", dc, {0.05, 3}, ""}, // an IP run's beside obs_dc.dat
+        {dcEstimate, ip, {}, notShown + ". Line 2: expected 6 numbers (A B M N dV deta), not \"0 0  10 20  0.0511\"."},
+        {"0 0 10 20 0.05 1e-7\n0 0 20 30 -1 0\n", dc, {}, notShown + ". Line 2: an error must be a number of 0"},
+        {"0 0 10 20 0.05\n", dc, {}, notShown + ": it holds 1 data, the data file 2."},
         {"0 0 10 20 0.05\n0 0 20 40 0.05\n",
-         false,
+         dc,
          {},
          notShown + ": its line 2 is for A 0 B 0 M 20 N 40, line 3 of the data file for A 0 B 0 M 20 N 30."},
-        {"\x89PNG\r\n\x1a\n\0\xff"s, false, {}, notShown + ". Line 1: expected 5 numbers (A B M N dV), not \""},
-        {"", false, {}, notShown + ": it holds no data."},
+        {"\x89PNG\r\n\x1a\n\0\xff"s, dc, {}, notShown + ". Line 1: expected 5 numbers (A B M N dV), not \""},
+        {"", dc, {}, notShown + ": it holds no data."},
     };
     for (const auto& row : rows) {
         std::filesystem::remove("run/obs_err.dat");
         if (row.estimate)
             WriteBytes("run/obs_err.dat", *row.estimate);
-        const std::string data = row.ip ? "run/obs_ip.dat" : "run/obs_dc.dat";
-        const CDataEstimate got = LoadDataEstimate(CDataFile::Read(data, row.ip), data);
+        const std::string data = row.kind == ip ? "run/obs_ip.dat" : "run/obs_dc.dat";
+        const CDataEstimate got = LoadDataEstimate(CDataFile::Read(data, row.kind), data);
         EXPECT_EQ(got.percent, row.percent) << row.note;
         EXPECT_TRUE(got.note.starts_with(row.note) && got.note.empty() == row.note.empty()) << got.note;
     }

@@ -1,6 +1,7 @@
 #include "ViewerFixtures.h"
 
 #include "formats/DataFile.h"
+#include "formats/FileNames.h"
 #include "formats/LocationsFile.h"
 #include "mesh/Discretize.h"
 #include "model/ModelData.h"
@@ -22,11 +23,11 @@ void DiscretizedModel(int fwdType, bool valley)
     EXPECT_TRUE(Attempt([&] { RunDiscretization(m); }));
 }
 
-int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip,
+int WriteDataFile(const std::string& locations, const std::string& dataFile, EModelKind kind,
                   const std::function<double(double a)>& value)
 {
     CDataFile data;
-    data.ip = ip;
+    data.ip = kind == EModelKind::ip;
     for (const CQuadrupole& q : CLocationsFile::Read(locations).data) {
         const double v = value(q.a);
         data.data.push_back({q.a, q.b, q.m, q.n, v / 50, v});
@@ -35,11 +36,11 @@ int WriteDataFile(const std::string& locations, const std::string& dataFile, boo
     return static_cast<int>(data.data.size());
 }
 
-void WriteErrorFile(const std::string& dataFile, bool ip, double percent, size_t drop)
+void WriteErrorFile(const std::string& dataFile, EModelKind kind, double percent, size_t drop)
 {
     CErrorFile estimate;
-    estimate.ip = ip;
-    for (const CDataRecord& d : CDataFile::Read(dataFile, ip).data)
+    estimate.ip = kind == EModelKind::ip;
+    for (const CDataRecord& d : CDataFile::Read(dataFile, kind).data)
         estimate.data.push_back({d.a, d.b, d.m, d.n, percent, percent / 1000});
     estimate.data.resize(estimate.data.size() - drop);
     estimate.Write(kErrorFileName);

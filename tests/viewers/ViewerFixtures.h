@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/Choices.h"
+
 #include <functional>
 #include <string>
 
@@ -12,8 +14,8 @@ void DiscretizedModel(int fwdType = 0, bool valley = false);
 
 // A data file in the forward program's format for every datum of the locations file, valued
 // value(A) (rho_a for DC, eta_a for IP). Gives the number of data.
-int WriteDataFile(const std::string& locations, const std::string& dataFile, bool ip,
+int WriteDataFile(const std::string& locations, const std::string& dataFile, EModelKind kind,
                   const std::function<double(double a)>& value);
 // obs_err.dat in the current folder for all but the last drop data of a data file, every
 // estimate percent (and deta with ip).
-void WriteErrorFile(const std::string& dataFile, bool ip, double percent, size_t drop = 0);
+void WriteErrorFile(const std::string& dataFile, EModelKind kind, double percent, size_t drop = 0);

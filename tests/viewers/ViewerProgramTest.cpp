@@ -21,7 +21,7 @@ protected:
 TEST_F(ViewerProgramTest, PicturesAreWrittenWithoutAnyDisplay)
 {
     DiscretizedModel(1, true);
-    WriteDataFile("loc2d.txt", "obs_ip.dat", true, [](double a) { return a / 1000; });
+    WriteDataFile("loc2d.txt", "obs_ip.dat", EModelKind::ip, [](double a) { return a / 1000; });
     ProgramRun run = RunProgram(VMM_MODEL_VIEWER,
                                 {"mesh2d.txt", "model2d.chg", "/ip", "--png", "model.png", "--size", "640x400"}, true);
     EXPECT_EQ(std::make_pair(run.status, run.err), std::make_pair(0, std::string()));
@@ -36,8 +36,8 @@ TEST_F(ViewerProgramTest, PicturesAreWrittenWithoutAnyDisplay)
 TEST_F(ViewerProgramTest, TheEstimateBesideTheDataIsDrawnTooOrSaysWhyNot)
 {
     DiscretizedModel(0);
-    WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double a) { return 100 + a; });
-    WriteErrorFile("obs_dc.dat", false, 0.25);
+    WriteDataFile("loc2d.txt", "obs_dc.dat", EModelKind::dc, [](double a) { return 100 + a; });
+    WriteErrorFile("obs_dc.dat", EModelKind::dc, 0.25);
     ProgramRun run = RunProgram(VMM_DATA_VIEWER, {"obs_dc.dat", "/dc", "--png", "data.png", "--size", "640x400"});
     EXPECT_EQ(std::make_pair(run.status, run.err), std::make_pair(0, std::string()));
     EXPECT_EQ(QImage("data-error.png").size(), QSize(640, 400));

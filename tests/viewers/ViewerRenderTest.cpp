@@ -54,13 +54,13 @@ protected:
         picture = Load("model.con");
         ASSERT_TRUE(picture) << error;
     }
-    std::unique_ptr<CModelPicture> Load(const std::string& model, bool ip = false, bool sensitivity = false,
-                                        const std::string& doi = "")
+    std::unique_ptr<CModelPicture> Load(const std::string& model, EModelKind kind = EModelKind::dc,
+                                        bool sensitivity = false, const std::string& doi = "")
     {
         CModelViewerArgs args;
         args.meshPath = dir.File("mesh.txt");
         args.modelPath = dir.File(model);
-        args.ip = ip;
+        args.ip = kind == EModelKind::ip;
         args.sensitivity = sensitivity;
         args.doiPath = doi.empty() ? "" : dir.File(doi);
         std::string error;
@@ -125,7 +125,7 @@ TEST_F(ModelPictureTest, ThePointerDescribesTheCellUnderIt)
 TEST_F(ModelPictureTest, AChargeabilityModelHasGreyAirAtMinusTen)
 {
     WriteBytes(dir.File("model.chg"), "4 3\r\n-10 -10 0 0 \r\n0 0.25 0.5 0.5 \r\n0 0 0 0 \r\n");
-    auto ip = Load("model.chg", true);
+    auto ip = Load("model.chg", EModelKind::ip);
     ASSERT_TRUE(ip);
     EXPECT_EQ(
         (std::vector<QRgb>{ip->CellColour(0, 0), ip->CellColour(2, 0), ip->CellColour(1, 1), ip->CellColour(3, 1)}),
@@ -139,7 +139,7 @@ TEST_F(ModelPictureTest, SensitivitiesSpanFourDecadesUnderTheirDepthOfInvestigat
     // Cells without sensitivity are grey; below 1e-4 of the largest all take the first colour.
     WriteBytes(dir.File("sens.con"), "4 3\r\n0 0 1 0.1 \r\n0.01 0.001 0.0001 1e-05 \r\n1e-09 0 0 0 \r\n");
     WriteBytes(dir.File("doi.txt"), "! x z depth\r\n5 7.5 7.5\r\n35 7.5 7.5\r\n");
-    auto sens = Load("sens.con", false, true, "doi.txt");
+    auto sens = Load("sens.con", EModelKind::dc, true, "doi.txt");
     ASSERT_TRUE(sens);
     EXPECT_EQ(
         (std::vector<QRgb>{sens->CellColour(0, 0), sens->CellColour(2, 0), sens->CellColour(3, 0),
@@ -156,7 +156,7 @@ TEST_F(ModelPictureTest, SensitivitiesSpanFourDecadesUnderTheirDepthOfInvestigat
 
     WriteBytes(dir.File("bad.con"), "4 3\r\n0 0 1 -0.1 \r\n0 0 0 0 \r\n0 0 0 0 \r\n");
     CModelSection section;
-    EXPECT_EQ(section.Load(dir.File("mesh.txt"), dir.File("bad.con"), false, true)
+    EXPECT_EQ(section.Load(dir.File("mesh.txt"), dir.File("bad.con"), EModelKind::dc, true)
                   .rfind("The sensitivity of the cell in column 4, row 1 is below 0 (-0.1):", 0),
               0u);
 }
@@ -169,7 +169,7 @@ protected:
         WriteBytes(dir.File("obs_dc.dat"), "! A B M N V/I(ohm) rho_a(ohm m)\r\n0 0  10 20  1 1000\r\n"
                                            "0 0  20 30  1 100\r\n10 10  20 30  1 10\r\n");
         std::string error;
-        picture = LoadDataPicture(dir.File("obs_dc.dat"), false, topo, error);
+        picture = LoadDataPicture(dir.File("obs_dc.dat"), EModelKind::dc, topo, error);
         ASSERT_TRUE(picture) << error;
     }
 
@@ -244,7 +244,7 @@ TEST_F(DataPictureTest, GradientDataSitAtTheMidpointOfMNAndEveryDatumShows)
     WriteBytes(dir.File("obs_dc.dat"), "0 60 10 20 1 1\n0 60 20 30 1 2.7\n0 60 30 40 1 7.2\n0 60 40 50 1 19\n"
                                        "10 70 20 30 1 52\n10 70 30 40 1 139\n10 70 40 50 1 373\n10 70 50 60 1 1000\n");
     std::string error;
-    picture = LoadDataPicture(dir.File("obs_dc.dat"), false, "", error);
+    picture = LoadDataPicture(dir.File("obs_dc.dat"), EModelKind::dc, "", error);
     ASSERT_TRUE(picture) << error;
     // M N 10 to 20: at 15, not the array's midpoint 22.5, and 0.5607 spacings deep by Edwards' integral.
     EXPECT_EQ(picture->Section().cells[0].x, 15);

@@ -123,7 +123,7 @@ TEST_F(ViewerWindows, SaveImageWritesThePictureAsShown)
 TEST_F(ViewerWindows, TheDataViewerSwitchesBetweenPseudoDepthAndLevels)
 {
     DiscretizedModel(0, true);
-    WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double a) { return 100 + a; });
+    WriteDataFile("loc2d.txt", "obs_dc.dat", EModelKind::dc, [](double a) { return 100 + a; });
     CDataViewerArgs args;
     args.dataPath = "obs_dc.dat";
     args.topoPath = "topo2d.txt";
@@ -150,8 +150,8 @@ TEST_F(ViewerWindows, TheDataViewerSwitchesBetweenPseudoDepthAndLevels)
 TEST_F(ViewerWindows, EShowsTheEstimatedErrorWhenItFitsTheDataAndTheStatusBarSaysWhyNot)
 {
     DiscretizedModel(0);
-    const int count = WriteDataFile("loc2d.txt", "obs_dc.dat", false, [](double a) { return 100 + a; });
-    WriteErrorFile("obs_dc.dat", false, 0.25);
+    const int count = WriteDataFile("loc2d.txt", "obs_dc.dat", EModelKind::dc, [](double a) { return 100 + a; });
+    WriteErrorFile("obs_dc.dat", EModelKind::dc, 0.25);
     CDataViewerArgs args;
     args.dataPath = "obs_dc.dat";
     auto window = OpenDataViewer(args);
@@ -166,7 +166,7 @@ TEST_F(ViewerWindows, EShowsTheEstimatedErrorWhenItFitsTheDataAndTheStatusBarSay
     QTest::keyClick(window.get(), Qt::Key_E);
     EXPECT_EQ(window->Picture().Title(), "Apparent Resistivity");
 
-    WriteErrorFile("obs_dc.dat", false, 0.25, 1);
+    WriteErrorFile("obs_dc.dat", EModelKind::dc, 0.25, 1);
     window = OpenDataViewer(args);
     ASSERT_NO_FATAL_FAILURE(Show(window));
     EXPECT_EQ(window->StatusText().toStdString(),

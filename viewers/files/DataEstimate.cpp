@@ -1,6 +1,7 @@
 #include "files/DataEstimate.h"
 
 #include "formats/DataFile.h"
+#include "formats/FileNames.h"
 #include "formats/FormatError.h"
 #include "formats/Limits.h"
 #include "formats/Text.h"
@@ -12,16 +13,16 @@
 
 namespace {
 
-CErrorFile ParseEstimate(const std::string& text, const std::string& path, bool ip)
+CErrorFile ParseEstimate(const std::string& text, const std::string& path, EModelKind kind)
 {
-    if (ip)
-        return CErrorFile::Parse(text, path, true);
+    if (kind == EModelKind::ip)
+        return CErrorFile::Parse(text, path, EModelKind::ip);
     try {
-        return CErrorFile::Parse(text, path, false);
+        return CErrorFile::Parse(text, path, EModelKind::dc);
     } catch (const CFormatError& dc) {
         // Of the two kinds, the one that reads further is the likelier one to name.
         try {
-            return CErrorFile::Parse(text, path, true);
+            return CErrorFile::Parse(text, path, EModelKind::ip);
         } catch (const CFormatError& withIp) {
             if (withIp.Line() > dc.Line())
                 throw;
@@ -45,7 +46,8 @@ CDataEstimate LoadDataEstimate(const CDataFile& data, const std::string& dataPat
     CDataEstimate result;
     CErrorFile estimate;
     try {
-        estimate = ParseEstimate(ReadTextFile(path, kMaxDataFileBytes), path, data.ip);
+        estimate =
+            ParseEstimate(ReadTextFile(path, kMaxDataFileBytes), path, data.ip ? EModelKind::ip : EModelKind::dc);
     } catch (const CFileException& e) {
         // A run with --accuracy off writes none: nothing to say.
         if (e.m_cause != CFileException::fileNotFound && e.m_cause != CFileException::badPath) {

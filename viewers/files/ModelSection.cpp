@@ -44,11 +44,11 @@ int CellAt(const std::vector<double>& nodes, double position)
 
 } // namespace
 
-std::string CModelSection::Load(const std::string& meshFile, const std::string& modelFile, bool ipModel,
+std::string CModelSection::Load(const std::string& meshFile, const std::string& modelFile, EModelKind kind,
                                 bool sensitivityModel)
 {
     *this = CModelSection();
-    ip = ipModel;
+    ip = kind == EModelKind::ip;
     sensitivity = sensitivityModel;
     meshPath = meshFile;
     modelPath = modelFile;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/Choices.h"
 #include "formats/ValuesFile.h"
 
 #include <string>
@@ -11,10 +12,11 @@ constexpr double kSensitivityDecades = 4;
 // A discretized model on its mesh, as the model viewer shows it.
 class CModelSection {
 public:
-    // Reads the mesh file and the conductivity (or, with ip, chargeability) file and checks
+    // Reads the mesh file and the conductivity (or, for IP, chargeability) file and checks
     // that they belong together. "" on success, otherwise the message for the user.
     // With sensitivity the model is ferrovan's cumulative sensitivity.
-    std::string Load(const std::string& meshPath, const std::string& modelPath, bool ip, bool sensitivity = false);
+    std::string Load(const std::string& meshPath, const std::string& modelPath, EModelKind kind,
+                     bool sensitivity = false);
 
     // Air cells: conductivity 1e-8, chargeability -10, or no sensitivity at all.
     bool IsAir(double value) const;

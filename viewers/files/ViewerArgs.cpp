@@ -1,5 +1,6 @@
 #include "files/ViewerArgs.h"
 
+#include "formats/FileNames.h"
 #include "platform/TextFormat.h"
 
 #include <algorithm>
@@ -16,14 +17,16 @@ const char* const kModelViewerUsage =
     "  --whole           show the whole mesh rather than its core region\n"
     "  --no-mesh-lines   leave out the mesh lines\n";
 
-const char* const kDataViewerUsage =
+const std::string kDataViewerUsage =
     "Usage: velquor-data-viewer DATA-FILE /dc|/ip [/topo=TOPOGRAPHY-FILE] [--png PICTURE [--size WxH] [--n-level]]\n"
     "Shows the pseudo-section of apparent resistivity (/dc) or apparent chargeability (/ip).\n"
     "  /topo=FILE        draw the ground surface of a topography file above the section\n"
     "  --png PICTURE     write the picture as a PNG file instead of opening a window\n"
     "  --size WxH        its size in pixels (default 1200x700)\n"
     "  --n-level         plot by n-level rather than by pseudo-depth\n"
-    "With obs_err.dat beside the data file, --png data.png also writes its estimated error to data-error.png.\n";
+    "With " +
+    std::string(kErrorFileName) +
+    " beside the data file, --png data.png also writes its estimated error to data-error.png.\n";
 
 namespace {
 

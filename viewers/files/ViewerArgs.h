@@ -42,7 +42,7 @@ struct CDataViewerArgs {
 std::string ErrorPictureName(const std::string& png);
 
 extern const char* const kModelViewerUsage;
-extern const char* const kDataViewerUsage;
+extern const std::string kDataViewerUsage;
 
 // Each gives "" when the words make sense, otherwise what is wrong with them.
 std::string ParseModelViewerArgs(const std::vector<std::string>& words, CModelViewerArgs& args);

@@ -16,7 +16,7 @@ CDataPicture::CDataPicture(CDataFile data, CPseudoSection section, std::optional
 {
     // Apparent resistivities are coloured by log10 of apparent conductivity, as the model is,
     // so that a conductor has the same colour in both viewers; the bar reads in resistivity.
-    display.dcValues = !m_data.ip;
+    display.kind = m_data.ip ? EModelKind::ip : EModelKind::dc;
     if (!m_data.ip)
         display.conductivity = false;
 }

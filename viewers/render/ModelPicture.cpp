@@ -12,7 +12,7 @@
 
 CModelPicture::CModelPicture(CModelSection section) : m_section(std::move(section))
 {
-    display.dcValues = !m_section.ip && !m_section.sensitivity;
+    display.kind = m_section.ip || m_section.sensitivity ? EModelKind::ip : EModelKind::dc;
     const auto table = BuildColourTable();
     const auto& values = m_section.grid.values;
     m_cellColours.resize(values.size());
@@ -46,7 +46,8 @@ QString CModelPicture::Title() const
 {
     if (m_section.sensitivity)
         return "Cumulative sensitivity";
-    return QString::fromStdString(ModelTitle(!m_section.ip, display.conductivity, display.log10));
+    return QString::fromStdString(
+        ModelTitle(m_section.ip ? EModelKind::ip : EModelKind::dc, display.conductivity, display.log10));
 }
 
 void CModelPicture::Render(QPainter& painter, QSize size, const QRectF& window) const

@@ -14,7 +14,7 @@
 std::unique_ptr<CModelPicture> LoadModelPicture(const CModelViewerArgs& args, std::string& error)
 {
     CModelSection section;
-    error = section.Load(args.meshPath, args.modelPath, args.ip, args.sensitivity);
+    error = section.Load(args.meshPath, args.modelPath, args.ip ? EModelKind::ip : EModelKind::dc, args.sensitivity);
     if (!error.empty())
         return nullptr;
     CDoiFile doi;
@@ -27,11 +27,11 @@ std::unique_ptr<CModelPicture> LoadModelPicture(const CModelViewerArgs& args, st
     return picture;
 }
 
-std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool ip, const std::string& topoPath,
+std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, EModelKind kind, const std::string& topoPath,
                                               std::string& error)
 {
     CDataFile data;
-    error = Refusal([&] { data = CDataFile::Read(dataPath, ip); });
+    error = Refusal([&] { data = CDataFile::Read(dataPath, kind); });
     if (!error.empty())
         return nullptr;
     CPseudoSection section;
@@ -64,7 +64,7 @@ std::string WriteModelPng(const CModelViewerArgs& args)
 std::string WriteDataPng(const CDataViewerArgs& args, std::string* note, bool* errorDrawn)
 {
     std::string error;
-    auto picture = LoadDataPicture(args.dataPath, args.ip, args.topoPath, error);
+    auto picture = LoadDataPicture(args.dataPath, args.ip ? EModelKind::ip : EModelKind::dc, args.topoPath, error);
     if (!picture)
         return error;
     picture->nLevel = args.nLevel;

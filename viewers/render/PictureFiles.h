@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/ViewerArgs.h"
+#include "formats/Choices.h"
 
 #include <memory>
 #include <string>
@@ -11,7 +12,7 @@ class QGuiApplication;
 
 // Reads the files a viewer names and builds its picture; null with the message in error.
 std::unique_ptr<CModelPicture> LoadModelPicture(const CModelViewerArgs& args, std::string& error);
-std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, bool ip, const std::string& topoPath,
+std::unique_ptr<CDataPicture> LoadDataPicture(const std::string& dataPath, EModelKind kind, const std::string& topoPath,
                                               std::string& error);
 
 // The pictures of the --png options, from the files to the PNG file: "" or the message.

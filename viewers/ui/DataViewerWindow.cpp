@@ -2,6 +2,7 @@
 
 #include "files/ViewerArgs.h"
 #include "formats/DataFile.h"
+#include "formats/FileNames.h"
 #include "platform/FilePath.h"
 #include "render/DataPicture.h"
 #include "ui/PlotWidget.h"

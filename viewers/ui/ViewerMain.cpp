@@ -46,7 +46,8 @@ bool WantsPicture(const std::vector<std::string>& words)
 // Runs one viewer: parse is its command-line reader, picture writes its --png picture and open
 // makes its window.
 template <class Args, class Parse, class Picture, class Open>
-int RunViewer(const char* name, const char* usage, int argc, char** argv, Parse parse, Picture picture, Open open)
+int RunViewer(const char* name, const std::string& usage, int argc, char** argv, Parse parse, Picture picture,
+              Open open)
 {
     AfxSetAppName(name);
     const std::vector<std::string> raw(argv + 1, argv + argc);
@@ -123,7 +124,7 @@ std::unique_ptr<CModelViewerWindow> OpenModelViewer(const CModelViewerArgs& args
 std::unique_ptr<CDataViewerWindow> OpenDataViewer(const CDataViewerArgs& args)
 {
     std::string error;
-    auto picture = LoadDataPicture(args.dataPath, args.ip, args.topoPath, error);
+    auto picture = LoadDataPicture(args.dataPath, args.ip ? EModelKind::ip : EModelKind::dc, args.topoPath, error);
     if (!picture) {
         AfxMessageBox(error, MB_ICONERROR);
         return nullptr;
