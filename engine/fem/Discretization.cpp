@@ -542,8 +542,7 @@ void CDiscretization::Values(const COperator& op, double k, std::vector<double>&
 }
 
 void CDiscretization::CombinationFields(const Eigen::MatrixXd& fields, bool combined, const CDerivativeData& d,
-                                        double weight, std::vector<Eigen::MatrixXd>& neighbourhoods,
-                                        Eigen::MatrixXf& out) const
+                                        double weight, std::vector<Eigen::MatrixXd>& neighbourhoods, float* out) const
 {
     const int combinations = static_cast<int>(d.combinations.size()), n = static_cast<int>(fields.cols());
     // Every combination is a pole or a dipole: two terms, the second of a pole zero.
@@ -565,15 +564,15 @@ void CDiscretization::CombinationFields(const Eigen::MatrixXd& fields, bool comb
     auto combine = [&](const double* f, int c) {
         return firstCoefficient[c] * f[first[c]] + secondCoefficient[c] * f[second[c]];
     };
-    if (combined) {
-        out = fields.cast<float>();
-    } else {
-        for (int u = 0; u < n; ++u) {
-            const double* f = fields.col(u).data();
-            float* r = out.col(u).data();
+    for (int u = 0; u < n; ++u) {
+        const double* f = fields.col(u).data();
+        float* r = out + static_cast<size_t>(u) * combinations;
+        if (combined)
+            for (int c = 0; c < combinations; ++c)
+                r[c] = static_cast<float>(f[c]);
+        else
             for (int c = 0; c < combinations; ++c)
                 r[c] = static_cast<float>(combine(f, c));
-        }
     }
     neighbourhoods.resize(Electrodes());
     for (int e = 0; e < Electrodes(); ++e) {
@@ -588,7 +587,7 @@ void CDiscretization::CombinationFields(const Eigen::MatrixXd& fields, bool comb
 }
 
 void CDiscretization::AddDerivatives(const std::vector<double>& k, const std::vector<double>& w,
-                                     const std::vector<Eigen::MatrixXf>& fields, const CDerivativeData& d, int part,
+                                     const std::vector<const float*>& fields, const CDerivativeData& d, int part,
                                      int parts, CZeroedFloats& out) const
 {
     const int combinations = static_cast<int>(d.combinations.size()), wavenumbers = static_cast<int>(k.size());
@@ -693,7 +692,7 @@ void CDiscretization::AddDerivatives(const std::vector<double>& k, const std::ve
                 }
                 const float* f[4] = {nullptr, nullptr, nullptr, nullptr};
                 for (int a = 0; a < count; ++a)
-                    f[a] = fields[q].col(m_unknown[element.nodes[a]]).data();
+                    f[a] = fields[q] + static_cast<size_t>(m_unknown[element.nodes[a]]) * combinations;
                 float scale[4];
                 for (int a = 0; a < 4; ++a) {
                     scale[a] = static_cast<float>(std::sqrt(std::fabs(w[q] * pivots[a])));

@@ -75,19 +75,19 @@ public:
         std::vector<std::pair<int, int>> data;
     };
     // The fields of every combination of d at one wavenumber, as floats, into out (a row per
-    // combination, a column per unknown, sized by the caller), from fields on the operator without
+    // combination, a column per unknown, column by column), from fields on the operator without
     // the congruence: the electrodes' (a row per electrode) or, when combined, the combinations'
     // own. Adds weight times them on each electrode's neighbourhood to neighbourhoods[electrode]
     // (combinations x the neighbourhood's unknowns), in double, for AddWeightDerivatives.
     void CombinationFields(const Eigen::MatrixXd& fields, bool combined, const CDerivativeData& d, double weight,
-                           std::vector<Eigen::MatrixXd>& neighbourhoods, Eigen::MatrixXf& out) const;
+                           std::vector<Eigen::MatrixXd>& neighbourhoods, float* out) const;
     // Adds the derivative of every datum's potential with respect to the conductivity of each
     // element, summed over the wavenumbers k with weights w and over the elements of each mesh
     // cell, to out[cell * data + datum], for part of parts of the cells: threads given different
     // parts write apart. fields: per wavenumber, CombinationFields of the operator of the
     // conductivity.
     void AddDerivatives(const std::vector<double>& k, const std::vector<double>& w,
-                        const std::vector<Eigen::MatrixXf>& fields, const CDerivativeData& d, int part, int parts,
+                        const std::vector<const float*>& fields, const CDerivativeData& d, int part, int parts,
                         CZeroedFloats& out) const;
     // Adds what comes through the electrodes' weights, which follow the conductivity, from the
     // neighbourhoods' sums of CombinationFields over the wavenumbers.

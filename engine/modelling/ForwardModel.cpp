@@ -843,10 +843,15 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
     };
     std::atomic<int> done{0};
     std::mutex progress;
-    std::vector<Eigen::MatrixXf> fields(batch);
+    // One block for every wavenumber's fields of a batch, so that few (huge) pages are faulted in.
+    const size_t fieldSize = d.combinations.size() * static_cast<size_t>(n);
+    CZeroedFloats fieldStore(fieldSize * batch);
+    std::vector<const float*> fields;
     for (int first = 0; first < nk; first += batch) {
         const int last = std::min(nk, first + batch);
-        fields.resize(last - first);
+        fields.clear();
+        for (int j = first; j < last; ++j)
+            fields.push_back(fieldStore.data() + (j - first) * fieldSize);
         onThreads([&](int t) {
             try {
                 PrepareWorker();
@@ -868,11 +873,8 @@ CDerivativeSums DerivativesOnGrid(const CForwardInput& in, const CRunModel& run,
                         worker.FieldsOfTrailing(y, electrodeFields);
                     if (discretization.Congruent())
                         discretization.UndoCongruence(op, electrodeFields);
-                    Eigen::MatrixXf& out = fields[j - first];
-                    out.resize(static_cast<int>(d.combinations.size()), n);
-                    PreferHugePages(out.data(), 4.0 * out.size());
                     discretization.CombinationFields(electrodeFields, combineFirst, d, rule.w[j], neighbourhoods[t],
-                                                     out);
+                                                     fieldStore.data() + (j - first) * fieldSize);
                     const Eigen::MatrixXd potentials = y.transpose() * y;
                     for (size_t i = 0; i < d.data.size(); ++i)
                         for (const auto& [a, ca] : d.combinations[d.data[i].first])
