@@ -129,10 +129,9 @@ TEST(ViewDraw, ElectrodeMarkersOfEachArrayAppearAfterADiscretization)
         std::vector<int> markers; // logical x of sources and receivers, a = 1000 logical units
         bool joined;
     } rows[] = {
-        {0, {0, 1000, 2000, 3000}, false},      {1, {0, 1000, 2000, 3000, 4000, 5000}, true},
-        {2, {0, 1000, 2000, 3000, 4000}, true}, {3, {10000, 9000, 8000, 7000, 6000}, true},
-        {4, {0, 1000, 2000, 3000}, false}, // Wenner's first: A M N B
-        {6, {0, 1000, 2000, 5000}, false}, // the gradient's first: A M N, B n + 2 a from A
+        // The planner's first configurations of the others are its own tests'.
+        {0, {0, 1000, 2000, 3000}, false},
+        {1, {0, 1000, 2000, 3000, 4000, 5000}, true},
     };
     for (const Row& row : rows) {
         Scene s;

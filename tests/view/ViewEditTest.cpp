@@ -4,6 +4,7 @@
 #include "app/Resource.h"
 #include "support/AppFixture.h"
 #include "support/ModalDriver.h"
+#include "support/ModelDump.h"
 
 #include <QContextMenuEvent>
 #include <QDialog>
@@ -18,7 +19,6 @@
 
 #include <functional>
 #include <ostream>
-#include <sstream>
 #include <vector>
 
 void PrintTo(const QString& s, std::ostream* os)
@@ -27,23 +27,6 @@ void PrintTo(const QString& s, std::ostream* os)
 }
 
 namespace {
-
-// Everything an edit may change, to full precision.
-std::string Dump(const CModelData& m)
-{
-    std::ostringstream out;
-    out.precision(17);
-    out << m.m_coreX1 << ' ' << m.m_coreX2 << ' ' << m.m_coreZ1 << ' ' << m.m_coreZ2 << ' ' << m.m_dcBackground << ' '
-        << m.m_ipBackground << ' ' << m.m_bTopography;
-    for (const CElementList* blocks : {&m.m_dcModel, &m.m_ipModel})
-        for (const CElement& e : *blocks) {
-            out << (blocks == &m.m_dcModel ? "\nDC " : "\nIP ") << e.m_x1 << ' ' << e.m_z1 << ' ' << e.m_x2 << ' '
-                << e.m_z2 << ' ' << e.m_value << ' ' << e.m_slope << ' ' << e.m_bEllipse << ' ' << e.m_xTop1;
-        }
-    for (const CTopoPt& p : m.m_topo)
-        out << '\n' << p.m_x << ' ' << p.m_z;
-    return out.str();
-}
 
 class ViewEditTest : public AppFixture {
 protected:
