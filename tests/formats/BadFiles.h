@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/Choices.h"
 #include "formats/FormatError.h"
 #include "platform/FileException.h"
 #include "support/TempDir.h"
@@ -13,16 +14,16 @@
 #include <vector>
 
 // A row of a format's table of bad files, named after what is in it: its bytes and words of the
-// message that refuses it; variant picks a reader where a format has two (IP data).
+// message that refuses it; kind picks the reader where a format has two (DC and IP data).
 struct BadFile {
     const char* name;
     std::string bytes;
     const char* says;
-    bool variant = false;
+    EModelKind kind = EModelKind::dc;
 };
 
 // Reads every row, and besides them what is no file of any format (missing, a folder, a named
-// pipe, a device, a file larger than any), through read(path, variant). Each must be refused at
+// pipe, a device, a file larger than any), through read(path, kind). Each must be refused at
 // once by a message that names the file on its first line and holds the row's words.
 template <class Read>
 void ExpectRefused(std::vector<BadFile> rows, Read read)
@@ -47,7 +48,7 @@ void ExpectRefused(std::vector<BadFile> rows, Read read)
         std::string message = "(read)";
         const auto start = std::chrono::steady_clock::now();
         try {
-            read(path, row.variant);
+            read(path, row.kind);
         } catch (const CFormatError& e) {
             message = e.what();
         } catch (const CFileException& e) {

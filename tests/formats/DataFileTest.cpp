@@ -32,17 +32,18 @@ TEST(DataFile, BadFilesAreRefusedWithTheirLine)
         tooMany += "0 0  1 2  0.5\n";
     ExpectRefused(
         {
-            {"OnlyTheHeader", "! A B M N eta_a\r\n", "It holds no data.", true},
+            {"OnlyTheHeader", "! A B M N eta_a\r\n", "It holds no data.", EModelKind::ip},
             {"FiveNumbersForDc", "0 10  20 30  0.01\r\n",
              "Line 1: expected 6 numbers (A B M N V/I rho_a), not \"0 10  20 30  0.01\", which look like IP data."},
             {"SixNumbersForIp", "! A B M N eta_a\r\n0 10  20 30  1 100\r\n",
-             "Line 2: expected 5 numbers (A B M N eta_a), not \"0 10  20 30  1 100\", which look like DC data.", true},
+             "Line 2: expected 5 numbers (A B M N eta_a), not \"0 10  20 30  1 100\", which look like DC data.",
+             EModelKind::ip},
             {"CommaDecimal", "0 10  20 30  1,5 100\r\n", "Line 1: expected 6 numbers"},
             {"Infinity", "0 10  20 30  1 inf\r\n", "Line 1: expected 6 numbers"},
             {"PositionsOf1e308", "-1e308 -1e308 1e308 1e308 1 1\r\n", "Line 1: the position -1e+308 lies beyond"},
-            {"1000001Data", tooMany, "Line 1000001: the file has more than the 1000000 data", true},
+            {"1000001Data", tooMany, "Line 1000001: the file has more than the 1000000 data", EModelKind::ip},
         },
-        [](const std::string& path, bool ip) { CDataFile::Read(path, ip ? EModelKind::ip : EModelKind::dc); });
+        [](const std::string& path, EModelKind kind) { CDataFile::Read(path, kind); });
 }
 
 TEST(ErrorFile, WrittenWithThreeDigitsAndReadBack)
@@ -68,13 +69,15 @@ TEST(ErrorFile, BadFilesAreRefusedWithTheirLine)
         {
             {"OnlyTheHeader", "! A B M N error_of_V/I(%)\r\n", "It holds no data."},
             {"SixNumbersForDc", "0 10  20 30  0.1 0.2\r\n", "Line 1: expected 5 numbers (A B M N dV)"},
-            {"FiveNumbersForIp", "0 10  20 30  0.1\r\n", "Line 1: expected 6 numbers (A B M N dV deta)", true},
+            {"FiveNumbersForIp", "0 10  20 30  0.1\r\n", "Line 1: expected 6 numbers (A B M N dV deta)",
+             EModelKind::ip},
             {"NegativeError", "0 10  20 30  -0.1\r\n", "Line 1: an error must be a number of 0 or more, not -0.1"},
-            {"NegativeIpError", "0 10  20 30  0.1 -1e-3\r\n", "Line 1: an error must be a number of 0 or more", true},
+            {"NegativeIpError", "0 10  20 30  0.1 -1e-3\r\n", "Line 1: an error must be a number of 0 or more",
+             EModelKind::ip},
             {"Infinity", "0 10  20 30  inf\r\n", "Line 1: expected 5 numbers"},
             {"PositionOf1e13", "1e13 0  20 30  0.1\r\n", "Line 1: the position 1e+13 lies beyond"},
         },
-        [](const std::string& path, bool ip) { CErrorFile::Read(path, ip ? EModelKind::ip : EModelKind::dc); });
+        [](const std::string& path, EModelKind kind) { CErrorFile::Read(path, kind); });
 }
 
 } // namespace

@@ -27,7 +27,7 @@ TEST(DoiFile, BadLinesAreRefusedWithTheirNumber)
             {"SamePosition", "1 2 3\r\n1 2 3\r\n", "Line 2: the positions must increase."},
             {"PositionBack", "1 2 3\r\n0 2 3\r\n", "Line 2: the positions must increase."},
         },
-        [](const std::string& path, bool) { CDoiFile::Read(path); });
+        [](const std::string& path, EModelKind) { CDoiFile::Read(path); });
 }
 
 } // namespace

@@ -98,7 +98,7 @@ TEST(ForwardInputFile, BadFilesAreRefusedNamingTheMissingLine)
             {"CarriageReturnInAName", "FWD DC\r\nMESH FILE m\r\n" + rest + "SENS FILE s\r2.con\r\n",
              "Line 5: the file name \"s\r2.con\" holds a carriage return"},
         },
-        [](const std::string& path, bool) { CForwardInputFile::Read(path); });
+        [](const std::string& path, EModelKind) { CForwardInputFile::Read(path); });
 }
 
 } // namespace

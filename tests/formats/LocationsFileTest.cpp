@@ -54,7 +54,7 @@ TEST(LocationsFile, BadFilesAreRefusedWithTheirLine)
             {"PositionOf-1e308", "-1e308 -1e308  1e308 1e308\r\n", "Line 1: the position -1e+308 lies beyond"},
             {"1000001Data", tooMany, "Line 1000002: the survey has more than the 1000000 data"},
         },
-        [](const std::string& path, bool) { CLocationsFile::Read(path); });
+        [](const std::string& path, EModelKind) { CLocationsFile::Read(path); });
 }
 
 TEST(ProtocolFile, ReadBackAndBadFilesRefusedWithTheirLine)
@@ -80,7 +80,7 @@ TEST(ProtocolFile, ReadBackAndBadFilesRefusedWithTheirLine)
             {"NOnM", "1 2 3 3\r\n", "Line 1: the electrode 3 appears twice"},
             {"MOnA", "\r\n1 2 1 4\r\n", "Line 2: the electrode 1 appears twice"},
         },
-        [](const std::string& path, bool) { CProtocolFile::Read(path); });
+        [](const std::string& path, EModelKind) { CProtocolFile::Read(path); });
 }
 
 // The engine numbers the electrodes by this rule and the export after it, so both agree.

@@ -64,7 +64,7 @@ TEST(MeshFile, BadFilesAreRefusedWithTheirLine)
             {"OnlyAZeroCountXSegment", "1\n0 10 0\n" + z, "Line 2: the x axis has no cells."},
             {"BinaryJunk", std::string(kJunk, sizeof kJunk - 1), "Line 1: expected the number of x segments"},
         },
-        [](const std::string& path, bool) { CMeshFile::Read(path); });
+        [](const std::string& path, EModelKind) { CMeshFile::Read(path); });
 }
 
 } // namespace

@@ -86,7 +86,7 @@ TEST(ModelFile, BadFilesAreRefusedWithTheirLine)
             {"CoreWidthOverflows", ReplaceExampleLine(0, "-1e308 1e308 0 50"),
              "Line 1: the position -1e+308 lies beyond"},
         },
-        [](const std::string& path, bool) { CModelFile::Read(path); });
+        [](const std::string& path, EModelKind) { CModelFile::Read(path); });
 }
 
 } // namespace

@@ -37,7 +37,7 @@ TEST(TopographyFile, BadFilesAreRefusedWithTheirLine)
             {"ThreeOfTwoPoints", "2  0\r\n0 0\r\n10 1\r\n20 1\r\n", "Line 4: the file holds more than its 2 points."},
             {"PositionOf1e13", "2  0\r\n0 0\r\n1e13 1\r\n", "Line 3: the number 1e+13 lies beyond 1e+12 units."},
         },
-        [](const std::string& path, bool) { CTopographyFile::Read(path); });
+        [](const std::string& path, EModelKind) { CTopographyFile::Read(path); });
 }
 
 } // namespace

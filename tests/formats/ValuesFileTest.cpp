@@ -42,7 +42,7 @@ TEST(ValuesFile, BadFilesAreRefusedWithTheirLine)
             {"Infinity", "2 2\r\n1 1 \r\ninf 1 \r\n", "Line 3: the value of the cell in column 1, row 2"},
             {"OneExtraValue", "2 2\r\n1 1 \r\n1 1 \r\n1 \r\n", "Line 4: the file holds more than its 2 x 2 values."},
         },
-        [](const std::string& path, bool) { CValuesFile::Read(path); });
+        [](const std::string& path, EModelKind) { CValuesFile::Read(path); });
 }
 
 } // namespace
