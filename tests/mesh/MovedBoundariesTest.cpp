@@ -1,4 +1,5 @@
 #include "mesh/MovedBoundaries.h"
+#include "SmallMesh.h"
 #include "mesh/Discretize.h"
 #include "model/ModelData.h"
 #include "support/TempDir.h"
@@ -9,23 +10,6 @@
 #include <vector>
 
 namespace {
-
-// Columns of 2 outside a core of ten unit columns (x 0..10), six unit rows.
-CMesh SmallMesh()
-{
-    CMesh m;
-    m.xNodes = {-4, -2, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 14};
-    m.zNodes = {0, 1, 2, 3, 4, 5, 6};
-    m.nx = 14, m.nz = 6, m.outer = 2;
-    return m;
-}
-
-CElement Block(double x1, double z1, double x2, double z2, double slope = 0, bool ellipse = false)
-{
-    CElement e(x1, z1, x2, z2, 1, slope);
-    e.m_bEllipse = ellipse;
-    return e;
-}
 
 std::string Left(const char* block, const char* from, const char* cell)
 {
@@ -68,11 +52,11 @@ TEST(MovedBoundariesTest, EachEdgeMovedBeyondATenthOfTheBlockIsNamed)
          {},
          Level("bottom", "DC block 1 (a layer)", "1.4 to 1", "0.13")},
         {"EllipseByTheCellsWhoseCentresItHolds",
-         {Block(1, 0, 9, 6, 0, true), Block(2, 1, 5, 2.4, 0, true)},
+         {Block(1, 0, 9, 6, 1, 0, true), Block(2, 1, 5, 2.4, 1, 0, true)},
          {},
          Level("bottom", "DC block 2 (an ellipse)", "2.4 to 2", "0.14")},
         {"ShearedByItsRows",
-         {Block(3, 0, 6, 4, 1.0), Block(3, 1, 6, 2.4, 1.0), Block(3, 1, 4.2, 3, 0.5)},
+         {Block(3, 0, 6, 4, 1, 1.0), Block(3, 1, 6, 2.4, 1, 1.0), Block(3, 1, 4.2, 3, 1, 0.5)},
          {},
          "The mesh moves the left edge of DC block 1 (sheared) at depth 0.5 from x 4.5 to 4: cells of dx = 0.3 or "
          "smaller keep it within a tenth of its width.\n"
@@ -84,7 +68,7 @@ TEST(MovedBoundariesTest, EachEdgeMovedBeyondATenthOfTheBlockIsNamed)
              "The mesh moves the right edge of DC block 3 (sheared) at depth 1.5 from x 4.45 to 4: cells of dx = 0.12 "
              "or smaller keep it within a tenth of its width.\n"},
         {"NoCellAtAll",
-         {Block(3.1, 1, 3.4, 3), Block(2, 1, 3, 1.2, 0, true), Block(3, 1.1, 4, 1.2, 2)},
+         {Block(3.1, 1, 3.4, 3), Block(2, 1, 3, 1.2, 1, 0, true), Block(3, 1.1, 4, 1.2, 1, 2)},
          {},
          "The mesh gives DC block 1 no cell: cells of dx = 0.03 or smaller keep it.\n"
          "The mesh gives DC block 2 (an ellipse) no cell: cells of dz = 0.02 or smaller keep it.\n"
