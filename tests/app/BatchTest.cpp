@@ -1,6 +1,7 @@
 // The batch mode: options, checks and messages without any window, its pictures, and the real
 // program run on a machine without a display.
 #include "app/Batch.h"
+#include "forward/StandIns.h"
 #include "platform/FilePath.h"
 #include "platform/Process.h"
 #include "platform/StdioFile.h"
@@ -252,9 +253,8 @@ std::map<std::string, std::string> Folder(const std::string& path)
 // once the first has ended, the next run goes ahead under its own lock, which the stand-in checks.
 TEST_F(BatchTest, ASecondRunInTheFolderIsRefusedBeforeItTouchesAnyFile)
 {
-    TempDir programs;
-    SetProgramFolder(programs.Path());
-    std::filesystem::copy_file(VMM_FERROVAN, programs.File("ferrovan"));
+    StandIns programs;
+    programs.Add("ferrovan", VMM_FERROVAN);
     WriteBytes("model.txt", CrLf(kNewModel));
     WriteBytes("loc2d.txt", "the running run's locations\n");
     WriteBytes("obs_dc.dat", "the running run's data\n");
@@ -268,7 +268,6 @@ TEST_F(BatchTest, ASecondRunInTheFolderIsRefusedBeforeItTouchesAnyFile)
     EXPECT_EQ(Folder(dir.Path()), before);
     ::close(running);
     EXPECT_EQ(Run({"--forward", "--accuracy", "off", "--export-pygimli", "a.ohm"}), 0) << err.str();
-    SetProgramFolder("");
     EXPECT_TRUE(FileExists("a.ohm"));
     const int next = ::open("ferrovan.lock", O_RDWR | O_CLOEXEC);
     EXPECT_EQ(::flock(next, LOCK_EX | LOCK_NB), 0) << "released when the run ended";
@@ -296,17 +295,15 @@ TEST_F(BatchTest, TheDiscretizedModelIsDrawnBesideThePrefix)
 
 TEST_F(BatchTest, TheForwardRunReportsItsOutcomeAndDrawsTheDataForBothModels)
 {
-    TempDir programs;
+    StandIns programs;
+    programs.Add("ferrovan", VMM_FERROVAN);
     WriteBytes("model.txt", CrLf(kExampleModel));
-    SetProgramFolder(programs.Path());
-    std::filesystem::copy_file(VMM_FERROVAN, programs.File("ferrovan"));
     EXPECT_EQ(Run({"--fwd", "ipl", "--forward", "--accuracy", "0.25", "--png", "run", "--export-pygimli", "a.ohm",
                    "--export-r2", "p.dat", "--noise", "2,0.1", "--seed", "5", "--add-modelling-error"}),
               0)
         << err.str();
     EXPECT_EQ(Lines(ReadBytes("obs_err.dat")).at(1), "0 0  10 20  0.25 0");
     EXPECT_EQ(err.str(), "");
-    SetProgramFolder("");
     const std::vector<std::string> lines = Lines(out.str());
     const std::vector<std::string> tail = {
         "Created picture: " + dir.File("run-model-ip.png"),
@@ -341,29 +338,24 @@ TEST_F(BatchTest, TheForwardRunReportsItsOutcomeAndDrawsTheDataForBothModels)
 TEST_F(BatchTest, TheNoiseIsReadWithADecimalPointInAnyLanguage)
 {
     CommaLocale german;
-    TempDir programs;
+    StandIns programs;
+    programs.Add("ferrovan", VMM_FERROVAN);
     WriteBytes("model.txt", CrLf(kNewModel));
-    SetProgramFolder(programs.Path());
-    std::filesystem::copy_file(VMM_FERROVAN, programs.File("ferrovan"));
     for (const auto& [typed, read] :
          {std::pair{"2,5", "noise 2 % + 5 mV at 1 A"}, {"2.5", "noise 2.5 % + 0 mV at 1 A"}}) {
         EXPECT_EQ(Run({"--forward", "--accuracy", "off", "--export-pygimli", "a.ohm", "--noise", typed}), 0)
             << err.str();
         EXPECT_EQ(Lines(out.str()).back(), std::string("99 data, 21 electrodes; ") + read + ", seed 0") << typed;
     }
-    SetProgramFolder("");
 }
 
 // A run that the system killed is named with its signal, on standard error and in the log.
 TEST_F(BatchTest, AKilledForwardRunIsNamedWithItsSignal)
 {
-    TempDir programs;
+    StandIns programs{"ferrovan"};
     WriteBytes("model.txt", CrLf(kNewModel));
-    SetProgramFolder(programs.Path());
-    std::filesystem::copy_file(VMM_STANDIN, programs.File("ferrovan"));
     WriteBytes("standin-script.txt", "ferrovan.log = ordering and analysis\nkill 9\n");
     EXPECT_EQ(Run({"--forward"}), 1);
-    SetProgramFolder("");
     const std::string killed = "ferrovan was killed by signal 9 (the system may have run out of memory).";
     EXPECT_EQ(err.str(), "Error occured during forward modelling.\n" + killed + "\n");
     EXPECT_EQ(ReadBytes("ferrovan.log"), "ordering and analysis\n" + killed + "\r\n");
@@ -372,10 +364,9 @@ TEST_F(BatchTest, AKilledForwardRunIsNamedWithItsSignal)
 // A survey design written as a protocol that the batch mode reads back and forward models.
 TEST_F(BatchTest, ASurveyDesignIsAProtocolForTheNextRun)
 {
-    TempDir programs;
+    StandIns programs;
+    programs.Add("ferrovan", VMM_FERROVAN);
     WriteBytes("model.txt", CrLf(kNewModel));
-    SetProgramFolder(programs.Path());
-    std::filesystem::copy_file(VMM_FERROVAN, programs.File("ferrovan"));
     ASSERT_EQ(Run({"--array", "wenner", "--a", "20", "--optimize-survey", "6"}), 0) << err.str();
     const std::vector<std::string> tail = {"", "Survey design of the stand-in: 6 configurations",
                                            "Created protocol: " + dir.File("protocol_optimized.txt")};
@@ -387,7 +378,6 @@ TEST_F(BatchTest, ASurveyDesignIsAProtocolForTheNextRun)
 
     ASSERT_EQ(Run({"--protocol", "protocol_optimized.txt", "--a", "20", "--forward", "--accuracy", "off"}), 0)
         << err.str();
-    SetProgramFolder("");
     lines = Lines(ReadBytes("obs_dc.dat"));
     ASSERT_EQ(lines.size(), 7u); // the header and the 6 configurations
     EXPECT_EQ(lines[1].rfind("0 60  20 40 ", 0), 0u);

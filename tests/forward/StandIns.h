@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-// Copies of the stand-in program under the names of the programs it replaces, in a folder that
+// Copies of the stand-in programs under the names of the programs they replace, in a folder that
 // is the program folder while this lives.
 class StandIns {
 public:
@@ -22,7 +22,10 @@ public:
     }
     ~StandIns() { SetProgramFolder(m_previous); }
 
-    void Add(const std::string& name) { std::filesystem::copy_file(VMM_STANDIN, m_dir.File(name)); }
+    void Add(const std::string& name, const char* program = VMM_STANDIN)
+    {
+        std::filesystem::copy_file(program, m_dir.File(name));
+    }
     const std::string& Path() const { return m_dir.Path(); }
 
 private:
