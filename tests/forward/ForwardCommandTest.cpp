@@ -382,31 +382,28 @@ TEST_F(ForwardCommandTest, AKilledRunIsNamedWithItsSignal)
     EXPECT_FALSE(Doc()->m_bForwardDone);
 }
 
-TEST_F(ForwardCommandTest, QuittingDuringARunCancelsItFirst)
+// Quitting, or the window's close button, during a run: nothing modal keeps the window system's
+// close from the main window, whose menus meanwhile take no input; either cancels the run first.
+TEST_F(ForwardCommandTest, QuittingOrClosingTheWindowDuringARunCancelsItFirst)
 {
     StandIns programs{"ferrovan"};
-    Doc()->m_bDiscretized = true;
-    ForwardModel("> wavenumber 1 of 3\nsleep 2000\n", "wavenumber 1 of 3", [this](QDialog*) { Trigger(ID_APP_EXIT); });
-    EXPECT_FALSE(Frame()->isVisible());
-    EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "The run was cancelled by the user.\r\n");
-    EXPECT_TRUE(log.Empty());
-}
-
-// The window's close button during a run: nothing modal keeps the window system's close from the
-// main window, whose menus meanwhile take no input; closing it cancels the run.
-TEST_F(ForwardCommandTest, ClosingTheWindowDuringARunCancelsIt)
-{
-    StandIns programs{"ferrovan"};
-    Doc()->m_bDiscretized = true;
-    ForwardModel("> wavenumber 1 of 3\nsleep 2000\n", "wavenumber 1 of 3", [this](QDialog*) {
-        EXPECT_EQ(QGuiApplication::modalWindow(), nullptr);
-        EXPECT_FALSE(Frame()->menuBar()->isEnabled());
-        QCloseEvent close;
-        QCoreApplication::sendEvent(Frame()->windowHandle(), &close);
-    });
-    EXPECT_FALSE(Frame()->isVisible());
-    EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "The run was cancelled by the user.\r\n");
-    EXPECT_TRUE(log.Empty());
+    for (bool quit : {true, false}) {
+        std::filesystem::remove(dir.File("ferrovan.log"));
+        Doc()->m_bDiscretized = true;
+        ForwardModel("> wavenumber 1 of 3\nsleep 2000\n", "wavenumber 1 of 3", [this, quit](QDialog*) {
+            EXPECT_EQ(QGuiApplication::modalWindow(), nullptr);
+            EXPECT_FALSE(Frame()->menuBar()->isEnabled());
+            QCloseEvent close;
+            if (quit)
+                Trigger(ID_APP_EXIT);
+            else
+                QCoreApplication::sendEvent(Frame()->windowHandle(), &close);
+        });
+        EXPECT_FALSE(Frame()->isVisible()) << quit;
+        EXPECT_EQ(ReadBytes(dir.File("ferrovan.log")), "The run was cancelled by the user.\r\n") << quit;
+        EXPECT_TRUE(log.Empty()) << quit;
+        Frame()->show();
+    }
 }
 
 } // namespace
