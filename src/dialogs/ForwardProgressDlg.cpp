@@ -40,6 +40,10 @@ CForwardProgressDlg::CForwardProgressDlg(CForwardRun& run, QWidget* parent, cons
     setWindowTitle(title);
     setMinimumWidth(380);
     m_text->setTextFormat(Qt::PlainText);
+    // The accuracy check's lines run longer than the dialog is wide; room for two lines keeps the
+    // dialog from changing size as they come and go.
+    m_text->setWordWrap(true);
+    m_text->setMinimumHeight(2 * m_text->fontMetrics().lineSpacing());
     m_bar->setRange(0, 0); // busy until the first line says how far it is
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::rejected, this, &CForwardProgressDlg::reject);

@@ -353,14 +353,17 @@ TEST_F(ForwardCommandTest, TheRunShowsItsProgressAndCancelEndsItLeavingNoData)
 {
     StandIns programs{"ferrovan"};
     Doc()->m_bDiscretized = true;
-    const char* lines = "> model 1 of 2, wavenumber 1 of 3\n> model 2 of 2, wavenumber 1 of 3\n"
-                        "> model 1 of 2, wavenumber 2 of 3\n";
-    ForwardModel(std::string("obs_dc.dat\n.obs_dc.dat.Ab12Cd\n") + lines + "sleep 2000\n",
-                 "model 1 of 2, wavenumber 2 of 3", [](QDialog* d) {
-                     EXPECT_EQ(d->findChild<QProgressBar*>()->value(), 3);
-                     EXPECT_EQ(d->findChild<QProgressBar*>()->maximum(), 6);
-                     d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
-                 });
+    const char* last = "checking the accuracy, coarse grid reaching farther: model 1 of 2, wavenumber 2 of 3";
+    const std::string lines =
+        "> model 1 of 2, wavenumber 1 of 3\n> model 2 of 2, wavenumber 1 of 3\n> " + std::string(last) + "\n";
+    ForwardModel("obs_dc.dat\n.obs_dc.dat.Ab12Cd\n" + lines + "sleep 2000\n", last, [](QDialog* d) {
+        EXPECT_EQ(d->findChild<QProgressBar*>()->value(), 3);
+        EXPECT_EQ(d->findChild<QProgressBar*>()->maximum(), 6);
+        const QLabel* text = d->findChild<QLabel*>(); // shown whole
+        EXPECT_TRUE(text->contentsRect().contains(
+            text->fontMetrics().boundingRect(text->contentsRect(), Qt::TextWordWrap, text->text())));
+        d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    });
     ASSERT_EQ(log.Boxes().size(), 1u);
     EXPECT_EQ(log.Last(), "Forward modelling was cancelled.");
     EXPECT_EQ(log.Boxes()[0].style, unsigned(MB_ICONINFORMATION));
