@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -161,13 +162,20 @@ CStdioFile::CStdioFile(const std::string& path, unsigned flags) : m_path(path), 
     std::string folder = RemoveLastComponent(path);
     std::string name = FileNamePart(path);
     m_tempPath = (folder.empty() ? std::string() : folder + "/") + "." + name + ".XXXXXX";
+    // A signal that ends the program between the file's creation and its slot would leave it
+    // behind: none is taken in between.
+    sigset_t all, previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, &previous);
     int fd = ::mkstemp(m_tempPath.data());
+    const int error = errno;
+    if (fd >= 0)
+        m_slot = HoldTemporary(m_tempPath);
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0) {
-        int error = errno;
         m_tempPath.clear();
         throw CFileException::FromErrno(error, path, true);
     }
-    m_slot = HoldTemporary(m_tempPath);
     ::fchmod(fd, mode);
     m_file = ::fdopen(fd, "wb");
     if (!m_file) {
