@@ -424,25 +424,32 @@ int GradeTowardContrasts(CSizing& sizing, std::vector<CContrast> contrasts, doub
     return graded;
 }
 
-// Graded cells can end beside an electrode with cells of two sizes; the compact stencil is
-// fourth-order at a source only between equal cells (unequal ones put the dipoles across a
-// conductive dike off by several times as much), so the larger is cut to the smaller, unless
-// its far line is one the grid must have or the smaller is a sliver beside such a line.
+// The compact stencil is fourth-order at a source only between equal cells: unequal ones put the
+// dipoles across a conductive dike off by several times as much, and a line of change less than a
+// cell from an electrode put the data beside it off by a percent, whatever the contrast. Where the
+// cells beside an electrode differ, the larger is cut to the smaller by moving its far line, or,
+// where that is a line the grid must have or the smaller is less than half the larger, by a line
+// added at the smaller's width; where that would leave a sliver, both are halved.
 void EvenCellsBesideElectrodes(std::vector<double>& x, const std::vector<double>& kept,
                                const std::vector<double>& electrodes)
 {
-    const int last = static_cast<int>(x.size()) - 1;
     for (double xe : electrodes) {
         const int i = NearestLine(x, xe);
-        if (i < 2 || i > last - 2)
+        if (i < 1 || i + 1 >= static_cast<int>(x.size()))
             continue;
-        const double w = std::min(x[i] - x[i - 1], x[i + 1] - x[i]);
-        if (2 * w < std::max(x[i] - x[i - 1], x[i + 1] - x[i]))
+        const double left = x[i] - x[i - 1], right = x[i + 1] - x[i];
+        const double w = std::min(left, right), wide = std::max(left, right);
+        if (wide <= 1.0001 * w)
             continue;
-        for (int side : {-1, 1}) {
-            double& line = x[i + side];
-            if (std::fabs(line - xe) > 1.0001 * w && !std::binary_search(kept.begin(), kept.end(), line))
-                line = xe + side * w;
+        const int side = right > left ? 1 : -1;
+        const int far = i + side;
+        if (2 * w >= wide && !std::binary_search(kept.begin(), kept.end(), x[far]))
+            x[far] = xe + side * w;
+        else if (wide >= 1.5 * w)
+            x.insert(x.begin() + std::max(i, far), xe + side * w);
+        else {
+            x.insert(x.begin() + i + 1, xe + 0.5 * w);
+            x.insert(x.begin() + i, xe - 0.5 * w);
         }
     }
 }
@@ -476,10 +483,27 @@ std::vector<double> LinesAlongX(const CMesh& mesh, const CProfile& profile, cons
     CSizing sizing(h, sizes.growth, eLo - guard * wLo, eHi + guard * wHi);
     graded += GradeTowardContrasts(sizing, contrasts, eLo, eHi, mx.front(), mx.back(), options);
     const std::vector<double> kept = MergeLines(lines, 1e-6 * h, 0.25 * h);
+    // A line of change less than a cell from an electrode: cells shrink toward the electrode to
+    // that distance, so that the cells beside it can be equal and grow back gently.
+    std::vector<double> changes;
+    for (int i = 1; i < mesh.nx; ++i)
+        if (xChange[i])
+            changes.push_back(mx[i]);
+    for (double xe : electrodes) {
+        const auto below = std::lower_bound(changes.begin(), changes.end(), xe - 1e-6 * h);
+        const auto above = std::upper_bound(changes.begin(), changes.end(), xe + 1e-6 * h);
+        double d = HUGE_VAL;
+        if (below != changes.begin())
+            d = xe - *(below - 1);
+        if (above != changes.end())
+            d = std::min(d, *above - xe);
+        const double base = sizing.Size(xe);
+        if (d < 0.999 * base)
+            sizing.Grade(xe, d, base, std::pow(options.gradingRatio, options.scale));
+    }
     std::vector<double> x =
         FillLines(kept, sizing, std::pow(options.sideRatio, options.scale), xc - far, xc + far, true);
-    if (sizing.Graded())
-        EvenCellsBesideElectrodes(x, kept, electrodes);
+    EvenCellsBesideElectrodes(x, kept, electrodes);
     return SteepColumns(x, profile, h, kSteepRows * 0.5 * sizes.hz);
 }
 

@@ -138,27 +138,35 @@ TEST(Accuracy, VerticalContactPoleDipoleBothWays)
 
 TEST(Accuracy, ElectrodesBetweenTheMeshNodes)
 {
-    // Cells of 3 and electrodes every 10: no electrode on a node of the mesh. A half-space, and
-    // 100 over 1000 ohm m with the interface where the mesh has it (10.5).
-    for (int layered = 0; layered < 2; ++layered)
+    // Cells of 3 and electrodes every 10: no electrode on a node of the mesh. A half-space, 100
+    // over 1000 ohm m with the interface where the mesh has it (10.5), and 100 beside 1000 ohm m
+    // with the contact a cell or less from the electrode at 100, on either side (at 99 and 102).
+    const char* const earths[] = {"half-space", "two layers", "contact at 99", "contact at 102"};
+    const double tolerance[] = {0.001, 0.001, 0.005, 0.004};
+    for (int earth = 0; earth < 4; ++earth)
         for (int array = 0; array < 4; ++array) {
             EngineScene scene;
             scene.model.m_discretize.array = EArray(array);
             scene.model.m_discretize.mesh = EMeshOption::cellSize;
             scene.model.m_discretize.dx = 3;
             scene.model.m_discretize.dz = 1.5;
-            if (layered)
+            if (earth == 1)
                 scene.AddBlock(-1e6, 10, 1e6, 1e6, -3);
+            if (earth >= 2)
+                scene.AddBlock(earth == 2 ? 99 : 102, -1e6, 1e6, 1e6, -3);
             ASSERT_TRUE(scene.Discretize());
             const CForwardInput in = scene.Read();
             const double depth = in.mesh.zNodes[NearestNode(in.mesh.zNodes, 10)];
+            const double contact = in.mesh.xNodes[NearestNode(in.mesh.xNodes, earth == 2 ? 99 : 102)];
             CRunLog log;
             const CForwardResult result = ComputeData(in, log);
             const double eo = WorstError(in, result, [&](double s, double r) {
                 const double d = std::fabs(s - r);
-                return layered ? TwoLayerPotential(100, 1000, depth, d) : 100 / (2 * M_PI * d);
+                return earth == 0   ? 100 / (2 * M_PI * d)
+                       : earth == 1 ? TwoLayerPotential(100, 1000, depth, d)
+                                    : ContactPotential(100, 1000, contact, s, r);
             });
-            EXPECT_LT(eo, 0.001) << (layered ? "two layers, array " : "half-space, array ") << array;
+            EXPECT_LT(eo, tolerance[earth]) << earths[earth] << ", array " << array;
             EXPECT_EQ(LastLineWith(log, "off the nearest mesh node"), "");
         }
 }
