@@ -74,7 +74,6 @@ public:
         if (smallest < base && ratio > 1)
             m_graded.push_back({at, smallest, base, ratio - 1});
     }
-    bool Graded() const { return !m_graded.empty(); }
     // The size of the cells at t without the graded ones.
     double Size(double t) const { return m_h + m_g * Distance(t, m_lo, m_hi); }
 
@@ -424,6 +423,27 @@ int GradeTowardContrasts(CSizing& sizing, std::vector<CContrast> contrasts, doub
     return graded;
 }
 
+// Where a line of change lies less than a cell from an electrode, cells shrink toward the
+// electrode to that distance and grow back as toward a contrast, so that the cells beside it can
+// be equal; lines within tolerance of it are its own.
+void GradeTowardElectrodesNearChanges(CSizing& sizing, const std::vector<double>& changes,
+                                      const std::vector<double>& electrodes, double tolerance,
+                                      const CGrid::Options& options)
+{
+    for (double xe : electrodes) {
+        const auto below = std::lower_bound(changes.begin(), changes.end(), xe - tolerance);
+        const auto above = std::upper_bound(changes.begin(), changes.end(), xe + tolerance);
+        double d = HUGE_VAL;
+        if (below != changes.begin())
+            d = xe - *(below - 1);
+        if (above != changes.end())
+            d = std::min(d, *above - xe);
+        const double base = sizing.Size(xe);
+        if (d < 0.999 * base)
+            sizing.Grade(xe, d, base, std::pow(options.gradingRatio, options.scale));
+    }
+}
+
 // The compact stencil is fourth-order at a source only between equal cells: unequal ones put the
 // dipoles across a conductive dike off by several times as much, and a line of change less than a
 // cell from an electrode put the data beside it off by a percent, whatever the contrast. Where the
@@ -465,9 +485,12 @@ std::vector<double> LinesAlongX(const CMesh& mesh, const CProfile& profile, cons
     std::vector<CLine> lines{{mx.front(), 1}, {mx.back(), 1}};
     for (double xe : electrodes)
         lines.push_back({xe, 2});
+    std::vector<double> changes; // increasing
     for (int i = 1; i < mesh.nx; ++i)
-        if (xChange[i])
+        if (xChange[i]) {
             lines.push_back({mx[i], 1});
+            changes.push_back(mx[i]);
+        }
     for (size_t j = 1; j + 1 < profile.x.size(); ++j)
         if (profile.x[j] > mx.front() && profile.x[j] < mx.back())
             lines.push_back({profile.x[j], 0});
@@ -483,24 +506,7 @@ std::vector<double> LinesAlongX(const CMesh& mesh, const CProfile& profile, cons
     CSizing sizing(h, sizes.growth, eLo - guard * wLo, eHi + guard * wHi);
     graded += GradeTowardContrasts(sizing, contrasts, eLo, eHi, mx.front(), mx.back(), options);
     const std::vector<double> kept = MergeLines(lines, 1e-6 * h, 0.25 * h);
-    // A line of change less than a cell from an electrode: cells shrink toward the electrode to
-    // that distance, so that the cells beside it can be equal and grow back gently.
-    std::vector<double> changes;
-    for (int i = 1; i < mesh.nx; ++i)
-        if (xChange[i])
-            changes.push_back(mx[i]);
-    for (double xe : electrodes) {
-        const auto below = std::lower_bound(changes.begin(), changes.end(), xe - 1e-6 * h);
-        const auto above = std::upper_bound(changes.begin(), changes.end(), xe + 1e-6 * h);
-        double d = HUGE_VAL;
-        if (below != changes.begin())
-            d = xe - *(below - 1);
-        if (above != changes.end())
-            d = std::min(d, *above - xe);
-        const double base = sizing.Size(xe);
-        if (d < 0.999 * base)
-            sizing.Grade(xe, d, base, std::pow(options.gradingRatio, options.scale));
-    }
+    GradeTowardElectrodesNearChanges(sizing, changes, electrodes, 1e-6 * h, options);
     std::vector<double> x =
         FillLines(kept, sizing, std::pow(options.sideRatio, options.scale), xc - far, xc + far, true);
     EvenCellsBesideElectrodes(x, kept, electrodes);
